@@ -1,0 +1,138 @@
+#include "cli/cli.h"
+
+#include "calc/compute.h"
+#include "calc/messages.h"
+#include "calc/numbers.h"
+#include "shell/cp1251.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+namespace orbistan {
+
+namespace {
+
+enum Exit { ExitDone = 0, ExitUsage = 1, ExitUnreadable = 2, ExitRange = 3 };
+
+constexpr const char* kUsage =
+    "usage: orbistan-cli compute --Z T --Fr T --dw T --D T --d T --a T [--precision P] "
+    "[--mult ROW=K1:K2]...";
+
+struct UsageError {
+    std::string what;
+};
+
+// Options of the compute command, the six geometry texts keyed by their option name.
+struct ComputeArgs {
+    std::map<std::string, std::string> geometry;
+    int precision = 1;
+    std::array<std::string, kMultiplierCount> multipliers;
+};
+
+int rowByName(const std::string& name) {
+    for (int row = kDefectCount; row < ResultCount; ++row) {
+        if (resultName(row) == name) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+ComputeArgs parseCompute(const std::vector<std::string>& args) {
+    ComputeArgs a;
+    a.multipliers.fill("1");
+    static const char* const kGeometry[] = {"--Z", "--Fr", "--dw", "--D", "--d", "--a"};
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& opt = args[i];
+        if (i + 1 >= args.size()) {
+            throw UsageError{"missing value for " + opt};
+        }
+        const std::string& value = args[++i];
+        if (std::find(std::begin(kGeometry), std::end(kGeometry), opt) != std::end(kGeometry)) {
+            a.geometry[opt] = value;
+        } else if (opt == "--precision") {
+            static const std::map<std::string, int> kPrecisions = {
+                {"1", 1}, {"100", 100}, {"1000", 1000}, {"10000", 10000}, {"100000", 100000}};
+            const auto it = kPrecisions.find(value);
+            if (it == kPrecisions.end()) {
+                throw UsageError{"precision must be 1, 100, 1000, 10000 or 100000"};
+            }
+            a.precision = it->second;
+        } else if (opt == "--mult") {
+            const std::size_t eq = value.find('=');
+            const std::size_t colon = value.find(':', eq == std::string::npos ? 0 : eq);
+            const int row = eq == std::string::npos ? -1 : rowByName(value.substr(0, eq));
+            if (row < 0 || colon == std::string::npos) {
+                throw UsageError{"--mult takes ROW=K1:K2 with one of the 14 sideband rows"};
+            }
+            a.multipliers[firstMultiplierOf(row)] = value.substr(eq + 1, colon - eq - 1);
+            a.multipliers[firstMultiplierOf(row) + 1] = value.substr(colon + 1);
+        } else {
+            throw UsageError{"unknown option " + opt};
+        }
+    }
+    for (const char* g : kGeometry) {
+        if (!a.geometry.count(g)) {
+            throw UsageError{std::string("missing option ") + g};
+        }
+    }
+    return a;
+}
+
+int compute(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const ComputeArgs a = parseCompute(args);
+    InputTexts texts;
+    const std::pair<InputField, const char*> fields[] = {{InZ, "--Z"}, {InFr, "--Fr"},
+                                                         {InDw, "--dw"}, {InD, "--D"},
+                                                         {Ind, "--d"}, {InA, "--a"}};
+    for (const auto& [field, name] : fields) {
+        texts.fields[field] = utf8ToCp1251Lossy(a.geometry.at(name));
+    }
+    for (int i = 0; i < kMultiplierCount; ++i) {
+        texts.multipliers[i] = utf8ToCp1251Lossy(a.multipliers[i]);
+    }
+    const ComputeOutcome c = runComputation(texts, a.precision);
+    switch (c.kind) {
+    case ComputeOutcome::Unreadable:
+        err << text::kEnterDataCorrectly << '\n';
+        return ExitUnreadable;
+    case ComputeOutcome::OutOfRange:
+        for (RangeWarning w : c.validation.warnings) {
+            switch (w) {
+            case RangeWarning::OuterNotGreater:
+                err << text::kOuterNotGreater1 << text::kOuterNotGreater2 << '\n';
+                break;
+            case RangeWarning::NegativeAngle:
+                err << text::kNegativeAngle << '\n';
+                break;
+            case RangeWarning::NotPositive:
+                err << text::kNotPositiveLine << '\n';
+                break;
+            }
+        }
+        return ExitRange;
+    case ComputeOutcome::Done:
+        break;
+    }
+    for (int i = 0; i < ResultCount; ++i) {
+        out << resultName(i) << '=' << formatGeneral(c.results[i]) << '\n';
+    }
+    return ExitDone;
+}
+
+} // namespace
+
+int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    try {
+        if (!args.empty() && args[0] == "compute") {
+            return compute(args, out, err);
+        }
+        throw UsageError{args.empty() ? "missing command" : "unknown command " + args[0]};
+    } catch (const UsageError& e) {
+        err << "orbistan-cli: " << e.what << '\n' << kUsage << '\n';
+        return ExitUsage;
+    }
+}
+
+} // namespace orbistan

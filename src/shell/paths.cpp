@@ -1,0 +1,71 @@
+#include "shell/paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+#include <vector>
+
+namespace orbistan {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool sameIgnoringAsciiCase(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// The existing directory below parent whose name matches name in any letter case
+// (the exact spelling first), or parent / name when there is none.
+fs::path adopt(const fs::path& parent, const std::string& name) {
+    std::error_code ec;
+    const fs::path exact = parent / name;
+    if (fs::is_directory(exact, ec)) {
+        return exact;
+    }
+    std::vector<fs::path> matches;
+    for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_directory(ec) && sameIgnoringAsciiCase(it->path().filename().string(), name)) {
+            matches.push_back(it->path());
+        }
+    }
+    if (matches.empty()) {
+        return exact;
+    }
+    std::sort(matches.begin(), matches.end()); // the same choice on every run
+    return matches.front();
+}
+
+} // namespace
+
+std::string currentProgramDir() {
+    std::error_code ec;
+    std::string dir = fs::current_path(ec).string();
+    while (dir.size() > 1 && dir.back() == '/') {
+        dir.pop_back();
+    }
+    return dir;
+}
+
+DataFolders findDataFolders(const fs::path& programDir) {
+    DataFolders f;
+    f.base = adopt(programDir, "Basa");
+    f.russian = adopt(f.base, "Russian");
+    f.other = adopt(f.base, "import");
+    f.group = adopt(f.base, "Group");
+    return f;
+}
+
+DataFolders createDataFolders(const fs::path& programDir) {
+    const DataFolders f = findDataFolders(programDir);
+    std::error_code ec;
+    for (const fs::path* p : {&f.group, &f.other, &f.russian}) {
+        fs::create_directories(*p, ec);
+    }
+    return f;
+}
+
+} // namespace orbistan

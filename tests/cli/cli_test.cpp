@@ -1,0 +1,148 @@
+// orbistan-cli driven as a process, as scripts use it.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string drain(int fd) {
+    std::string s;
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) > 0) {
+        s.append(buf, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return s;
+}
+
+CliRun runCli(std::vector<std::string> args) {
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) {
+        ADD_FAILURE() << "pipe";
+        return {};
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        close(out[0]), close(err[0]), close(out[1]), close(err[1]);
+        std::vector<char*> argv{const_cast<char*>(ORBISTAN_CLI)};
+        for (auto& a : args) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        execv(ORBISTAN_CLI, argv.data());
+        _exit(127);
+    }
+    close(out[1]), close(err[1]);
+    CliRun r;
+    // Outputs are small: reading one pipe to the end before the other cannot block.
+    r.out = drain(out[0]);
+    r.err = drain(err[0]);
+    int st = 0;
+    waitpid(pid, &st, 0);
+    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    return r;
+}
+
+std::vector<std::string> geometry(std::string Z, std::string Fr, std::string dw, std::string D,
+                                  std::string d, std::string a) {
+    return {"compute", "--Z", Z, "--Fr", Fr, "--dw", dw, "--D", D, "--d", d, "--a", a};
+}
+
+std::vector<std::string> plus(std::vector<std::string> v, std::vector<std::string> more) {
+    v.insert(v.end(), more.begin(), more.end());
+    return v;
+}
+
+TEST(CliCompute, PrintsTheTwentyOneFieldsInOrder) {
+    const CliRun r = runCli(plus(geometry("9", "25", "7,938", "52", "25", "0"), {"--precision", "100"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "Fo=89,3\nFi=135,7\nFw=58,05\nFq=9,92\nFo*=89,3\nFi*=135,7\nFw*=47,87\n"
+                     "Fo+Fq=99,23\nFo-Fq=79,38\nFr+Fq=34,92\nFw+Fr=83,05\nFw-Fr=33,05\n"
+                     "Fi+Fr=160,7\nFi-Fr=110,7\nFi+(Fr-Fq)=150,77\nFi-(Fr-Fq)=120,62\n"
+                     "Fw+Fq=67,97\nFw-Fq=48,13\nFo+Fr=114,3\nFo-Fr=64,3\nFr-Fq=15,08\n");
+}
+
+TEST(CliCompute, DefaultsToNoRoundingAndAcceptsThePoint) {
+    const CliRun r = runCli(geometry("9", "25", "7.938", "52", "25", "0"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "Fo=89,3045454545455");
+}
+
+TEST(CliCompute, TakesMultipliersPerRow) {
+    const CliRun r = runCli(plus(geometry("9", "25", "7,938", "52", "25", "0"),
+                              {"--precision", "100", "--mult", "Fo-Fq=0:1", "--mult",
+                               "Fi+(Fr-Fq)=2:0,5"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("\nFo-Fq=-9,92\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nFi+(Fr-Fq)=278,93\n"), std::string::npos) << r.out;
+}
+
+struct FailCase {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string err; // exact stderr, or empty to check only that there is a usage line
+    friend void PrintTo(const FailCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class CliFailures : public testing::TestWithParam<FailCase> {};
+
+TEST_P(CliFailures, ExitWithTheirStatusAndText) {
+    const CliRun r = runCli(GetParam().args);
+    EXPECT_EQ(r.status, GetParam().status) << r.err;
+    EXPECT_EQ(r.out, "");
+    if (GetParam().status == 1) {
+        EXPECT_NE(r.err.find("usage: orbistan-cli"), std::string::npos) << r.err;
+    } else {
+        EXPECT_EQ(r.err, GetParam().err);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CliFailures,
+    testing::Values(
+        FailCase{"no_command", {}, 1, ""},
+        FailCase{"unknown_command", {"frobnicate"}, 1, ""},
+        FailCase{"unknown_option", plus(geometry("9", "25", "7", "52", "25", "0"), {"--x", "1"}),
+                 1, ""},
+        FailCase{"missing_value", plus(geometry("9", "25", "7", "52", "25", "0"), {"--precision"}),
+                 1, ""},
+        FailCase{"missing_option", {"compute", "--Z", "9"}, 1, ""},
+        FailCase{"bad_precision",
+                 plus(geometry("9", "25", "7", "52", "25", "0"), {"--precision", "10"}), 1, ""},
+        FailCase{"bad_row", plus(geometry("9", "25", "7", "52", "25", "0"), {"--mult", "Fx=1:1"}),
+                 1, ""},
+        FailCase{"unreadable", geometry("9", "25", "-1,5", "52", "25", "0"), 2,
+                 "Вводите данные для расчета правильно \n"},
+        FailCase{"empty_multiplier",
+                 plus(geometry("9", "25", "7", "52", "25", "0"), {"--mult", "Fr-Fq=:1"}), 2,
+                 "Вводите данные для расчета правильно \n"},
+        FailCase{"overflow", geometry("1e300", "1e300", "1", "3", "1", "0"), 2,
+                 "Вводите данные для расчета правильно \n"},
+        FailCase{"cyrillic_text", geometry("9", "25", "семь", "52", "25", "0"), 2,
+                 "Вводите данные для расчета правильно \n"},
+        FailCase{"all_zero", geometry("0", "0", "0", "0", "0", "0"), 3,
+                 "Наружный диаметр подшипника не может быть меньше или равен внутреннему ! ! !\n"
+                 "Значения Z, f, Dw  , D, d не могут быть меньше или равны нулю ! ! !\n"},
+        FailCase{"three_warnings", geometry("9", "25", "0", "20", "25", "-5"), 3,
+                 "Наружный диаметр подшипника не может быть меньше или равен внутреннему ! ! !\n"
+                 "Угол контакта должен иметь положительно значение ! ! !\n"
+                 "Значения Z, f, Dw  , D, d не могут быть меньше или равны нулю ! ! !\n"}),
+    [](const testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
+
+} // namespace
