@@ -20,10 +20,4 @@ inline constexpr const char* kNotPositiveW = "w";
 inline constexpr const char* kNotPositiveLine =
     "Значения Z, f, Dw  , D, d не могут быть меньше или равны нулю ! ! !";
 
-inline constexpr const char* kWarningTitle = "Обратите внимание!!!";
-inline constexpr const char* kAgree = "СОГЛАСЕН";
-inline constexpr const char* kDisagree = "НЕ СОГЛАСЕН";
-inline constexpr const char* kFool = "НУ И БАЛБЕС ! ! !";
-inline constexpr const char* kThanks = "СПАСИБО";
-
 } // namespace orbistan::text

@@ -1,0 +1,78 @@
+// Start-up, window creation and shut-down of the main window.
+#include "ui/TForm1.h"
+
+#include "shell/paths.h"
+#include "ui/TForm10.h"
+#include "ui/TForm11.h"
+#include "ui/TForm12.h"
+#include "ui/TForm13.h"
+#include "ui/TForm14.h"
+#include "ui/TForm15.h"
+#include "ui/TForm16.h"
+#include "ui/TForm2.h"
+#include "ui/TForm3.h"
+#include "ui/TForm4.h"
+#include "ui/TForm5.h"
+#include "ui/TForm6.h"
+#include "ui/TForm7.h"
+#include "ui/TForm8.h"
+#include "ui/TForm9.h"
+#include "ui/style.h"
+#include "ui/text.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QLocale>
+#include <QStyle>
+
+namespace orbistan::ui {
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    ui.setupUi(this);
+    centralWidget()->setFixedSize(760, 483);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+
+    // Numbers are shown and typed with the decimal comma.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    state_.NoResult = 1;
+    state_.CurrentStandard = 1;
+    state_.ProgramDir = currentProgramDir();
+    createDataFolders(state_.ProgramDir);
+
+    ui.SpeedButton21->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    ui.SpeedButton22->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    bindInput();
+    completeAccessibility(*this);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createWindows() {
+    form2_ = std::make_unique<TForm2>();
+    form3_ = std::make_unique<TForm3>();
+    form4_ = std::make_unique<TForm4>();
+    form5_ = std::make_unique<TForm5>();
+    form6_ = std::make_unique<TForm6>();
+    form7_ = std::make_unique<TForm7>();
+    form9_ = std::make_unique<TForm9>();
+    form8_ = std::make_unique<TForm8>();
+    form10_ = std::make_unique<TForm10>();
+    form11_ = std::make_unique<TForm11>();
+    form12_ = std::make_unique<TForm12>();
+    form13_ = std::make_unique<TForm13>();
+    form14_ = std::make_unique<TForm14>();
+    form15_ = std::make_unique<TForm15>();
+    form16_ = std::make_unique<TForm16>();
+}
+
+// Closing the main window by any means ends the program, whatever else is open.
+void TForm1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    QApplication::quit();
+}
+
+} // namespace orbistan::ui

@@ -1,0 +1,95 @@
+#pragma once
+// The main window: the input fields, the keypad, the results and the frame of the program.
+// One class; its actions are implemented in one file per subsystem (TForm1_*.cpp).
+
+#include "calc/state.h"
+#include "ui_TForm1.h"
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+namespace orbistan::ui {
+
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm10;
+class TForm11;
+class TForm12;
+class TForm13;
+class TForm14;
+class TForm15;
+class TForm16;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Runs the creation steps: decimal comma, flags, program directory, data folders.
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Creates the fifteen other windows, once each, in their start-up order.
+    void createWindows();
+
+    ProcessState& state() { return state_; }
+    const ProcessState& state() const { return state_; }
+
+    // Actions offered to the other parts of the window.
+    void SpeedButton1Click(); // "ВЫЧИСЛИТЬ"
+    void N52Click();          // bearing-number trim
+    void SpeedButton20Click(); // keypad reset "С"
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // An input field with its two field-name buttons and its transfer code.
+    struct InputPair {
+        QLineEdit* field;
+        QToolButton* inputButton;
+        QToolButton* keypadButton;
+        int code;
+    };
+
+    void bindInput();
+    void keypadKeyClick(char key);
+    void transferClick(InputPair& pair);
+    void SpeedButton19Click(); // "№" transfer
+    void Edit9Change();
+    void paintPair(const InputPair& pair, bool changed);
+
+    InputTexts inputTexts() const;
+    void showRangeWarnings(const std::vector<RangeWarning>& warnings);
+    void showResults();
+    void clearResultFields();
+
+    Ui::TForm1 ui;
+    ProcessState state_;
+    std::array<InputPair, 7> pairs_{}; // Z, Fr, dw, D, d, a in snapshot order, then "№"
+    std::array<QLineEdit*, ResultCount> resultFields_{};
+    std::array<QLineEdit*, kMultiplierCount> multiplierFields_{};
+
+    std::unique_ptr<TForm2> form2_;
+    std::unique_ptr<TForm3> form3_;
+    std::unique_ptr<TForm4> form4_;
+    std::unique_ptr<TForm5> form5_;
+    std::unique_ptr<TForm6> form6_;
+    std::unique_ptr<TForm7> form7_;
+    std::unique_ptr<TForm9> form9_;
+    std::unique_ptr<TForm8> form8_;
+    std::unique_ptr<TForm10> form10_;
+    std::unique_ptr<TForm11> form11_;
+    std::unique_ptr<TForm12> form12_;
+    std::unique_ptr<TForm13> form13_;
+    std::unique_ptr<TForm14> form14_;
+    std::unique_ptr<TForm15> form15_;
+    std::unique_ptr<TForm16> form16_;
+};
+
+} // namespace orbistan::ui

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ui_TForm11.h"
+
+#include <QDialog>
+
+namespace orbistan::ui {
+
+// Delete confirmation of a stored bearing.
+class TForm11 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm11(QWidget* parent = nullptr);
+
+private:
+    Ui::TForm11 ui;
+};
+
+} // namespace orbistan::ui

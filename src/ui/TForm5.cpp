@@ -1,0 +1,16 @@
+#include "ui/TForm5.h"
+
+#include "calc/messages.h"
+#include "ui/style.h"
+
+namespace orbistan::ui {
+
+TForm5::TForm5(QWidget* parent) : QDialog(parent) {
+    ui.setupUi(this);
+    ui.Label1->setText(text::kNegativeAngle);
+    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
+    makeFixedDialog(*this);
+    completeAccessibility(*this);
+}
+
+} // namespace orbistan::ui

@@ -1,0 +1,38 @@
+#include "ui/disagree.h"
+
+#include <QAbstractButton>
+
+namespace orbistan::ui {
+
+DisagreeSwitch::DisagreeSwitch(QDialog& dialog, QList<QWidget*> firstContents, QWidget* answer,
+                               QAbstractButton* agree, QAbstractButton* disagree,
+                               QAbstractButton* single)
+    : first_(std::move(firstContents)), second_{answer, single} {
+    first_ << agree << disagree;
+    QObject::connect(agree, &QAbstractButton::clicked, &dialog, &QDialog::accept);
+    QObject::connect(disagree, &QAbstractButton::clicked, &dialog, [this] { this->disagree(); });
+    QObject::connect(single, &QAbstractButton::clicked, &dialog, [this, &dialog] {
+        restore();
+        dialog.accept();
+    });
+}
+
+void DisagreeSwitch::disagree() {
+    for (QWidget* w : first_) {
+        w->hide();
+    }
+    for (QWidget* w : second_) {
+        w->show();
+    }
+}
+
+void DisagreeSwitch::restore() {
+    for (QWidget* w : second_) {
+        w->hide();
+    }
+    for (QWidget* w : first_) {
+        w->show();
+    }
+}
+
+} // namespace orbistan::ui

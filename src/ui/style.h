@@ -1,0 +1,25 @@
+#pragma once
+// Look and placement shared by all windows.
+
+class QApplication;
+class QAbstractButton;
+class QColor;
+class QWidget;
+
+namespace orbistan::ui {
+
+// Fusion with the stand-in of the designed 8-point sans-serif font.
+void applyHouseStyle(QApplication& app);
+
+// Every control gets its object name as accessible description, and its caption as
+// accessible name where the form gives none.
+void completeAccessibility(QWidget& window);
+
+// Fixed-size dialog frame without a close box.
+void makeFixedDialog(QWidget& window);
+
+void centerOnScreen(QWidget& window);
+
+void setCaptionColour(QAbstractButton& button, const QColor& colour);
+
+} // namespace orbistan::ui
