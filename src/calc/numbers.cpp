@@ -1,6 +1,6 @@
 #include "calc/numbers.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -26,8 +26,10 @@ struct Decimal15 {
 
 Decimal15 toDecimal15(double value) {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
-    // buf: "d.ddddddddddddddde[+-]xx"
+    // Correctly rounded, like printf's "%.14e", and locale-free: "d.ddddddddddddddde[+-]xx".
+    const auto res = std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value),
+                                   std::chars_format::scientific, 14);
+    *res.ptr = '\0';
     Decimal15 r{};
     r.digits[0] = buf[0];
     for (int i = 0; i < 14; ++i) {
@@ -174,8 +176,15 @@ double roundToPrecision(double value, int precision) {
         return value;
     }
     const long double p = precision;
-    // The default rounding mode rounds halves to the even neighbour.
-    const long double whole = std::nearbyint(p * static_cast<long double>(value));
+    const long double scaled = p * static_cast<long double>(value);
+    // Beyond 2^63 an extended value has no fraction left to round.
+    if (!(std::fabs(scaled) < 0x1p63L)) {
+        return value;
+    }
+    // Adding 2^63 leaves no fraction bits in the 64-bit mantissa, so the default rounding
+    // mode rounds to a whole number, halves to the even neighbour, without a library call.
+    constexpr long double kShift = 0x1p63L;
+    const long double whole = scaled >= 0 ? (scaled + kShift) - kShift : (scaled - kShift) + kShift;
     return static_cast<double>(whole / p);
 }
 

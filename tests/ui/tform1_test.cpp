@@ -1,0 +1,440 @@
+// The main window driven as a user drives it: typing, keypad, "ВЫЧИСЛИТЬ" and the warnings.
+#include "ui_fixture.h"
+
+#include "calc/messages.h"
+#include "ui/TForm8.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QTest>
+
+using orbistan::test::UiFixture;
+
+namespace {
+
+const QColor kNavy(0x00, 0x00, 0x80);
+const QColor kBlue(0x00, 0x00, 0xFF);
+
+QColor captionColour(QToolButton* b) { return b->palette().color(QPalette::ButtonText); }
+
+// The two field-name buttons of each field.
+const QList<QPair<QString, QPair<QString, QString>>> kPairs = {
+    {"Edit1", {"SpeedButton35", "SpeedButton13"}}, {"Edit2", {"SpeedButton30", "SpeedButton16"}},
+    {"Edit3", {"SpeedButton34", "SpeedButton14"}}, {"Edit4", {"SpeedButton32", "SpeedButton17"}},
+    {"Edit5", {"SpeedButton31", "SpeedButton15"}}, {"Edit6", {"SpeedButton33", "SpeedButton18"}},
+    {"Edit9", {"SpeedButton29", "SpeedButton19"}}};
+
+const QStringList kResultFields = {"Edit10", "Edit11", "Edit12", "Edit13", "Edit14", "Edit15",
+                                   "Edit16", "Edit22", "Edit19", "Edit49", "Edit40", "Edit37",
+                                   "Edit28", "Edit25", "Edit46", "Edit43", "Edit34", "Edit31",
+                                   "Edit60", "Edit56", "Edit64"};
+
+} // namespace
+
+class TForm1Test : public QObject {
+    Q_OBJECT
+
+    UiFixture f;
+
+    void typeGeometry(const QStringList& zFrDwDdA) {
+        const QStringList fields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
+        for (int i = 0; i < 6; ++i) {
+            f.type(fields[i], zFrDwDdA[i]);
+        }
+    }
+    QStringList resultTexts() {
+        QStringList texts;
+        for (const QString& name : kResultFields) {
+            texts << f.edit(name)->text();
+        }
+        return texts;
+    }
+
+private slots:
+    void init() { f.start(); }
+    void cleanup() { f.stop(); }
+
+    void startsWithTheDesignedState() {
+        auto& w = f.form();
+        QCOMPARE(w.windowTitle(), QString("Орбистан (автор разработчики Орбистан, версия от- 26.04.2007)"));
+        QCOMPARE(w.centralWidget()->size(), QSize(760, 483));
+        for (const char* name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"}) {
+            QCOMPARE(f.edit(name)->text(), QString("0"));
+        }
+        QCOMPARE(f.edit("Edit9")->text(), QString());
+        QCOMPARE(f.edit("Edit8")->text(), QString());
+        QCOMPARE(f.edit("Edit48")->text(), QString("0"));
+        QVERIFY(!f.edit("Edit48")->isVisible());
+        for (const auto& p : kPairs) {
+            QCOMPARE(captionColour(f.button(p.second.first)), kNavy);
+            QCOMPARE(captionColour(f.button(p.second.second)), kNavy);
+        }
+        QCOMPARE(w.state().NoResult, 1);
+        QCOMPARE(w.state().CurrentStandard, 1);
+        QVERIFY(!f.button("SpeedButton40")->isEnabled());
+        QCOMPARE(QString::fromStdString(w.state().ProgramDir), QDir::currentPath());
+        for (const char* sub : {"Basa/Group", "Basa/import", "Basa/Russian"}) {
+            QVERIFY2(QDir(f.programDir()).exists(sub), sub);
+        }
+    }
+
+    void createsEveryWindowWithItsCaptionAndSize() {
+        const QList<std::tuple<QString, QString, QSize>> expected = {
+            {"TForm2", "Обратите внимание!!!", {505, 107}},
+            {"TForm3", "Обратите внимание!!!", {504, 108}},
+            {"TForm4", "О программе", {615, 346}},
+            {"TForm5", "Обратите внимание!!!", {505, 107}},
+            {"TForm6", "Обратите внимание!!!", {}},
+            {"TForm7", "СОХРАНЕНИЕ", {}},
+            {"TForm9", "ПЕРЕЗАПИСЬ", {}},
+            {"TForm8", "Обратите внимание!!!", {462, 96}},
+            {"TForm10", "Результаты по подшипнику №", {795, 514}},
+            {"TForm11", "Обратите внимание !!!", {}},
+            {"TForm12", "ВНИМАНИЕ ! ! !", {402, 70}},
+            {"TForm13", "Дополнительная информация", {546, 161}},
+            {"TForm14", "ЗАГРУЗКА ГРУППЫ ПОДШИПНИКОВ", {321, 110}},
+            {"TForm15", "ВНИМАНИЕ!!!", {}},
+            {"TForm16", "Спектр", {829, 572}},
+        };
+        QStringList created;
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            created << top->objectName();
+        }
+        for (const auto& [name, caption, size] : expected) {
+            QWidget* window = nullptr;
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->objectName() == name) {
+                    QVERIFY2(!window, qPrintable("two windows " + name));
+                    window = top;
+                }
+            }
+            QVERIFY2(window, qPrintable("missing " + name + " among " + created.join(",")));
+            QCOMPARE(window->windowTitle(), caption);
+            QVERIFY2(!window->isVisible(), qPrintable(name));
+            if (size.isValid()) {
+                QCOMPARE(window->size(), size);
+            }
+        }
+    }
+
+    void everyControlCanBeFoundByAssistiveTechnology() {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (!top->objectName().startsWith("TForm")) {
+                continue;
+            }
+            for (QWidget* w : top->findChildren<QWidget*>()) {
+                if (w->objectName().isEmpty() || w->objectName().startsWith("qt_") ||
+                    w->objectName() == "centralwidget") {
+                    continue;
+                }
+                QVERIFY2(!w->accessibleName().isEmpty(),
+                         qPrintable(top->objectName() + "." + w->objectName()));
+                QCOMPARE(w->accessibleDescription(), w->objectName());
+            }
+        }
+        QCOMPARE(f.edit("Edit21")->accessibleName(), QString("Fo+Fq, множитель 2"));
+        QCOMPARE(f.edit("Edit10")->accessibleName(), QString("Fo"));
+        QCOMPARE(f.edit("Edit3")->accessibleName(), QString("dw"));
+    }
+
+    void computesTheExampleBearing() {
+        f.form().state().Precision = 100;
+        typeGeometry({"9", "25", "7,938", "52", "25", "0"});
+        for (const auto& p : kPairs.mid(0, 6)) {
+            QCOMPARE(captionColour(f.button(p.second.first)), kBlue);
+        }
+        f.click("SpeedButton1");
+        QCOMPARE(resultTexts(),
+                 QStringList({"89,3",   "135,7",  "58,05",  "9,92",   "89,3",  "135,7", "47,87",
+                              "99,23",  "79,38",  "34,92",  "83,05",  "33,05", "160,7", "110,7",
+                              "150,77", "120,62", "67,97",  "48,13",  "114,3", "64,3",  "15,08"}));
+        for (const auto& p : kPairs) {
+            QCOMPARE(captionColour(f.button(p.second.first)), kNavy);
+            QCOMPARE(captionColour(f.button(p.second.second)), kNavy);
+        }
+        QCOMPARE(QApplication::focusWidget(), f.edit("Edit8"));
+        QCOMPARE(f.form().state().NoResult, 0);
+        QCOMPARE(f.form().state().LastComputedFr, 25.0);
+        QCOMPARE(f.form().state().inputs.Dm, 38.5);
+        QVERIFY(f.button("SpeedButton40")->isEnabled());
+        QVERIFY(f.shownWindows().isEmpty());
+
+        // The same input again gives identical texts.
+        const QStringList first = resultTexts();
+        f.click("SpeedButton1");
+        QCOMPARE(resultTexts(), first);
+    }
+
+    void withoutRoundingShowsFifteenDigits() {
+        typeGeometry({"9", "25", "7.938", "52", "25", "0"});
+        f.click("SpeedButton1");
+        QCOMPARE(f.edit("Edit10")->text(), QString("89,3045454545455"));
+    }
+
+    void multipliersTypedByTheUserAreUsed() {
+        f.form().state().Precision = 100;
+        typeGeometry({"9", "25", "7,938", "52", "25", "0"});
+        f.type("Edit17", "0"); // Fo-Fq with k1 = 0 shows -Fq
+        f.click("SpeedButton1");
+        QCOMPARE(f.edit("Edit19")->text(), QString("-9,92"));
+    }
+
+    void keypadTypesAndTransfers() {
+        f.click("SpeedButton3");
+        f.click("SpeedButton12");
+        f.click("SpeedButton5");
+        QCOMPARE(f.edit("Edit8")->text(), QString("3,5"));
+        f.click("SpeedButton13"); // "Z" of the keypad
+        QCOMPARE(f.edit("Edit1")->text(), QString("3,5"));
+        QCOMPARE(f.edit("Edit8")->text(), QString());
+        QCOMPARE(captionColour(f.button("SpeedButton13")), kBlue);
+        QCOMPARE(captionColour(f.button("SpeedButton35")), kBlue);
+        QCOMPARE(captionColour(f.button("SpeedButton16")), kNavy); // Fr untouched
+        QCOMPARE(f.form().state().keypad.LastKeypadText, std::string("3,5"));
+        QCOMPARE(f.form().state().keypad.LastTransferTarget, 13);
+    }
+
+    void everyFieldButtonTransfersIntoItsField_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("code");
+        for (const auto& p : kPairs) {
+            const int code = QStringList({"Edit1", "Edit3", "Edit5", "Edit2", "Edit4", "Edit6",
+                                          "Edit9"})
+                                 .indexOf(p.first) +
+                             13;
+            QTest::addRow("%s", qPrintable(p.second.first)) << p.second.first << p.first << code;
+            QTest::addRow("%s", qPrintable(p.second.second)) << p.second.second << p.first << code;
+        }
+    }
+    void everyFieldButtonTransfersIntoItsField() {
+        QFETCH(QString, button);
+        QFETCH(QString, field);
+        QFETCH(int, code);
+        f.click("SpeedButton7");
+        f.click(button);
+        QCOMPARE(f.edit(field)->text(), QString("7"));
+        QCOMPARE(f.form().state().keypad.LastTransferTarget, code);
+    }
+
+    void transferFromAnEmptyDisplayChangesNothing() {
+        f.click("SpeedButton16");
+        QCOMPARE(f.edit("Edit2")->text(), QString("0"));
+        QCOMPARE(captionColour(f.button("SpeedButton16")), kNavy);
+        QCOMPARE(f.form().state().keypad.LastKeypadText, std::string());
+        QCOMPARE(f.form().state().keypad.LastTransferTarget, 0);
+    }
+
+    void resetKeepsTheTextForReturn() {
+        f.click("SpeedButton2");
+        f.click("SpeedButton16"); // 2 into Fr
+        f.click("SpeedButton4");
+        f.click("SpeedButton20");
+        QCOMPARE(f.edit("Edit8")->text(), QString());
+        QCOMPARE(f.form().state().keypad.LastKeypadText, std::string("4"));
+        QCOMPARE(f.form().state().keypad.LastTransferTarget, 16);
+        f.click("SpeedButton20"); // an empty display leaves the memory alone
+        QCOMPARE(f.form().state().keypad.LastKeypadText, std::string("4"));
+    }
+
+    void restartFlagMakesTheNextKeyStartANewNumber() {
+        f.click("SpeedButton9");
+        f.edit("Edit48")->setText("1");
+        f.click("SpeedButton11");
+        QCOMPARE(f.edit("Edit8")->text(), QString("1"));
+        QCOMPARE(f.edit("Edit48")->text(), QString("0"));
+        f.click("SpeedButton10");
+        QCOMPARE(f.edit("Edit8")->text(), QString("10"));
+    }
+
+    void bearingNumberColoursAndLoneBlank() {
+        f.type("Edit9", "6205");
+        QCOMPARE(captionColour(f.button("SpeedButton29")), kBlue);
+        QCOMPARE(captionColour(f.button("SpeedButton19")), kBlue);
+        f.type("Edit9", " ");
+        QCOMPARE(f.edit("Edit9")->text(), QString());
+        QCOMPARE(captionColour(f.button("SpeedButton29")), kNavy);
+        QCOMPARE(captionColour(f.button("SpeedButton19")), kNavy);
+    }
+
+    void computeTrimsTheBearingNumber_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("trimmed");
+        QTest::newRow("blanks") << "  6205  " << "6205";
+        QTest::newRow("sixty") << QString(60, 'A') << QString(50, 'A');
+        QTest::newRow("cyrillic") << " шп-204 " << "шп-204";
+    }
+    void computeTrimsTheBearingNumber() {
+        QFETCH(QString, typed);
+        QFETCH(QString, trimmed);
+        f.edit("Edit9")->setText(typed); // as pasted: the field has no length limit
+        f.answerAll(2, "СОГЛАСЕН"); // the zero geometry is refused, the trim happens first
+        f.click("SpeedButton1");
+        QCOMPARE(f.edit("Edit9")->text(), trimmed);
+    }
+
+    void fieldsRefuseWhatTheCodePageCannotHold() {
+        f.type("Edit9", "62日05");
+        QCOMPARE(f.edit("Edit9")->text(), QString("6205"));
+        f.type("Edit9", "ШП-ё");
+        QCOMPARE(f.edit("Edit9")->text(), QString("ШП-ё"));
+    }
+
+    void rangeWarningsComeInOrder_data() {
+        QTest::addColumn<QStringList>("geometry");
+        QTest::addColumn<QStringList>("windows");
+        QTest::newRow("D equals d") << QStringList{"9", "25", "7", "25", "25", "0"}
+                                    << QStringList{"orbistan::ui::TForm3"};
+        QTest::newRow("D below d, negative angle")
+            << QStringList{"9", "25", "7", "20", "25", "-5"}
+            << QStringList{"orbistan::ui::TForm3", "orbistan::ui::TForm5"};
+        QTest::newRow("all zero") << QStringList{"0", "0", "0", "0", "0", "0"}
+                                  << QStringList{"orbistan::ui::TForm3", "orbistan::ui::TForm2"};
+        QTest::newRow("all three") << QStringList{"9", "25", "0", "20", "25", "-1"}
+                                   << QStringList{"orbistan::ui::TForm3", "orbistan::ui::TForm5",
+                                                  "orbistan::ui::TForm2"};
+        QTest::newRow("lone comma") << QStringList{",", "25", "7", "52", "25", "0"}
+                                    << QStringList{"orbistan::ui::TForm2"};
+    }
+    void rangeWarningsComeInOrder() {
+        QFETCH(QStringList, geometry);
+        QFETCH(QStringList, windows);
+        // A standing result stays on screen after a range failure.
+        typeGeometry({"9", "25", "7,938", "52", "25", "0"});
+        f.click("SpeedButton1");
+        const QStringList before = resultTexts();
+        typeGeometry(geometry);
+        f.answerAll(windows.size(), "СОГЛАСЕН");
+        f.click("SpeedButton1");
+        QCOMPARE(f.shownWindows(), windows);
+        QCOMPARE(f.form().state().NoResult, 1);
+        QCOMPARE(resultTexts(), before);
+        QCOMPARE(captionColour(f.button("SpeedButton35")), kBlue); // not a success
+    }
+
+    void unreadableInputClearsTheResults_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("empty field") << "Edit2" << "";
+        QTest::newRow("negative with comma") << "Edit6" << "-1,5";
+        QTest::newRow("blank then comma") << "Edit3" << " 7,9";
+        QTest::newRow("emptied multiplier") << "Edit65" << "";
+        QTest::newRow("beyond a real") << "Edit4" << "1e400";
+    }
+    void unreadableInputClearsTheResults() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        typeGeometry({"9", "25", "7,938", "52", "25", "0"});
+        f.click("SpeedButton1");
+        f.type(field, text);
+        f.answer([](QDialog& d) {
+            QVERIFY(d.findChild<QGroupBox*>("GroupBox1")->isVisible());
+            QVERIFY(!d.findChild<QGroupBox*>("GroupBox2")->isVisible());
+            QCOMPARE(d.findChild<QLabel*>("Label1")->text(),
+                     QString(orbistan::text::kEnterDataCorrectly));
+            UiFixture::clickButton(d, "Button1");
+        });
+        f.click("SpeedButton1");
+        QCOMPARE(f.shownWindows(), QStringList{"orbistan::ui::TForm8"});
+        QCOMPARE(f.form().state().NoResult, 1);
+        QCOMPARE(resultTexts(), QStringList(21, QString()));
+        QCOMPARE(f.edit(field)->text(), text); // the input stays as typed
+    }
+
+    void extremeResultsAreRefusedNotShownAsInfinity() {
+        typeGeometry({"1e300", "1e300", "1", "3", "1", "0"});
+        f.answerAll(1, "СПАСИБО");
+        f.click("SpeedButton1");
+        QCOMPARE(f.shownWindows(), QStringList{"orbistan::ui::TForm8"});
+        QCOMPARE(f.form().state().NoResult, 1);
+        for (const QString& t : resultTexts()) {
+            QVERIFY2(!t.contains("inf", Qt::CaseInsensitive) && !t.contains("nan", Qt::CaseInsensitive),
+                     qPrintable(t));
+        }
+    }
+
+    void disagreeingAnswersThenRestores() {
+        typeGeometry({"9", "0", "7", "52", "25", "0"});
+        f.answer([](QDialog& d) {
+            UiFixture::clickButton(d, "Button2"); // "НЕ СОГЛАСЕН"
+            QVERIFY(d.isVisible());
+            auto* fool = d.findChild<QLabel*>("Label3");
+            QVERIFY(fool->isVisible());
+            QCOMPARE(fool->text(), QString("НУ И БАЛБЕС ! ! !"));
+            QVERIFY(!d.findChild<QLabel*>("Label1")->isVisible());
+            QVERIFY(!d.findChild<QLabel*>("Label2")->isVisible()); // the "w"
+            QVERIFY(!d.findChild<QWidget*>("Button1")->isVisible());
+            QVERIFY(!d.findChild<QWidget*>("Button2")->isVisible());
+            UiFixture::clickButton(d, "Button3"); // the single "СОГЛАСЕН"
+        });
+        f.click("SpeedButton1");
+        f.answer([](QDialog& d) {
+            QVERIFY(d.findChild<QLabel*>("Label1")->isVisible());
+            QCOMPARE(d.findChild<QLabel*>("Label2")->text(), QString("w"));
+            QVERIFY(d.findChild<QWidget*>("Button1")->isVisible());
+            QVERIFY(d.findChild<QWidget*>("Button2")->isVisible());
+            QVERIFY(!d.findChild<QLabel*>("Label3")->isVisible());
+            UiFixture::clickButton(d, "Button1");
+        });
+        f.click("SpeedButton1");
+        QCOMPARE(f.shownWindows(), QStringList({"orbistan::ui::TForm2", "orbistan::ui::TForm2"}));
+    }
+
+    void outerDiameterWarningAlsoAnswersDisagreement() {
+        typeGeometry({"9", "25", "7", "25", "25", "0"});
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.findChild<QLabel*>("Label1")->text(), QString("Наружный диаметр подшипника "));
+            QCOMPARE(d.findChild<QLabel*>("Label2")->text(),
+                     QString("не может быть меньше или равен внутреннему ! ! !"));
+            UiFixture::clickButton(d, "Button2");
+            UiFixture::clickButton(d, "Button3");
+        });
+        f.answer([](QDialog& d) { UiFixture::clickButton(d, "Button1"); });
+        f.click("SpeedButton1");
+        f.click("SpeedButton1");
+    }
+
+    void escapeLeavesWarningsInTheirFirstState() {
+        typeGeometry({"9", "0", "7", "52", "25", "0"});
+        f.answer([](QDialog& d) {
+            UiFixture::clickButton(d, "Button2");
+            QTest::keyClick(&d, Qt::Key_Escape);
+        });
+        f.answer([](QDialog& d) {
+            QVERIFY(d.findChild<QWidget*>("Button2")->isVisible());
+            UiFixture::clickButton(d, "Button1");
+        });
+        f.click("SpeedButton1");
+        f.click("SpeedButton1");
+    }
+
+    void secondMessageIsHiddenAgainByThanks() {
+        auto* form8 = qobject_cast<orbistan::ui::TForm8*>([] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (top->objectName() == "TForm8") {
+                    return top;
+                }
+            }
+            return static_cast<QWidget*>(nullptr);
+        }());
+        QVERIFY(form8);
+        f.answer([](QDialog& d) {
+            QVERIFY(d.findChild<QGroupBox*>("GroupBox2")->isVisible());
+            QCOMPARE(d.findChild<QLabel*>("Label2")->text(),
+                     QString("Не был выполнен расчет с новыми данными"));
+            UiFixture::clickButton(d, "Button1");
+            QVERIFY(!d.findChild<QGroupBox*>("GroupBox2")->isVisibleTo(&d));
+        });
+        form8->showNotComputed();
+        f.answer([](QDialog& d) {
+            QVERIFY(!d.findChild<QGroupBox*>("GroupBox2")->isVisible());
+            UiFixture::clickButton(d, "Button1");
+        });
+        form8->showEnterCorrectly();
+    }
+};
+
+QTEST_MAIN(TForm1Test)
+#include "tform1_test.moc"

@@ -1,0 +1,86 @@
+#include "ui_fixture.h"
+
+#include "ui/modal.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QTest>
+
+namespace orbistan::test {
+
+void UiFixture::start() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    oldDir_ = QDir::currentPath();
+    QDir::setCurrent(dir_->path());
+    answers_.clear();
+    shown_.clear();
+    unexpected_.clear();
+    unansweredBefore_ = ui::unansweredModalCount();
+    ui::setModalHandler([this](QDialog& dialog) {
+        shown_ << dialog.metaObject()->className();
+        if (answers_.empty()) {
+            unexpected_ << dialog.metaObject()->className();
+            dialog.reject();
+            return;
+        }
+        auto script = std::move(answers_.front());
+        answers_.pop_front();
+        script(dialog);
+    });
+    form_ = std::make_unique<ui::TForm1>();
+    form_->createWindows();
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void UiFixture::stop() {
+    form_.reset();
+    ui::setModalHandler({});
+    QDir::setCurrent(oldDir_);
+    dir_.reset();
+    QVERIFY2(unexpected_.isEmpty(), qPrintable("unexpected windows: " + unexpected_.join(", ")));
+    QVERIFY2(answers_.empty(), "a scripted answer was not used");
+    QCOMPARE(ui::unansweredModalCount(), unansweredBefore_);
+}
+
+void UiFixture::answer(std::function<void(QDialog&)> script) {
+    answers_.push_back(std::move(script));
+}
+
+void UiFixture::answerAll(int count, const QString& buttonText) {
+    for (int i = 0; i < count; ++i) {
+        answer([buttonText](QDialog& d) {
+            for (QAbstractButton* b : d.findChildren<QAbstractButton*>()) {
+                if (b->isVisible() && b->text() == buttonText) {
+                    QTest::mouseClick(b, Qt::LeftButton);
+                    return;
+                }
+            }
+            QFAIL(qPrintable("no button " + buttonText));
+        });
+    }
+}
+
+void UiFixture::clickButton(QDialog& dialog, const QString& name) {
+    auto* b = dialog.findChild<QAbstractButton*>(name);
+    QVERIFY2(b && b->isVisible(), qPrintable("no visible button " + name));
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void UiFixture::type(const QString& editName, const QString& text) {
+    QLineEdit* e = edit(editName);
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Backspace);
+    for (QChar ch : text) {
+        // keyClicks aborts on characters outside Latin-1: send each one as its own event.
+        QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
+}
+
+void UiFixture::click(const QString& buttonName) {
+    QTest::mouseClick(button(buttonName), Qt::LeftButton);
+}
+
+} // namespace orbistan::test

@@ -1,0 +1,59 @@
+#pragma once
+// A fresh program directory and main window per test, and scripted answers to modal windows.
+
+#include "ui/TForm1.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+namespace orbistan::test {
+
+class UiFixture {
+public:
+    void start();
+    void stop(); // fails the test if a window was left unanswered or an answer left unused
+
+    ui::TForm1& form() { return *form_; }
+
+    // The next modal window gets this answer; windows without one are a failure.
+    void answer(std::function<void(QDialog&)> script);
+    // Answers the next windows by clicking the button of that caption, recording their names.
+    void answerAll(int count, const QString& buttonText);
+
+    QStringList shownWindows() const { return shown_; }
+    QString programDir() const { return dir_->path(); }
+
+    template <typename T> T* child(const QString& name) {
+        T* w = form_->findChild<T*>(name);
+        if (!w) {
+            qFatal("no child %s", qPrintable(name));
+        }
+        return w;
+    }
+    QLineEdit* edit(const QString& name) { return child<QLineEdit>(name); }
+    QToolButton* button(const QString& name) { return child<QToolButton>(name); }
+
+    // Replaces a field's text the way a user does: select all, then type.
+    void type(const QString& editName, const QString& text);
+    void click(const QString& buttonName);
+
+    static void clickButton(QDialog& dialog, const QString& name);
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QString oldDir_;
+    std::unique_ptr<ui::TForm1> form_;
+    std::deque<std::function<void(QDialog&)>> answers_;
+    QStringList shown_;
+    QStringList unexpected_;
+    int unansweredBefore_ = 0;
+};
+
+} // namespace orbistan::test
