@@ -3,7 +3,7 @@
 # The program keeps its data (Basa/, SaveWalz.Bmp) in the directory it is started from.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/deps.sh" $(cat "$root/scripts/packages.txt")
+"$root/scripts/deps.sh" $(cat "$root/scripts/packages-build.txt")
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" --target orbistan
 exec "$root/build/src/orbistan" "$@"

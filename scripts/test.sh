@@ -1,11 +1,29 @@
 #!/usr/bin/env bash
-# Installs what the build needs, builds everything and runs every test: once as released,
-# once with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what the build needs, builds everything and runs every test: a short fuzz run of
+# the parsers from their seed corpus, then all tests as released, then all tests again built
+# with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/deps.sh" $(cat "$root/scripts/packages.txt")
+"$root/scripts/deps.sh" $(cat "$root/scripts/packages-build.txt" "$root/scripts/packages-fuzz.txt")
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
+
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBISTAN_FUZZ=ON >/dev/null
+cmake --build "$root/build-fuzz" -j "$jobs"
+for corpus in "$root"/fuzz/corpus/*/; do
+    name="$(basename "$corpus")"
+    work="$(mktemp -d)"
+    echo "fuzzing ${name} for ${FUZZ_SECONDS:-30} s"
+    if ! "$root/build-fuzz/fuzz/${name}_fuzz" -max_total_time="${FUZZ_SECONDS:-30}" \
+        -max_len=512 -print_final_stats=1 "$work" "$corpus" >"$work.log" 2>&1; then
+        tail -n 60 "$work.log"
+        echo "fuzz target ${name} failed"
+        exit 1
+    fi
+    grep -E '^stat::number_of_executed_units' "$work.log" || true
+    rm -rf "$work" "$work.log"
+done
 
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build" -j "$jobs"

@@ -1,0 +1,13 @@
+# The Qt-free core: everything that can be decided without a widget. Included by the
+# top-level list, also for the fuzz-only build, which has no Qt.
+set(core_dir ${PROJECT_SOURCE_DIR}/src)
+add_library(orbistan_core STATIC
+    ${core_dir}/calc/numbers.cpp
+    ${core_dir}/calc/validate.cpp
+    ${core_dir}/calc/frequencies.cpp
+    ${core_dir}/calc/compute.cpp
+    ${core_dir}/base/bearing_number.cpp
+    ${core_dir}/shell/cp1251.cpp
+    ${core_dir}/shell/paths.cpp
+)
+target_include_directories(orbistan_core PUBLIC ${core_dir})
