@@ -32,7 +32,8 @@ void BM_BareArithmetic(benchmark::State& st) {
         r[3] = double((1 - cs * rho) * (X(in.Fr) / 2));
         r[4] = double(h * ((X(in.Dm) - in.dw) / in.Dm));
         r[5] = double(h * ((X(in.Dm) + in.dw) / in.Dm));
-        r[6] = double(((2 * X(in.Fr)) * ((X(in.Dm) + in.dw) / in.Dm)) * ((X(in.Dm) - in.dw) / in.Dm));
+        r[6] =
+            double(((2 * X(in.Fr)) * ((X(in.Dm) + in.dw) / in.Dm)) * ((X(in.Dm) - in.dw) / in.Dm));
         const double base[4] = {r[0], r[1], r[2], in.Fr};
         for (int i = 0; i < 14; ++i) {
             r[7 + i] = double(X(in.multipliers[2 * i]) * base[i % 4] +

@@ -73,10 +73,14 @@ void runChild(benchmark::State& st, const char* mode) {
     }
 }
 
-void BM_ProcessBareWindow(benchmark::State& st) { runChild(st, "--child-bare"); }
+void BM_ProcessBareWindow(benchmark::State& st) {
+    runChild(st, "--child-bare");
+}
 BENCHMARK(BM_ProcessBareWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_ProcessStartUp(benchmark::State& st) { runChild(st, "--child-main"); }
+void BM_ProcessStartUp(benchmark::State& st) {
+    runChild(st, "--child-main");
+}
 BENCHMARK(BM_ProcessStartUp)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_InProcessBareWindow(benchmark::State& st) {

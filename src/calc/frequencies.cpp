@@ -12,13 +12,15 @@ using X = long double;
 constexpr X kPi = 3.141592653589793238462643383279502884L;
 
 constexpr std::string_view kNames[ResultCount] = {
-    "Fo",    "Fi",    "Fw",    "Fq",    "Fo*",   "Fi*",        "Fw*",
-    "Fo+Fq", "Fo-Fq", "Fr+Fq", "Fw+Fr", "Fw-Fr", "Fi+Fr",      "Fi-Fr",
+    "Fo",         "Fi",         "Fw",    "Fq",    "Fo*",   "Fi*",   "Fw*",
+    "Fo+Fq",      "Fo-Fq",      "Fr+Fq", "Fw+Fr", "Fw-Fr", "Fi+Fr", "Fi-Fr",
     "Fi+(Fr-Fq)", "Fi-(Fr-Fq)", "Fw+Fq", "Fw-Fq", "Fo+Fr", "Fo-Fr", "Fr-Fq"};
 
 } // namespace
 
-std::string_view resultName(int index) { return kNames[index]; }
+std::string_view resultName(int index) {
+    return kNames[index];
+}
 
 std::optional<Results> computeFrequencies(const BearingInputs& in) {
     Results r{};

@@ -11,9 +11,27 @@ namespace orbistan {
 
 // The 21 result values in the order they are kept, shown and printed.
 enum ResultIndex {
-    Fo, Fi, Fw, Fq, FoStar, FiStar, FwStar,
-    FoPlusFq, FoMinusFq, FrPlusFq, FwPlusFr, FwMinusFr, FiPlusFr, FiMinusFr,
-    FiPlusFrMinusFq, FiMinusFrMinusFq, FwPlusFq, FwMinusFq, FoPlusFr, FoMinusFr, FrMinusFq,
+    Fo,
+    Fi,
+    Fw,
+    Fq,
+    FoStar,
+    FiStar,
+    FwStar,
+    FoPlusFq,
+    FoMinusFq,
+    FrPlusFq,
+    FwPlusFr,
+    FwMinusFr,
+    FiPlusFr,
+    FiMinusFr,
+    FiPlusFrMinusFq,
+    FiMinusFrMinusFq,
+    FwPlusFq,
+    FwMinusFq,
+    FoPlusFr,
+    FoMinusFr,
+    FrMinusFq,
     ResultCount
 };
 
@@ -26,7 +44,9 @@ using Results = std::array<double, ResultCount>;
 std::string_view resultName(int index);
 
 // A sideband row's two multipliers sit at these positions of BearingInputs::multipliers.
-inline constexpr int firstMultiplierOf(int resultIndex) { return 2 * (resultIndex - kDefectCount); }
+inline constexpr int firstMultiplierOf(int resultIndex) {
+    return 2 * (resultIndex - kDefectCount);
+}
 
 // Computes all 21 values, unrounded, in extended precision. Empty when some value does not
 // fit a 64-bit real (extreme but readable inputs): such a result is never shown.

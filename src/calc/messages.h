@@ -11,7 +11,8 @@ inline constexpr const char* kNotComputedWithNewData = "Не был выполн
 inline constexpr const char* kOuterNotGreater1 = "Наружный диаметр подшипника ";
 inline constexpr const char* kOuterNotGreater2 = "не может быть меньше или равен внутреннему ! ! !";
 // TForm5.
-inline constexpr const char* kNegativeAngle = "Угол контакта должен иметь положительно значение ! ! !";
+inline constexpr const char* kNegativeAngle =
+    "Угол контакта должен иметь положительно значение ! ! !";
 // TForm2: a separate "w" stands just after the first "D", in the blanks left for it.
 inline constexpr const char* kNotPositive =
     "Значения Z, f, D   , D, d не могут быть меньше или равны нулю ! ! !";

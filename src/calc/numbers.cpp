@@ -10,7 +10,9 @@ namespace orbistan {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // strtold must not follow the process locale (Qt switches it to the user's one).
 locale_t cLocale() {

@@ -83,9 +83,8 @@ ComputeArgs parseCompute(const std::vector<std::string>& args) {
 int compute(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     const ComputeArgs a = parseCompute(args);
     InputTexts texts;
-    const std::pair<InputField, const char*> fields[] = {{InZ, "--Z"}, {InFr, "--Fr"},
-                                                         {InDw, "--dw"}, {InD, "--D"},
-                                                         {Ind, "--d"}, {InA, "--a"}};
+    const std::pair<InputField, const char*> fields[] = {
+        {InZ, "--Z"}, {InFr, "--Fr"}, {InDw, "--dw"}, {InD, "--D"}, {Ind, "--d"}, {InA, "--a"}};
     for (const auto& [field, name] : fields) {
         texts.fields[field] = utf8ToCp1251Lossy(a.geometry.at(name));
     }

@@ -17,6 +17,7 @@
 #include "ui/TForm7.h"
 #include "ui/TForm8.h"
 #include "ui/TForm9.h"
+#include "ui/icon.h"
 #include "ui/style.h"
 #include "ui/text.h"
 
@@ -43,6 +44,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     state_.ProgramDir = currentProgramDir();
     createDataFolders(state_.ProgramDir);
 
+    setWindowIcon(bearingIcon());
     ui.SpeedButton21->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     ui.SpeedButton22->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     bindInput();
@@ -72,7 +74,7 @@ void TForm1::createWindows() {
 // Closing the main window by any means ends the program, whatever else is open.
 void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
-    QApplication::quit();
+    QCoreApplication::exit(0);
 }
 
 } // namespace orbistan::ui

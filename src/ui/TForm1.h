@@ -41,8 +41,8 @@ public:
     const ProcessState& state() const { return state_; }
 
     // Actions offered to the other parts of the window.
-    void SpeedButton1Click(); // "ВЫЧИСЛИТЬ"
-    void N52Click();          // bearing-number trim
+    void SpeedButton1Click();  // "ВЫЧИСЛИТЬ"
+    void N52Click();           // bearing-number trim
     void SpeedButton20Click(); // keypad reset "С"
 
 protected:

@@ -58,7 +58,8 @@ void TForm1::bindInput() {
         connect(pair.inputButton, &QToolButton::clicked, this, transfer);
         connect(pair.keypadButton, &QToolButton::clicked, this, transfer);
         if (pair.code != kNumberCode) {
-            connect(pair.field, &QLineEdit::textChanged, this, [this, &pair] { paintPair(pair, true); });
+            connect(pair.field, &QLineEdit::textChanged, this,
+                    [this, &pair] { paintPair(pair, true); });
         }
     }
     connect(ui.Edit9, &QLineEdit::textChanged, this, &TForm1::Edit9Change);

@@ -18,7 +18,9 @@ TForm8::TForm8(QWidget* parent) : QDialog(parent) {
     completeAccessibility(*this);
 }
 
-void TForm8::showEnterCorrectly() { showModal(*this); }
+void TForm8::showEnterCorrectly() {
+    showModal(*this);
+}
 
 void TForm8::showNotComputed() {
     ui.GroupBox2->show();

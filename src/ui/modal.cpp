@@ -12,7 +12,9 @@ ModalHandler& handler() {
 int unanswered = 0;
 } // namespace
 
-void setModalHandler(ModalHandler h) { handler() = std::move(h); }
+void setModalHandler(ModalHandler h) {
+    handler() = std::move(h);
+}
 
 int showModal(QDialog& dialog) {
     if (!handler()) {
@@ -28,6 +30,8 @@ int showModal(QDialog& dialog) {
     return dialog.result();
 }
 
-int unansweredModalCount() { return unanswered; }
+int unansweredModalCount() {
+    return unanswered;
+}
 
 } // namespace orbistan::ui

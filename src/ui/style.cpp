@@ -11,7 +11,10 @@ namespace orbistan::ui {
 
 void applyHouseStyle(QApplication& app) {
     app.setStyle(QStyleFactory::create("Fusion"));
-    QFont font("Sans Serif", 8);
+    // The forms are laid out for MS Sans Serif; an Arial-metric face keeps their texts inside
+    // the designed widths, where the wider default sans-serif face would cut them.
+    QFont::insertSubstitutions("MS Sans Serif", {"Liberation Sans", "Arial", "Sans Serif"});
+    QFont font("MS Sans Serif", 8);
     font.setStyleHint(QFont::SansSerif);
     app.setFont(font);
 }

@@ -49,14 +49,16 @@ TEST_P(Examples, ShowTheListedTexts) {
 INSTANTIATE_TEST_SUITE_P(
     Table, Examples,
     testing::Values(
-        Example{"b6205_p100", kBearing6205, 100,
-                {{"Fo", "89,3"},          {"Fi", "135,7"},          {"Fw", "58,05"},
-                 {"Fq", "9,92"},          {"Fo*", "89,3"},          {"Fi*", "135,7"},
-                 {"Fw*", "47,87"},        {"Fo+Fq", "99,23"},       {"Fo-Fq", "79,38"},
-                 {"Fr+Fq", "34,92"},      {"Fr-Fq", "15,08"},       {"Fw+Fr", "83,05"},
-                 {"Fw-Fr", "33,05"},      {"Fi+Fr", "160,7"},       {"Fi-Fr", "110,7"},
+        Example{"b6205_p100",
+                kBearing6205,
+                100,
+                {{"Fo", "89,3"},           {"Fi", "135,7"},          {"Fw", "58,05"},
+                 {"Fq", "9,92"},           {"Fo*", "89,3"},          {"Fi*", "135,7"},
+                 {"Fw*", "47,87"},         {"Fo+Fq", "99,23"},       {"Fo-Fq", "79,38"},
+                 {"Fr+Fq", "34,92"},       {"Fr-Fq", "15,08"},       {"Fw+Fr", "83,05"},
+                 {"Fw-Fr", "33,05"},       {"Fi+Fr", "160,7"},       {"Fi-Fr", "110,7"},
                  {"Fi+(Fr-Fq)", "150,77"}, {"Fi-(Fr-Fq)", "120,62"}, {"Fw+Fq", "67,97"},
-                 {"Fw-Fq", "48,13"},      {"Fo+Fr", "114,3"},       {"Fo-Fr", "64,3"}}},
+                 {"Fw-Fq", "48,13"},       {"Fo+Fr", "114,3"},       {"Fo-Fr", "64,3"}}},
         Example{"b6205_p1000",
                 kBearing6205,
                 1000,
@@ -94,10 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 {{"Fo", "0,125"}, {"Fi", "0,375"}, {"Fw*", "0,75"}}},
         // No settings read yet: precision 0 does not round either.
-        Example{"ties_precision0",
-                texts({"1", "0,5", "1", "3", "1", "0"}),
-                0,
-                {{"Fo", "0,125"}}}),
+        Example{"ties_precision0", texts({"1", "0,5", "1", "3", "1", "0"}), 0, {{"Fo", "0,125"}}}),
     [](const testing::TestParamInfo<Example>& info) { return std::string(info.param.name); });
 
 TEST(Compute, StarredValuesEqualRingValuesAtZeroAngle) {
@@ -146,8 +145,7 @@ TEST(Compute, ResultsBeyondARealAreRefusedLikeUnreadableInput) {
 }
 
 TEST(Compute, HugeButRepresentableValuesAreComputed) {
-    const ComputeOutcome c =
-        runComputation(texts({"1", "1", "1", "1,7e308", "1,6e308", "0"}), 1);
+    const ComputeOutcome c = runComputation(texts({"1", "1", "1", "1,7e308", "1,6e308", "0"}), 1);
     ASSERT_EQ(c.kind, ComputeOutcome::Done);
     EXPECT_DOUBLE_EQ(c.validation.inputs.Dm, 1.65e308); // (D + d) / 2 formed without overflow
 }
@@ -179,38 +177,59 @@ INSTANTIATE_TEST_SUITE_P(
     Table, Validate,
     testing::Values(
         ValidationCase{"valid", kBearing6205, Validation::Valid, {}},
-        ValidationCase{"point_reads_same", texts({"9", "25", "7.938", "52", "25", "0"}),
-                       Validation::Valid, {}},
-        ValidationCase{"fractional_Z", texts({"7,5", "25", "7", "52", "25", "0"}),
-                       Validation::Valid, {}},
-        ValidationCase{"exponent", texts({"9", "25", "7", "1,5e2", "25", "0"}),
-                       Validation::Valid, {}},
-        ValidationCase{"leading_blank_digits", texts({" 9", "25", "7", "52", "25", "0"}),
-                       Validation::Valid, {}},
-        ValidationCase{"negative_comma", texts({"9", "25", "7", "52", "25", "-1,5"}),
-                       Validation::Unreadable, {}},
-        ValidationCase{"blank_then_comma", texts({"9", "25", " 7,9", "52", "25", "0"}),
-                       Validation::Unreadable, {}},
-        ValidationCase{"empty_field", texts({"9", "", "7", "52", "25", "0"}),
-                       Validation::Unreadable, {}},
+        ValidationCase{"point_reads_same",
+                       texts({"9", "25", "7.938", "52", "25", "0"}),
+                       Validation::Valid,
+                       {}},
+        ValidationCase{
+            "fractional_Z", texts({"7,5", "25", "7", "52", "25", "0"}), Validation::Valid, {}},
+        ValidationCase{
+            "exponent", texts({"9", "25", "7", "1,5e2", "25", "0"}), Validation::Valid, {}},
+        ValidationCase{"leading_blank_digits",
+                       texts({" 9", "25", "7", "52", "25", "0"}),
+                       Validation::Valid,
+                       {}},
+        ValidationCase{"negative_comma",
+                       texts({"9", "25", "7", "52", "25", "-1,5"}),
+                       Validation::Unreadable,
+                       {}},
+        ValidationCase{"blank_then_comma",
+                       texts({"9", "25", " 7,9", "52", "25", "0"}),
+                       Validation::Unreadable,
+                       {}},
+        ValidationCase{
+            "empty_field", texts({"9", "", "7", "52", "25", "0"}), Validation::Unreadable, {}},
         ValidationCase{"empty_multiplier", withMultiplier(27, ""), Validation::Unreadable, {}},
-        ValidationCase{"huge_value", texts({"9", "25", "7", "1e400", "25", "0"}),
-                       Validation::Unreadable, {}},
-        ValidationCase{"D_equals_d", texts({"9", "25", "7", "25", "25", "0"}),
-                       Validation::OutOfRange, {W::OuterNotGreater}},
-        ValidationCase{"D_below_d_negative_angle", texts({"9", "25", "7", "20", "25", "-5"}),
-                       Validation::OutOfRange, {W::OuterNotGreater, W::NegativeAngle}},
-        ValidationCase{"all_zero", texts({"0", "0", "0", "0", "0", "0"}),
-                       Validation::OutOfRange, {W::OuterNotGreater, W::NotPositive}},
-        ValidationCase{"all_three", texts({"9", "25", "0", "20", "25", "-1"}),
+        ValidationCase{
+            "huge_value", texts({"9", "25", "7", "1e400", "25", "0"}), Validation::Unreadable, {}},
+        ValidationCase{"D_equals_d",
+                       texts({"9", "25", "7", "25", "25", "0"}),
+                       Validation::OutOfRange,
+                       {W::OuterNotGreater}},
+        ValidationCase{"D_below_d_negative_angle",
+                       texts({"9", "25", "7", "20", "25", "-5"}),
+                       Validation::OutOfRange,
+                       {W::OuterNotGreater, W::NegativeAngle}},
+        ValidationCase{"all_zero",
+                       texts({"0", "0", "0", "0", "0", "0"}),
+                       Validation::OutOfRange,
+                       {W::OuterNotGreater, W::NotPositive}},
+        ValidationCase{"all_three",
+                       texts({"9", "25", "0", "20", "25", "-1"}),
                        Validation::OutOfRange,
                        {W::OuterNotGreater, W::NegativeAngle, W::NotPositive}},
-        ValidationCase{"lone_comma_is_zero", texts({",", "25", "7", "52", "25", "0"}),
-                       Validation::OutOfRange, {W::NotPositive}},
-        ValidationCase{"negative_Fr", texts({"9", "-25", "7", "52", "25", "0"}),
-                       Validation::OutOfRange, {W::NotPositive}},
-        ValidationCase{"negative_d_only", texts({"9", "25", "7", "52", "-25", "0"}),
-                       Validation::OutOfRange, {W::NotPositive}}),
+        ValidationCase{"lone_comma_is_zero",
+                       texts({",", "25", "7", "52", "25", "0"}),
+                       Validation::OutOfRange,
+                       {W::NotPositive}},
+        ValidationCase{"negative_Fr",
+                       texts({"9", "-25", "7", "52", "25", "0"}),
+                       Validation::OutOfRange,
+                       {W::NotPositive}},
+        ValidationCase{"negative_d_only",
+                       texts({"9", "25", "7", "52", "-25", "0"}),
+                       Validation::OutOfRange,
+                       {W::NotPositive}}),
     [](const testing::TestParamInfo<ValidationCase>& info) {
         return std::string(info.param.name);
     });
@@ -234,19 +253,20 @@ struct SnapshotCase {
 
 class SnapshotCheck : public testing::TestWithParam<SnapshotCase> {};
 TEST_P(SnapshotCheck, ComparesFixedTexts) {
-    const InputSnapshot snap = readAndValidate(texts({"12,5", "25", "7", "52", "25", "0"})).snapshot;
+    const InputSnapshot snap =
+        readAndValidate(texts({"12,5", "25", "7", "52", "25", "0"})).snapshot;
     const InputSnapshot now = {GetParam().now, "25", "7", "52", "25", "0"};
     EXPECT_EQ(snapshotMatches(snap, now), GetParam().matches) << GetParam().now;
 }
 INSTANTIATE_TEST_SUITE_P(Table, SnapshotCheck,
                          testing::Values(SnapshotCase{"12,5", true}, SnapshotCase{"12.5", true},
-                                         SnapshotCase{"12.50", false},
-                                         SnapshotCase{"12,5 ", false},
+                                         SnapshotCase{"12.50", false}, SnapshotCase{"12,5 ", false},
                                          SnapshotCase{"13", false}));
 
 TEST(SnapshotCheck, ComparesOnlyTheFirstHundredCharacters) {
     const std::string longText(100, '1');
-    const InputSnapshot snap = readAndValidate(texts({longText, "25", "7", "52", "25", "0"})).snapshot;
+    const InputSnapshot snap =
+        readAndValidate(texts({longText, "25", "7", "52", "25", "0"})).snapshot;
     EXPECT_TRUE(snapshotMatches(snap, {longText + "99", "25", "7", "52", "25", "0"}));
 }
 

@@ -15,13 +15,15 @@ struct TextCase {
 };
 
 class CommaFix : public testing::TestWithParam<TextCase> {};
-TEST_P(CommaFix, ChangesOnlyALeadingComma) { EXPECT_EQ(commaFix(GetParam().in), GetParam().out); }
+TEST_P(CommaFix, ChangesOnlyALeadingComma) {
+    EXPECT_EQ(commaFix(GetParam().in), GetParam().out);
+}
 INSTANTIATE_TEST_SUITE_P(Table, CommaFix,
                          testing::Values(TextCase{"7,938", "7.938"}, TextCase{",5", ".5"},
                                          TextCase{"-1,5", "-1,5"}, TextCase{" 1,5", " 1,5"},
                                          TextCase{"1,5,5", "1.5,5"}, TextCase{"7.938", "7.938"},
-                                         TextCase{",", "."}, TextCase{"", ""},
-                                         TextCase{"12", "12"}, TextCase{"1e5,", "1e5,"}));
+                                         TextCase{",", "."}, TextCase{"", ""}, TextCase{"12", "12"},
+                                         TextCase{"1e5,", "1e5,"}));
 
 struct ReadCase {
     std::string text; // after the comma fix
@@ -89,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatCase{2.0 / 3, "0,666666666666667"}, FormatCase{0.0001, "0,0001"},
                     FormatCase{-0.0001, "-0,0001"}, FormatCase{1000, "1000"},
                     FormatCase{999999999999999.0, "999999999999999"},
-                    FormatCase{123456789012345.6, "123456789012346"},
-                    FormatCase{12.5, "12,5"}, FormatCase{100000, "100000"},
+                    FormatCase{123456789012345.6, "123456789012346"}, FormatCase{12.5, "12,5"},
+                    FormatCase{100000, "100000"},
                     // Rounds up to the lower bound of the fixed form.
                     FormatCase{std::nextafter(0.0001, 0.0), "0,0001"}));
 INSTANTIATE_TEST_SUITE_P(
@@ -115,19 +117,18 @@ TEST_P(FormatFileReal, WritesTwentyThreeCharacters) {
     EXPECT_EQ(text, GetParam().text);
     EXPECT_EQ(text.size(), 23u);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Table, FormatFileReal,
-    testing::Values(FormatCase{25, " 2.50000000000000E+0001"},
-                    FormatCase{12.5, " 1.25000000000000E+0001"},
-                    FormatCase{0.35, " 3.50000000000000E-0001"},
-                    FormatCase{0, " 0.00000000000000E+0000"},
-                    FormatCase{-0.0, " 0.00000000000000E+0000"},
-                    FormatCase{-1.5, "-1.50000000000000E+0000"},
-                    FormatCase{7.938, " 7.93800000000000E+0000"},
-                    FormatCase{0.1, " 1.00000000000000E-0001"},
-                    FormatCase{1.0 / 3, " 3.33333333333333E-0001"},
-                    FormatCase{1e-300, " 1.00000000000000E-0300"},
-                    FormatCase{-1.7e308, "-1.70000000000000E+0308"}));
+INSTANTIATE_TEST_SUITE_P(Table, FormatFileReal,
+                         testing::Values(FormatCase{25, " 2.50000000000000E+0001"},
+                                         FormatCase{12.5, " 1.25000000000000E+0001"},
+                                         FormatCase{0.35, " 3.50000000000000E-0001"},
+                                         FormatCase{0, " 0.00000000000000E+0000"},
+                                         FormatCase{-0.0, " 0.00000000000000E+0000"},
+                                         FormatCase{-1.5, "-1.50000000000000E+0000"},
+                                         FormatCase{7.938, " 7.93800000000000E+0000"},
+                                         FormatCase{0.1, " 1.00000000000000E-0001"},
+                                         FormatCase{1.0 / 3, " 3.33333333333333E-0001"},
+                                         FormatCase{1e-300, " 1.00000000000000E-0300"},
+                                         FormatCase{-1.7e308, "-1.70000000000000E+0308"}));
 
 TEST(FormatFileReal, ReadsBackExactlyWithFifteenDigits) {
     for (double v : {0.1, 7.938, 25.0, -1.5, 12.7, 1e-300, 123456789012345.0, 0.35}) {

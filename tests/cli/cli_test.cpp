@@ -68,7 +68,8 @@ std::vector<std::string> plus(std::vector<std::string> v, std::vector<std::strin
 }
 
 TEST(CliCompute, PrintsTheTwentyOneFieldsInOrder) {
-    const CliRun r = runCli(plus(geometry("9", "25", "7,938", "52", "25", "0"), {"--precision", "100"}));
+    const CliRun r =
+        runCli(plus(geometry("9", "25", "7,938", "52", "25", "0"), {"--precision", "100"}));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out, "Fo=89,3\nFi=135,7\nFw=58,05\nFq=9,92\nFo*=89,3\nFi*=135,7\nFw*=47,87\n"
@@ -84,9 +85,9 @@ TEST(CliCompute, DefaultsToNoRoundingAndAcceptsThePoint) {
 }
 
 TEST(CliCompute, TakesMultipliersPerRow) {
-    const CliRun r = runCli(plus(geometry("9", "25", "7,938", "52", "25", "0"),
-                              {"--precision", "100", "--mult", "Fo-Fq=0:1", "--mult",
-                               "Fi+(Fr-Fq)=2:0,5"}));
+    const CliRun r =
+        runCli(plus(geometry("9", "25", "7,938", "52", "25", "0"),
+                    {"--precision", "100", "--mult", "Fo-Fq=0:1", "--mult", "Fi+(Fr-Fq)=2:0,5"}));
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("\nFo-Fq=-9,92\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\nFi+(Fr-Fq)=278,93\n"), std::string::npos) << r.out;
@@ -116,10 +117,9 @@ TEST_P(CliFailures, ExitWithTheirStatusAndText) {
 INSTANTIATE_TEST_SUITE_P(
     Table, CliFailures,
     testing::Values(
-        FailCase{"no_command", {}, 1, ""},
-        FailCase{"unknown_command", {"frobnicate"}, 1, ""},
-        FailCase{"unknown_option", plus(geometry("9", "25", "7", "52", "25", "0"), {"--x", "1"}),
-                 1, ""},
+        FailCase{"no_command", {}, 1, ""}, FailCase{"unknown_command", {"frobnicate"}, 1, ""},
+        FailCase{"unknown_option", plus(geometry("9", "25", "7", "52", "25", "0"), {"--x", "1"}), 1,
+                 ""},
         FailCase{"missing_value", plus(geometry("9", "25", "7", "52", "25", "0"), {"--precision"}),
                  1, ""},
         FailCase{"missing_option", {"compute", "--Z", "9"}, 1, ""},

@@ -32,13 +32,13 @@ TEST_P(Cp1251Known, MapsToTheCodePage) {
 INSTANTIATE_TEST_SUITE_P(Table, Cp1251Known,
                          testing::Values(Pair{"ШП-204", "\xD8\xCF-204"}, Pair{"а", "\xE0"},
                                          Pair{"я", "\xFF"}, Pair{"ё", "\xB8"}, Pair{"Ё", "\xA8"},
-                                         Pair{"№", "\xB9"}, Pair{"€", "\x88"},
-                                         Pair{"°", "\xB0"}, Pair{"6205", "6205"}));
+                                         Pair{"№", "\xB9"}, Pair{"€", "\x88"}, Pair{"°", "\xB0"},
+                                         Pair{"6205", "6205"}));
 
 TEST(Cp1251, RefusesWhatItCannotHold) {
     EXPECT_FALSE(utf8ToCp1251("日本").has_value());
-    EXPECT_FALSE(utf8ToCp1251("\xC3").has_value());      // truncated sequence
-    EXPECT_FALSE(utf8ToCp1251("\xC0\xAF").has_value());  // overlong
+    EXPECT_FALSE(utf8ToCp1251("\xC3").has_value());         // truncated sequence
+    EXPECT_FALSE(utf8ToCp1251("\xC0\xAF").has_value());     // overlong
     EXPECT_FALSE(utf8ToCp1251("\xED\xA0\x80").has_value()); // surrogate
     EXPECT_EQ(utf8ToCp1251Lossy("1日5"), "1?5");
 }

@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTest>
+#include <QTimer>
 
 using orbistan::test::UiFixture;
 
@@ -17,7 +19,9 @@ namespace {
 const QColor kNavy(0x00, 0x00, 0x80);
 const QColor kBlue(0x00, 0x00, 0xFF);
 
-QColor captionColour(QToolButton* b) { return b->palette().color(QPalette::ButtonText); }
+QColor captionColour(QToolButton* b) {
+    return b->palette().color(QPalette::ButtonText);
+}
 
 // The two field-name buttons of each field.
 const QList<QPair<QString, QPair<QString, QString>>> kPairs = {
@@ -58,7 +62,8 @@ private slots:
 
     void startsWithTheDesignedState() {
         auto& w = f.form();
-        QCOMPARE(w.windowTitle(), QString("Орбистан (автор разработчики Орбистан, версия от- 26.04.2007)"));
+        QCOMPARE(w.windowTitle(),
+                 QString("Орбистан (автор разработчики Орбистан, версия от- 26.04.2007)"));
         QCOMPARE(w.centralWidget()->size(), QSize(760, 483));
         for (const char* name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"}) {
             QCOMPARE(f.edit(name)->text(), QString("0"));
@@ -78,6 +83,15 @@ private slots:
         for (const char* sub : {"Basa/Group", "Basa/import", "Basa/Russian"}) {
             QVERIFY2(QDir(f.programDir()).exists(sub), sub);
         }
+    }
+
+    void closingTheMainWindowEndsTheProgram() {
+        QVERIFY(!f.form().windowIcon().isNull());
+        QEventLoop loop; // stands for the program's event loop
+        QTimer::singleShot(0, &f.form(), [this] { f.form().close(); });
+        QTimer::singleShot(5000, &loop, [&loop] { loop.exit(1); });
+        QCOMPARE(loop.exec(), 0);
+        QVERIFY(!f.form().isVisible());
     }
 
     void createsEveryWindowWithItsCaptionAndSize() {
@@ -147,9 +161,9 @@ private slots:
         }
         f.click("SpeedButton1");
         QCOMPARE(resultTexts(),
-                 QStringList({"89,3",   "135,7",  "58,05",  "9,92",   "89,3",  "135,7", "47,87",
-                              "99,23",  "79,38",  "34,92",  "83,05",  "33,05", "160,7", "110,7",
-                              "150,77", "120,62", "67,97",  "48,13",  "114,3", "64,3",  "15,08"}));
+                 QStringList({"89,3",   "135,7",  "58,05", "9,92",  "89,3",  "135,7", "47,87",
+                              "99,23",  "79,38",  "34,92", "83,05", "33,05", "160,7", "110,7",
+                              "150,77", "120,62", "67,97", "48,13", "114,3", "64,3",  "15,08"}));
         for (const auto& p : kPairs) {
             QCOMPARE(captionColour(f.button(p.second.first)), kNavy);
             QCOMPARE(captionColour(f.button(p.second.second)), kNavy);
@@ -201,10 +215,10 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<int>("code");
         for (const auto& p : kPairs) {
-            const int code = QStringList({"Edit1", "Edit3", "Edit5", "Edit2", "Edit4", "Edit6",
-                                          "Edit9"})
-                                 .indexOf(p.first) +
-                             13;
+            const int code =
+                QStringList({"Edit1", "Edit3", "Edit5", "Edit2", "Edit4", "Edit6", "Edit9"})
+                    .indexOf(p.first) +
+                13;
             QTest::addRow("%s", qPrintable(p.second.first)) << p.second.first << p.first << code;
             QTest::addRow("%s", qPrintable(p.second.second)) << p.second.second << p.first << code;
         }
@@ -262,15 +276,17 @@ private slots:
     void computeTrimsTheBearingNumber_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("trimmed");
-        QTest::newRow("blanks") << "  6205  " << "6205";
+        QTest::newRow("blanks") << "  6205  "
+                                << "6205";
         QTest::newRow("sixty") << QString(60, 'A') << QString(50, 'A');
-        QTest::newRow("cyrillic") << " шп-204 " << "шп-204";
+        QTest::newRow("cyrillic") << " шп-204 "
+                                  << "шп-204";
     }
     void computeTrimsTheBearingNumber() {
         QFETCH(QString, typed);
         QFETCH(QString, trimmed);
         f.edit("Edit9")->setText(typed); // as pasted: the field has no length limit
-        f.answerAll(2, "СОГЛАСЕН"); // the zero geometry is refused, the trim happens first
+        f.answerAll(2, "СОГЛАСЕН");      // the zero geometry is refused, the trim happens first
         f.click("SpeedButton1");
         QCOMPARE(f.edit("Edit9")->text(), trimmed);
     }
@@ -285,18 +301,18 @@ private slots:
     void rangeWarningsComeInOrder_data() {
         QTest::addColumn<QStringList>("geometry");
         QTest::addColumn<QStringList>("windows");
-        QTest::newRow("D equals d") << QStringList{"9", "25", "7", "25", "25", "0"}
-                                    << QStringList{"orbistan::ui::TForm3"};
+        QTest::newRow("D equals d")
+            << QStringList{"9", "25", "7", "25", "25", "0"} << QStringList{"orbistan::ui::TForm3"};
         QTest::newRow("D below d, negative angle")
             << QStringList{"9", "25", "7", "20", "25", "-5"}
             << QStringList{"orbistan::ui::TForm3", "orbistan::ui::TForm5"};
         QTest::newRow("all zero") << QStringList{"0", "0", "0", "0", "0", "0"}
                                   << QStringList{"orbistan::ui::TForm3", "orbistan::ui::TForm2"};
-        QTest::newRow("all three") << QStringList{"9", "25", "0", "20", "25", "-1"}
-                                   << QStringList{"orbistan::ui::TForm3", "orbistan::ui::TForm5",
-                                                  "orbistan::ui::TForm2"};
-        QTest::newRow("lone comma") << QStringList{",", "25", "7", "52", "25", "0"}
-                                    << QStringList{"orbistan::ui::TForm2"};
+        QTest::newRow("all three")
+            << QStringList{"9", "25", "0", "20", "25", "-1"}
+            << QStringList{"orbistan::ui::TForm3", "orbistan::ui::TForm5", "orbistan::ui::TForm2"};
+        QTest::newRow("lone comma")
+            << QStringList{",", "25", "7", "52", "25", "0"} << QStringList{"orbistan::ui::TForm2"};
     }
     void rangeWarningsComeInOrder() {
         QFETCH(QStringList, geometry);
@@ -317,11 +333,16 @@ private slots:
     void unreadableInputClearsTheResults_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
-        QTest::newRow("empty field") << "Edit2" << "";
-        QTest::newRow("negative with comma") << "Edit6" << "-1,5";
-        QTest::newRow("blank then comma") << "Edit3" << " 7,9";
-        QTest::newRow("emptied multiplier") << "Edit65" << "";
-        QTest::newRow("beyond a real") << "Edit4" << "1e400";
+        QTest::newRow("empty field") << "Edit2"
+                                     << "";
+        QTest::newRow("negative with comma") << "Edit6"
+                                             << "-1,5";
+        QTest::newRow("blank then comma") << "Edit3"
+                                          << " 7,9";
+        QTest::newRow("emptied multiplier") << "Edit65"
+                                            << "";
+        QTest::newRow("beyond a real") << "Edit4"
+                                       << "1e400";
     }
     void unreadableInputClearsTheResults() {
         QFETCH(QString, field);
@@ -350,7 +371,8 @@ private slots:
         QCOMPARE(f.shownWindows(), QStringList{"orbistan::ui::TForm8"});
         QCOMPARE(f.form().state().NoResult, 1);
         for (const QString& t : resultTexts()) {
-            QVERIFY2(!t.contains("inf", Qt::CaseInsensitive) && !t.contains("nan", Qt::CaseInsensitive),
+            QVERIFY2(!t.contains("inf", Qt::CaseInsensitive) &&
+                         !t.contains("nan", Qt::CaseInsensitive),
                      qPrintable(t));
         }
     }
@@ -385,7 +407,8 @@ private slots:
     void outerDiameterWarningAlsoAnswersDisagreement() {
         typeGeometry({"9", "25", "7", "25", "25", "0"});
         f.answer([](QDialog& d) {
-            QCOMPARE(d.findChild<QLabel*>("Label1")->text(), QString("Наружный диаметр подшипника "));
+            QCOMPARE(d.findChild<QLabel*>("Label1")->text(),
+                     QString("Наружный диаметр подшипника "));
             QCOMPARE(d.findChild<QLabel*>("Label2")->text(),
                      QString("не может быть меньше или равен внутреннему ! ! !"));
             UiFixture::clickButton(d, "Button2");
