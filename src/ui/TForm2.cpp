@@ -21,10 +21,4 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     completeAccessibility(*this);
 }
 
-// Escape closes the window as its own buttons do: back in its first state.
-void TForm2::reject() {
-    answer_->restore();
-    QDialog::reject();
-}
-
 } // namespace orbistan::ui

@@ -13,7 +13,6 @@ class TForm2 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm2(QWidget* parent = nullptr);
-    void reject() override;
 
 private:
     Ui::TForm2 ui;

@@ -15,9 +15,4 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     completeAccessibility(*this);
 }
 
-void TForm3::reject() {
-    answer_->restore();
-    QDialog::reject();
-}
-
 } // namespace orbistan::ui

@@ -13,7 +13,6 @@ class TForm3 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);
-    void reject() override;
 
 private:
     Ui::TForm3 ui;

@@ -10,10 +10,9 @@ TForm8::TForm8(QWidget* parent) : QDialog(parent) {
     ui.setupUi(this);
     ui.Label1->setText(text::kEnterDataCorrectly);
     ui.Label2->setText(text::kNotComputedWithNewData);
-    connect(ui.Button1, &QPushButton::clicked, this, [this] {
-        ui.GroupBox2->hide();
-        accept();
-    });
+    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
+    // However the window closes, the next showing starts with the first message.
+    connect(this, &QDialog::finished, ui.GroupBox2, &QWidget::hide);
     makeFixedDialog(*this);
     completeAccessibility(*this);
 }
@@ -25,12 +24,6 @@ void TForm8::showEnterCorrectly() {
 void TForm8::showNotComputed() {
     ui.GroupBox2->show();
     showModal(*this);
-}
-
-// Escape leaves the window as "СПАСИБО" does, so the next showing starts with the first message.
-void TForm8::reject() {
-    ui.GroupBox2->hide();
-    QDialog::reject();
 }
 
 } // namespace orbistan::ui

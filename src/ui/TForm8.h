@@ -14,7 +14,6 @@ public:
 
     void showEnterCorrectly();
     void showNotComputed();
-    void reject() override;
 
 private:
     Ui::TForm8 ui;

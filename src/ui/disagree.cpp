@@ -15,6 +15,8 @@ DisagreeSwitch::DisagreeSwitch(QDialog& dialog, QList<QWidget*> firstContents, Q
         restore();
         dialog.accept();
     });
+    // Escape closes the window too: it must leave it in its first state as well.
+    QObject::connect(&dialog, &QDialog::rejected, &dialog, [this] { restore(); });
 }
 
 void DisagreeSwitch::disagree() {
