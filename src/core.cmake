@@ -9,5 +9,8 @@ add_library(orbistan_core STATIC
     ${core_dir}/base/bearing_number.cpp
     ${core_dir}/shell/cp1251.cpp
     ${core_dir}/shell/paths.cpp
+    ${core_dir}/shell/atomic_file.cpp
+    ${core_dir}/shell/runtime_error.cpp
+    ${core_dir}/shell/settings.cpp
 )
 target_include_directories(orbistan_core PUBLIC ${core_dir})

@@ -1,0 +1,63 @@
+#include "shell/runtime_error.h"
+
+#include <cerrno>
+
+namespace orbistan {
+
+std::string runtimeErrorText(int code) {
+    switch (code) {
+    case kFileNotFound:
+        return "File not found";
+    case kTooManyOpenFiles:
+        return "Too many open files";
+    case kFileAccessDenied:
+        return "File access denied";
+    case kReadBeyondEnd:
+        return "Read beyond end of file";
+    case kDiskFull:
+        return "Disk full";
+    case kInvalidNumericInput:
+        return "Invalid numeric input";
+    default:
+        return "I/O error " + std::to_string(code);
+    }
+}
+
+int runtimeCodeFromErrno(int err) {
+    switch (err) {
+    case ENOENT:
+        return kFileNotFound;
+    case ENOTDIR:
+        return 3; // path not found
+    case EMFILE:
+    case ENFILE:
+        return kTooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR: // a folder where the file should be: refused as access is
+    case ETXTBSY:
+        return kFileAccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return kDiskFull;
+    case EIO:
+        return 31; // the general device failure of the platform the texts come from
+    default:
+        // Other failures show their own number, kept clear of the codes with texts.
+        switch (err) {
+        case kFileNotFound:
+        case kTooManyOpenFiles:
+        case kFileAccessDenied:
+        case kReadBeyondEnd:
+        case kDiskFull:
+        case kInvalidNumericInput:
+            return 1000 + err;
+        default:
+            return err;
+        }
+    }
+}
+
+} // namespace orbistan
