@@ -12,5 +12,8 @@ add_library(orbistan_core STATIC
     ${core_dir}/shell/atomic_file.cpp
     ${core_dir}/shell/runtime_error.cpp
     ${core_dir}/shell/settings.cpp
+    ${core_dir}/shell/jpeg.cpp
 )
 target_include_directories(orbistan_core PUBLIC ${core_dir})
+find_package(JPEG REQUIRED)
+target_link_libraries(orbistan_core PRIVATE JPEG::JPEG)

@@ -31,11 +31,7 @@ namespace orbistan::ui {
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     ui.setupUi(this);
-    centralWidget()->setFixedSize(760, 483);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    fixClientSize();
 
     // Numbers are shown and typed with the decimal comma.
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
@@ -48,7 +44,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     ui.SpeedButton21->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     ui.SpeedButton22->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     bindInput();
+    bindMenus();
+    bindOptions();
     completeAccessibility(*this);
+
+    ui.N23->trigger(); // load the settings
 }
 
 TForm1::~TForm1() = default;
@@ -71,8 +71,10 @@ void TForm1::createWindows() {
     form16_ = std::make_unique<TForm16>();
 }
 
-// Closing the main window by any means ends the program, whatever else is open.
+// Closing the main window by any means saves the settings once and ends the program,
+// whatever else is open.
 void TForm1::closeEvent(QCloseEvent* event) {
+    ui.N22->trigger();
     event->accept();
     QCoreApplication::exit(0);
 }

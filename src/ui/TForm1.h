@@ -44,9 +44,14 @@ public:
     void SpeedButton1Click();  // "ВЫЧИСЛИТЬ"
     void N52Click();           // bearing-number trim
     void SpeedButton20Click(); // keypad reset "С"
+    void N2Click();            // "Выход"
+    void N22Click();           // save settings
+    void N23Click();           // load settings
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override; // FormMouseUp
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // An input field with its two field-name buttons and its transfer code.
@@ -64,6 +69,30 @@ private:
     void Edit9Change();
     void paintPair(const InputPair& pair, bool changed);
 
+    // Menus, shortcuts, the function-key panel and the small windows (TForm1_menus.cpp).
+    void bindMenus();
+    void bindFunctionKeys();
+    bool functionKeyEvent(QLabel* label, QEvent* event);
+    void N4Click();  // About
+    void N15Click(); // external calculator
+    void N64Click(); // spectrum window
+
+    // Options and the settings file (TForm1_options.cpp).
+    void bindOptions();
+    void N20Click();
+    void N21Click();
+    void N25Click();
+    void N26Click();
+    void N28Click();
+    void N29Click();
+    void N39Click();
+    void N40Click();
+    void N44Click();
+    void N45Click();
+    void fixClientSize();
+    void setPrecision(int precision);
+    void markPrecision(int precision);
+
     InputTexts inputTexts() const;
     void showRangeWarnings(const std::vector<RangeWarning>& warnings);
     void showResults();
@@ -74,6 +103,8 @@ private:
     std::array<InputPair, 7> pairs_{}; // Z, Fr, dw, D, d, a in snapshot order, then "№"
     std::array<QLineEdit*, ResultCount> resultFields_{};
     std::array<QLineEdit*, kMultiplierCount> multiplierFields_{};
+    QList<QKeySequence> menuShortcuts_; // keys that win over the fields' own key handling
+    QMenu* PopupMenu1 = nullptr;        // the context menu
 
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm3> form3_;

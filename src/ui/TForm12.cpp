@@ -6,6 +6,7 @@ namespace orbistan::ui {
 
 TForm12::TForm12(QWidget* parent) : QDialog(parent) {
     ui.setupUi(this);
+    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
     makeFixedDialog(*this);
     completeAccessibility(*this);
 }

@@ -1,11 +1,43 @@
 #include "ui/TForm4.h"
 
+#include "shell/jpeg.h"
 #include "ui/style.h"
+
+#include <QFile>
+#include <QImage>
 
 namespace orbistan::ui {
 
+namespace {
+
+// The photograph ships inside the program and is decoded by the JPEG library.
+QPixmap aboutPhoto(QSize area) {
+    QFile file(":/resources/about.jpg");
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    const auto image = decodeJpeg(std::string_view(bytes.constData(), bytes.size()));
+    if (!image) {
+        return {};
+    }
+    const QImage picture(image->rgb.data(), image->width, image->height, image->width * 3,
+                         QImage::Format_RGB888);
+    return QPixmap::fromImage(
+        picture.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+} // namespace
+
 TForm4::TForm4(QWidget* parent) : QDialog(parent) {
     ui.setupUi(this);
+    ui.Memo1->selectAll();
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    ui.Memo1->textCursor().mergeBlockFormat(centred);
+    ui.Memo1->moveCursor(QTextCursor::Start);
+    ui.Image1->setPixmap(aboutPhoto(QSize(122, 169)));
+    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
     makeFixedDialog(*this);
     completeAccessibility(*this);
 }

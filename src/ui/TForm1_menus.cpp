@@ -1,0 +1,204 @@
+// The command surface of the main window: menus, the context menu, shortcut keys, the
+// function-key panel, and the external calculator, About and spectrum windows.
+#include "ui/TForm1.h"
+
+#include "ui/TForm12.h"
+#include "ui/TForm16.h"
+#include "ui/TForm4.h"
+#include "ui/modal.h"
+#include "ui/style.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProcess>
+
+namespace orbistan::ui {
+
+namespace {
+
+const QColor kNavy(0x00, 0x00, 0x80);
+const QColor kBlue(0x00, 0x00, 0xFF);
+
+struct FunctionKey {
+    const char* label;
+    int restingLeft;
+    int hoverLeft;
+};
+constexpr FunctionKey kFunctionKeys[] = {{"Label90", 8, 4},     {"Label91", 128, 124},
+                                         {"Label92", 224, 218}, {"Label93", 352, 346},
+                                         {"Label94", 464, 458}, {"Label95", 584, 578},
+                                         {"Label96", 686, 676}};
+
+void paintLabel(QLabel& label, const QColor& colour, int pointSize, QPoint topLeft) {
+    QPalette p = label.palette();
+    p.setColor(QPalette::WindowText, colour);
+    label.setPalette(p);
+    QFont f = label.font();
+    f.setPointSize(pointSize);
+    label.setFont(f);
+    label.adjustSize();
+    label.move(topLeft);
+}
+
+} // namespace
+
+void TForm1::bindMenus() {
+    const auto press = [this](QAbstractButton* b) { return [b] { b->click(); }; };
+    const auto invoke = [](QAction* a) { return [a] { a->trigger(); }; };
+
+    connect(ui.N2, &QAction::triggered, this, &TForm1::N2Click);
+    connect(ui.N4, &QAction::triggered, this, &TForm1::N4Click);
+    connect(ui.N15, &QAction::triggered, this, &TForm1::N15Click);
+    connect(ui.N64, &QAction::triggered, this, &TForm1::N64Click);
+    connect(ui.N58, &QAction::triggered, this, press(ui.SpeedButton41));
+    connect(ui.N52, &QAction::triggered, this, &TForm1::N52Click);
+
+    // The context menu repeats items of the main menu and buttons of the window. Its items
+    // belong to the window too, so that their keys work wherever the focus is.
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    PopupMenu1->setAccessibleName("Контекстное меню");
+    PopupMenu1->addActions({ui.N7, ui.N8, ui.N9});
+    PopupMenu1->addSeparator();
+    PopupMenu1->addActions({ui.N10, ui.N11});
+    PopupMenu1->addSeparator();
+    PopupMenu1->addActions({ui.N13, ui.N14});
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(ui.N18);
+    addActions(PopupMenu1->actions());
+    connect(ui.N7, &QAction::triggered, this, press(ui.SpeedButton1));
+    connect(ui.N8, &QAction::triggered, this, press(ui.SpeedButton36));
+    connect(ui.N9, &QAction::triggered, this, &TForm1::N15Click);
+    connect(ui.N10, &QAction::triggered, this, invoke(ui.N6));
+    connect(ui.N11, &QAction::triggered, this, invoke(ui.N5));
+    connect(ui.N13, &QAction::triggered, this, invoke(ui.N48));
+    connect(ui.N14, &QAction::triggered, this, invoke(ui.N49));
+    connect(ui.N18, &QAction::triggered, this, invoke(ui.N2));
+
+    // Hidden items: never displayed, they exist for their keys.
+    connect(ui.N32, &QAction::triggered, this, &TForm1::SpeedButton20Click);
+    connect(ui.N33, &QAction::triggered, this, press(ui.SpeedButton38));
+    connect(ui.N34, &QAction::triggered, this, press(ui.SpeedButton39));
+    connect(ui.N35, &QAction::triggered, this, press(ui.SpeedButton19));
+    connect(ui.N36, &QAction::triggered, this, press(ui.SpeedButton15));
+    connect(ui.N37, &QAction::triggered, this, press(ui.SpeedButton17));
+    connect(ui.N42, &QAction::triggered, this, press(ui.SpeedButton18));
+    connect(ui.N46, &QAction::triggered, this, press(ui.SpeedButton14));
+    connect(ui.N47, &QAction::triggered, this, press(ui.SpeedButton13));
+    connect(ui.N55, &QAction::triggered, this, press(ui.SpeedButton16));
+    connect(ui.N57, &QAction::triggered, this, [this] {
+        if (ui.SpeedButton54->isEnabled()) {
+            ui.SpeedButton54->click();
+        }
+    });
+    ui.N38->menuAction()->setVisible(false); // the sound switch has no effect to offer
+
+    // Menu keys win over the keys the fields handle themselves (Home, End, Ctrl+Z, Ctrl+X ...),
+    // as everywhere in the main window.
+    for (const QAction* action : findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty()) {
+            menuShortcuts_ << action->shortcut();
+        }
+    }
+    for (QWidget* w : findChildren<QWidget*>()) {
+        w->installEventFilter(this);
+    }
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    bindFunctionKeys();
+}
+
+void TForm1::bindFunctionKeys() {
+    for (const FunctionKey& key : kFunctionKeys) {
+        auto* label = findChild<QLabel*>(key.label);
+        label->setCursor(Qt::PointingHandCursor);
+        paintLabel(*label, kNavy, 8, {key.restingLeft, 2});
+    }
+}
+
+bool TForm1::functionKeyEvent(QLabel* label, QEvent* event) {
+    const auto* key = std::find_if(std::begin(kFunctionKeys), std::end(kFunctionKeys),
+                                   [label](const FunctionKey& k) { return label->objectName() == k.label; });
+    if (key == std::end(kFunctionKeys)) {
+        return false;
+    }
+    switch (event->type()) {
+    case QEvent::Enter:
+        paintLabel(*label, kBlue, 10, {key->hoverLeft, 1});
+        return false;
+    case QEvent::Leave:
+        paintLabel(*label, kNavy, 8, {key->restingLeft, 2});
+        return false;
+    case QEvent::MouseButtonRelease:
+        break;
+    default:
+        return false;
+    }
+    const int index = static_cast<int>(key - std::begin(kFunctionKeys));
+    switch (index) {
+    case 0:
+        ui.SpeedButton1->click();
+        break;
+    case 1:
+        ui.SpeedButton36->click();
+        break;
+    case 2:
+        ui.N15->trigger();
+        break;
+    case 3:
+        ui.SpeedButton22->click();
+        break;
+    case 4:
+        ui.N5->trigger();
+        break;
+    case 5:
+        ui.N12->trigger();
+        break;
+    default:
+        ui.N2->trigger();
+        break;
+    }
+    return true;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (menuShortcuts_.contains(QKeySequence(key->keyCombination()))) {
+            event->ignore();
+            return true;
+        }
+    }
+    if (auto* label = qobject_cast<QLabel*>(watched); label && label->parent() == ui.Panel1) {
+        return functionKeyEvent(label, event);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        PopupMenu1->popup(event->globalPosition().toPoint());
+    }
+    QMainWindow::mouseReleaseEvent(event);
+}
+
+void TForm1::N2Click() { close(); }
+
+void TForm1::N4Click() { showModal(*form4_); }
+
+void TForm1::N64Click() { form16_->show(); }
+
+// The calculator is any program the user places as CALC.exe beside the data; it runs on its
+// own, without a shell, and the calculator does not wait for it.
+void TForm1::N15Click() {
+    const QString program = QString::fromStdString(state_.ProgramDir) + "/CALC.exe";
+    if (!QFileInfo(program).isFile()) {
+        showModal(*form12_);
+        return;
+    }
+    QProcess::startDetached(program, {}, QString::fromStdString(state_.ProgramDir));
+}
+
+} // namespace orbistan::ui

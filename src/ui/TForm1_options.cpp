@@ -1,0 +1,187 @@
+// The "Установки" menu: the four persisted options, the window-size mode and the settings file.
+#include "ui/TForm1.h"
+
+#include "shell/settings.h"
+#include "ui/errorbox.h"
+#include "ui/style.h"
+
+#include <QMenuBar>
+#include <algorithm>
+
+namespace orbistan::ui {
+
+namespace {
+
+// Of an option's two items, the one in force is checked and cannot be chosen again.
+void markChosen(QAction* chosen, QAction* other) {
+    chosen->setChecked(true);
+    chosen->setEnabled(false);
+    other->setChecked(false);
+    other->setEnabled(true);
+}
+
+constexpr Qt::WindowFlags kFixedBorder = Qt::Window | Qt::CustomizeWindowHint |
+                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+constexpr Qt::WindowFlags kSizeableBorder = kFixedBorder | Qt::WindowMaximizeButtonHint;
+
+} // namespace
+
+void TForm1::bindOptions() {
+    connect(ui.N20, &QAction::triggered, this, &TForm1::N20Click);
+    connect(ui.N21, &QAction::triggered, this, &TForm1::N21Click);
+    connect(ui.N25, &QAction::triggered, this, &TForm1::N25Click);
+    connect(ui.N26, &QAction::triggered, this, &TForm1::N26Click);
+    connect(ui.N28, &QAction::triggered, this, &TForm1::N28Click);
+    connect(ui.N29, &QAction::triggered, this, &TForm1::N29Click);
+    connect(ui.N39, &QAction::triggered, this, &TForm1::N39Click);
+    connect(ui.N40, &QAction::triggered, this, &TForm1::N40Click);
+    connect(ui.N44, &QAction::triggered, this, &TForm1::N44Click);
+    connect(ui.N45, &QAction::triggered, this, &TForm1::N45Click);
+    connect(ui.N22, &QAction::triggered, this, &TForm1::N22Click);
+    connect(ui.N23, &QAction::triggered, this, &TForm1::N23Click);
+    const std::pair<QAction*, int> precisions[] = {
+        {ui.N0001, 100}, {ui.N00001, 1000}, {ui.N000001, 10000}, {ui.N0000001, 100000}, {ui.N63, 1}};
+    for (const auto& [action, value] : precisions) {
+        connect(action, &QAction::triggered, this, [this, value = value] { setPrecision(value); });
+    }
+    setWindowFlags(kFixedBorder);
+}
+
+void TForm1::N20Click() {
+    state_.AutoClear = 1;
+    markChosen(ui.N20, ui.N21);
+    N22Click();
+}
+
+void TForm1::N21Click() {
+    state_.AutoClear = 0;
+    markChosen(ui.N21, ui.N20);
+    N22Click();
+}
+
+void TForm1::N25Click() {
+    state_.KeepFr = 0;
+    markChosen(ui.N25, ui.N26);
+    N22Click();
+}
+
+void TForm1::N26Click() {
+    state_.KeepFr = 1;
+    markChosen(ui.N26, ui.N25);
+    N22Click();
+}
+
+void TForm1::N28Click() {
+    state_.AutoLoad = 1;
+    markChosen(ui.N28, ui.N29);
+    N22Click();
+}
+
+void TForm1::N29Click() {
+    state_.AutoLoad = 0;
+    markChosen(ui.N29, ui.N28);
+    N22Click();
+}
+
+void TForm1::N39Click() {
+    markChosen(ui.N39, ui.N40);
+    N22Click();
+}
+
+void TForm1::N40Click() {
+    markChosen(ui.N40, ui.N39);
+    N22Click();
+}
+
+void TForm1::N44Click() {
+    setWindowFlags(kSizeableBorder);
+    centralWidget()->setMinimumSize(0, 0);
+    centralWidget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    show();
+    markChosen(ui.N44, ui.N45);
+    N22Click();
+}
+
+void TForm1::N45Click() {
+    setWindowFlags(kFixedBorder);
+    setWindowState(Qt::WindowNoState);
+    fixClientSize();
+    centerOnScreen(*this);
+    show();
+    markChosen(ui.N45, ui.N44);
+    N22Click();
+}
+
+// The designed client area below the menu bar, fixed.
+void TForm1::fixClientSize() {
+    centralWidget()->setFixedSize(760, 483);
+    setFixedSize(760, 483 + menuBar()->sizeHint().height());
+}
+
+void TForm1::setPrecision(int precision) {
+    state_.Precision = precision;
+    markPrecision(precision);
+    if (state_.NoResult == 0) {
+        ui.SpeedButton1->click();
+    }
+}
+
+void TForm1::markPrecision(int precision) {
+    const std::pair<QAction*, int> items[] = {
+        {ui.N0001, 100}, {ui.N00001, 1000}, {ui.N000001, 10000}, {ui.N0000001, 100000}, {ui.N63, 1}};
+    const bool known = std::any_of(std::begin(items), std::end(items),
+                                   [precision](const auto& item) { return item.second == precision; });
+    if (!known) {
+        return; // used as the rounding factor all the same; the marks stay
+    }
+    for (const auto& [action, value] : items) {
+        action->setChecked(value == precision);
+    }
+}
+
+void TForm1::N22Click() {
+    const Settings values{state_.AutoClear, state_.KeepFr, state_.AutoLoad, state_.Precision};
+    if (const int err = saveSettings(state_.ProgramDir, values)) {
+        showRuntimeError(err);
+    }
+}
+
+void TForm1::N23Click() {
+    const SettingsLoad load = loadSettings(state_.ProgramDir);
+    if (load.outcome == SettingsLoad::IoError) {
+        // The defaults hold in memory; the menus stay as the window defines them.
+        state_.AutoClear = state_.KeepFr = state_.AutoLoad = state_.Precision = 1;
+        showRuntimeError(load.errorCode);
+        return;
+    }
+    if (load.outcome == SettingsLoad::Corrupt) {
+        showRuntimeError(load.errorCode);
+        return;
+    }
+    state_.AutoClear = load.values.AutoClear;
+    state_.KeepFr = load.values.KeepFr;
+    state_.AutoLoad = load.values.AutoLoad;
+    state_.Precision = load.values.Precision;
+    // Each item saves the settings again, as a user's choice would.
+    if (state_.AutoClear == 1) {
+        N20Click();
+    } else if (state_.AutoClear == 0) {
+        N21Click();
+    }
+    if (state_.KeepFr == 0) {
+        N25Click();
+    } else if (state_.KeepFr == 1) {
+        N26Click();
+    }
+    if (state_.AutoLoad == 1) {
+        N28Click();
+    } else if (state_.AutoLoad == 0) {
+        N29Click();
+    }
+    markPrecision(state_.Precision);
+}
+
+} // namespace orbistan::ui

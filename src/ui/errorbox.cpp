@@ -1,0 +1,18 @@
+#include "ui/errorbox.h"
+
+#include "shell/runtime_error.h"
+#include "ui/modal.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace orbistan::ui {
+
+void showRuntimeError(int code) {
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(),
+                    QString::fromStdString(runtimeErrorText(code)), QMessageBox::Ok);
+    box.setObjectName("RuntimeErrorBox");
+    showModal(box);
+}
+
+} // namespace orbistan::ui
