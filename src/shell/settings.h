@@ -28,7 +28,7 @@ std::optional<Settings> parseSettings(std::string_view text);
 
 struct SettingsLoad {
     enum Outcome { Read, IoError, Corrupt } outcome = Read;
-    Settings values;   // as read; the defaults 1 1 1 1 after an I/O error
+    Settings values;      // as read; the defaults 1 1 1 1 after an I/O error
     bool created = false; // the file was missing and has been written with the defaults
     int errorCode = 0;    // run-time error code of an IoError or Corrupt outcome
 };

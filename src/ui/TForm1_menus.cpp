@@ -9,11 +9,11 @@
 #include "ui/style.h"
 
 #include <QFileInfo>
-#include <algorithm>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProcess>
+#include <algorithm>
 
 namespace orbistan::ui {
 
@@ -27,10 +27,9 @@ struct FunctionKey {
     int restingLeft;
     int hoverLeft;
 };
-constexpr FunctionKey kFunctionKeys[] = {{"Label90", 8, 4},     {"Label91", 128, 124},
-                                         {"Label92", 224, 218}, {"Label93", 352, 346},
-                                         {"Label94", 464, 458}, {"Label95", 584, 578},
-                                         {"Label96", 686, 676}};
+constexpr FunctionKey kFunctionKeys[] = {
+    {"Label90", 8, 4},     {"Label91", 128, 124}, {"Label92", 224, 218}, {"Label93", 352, 346},
+    {"Label94", 464, 458}, {"Label95", 584, 578}, {"Label96", 686, 676}};
 
 void paintLabel(QLabel& label, const QColor& colour, int pointSize, QPoint topLeft) {
     QPalette p = label.palette();
@@ -119,8 +118,9 @@ void TForm1::bindFunctionKeys() {
 }
 
 bool TForm1::functionKeyEvent(QLabel* label, QEvent* event) {
-    const auto* key = std::find_if(std::begin(kFunctionKeys), std::end(kFunctionKeys),
-                                   [label](const FunctionKey& k) { return label->objectName() == k.label; });
+    const auto* key =
+        std::find_if(std::begin(kFunctionKeys), std::end(kFunctionKeys),
+                     [label](const FunctionKey& k) { return label->objectName() == k.label; });
     if (key == std::end(kFunctionKeys)) {
         return false;
     }
@@ -184,11 +184,17 @@ void TForm1::mouseReleaseEvent(QMouseEvent* event) {
     QMainWindow::mouseReleaseEvent(event);
 }
 
-void TForm1::N2Click() { close(); }
+void TForm1::N2Click() {
+    close();
+}
 
-void TForm1::N4Click() { showModal(*form4_); }
+void TForm1::N4Click() {
+    showModal(*form4_);
+}
 
-void TForm1::N64Click() { form16_->show(); }
+void TForm1::N64Click() {
+    form16_->show();
+}
 
 // The calculator is any program the user places as CALC.exe beside the data; it runs on its
 // own, without a shell, and the calculator does not wait for it.

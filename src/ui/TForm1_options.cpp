@@ -40,8 +40,11 @@ void TForm1::bindOptions() {
     connect(ui.N45, &QAction::triggered, this, &TForm1::N45Click);
     connect(ui.N22, &QAction::triggered, this, &TForm1::N22Click);
     connect(ui.N23, &QAction::triggered, this, &TForm1::N23Click);
-    const std::pair<QAction*, int> precisions[] = {
-        {ui.N0001, 100}, {ui.N00001, 1000}, {ui.N000001, 10000}, {ui.N0000001, 100000}, {ui.N63, 1}};
+    const std::pair<QAction*, int> precisions[] = {{ui.N0001, 100},
+                                                   {ui.N00001, 1000},
+                                                   {ui.N000001, 10000},
+                                                   {ui.N0000001, 100000},
+                                                   {ui.N63, 1}};
     for (const auto& [action, value] : precisions) {
         connect(action, &QAction::triggered, this, [this, value = value] { setPrecision(value); });
     }
@@ -130,10 +133,14 @@ void TForm1::setPrecision(int precision) {
 }
 
 void TForm1::markPrecision(int precision) {
-    const std::pair<QAction*, int> items[] = {
-        {ui.N0001, 100}, {ui.N00001, 1000}, {ui.N000001, 10000}, {ui.N0000001, 100000}, {ui.N63, 1}};
-    const bool known = std::any_of(std::begin(items), std::end(items),
-                                   [precision](const auto& item) { return item.second == precision; });
+    const std::pair<QAction*, int> items[] = {{ui.N0001, 100},
+                                              {ui.N00001, 1000},
+                                              {ui.N000001, 10000},
+                                              {ui.N0000001, 100000},
+                                              {ui.N63, 1}};
+    const bool known =
+        std::any_of(std::begin(items), std::end(items),
+                    [precision](const auto& item) { return item.second == precision; });
     if (!known) {
         return; // used as the rounding factor all the same; the marks stay
     }

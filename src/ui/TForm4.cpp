@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QTextCursor>
 
 namespace orbistan::ui {
 
@@ -23,19 +24,18 @@ QPixmap aboutPhoto(QSize area) {
     }
     const QImage picture(image->rgb.data(), image->width, image->height, image->width * 3,
                          QImage::Format_RGB888);
-    return QPixmap::fromImage(
-        picture.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    return QPixmap::fromImage(picture.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 } // namespace
 
 TForm4::TForm4(QWidget* parent) : QDialog(parent) {
     ui.setupUi(this);
-    ui.Memo1->selectAll();
+    QTextCursor all(ui.Memo1->document());
+    all.select(QTextCursor::Document);
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
-    ui.Memo1->textCursor().mergeBlockFormat(centred);
-    ui.Memo1->moveCursor(QTextCursor::Start);
+    all.mergeBlockFormat(centred);
     ui.Image1->setPixmap(aboutPhoto(QSize(122, 169)));
     connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
     makeFixedDialog(*this);

@@ -6,7 +6,9 @@
 namespace orbistan {
 namespace {
 
-std::string aboutPhoto() { return readWholeFile(ORBISTAN_ABOUT_PHOTO).value_or(""); }
+std::string aboutPhoto() {
+    return readWholeFile(ORBISTAN_ABOUT_PHOTO).value_or("");
+}
 
 TEST(DecodeJpeg, DecodesTheAboutPhotograph) {
     const auto image = decodeJpeg(aboutPhoto());
@@ -31,7 +33,8 @@ TEST(DecodeJpeg, SurvivesATruncatedFile) {
     for (std::size_t keep : {std::size_t{20}, photo.size() / 3, photo.size() - 10}) {
         const auto image = decodeJpeg(photo.substr(0, keep)); // must neither crash nor hang
         if (image) {
-            EXPECT_EQ(image->rgb.size(), static_cast<std::size_t>(image->width) * image->height * 3);
+            EXPECT_EQ(image->rgb.size(),
+                      static_cast<std::size_t>(image->width) * image->height * 3);
         }
     }
 }

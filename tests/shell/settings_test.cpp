@@ -21,7 +21,9 @@ struct ParseCase {
 };
 
 class ParseSettings : public testing::TestWithParam<ParseCase> {};
-TEST_P(ParseSettings, ReadsFourIntegers) { EXPECT_EQ(parseSettings(GetParam().text), GetParam().expected); }
+TEST_P(ParseSettings, ReadsFourIntegers) {
+    EXPECT_EQ(parseSettings(GetParam().text), GetParam().expected);
+}
 INSTANTIATE_TEST_SUITE_P(
     Table, ParseSettings,
     testing::Values(ParseCase{"1 1 1 1\r\n", Settings{1, 1, 1, 1}},
@@ -31,9 +33,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"1 1 1 100 and more text", Settings{1, 1, 1, 100}},
                     ParseCase{"-1 +2 7 55", Settings{-1, 2, 7, 55}},
                     ParseCase{"1 1", Settings{1, 1, 0, 0}}, // the end of the file reads as 0
-                    ParseCase{"", Settings{0, 0, 0, 0}},
-                    ParseCase{"1 x 1 1", std::nullopt}, ParseCase{"1 1,5 1 1", std::nullopt},
-                    ParseCase{"1 1 1 1e2", std::nullopt}, ParseCase{"- 1 1 1", std::nullopt},
+                    ParseCase{"", Settings{0, 0, 0, 0}}, ParseCase{"1 x 1 1", std::nullopt},
+                    ParseCase{"1 1,5 1 1", std::nullopt}, ParseCase{"1 1 1 1e2", std::nullopt},
+                    ParseCase{"- 1 1 1", std::nullopt},
                     ParseCase{"1 1 1 99999999999", std::nullopt},
                     ParseCase{"++1 1 1 1", std::nullopt}));
 

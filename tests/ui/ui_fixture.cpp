@@ -4,16 +4,19 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 namespace orbistan::test {
 
-void UiFixture::start() {
+void UiFixture::start(const std::function<void(const QString& dir)>& prepare) {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
     oldDir_ = QDir::currentPath();
     QDir::setCurrent(dir_->path());
-    answers_.clear();
+    if (prepare) {
+        prepare(dir_->path());
+    }
     shown_.clear();
     unexpected_.clear();
     unansweredBefore_ = ui::unansweredModalCount();
@@ -31,7 +34,13 @@ void UiFixture::start() {
     form_ = std::make_unique<ui::TForm1>();
     form_->createWindows();
     form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+}
+
+QByteArray UiFixture::fileBytes(const QString& name) const {
+    QFile file(dir_->path() + "/" + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 void UiFixture::stop() {
@@ -40,7 +49,9 @@ void UiFixture::stop() {
     QDir::setCurrent(oldDir_);
     dir_.reset();
     QVERIFY2(unexpected_.isEmpty(), qPrintable("unexpected windows: " + unexpected_.join(", ")));
-    QVERIFY2(answers_.empty(), "a scripted answer was not used");
+    const bool allUsed = answers_.empty();
+    answers_.clear();
+    QVERIFY2(allUsed, "a scripted answer was not used");
     QCOMPARE(ui::unansweredModalCount(), unansweredBefore_);
 }
 

@@ -17,18 +17,22 @@ namespace orbistan::test {
 
 class UiFixture {
 public:
-    void start();
+    // prepare runs in the fresh program directory before the main window starts there.
+    void start(const std::function<void(const QString& dir)>& prepare = {});
     void stop(); // fails the test if a window was left unanswered or an answer left unused
 
     ui::TForm1& form() { return *form_; }
 
-    // The next modal window gets this answer; windows without one are a failure.
+    // The next modal window gets this answer (also those that start() shows); windows
+    // without one are a failure.
     void answer(std::function<void(QDialog&)> script);
     // Answers the next windows by clicking the button of that caption, recording their names.
     void answerAll(int count, const QString& buttonText);
 
     QStringList shownWindows() const { return shown_; }
     QString programDir() const { return dir_->path(); }
+    // The bytes of a file in the program directory, or "<missing>".
+    QByteArray fileBytes(const QString& name) const;
 
     template <typename T> T* child(const QString& name) {
         T* w = form_->findChild<T*>(name);
