@@ -67,7 +67,14 @@ SettingsLoad loadSettings(const std::filesystem::path& programDir) {
 }
 
 int saveSettings(const std::filesystem::path& programDir, const Settings& s) {
-    return writeFileAtomically(programDir / kSettingsFileName, formatSettings(s));
+    const std::filesystem::path path = programDir / kSettingsFileName;
+    const std::string bytes = formatSettings(s);
+    // The load saves after each option it applies; a file that already holds these bytes
+    // needs no new copy flushed to disk.
+    if (readWholeFile(path) == bytes) {
+        return 0;
+    }
+    return writeFileAtomically(path, bytes);
 }
 
 } // namespace orbistan
