@@ -79,6 +79,7 @@ private:
 
     // Options and the settings file (TForm1_options.cpp).
     void bindOptions();
+    void chooseOption(int* option, int value, QAction* chosen, QAction* other);
     void N20Click();
     void N21Click();
     void N25Click();

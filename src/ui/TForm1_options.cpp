@@ -51,50 +51,45 @@ void TForm1::bindOptions() {
     setWindowFlags(kFixedBorder);
 }
 
-void TForm1::N20Click() {
-    state_.AutoClear = 1;
-    markChosen(ui.N20, ui.N21);
+// An option's item: the value (the sound switch has none), the marks, and the file.
+void TForm1::chooseOption(int* option, int value, QAction* chosen, QAction* other) {
+    if (option) {
+        *option = value;
+    }
+    markChosen(chosen, other);
     N22Click();
+}
+
+void TForm1::N20Click() {
+    chooseOption(&state_.AutoClear, 1, ui.N20, ui.N21);
 }
 
 void TForm1::N21Click() {
-    state_.AutoClear = 0;
-    markChosen(ui.N21, ui.N20);
-    N22Click();
+    chooseOption(&state_.AutoClear, 0, ui.N21, ui.N20);
 }
 
 void TForm1::N25Click() {
-    state_.KeepFr = 0;
-    markChosen(ui.N25, ui.N26);
-    N22Click();
+    chooseOption(&state_.KeepFr, 0, ui.N25, ui.N26);
 }
 
 void TForm1::N26Click() {
-    state_.KeepFr = 1;
-    markChosen(ui.N26, ui.N25);
-    N22Click();
+    chooseOption(&state_.KeepFr, 1, ui.N26, ui.N25);
 }
 
 void TForm1::N28Click() {
-    state_.AutoLoad = 1;
-    markChosen(ui.N28, ui.N29);
-    N22Click();
+    chooseOption(&state_.AutoLoad, 1, ui.N28, ui.N29);
 }
 
 void TForm1::N29Click() {
-    state_.AutoLoad = 0;
-    markChosen(ui.N29, ui.N28);
-    N22Click();
+    chooseOption(&state_.AutoLoad, 0, ui.N29, ui.N28);
 }
 
 void TForm1::N39Click() {
-    markChosen(ui.N39, ui.N40);
-    N22Click();
+    chooseOption(nullptr, 0, ui.N39, ui.N40);
 }
 
 void TForm1::N40Click() {
-    markChosen(ui.N40, ui.N39);
-    N22Click();
+    chooseOption(nullptr, 0, ui.N40, ui.N39);
 }
 
 void TForm1::N44Click() {

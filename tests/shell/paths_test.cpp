@@ -1,26 +1,17 @@
 #include "shell/paths.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 namespace orbistan {
 namespace {
 
 namespace fs = std::filesystem;
 
-class DataFoldersTest : public testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orbistan-paths-" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    fs::path dir_;
-};
+class DataFoldersTest : public test::TempDirTest {};
 
 TEST_F(DataFoldersTest, CreatesTheThreeFoldersBelowBasa) {
     const DataFolders f = createDataFolders(dir_);

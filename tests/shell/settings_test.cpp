@@ -1,13 +1,13 @@
 #include "shell/atomic_file.h"
 #include "shell/runtime_error.h"
 #include "shell/settings.h"
+#include "temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 namespace orbistan {
 namespace {
@@ -57,18 +57,11 @@ TEST(RuntimeErrors, MapToTheKnownTexts) {
     EXPECT_EQ(runtimeErrorText(runtimeCodeFromErrno(EISCONN)), "I/O error 1106");
 }
 
-class SettingsFile : public testing::Test {
+class SettingsFile : public test::TempDirTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orbistan-settings-" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     std::string bytes() { return readWholeFile(dir_ / kSettingsFileName).value_or("<missing>"); }
     void write(const std::string& text) { std::ofstream(dir_ / kSettingsFileName) << text; }
     int entries() { return static_cast<int>(std::distance(fs::directory_iterator(dir_), {})); }
-    fs::path dir_;
 };
 
 TEST_F(SettingsFile, FirstStartWritesTheDefaults) {

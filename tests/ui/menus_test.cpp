@@ -34,13 +34,7 @@ class MenusTest : public QObject {
 
     UiFixture f;
 
-    QAction* action(const QString& name) {
-        auto* a = f.form().findChild<QAction*>(name);
-        if (!a) {
-            qFatal("no action %s", qPrintable(name));
-        }
-        return a;
-    }
+    QAction* action(const QString& name) { return f.action(name); }
     // The captions a menu displays, separators as "-".
     QStringList shownCaptions(const QString& menuName) {
         QStringList captions;

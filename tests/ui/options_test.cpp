@@ -28,13 +28,7 @@ class OptionsTest : public QObject {
 
     UiFixture f;
 
-    QAction* action(const QString& name) {
-        auto* a = f.form().findChild<QAction*>(name);
-        if (!a) {
-            qFatal("no action %s", qPrintable(name));
-        }
-        return a;
-    }
+    QAction* action(const QString& name) { return f.action(name); }
     // Each two-item option: which item is checked (and so disabled).
     QString chosen(const QString& first, const QString& second) {
         QAction* a = action(first);

@@ -3,6 +3,7 @@
 
 #include "ui/TForm1.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QLineEdit>
 #include <QStringList>
@@ -37,12 +38,14 @@ public:
     template <typename T> T* child(const QString& name) {
         T* w = form_->findChild<T*>(name);
         if (!w) {
+            // A missing control is a broken form, not a failed expectation: stop here.
             qFatal("no child %s", qPrintable(name));
         }
         return w;
     }
     QLineEdit* edit(const QString& name) { return child<QLineEdit>(name); }
     QToolButton* button(const QString& name) { return child<QToolButton>(name); }
+    QAction* action(const QString& name) { return child<QAction>(name); }
 
     // Replaces a field's text the way a user does: select all, then type.
     void type(const QString& editName, const QString& text);
