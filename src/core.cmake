@@ -6,6 +6,8 @@ add_library(orbistan_core STATIC
     ${core_dir}/calc/validate.cpp
     ${core_dir}/calc/frequencies.cpp
     ${core_dir}/calc/compute.cpp
+    ${core_dir}/search/search.cpp
+    ${core_dir}/search/harmonics.cpp
     ${core_dir}/base/bearing_number.cpp
     ${core_dir}/shell/cp1251.cpp
     ${core_dir}/shell/paths.cpp
