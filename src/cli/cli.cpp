@@ -3,6 +3,8 @@
 #include "calc/compute.h"
 #include "calc/messages.h"
 #include "calc/numbers.h"
+#include "search/harmonics.h"
+#include "search/search.h"
 #include "shell/cp1251.h"
 
 #include <algorithm>
@@ -17,18 +19,32 @@ enum Exit { ExitDone = 0, ExitUsage = 1, ExitUnreadable = 2, ExitRange = 3 };
 
 constexpr const char* kUsage =
     "usage: orbistan-cli compute --Z T --Fr T --dw T --D T --d T --a T [--precision P] "
-    "[--mult ROW=K1:K2]...";
+    "[--mult ROW=K1:K2]...\n"
+    "       orbistan-cli search <compute options> --value S [--tolerance T] [--step 1|0,5] "
+    "[--max-harmonic M] [--max-frequency F]\n"
+    "       orbistan-cli harmonics <compute options> --of Fo|Fi|Fw|Fq|Fo*|Fi*|Fw* [--sub]";
 
 struct UsageError {
     std::string what;
 };
 
-// Options of the compute command, the six geometry texts keyed by their option name.
+// Options of the compute command, the six geometry texts keyed by their option name, and
+// the further options of the command that computes first.
 struct ComputeArgs {
     std::map<std::string, std::string> geometry;
     int precision = 1;
     std::array<std::string, kMultiplierCount> multipliers;
+    std::map<std::string, std::string> extra; // a flag has an empty value
 };
+
+struct ExtraOptions {
+    std::vector<std::string> withValue;
+    std::vector<std::string> flags;
+};
+
+bool contains(const std::vector<std::string>& v, const std::string& s) {
+    return std::find(v.begin(), v.end(), s) != v.end();
+}
 
 int rowByName(const std::string& name) {
     for (int row = kDefectCount; row < ResultCount; ++row) {
@@ -39,12 +55,16 @@ int rowByName(const std::string& name) {
     return -1;
 }
 
-ComputeArgs parseCompute(const std::vector<std::string>& args) {
+ComputeArgs parseCompute(const std::vector<std::string>& args, const ExtraOptions& extra = {}) {
     ComputeArgs a;
     a.multipliers.fill("1");
     static const char* const kGeometry[] = {"--Z", "--Fr", "--dw", "--D", "--d", "--a"};
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& opt = args[i];
+        if (contains(extra.flags, opt)) {
+            a.extra[opt] = "";
+            continue;
+        }
         if (i + 1 >= args.size()) {
             throw UsageError{"missing value for " + opt};
         }
@@ -68,6 +88,8 @@ ComputeArgs parseCompute(const std::vector<std::string>& args) {
             }
             a.multipliers[firstMultiplierOf(row)] = value.substr(eq + 1, colon - eq - 1);
             a.multipliers[firstMultiplierOf(row) + 1] = value.substr(colon + 1);
+        } else if (contains(extra.withValue, opt)) {
+            a.extra[opt] = value;
         } else {
             throw UsageError{"unknown option " + opt};
         }
@@ -80,8 +102,8 @@ ComputeArgs parseCompute(const std::vector<std::string>& args) {
     return a;
 }
 
-int compute(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    const ComputeArgs a = parseCompute(args);
+// Runs the computation; on a refusal writes the window's texts and gives the exit status.
+std::optional<int> computeOrRefuse(const ComputeArgs& a, ComputeOutcome& c, std::ostream& err) {
     InputTexts texts;
     const std::pair<InputField, const char*> fields[] = {
         {InZ, "--Z"}, {InFr, "--Fr"}, {InDw, "--dw"}, {InD, "--D"}, {Ind, "--d"}, {InA, "--a"}};
@@ -91,7 +113,7 @@ int compute(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     for (int i = 0; i < kMultiplierCount; ++i) {
         texts.multipliers[i] = utf8ToCp1251Lossy(a.multipliers[i]);
     }
-    const ComputeOutcome c = runComputation(texts, a.precision);
+    c = runComputation(texts, a.precision);
     switch (c.kind) {
     case ComputeOutcome::Unreadable:
         err << text::kEnterDataCorrectly << '\n';
@@ -114,8 +136,77 @@ int compute(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     case ComputeOutcome::Done:
         break;
     }
+    return std::nullopt;
+}
+
+int compute(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ComputeOutcome c;
+    if (const auto refused = computeOrRefuse(parseCompute(args), c, err)) {
+        return *refused;
+    }
     for (int i = 0; i < ResultCount; ++i) {
         out << resultName(i) << '=' << formatGeneral(c.results[i]) << '\n';
+    }
+    return ExitDone;
+}
+
+std::string extraOr(const ComputeArgs& a, const std::string& name, const std::string& fallback) {
+    const auto it = a.extra.find(name);
+    return it == a.extra.end() ? fallback : it->second;
+}
+
+int search(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const ComputeArgs a = parseCompute(
+        args, {{"--value", "--tolerance", "--step", "--max-harmonic", "--max-frequency"}, {}});
+    if (!a.extra.count("--value")) {
+        throw UsageError{"missing option --value"};
+    }
+    const std::string step = extraOr(a, "--step", "1");
+    if (step != "1" && step != "0,5" && step != "0.5") {
+        throw UsageError{"--step takes 1 or 0,5"};
+    }
+    ComputeOutcome c;
+    if (const auto refused = computeOrRefuse(a, c, err)) {
+        return *refused;
+    }
+    const SearchTexts texts =
+        withEmptyDefaults({utf8ToCp1251Lossy(a.extra.at("--value")),
+                           utf8ToCp1251Lossy(extraOr(a, "--tolerance", "1")), step,
+                           utf8ToCp1251Lossy(extraOr(a, "--max-harmonic", "10")),
+                           utf8ToCp1251Lossy(extraOr(a, "--max-frequency", "1000"))});
+    const auto parameters = readSearchParameters(texts);
+    if (!parameters) {
+        err << text::kEnterDataCorrectly << '\n';
+        return ExitUnreadable;
+    }
+    const SearchBases bases{c.results[Fo], c.results[Fi], c.results[Fw], c.results[Fq],
+                            c.validation.inputs.Fr};
+    const SearchResult r = runSearch(bases, applySearchLimits(*parameters).parameters, a.precision);
+    for (int k = 0; k < kCombinationCount; ++k) {
+        out << searchHeading(k, r.counts[k]) << '\n';
+        if (!r.lists[k].empty()) {
+            out << r.lists[k] << '\n';
+        }
+    }
+    return ExitDone;
+}
+
+int harmonics(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const ComputeArgs a = parseCompute(args, {{"--of"}, {"--sub"}});
+    static const std::string kNames[] = {"Fo", "Fi", "Fw", "Fq", "Fo*", "Fi*", "Fw*"};
+    const std::string of = extraOr(a, "--of", "");
+    const auto* which = std::find(std::begin(kNames), std::end(kNames), of);
+    if (which == std::end(kNames)) {
+        throw UsageError{"--of takes Fo, Fi, Fw, Fq, Fo*, Fi* or Fw*"};
+    }
+    ComputeOutcome c;
+    if (const auto refused = computeOrRefuse(a, c, err)) {
+        return *refused;
+    }
+    const int index = static_cast<int>(which - std::begin(kNames));
+    for (const std::string& line :
+         harmonicCaptions(index, c.results[index], a.extra.count("--sub") > 0, a.precision)) {
+        out << cp1251ToUtf8(line) << '\n';
     }
     return ExitDone;
 }
@@ -126,6 +217,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
         if (!args.empty() && args[0] == "compute") {
             return compute(args, out, err);
+        }
+        if (!args.empty() && args[0] == "search") {
+            return search(args, out, err);
+        }
+        if (!args.empty() && args[0] == "harmonics") {
+            return harmonics(args, out, err);
         }
         throw UsageError{args.empty() ? "missing command" : "unknown command " + args[0]};
     } catch (const UsageError& e) {

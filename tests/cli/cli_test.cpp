@@ -62,6 +62,12 @@ std::vector<std::string> geometry(std::string Z, std::string Fr, std::string dw,
     return {"compute", "--Z", Z, "--Fr", Fr, "--dw", dw, "--D", D, "--d", d, "--a", a};
 }
 
+// The same options under another command.
+std::vector<std::string> as(const char* command, std::vector<std::string> v) {
+    v[0] = command;
+    return v;
+}
+
 std::vector<std::string> plus(std::vector<std::string> v, std::vector<std::string> more) {
     v.insert(v.end(), more.begin(), more.end());
     return v;
@@ -91,6 +97,40 @@ TEST(CliCompute, TakesMultipliersPerRow) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("\nFo-Fq=-9,92\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\nFi+(Fr-Fq)=278,93\n"), std::string::npos) << r.out;
+}
+
+TEST(CliSearch, PrintsEveryHeadingAndItsLines) {
+    const CliRun r = runCli(plus(as("search", geometry("9", "25", "7,938", "52", "25", "0")),
+                                 {"--precision", "100", "--value", "245,37", "--tolerance", "3"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find("Fr - Fq")),
+              "Fo + Fq ( 1 )\n2Fo+7Fq=248,04\nFo - Fq ( 1 )\n3Fo-2Fq=248,06\n"
+              "Fr + Fq ( 2 )\n9Fr+2Fq=244,84\n7Fr+7Fq=244,44\n");
+    EXPECT_NE(r.out.find("\nFo - Fr ("), std::string::npos);
+}
+
+TEST(CliSearch, AppliesDefaultsAndLimits) {
+    // An empty tolerance searches exactly; a maximum harmonic of 0 only tests the origin.
+    const CliRun r = runCli(plus(as("search", geometry("9", "25", "7,938", "52", "25", "0")),
+                                 {"--value", "0", "--tolerance", "", "--max-harmonic", "0"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.substr(0, 37), "Fo + Fq ( 1 )\n0Fo+0Fq=0\nFo - Fq ( 1 )");
+    const CliRun half = runCli(plus(as("search", geometry("9", "25", "7,938", "52", "25", "0")),
+                                    {"--precision", "100", "--value", "44,65", "--tolerance", "0",
+                                     "--step", "0.5", "--max-harmonic", "60"}));
+    EXPECT_NE(half.out.find("0,5Fo+0Fq=44,65"), std::string::npos) << half.out;
+}
+
+TEST(CliHarmonics, PrintsTheTenCaptions) {
+    const CliRun r = runCli(plus(as("harmonics", geometry("9", "25", "7,938", "52", "25", "0")),
+                                 {"--precision", "100", "--of", "Fi", "--sub"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "   Fi=135,7\n1/2Fi=67,85\n1/3Fi=45,23\n1/4Fi=33,92\n1/5Fi=27,14\n"
+                     "1/6Fi=22,62\n1/7Fi=19,39\n1/8Fi=16,96\n1/9Fi=15,08\n1/10Fi=13,57\n");
+    // Fw* = 2·Fr·(1 − (dw/Dm)²) = 50·(1 − (7,938/38,5)²), unrounded.
+    const CliRun fq = runCli(
+        plus(as("harmonics", geometry("9", "25", "7,938", "52", "25", "0")), {"--of", "Fw*"}));
+    EXPECT_EQ(fq.out.substr(0, fq.out.find('\n')), " Fw*=47,874452892562");
 }
 
 struct FailCase {
@@ -127,6 +167,31 @@ INSTANTIATE_TEST_SUITE_P(
                  plus(geometry("9", "25", "7", "52", "25", "0"), {"--precision", "10"}), 1, ""},
         FailCase{"bad_row", plus(geometry("9", "25", "7", "52", "25", "0"), {"--mult", "Fx=1:1"}),
                  1, ""},
+        FailCase{
+            "search_without_value",
+            {"search", "--Z", "9", "--Fr", "25", "--dw", "7", "--D", "52", "--d", "25", "--a", "0"},
+            1,
+            ""},
+        FailCase{"search_bad_step",
+                 {"search", "--Z", "9", "--Fr", "25", "--dw", "7", "--D", "52", "--d", "25", "--a",
+                  "0", "--value", "5", "--step", "2"},
+                 1,
+                 ""},
+        FailCase{"search_unreadable_value",
+                 {"search", "--Z", "9", "--Fr", "25", "--dw", "7", "--D", "52", "--d", "25", "--a",
+                  "0", "--value", "-2,5"},
+                 2,
+                 "Вводите данные для расчета правильно \n"},
+        FailCase{"harmonics_unknown_name",
+                 {"harmonics", "--Z", "9", "--Fr", "25", "--dw", "7", "--D", "52", "--d", "25",
+                  "--a", "0", "--of", "Fx"},
+                 1,
+                 ""},
+        FailCase{"harmonics_range",
+                 {"harmonics", "--Z", "9", "--Fr", "25", "--dw", "7", "--D", "25", "--d", "25",
+                  "--a", "0", "--of", "Fo"},
+                 3,
+                 "Наружный диаметр подшипника не может быть меньше или равен внутреннему ! ! !\n"},
         FailCase{"unreadable", geometry("9", "25", "-1,5", "52", "25", "0"), 2,
                  "Вводите данные для расчета правильно \n"},
         FailCase{"empty_multiplier",
