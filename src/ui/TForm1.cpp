@@ -44,6 +44,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     ui.SpeedButton21->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     ui.SpeedButton22->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     bindInput();
+    bindSearch();
     bindMenus();
     bindOptions();
     completeAccessibility(*this);

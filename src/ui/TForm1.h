@@ -77,6 +77,18 @@ private:
     void N15Click(); // external calculator
     void N64Click(); // spectrum window
 
+    // The search and its tools (TForm1_search.cpp).
+    void bindSearch();
+    void SpeedButton36Click(); // "Искать по частоте"
+    void SpeedButton53Click(); // search mode
+    void SpeedButton54Click(); // "Результаты"
+    void SpeedButton55Click(); // harmonic step
+    void SpeedButton45Click(); // return "В"
+    void Edit8Change();
+    void stepTolerance(bool up);
+    bool searchToolEvent(QObject* watched, QEvent* event);
+    void showHarmonics(int which, bool subharmonics, Qt::MouseButton button);
+
     // Options and the settings file (TForm1_options.cpp).
     void bindOptions();
     void chooseOption(int* option, int value, QAction* chosen, QAction* other);
@@ -106,6 +118,8 @@ private:
     std::array<QLineEdit*, kMultiplierCount> multiplierFields_{};
     QList<QKeySequence> menuShortcuts_; // keys that win over the fields' own key handling
     QMenu* PopupMenu1 = nullptr;        // the context menu
+    QMenu* PopupMenu3 = nullptr;        // the harmonic lists
+    std::array<std::array<QToolButton*, kDefectCount>, 2> harmonicButtons_{}; // harmonic, sub
 
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm3> form3_;

@@ -7,9 +7,39 @@ namespace orbistan::ui {
 TForm10::TForm10(QWidget* parent) : QWidget(parent) {
     ui.setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(size());
+    // Memo1 ... Memo14 and Label1 ... Label14 follow the order of the search.
+    for (int k = 0; k < 14; ++k) {
+        lists_[k] = findChild<QPlainTextEdit*>(QString("Memo%1").arg(k + 1));
+        headings_[k] = findChild<QLabel*>(QString("Label%1").arg(k + 1));
+    }
+    frequencies_ = {ui.Edit1, ui.Edit2, ui.Edit3, ui.Edit4,
+                    ui.Edit5, ui.Edit6, ui.Edit7, ui.Edit8};
+    connect(ui.Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
     completeAccessibility(*this);
 }
+
+void TForm10::prepare(const QString& caption, const QStringList& frequencies) {
+    for (QPlainTextEdit* list : lists_) {
+        list->clear();
+    }
+    setWindowTitle(caption);
+    for (int i = 0; i < 8; ++i) {
+        frequencies_[i]->setText(frequencies.value(i));
+    }
+}
+
+// A list is filled in one call with its whole text, which is faster than line by line.
+void TForm10::setList(int combination, const QString& lines) {
+    lists_[combination]->setPlainText(lines);
+}
+
+void TForm10::setHeading(int combination, const QString& heading) {
+    headings_[combination]->setText(heading);
+}
+
+void TForm10::Button1Click() { close(); }
 
 } // namespace orbistan::ui

@@ -174,6 +174,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (auto* label = qobject_cast<QLabel*>(watched); label && label->parent() == ui.Panel1) {
         return functionKeyEvent(label, event);
     }
+    if (searchToolEvent(watched, event)) {
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

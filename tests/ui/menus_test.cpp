@@ -172,6 +172,9 @@ private slots:
         QFETCH(QKeyCombination, key);
         QFETCH(QString, target);
         QSignalSpy clicked(f.button(target), &QToolButton::clicked);
+        if (target == "SpeedButton36") {
+            f.answerAll(1, "СПАСИБО"); // nothing computed to search in yet
+        }
         f.edit("Edit8")->setFocus();
         press(key);
         QCOMPARE(clicked.count(), 1);
@@ -310,6 +313,9 @@ private slots:
         auto* l = f.child<QLabel>(label);
         if (label == "Label90") {
             f.answerAll(2, "СОГЛАСЕН"); // computing the zero geometry is refused
+        }
+        if (label == "Label91") {
+            f.answerAll(1, "СПАСИБО"); // nothing computed to search in yet
         }
         std::unique_ptr<QSignalSpy> spy =
             button.isEmpty()
