@@ -16,9 +16,12 @@ struct Heads {
 
 // The head labels differ between the passes; their leading blanks are part of them.
 constexpr Heads kHeads[7] = {
-    {"Fo", "  Fo=", "  Fo=", "   Fo=", "  Fo="},       {"Fi", "  Fi=", "  Fi=", "   Fi=", "   Fi="},
-    {"Fw", "  Fw=", "  Fw=", "   Fw=", "  Fw="},       {"Fq", " Fq=", " Fq=", "   Fq=", " Fq="},
-    {"Fo*", " Fo*=", "  Fo*=", "   Fo*=", "  Fo*="}, {"Fi*", " Fi*=", "  Fi*=", "   Fi*=", "  Fi*="},
+    {"Fo", "  Fo=", "  Fo=", "   Fo=", "  Fo="},
+    {"Fi", "  Fi=", "  Fi=", "   Fi=", "   Fi="},
+    {"Fw", "  Fw=", "  Fw=", "   Fw=", "  Fw="},
+    {"Fq", " Fq=", " Fq=", "   Fq=", " Fq="},
+    {"Fo*", " Fo*=", "  Fo*=", "   Fo*=", "  Fo*="},
+    {"Fi*", " Fi*=", "  Fi*=", "   Fi*=", "  Fi*="},
     {"Fw*", " Fw*=", "  Fw*=", "   Fw*=", "  Fw*="},
 };
 
@@ -32,9 +35,11 @@ std::array<std::string, 10> harmonicCaptions(int which, double F, bool sub, int 
                                : (rounded ? h.harmonicRounded : h.harmonicPlain)) +
                formatGeneral(roundToPrecision(F, precision));
     for (int k = 2; k <= 10; ++k) {
-        const long double wide = sub ? static_cast<long double>(F) / k : static_cast<long double>(F) * k;
+        const long double wide =
+            sub ? static_cast<long double>(F) / k : static_cast<long double>(F) * k;
         const std::string label = (sub ? "1/" : "") + std::to_string(k) + h.name + "=";
-        lines[k - 1] = label + formatGeneral(roundToPrecision(static_cast<double>(wide), precision));
+        lines[k - 1] =
+            label + formatGeneral(roundToPrecision(static_cast<double>(wide), precision));
     }
     return lines;
 }

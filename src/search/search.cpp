@@ -48,7 +48,9 @@ void appendLine(std::string& list, const Combination& c, const SearchHit& hit) {
 
 } // namespace
 
-const std::array<Combination, kCombinationCount>& combinations() { return kCombinations; }
+const std::array<Combination, kCombinationCount>& combinations() {
+    return kCombinations;
+}
 
 SearchTexts withEmptyDefaults(SearchTexts texts) {
     if (texts.tolerance.empty()) {
@@ -105,7 +107,8 @@ SearchResult runSearch(const SearchBases& b, const SearchParameters& p, int prec
     const X FrFq = Fr - Fq;
     // The two bases of each combination, in the table's order.
     const X first[kCombinationCount] = {Fo, Fo, Fr, Fr, Fw, Fw, Fi, Fi, Fi, Fi, Fw, Fw, Fo, Fo};
-    const X second[kCombinationCount] = {Fq, Fq, Fq, Fq, Fr, Fr, Fr, Fr, FrFq, FrFq, Fq, Fq, Fr, Fr};
+    const X second[kCombinationCount] = {Fq, Fq,   Fq,   Fq, Fr, Fr, Fr,
+                                         Fr, FrFq, FrFq, Fq, Fq, Fr, Fr};
     for (double n = 0; n <= p.maxHarmonic; n += p.step) {
         for (double m = 0; m <= p.maxHarmonic; m += p.step) {
             for (int c = 0; c < kCombinationCount; ++c) {

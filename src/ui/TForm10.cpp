@@ -15,8 +15,7 @@ TForm10::TForm10(QWidget* parent) : QWidget(parent) {
         lists_[k] = findChild<QPlainTextEdit*>(QString("Memo%1").arg(k + 1));
         headings_[k] = findChild<QLabel*>(QString("Label%1").arg(k + 1));
     }
-    frequencies_ = {ui.Edit1, ui.Edit2, ui.Edit3, ui.Edit4,
-                    ui.Edit5, ui.Edit6, ui.Edit7, ui.Edit8};
+    frequencies_ = {ui.Edit1, ui.Edit2, ui.Edit3, ui.Edit4, ui.Edit5, ui.Edit6, ui.Edit7, ui.Edit8};
     connect(ui.Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
     completeAccessibility(*this);
 }
@@ -40,6 +39,8 @@ void TForm10::setHeading(int combination, const QString& heading) {
     headings_[combination]->setText(heading);
 }
 
-void TForm10::Button1Click() { close(); }
+void TForm10::Button1Click() {
+    close();
+}
 
 } // namespace orbistan::ui

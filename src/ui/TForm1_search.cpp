@@ -19,7 +19,9 @@ namespace {
 
 const QColor kNavy(0x00, 0x00, 0x80);
 
-QString text(double value) { return fromCore(formatGeneral(value)); }
+QString text(double value) {
+    return fromCore(formatGeneral(value));
+}
 
 } // namespace
 
@@ -59,12 +61,12 @@ void TForm1::bindSearch() {
     PopupMenu3 = new QMenu(this);
     PopupMenu3->setObjectName("PopupMenu3");
     PopupMenu3->setAccessibleName("Гармоники");
-    PopupMenu3->addActions({ui.N113, ui.N112, ui.N212, ui.N310, ui.N410, ui.N59, ui.N62, ui.N72,
-                            ui.N82, ui.N92});
+    PopupMenu3->addActions(
+        {ui.N113, ui.N112, ui.N212, ui.N310, ui.N410, ui.N59, ui.N62, ui.N72, ui.N82, ui.N92});
     harmonicButtons_ = {{{ui.SpeedButton43, ui.SpeedButton46, ui.SpeedButton48, ui.SpeedButton49,
-                         ui.SpeedButton50, ui.SpeedButton51, ui.SpeedButton52},
-                        {ui.SpeedButton44, ui.SpeedButton47, ui.SpeedButton56, ui.SpeedButton57,
-                         ui.SpeedButton58, ui.SpeedButton59, ui.SpeedButton60}}};
+                          ui.SpeedButton50, ui.SpeedButton51, ui.SpeedButton52},
+                         {ui.SpeedButton44, ui.SpeedButton47, ui.SpeedButton56, ui.SpeedButton57,
+                          ui.SpeedButton58, ui.SpeedButton59, ui.SpeedButton60}}};
     // The tooltips follow the mouse: the return key's memory, a result too long for its field.
     ui.SpeedButton45->setMouseTracking(true);
     for (int row = kDefectCount; row < ResultCount; ++row) {
@@ -108,12 +110,14 @@ void TForm1::SpeedButton36Click() {
     for (int i = Fo; i <= FwStar; ++i) {
         frequencies << resultFields_[i]->text();
     }
-    form10_->prepare("Результаты по подшипнику № " + ui.Edit9->text() +
-                         "   (вы искали значение  " + ui.Edit8->text() + ")",
+    form10_->prepare("Результаты по подшипнику № " + ui.Edit9->text() + "   (вы искали значение  " +
+                         ui.Edit8->text() + ")",
                      frequencies);
     const LimitedParameters limited = applySearchLimits(*read);
     const std::pair<const std::optional<std::string>&, QLineEdit*> rewrites[] = {
-        {limited.tolerance, ui.Edit7}, {limited.maxHarmonic, ui.Edit61}, {limited.maxFrequency, ui.Edit50}};
+        {limited.tolerance, ui.Edit7},
+        {limited.maxHarmonic, ui.Edit61},
+        {limited.maxFrequency, ui.Edit50}};
     for (const auto& [newText, field] : rewrites) {
         if (newText) {
             field->setText(fromCore(*newText));
@@ -157,9 +161,9 @@ void TForm1::SpeedButton53Click() {
              ui.SpeedButton39, ui.UpDown4, ui.Label201, ui.Label202, ui.Label203}) {
         w->setVisible(!toManual);
     }
-    for (QWidget* w : std::initializer_list<QWidget*>{ui.SpeedButton23, ui.SpeedButton24,
-                                                      ui.SpeedButton25, ui.SpeedButton26,
-                                                      ui.SpeedButton27, ui.SpeedButton28}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui.SpeedButton23, ui.SpeedButton24, ui.SpeedButton25,
+                                         ui.SpeedButton26, ui.SpeedButton27, ui.SpeedButton28}) {
         w->setVisible(toManual);
     }
     ui.Edit51->setText(toManual ? "0" : "1");
@@ -213,7 +217,8 @@ void TForm1::Edit8Change() {
 bool TForm1::searchToolEvent(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
         if (watched == ui.SpeedButton45) {
-            ui.SpeedButton45->setToolTip("Возврат (" + fromCore(state_.keypad.LastKeypadText) + ")");
+            ui.SpeedButton45->setToolTip("Возврат (" + fromCore(state_.keypad.LastKeypadText) +
+                                         ")");
         } else if (auto* field = qobject_cast<QLineEdit*>(watched);
                    field && std::find(resultFields_.begin() + kDefectCount, resultFields_.end(),
                                       field) != resultFields_.end()) {

@@ -48,7 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
                     HeadCase{5, true, 1, "   Fi*="}, HeadCase{5, true, 10000, "  Fi*="}));
 
 // Typing the shown text back in, as the field does between two presses.
-double viaField(double t) { return *readNumber(fieldNumberText(formatGeneral(t))); }
+double viaField(double t) {
+    return *readNumber(fieldNumberText(formatGeneral(t)));
+}
 
 const std::vector<std::string> kLadder = {
     "0,001", "0,002", "0,003", "0,004", "0,005", "0,006", "0,007", "0,008", "0,009", "0,01",
@@ -82,13 +84,12 @@ TEST_P(ToleranceSteps, OffTheLadder) {
     EXPECT_EQ(formatGeneral(toleranceUp(GetParam().t)), GetParam().up);
     EXPECT_EQ(formatGeneral(toleranceDown(GetParam().t)), GetParam().down);
 }
-INSTANTIATE_TEST_SUITE_P(Table, ToleranceSteps,
-                         testing::Values(StepCase{0.25, "0,35", "0,15"}, StepCase{9.5, "10,5", "8,5"},
-                                         StepCase{10.5, "0,001", "10"},
-                                         StepCase{0.0015, "0,0025", "10"},
-                                         StepCase{-3, "0,001", "10"}, StepCase{20, "0,001", "10"},
-                                         StepCase{1.5, "2,5", "0,9"},
-                                         StepCase{0.0005, "0,001", "10"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, ToleranceSteps,
+    testing::Values(StepCase{0.25, "0,35", "0,15"}, StepCase{9.5, "10,5", "8,5"},
+                    StepCase{10.5, "0,001", "10"}, StepCase{0.0015, "0,0025", "10"},
+                    StepCase{-3, "0,001", "10"}, StepCase{20, "0,001", "10"},
+                    StepCase{1.5, "2,5", "0,9"}, StepCase{0.0005, "0,001", "10"}));
 
 } // namespace
 } // namespace orbistan

@@ -120,14 +120,13 @@ class ReadSearch : public testing::TestWithParam<ReadCase> {};
 TEST_P(ReadSearch, NeedsAllFiveNumbers) {
     EXPECT_EQ(readSearchParameters(GetParam().texts).has_value(), GetParam().readable);
 }
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReadSearch,
-    testing::Values(ReadCase{{"245,37", "1", "1", "10", "1000"}, true},
-                    ReadCase{{"-2.5", "1", "0,5", "10", "1000"}, true},
-                    ReadCase{{"-2,5", "1", "1", "10", "1000"}, false},
-                    ReadCase{{"", "1", "1", "10", "1000"}, false},
-                    ReadCase{{"5", "x", "1", "10", "1000"}, false},
-                    ReadCase{{"5", "1", "1", "10", "1e400"}, false}));
+INSTANTIATE_TEST_SUITE_P(Table, ReadSearch,
+                         testing::Values(ReadCase{{"245,37", "1", "1", "10", "1000"}, true},
+                                         ReadCase{{"-2.5", "1", "0,5", "10", "1000"}, true},
+                                         ReadCase{{"-2,5", "1", "1", "10", "1000"}, false},
+                                         ReadCase{{"", "1", "1", "10", "1000"}, false},
+                                         ReadCase{{"5", "x", "1", "10", "1000"}, false},
+                                         ReadCase{{"5", "1", "1", "10", "1e400"}, false}));
 
 TEST(SearchLimits, ApplyOnlyAboveTheLimit) {
     auto l = applySearchLimits(params(0, 25, 1, 60, 50000));
