@@ -35,17 +35,6 @@ bool withinMaximum(X k, X base, X maxFrequency) {
     return k <= maxFrequency / base;
 }
 
-void appendLine(std::string& list, const Combination& c, const SearchHit& hit) {
-    if (!list.empty()) {
-        list += '\n';
-    }
-    list += formatGeneral(hit.m);
-    list += c.firstLabel;
-    list += formatGeneral(hit.n);
-    list += c.secondLabel;
-    list += formatGeneral(hit.value);
-}
-
 } // namespace
 
 const std::array<Combination, kCombinationCount>& combinations() {
@@ -103,27 +92,59 @@ SearchResult runSearch(const SearchBases& b, const SearchParameters& p, int prec
     }
     const X S = p.value, T = p.tolerance, F = p.maxFrequency;
     const X low = S - T, high = S + T;
+    // Rounding moves a value by at most half a unit of the precision: values farther than
+    // a whole unit outside the tolerance can never become hits. A first look in plain double
+    // arithmetic (off by far less than 10^-6 at these magnitudes) passes over them, so that
+    // only the few values near the tolerance are formed exactly, in extended precision.
+    const double margin = (precision > 1 ? 1.0 / precision : 0) + 1e-6;
+    const double nearLow = static_cast<double>(low) - margin;
+    const double nearHigh = static_cast<double>(high) + margin;
     const X Fo = b.Fo, Fi = b.Fi, Fw = b.Fw, Fq = b.Fq, Fr = b.Fr;
     const X FrFq = Fr - Fq;
     // The two bases of each combination, in the table's order.
     const X first[kCombinationCount] = {Fo, Fo, Fr, Fr, Fw, Fw, Fi, Fi, Fi, Fi, Fw, Fw, Fo, Fo};
     const X second[kCombinationCount] = {Fq, Fq,   Fq,   Fq, Fr, Fr, Fr,
                                          Fr, FrFq, FrFq, Fq, Fq, Fr, Fr};
+    double firstD[kCombinationCount], secondD[kCombinationCount];
+    for (int c = 0; c < kCombinationCount; ++c) {
+        firstD[c] = static_cast<double>(first[c]);
+        secondD[c] = static_cast<double>(c % 2 == 0 ? second[c] : -second[c]);
+    }
+    // The multipliers' texts, made once: the grid holds at most a few hundred of them.
+    std::vector<std::string> multiplierText;
+    const auto textOf = [&](double k) -> const std::string& {
+        const auto i = static_cast<std::size_t>(k / p.step);
+        while (multiplierText.size() <= i) {
+            multiplierText.push_back(formatGeneral(multiplierText.size() * p.step));
+        }
+        return multiplierText[i];
+    };
     for (double n = 0; n <= p.maxHarmonic; n += p.step) {
         for (double m = 0; m <= p.maxHarmonic; m += p.step) {
             for (int c = 0; c < kCombinationCount; ++c) {
+                const double rough = m * firstD[c] + n * secondD[c];
+                if (rough < nearLow || rough > nearHigh) {
+                    continue;
+                }
                 const X a = m * first[c], bn = n * second[c];
-                double v = static_cast<double>(c % 2 == 0 ? a + bn : a - bn);
-                v = roundToPrecision(v, precision);
+                const double v =
+                    roundToPrecision(static_cast<double>(c % 2 == 0 ? a + bn : a - bn), precision);
                 if (!(low <= v && v <= high && withinMaximum(m, first[c], F) &&
                       withinMaximum(n, second[c], F))) {
                     continue;
                 }
-                const SearchHit hit{m, n, v};
                 if (r.counts[c]++ == 0) {
-                    r.first[c] = hit;
+                    r.first[c] = SearchHit{m, n, v};
                 }
-                appendLine(r.lists[c], kCombinations[c], hit);
+                std::string& list = r.lists[c];
+                if (!list.empty()) {
+                    list += '\n';
+                }
+                list += textOf(m);
+                list += kCombinations[c].firstLabel;
+                list += textOf(n);
+                list += kCombinations[c].secondLabel;
+                list += formatGeneral(v);
             }
         }
     }

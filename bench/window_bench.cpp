@@ -1,12 +1,15 @@
 // Start-up of the window program, offscreen: a process that creates the main window and the
 // fifteen other windows and paints the main window once, against a process that does the same
 // with a bare Qt Widgets window. The in-process variants show what the windows alone cost.
+#include "heaviest_search.h"
 #include "ui/TForm1.h"
 #include "ui/style.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -96,6 +99,40 @@ void BM_InProcessStartUp(benchmark::State& st) {
     }
 }
 BENCHMARK(BM_InProcessStartUp)->Unit(benchmark::kMillisecond);
+
+// The heaviest search through the real window, all fourteen lists of the results window
+// filled, against the same search in the core alone (bench_core's BM_SearchCore).
+void BM_WindowSearch(benchmark::State& st) {
+    const orbistan::Heaviest& h = orbistan::heaviest();
+    orbistan::ui::TForm1 w;
+    w.createWindows();
+    w.show();
+    w.state().Precision = 100;
+    const std::pair<const char*, QString> fields[] = {
+        {"Edit1", "9"}, {"Edit2", "25"}, {"Edit3", "7,938"}, {"Edit4", "52"},  {"Edit5", "25"},
+        {"Edit6", "0"}, {"Edit7", "20"}, {"Edit59", "0,5"},  {"Edit61", "50"}, {"Edit50", "40000"}};
+    for (const auto& [name, text] : fields) {
+        w.findChild<QLineEdit*>(name)->setText(text);
+    }
+    w.SpeedButton1Click();
+    auto* display = w.findChild<QLineEdit*>("Edit8");
+    auto* search = w.findChild<QToolButton*>("SpeedButton36");
+    const QString value = QString::number(h.params.value);
+    for (auto _ : st) {
+        display->setText(value);
+        search->click();
+    }
+    st.counters["value"] = h.params.value;
+}
+BENCHMARK(BM_WindowSearch)->Unit(benchmark::kMicrosecond);
+
+void BM_CoreSearchInTheSameRun(benchmark::State& st) {
+    const orbistan::Heaviest& h = orbistan::heaviest();
+    for (auto _ : st) {
+        benchmark::DoNotOptimize(orbistan::runSearch(h.bases, h.params, 100));
+    }
+}
+BENCHMARK(BM_CoreSearchInTheSameRun)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
