@@ -10,10 +10,11 @@ TForm10::TForm10(QWidget* parent) : QWidget(parent) {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(size());
-    // Memo1 ... Memo14 and Label1 ... Label14 follow the order of the search.
-    for (int k = 0; k < 14; ++k) {
-        lists_[k] = findChild<QPlainTextEdit*>(QString("Memo%1").arg(k + 1));
-        headings_[k] = findChild<QLabel*>(QString("Label%1").arg(k + 1));
+    // The lists in the order of the search; "Fr - Fq", fourth there, is the fourteenth here.
+    constexpr int kNumbers[14] = {1, 2, 3, 14, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    for (int c = 0; c < 14; ++c) {
+        lists_[c] = findChild<QPlainTextEdit*>(QString("Memo%1").arg(kNumbers[c]));
+        headings_[c] = findChild<QLabel*>(QString("Label%1").arg(kNumbers[c]));
     }
     frequencies_ = {ui.Edit1, ui.Edit2, ui.Edit3, ui.Edit4, ui.Edit5, ui.Edit6, ui.Edit7, ui.Edit8};
     connect(ui.Button1, &QPushButton::clicked, this, &TForm10::Button1Click);

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTest>
 
@@ -155,6 +156,32 @@ private slots:
         QVERIFY(!results()->isVisible());
         f.click("SpeedButton54");
         QCOMPARE(list("Memo3"), QString("9Fr+2Fq=244,84\n7Fr+7Fq=244,44"));
+    }
+
+    void eachListKeepsItsCombination() {
+        QStringList designed;
+        for (int k = 1; k <= 14; ++k) {
+            designed << heading(QString("Label%1").arg(k));
+        }
+        compute6205();
+        search("245,37", "3");
+        for (int k = 1; k <= 14; ++k) {
+            const QString now = heading(QString("Label%1").arg(k));
+            QVERIFY2(now.startsWith(designed[k - 1] + " ( "), qPrintable(now));
+            // Every line of a list is of its own combination, e.g. "…Fo-…Fr=…" under "Fo - Fr".
+            const QStringList parts = designed[k - 1].split(' ');
+            for (const QString& line :
+                 list(QString("Memo%1").arg(k)).split('\n', Qt::SkipEmptyParts)) {
+                QVERIFY2(
+                    QRegularExpression("^[\\d,]+" + QRegularExpression::escape(parts[0] + parts[1]))
+                        .match(line)
+                        .hasMatch(),
+                    qPrintable(designed[k - 1] + ": " + line));
+            }
+        }
+        QCOMPARE(heading("Label14"), QString("Fr - Fq ( 0 )"));
+        QCOMPARE(heading("Label13"), QString("Fo - Fr ( 2 )"));
+        QCOMPARE(list("Memo13"), QString("3Fo-1Fr=242,9\n5Fo-8Fr=246,5"));
     }
 
     void anUnreadableSearchFieldClearsRowsButKeepsTheLists() {
