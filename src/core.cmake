@@ -9,6 +9,9 @@ add_library(orbistan_core STATIC
     ${core_dir}/search/search.cpp
     ${core_dir}/search/harmonics.cpp
     ${core_dir}/base/bearing_number.cpp
+    ${core_dir}/base/bearing_key.cpp
+    ${core_dir}/base/bearing_record.cpp
+    ${core_dir}/base/bearing_type.cpp
     ${core_dir}/shell/cp1251.cpp
     ${core_dir}/shell/paths.cpp
     ${core_dir}/shell/atomic_file.cpp

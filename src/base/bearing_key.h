@@ -1,0 +1,26 @@
+#pragma once
+// The file key of a bearing number and the path of its record file.
+
+#include "shell/paths.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace orbistan {
+
+struct BearingKey {
+    std::string trimmed; // the bearing number after the trim, as the field shows it
+    std::string key;     // the name of its record file without ".Dat"
+};
+
+// Code page 1251 bytes in, code page 1251 bytes out: the twelve characters " * , - / : < > ?
+// \ _ | become '%', Latin and Cyrillic lower-case letters become upper-case (but not ё).
+BearingKey BearingFileKey(std::string_view numberText);
+
+// The record's folder by the standard (1 "российский", 0 "другой") and its file name, the
+// key in UTF-8 as file names are on this system, with ".Dat".
+std::filesystem::path BearingRecordPath(const DataFolders& folders, int standard,
+                                        std::string_view key);
+
+} // namespace orbistan
