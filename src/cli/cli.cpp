@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "cli/common.h"
+
 #include "calc/compute.h"
 #include "calc/messages.h"
 #include "calc/numbers.h"
@@ -15,18 +17,17 @@ namespace orbistan {
 
 namespace {
 
-enum Exit { ExitDone = 0, ExitUsage = 1, ExitUnreadable = 2, ExitRange = 3 };
-
 constexpr const char* kUsage =
     "usage: orbistan-cli compute --Z T --Fr T --dw T --D T --d T --a T [--precision P] "
     "[--mult ROW=K1:K2]...\n"
     "       orbistan-cli search <compute options> --value S [--tolerance T] [--step 1|0,5] "
     "[--max-harmonic M] [--max-frequency F]\n"
-    "       orbistan-cli harmonics <compute options> --of Fo|Fi|Fw|Fq|Fo*|Fi*|Fw* [--sub]";
-
-struct UsageError {
-    std::string what;
-};
+    "       orbistan-cli harmonics <compute options> --of Fo|Fi|Fw|Fq|Fo*|Fi*|Fw* [--sub]\n"
+    "       orbistan-cli key TEXT\n"
+    "       orbistan-cli base show|delete NUMBER [--other]\n"
+    "       orbistan-cli base save NUMBER --Z T --dw T --D T --d T --a T [--kind K] [--rows R]"
+    " [--load L] [--shape S] [--info TEXT] [--other]\n"
+    "       orbistan-cli base list [--other]";
 
 // Options of the compute command, the six geometry texts keyed by their option name, and
 // the further options of the command that computes first.
@@ -41,10 +42,6 @@ struct ExtraOptions {
     std::vector<std::string> withValue;
     std::vector<std::string> flags;
 };
-
-bool contains(const std::vector<std::string>& v, const std::string& s) {
-    return std::find(v.begin(), v.end(), s) != v.end();
-}
 
 int rowByName(const std::string& name) {
     for (int row = kDefectCount; row < ResultCount; ++row) {
@@ -223,6 +220,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         if (!args.empty() && args[0] == "harmonics") {
             return harmonics(args, out, err);
+        }
+        if (!args.empty() && args[0] == "key") {
+            return keyCommand(args, out);
+        }
+        if (!args.empty() && args[0] == "base") {
+            return baseCommand(args, out, err);
         }
         throw UsageError{args.empty() ? "missing command" : "unknown command " + args[0]};
     } catch (const UsageError& e) {

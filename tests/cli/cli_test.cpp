@@ -5,8 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
+
+#include "temp_dir.h"
 
 namespace {
 
@@ -27,7 +31,7 @@ std::string drain(int fd) {
     return s;
 }
 
-CliRun runCli(std::vector<std::string> args) {
+CliRun runCli(std::vector<std::string> args, const std::string& cwd = {}) {
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0) {
         ADD_FAILURE() << "pipe";
@@ -35,6 +39,9 @@ CliRun runCli(std::vector<std::string> args) {
     }
     const pid_t pid = fork();
     if (pid == 0) {
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) {
+            _exit(126);
+        }
         dup2(out[1], 1);
         dup2(err[1], 2);
         close(out[0]), close(err[0]), close(out[1]), close(err[1]);
@@ -131,6 +138,82 @@ TEST(CliHarmonics, PrintsTheTenCaptions) {
     const CliRun fq = runCli(
         plus(as("harmonics", geometry("9", "25", "7,938", "52", "25", "0")), {"--of", "Fw*"}));
     EXPECT_EQ(fq.out.substr(0, fq.out.find('\n')), " Fw*=47,874452892562");
+}
+
+TEST(CliKey, PrintsTheTrimmedNumberAndItsKey) {
+    const CliRun r = runCli({"key", "  6205-2rs  "});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "6205-2rs\n6205%2RS\n");
+    EXPECT_EQ(runCli({"key", "шп-204 ё"}).out, "шп-204 ё\nШП%204 ё\n");
+}
+
+// A fresh program directory for the base commands.
+class CliBase : public orbistan::test::TempDirTest {
+protected:
+    CliRun run(std::vector<std::string> args) { return runCli(std::move(args), dir_.string()); }
+    std::string bytes(const std::string& relative) {
+        std::ifstream in(dir_ / relative, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+TEST_F(CliBase, SaveWritesTheRecordThatShowReads) {
+    const CliRun saved =
+        run({"base", "save",   "  6205-2rs ", "--Z",    "9",   "--dw",   "7,938",
+             "--D",  "52",     "--d",         "25",     "--a", "0",      "--kind",
+             "2",    "--rows", "1",           "--load", "2",   "--info", "  Шарик"});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(bytes("Basa/Russian/6205%2RS.Dat"),
+              " 2.50000000000000E+0001  5.20000000000000E+0001  0.00000000000000E+0000 "
+              " 7.93800000000000E+0000  9.00000000000000E+0000 2 1 2 0   \xD8\xE0\xF0\xE8\xEA\r\n");
+    const CliRun shown = run({"base", "show", "6205,2RS"});
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.out, "d=25\nD=52\na=0\ndw=7,938\nZ=9\nkind=2\nrows=1\nload=2\nshape=0\n"
+                         "info=Шарик\n");
+    EXPECT_EQ(run({"base", "list"}).out, "6205%2RS\n");
+    EXPECT_EQ(run({"base", "list", "--other"}).out, "");
+}
+
+TEST_F(CliBase, StandardsAreIndependentAndDeleteRemoves) {
+    const std::vector<std::string> values = {"--Z", "9",   "--dw", "7",   "--D",
+                                             "52",  "--d", "25",   "--a", "0"};
+    std::vector<std::string> other = {"base", "save", "6205"};
+    other.insert(other.end(), values.begin(), values.end());
+    other.push_back("--other");
+    ASSERT_EQ(run(other).status, 0);
+    EXPECT_EQ(run({"base", "show", "6205"}).status, 4);
+    EXPECT_EQ(run({"base", "show", "6205"}).err, "Данных о таком подшипнике в базе нет\n");
+    EXPECT_EQ(run({"base", "show", "6205", "--other"}).status, 0);
+    EXPECT_EQ(run({"base", "delete", "6205", "--other"}).status, 0);
+    EXPECT_EQ(run({"base", "show", "6205", "--other"}).status, 4);
+    EXPECT_EQ(run({"base", "delete", "6205"}).status, 0); // a missing record is not reported
+}
+
+TEST_F(CliBase, RefusesWhatTheWindowRefuses) {
+    const CliRun range =
+        run({"base", "save", "1", "--Z", "9", "--dw", "7", "--D", "25", "--d", "25", "--a", "0"});
+    EXPECT_EQ(range.status, 3);
+    const CliRun unreadable =
+        run({"base", "save", "1", "--Z", "9", "--dw", "x", "--D", "52", "--d", "25", "--a", "0"});
+    EXPECT_EQ(unreadable.status, 2);
+    const CliRun info = run({"base", "save", "1", "--Z", "9", "--dw", "7", "--D", "52", "--d", "25",
+                             "--a", "0", "--info", "日本"});
+    EXPECT_EQ(info.status, 4);
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "Basa/Russian/1.Dat"));
+    EXPECT_EQ(run({"base", "save", "1", "--Z", "9"}).status, 1);
+    EXPECT_EQ(run({"base", "frobnicate"}).status, 1);
+    EXPECT_EQ(run({"base", "save", "1", "--Z", "9", "--dw", "7", "--D", "52", "--d", "25", "--a",
+                   "0", "--kind", "x"})
+                  .status,
+              1);
+}
+
+TEST_F(CliBase, UnconvertibleRecordIsReported) {
+    std::filesystem::create_directories(dir_ / "Basa/Russian");
+    std::ofstream(dir_ / "Basa/Russian/7.Dat") << "25 x 0 7 9 0 0 0 0\r\n";
+    const CliRun r = run({"base", "show", "7"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.err, "Invalid numeric input\n");
 }
 
 struct FailCase {

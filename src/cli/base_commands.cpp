@@ -1,0 +1,206 @@
+// The bearing base from the command line: show, save, list and delete record files under the
+// current directory, with the same file names and bytes as the window.
+#include "base/bearing_key.h"
+#include "base/bearing_record.h"
+#include "calc/messages.h"
+#include "calc/numbers.h"
+#include "calc/validate.h"
+#include "cli/common.h"
+#include "shell/cp1251.h"
+#include "shell/paths.h"
+#include "shell/runtime_error.h"
+
+#include <charconv>
+#include <filesystem>
+#include <map>
+#include <optional>
+
+namespace orbistan {
+
+namespace {
+
+constexpr const char* kNotInBase = "Данных о таком подшипнике в базе нет";
+constexpr const char* kNotSaved = "Данные не могут быть сохранены";
+constexpr const char* kNotEncodable = "Текст содержит знаки, которых нет в кодировке 1251";
+
+struct BaseArgs {
+    std::string number; // code page 1251
+    int standard = 1;
+    std::map<std::string, std::string> options;
+};
+
+BaseArgs parseBase(const std::vector<std::string>& args, bool wantsNumber,
+                   const std::vector<std::string>& withValue) {
+    BaseArgs a;
+    std::size_t i = 2;
+    if (wantsNumber) {
+        if (args.size() < 3 || args[2].rfind("--", 0) == 0) {
+            throw UsageError{"missing bearing number"};
+        }
+        const auto number = utf8ToCp1251(args[2]);
+        if (!number) {
+            throw UsageError{kNotEncodable};
+        }
+        a.number = *number;
+        i = 3;
+    }
+    for (; i < args.size(); ++i) {
+        if (args[i] == "--other") {
+            a.standard = 0;
+        } else if (contains(withValue, args[i]) && i + 1 < args.size()) {
+            a.options[args[i]] = args[i + 1];
+            ++i;
+        } else {
+            throw UsageError{contains(withValue, args[i]) ? "missing value for " + args[i]
+                                                          : "unknown option " + args[i]};
+        }
+    }
+    return a;
+}
+
+std::filesystem::path recordPath(const BaseArgs& a) {
+    return BearingRecordPath(findDataFolders(currentProgramDir()), a.standard,
+                             BearingFileKey(a.number).key);
+}
+
+int show(const BaseArgs& a, std::ostream& out, std::ostream& err) {
+    const RecordRead read = ReadBearingRecord(recordPath(a));
+    if (read.outcome == RecordRead::Absent) {
+        err << kNotInBase << '\n';
+        return ExitFile;
+    }
+    if (read.outcome == RecordRead::Unreadable) {
+        err << runtimeErrorText(kInvalidNumericInput) << '\n';
+        return ExitFile;
+    }
+    const BearingRecord& r = read.record;
+    out << "d=" << formatGeneral(r.d) << "\nD=" << formatGeneral(r.D)
+        << "\na=" << formatGeneral(r.a) << "\ndw=" << formatGeneral(r.dw)
+        << "\nZ=" << formatGeneral(r.Z) << "\nkind=" << r.kind << "\nrows=" << r.rows
+        << "\nload=" << r.load << "\nshape=" << r.shape << "\ninfo=" << cp1251ToUtf8(r.info)
+        << '\n';
+    return ExitDone;
+}
+
+int code(const BaseArgs& a, const std::string& option) {
+    const auto it = a.options.find(option);
+    if (it == a.options.end()) {
+        return 0;
+    }
+    int value = 0;
+    const std::string& t = it->second;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), value);
+    if (t.empty() || ec != std::errc() || end != t.data() + t.size()) {
+        throw UsageError{option + " takes a whole number"};
+    }
+    return value;
+}
+
+int save(const BaseArgs& a, std::ostream& err) {
+    for (const char* required : {"--Z", "--dw", "--D", "--d", "--a"}) {
+        if (!a.options.count(required)) {
+            throw UsageError{std::string("missing option ") + required};
+        }
+    }
+    // The values pass the window's validation; Fr is not part of a record.
+    InputTexts texts;
+    texts.fields = {
+        utf8ToCp1251Lossy(a.options.at("--Z")),  "1",
+        utf8ToCp1251Lossy(a.options.at("--dw")), utf8ToCp1251Lossy(a.options.at("--D")),
+        utf8ToCp1251Lossy(a.options.at("--d")),  utf8ToCp1251Lossy(a.options.at("--a"))};
+    texts.multipliers.fill("1");
+    const Validation v = readAndValidate(texts);
+    if (v.outcome == Validation::Unreadable) {
+        err << text::kEnterDataCorrectly << '\n';
+        return ExitUnreadable;
+    }
+    if (v.outcome == Validation::OutOfRange) {
+        for (RangeWarning w : v.warnings) {
+            err << (w == RangeWarning::OuterNotGreater
+                        ? std::string(text::kOuterNotGreater1) + text::kOuterNotGreater2
+                    : w == RangeWarning::NegativeAngle ? text::kNegativeAngle
+                                                       : text::kNotPositiveLine)
+                << '\n';
+        }
+        return ExitRange;
+    }
+    const std::optional<std::string> info =
+        utf8ToCp1251(a.options.count("--info") ? a.options.at("--info") : "");
+    if (!info || info->find_first_of("\r\n") != std::string::npos) {
+        err << kNotEncodable << '\n';
+        return ExitFile;
+    }
+    const BearingRecord record{
+        v.inputs.d,        v.inputs.D,        v.inputs.a,        v.inputs.dw,        v.inputs.Z,
+        code(a, "--kind"), code(a, "--rows"), code(a, "--load"), code(a, "--shape"), *info};
+    createDataFolders(currentProgramDir()); // as the window's start-up does
+    if (!WriteBearingRecord(recordPath(a), record)) {
+        err << kNotSaved << '\n'
+            << (a.standard == 1 ? "в катологе программы отсутствует  директория  .\\Basa\\Russian\\"
+                                : "в катологе программы отсутствует  директория  .\\Basa\\import\\")
+            << '\n';
+        return ExitFile;
+    }
+    return ExitDone;
+}
+
+int list(const BaseArgs& a, std::ostream& out) {
+    const DataFolders folders = findDataFolders(currentProgramDir());
+    std::vector<std::string> numbers;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator
+             it(a.standard == 1 ? folders.russian : folders.other, ec),
+         end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (it->is_regular_file(ec) && name.size() > 4 &&
+            name.compare(name.size() - 4, 4, ".Dat") == 0) {
+            numbers.push_back(name.substr(0, name.size() - 4));
+        }
+    }
+    std::sort(numbers.begin(), numbers.end());
+    for (const std::string& n : numbers) {
+        out << n << '\n';
+    }
+    return ExitDone;
+}
+
+} // namespace
+
+int keyCommand(const std::vector<std::string>& args, std::ostream& out) {
+    if (args.size() != 2) {
+        throw UsageError{"key takes one text"};
+    }
+    const auto text = utf8ToCp1251(args[1]);
+    if (!text) {
+        throw UsageError{kNotEncodable};
+    }
+    const BearingKey k = BearingFileKey(*text);
+    out << cp1251ToUtf8(k.trimmed) << '\n' << cp1251ToUtf8(k.key) << '\n';
+    return ExitDone;
+}
+
+int baseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const std::string sub = args.size() > 1 ? args[1] : "";
+    if (sub == "show") {
+        return show(parseBase(args, true, {}), out, err);
+    }
+    if (sub == "save") {
+        return save(parseBase(args, true,
+                              {"--Z", "--dw", "--D", "--d", "--a", "--kind", "--rows", "--load",
+                               "--shape", "--info"}),
+                    err);
+    }
+    if (sub == "list") {
+        return list(parseBase(args, false, {}), out);
+    }
+    if (sub == "delete") {
+        // As in the window, a bearing without a record is not reported.
+        std::error_code ec;
+        std::filesystem::remove(recordPath(parseBase(args, true, {})), ec);
+        return ExitDone;
+    }
+    throw UsageError{"base takes show, save, list or delete"};
+}
+
+} // namespace orbistan
