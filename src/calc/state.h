@@ -5,6 +5,7 @@
 #include "calc/frequencies.h"
 #include "calc/validate.h"
 
+#include <array>
 #include <string>
 
 namespace orbistan {
@@ -35,6 +36,10 @@ struct ProcessState {
     InputSnapshot snapshot;
 
     KeypadMemory keypad;
+
+    // Type and notes of the bearing last loaded or looked up.
+    std::array<int, 4> currentTypeCodes{}; // element kind, row count, load direction, shape
+    std::string currentInfo;               // code page 1251
 };
 
 } // namespace orbistan

@@ -45,6 +45,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     ui.SpeedButton22->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     bindInput();
     bindSearch();
+    bindBase();
     bindMenus();
     bindOptions();
     completeAccessibility(*this);

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <filesystem>
 #include <memory>
 
 namespace orbistan::ui {
@@ -88,6 +89,15 @@ private:
     void stepTolerance(bool up);
     bool searchToolEvent(QObject* watched, QEvent* event);
     void showHarmonics(int which, bool subharmonics, Qt::MouseButton button);
+
+    // The bearing base (TForm1_base.cpp).
+    void bindBase();
+    void chooseStandard(int standard);
+    std::filesystem::path currentRecordPath();
+    void paintField(QLineEdit* field, bool changed);
+    void SpeedButton41Click(); // type lookup
+    void SpeedButton37Click(); // "Очистить"
+    void N5Click();            // load
 
     // Options and the settings file (TForm1_options.cpp).
     void bindOptions();

@@ -6,10 +6,34 @@ namespace orbistan::ui {
 
 TForm13::TForm13(QWidget* parent) : QWidget(parent) {
     ui.setupUi(this);
-    setWindowFlags(Qt::Window);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(size());
     move(0, 5);
+    ui.Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     completeAccessibility(*this);
+}
+
+void TForm13::clearForLookup() {
+    ui.Memo1->clear();
+    ui.Edit5->clear();
+}
+
+void TForm13::showType(const QString& number, const QStringList& words, const QString& info) {
+    setWindowTitle("Дополнительная информация по подщипнику №" + number);
+    ui.GroupBox6->setTitle("Подшипник № " + number);
+    QLabel* labels[] = {ui.Label1, ui.Label2, ui.Label3, ui.Label4};
+    for (int i = 0; i < 4; ++i) {
+        labels[i]->setText(words.value(i));
+    }
+    ui.Edit5->setText(words.join(' '));
+    ui.Memo1->setPlainText(ui.Edit5->text() + '\n' + info);
+}
+
+void TForm13::clearInfo() {
+    ui.Memo1->clear();
+    ui.GroupBox6->setTitle("Подшипник № ?");
 }
 
 } // namespace orbistan::ui

@@ -6,11 +6,17 @@
 
 namespace orbistan::ui {
 
-// Additional information of a bearing; opens at the top left of the screen.
+// Additional information of a bearing: its type in words and its notes. Opens at the top
+// left of the screen.
 class TForm13 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm13(QWidget* parent = nullptr);
+
+    // The four type words (display text), the summary line, and the notes.
+    void showType(const QString& number, const QStringList& words, const QString& info);
+    void clearInfo(); // the box empty, its caption back to "Подшипник № ?"
+    void clearForLookup();
 
 private:
     Ui::TForm13 ui;

@@ -109,8 +109,13 @@ void TForm1::transferClick(InputPair& pair) {
 }
 
 void TForm1::SpeedButton19Click() {
-    // Loading the bearing when "Автозагрузка" is on joins here with the bearing base.
+    if (ui.Edit8->text().isEmpty()) {
+        return;
+    }
     transferClick(pairs_.back());
+    if (state_.AutoLoad == 1) {
+        ui.N5->trigger();
+    }
 }
 
 void TForm1::Edit9Change() {

@@ -1,13 +1,31 @@
 #include "ui/TForm6.h"
 
+#include "ui/modal.h"
 #include "ui/style.h"
 
 namespace orbistan::ui {
 
 TForm6::TForm6(QWidget* parent) : QDialog(parent) {
     ui.setupUi(this);
+    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
+    // However the notice closes, it starts with its first text next time.
+    connect(this, &QDialog::finished, this, [this] {
+        ui.Label5->setText("Данные не могут быть сохранены");
+        ui.GroupBox1->hide();
+        emit thanked();
+    });
     makeFixedDialog(*this);
     completeAccessibility(*this);
+}
+
+void TForm6::showNotInBase() {
+    showModal(*this);
+}
+
+void TForm6::showCannotSave(const QString& folderText) {
+    ui.Label2->setText(folderText);
+    ui.GroupBox1->show();
+    showModal(*this);
 }
 
 } // namespace orbistan::ui

@@ -6,11 +6,17 @@
 
 namespace orbistan::ui {
 
-// Notice of the bearing base: bearing not stored, or a folder missing.
+// Notice of the bearing base: no such bearing, or a record that cannot be saved.
 class TForm6 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm6(QWidget* parent = nullptr);
+
+    void showNotInBase();
+    void showCannotSave(const QString& folderText);
+
+signals:
+    void thanked(); // "СПАСИБО": the save and delete flows return to rest
 
 private:
     Ui::TForm6 ui;

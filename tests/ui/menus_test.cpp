@@ -146,6 +146,9 @@ private slots:
     void hiddenKeysReachTheKeypadActions() {
         QFETCH(QKeyCombination, key);
         QFETCH(QString, field);
+        if (field == "Edit9") {
+            f.answerAll(1, "СПАСИБО"); // "Автозагрузка" looks the number up: not stored
+        }
         f.type("Edit8", "42"); // the focus stays in the keypad display
         press(key);
         QCOMPARE(f.edit(field)->text(), QString("42"));
@@ -192,6 +195,9 @@ private slots:
         QFETCH(QKeyCombination, key);
         QFETCH(QString, item);
         QSignalSpy triggered(action(item), &QAction::triggered);
+        if (item == "N5") {
+            f.answerAll(1, "СПАСИБО"); // loading an empty number: not stored
+        }
         f.edit("Edit1")->setFocus();
         press(key);
         QCOMPARE(triggered.count(), 1);
@@ -314,8 +320,8 @@ private slots:
         if (label == "Label90") {
             f.answerAll(2, "СОГЛАСЕН"); // computing the zero geometry is refused
         }
-        if (label == "Label91") {
-            f.answerAll(1, "СПАСИБО"); // nothing computed to search in yet
+        if (label == "Label91" || label == "Label94") {
+            f.answerAll(1, "СПАСИБО"); // nothing computed to search in, nothing stored to load
         }
         std::unique_ptr<QSignalSpy> spy =
             button.isEmpty()
