@@ -28,9 +28,9 @@ std::string typeSummary(int kind, int rows, int load, int shape) {
 
 std::string assembleInformation(const std::vector<std::string>& displayedLines) {
     std::string text;
-    const std::size_t count = std::min<std::size_t>(displayedLines.size(), 80);
+    const std::size_t count = std::min(displayedLines.size(), kInformationLines);
     for (std::size_t i = 0; i < count; ++i) {
-        text += displayedLines[i].substr(0, 100);
+        text += displayedLines[i].substr(0, kInformationLineLength);
     }
     return text;
 }

@@ -71,6 +71,7 @@ void TForm1::createWindows() {
     form14_ = std::make_unique<TForm14>();
     form15_ = std::make_unique<TForm15>();
     form16_ = std::make_unique<TForm16>();
+    bindBaseWindows();
 }
 
 // Closing the main window by any means saves the settings once and ends the program,

@@ -98,6 +98,11 @@ private:
     void SpeedButton41Click(); // type lookup
     void SpeedButton37Click(); // "Очистить"
     void N5Click();            // load
+    void N6Click();            // save
+    void N12Click();           // delete
+    void bindBaseWindows();
+    void restFlags();
+    void writeRecord(const std::filesystem::path& path);
 
     // Options and the settings file (TForm1_options.cpp).
     void bindOptions();

@@ -12,6 +12,12 @@ class TForm11 : public QDialog {
 public:
     explicit TForm11(QWidget* parent = nullptr);
 
+    void setNumber(const QString& number) { ui.Edit1->setText(number); }
+    QString number() const { return ui.Edit1->text(); }
+
+signals:
+    void deleteConfirmed(); // "Удалить"
+
 private:
     Ui::TForm11 ui;
 };

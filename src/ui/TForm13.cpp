@@ -31,6 +31,16 @@ void TForm13::showType(const QString& number, const QStringList& words, const QS
     ui.Memo1->setPlainText(ui.Edit5->text() + '\n' + info);
 }
 
+void TForm13::setTypeCode(int attribute, int code) {
+    QLineEdit* fields[] = {ui.Edit1, ui.Edit2, ui.Edit3, ui.Edit4};
+    fields[attribute]->setText(QString::number(code));
+}
+
+std::array<int, 4> TForm13::typeCodes() const {
+    return {ui.Edit1->text().toInt(), ui.Edit2->text().toInt(), ui.Edit3->text().toInt(),
+            ui.Edit4->text().toInt()};
+}
+
 void TForm13::clearInfo() {
     ui.Memo1->clear();
     ui.GroupBox6->setTitle("Подшипник № ?");

@@ -3,6 +3,7 @@
 #include "ui_TForm13.h"
 
 #include <QWidget>
+#include <array>
 
 namespace orbistan::ui {
 
@@ -17,6 +18,10 @@ public:
     void showType(const QString& number, const QStringList& words, const QString& info);
     void clearInfo(); // the box empty, its caption back to "Подшипник № ?"
     void clearForLookup();
+
+    // The type code fields that the save and overwrite windows' choices write, shared by both.
+    void setTypeCode(int attribute, int code);
+    std::array<int, 4> typeCodes() const;
 
 private:
     Ui::TForm13 ui;

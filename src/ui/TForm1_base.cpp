@@ -6,20 +6,25 @@
 #include "base/bearing_type.h"
 #include "calc/numbers.h"
 #include "shell/runtime_error.h"
+#include "shell/cp1251.h"
+#include "ui/TForm11.h"
 #include "ui/TForm13.h"
 #include "ui/TForm6.h"
+#include "ui/TForm7.h"
+#include "ui/TForm8.h"
+#include "ui/TForm9.h"
+#include "ui/modal.h"
+#include "ui/standard.h"
 #include "ui/errorbox.h"
 #include "ui/style.h"
 #include "ui/text.h"
 
 namespace orbistan::ui {
 
-namespace {
-const QColor kNavy(0x00, 0x00, 0x80);
-const QColor kBlue(0x00, 0x00, 0xFF);
-} // namespace
-
 void TForm1::bindBase() {
+    connect(ui.N6, &QAction::triggered, this, &TForm1::N6Click);
+    connect(ui.N12, &QAction::triggered, this, &TForm1::N12Click);
+    connect(ui.SpeedButton22, &QToolButton::clicked, this, [this] { ui.N6->trigger(); });
     connect(ui.SpeedButton41, &QToolButton::clicked, this, &TForm1::SpeedButton41Click);
     connect(ui.SpeedButton37, &QToolButton::clicked, this, &TForm1::SpeedButton37Click);
     connect(ui.SpeedButton21, &QToolButton::clicked, this, [this] { ui.N5->trigger(); });
@@ -31,12 +36,49 @@ void TForm1::bindBase() {
 // The chosen standard is blue, the other navy, in every window that shows the choice.
 void TForm1::chooseStandard(int standard) {
     state_.CurrentStandard = standard;
-    ui.RadioButton1->setChecked(standard == 1);
-    ui.RadioButton2->setChecked(standard == 0);
-    for (auto [button, colour] : {std::pair{ui.RadioButton1, standard == 1 ? kBlue : kNavy},
-                                  std::pair{ui.RadioButton2, standard == 0 ? kBlue : kNavy}}) {
-        button->setStyleSheet(QString("QRadioButton { color: %1; }").arg(colour.name()));
+    paintStandard(*ui.RadioButton1, *ui.RadioButton2, standard);
+    if (form7_) {
+        form7_->showStandard(standard);
+        form9_->showStandard(standard);
     }
+}
+
+// The windows of the save, overwrite and delete flows answer back here.
+void TForm1::bindBaseWindows() {
+    for (TypeChoices* choices : {form7_->choices(), form9_->choices()}) {
+        connect(choices, &TypeChoices::chosen, form13_.get(), &TForm13::setTypeCode);
+    }
+    connect(form7_.get(), &TForm7::standardChosen, this, &TForm1::chooseStandard);
+    connect(form9_.get(), &TForm9::standardChosen, this, &TForm1::chooseStandard);
+    connect(form7_.get(), &TForm7::saveConfirmed, this, [this] {
+        ui.Edit52->setText("0");
+        ui.Edit9->setText(form7_->number());
+        form7_->Button3Click();
+        N6Click();
+        form7_->accept();
+    });
+    connect(form9_.get(), &TForm9::overwriteConfirmed, this, [this] {
+        ui.Edit53->setText("0");
+        ui.Edit52->setText("0");
+        form7_->setAssembledInfo(form9_->assembledInfo());
+        N6Click();
+        form9_->accept();
+    });
+    connect(form9_.get(), &TForm9::cancelled, this, [this] { restFlags(); });
+    connect(form6_.get(), &TForm6::thanked, this, [this] { restFlags(); });
+    connect(form11_.get(), &TForm11::deleteConfirmed, this, [this] {
+        ui.Edit52->setText("0");
+        ui.Edit9->setText(form11_->number());
+        N12Click();
+        ui.Edit9->setFocus();
+        form11_->accept();
+    });
+    chooseStandard(state_.CurrentStandard);
+}
+
+void TForm1::restFlags() {
+    ui.Edit52->setText("1");
+    ui.Edit53->setText("1");
 }
 
 std::filesystem::path TForm1::currentRecordPath() {
@@ -163,6 +205,103 @@ void TForm1::N5Click() {
         paintField(field, true);
     }
     clearResultFields();
+}
+
+} // namespace orbistan::ui
+
+namespace orbistan::ui {
+
+void TForm1::N6Click() {
+    N52Click();
+    InputSnapshot now;
+    for (int i = 0; i < InputFieldCount; ++i) {
+        now[i] = toCore(pairs_[i].field->text());
+    }
+    if (state_.NoResult == 1 || !snapshotMatches(state_.snapshot, now)) {
+        form8_->showNotComputed();
+        return;
+    }
+    form7_->clearInfo();
+    form9_->clearInfo();
+    const std::filesystem::path path = currentRecordPath();
+    form9_->markDifferences({});
+    const RecordRead read = ReadBearingRecord(path);
+    if (read.outcome == RecordRead::Unreadable) {
+        restFlags();
+        showRuntimeError(kInvalidNumericInput);
+        return;
+    }
+    if (read.outcome == RecordRead::Found) {
+        const BearingRecord& r = read.record;
+        const BearingInputs& in = state_.inputs;
+        const std::array<bool, 5> differs = {r.d != in.d, r.D != in.D, r.a != in.a, r.dw != in.dw,
+                                             r.Z != in.Z};
+        form9_->markDifferences(differs);
+        if (ui.Edit53->text() == "1") {
+            const std::array<int, 4> codes = {r.kind, r.rows, r.load, r.shape};
+            form9_->choices()->select(codes);
+            for (int attribute = 0; attribute < 4; ++attribute) {
+                form13_->setTypeCode(attribute, codes[attribute]);
+            }
+            std::array<QString, 5> values;
+            const double stored[] = {r.d, r.D, r.a, r.dw, r.Z};
+            for (int i = 0; i < 5; ++i) {
+                values[i] = fromCore(formatGeneral(stored[i]));
+            }
+            const std::string& info = r.info;
+            form9_->showStored(ui.Edit9->text(), values, differs,
+                              fromCore(info.substr(std::min(info.find_first_not_of(' '), info.size()))));
+            showModal(*form9_);
+            return;
+        }
+    }
+    if (ui.Edit52->text() == "1") {
+        form7_->prepareNew(ui.Edit9->text());
+        for (int attribute = 0; attribute < 4; ++attribute) {
+            form13_->setTypeCode(attribute, 0);
+        }
+        showModal(*form7_);
+        form7_->clearInfo();
+        return;
+    }
+    writeRecord(path);
+}
+
+void TForm1::writeRecord(const std::filesystem::path& path) {
+    const QString folderText = state_.CurrentStandard == 1
+                                   ? "в катологе программы отсутствует  директория  .\\Basa\\Russian\\"
+                                   : "в катологе программы отсутствует  директория  .\\Basa\\import\\";
+    // Notes that the code page cannot hold are not written changed: the save says so.
+    const std::optional<std::string> info = utf8ToCp1251(form7_->assembledInfo().toStdString());
+    if (!info) {
+        form6_->showCannotSave("в дополнительных сведениях есть знаки вне кодировки 1251");
+        return;
+    }
+    const std::array<int, 4> codes = form13_->typeCodes();
+    const BearingInputs& in = state_.inputs;
+    const BearingRecord record{in.d,     in.D,     in.a,     in.dw,    in.Z,
+                               codes[0], codes[1], codes[2], codes[3], *info};
+    if (!WriteBearingRecord(path, record)) {
+        form6_->showCannotSave(folderText);
+        return;
+    }
+    restFlags();
+    state_.QuietTypeRefresh = 1;
+    SpeedButton41Click();
+}
+
+void TForm1::N12Click() {
+    if (ui.Edit52->text() == "1") {
+        form11_->setNumber(ui.Edit9->text());
+        showModal(*form11_);
+        return;
+    }
+    const std::filesystem::path path = currentRecordPath();
+    state_.CurrentFilePath = path.string();
+    std::error_code ec;
+    std::filesystem::remove(path, ec); // a missing record is not reported
+    SpeedButton37Click();
+    ui.Edit52->setText("1");
 }
 
 } // namespace orbistan::ui

@@ -186,17 +186,23 @@ private slots:
     void keysTriggerTheirItems_data() {
         QTest::addColumn<QKeyCombination>("key");
         QTest::addColumn<QString>("item");
-        QTest::newRow("F5") << QKeyCombination(Qt::Key_F5) << "N6";
-        QTest::newRow("F6") << QKeyCombination(Qt::Key_F6) << "N5";
-        QTest::newRow("F8") << QKeyCombination(Qt::Key_F8) << "N56";
-        QTest::newRow("F9") << QKeyCombination(Qt::Key_F9) << "N12";
+        QTest::addColumn<QString>("answer"); // the button that answers the window it opens
+        QTest::newRow("F5 save, nothing computed") << QKeyCombination(Qt::Key_F5) << "N6"
+                                                   << "СПАСИБО";
+        QTest::newRow("F6 load, not stored") << QKeyCombination(Qt::Key_F6) << "N5"
+                                             << "СПАСИБО";
+        QTest::newRow("F8") << QKeyCombination(Qt::Key_F8) << "N56"
+                            << "";
+        QTest::newRow("F9 delete, asks first") << QKeyCombination(Qt::Key_F9) << "N12"
+                                               << "Отмена";
     }
     void keysTriggerTheirItems() {
         QFETCH(QKeyCombination, key);
         QFETCH(QString, item);
+        QFETCH(QString, answer);
         QSignalSpy triggered(action(item), &QAction::triggered);
-        if (item == "N5") {
-            f.answerAll(1, "СПАСИБО"); // loading an empty number: not stored
+        if (!answer.isEmpty()) {
+            f.answerAll(1, answer);
         }
         f.edit("Edit1")->setFocus();
         press(key);
@@ -320,8 +326,11 @@ private slots:
         if (label == "Label90") {
             f.answerAll(2, "СОГЛАСЕН"); // computing the zero geometry is refused
         }
-        if (label == "Label91" || label == "Label94") {
-            f.answerAll(1, "СПАСИБО"); // nothing computed to search in, nothing stored to load
+        if (label == "Label91" || label == "Label93" || label == "Label94") {
+            f.answerAll(1, "СПАСИБО"); // nothing computed to search or save, nothing to load
+        }
+        if (label == "Label95") {
+            f.answerAll(1, "Отмена"); // delete asks first
         }
         std::unique_ptr<QSignalSpy> spy =
             button.isEmpty()
