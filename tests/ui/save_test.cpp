@@ -1,0 +1,228 @@
+// Saving, overwriting and deleting bearings through the real windows, checked by the files.
+#include "ui_fixture.h"
+
+#include "base/bearing_record.h"
+#include "shell/atomic_file.h"
+#include "shell/cp1251.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+
+using orbistan::BearingRecord;
+using orbistan::test::UiFixture;
+
+namespace {
+
+QPlainTextEdit* memo(QDialog& d) {
+    return d.findChild<QPlainTextEdit*>("Memo1");
+}
+
+void choose(QDialog& d, const char* radio) {
+    QTest::mouseClick(d.findChild<QRadioButton*>(radio), Qt::LeftButton, {}, QPoint(4, 8));
+}
+
+} // namespace
+
+class SaveTest : public QObject {
+    Q_OBJECT
+
+    UiFixture f;
+
+    std::filesystem::path record(const char* folder, const char* file) {
+        return std::filesystem::path(f.programDir().toStdString()) / "Basa" / folder / file;
+    }
+    std::string bytes(const char* folder, const char* file) {
+        return orbistan::readWholeFile(record(folder, file)).value_or("<missing>");
+    }
+    void compute(const QString& number, const QStringList& zFrDwDdA) {
+        const QStringList fields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
+        for (int i = 0; i < 6; ++i) {
+            f.type(fields[i], zFrDwDdA[i]);
+        }
+        f.type("Edit9", number);
+        f.click("SpeedButton1");
+        QCOMPARE(f.form().state().NoResult, 0);
+    }
+    void expectRestingFlags() {
+        QCOMPARE(f.edit("Edit52")->text(), QString("1"));
+        QCOMPARE(f.edit("Edit53")->text(), QString("1"));
+    }
+
+private slots:
+    void init() { f.start(); }
+    void cleanup() { f.stop(); }
+
+    void saveANewBearing() {
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.windowTitle(), QString("СОХРАНЕНИЕ"));
+            QCOMPARE(d.findChild<QLineEdit*>("Edit1")->text(), QString("6205"));
+            for (const char* none :
+                 {"RadioButton10", "RadioButton11", "RadioButton12", "RadioButton13"}) {
+                QVERIFY(d.findChild<QRadioButton*>(none)->isChecked());
+            }
+            QCOMPARE(memo(d)->toPlainText(), QString());
+            choose(d, "RadioButton2"); // Шариковый
+            choose(d, "RadioButton3"); // Однорядный
+            choose(d, "RadioButton6"); // Радиальный
+            memo(d)->setPlainText("abc\ndef");
+            UiFixture::clickButton(d, "Button1");
+        });
+        f.click("SpeedButton22"); // the keypad group's save button
+        QCOMPARE(
+            bytes("Russian", "6205.Dat"),
+            std::string(" 2.50000000000000E+0001  5.20000000000000E+0001  0.00000000000000E+0000 "
+                        " 7.93800000000000E+0000  9.00000000000000E+0000 2 1 2 0 abcdef\r\n"));
+        expectRestingFlags();
+        QCOMPARE(f.form().state().currentTypeCodes, (std::array<int, 4>{2, 1, 2, 0}));
+    }
+
+    void cancelWritesNothing() {
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        f.answerAll(1, "Отмена");
+        QTest::keyClick(f.edit("Edit8"), Qt::Key_F5);
+        QCOMPARE(bytes("Russian", "6205.Dat"), std::string("<missing>"));
+        expectRestingFlags();
+    }
+
+    void refusedAfterAnEdit() {
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        f.type("Edit3", "8");
+        f.answer([](QDialog& d) {
+            QVERIFY(d.findChild<QGroupBox*>("GroupBox2")->isVisible());
+            UiFixture::clickButton(d, "Button1");
+        });
+        f.action("N6")->trigger();
+        QCOMPARE(bytes("Russian", "6205.Dat"), std::string("<missing>"));
+    }
+
+    void overwriteShowsTheStoredValuesInRed() {
+        QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"),
+                                             {25, 52, 0, 7.5, 9, 1, 2, 3, 1, "  old"}));
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.windowTitle(), QString("ПЕРЕЗАПИСЬ"));
+            QCOMPARE(d.findChild<QLineEdit*>("Edit1")->text(), QString("6205"));
+            const std::pair<const char*, const char*> labels[] = {{"Label3", "d=25 мм"},
+                                                                  {"Label5", "D=52 мм"},
+                                                                  {"Label7", "a=0°"},
+                                                                  {"Label8", "dw=7,5 мм"},
+                                                                  {"Label9", "Z=9 шт"}};
+            for (const auto& [name, text] : labels) {
+                QCOMPARE(d.findChild<QLabel*>(name)->text(), QString(text));
+            }
+            const auto red = [&d](const char* name) {
+                return d.findChild<QLabel*>(name)->palette().color(QPalette::WindowText) ==
+                       QColor(255, 0, 0);
+            };
+            QVERIFY(red("Label8"));
+            QVERIFY(!red("Label3") && !red("Label9"));
+            QVERIFY(d.findChild<QRadioButton*>("RadioButton1")->isChecked()); // stored codes
+            QVERIFY(d.findChild<QRadioButton*>("RadioButton7")->isChecked());
+            QCOMPARE(memo(d)->toPlainText(), QString("old"));
+            choose(d, "RadioButton9"); // Сферический
+            memo(d)->setPlainText("new");
+            UiFixture::clickButton(d, "Button2"); // "Перезапись"
+        });
+        f.click("SpeedButton22");
+        QCOMPARE(
+            bytes("Russian", "6205.Dat"),
+            std::string(" 2.50000000000000E+0001  5.20000000000000E+0001  0.00000000000000E+0000 "
+                        " 7.93800000000000E+0000  9.00000000000000E+0000 1 2 3 2 new\r\n"));
+        expectRestingFlags();
+    }
+
+    void overwriteCancelKeepsTheRecord() {
+        const BearingRecord stored{25, 52, 0, 7.5, 9, 1, 2, 3, 1, "old"};
+        QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"), stored));
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        f.answerAll(1, "Отмена");
+        f.click("SpeedButton22");
+        QCOMPARE(bytes("Russian", "6205.Dat"), orbistan::formatBearingRecord(stored));
+        expectRestingFlags();
+    }
+
+    void aCorrectedNumberThatIsStoredLeadsToOverwrite() {
+        QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6206.Dat"),
+                                             {30, 62, 0, 9.525, 9, 0, 0, 0, 0, ""}));
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        f.answer([](QDialog& d) {
+            d.findChild<QLineEdit*>("Edit1")->setText("6206");
+            UiFixture::clickButton(d, "Button1");
+        });
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.windowTitle(), QString("ПЕРЕЗАПИСЬ"));
+            QCOMPARE(d.findChild<QLineEdit*>("Edit1")->text(), QString("6206"));
+            UiFixture::clickButton(d, "Button1"); // "Отмена"
+        });
+        f.click("SpeedButton22");
+        QCOMPARE(f.edit("Edit9")->text(), QString("6206"));
+        QCOMPARE(bytes("Russian", "6205.Dat"), std::string("<missing>"));
+        expectRestingFlags();
+    }
+
+    void saveUnderTheOtherStandard() {
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        f.answer([](QDialog& d) {
+            choose(d, "RadioButton18"); // "другой"
+            UiFixture::clickButton(d, "Button1");
+        });
+        f.click("SpeedButton22");
+        QVERIFY(bytes("import", "6205.Dat") != "<missing>");
+        QCOMPARE(bytes("Russian", "6205.Dat"), std::string("<missing>"));
+        QCOMPARE(f.form().state().CurrentStandard, 0);
+        QVERIFY(f.child<QRadioButton>("RadioButton2")->isChecked());
+    }
+
+    void aMissingFolderIsReportedAndNothingWritten() {
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        std::filesystem::remove_all(record("Russian", "x").parent_path());
+        f.answer([](QDialog& d) { UiFixture::clickButton(d, "Button1"); }); // "Сохранить"
+        f.answer([](QDialog& d) {
+            QVERIFY(d.findChild<QGroupBox*>("GroupBox1")->isVisible());
+            QCOMPARE(d.findChild<QLabel*>("Label5")->text(),
+                     QString("Данные не могут быть сохранены"));
+            QCOMPARE(d.findChild<QLabel*>("Label2")->text(),
+                     QString("в катологе программы отсутствует  директория  .\\Basa\\Russian\\"));
+            UiFixture::clickButton(d, "Button1");
+        });
+        f.click("SpeedButton22");
+        QVERIFY(!std::filesystem::exists(record("Russian", "6205.Dat")));
+        expectRestingFlags();
+    }
+
+    void notesTheCodePageCannotHoldAreNotWritten() {
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        f.answer([](QDialog& d) {
+            memo(d)->setPlainText("日本");
+            UiFixture::clickButton(d, "Button1");
+        });
+        f.answerAll(1, "СПАСИБО");
+        f.click("SpeedButton22");
+        QCOMPARE(bytes("Russian", "6205.Dat"), std::string("<missing>"));
+    }
+
+    void deleteAsksThenRemovesAndClears() {
+        QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"), {}));
+        f.type("Edit9", "6205");
+        f.type("Edit1", "12");
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.findChild<QLineEdit*>("Edit1")->text(), QString("6205"));
+            UiFixture::clickButton(d, "Button1"); // "Удалить"
+        });
+        f.action("N12")->trigger();
+        QVERIFY(!std::filesystem::exists(record("Russian", "6205.Dat")));
+        QCOMPARE(f.edit("Edit1")->text(), QString("0"));
+        QCOMPARE(QApplication::focusWidget(), f.edit("Edit9"));
+        expectRestingFlags();
+        f.answerAll(1, "Отмена"); // and asks again next time
+        f.action("N12")->trigger();
+    }
+};
+
+QTEST_MAIN(SaveTest)
+#include "save_test.moc"
