@@ -5,17 +5,17 @@
 #include "base/bearing_record.h"
 #include "base/bearing_type.h"
 #include "calc/numbers.h"
-#include "shell/runtime_error.h"
 #include "shell/cp1251.h"
+#include "shell/runtime_error.h"
 #include "ui/TForm11.h"
 #include "ui/TForm13.h"
 #include "ui/TForm6.h"
 #include "ui/TForm7.h"
 #include "ui/TForm8.h"
 #include "ui/TForm9.h"
+#include "ui/errorbox.h"
 #include "ui/modal.h"
 #include "ui/standard.h"
-#include "ui/errorbox.h"
 #include "ui/style.h"
 #include "ui/text.h"
 
@@ -249,8 +249,9 @@ void TForm1::N6Click() {
                 values[i] = fromCore(formatGeneral(stored[i]));
             }
             const std::string& info = r.info;
-            form9_->showStored(ui.Edit9->text(), values, differs,
-                              fromCore(info.substr(std::min(info.find_first_not_of(' '), info.size()))));
+            form9_->showStored(
+                ui.Edit9->text(), values, differs,
+                fromCore(info.substr(std::min(info.find_first_not_of(' '), info.size()))));
             showModal(*form9_);
             return;
         }
@@ -268,9 +269,10 @@ void TForm1::N6Click() {
 }
 
 void TForm1::writeRecord(const std::filesystem::path& path) {
-    const QString folderText = state_.CurrentStandard == 1
-                                   ? "в катологе программы отсутствует  директория  .\\Basa\\Russian\\"
-                                   : "в катологе программы отсутствует  директория  .\\Basa\\import\\";
+    const QString folderText =
+        state_.CurrentStandard == 1
+            ? "в катологе программы отсутствует  директория  .\\Basa\\Russian\\"
+            : "в катологе программы отсутствует  директория  .\\Basa\\import\\";
     // Notes that the code page cannot hold are not written changed: the save says so.
     const std::optional<std::string> info = utf8ToCp1251(form7_->assembledInfo().toStdString());
     if (!info) {

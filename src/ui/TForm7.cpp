@@ -23,10 +23,16 @@ void TForm7::prepareNew(const QString& number) {
     choices_->select({0, 0, 0, 0});
 }
 
-void TForm7::clearInfo() { ui.Memo1->clear(); }
+void TForm7::clearInfo() {
+    ui.Memo1->clear();
+}
 
-void TForm7::showStandard(int standard) { paintStandard(*ui.RadioButton17, *ui.RadioButton18, standard); }
+void TForm7::showStandard(int standard) {
+    paintStandard(*ui.RadioButton17, *ui.RadioButton18, standard);
+}
 
-void TForm7::Button3Click() { setAssembledInfo(joinInformation(displayedLines(*ui.Memo1))); }
+void TForm7::Button3Click() {
+    setAssembledInfo(joinInformation(displayedLines(*ui.Memo1)));
+}
 
 } // namespace orbistan::ui

@@ -47,10 +47,16 @@ void TForm9::showStored(const QString& number, const std::array<QString, 5>& val
     ui.Edit1->setText(number);
 }
 
-void TForm9::clearInfo() { ui.Memo1->clear(); }
+void TForm9::clearInfo() {
+    ui.Memo1->clear();
+}
 
-void TForm9::showStandard(int standard) { paintStandard(*ui.RadioButton17, *ui.RadioButton18, standard); }
+void TForm9::showStandard(int standard) {
+    paintStandard(*ui.RadioButton17, *ui.RadioButton18, standard);
+}
 
-QString TForm9::assembledInfo() const { return joinInformation(displayedLines(*ui.Memo1)); }
+QString TForm9::assembledInfo() const {
+    return joinInformation(displayedLines(*ui.Memo1));
+}
 
 } // namespace orbistan::ui

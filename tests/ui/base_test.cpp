@@ -142,6 +142,38 @@ private slots:
                     .endsWith("Russian/6205%2RS.Dat"));
     }
 
+    void loadKeepsTheLastComputedFr() {
+        const QStringList values = {"9", "30", "7,938", "52", "25", "0"};
+        const QStringList fields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
+        for (int i = 0; i < 6; ++i) {
+            f.type(fields[i], values[i]);
+        }
+        f.click("SpeedButton1"); // Fr 30 computed; "Сохранять" is on after the first start
+        store("Russian", "6205.Dat", {25, 52, 0, 7.938, 9, 0, 0, 0, 0, ""});
+        f.type("Edit9", "6205");
+        f.action("N5")->trigger();
+        QCOMPARE(f.edit("Edit2")->text(), QString("30"));
+        QCOMPARE(colour("SpeedButton30"), kBlue);
+        QCOMPARE(f.edit("Edit10")->text(), QString()); // the results are cleared
+        f.action("N25")->trigger();                    // "Обнулять"
+        f.action("N5")->trigger();
+        QCOMPARE(f.edit("Edit2")->text(), QString());
+        QCOMPARE(colour("SpeedButton30"), kNavy);
+    }
+
+    void theStandardIsOneChoiceInAllThreeWindows() {
+        QTest::mouseClick(f.child<QRadioButton>("RadioButton2"), Qt::LeftButton);
+        for (const char* window : {"TForm7", "TForm9"}) {
+            auto* other = topLevel(window)->findChild<QRadioButton*>("RadioButton18");
+            QVERIFY2(other->isChecked(), window);
+            QVERIFY(other->styleSheet().contains("#0000ff"));
+            QVERIFY(topLevel(window)
+                        ->findChild<QRadioButton*>("RadioButton17")
+                        ->styleSheet()
+                        .contains("#000080"));
+        }
+    }
+
     void loadWithAutoClearOfAMissingBearing() {
         f.type("Edit1", "12");
         f.type("Edit9", "404");
