@@ -23,12 +23,7 @@ const QColor kNavy(0x00, 0x00, 0x80);
 const QColor kBlue(0x00, 0x00, 0xFF);
 
 QWidget* topLevel(const QString& name) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == name) {
-            return w;
-        }
-    }
-    return nullptr;
+    return UiFixture::topLevel(name);
 }
 
 } // namespace
@@ -97,11 +92,7 @@ private slots:
         QFETCH(int, keepFr);
         QFETCH(QString, fr);
         QFETCH(QColor, frColour);
-        const QStringList values = {"9", "25", "7,938", "52", "25", "0"};
-        const QStringList fields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
-        for (int i = 0; i < 6; ++i) {
-            f.type(fields[i], values[i]);
-        }
+        f.typeGeometry({"9", "25", "7,938", "52", "25", "0"});
         f.type("Edit9", "6205");
         f.click("SpeedButton1");
         f.action(keepFr ? "N26" : "N25")->trigger();
@@ -143,11 +134,7 @@ private slots:
     }
 
     void loadKeepsTheLastComputedFr() {
-        const QStringList values = {"9", "30", "7,938", "52", "25", "0"};
-        const QStringList fields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
-        for (int i = 0; i < 6; ++i) {
-            f.type(fields[i], values[i]);
-        }
+        f.typeGeometry({"9", "30", "7,938", "52", "25", "0"});
         f.click("SpeedButton1"); // Fr 30 computed; "Сохранять" is on after the first start
         store("Russian", "6205.Dat", {25, 52, 0, 7.938, 9, 0, 0, 0, 0, ""});
         f.type("Edit9", "6205");

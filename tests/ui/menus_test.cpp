@@ -19,12 +19,7 @@ using orbistan::test::UiFixture;
 namespace {
 
 QWidget* topLevel(const QString& name) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == name) {
-            return w;
-        }
-    }
-    return nullptr;
+    return UiFixture::topLevel(name);
 }
 
 } // namespace

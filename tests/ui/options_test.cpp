@@ -55,13 +55,7 @@ class OptionsTest : public QObject {
         QCOMPARE(chosen("N25", "N26"), QString("N25"));
         QCOMPARE(precisionMarks(), QStringList{"N63"});
     }
-    void typeBearing() {
-        const QStringList values = {"9", "25", "7,938", "52", "25", "0"};
-        const QStringList fields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
-        for (int i = 0; i < 6; ++i) {
-            f.type(fields[i], values[i]);
-        }
-    }
+    void typeBearing() { f.typeGeometry({"9", "25", "7,938", "52", "25", "0"}); }
 
 private slots:
     void cleanup() { f.stop(); }

@@ -39,10 +39,7 @@ class SaveTest : public QObject {
         return orbistan::readWholeFile(record(folder, file)).value_or("<missing>");
     }
     void compute(const QString& number, const QStringList& zFrDwDdA) {
-        const QStringList fields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
-        for (int i = 0; i < 6; ++i) {
-            f.type(fields[i], zFrDwDdA[i]);
-        }
+        f.typeGeometry(zFrDwDdA);
         f.type("Edit9", number);
         f.click("SpeedButton1");
         QCOMPARE(f.form().state().NoResult, 0);

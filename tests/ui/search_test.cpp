@@ -21,12 +21,7 @@ namespace {
 const QColor kNavy(0x00, 0x00, 0x80);
 
 QWidget* results() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->objectName() == "TForm10") {
-            return w;
-        }
-    }
-    return nullptr;
+    return UiFixture::topLevel("TForm10");
 }
 
 QString list(const QString& memo) {
@@ -48,11 +43,7 @@ class SearchTest : public QObject {
     // Fq 9,92, Fr 25.
     void compute6205() {
         f.form().state().Precision = 100;
-        const QStringList values = {"9", "25", "7,938", "52", "25", "0"};
-        const QStringList fields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
-        for (int i = 0; i < 6; ++i) {
-            f.type(fields[i], values[i]);
-        }
+        f.typeGeometry({"9", "25", "7,938", "52", "25", "0"});
         f.type("Edit9", "6205");
         f.click("SpeedButton1");
         QCOMPARE(f.form().state().NoResult, 0);

@@ -42,12 +42,7 @@ class TForm1Test : public QObject {
 
     UiFixture f;
 
-    void typeGeometry(const QStringList& zFrDwDdA) {
-        const QStringList fields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
-        for (int i = 0; i < 6; ++i) {
-            f.type(fields[i], zFrDwDdA[i]);
-        }
-    }
+    void typeGeometry(const QStringList& zFrDwDdA) { f.typeGeometry(zFrDwDdA); }
     QStringList resultTexts() {
         QStringList texts;
         for (const QString& name : kResultFields) {

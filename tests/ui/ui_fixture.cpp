@@ -3,6 +3,7 @@
 #include "ui/modal.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -88,6 +89,22 @@ void UiFixture::type(const QString& editName, const QString& text) {
         // keyClicks aborts on characters outside Latin-1: send each one as its own event.
         QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     }
+}
+
+void UiFixture::typeGeometry(const QStringList& zFrDwDdA) {
+    const QStringList fields = {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6"};
+    for (int i = 0; i < fields.size(); ++i) {
+        type(fields[i], zFrDwDdA.value(i));
+    }
+}
+
+QWidget* UiFixture::topLevel(const QString& name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == name) {
+            return w;
+        }
+    }
+    return nullptr;
 }
 
 void UiFixture::click(const QString& buttonName) {

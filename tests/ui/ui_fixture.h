@@ -49,6 +49,11 @@ public:
 
     // Replaces a field's text the way a user does: select all, then type.
     void type(const QString& editName, const QString& text);
+    // Types the six inputs in the order Z, Fr, dw, D, d, a.
+    void typeGeometry(const QStringList& zFrDwDdA);
+
+    // The top-level window of that name (TForm2 … TForm16), or null.
+    static QWidget* topLevel(const QString& name);
     void click(const QString& buttonName);
 
     static void clickButton(QDialog& dialog, const QString& name);
