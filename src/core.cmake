@@ -18,6 +18,9 @@ add_library(orbistan_core STATIC
     ${core_dir}/shell/runtime_error.cpp
     ${core_dir}/shell/settings.cpp
     ${core_dir}/shell/jpeg.cpp
+    ${core_dir}/shell/number_reader.cpp
+    ${core_dir}/shell/group_file.cpp
+    ${core_dir}/calc/group.cpp
 )
 target_include_directories(orbistan_core PUBLIC ${core_dir})
 find_package(JPEG REQUIRED)

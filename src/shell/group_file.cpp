@@ -1,0 +1,46 @@
+#include "shell/group_file.h"
+
+#include "calc/numbers.h"
+#include "shell/number_reader.h"
+
+namespace orbistan {
+
+std::string formatGroup(const std::array<GroupSlot, kGroupSlots>& slots) {
+    std::string out;
+    for (const GroupSlot& s : slots) {
+        for (double v : {s.Fr, s.d, s.D, s.a, s.dw, s.Z}) {
+            out += formatFileReal(v);
+            out += ' ';
+        }
+        out += std::to_string(s.standard);
+        out += ' ';
+        out += s.number;
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::optional<std::array<GroupSlot, kGroupSlots>> parseGroup(std::string_view bytes) {
+    NumberReader in(bytes);
+    std::array<GroupSlot, kGroupSlots> slots;
+    for (GroupSlot& s : slots) {
+        for (double* v : {&s.Fr, &s.d, &s.D, &s.a, &s.dw, &s.Z}) {
+            if (!in.readReal(*v)) {
+                return std::nullopt;
+            }
+        }
+        if (!in.readInteger(s.standard)) {
+            return std::nullopt;
+        }
+        // The blank after the standard separates; the number is at most 50 characters after
+        // it, so that a group the program wrote reads back whole.
+        std::string_view rest = in.restOfLine();
+        if (!rest.empty() && rest.front() == ' ') {
+            rest.remove_prefix(1);
+        }
+        s.number = std::string(rest.substr(0, 50));
+    }
+    return slots;
+}
+
+} // namespace orbistan

@@ -1,0 +1,23 @@
+#pragma once
+// The group file: 21 lines, one per slot, Fr d D a dw Z in the 23-character real form,
+// the standard and the number, in code page 1251 with CR LF.
+
+#include "calc/group.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orbistan {
+
+inline constexpr const char* kAutoSaveGroup = "AutoSave.group";
+
+std::string formatGroup(const std::array<GroupSlot, kGroupSlots>& slots);
+
+// Empty when a number does not convert (a word, a decimal comma). Lines missing at the end
+// leave their slots empty. A number is the rest of its line after the standard, the
+// separating blank included, up to 50 characters of its own.
+std::optional<std::array<GroupSlot, kGroupSlots>> parseGroup(std::string_view bytes);
+
+} // namespace orbistan
