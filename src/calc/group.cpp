@@ -17,10 +17,10 @@ void takeValues(GroupSlot& slot, const GroupSlot& from) {
 } // namespace
 
 GroupUpdate updateGroup(Group& group, const GroupSlot& computed) {
-    auto& slots = group.slots;
+    auto& slot = group.slot;
     const bool unnamed = computed.number.empty();
     for (int k = 0; k < kGroupSlots; ++k) {
-        const GroupSlot& s = slots[k];
+        const GroupSlot& s = slot[k];
         if (sameValues(s, computed) && s.standard == computed.standard &&
             (unnamed || s.number == computed.number)) {
             return {GroupUpdate::Found, k};
@@ -28,8 +28,8 @@ GroupUpdate updateGroup(Group& group, const GroupSlot& computed) {
     }
     if (!unnamed) {
         for (int k = 0; k < kGroupSlots; ++k) {
-            if (slots[k].number == computed.number) {
-                takeValues(slots[k], computed); // its number and caption stay
+            if (slot[k].number == computed.number) {
+                takeValues(slot[k], computed); // its number and caption stay
                 return {GroupUpdate::OverwrittenByNumber, k};
             }
         }
@@ -37,8 +37,8 @@ GroupUpdate updateGroup(Group& group, const GroupSlot& computed) {
     ++group.GroupFill;
     if (group.GroupFill <= kGroupSlots) {
         const int k = group.GroupFill - 1;
-        takeValues(slots[k], computed);
-        slots[k].number = unnamed ? std::to_string(k + 1) + "????" : computed.number;
+        takeValues(slot[k], computed);
+        slot[k].number = unnamed ? std::to_string(k + 1) + "????" : computed.number;
         if (group.GroupFill == kGroupSlots) {
             group.GroupSerial = kGroupSlots;
         }
@@ -46,10 +46,10 @@ GroupUpdate updateGroup(Group& group, const GroupSlot& computed) {
     }
     group.GroupFill = kGroupSlots;
     for (int k = 0; k + 1 < kGroupSlots; ++k) {
-        slots[k] = slots[k + 1];
+        slot[k] = slot[k + 1];
     }
     ++group.GroupSerial;
-    GroupSlot& last = slots[kGroupSlots - 1];
+    GroupSlot& last = slot[kGroupSlots - 1];
     takeValues(last, computed);
     last.number = unnamed ? std::to_string(group.GroupSerial) + "????" : computed.number;
     return {GroupUpdate::Appended, kGroupSlots - 1};
@@ -58,7 +58,7 @@ GroupUpdate updateGroup(Group& group, const GroupSlot& computed) {
 void clearGroup(Group& group) {
     group.GroupFill = 0;
     group.GroupSerial = kGroupSlots;
-    for (GroupSlot& s : group.slots) {
+    for (GroupSlot& s : group.slot) {
         s.Z = s.Fr = s.dw = s.a = s.D = s.d = 0;
         s.number.clear();
     }
@@ -67,7 +67,7 @@ void clearGroup(Group& group) {
 void settleLoadedGroup(Group& group) {
     group.GroupFill = 0;
     for (int k = 0; k < kGroupSlots; ++k) {
-        GroupSlot& s = group.slots[k];
+        GroupSlot& s = group.slot[k];
         if (s.filled()) {
             s.number.erase(0, s.number.find_first_not_of(' ') == std::string::npos
                                   ? s.number.size()

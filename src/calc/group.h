@@ -17,7 +17,7 @@ struct GroupSlot {
 };
 
 struct Group {
-    std::array<GroupSlot, kGroupSlots> slots;
+    std::array<GroupSlot, kGroupSlots> slot;
     int GroupFill = 0;   // the last filled slot, 1-based; 0 when none
     int GroupSerial = 0; // running number of the placeholder names after a roll-over
 };
@@ -38,7 +38,7 @@ GroupUpdate updateGroup(Group& group, const GroupSlot& computed);
 void clearGroup(Group& group);
 
 // After a group was read: the last filled slot (0 when none); leading blanks of the filled
-// slots' numbers are removed.
+// slot' numbers are removed.
 void settleLoadedGroup(Group& group);
 
 } // namespace orbistan

@@ -3,6 +3,7 @@
 // lives as long as it; every action reads and writes it there.
 
 #include "calc/frequencies.h"
+#include "calc/group.h"
 #include "calc/validate.h"
 
 #include <array>
@@ -40,6 +41,8 @@ struct ProcessState {
     // Type and notes of the bearing last loaded or looked up.
     std::array<int, 4> currentTypeCodes{}; // element kind, row count, load direction, shape
     std::string currentInfo;               // code page 1251
+
+    Group group; // the bearings computed last
 };
 
 } // namespace orbistan

@@ -5,9 +5,9 @@
 
 namespace orbistan {
 
-std::string formatGroup(const std::array<GroupSlot, kGroupSlots>& slots) {
+std::string formatGroup(const std::array<GroupSlot, kGroupSlots>& slot) {
     std::string out;
-    for (const GroupSlot& s : slots) {
+    for (const GroupSlot& s : slot) {
         for (double v : {s.Fr, s.d, s.D, s.a, s.dw, s.Z}) {
             out += formatFileReal(v);
             out += ' ';
@@ -22,8 +22,8 @@ std::string formatGroup(const std::array<GroupSlot, kGroupSlots>& slots) {
 
 std::optional<std::array<GroupSlot, kGroupSlots>> parseGroup(std::string_view bytes) {
     NumberReader in(bytes);
-    std::array<GroupSlot, kGroupSlots> slots;
-    for (GroupSlot& s : slots) {
+    std::array<GroupSlot, kGroupSlots> slot;
+    for (GroupSlot& s : slot) {
         for (double* v : {&s.Fr, &s.d, &s.D, &s.a, &s.dw, &s.Z}) {
             if (!in.readReal(*v)) {
                 return std::nullopt;
@@ -40,7 +40,7 @@ std::optional<std::array<GroupSlot, kGroupSlots>> parseGroup(std::string_view by
         }
         s.number = std::string(rest.substr(0, 50));
     }
-    return slots;
+    return slot;
 }
 
 } // namespace orbistan

@@ -13,11 +13,11 @@ namespace orbistan {
 
 inline constexpr const char* kAutoSaveGroup = "AutoSave.group";
 
-std::string formatGroup(const std::array<GroupSlot, kGroupSlots>& slots);
+std::string formatGroup(const std::array<GroupSlot, kGroupSlots>& slot);
 
 // Empty when a number does not convert (a word, a decimal comma). Lines missing at the end
-// leave their slots empty. A number is the rest of its line after the standard, the
-// separating blank included, up to 50 characters of its own.
+// leave their slots empty. A number is the rest of its line after the standard and its
+// separating blank, up to 50 characters.
 std::optional<std::array<GroupSlot, kGroupSlots>> parseGroup(std::string_view bytes);
 
 } // namespace orbistan

@@ -46,11 +46,15 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     bindInput();
     bindSearch();
     bindBase();
+    bindGroup();
     bindMenus();
     bindOptions();
     completeAccessibility(*this);
 
     ui.N23->trigger(); // load the settings
+    // The group of the last run comes back whatever the settings load did: skipping it would
+    // let the next computation overwrite "AutoSave.group" with a nearly empty group.
+    ui.N50->trigger();
 }
 
 TForm1::~TForm1() = default;

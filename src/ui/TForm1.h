@@ -104,6 +104,18 @@ private:
     void restFlags();
     void writeRecord(const std::filesystem::path& path);
 
+    // The bearing group (TForm1_group.cpp).
+    void bindGroup();
+    void showGroupList();
+    void showGroupEntries();
+    void recordInGroup();
+    std::filesystem::path autoSavePath() const;
+    bool readGroupFile(const std::filesystem::path& path, bool clearFirst);
+    void recallSlot(int k);
+    void N30Click(); // "Удалить все"
+    void N50Click(); // automatic group load
+    void N54Click(); // automatic group save
+
     // Options and the settings file (TForm1_options.cpp).
     void bindOptions();
     void chooseOption(int* option, int value, QAction* chosen, QAction* other);
@@ -133,7 +145,9 @@ private:
     std::array<QLineEdit*, kMultiplierCount> multiplierFields_{};
     QList<QKeySequence> menuShortcuts_; // keys that win over the fields' own key handling
     QMenu* PopupMenu1 = nullptr;        // the context menu
+    QMenu* PopupMenu2 = nullptr;        // the group list
     QMenu* PopupMenu3 = nullptr;        // the harmonic lists
+    std::array<QAction*, kGroupSlots> groupEntries_{};
     std::array<std::array<QToolButton*, kDefectCount>, 2> harmonicButtons_{}; // harmonic, sub
 
     std::unique_ptr<TForm2> form2_;

@@ -168,7 +168,7 @@ void TForm1::SpeedButton1Click() {
     ui.Edit8->setFocus();
     state_.NoResult = 0;
     ui.SpeedButton40->setEnabled(true);
-    // The bearing group records the computed bearing here, with the group subsystem.
+    recordInGroup();
 }
 
 void TForm1::showRangeWarnings(const std::vector<RangeWarning>& warnings) {

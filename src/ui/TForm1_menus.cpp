@@ -177,6 +177,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     if (searchToolEvent(watched, event)) {
         return true;
     }
+    // The group list opens on the left button's release over its button (SpeedButton40MouseUp).
+    if (watched == ui.SpeedButton40 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+        ui.SpeedButton40->isEnabled()) {
+        showGroupList();
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

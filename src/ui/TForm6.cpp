@@ -22,7 +22,8 @@ void TForm6::showNotInBase() {
     showModal(*this);
 }
 
-void TForm6::showCannotSave(const QString& folderText) {
+void TForm6::showCannotSave(const QString& folderText, const QString& firstLine) {
+    ui.Label5->setText(firstLine);
     ui.Label2->setText(folderText);
     ui.GroupBox1->show();
     showModal(*this);

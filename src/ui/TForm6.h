@@ -13,7 +13,8 @@ public:
     explicit TForm6(QWidget* parent = nullptr);
 
     void showNotInBase();
-    void showCannotSave(const QString& folderText);
+    void showCannotSave(const QString& folderText,
+                        const QString& firstLine = "Данные не могут быть сохранены");
 
 signals:
     void thanked(); // "СПАСИБО": the save and delete flows return to rest

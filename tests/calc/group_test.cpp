@@ -12,7 +12,7 @@ GroupSlot bearing(double dw, std::string number = "", int standard = 1) {
 
 std::vector<std::string> numbers(const Group& g) {
     std::vector<std::string> out;
-    for (const GroupSlot& s : g.slots) {
+    for (const GroupSlot& s : g.slot) {
         if (s.filled()) {
             out.push_back(s.number);
         }
@@ -43,8 +43,8 @@ TEST(GroupUpdate, ANumberWithOtherValuesOverwritesItsSlotWithoutSaving) {
     EXPECT_EQ(u.kind, GroupUpdate::OverwrittenByNumber);
     EXPECT_FALSE(u.saves());
     EXPECT_EQ(u.slot, 0);
-    EXPECT_EQ(g.slots[0].dw, 8);
-    EXPECT_EQ(g.slots[0].standard, 0);
+    EXPECT_EQ(g.slot[0].dw, 8);
+    EXPECT_EQ(g.slot[0].standard, 0);
     EXPECT_EQ(g.GroupFill, 2);
 }
 
@@ -72,12 +72,12 @@ TEST(GroupUpdate, RollOverFromStartNamesOnFromTwentyTwo) {
     EXPECT_EQ(g.GroupSerial, 21);
     updateGroup(g, bearing(100));
     EXPECT_EQ(g.GroupFill, 21);
-    EXPECT_EQ(g.slots[0].number, "2????"); // slot 1's old content is gone
-    EXPECT_EQ(g.slots[20].number, "22????");
-    EXPECT_EQ(g.slots[20].dw, 100);
+    EXPECT_EQ(g.slot[0].number, "2????"); // slot 1's old content is gone
+    EXPECT_EQ(g.slot[20].number, "22????");
+    EXPECT_EQ(g.slot[20].dw, 100);
     updateGroup(g, bearing(101));
-    EXPECT_EQ(g.slots[20].number, "23????");
-    EXPECT_EQ(g.slots[19].number, "22????");
+    EXPECT_EQ(g.slot[20].number, "23????");
+    EXPECT_EQ(g.slot[19].number, "22????");
 }
 
 TEST(GroupUpdate, AfterClearingTheFirstBearingIsSlotOne) {
@@ -85,12 +85,12 @@ TEST(GroupUpdate, AfterClearingTheFirstBearingIsSlotOne) {
     for (int i = 1; i <= 5; ++i) {
         updateGroup(g, bearing(i));
     }
-    g.slots[2].standard = 0;
+    g.slot[2].standard = 0;
     clearGroup(g);
     EXPECT_EQ(g.GroupFill, 0);
     EXPECT_EQ(g.GroupSerial, 21);
     EXPECT_TRUE(numbers(g).empty());
-    EXPECT_EQ(g.slots[2].standard, 0); // standards stay
+    EXPECT_EQ(g.slot[2].standard, 0); // standards stay
     updateGroup(g, bearing(50));
     EXPECT_EQ(numbers(g), (std::vector<std::string>{"1????"}));
 }
@@ -98,19 +98,19 @@ TEST(GroupUpdate, AfterClearingTheFirstBearingIsSlotOne) {
 TEST(GroupUpdate, AFullGroupLoadedAtStartUpRollsOverToOne) {
     Group g;
     for (int i = 0; i < 21; ++i) {
-        g.slots[i] = bearing(i + 1, "n" + std::to_string(i + 1));
+        g.slot[i] = bearing(i + 1, "n" + std::to_string(i + 1));
     }
     settleLoadedGroup(g);
     EXPECT_EQ(g.GroupFill, 21);
     EXPECT_EQ(g.GroupSerial, 0);
     updateGroup(g, bearing(99));
-    EXPECT_EQ(g.slots[20].number, "1????");
+    EXPECT_EQ(g.slot[20].number, "1????");
 }
 
 TEST(GroupFile, WritesTwentyOneLines) {
     Group g;
     updateGroup(g, GroupSlot{9, 15, 0.125, 0, 52, 25, 1, ""});
-    const std::string bytes = formatGroup(g.slots);
+    const std::string bytes = formatGroup(g.slot);
     EXPECT_EQ(
         bytes.substr(0, bytes.find('\n') + 1),
         " 1.50000000000000E+0001  2.50000000000000E+0001  5.20000000000000E+0001 "
@@ -127,12 +127,12 @@ TEST(GroupFile, RoundTripKeepsNumbersOfFiftyCharacters) {
     const std::string fifty(50, 'W');
     updateGroup(g, bearing(7, fifty));
     updateGroup(g, bearing(8, " lead"));
-    const auto back = parseGroup(formatGroup(g.slots));
+    const auto back = parseGroup(formatGroup(g.slot));
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ((*back)[0].number, fifty);
     EXPECT_EQ((*back)[0].dw, 7);
     EXPECT_EQ((*back)[2].number, "");
-    EXPECT_EQ(formatGroup(*back), formatGroup(g.slots));
+    EXPECT_EQ(formatGroup(*back), formatGroup(g.slot));
 }
 
 TEST(GroupFile, ReadsGapsShortFilesAndRefusesWords) {
@@ -142,14 +142,14 @@ TEST(GroupFile, ReadsGapsShortFilesAndRefusesWords) {
     for (int i = 0; i < 5; ++i) {
         text += i == 4 ? line5 : emptyLine;
     }
-    auto slots = parseGroup(text); // five lines only
-    ASSERT_TRUE(slots.has_value());
+    auto slot = parseGroup(text); // five lines only
+    ASSERT_TRUE(slot.has_value());
     Group g;
-    g.slots = *slots;
+    g.slot = *slot;
     settleLoadedGroup(g);
     EXPECT_EQ(g.GroupFill, 5);
-    EXPECT_EQ(g.slots[4].number, "6205");
-    EXPECT_FALSE(g.slots[5].filled());
+    EXPECT_EQ(g.slot[4].number, "6205");
+    EXPECT_FALSE(g.slot[5].filled());
     EXPECT_FALSE(parseGroup("25 25,5 52 0 7 9 1 x\r\n").has_value());
     EXPECT_FALSE(parseGroup("25 abc 52 0 7 9 1 x\r\n").has_value());
     EXPECT_FALSE(parseGroup("25 25 52 0 7 9 1.5 x\r\n").has_value());

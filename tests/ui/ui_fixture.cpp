@@ -32,6 +32,15 @@ void UiFixture::start(const std::function<void(const QString& dir)>& prepare) {
         answers_.pop_front();
         script(dialog);
     });
+    openForm();
+}
+
+void UiFixture::restart() {
+    form_.reset();
+    openForm();
+}
+
+void UiFixture::openForm() {
     form_ = std::make_unique<ui::TForm1>();
     form_->createWindows();
     form_->show();

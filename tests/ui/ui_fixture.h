@@ -21,6 +21,8 @@ public:
     // prepare runs in the fresh program directory before the main window starts there.
     void start(const std::function<void(const QString& dir)>& prepare = {});
     void stop(); // fails the test if a window was left unanswered or an answer left unused
+    // Ends the program and starts it again in the same program directory.
+    void restart();
 
     ui::TForm1& form() { return *form_; }
 
@@ -59,6 +61,8 @@ public:
     static void clickButton(QDialog& dialog, const QString& name);
 
 private:
+    void openForm();
+
     std::unique_ptr<QTemporaryDir> dir_;
     QString oldDir_;
     std::unique_ptr<ui::TForm1> form_;

@@ -1,0 +1,174 @@
+// The bearing group through the real window, checked by "AutoSave.group".
+#include "ui_fixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+
+using orbistan::test::UiFixture;
+
+namespace {
+
+const char* kAutoSave = "Basa/Group/AutoSave.group";
+const QString kEmptyLine =
+    " 0.00000000000000E+0000  0.00000000000000E+0000  0.00000000000000E+0000 "
+    " 0.00000000000000E+0000  0.00000000000000E+0000  0.00000000000000E+0000 0 \r\n";
+
+} // namespace
+
+class GroupTest : public QObject {
+    Q_OBJECT
+
+    UiFixture f;
+
+    void compute(const QString& number, const QString& dw) {
+        f.typeGeometry({"9", "25", dw, "52", "25", "0"});
+        f.type("Edit9", number);
+        f.click("SpeedButton1");
+        QCOMPARE(f.form().state().NoResult, 0);
+    }
+    QStringList shownEntries() {
+        QStringList shown;
+        for (QAction* a : f.form().findChild<QMenu*>("PopupMenu2")->actions()) {
+            if (a->isVisible() && !a->isSeparator()) {
+                shown << a->text();
+            }
+        }
+        return shown;
+    }
+
+private slots:
+    void init() { f.start(); }
+    void cleanup() { f.stop(); }
+
+    void unnamedComputationsFillTheFirstEntries() {
+        QVERIFY(!f.button("SpeedButton40")->isEnabled());
+        compute("", "7");
+        compute("", "8");
+        compute("", "9");
+        QCOMPARE(shownEntries(), QStringList({"1????", "2????", "3????", "Удалить все"}));
+        QVERIFY(f.button("SpeedButton40")->isEnabled());
+        const QByteArray bytes = f.fileBytes(kAutoSave);
+        const QList<QByteArray> lines = bytes.split('\n');
+        QCOMPARE(lines.size(), 22); // 21 lines ended by CR LF
+        QCOMPARE(
+            lines[0] + '\n',
+            QByteArray(" 2.50000000000000E+0001  2.50000000000000E+0001  5.20000000000000E+0001 "
+                       " 0.00000000000000E+0000  7.00000000000000E+0000  9.00000000000000E+0000 1 "
+                       "1????\r\n"));
+        QVERIFY(lines[2].endsWith(" 1 3????\r"));
+        QCOMPARE(lines[3] + '\n', kEmptyLine.toLatin1());
+    }
+
+    void overwriteByNumberDoesNotSave() {
+        compute("6205", "7");
+        const QByteArray before = f.fileBytes(kAutoSave);
+        compute("6205", "8");
+        QCOMPARE(f.form().state().group.slot[0].dw, 8.0);
+        QCOMPARE(f.form().state().group.GroupFill, 1);
+        QCOMPARE(f.fileBytes(kAutoSave), before);
+    }
+
+    void recallingAnEntryComputesItAgain() {
+        compute("6205", "7,938");
+        compute("6206", "9");
+        f.action("N110")->trigger(); // entry 1
+        QCOMPARE(f.edit("Edit9")->text(), QString("6205"));
+        QCOMPARE(f.edit("Edit3")->text(), QString("7,938"));
+        QCOMPARE(f.edit("Edit6")->text(), QString("0"));
+        QCOMPARE(f.edit("Edit10")->text(), QString("89,3045454545455"));
+        QCOMPARE(f.form().state().group.GroupFill, 2);         // found again, nothing added
+        QVERIFY(!UiFixture::topLevel("TForm13")->isVisible()); // type refreshed quietly
+    }
+
+    void recallSwitchesTheStandard() {
+        QTest::mouseClick(f.child<QRadioButton>("RadioButton2"), Qt::LeftButton);
+        compute("6205", "7");
+        QTest::mouseClick(f.child<QRadioButton>("RadioButton1"), Qt::LeftButton);
+        f.action("N110")->trigger();
+        QCOMPARE(f.form().state().CurrentStandard, 0);
+        QVERIFY(f.child<QRadioButton>("RadioButton2")->isChecked());
+    }
+
+    void clearAllHidesTheEntriesButLeavesTheFile() {
+        compute("", "7");
+        const QByteArray before = f.fileBytes(kAutoSave);
+        f.action("N30")->trigger();
+        QCOMPARE(shownEntries(), QStringList());
+        QVERIFY(!f.button("SpeedButton40")->isEnabled());
+        QCOMPARE(f.fileBytes(kAutoSave), before);
+        compute("", "9");
+        QCOMPARE(shownEntries(), QStringList({"1????", "Удалить все"}));
+    }
+
+    void aRestartRestoresTheGroup() {
+        compute("6205", "7");
+        compute("", "8");
+        f.restart();
+        QCOMPARE(shownEntries(), QStringList({"6205", "2????", "Удалить все"}));
+        QVERIFY(f.button("SpeedButton40")->isEnabled());
+        QCOMPARE(f.form().state().group.GroupFill, 2);
+    }
+
+    void aBrokenSettingsFileStillLetsTheGroupComeBack() {
+        compute("6205", "7");
+        QFile settings(f.programDir() + "/SaveWalz.Bmp");
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("x");
+        settings.close();
+        f.answerAll(1, "OK"); // "Invalid numeric input"
+        f.restart();
+        QCOMPARE(shownEntries(), QStringList({"6205", "Удалить все"}));
+        compute("", "8");
+        QVERIFY(f.fileBytes(kAutoSave).contains("6205"));
+    }
+
+    void aMalformedAutoSaveIsReportedAndLeavesTheGroupEmpty() {
+        QFile file(f.programDir() + "/" + kAutoSave);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("25 25,5 52 0 7 9 1 x\r\n");
+        file.close();
+        f.answerAll(1, "OK");
+        f.restart();
+        QCOMPARE(shownEntries(), QStringList());
+        QCOMPARE(f.form().state().group.GroupFill, 0);
+    }
+
+    void theListOpensBelowTheNumberField() {
+        compute("6205", "7");
+        auto* list = f.form().findChild<QMenu*>("PopupMenu2");
+        QTest::keyClick(f.edit("Edit8"), Qt::Key_F8);
+        QVERIFY(list->isVisible());
+        QCOMPARE(list->pos(), f.form().centralWidget()->mapToGlobal(QPoint(625, 36)));
+        list->hide();
+        QTest::mouseRelease(f.button("SpeedButton40"), Qt::RightButton, {}, QPoint(3, 3));
+        QVERIFY(!list->isVisible());
+        QTest::mouseRelease(f.button("SpeedButton40"), Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY(list->isVisible());
+        list->hide();
+    }
+
+    void aMissingGroupFolderIsReportedAndCreated() {
+        QDir(f.programDir() + "/Basa/Group").removeRecursively();
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.findChild<QLabel*>("Label5")->text(),
+                     QString("В катологе программы не найдена  директория  .\\Basa\\Group\\"));
+            QCOMPARE(d.findChild<QLabel*>("Label2")->text(),
+                     QString("автосохранение не произведено, директория создана"));
+            UiFixture::clickButton(d, "Button1");
+        });
+        compute("", "7");
+        QVERIFY(QDir(f.programDir() + "/Basa/Group").exists());
+        QCOMPARE(f.fileBytes(kAutoSave), QByteArray("<missing>"));
+        compute("", "8");
+        QVERIFY(f.fileBytes(kAutoSave).contains("2????"));
+    }
+};
+
+QTEST_MAIN(GroupTest)
+#include "group_test.moc"
