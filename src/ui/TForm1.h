@@ -112,7 +112,11 @@ private:
     std::filesystem::path autoSavePath() const;
     bool readGroupFile(const std::filesystem::path& path, bool clearFirst);
     void recallSlot(int k);
+    QString chooseGroupFile(bool save);
     void N30Click(); // "Удалить все"
+    void N48Click(); // save group
+    void N49Click(); // load group
+    void N53Click(); // delete group file
     void N50Click(); // automatic group load
     void N54Click(); // automatic group save
 

@@ -9,6 +9,7 @@
 #include "shell/runtime_error.h"
 #include "ui/TForm11.h"
 #include "ui/TForm13.h"
+#include "ui/TForm14.h"
 #include "ui/TForm6.h"
 #include "ui/TForm7.h"
 #include "ui/TForm8.h"
@@ -72,6 +73,10 @@ void TForm1::bindBaseWindows() {
         N12Click();
         ui.Edit9->setFocus();
         form11_->accept();
+    });
+    connect(form14_.get(), &TForm14::deleteConfirmed, this, [this] {
+        std::error_code ec;
+        std::filesystem::remove(state_.CurrentFilePath, ec); // a failure is not reported
     });
     chooseStandard(state_.CurrentStandard);
 }

@@ -7,10 +7,14 @@
 #include "shell/group_file.h"
 #include "shell/paths.h"
 #include "shell/runtime_error.h"
+#include "ui/TForm14.h"
 #include "ui/TForm6.h"
 #include "ui/errorbox.h"
+#include "ui/file_dialog.h"
+#include "ui/modal.h"
 #include "ui/text.h"
 
+#include <QFileInfo>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -35,6 +39,45 @@ void TForm1::bindGroup() {
     connect(ui.N54, &QAction::triggered, this, &TForm1::N54Click);
     connect(ui.N50, &QAction::triggered, this, &TForm1::N50Click);
     connect(ui.N56, &QAction::triggered, this, &TForm1::showGroupList);
+    connect(ui.N48, &QAction::triggered, this, &TForm1::N48Click);
+    connect(ui.N49, &QAction::triggered, this, &TForm1::N49Click);
+    connect(ui.N53, &QAction::triggered, this, &TForm1::N53Click);
+}
+
+QString TForm1::chooseGroupFile(bool save) {
+    const std::filesystem::path folder = findDataFolders(state_.ProgramDir).group;
+    return chooseFile(this, {save, QString::fromStdString(folder.string()), "*.group"});
+}
+
+void TForm1::N48Click() {
+    const QString chosen = chooseGroupFile(true);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    state_.CurrentFilePath = chosen.toStdString();
+    // A group the user asked to keep and that could not be written is said so.
+    if (const int err = writeFileAtomically(chosen.toStdString(), formatGroup(state_.group.slot))) {
+        showRuntimeError(err);
+    }
+}
+
+void TForm1::N49Click() {
+    const QString chosen = chooseGroupFile(false);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    state_.CurrentFilePath = chosen.toStdString();
+    readGroupFile(chosen.toStdString(), true);
+}
+
+void TForm1::N53Click() {
+    const QString chosen = chooseGroupFile(false);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    state_.CurrentFilePath = chosen.toStdString();
+    form14_->setFileName(QFileInfo(chosen).fileName());
+    showModal(*form14_);
 }
 
 void TForm1::showGroupList() {
@@ -92,7 +135,7 @@ bool TForm1::readGroupFile(const std::filesystem::path& path, bool clearFirst) {
         return false;
     }
     if (clearFirst) {
-        clearGroup(state_.group);
+        N30Click();
     }
     state_.group.slot = *slot;
     settleLoadedGroup(state_.group);

@@ -1,6 +1,8 @@
 // The bearing group through the real window, checked by "AutoSave.group".
 #include "ui_fixture.h"
 
+#include "ui/file_dialog.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -63,6 +65,18 @@ private slots:
                        "1????\r\n"));
         QVERIFY(lines[2].endsWith(" 1 3????\r"));
         QCOMPARE(lines[3] + '\n', kEmptyLine.toLatin1());
+    }
+
+    void theGroupRollsOverAfterTwentyOneBearings() {
+        for (int i = 1; i <= 23; ++i) {
+            compute("", QString::number(i));
+        }
+        const QStringList entries = shownEntries();
+        QCOMPARE(entries.size(), 22); // 21 entries and "Удалить все"
+        QCOMPARE(entries.first(), QString("3????"));
+        QCOMPARE(entries[19], QString("22????"));
+        QCOMPARE(entries[20], QString("23????"));
+        QVERIFY(f.fileBytes(kAutoSave).contains(" 23????\r\n"));
     }
 
     void overwriteByNumberDoesNotSave() {
@@ -137,6 +151,65 @@ private slots:
         f.restart();
         QCOMPARE(shownEntries(), QStringList());
         QCOMPARE(f.form().state().group.GroupFill, 0);
+    }
+
+    void groupFilesSaveLoadAndDelete() {
+        compute("6205", "7");
+        compute("", "8");
+        const QString file = f.programDir() + "/Basa/Group/mine.group";
+        QStringList asked;
+        orbistan::ui::setFileDialogHandler([&](const orbistan::ui::FileRequest& r) {
+            asked << QString(r.save ? "save " : "open ") + r.directory + " " + r.filter;
+            return file;
+        });
+        f.action("N48")->trigger();
+        QCOMPARE(f.fileBytes("Basa/Group/mine.group"), f.fileBytes(kAutoSave));
+        f.action("N30")->trigger();
+        compute("", "9"); // the group now holds one other bearing
+        f.action("N49")->trigger();
+        QCOMPARE(shownEntries(), QStringList({"6205", "2????", "Удалить все"}));
+        QCOMPARE(f.form().state().group.GroupSerial, 21); // loading clears first
+        QCOMPARE(QString::fromStdString(f.form().state().CurrentFilePath), file);
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.findChild<QLineEdit*>("Edit1")->text(), QString("mine.group"));
+            UiFixture::clickButton(d, "Button1"); // "Удалить"
+        });
+        f.action("N53")->trigger();
+        QVERIFY(!QFile::exists(file));
+        QCOMPARE(shownEntries(), QStringList({"6205", "2????", "Удалить все"})); // memory unchanged
+        const QString folder = QDir(f.programDir() + "/Basa/Group").absolutePath();
+        QCOMPARE(asked.value(0), "save " + folder + " *.group");
+        QCOMPARE(asked.value(1), "open " + folder + " *.group");
+    }
+
+    void cancelledDialogsTouchNothing() {
+        compute("6205", "7");
+        const QByteArray before = f.fileBytes(kAutoSave);
+        orbistan::ui::setFileDialogHandler(
+            [](const orbistan::ui::FileRequest&) { return QString(); });
+        for (const char* item : {"N48", "N49", "N53"}) {
+            f.action(item)->trigger();
+        }
+        QCOMPARE(shownEntries(), QStringList({"6205", "Удалить все"}));
+        QCOMPARE(QDir(f.programDir() + "/Basa/Group").entryList(QDir::Files),
+                 QStringList{"AutoSave.group"});
+        QCOMPARE(f.fileBytes(kAutoSave), before);
+    }
+
+    void aMalformedGroupFileLeavesTheGroupAsItWas() {
+        compute("6205", "7");
+        const QString file = f.programDir() + "/bad.group";
+        QFile bad(file);
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("25 25 52 0 7 9 1 first\r\n25 x 52 0 7 9 1 second\r\n");
+        bad.close();
+        orbistan::ui::setFileDialogHandler([&](const orbistan::ui::FileRequest&) { return file; });
+        f.answerAll(1, "OK"); // "Invalid numeric input"
+        f.action("N49")->trigger();
+        QCOMPARE(shownEntries(), QStringList({"6205", "Удалить все"}));
+        QCOMPARE(f.form().state().group.GroupFill, 1);
+        compute("", "8"); // the next automatic save keeps the group
+        QVERIFY(f.fileBytes(kAutoSave).contains("6205"));
     }
 
     void theListOpensBelowTheNumberField() {

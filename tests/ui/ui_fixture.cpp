@@ -1,5 +1,6 @@
 #include "ui_fixture.h"
 
+#include "ui/file_dialog.h"
 #include "ui/modal.h"
 
 #include <QAbstractButton>
@@ -56,6 +57,7 @@ QByteArray UiFixture::fileBytes(const QString& name) const {
 void UiFixture::stop() {
     form_.reset();
     ui::setModalHandler({});
+    ui::setFileDialogHandler({});
     QDir::setCurrent(oldDir_);
     dir_.reset();
     QVERIFY2(unexpected_.isEmpty(), qPrintable("unexpected windows: " + unexpected_.join(", ")));
