@@ -243,10 +243,11 @@ void TForm1::N6Click() {
                                              r.Z != in.Z};
         form9_->markDifferences(differs);
         if (ui.Edit53->text() == "1") {
-            const std::array<int, 4> codes = {r.kind, r.rows, r.load, r.shape};
-            form9_->choices()->select(codes);
+            // The type code fields hold the codes shown, whatever the record stored.
+            const std::array<int, 4> shown =
+                form9_->choices()->select({r.kind, r.rows, r.load, r.shape});
             for (int attribute = 0; attribute < 4; ++attribute) {
-                form13_->setTypeCode(attribute, codes[attribute]);
+                form13_->setTypeCode(attribute, shown[attribute]);
             }
             std::array<QString, 5> values;
             const double stored[] = {r.d, r.D, r.a, r.dw, r.Z};

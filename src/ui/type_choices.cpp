@@ -26,12 +26,15 @@ TypeChoices::TypeChoices(QWidget& window) : QObject(&window) {
     }
 }
 
-void TypeChoices::select(const std::array<int, 4>& codes) {
+std::array<int, 4> TypeChoices::select(const std::array<int, 4>& codes) {
+    std::array<int, 4> shown{};
     for (int attribute = 0; attribute < 4; ++attribute) {
         const int code = codes[attribute];
         QRadioButton* b = code >= 0 && code < 5 ? buttons_[attribute][code] : nullptr;
+        shown[attribute] = b ? code : 0;
         (b ? b : buttons_[attribute][0])->setChecked(true);
     }
+    return shown;
 }
 
 } // namespace orbistan::ui

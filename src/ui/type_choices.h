@@ -15,8 +15,9 @@ public:
     // Finds the sixteen choices RadioButton1 … RadioButton16 of the window by their names.
     explicit TypeChoices(QWidget& window);
 
-    // Selects the choices of these codes ("Не указывать" for a code outside the table).
-    void select(const std::array<int, 4>& codes);
+    // Selects the choices of these codes ("Не указывать" for a code outside the table) and
+    // gives the codes now shown.
+    std::array<int, 4> select(const std::array<int, 4>& codes);
 
 signals:
     void chosen(int attribute, int code); // a choice the user made

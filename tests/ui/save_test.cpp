@@ -133,6 +133,18 @@ private slots:
         expectRestingFlags();
     }
 
+    void aStoredCodeOutsideTheTableIsNotWrittenBack() {
+        QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"),
+                                             {25, 52, 0, 7.938, 9, 9, 1, 2, 0, ""}));
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        f.answer([](QDialog& d) {
+            QVERIFY(d.findChild<QRadioButton*>("RadioButton10")->isChecked()); // "Не указывать"
+            UiFixture::clickButton(d, "Button2");
+        });
+        f.click("SpeedButton22");
+        QCOMPARE(orbistan::ReadBearingRecord(record("Russian", "6205.Dat")).record.kind, 0);
+    }
+
     void overwriteCancelKeepsTheRecord() {
         const BearingRecord stored{25, 52, 0, 7.5, 9, 1, 2, 3, 1, "old"};
         QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"), stored));
