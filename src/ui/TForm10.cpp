@@ -6,10 +6,7 @@ namespace orbistan::ui {
 
 TForm10::TForm10(QWidget* parent) : QWidget(parent) {
     ui.setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(size());
+    makeFixedWindow(*this);
     // The lists in the order of the search; "Fr - Fq", fourth there, is the fourteenth here.
     constexpr int kNumbers[14] = {1, 2, 3, 14, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
     for (int c = 0; c < 14; ++c) {

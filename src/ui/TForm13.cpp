@@ -6,10 +6,7 @@ namespace orbistan::ui {
 
 TForm13::TForm13(QWidget* parent) : QWidget(parent) {
     ui.setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(size());
+    makeFixedWindow(*this);
     move(0, 5);
     ui.Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     completeAccessibility(*this);

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QProcess>
 #include <algorithm>
+#include <functional>
 
 namespace orbistan::ui {
 
@@ -136,30 +137,13 @@ bool TForm1::functionKeyEvent(QLabel* label, QEvent* event) {
     default:
         return false;
     }
-    const int index = static_cast<int>(key - std::begin(kFunctionKeys));
-    switch (index) {
-    case 0:
-        ui.SpeedButton1->click();
-        break;
-    case 1:
-        ui.SpeedButton36->click();
-        break;
-    case 2:
-        ui.N15->trigger();
-        break;
-    case 3:
-        ui.SpeedButton22->click();
-        break;
-    case 4:
-        ui.N5->trigger();
-        break;
-    case 5:
-        ui.N12->trigger();
-        break;
-    default:
-        ui.N2->trigger();
-        break;
-    }
+    // In the order of the strip: F1, F2, F4, F5, F6, F9, F12.
+    const std::function<void()> actions[] = {
+        [this] { ui.SpeedButton1->click(); }, [this] { ui.SpeedButton36->click(); },
+        [this] { ui.N15->trigger(); },        [this] { ui.SpeedButton22->click(); },
+        [this] { ui.N5->trigger(); },         [this] { ui.N12->trigger(); },
+        [this] { ui.N2->trigger(); }};
+    actions[key - std::begin(kFunctionKeys)]();
     return true;
 }
 

@@ -20,10 +20,7 @@ void markChosen(QAction* chosen, QAction* other) {
     other->setEnabled(true);
 }
 
-constexpr Qt::WindowFlags kFixedBorder = Qt::Window | Qt::CustomizeWindowHint |
-                                         Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                         Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-constexpr Qt::WindowFlags kSizeableBorder = kFixedBorder | Qt::WindowMaximizeButtonHint;
+constexpr Qt::WindowFlags kSizeableBorder = kFixedWindowFlags | Qt::WindowMaximizeButtonHint;
 
 } // namespace
 
@@ -48,7 +45,7 @@ void TForm1::bindOptions() {
     for (const auto& [action, value] : precisions) {
         connect(action, &QAction::triggered, this, [this, value = value] { setPrecision(value); });
     }
-    setWindowFlags(kFixedBorder);
+    setWindowFlags(kFixedWindowFlags);
 }
 
 // An option's item: the value (the sound switch has none), the marks, and the file.
@@ -104,7 +101,7 @@ void TForm1::N44Click() {
 }
 
 void TForm1::N45Click() {
-    setWindowFlags(kFixedBorder);
+    setWindowFlags(kFixedWindowFlags);
     setWindowState(Qt::WindowNoState);
     fixClientSize();
     centerOnScreen(*this);

@@ -51,6 +51,11 @@ void makeFixedDialog(QWidget& window) {
     window.setFixedSize(window.size());
 }
 
+void makeFixedWindow(QWidget& window) {
+    window.setWindowFlags(kFixedWindowFlags);
+    window.setFixedSize(window.size());
+}
+
 void centerOnScreen(QWidget& window) {
     if (const QScreen* screen = window.screen()) {
         const QRect area = screen->availableGeometry();

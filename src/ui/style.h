@@ -1,6 +1,8 @@
 #pragma once
 // Look and placement shared by all windows.
 
+#include <Qt>
+
 class QApplication;
 class QAbstractButton;
 class QColor;
@@ -17,6 +19,12 @@ void completeAccessibility(QWidget& window);
 
 // Fixed-size dialog frame without a close box.
 void makeFixedDialog(QWidget& window);
+
+// A fixed single border with the system menu, minimise and close boxes.
+inline constexpr Qt::WindowFlags kFixedWindowFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+void makeFixedWindow(QWidget& window);
 
 void centerOnScreen(QWidget& window);
 
