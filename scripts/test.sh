@@ -4,7 +4,8 @@
 # with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/deps.sh" $(cat "$root/scripts/packages-build.txt" "$root/scripts/packages-fuzz.txt")
+"$root/scripts/deps.sh" $(cat "$root/scripts/packages-build.txt" "$root/scripts/packages-test.txt" \
+    "$root/scripts/packages-fuzz.txt")
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
 
@@ -25,12 +26,13 @@ for corpus in "$root"/fuzz/corpus/*/; do
     rm -rf "$work" "$work.log"
 done
 
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DBUILD_TESTING=ON -DORBISTAN_BENCH=ON >/dev/null
 cmake --build "$root/build" -j "$jobs"
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
 cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DORBISTAN_SANITIZE=ON -DORBISTAN_BENCH=OFF >/dev/null
+    -DORBISTAN_SANITIZE=ON -DBUILD_TESTING=ON -DORBISTAN_BENCH=OFF >/dev/null
 cmake --build "$root/build-asan" -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"

@@ -50,6 +50,16 @@ std::string currentProgramDir() {
     return dir;
 }
 
+fs::path userDataDir(const char* xdgDataHome, const char* home) {
+    if (xdgDataHome && fs::path(xdgDataHome).is_absolute()) {
+        return fs::path(xdgDataHome) / "orbistan";
+    }
+    if (home && fs::path(home).is_absolute()) {
+        return fs::path(home) / ".local" / "share" / "orbistan";
+    }
+    return {};
+}
+
 DataFolders findDataFolders(const fs::path& programDir) {
     DataFolders f;
     f.base = adopt(programDir, "Basa");

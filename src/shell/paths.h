@@ -16,6 +16,12 @@ struct DataFolders {
 // The current working directory, without a trailing separator.
 std::string currentProgramDir();
 
+// The user's data directory of the program, $XDG_DATA_HOME/orbistan or else
+// $HOME/.local/share/orbistan, from those two variables' values (null when unset). A relative
+// XDG_DATA_HOME is ignored, as the XDG base directory rules say. Empty when neither gives an
+// absolute directory.
+std::filesystem::path userDataDir(const char* xdgDataHome, const char* home);
+
 // Finds the data folders below programDir, adopting folders that exist under another letter
 // case (a base copied from a case-insensitive file system is typically "BASA").
 DataFolders findDataFolders(const std::filesystem::path& programDir);

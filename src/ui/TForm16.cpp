@@ -2,8 +2,7 @@
 
 #include "ui/style.h"
 
-#include <QChart>
-#include <QLineSeries>
+#include <qcustomplot.h>
 
 namespace orbistan::ui {
 
@@ -11,14 +10,14 @@ TForm16::TForm16(QWidget* parent) : QWidget(parent) {
     ui.setupUi(this);
     setWindowFlags(Qt::Window);
     // One red line with ascending X values, nothing plotted yet.
-    QChart* chart = ui.Chart1->chart();
-    chart->setTitle("Спектр");
-    chart->setBackgroundBrush(Qt::white);
-    chart->legend()->hide();
-    auto* series = new QLineSeries(chart);
+    QCustomPlot* plot = ui.Chart1;
+    plot->setBackground(Qt::white);
+    plot->plotLayout()->insertRow(0);
+    plot->plotLayout()->addElement(0, 0, new QCPTextElement(plot, "Спектр"));
+    QCPGraph* series = plot->addGraph();
     series->setPen(QPen(Qt::red));
-    chart->addSeries(series);
-    chart->createDefaultAxes();
+    plot->legend->setVisible(false);
+    plot->xAxis->setRange(0, 1000);
     completeAccessibility(*this);
 }
 

@@ -3,38 +3,81 @@
 #include <QPainter>
 #include <QPixmap>
 #include <cmath>
+#include <vector>
 
 namespace orbistan::ui {
 
 namespace {
 
-QPixmap drawBearing(int size) {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
+struct Disc {
+    QPointF centre;
+    double radius;
+    QColor fill;
+};
+
+const QColor kOutline(0x00, 0x00, 0x80);
+
+double outlineWidth(double size) {
+    return std::max(1.0, size / 16.0);
+}
+
+// The rings and the eight rolling elements, for a square of that size; the outer ring's
+// outline stays inside the square.
+std::vector<Disc> bearingPicture(double size) {
     const QPointF c(size / 2.0, size / 2.0);
-    const double outer = size * 0.48, inner = size * 0.22, pitch = (outer + inner) / 2;
+    const double outer = (size - outlineWidth(size)) / 2, inner = size * 0.22;
+    const double pitch = (outer + inner) / 2;
     const double ball = (outer - inner) * 0.34;
-    p.setPen(QPen(QColor(0x00, 0x00, 0x80), std::max(1.0, size / 16.0)));
-    p.setBrush(QColor(0xC0, 0xC0, 0xC0));
-    p.drawEllipse(c, outer, outer);
-    p.setBrush(QColor(0x80, 0x00, 0x00));
+    std::vector<Disc> discs{{c, outer, QColor(0xC0, 0xC0, 0xC0)}};
     for (int k = 0; k < 8; ++k) {
         const double t = k * M_PI / 4;
-        p.drawEllipse(c + QPointF(pitch * std::cos(t), pitch * std::sin(t)), ball, ball);
+        discs.push_back({c + QPointF(pitch * std::cos(t), pitch * std::sin(t)), ball,
+                         QColor(0x80, 0x00, 0x00)});
     }
-    p.setBrush(Qt::white);
-    p.drawEllipse(c, inner, inner);
-    return pm;
+    discs.push_back({c, inner, Qt::white});
+    return discs;
 }
 
 } // namespace
 
+QImage bearingIconImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(kOutline, outlineWidth(size)));
+    for (const Disc& d : bearingPicture(size)) {
+        p.setBrush(d.fill);
+        p.drawEllipse(d.centre, d.radius, d.radius);
+    }
+    return image;
+}
+
+QByteArray bearingIconSvg() {
+    const double size = 256;
+    QByteArray svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+                     "viewBox=\"0 0 256 256\">\n";
+    svg += QString("<g stroke=\"%1\" stroke-width=\"%2\">\n")
+               .arg(kOutline.name())
+               .arg(outlineWidth(size))
+               .toUtf8();
+    for (const Disc& d : bearingPicture(size)) {
+        svg += QString("<circle cx=\"%1\" cy=\"%2\" r=\"%3\" fill=\"%4\"/>\n")
+                   .arg(d.centre.x(), 0, 'f', 3)
+                   .arg(d.centre.y(), 0, 'f', 3)
+                   .arg(d.radius, 0, 'f', 3)
+                   .arg(d.fill.name())
+                   .toUtf8();
+    }
+    svg += "</g>\n</svg>\n";
+    return svg;
+}
+
 QIcon bearingIcon() {
     QIcon icon;
     for (int size : {16, 32, 48}) {
-        icon.addPixmap(drawBearing(size));
+        icon.addPixmap(QPixmap::fromImage(bearingIconImage(size)));
     }
     return icon;
 }

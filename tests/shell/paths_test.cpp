@@ -43,5 +43,24 @@ TEST_F(DataFoldersTest, IgnoresAFileInTheWay) {
     EXPECT_FALSE(fs::is_directory(f.russian));
 }
 
+TEST(UserDataDirTest, FollowsTheXdgRules) {
+    struct Case {
+        const char* xdg;
+        const char* home;
+        const char* want;
+    } cases[] = {
+        {"/x/data", "/home/u", "/x/data/orbistan"},
+        {nullptr, "/home/u", "/home/u/.local/share/orbistan"},
+        {"", "/home/u", "/home/u/.local/share/orbistan"},         // set but empty
+        {"rel/data", "/home/u", "/home/u/.local/share/orbistan"}, // relative: ignored
+        {nullptr, "relative", ""},
+        {nullptr, nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(userDataDir(c.xdg, c.home), fs::path(c.want))
+            << (c.xdg ? c.xdg : "(unset)") << " " << (c.home ? c.home : "(unset)");
+    }
+}
+
 } // namespace
 } // namespace orbistan

@@ -2,15 +2,20 @@
 #include "ui_fixture.h"
 
 #include "ui/file_dialog.h"
+#include "ui/qt_translations.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
+#include <QTranslator>
 
 using orbistan::test::UiFixture;
 
@@ -194,6 +199,28 @@ private slots:
         QCOMPARE(QDir(f.programDir() + "/Basa/Group").entryList(QDir::Files),
                  QStringList{"AutoSave.group"});
         QCOMPARE(f.fileBytes(kAutoSave), before);
+    }
+
+    void theRealFileDialogSpeaksRussian() {
+        QVERIFY(orbistan::ui::installQtTranslations(*qApp));
+        QStringList buttons;
+        bool sawDialog = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) {
+                return; // the save stays unanswered and the check below fails
+            }
+            sawDialog = true;
+            for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>()) {
+                buttons << b->text();
+            }
+            dialog->reject();
+        });
+        f.action("N48")->trigger(); // «Сохранить группу» with no scripted file dialog
+        QVERIFY(sawDialog);
+        QVERIFY2(buttons.contains("Отмена"), qPrintable(buttons.join("|")));
+        QVERIFY2(buttons.contains("Сохранить"), qPrintable(buttons.join("|")));
+        delete qApp->findChild<QTranslator*>(); // the other tests keep Qt's English
     }
 
     void aMalformedGroupFileLeavesTheGroupAsItWas() {

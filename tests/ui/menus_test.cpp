@@ -2,9 +2,10 @@
 // and the About, calculator and spectrum windows.
 #include "ui_fixture.h"
 
+#include <qcustomplot.h>
+
 #include <QAction>
 #include <QApplication>
-#include <QChartView>
 #include <QEnterEvent>
 #include <QFile>
 #include <QLabel>
@@ -371,10 +372,14 @@ private slots:
         action("N64")->trigger();
         QWidget* spectrum = topLevel("TForm16");
         QVERIFY(spectrum && spectrum->isVisible());
-        auto* view = spectrum->findChild<QChartView*>("Chart1");
-        QCOMPARE(view->chart()->title(), QString("Спектр"));
-        QCOMPARE(view->chart()->series().size(), 1);
-        QVERIFY(!view->chart()->legend()->isVisible());
+        auto* plot = spectrum->findChild<QCustomPlot*>("Chart1");
+        auto* title = qobject_cast<QCPTextElement*>(plot->plotLayout()->element(0, 0));
+        QVERIFY(title);
+        QCOMPARE(title->text(), QString("Спектр"));
+        QCOMPARE(plot->graphCount(), 1);
+        QCOMPARE(plot->graph(0)->pen().color(), QColor(Qt::red));
+        QCOMPARE(plot->graph(0)->dataCount(), 0);
+        QVERIFY(!plot->legend->visible());
         spectrum->hide();
     }
 };
