@@ -13,7 +13,8 @@ TForm16::TForm16(QWidget* parent) : QWidget(parent) {
     QCustomPlot* plot = ui.Chart1;
     plot->setBackground(Qt::white);
     plot->plotLayout()->insertRow(0);
-    plot->plotLayout()->addElement(0, 0, new QCPTextElement(plot, "Спектр"));
+    plot->plotLayout()->addElement(
+        0, 0, new QCPTextElement(plot, "Спектр", QFont(plot->font().family(), 10, QFont::Bold)));
     QCPGraph* series = plot->addGraph();
     series->setPen(QPen(Qt::red));
     plot->legend->setVisible(false);
