@@ -3,7 +3,7 @@
 # Install it with: sudo apt-get install ./build-release/orbistan_*.deb
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/deps.sh" $(cat "$root/scripts/packages-build.txt")
+"$root/scripts/deps.sh" $(cat "$root/scripts/packages-build.txt" "$root/scripts/packages-package.txt")
 cmake -S "$root" -B "$root/build-release" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DBUILD_TESTING=OFF -DORBISTAN_BENCH=OFF >/dev/null
 cmake --build "$root/build-release"

@@ -5,6 +5,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/deps.sh" $(cat "$root/scripts/packages-build.txt" "$root/scripts/packages-test.txt" \
+    "$root/scripts/packages-package.txt" \
     "$root/scripts/packages-fuzz.txt")
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"

@@ -69,25 +69,22 @@ start_until "$work/terminal" "$work/terminal/Basa/Russian" env XDG_DATA_HOME="$w
 [ ! -e "$work/xdg2" ] || fail "a terminal start used the user's data directory"
 
 # The Debian package: the files above, and Depends computed from the binaries.
-if command -v dpkg-shlibdeps >/dev/null; then
-    cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1 ||
-        { cat "$work/cpack.log"; fail "cpack -G DEB"; }
-    deb=$(ls "$work"/deb/orbistan_*.deb 2>/dev/null | head -n 1)
-    if [ -n "$deb" ]; then
-        depends=$(dpkg-deb -f "$deb" Depends)
-        for lib in libqt6widgets6 libqcustomplot2.1-qt6 libc6 qt6-translations-l10n; do
-            [[ "$depends" == *"$lib"* ]] || fail "the package does not depend on $lib: $depends"
-        done
-        contents=$(dpkg-deb -c "$deb")
-        for f in ./usr/bin/orbistan ./usr/bin/orbistan-cli ./usr/share/applications/$id.desktop \
-            ./usr/share/metainfo/$id.metainfo.xml ./usr/share/icons/hicolor/48x48/apps/$id.png; do
-            grep -qF " $f" <<<"$contents" || fail "the package lacks $f"
-        done
-    else
-        fail "cpack made no orbistan_*.deb"
-    fi
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; fail "cpack -G DEB"; }
+deb=$(ls "$work"/deb/orbistan_*.deb 2>/dev/null | head -n 1)
+if [ -n "$deb" ]; then
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for lib in libqt6widgets6 libqcustomplot2.1-qt6 libc6 qt6-translations-l10n; do
+        [[ "$depends" == *"$lib"* ]] || fail "the package does not depend on $lib: $depends"
+    done
+    contents=$(dpkg-deb -c "$deb")
+    for f in ./usr/bin/orbistan ./usr/bin/orbistan-cli ./usr/share/applications/$id.desktop \
+        ./usr/share/metainfo/$id.metainfo.xml ./usr/share/icons/hicolor/48x48/apps/$id.png; do
+        grep -qF " $f" <<<"$contents" || fail "the package lacks $f"
+    done
+else
+    fail "cpack made no orbistan_*.deb"
 fi
-
 if [ "$failures" -ne 0 ]; then
     echo "$failures failed"
     exit 1
