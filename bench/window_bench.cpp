@@ -3,7 +3,7 @@
 // with a bare Qt Widgets window. The in-process variants show what the windows alone cost.
 #include "heaviest_search.h"
 #include "ui/TForm1.h"
-#include "ui/style.h"
+#include "ui/application.h"
 
 #include <QApplication>
 #include <QDir>
@@ -54,7 +54,7 @@ void showAndPaint(QWidget& window) {
 // One start-up as a child process: application, windows, first paint, exit.
 int childMain(int argc, char** argv, bool full) {
     QApplication app(argc, argv);
-    orbistan::ui::applyHouseStyle(app);
+    orbistan::ui::setUpApplication(app);
     auto window = full ? mainWindow() : bareWindow();
     showAndPaint(*window);
     return 0;
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
         return childMain(argc, argv, std::strcmp(argv[1], "--child-main") == 0);
     }
     QApplication app(argc, argv);
-    orbistan::ui::applyHouseStyle(app);
+    orbistan::ui::setUpApplication(app);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -1,6 +1,6 @@
 #include "shell/paths.h"
 #include "ui/TForm1.h"
-#include "ui/qt_translations.h"
+#include "ui/application.h"
 #include "ui/style.h"
 
 #include <QApplication>
@@ -48,11 +48,7 @@ QString enterUserDataDir() {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Орбистан");
-    QApplication::setApplicationDisplayName("Орбистан");
-    QApplication::setDesktopFileName("org.orbistan.Orbistan");
-    orbistan::ui::installQtTranslations(app);
-    orbistan::ui::applyHouseStyle(app);
+    orbistan::ui::setUpApplication(app);
     if (wantsUserDataDir(argc, argv)) {
         if (const QString error = enterUserDataDir(); !error.isEmpty()) {
             QMessageBox::critical(nullptr, "Орбистан", error);

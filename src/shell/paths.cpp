@@ -18,17 +18,24 @@ bool sameIgnoringAsciiCase(const std::string& a, const std::string& b) {
     });
 }
 
-// The existing directory below parent whose name matches name in any letter case
+enum class Kind { Directory, RegularFile };
+
+bool isKind(const fs::path& p, Kind kind, std::error_code& ec) {
+    return kind == Kind::Directory ? fs::is_directory(p, ec) : fs::is_regular_file(p, ec);
+}
+
+// The existing entry of that kind below parent whose name matches name in any letter case
 // (the exact spelling first), or parent / name when there is none.
-fs::path adopt(const fs::path& parent, const std::string& name) {
+fs::path adopt(const fs::path& parent, const std::string& name, Kind kind = Kind::Directory) {
     std::error_code ec;
     const fs::path exact = parent / name;
-    if (fs::is_directory(exact, ec)) {
+    if (isKind(exact, kind, ec)) {
         return exact;
     }
     std::vector<fs::path> matches;
     for (fs::directory_iterator it(parent, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_directory(ec) && sameIgnoringAsciiCase(it->path().filename().string(), name)) {
+        if (isKind(it->path(), kind, ec) &&
+            sameIgnoringAsciiCase(it->path().filename().string(), name)) {
             matches.push_back(it->path());
         }
     }
@@ -58,6 +65,12 @@ fs::path userDataDir(const char* xdgDataHome, const char* home) {
         return fs::path(home) / ".local" / "share" / "orbistan";
     }
     return {};
+}
+
+fs::path findCalculator(const fs::path& programDir) {
+    const fs::path found = adopt(programDir, "CALC.exe", Kind::RegularFile);
+    std::error_code ec;
+    return fs::is_regular_file(found, ec) ? found : fs::path();
 }
 
 DataFolders findDataFolders(const fs::path& programDir) {

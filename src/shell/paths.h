@@ -22,6 +22,10 @@ std::string currentProgramDir();
 // absolute directory.
 std::filesystem::path userDataDir(const char* xdgDataHome, const char* home);
 
+// The external calculator "CALC.exe" in programDir, in any letter case (the exact spelling
+// first), or an empty path when there is no such regular file.
+std::filesystem::path findCalculator(const std::filesystem::path& programDir);
+
 // Finds the data folders below programDir, adopting folders that exist under another letter
 // case (a base copied from a case-insensitive file system is typically "BASA").
 DataFolders findDataFolders(const std::filesystem::path& programDir);

@@ -81,6 +81,10 @@ void TForm1::N53Click() {
 }
 
 void TForm1::showGroupList() {
+    // An empty list would be an invisible pop-up that holds the keyboard and the mouse.
+    if (!state_.group.slot[0].filled()) {
+        return;
+    }
     PopupMenu2->popup(centralWidget()->mapToGlobal(QPoint(625, 36)));
 }
 

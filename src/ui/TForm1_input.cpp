@@ -42,7 +42,7 @@ void TForm1::bindInput() {
     // What a field holds must survive the way to the data files unchanged.
     for (QLineEdit* edit : findChildren<QLineEdit*>()) {
         if (!edit->isReadOnly()) {
-            edit->setValidator(new Cp1251Validator(edit));
+            keepFieldTextValid(*edit);
         }
     }
 

@@ -2,13 +2,14 @@
 // function-key panel, and the external calculator, About and spectrum windows.
 #include "ui/TForm1.h"
 
+#include "shell/paths.h"
+
 #include "ui/TForm12.h"
 #include "ui/TForm16.h"
 #include "ui/TForm4.h"
 #include "ui/modal.h"
 #include "ui/style.h"
 
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -192,12 +193,13 @@ void TForm1::N64Click() {
 // The calculator is any program the user places as CALC.exe beside the data; it runs on its
 // own, without a shell, and the calculator does not wait for it.
 void TForm1::N15Click() {
-    const QString program = QString::fromStdString(state_.ProgramDir) + "/CALC.exe";
-    if (!QFileInfo(program).isFile()) {
+    const std::filesystem::path program = findCalculator(state_.ProgramDir);
+    if (program.empty()) {
         showModal(*form12_);
         return;
     }
-    QProcess::startDetached(program, {}, QString::fromStdString(state_.ProgramDir));
+    QProcess::startDetached(QString::fromStdString(program.string()), {},
+                            QString::fromStdString(state_.ProgramDir));
 }
 
 } // namespace orbistan::ui

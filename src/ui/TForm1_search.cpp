@@ -12,6 +12,7 @@
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 
 namespace orbistan::ui {
 
@@ -37,6 +38,15 @@ void TForm1::bindSearch() {
     connect(ui.Edit8, &QLineEdit::textChanged, this, &TForm1::Edit8Change);
     connect(ui.UpDown4, &QSpinBox::valueChanged, this,
             [this](int value) { ui.Edit61->setText(QString::number(value)); });
+    // The arrows step from what the field holds, also when it was typed.
+    connect(ui.Edit61, &QLineEdit::textEdited, this, [this](const QString& text) {
+        bool ok = false;
+        const int value = text.trimmed().toInt(&ok);
+        if (ok) {
+            const QSignalBlocker keepText(ui.UpDown4);
+            ui.UpDown4->setValue(std::clamp(value, ui.UpDown4->minimum(), ui.UpDown4->maximum()));
+        }
+    });
 
     // Each coefficient button writes the keypad value as the multiplier of its frequency in
     // every row that uses it.
@@ -144,6 +154,9 @@ void TForm1::SpeedButton36Click() {
 }
 
 void TForm1::SpeedButton54Click() {
+    if (!form10_->testAttribute(Qt::WA_Moved)) {
+        centerOnScreen(*form10_); // the first time; later it opens where the user left it
+    }
     form10_->setWindowState(form10_->windowState() & ~Qt::WindowMinimized);
     form10_->show();
 }
@@ -232,7 +245,11 @@ bool TForm1::searchToolEvent(QObject* watched, QEvent* event) {
     for (int sub = 0; sub < 2; ++sub) {
         for (int which = 0; which < kDefectCount; ++which) {
             if (watched == harmonicButtons_[sub][which]) {
-                showHarmonics(which, sub == 1, static_cast<QMouseEvent*>(event)->button());
+                const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
+                showHarmonics(which, sub == 1, button);
+                // Only the captions change on another button: the release must not go on
+                // to the window, where it would open the context menu.
+                return button != Qt::LeftButton;
             }
         }
     }

@@ -3,6 +3,7 @@
 #include "ui/info_box.h"
 #include "ui/standard.h"
 #include "ui/style.h"
+#include "ui/text.h"
 
 namespace orbistan::ui {
 
@@ -14,6 +15,7 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     connect(ui.Button3, &QPushButton::clicked, this, &TForm7::Button3Click);
     connect(ui.RadioButton17, &QRadioButton::clicked, this, [this] { emit standardChosen(1); });
     connect(ui.RadioButton18, &QRadioButton::clicked, this, [this] { emit standardChosen(0); });
+    refuseCharactersOutsideCp1251(*ui.Memo1);
     makeFixedDialog(*this);
     completeAccessibility(*this);
 }

@@ -3,6 +3,7 @@
 #include "ui/info_box.h"
 #include "ui/standard.h"
 #include "ui/style.h"
+#include "ui/text.h"
 
 namespace orbistan::ui {
 
@@ -22,6 +23,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     });
     connect(ui.RadioButton17, &QRadioButton::clicked, this, [this] { emit standardChosen(1); });
     connect(ui.RadioButton18, &QRadioButton::clicked, this, [this] { emit standardChosen(0); });
+    refuseCharactersOutsideCp1251(*ui.Memo1);
     makeFixedDialog(*this);
     completeAccessibility(*this);
 }

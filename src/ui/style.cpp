@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QStyleFactory>
 
@@ -27,23 +28,38 @@ void completeAccessibility(QWidget& window) {
         if (w->accessibleDescription().isEmpty()) {
             w->setAccessibleDescription(w->objectName());
         }
-        if (!w->accessibleName().isEmpty()) {
-            continue;
+        // A caption, a label's text or a group's title is left to Qt, which speaks it as it is
+        // now: a copy taken here would go stale when the text changes before a window is shown.
+        // Qt names a group inside a group by the outer title, so those fixed titles are copied.
+        if (auto* g = qobject_cast<QGroupBox*>(w);
+            g && qobject_cast<QGroupBox*>(g->parentWidget()) && g->accessibleName().isEmpty()) {
+            g->setAccessibleName(g->title().trimmed());
         }
-        QString name;
-        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-            name = b->text();
-        } else if (auto* l = qobject_cast<QLabel*>(w)) {
-            name = l->text();
-        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
-            name = g->title();
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            showReceivedTextFromItsStart(*edit);
         }
-        w->setAccessibleName(name.trimmed());
     }
     if (window.accessibleName().isEmpty()) {
         window.setAccessibleName(window.windowTitle());
     }
     window.setAccessibleDescription(window.objectName());
+}
+
+void showReceivedTextFromItsStart(QLineEdit& edit) {
+    // setText leaves the field unmodified, an edit by the user does not: only a text the field
+    // received is shown from its start, the way the user reads a number; typing keeps the cursor.
+    QObject::connect(&edit, &QLineEdit::textChanged, &edit, [&edit] {
+        if (!edit.isModified()) {
+            edit.setCursorPosition(0);
+        }
+    });
+    // The same text set again sends no textChanged but still puts the cursor at the end; a
+    // field without focus can have its cursor moved by nothing else.
+    QObject::connect(&edit, &QLineEdit::cursorPositionChanged, &edit, [&edit](int, int now) {
+        if (!edit.hasFocus() && !edit.isModified() && now != 0 && now == edit.text().size()) {
+            edit.setCursorPosition(0);
+        }
+    });
 }
 
 void makeFixedDialog(QWidget& window) {

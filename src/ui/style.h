@@ -6,6 +6,7 @@
 class QApplication;
 class QAbstractButton;
 class QColor;
+class QLineEdit;
 class QWidget;
 
 namespace orbistan::ui {
@@ -13,9 +14,10 @@ namespace orbistan::ui {
 // Fusion with the stand-in of the designed 8-point sans-serif font.
 void applyHouseStyle(QApplication& app);
 
-// Every control gets its object name as accessible description, and its caption as
-// accessible name where the form gives none.
+// Every control gets its object name as accessible description (its caption is its accessible
+// name, as Qt gives it), and every text field shows a text it receives from its start.
 void completeAccessibility(QWidget& window);
+void showReceivedTextFromItsStart(QLineEdit& edit);
 
 // Fixed-size dialog frame without a close box.
 void makeFixedDialog(QWidget& window);

@@ -6,6 +6,9 @@
 
 #include <string>
 
+class QLineEdit;
+class QPlainTextEdit;
+
 namespace orbistan::ui {
 
 // Core bytes from a field text. Fields refuse what code page 1251 cannot hold, so the
@@ -13,11 +16,20 @@ namespace orbistan::ui {
 std::string toCore(const QString& text);
 QString fromCore(const std::string& bytes);
 
-// Refuses any character that code page 1251 cannot hold.
-class Cp1251Validator : public QValidator {
+// What a one-line field may hold: characters of code page 1251 and no control characters (a
+// line break pasted into a field would break the line-based data files).
+class FieldTextValidator : public QValidator {
 public:
     using QValidator::QValidator;
     State validate(QString& input, int& pos) const override;
 };
+
+// Gives the field a FieldTextValidator and holds it to it however the text arrives: typed and
+// pasted texts are refused by the validator, and a text set by the program or through the
+// accessibility interface that it refuses is taken back.
+void keepFieldTextValid(QLineEdit& edit);
+
+// Takes out of a text box, as they arrive, the characters that code page 1251 cannot hold.
+void refuseCharactersOutsideCp1251(QPlainTextEdit& memo);
 
 } // namespace orbistan::ui

@@ -1,10 +1,11 @@
 // The bearing group through the real window, checked by "AutoSave.group".
 #include "ui_fixture.h"
 
+#include "ui/application.h"
 #include "ui/file_dialog.h"
-#include "ui/qt_translations.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -199,6 +200,20 @@ private slots:
         QCOMPARE(QDir(f.programDir() + "/Basa/Group").entryList(QDir::Files),
                  QStringList{"AutoSave.group"});
         QCOMPARE(f.fileBytes(kAutoSave), before);
+    }
+
+    void f8OnAnEmptyGroupChangesNothingAndGrabsNothing() {
+        auto* list = f.form().findChild<QMenu*>("PopupMenu2");
+        QTest::keyClick(&f.form(), Qt::Key_F8);
+        QVERIFY(!list->isVisible());
+        QVERIFY(QAccessible::queryAccessibleInterface(list)->state().invisible);
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+        QTest::keyClick(&f.form(), Qt::Key_Escape);
+        compute("6205", "7"); // F1 and the first click are not lost to a pop-up
+        QTest::keyClick(&f.form(), Qt::Key_F8);
+        QVERIFY(list->isVisible());
+        QCOMPARE(shownEntries(), QStringList({"6205", "Удалить все"}));
+        list->hide();
     }
 
     void theRealFileDialogSpeaksRussian() {

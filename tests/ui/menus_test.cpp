@@ -227,9 +227,17 @@ private slots:
         QCOMPARE(f.shownWindows(), QStringList{"orbistan::ui::TForm12"});
     }
 
+    void calculatorStartsWithoutWaiting_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"CALC.exe", "Calc.exe", "calc.EXE"}) {
+            QTest::newRow(name) << name;
+        }
+    }
+
     void calculatorStartsWithoutWaiting() {
+        QFETCH(QString, name);
         const QString marker = f.programDir() + "/started";
-        QFile calc(f.programDir() + "/CALC.exe");
+        QFile calc(f.programDir() + "/" + name);
         QVERIFY(calc.open(QIODevice::WriteOnly));
         calc.write(("#!/bin/sh\necho \"$PWD\" > '" + marker + "'\n").toUtf8());
         calc.close();

@@ -6,6 +6,7 @@
 #include "shell/cp1251.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -204,15 +205,25 @@ private slots:
         expectRestingFlags();
     }
 
-    void notesTheCodePageCannotHoldAreNotWritten() {
+    void notesRefuseWhatTheCodePageCannotHoldAsItArrives() {
         compute("6205", {"9", "25", "7,938", "52", "25", "0"});
         f.answer([](QDialog& d) {
-            memo(d)->setPlainText("日本");
+            QPlainTextEdit* m = memo(d);
+            choose(d, "RadioButton2"); // Шариковый: kept, not lost at «Сохранить»
+            m->setFocus();
+            QApplication::clipboard()->setText("ab日本c");
+            m->paste();
+            QTest::sendKeyEvent(QTest::Click, m, Qt::Key_unknown, QString("☃"), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Click, m, Qt::Key_unknown, QString("д"), Qt::NoModifier);
+            m->insertPlainText(QString::fromUcs4(U"\U0001F600e")); // outside the BMP
+            QCOMPARE(m->toPlainText(), QString("abcдe"));
             UiFixture::clickButton(d, "Button1");
         });
-        f.answerAll(1, "СПАСИБО");
         f.click("SpeedButton22");
-        QCOMPARE(bytes("Russian", "6205.Dat"), std::string("<missing>"));
+        QCOMPARE(bytes("Russian", "6205.Dat"),
+                 " 2.50000000000000E+0001  5.20000000000000E+0001  0.00000000000000E+0000 "
+                 " 7.93800000000000E+0000  9.00000000000000E+0000 2 0 0 0 abc" +
+                     *orbistan::utf8ToCp1251("д") + "e\r\n");
     }
 
     void deleteAsksThenRemovesAndClears() {

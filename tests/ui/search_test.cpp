@@ -354,11 +354,26 @@ private slots:
         QCOMPARE(f.edit("Edit61")->text(), QString("0"));
     }
 
+    void maximumHarmonicArrowsStepFromTheTypedValue() {
+        auto* spin = f.child<QSpinBox>("UpDown4");
+        const struct {
+            const char* typed;
+            bool up;
+            const char* shown;
+        } steps[] = {{"5", true, "6"}, {"5", false, "4"}, {"30", true, "0"}, {"0", false, "10"}};
+        for (const auto& step : steps) {
+            f.type("Edit61", step.typed);
+            step.up ? spin->stepUp() : spin->stepDown();
+            QCOMPARE(f.edit("Edit61")->text(), QString(step.shown));
+        }
+    }
+
     void harmonicListsOpenOnTheLeftButtonOnly() {
         compute6205();
         auto* menu = f.form().findChild<QMenu*>("PopupMenu3");
         QTest::mouseRelease(f.button("SpeedButton44"), Qt::RightButton, {}, QPoint(3, 3));
         QVERIFY(!menu->isVisible());
+        QVERIFY(!f.form().findChild<QMenu*>("PopupMenu1")->isVisible()); // nor the context menu
         QStringList captions;
         for (QAction* a : menu->actions()) {
             captions << a->text();

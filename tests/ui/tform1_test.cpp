@@ -3,12 +3,17 @@
 
 #include "calc/messages.h"
 #include "ui/TForm8.h"
+#include "ui/application.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -18,6 +23,49 @@ namespace {
 
 const QColor kNavy(0x00, 0x00, 0x80);
 const QColor kBlue(0x00, 0x00, 0xFF);
+
+// What a screen reader says for a control.
+QString spokenName(QWidget* w) {
+    QAccessibleInterface* i = QAccessible::queryAccessibleInterface(w);
+    return i ? i->text(QAccessible::Name) : QString();
+}
+
+QString shownText(QWidget* w) {
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        return l->text().trimmed();
+    }
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        return b->text().remove('&').trimmed();
+    }
+    if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        return g->title().trimmed();
+    }
+    return {};
+}
+
+// Every control can be found by its name, and a control that shows words is spoken as it
+// reads (a one-character caption such as "▲" or "В" may say what it does instead).
+void expectSpokenAsShown(QWidget& window) {
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith("qt_") ||
+            w->objectName() == "centralwidget") {
+            continue;
+        }
+        const QString where = window.objectName() + "." + w->objectName();
+        const QString shown = shownText(w);
+        if (where == "TForm2.Label1") {
+            // Its "w" is a label of its own, lowered into the gap after "D": the name says
+            // what the eye reads.
+            QCOMPARE(spokenName(w), QString(orbistan::text::kNotPositiveLine));
+        } else if (shown.size() > 1 && std::any_of(shown.begin(), shown.end(),
+                                                   [](QChar c) { return c.isLetterOrNumber(); })) {
+            QCOMPARE(spokenName(w).trimmed(), shown);
+        } else if (!qobject_cast<QLabel*>(w)) {
+            QVERIFY2(!spokenName(w).isEmpty(), qPrintable(where));
+        }
+        QCOMPARE(w->accessibleDescription(), w->objectName());
+    }
+}
 
 QColor captionColour(QToolButton* b) {
     return b->palette().color(QPalette::ButtonText);
@@ -130,22 +178,105 @@ private slots:
 
     void everyControlCanBeFoundByAssistiveTechnology() {
         for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (!top->objectName().startsWith("TForm")) {
-                continue;
-            }
-            for (QWidget* w : top->findChildren<QWidget*>()) {
-                if (w->objectName().isEmpty() || w->objectName().startsWith("qt_") ||
-                    w->objectName() == "centralwidget") {
-                    continue;
-                }
-                QVERIFY2(!w->accessibleName().isEmpty(),
-                         qPrintable(top->objectName() + "." + w->objectName()));
-                QCOMPARE(w->accessibleDescription(), w->objectName());
+            if (top->objectName().startsWith("TForm")) {
+                expectSpokenAsShown(*top);
             }
         }
-        QCOMPARE(f.edit("Edit21")->accessibleName(), QString("Fo+Fq, множитель 2"));
-        QCOMPARE(f.edit("Edit10")->accessibleName(), QString("Fo"));
-        QCOMPARE(f.edit("Edit3")->accessibleName(), QString("dw"));
+        QCOMPARE(spokenName(f.edit("Edit21")), QString("Fo+Fq, множитель 2"));
+        QCOMPARE(spokenName(f.edit("Edit10")), QString("Fo"));
+        QCOMPARE(spokenName(f.edit("Edit3")), QString("dw"));
+        f.click("SpeedButton53"); // a caption that changes is spoken as it now reads
+        QCOMPARE(spokenName(f.button("SpeedButton53")), QString("Автопоиск"));
+    }
+
+    void warningsAreSpokenAsTheyRead_data() {
+        QTest::addColumn<QStringList>("geometry");
+        QTest::newRow("TForm2") << QStringList{"0", "25", "7", "52", "25", "0"};
+        QTest::newRow("TForm3") << QStringList{"9", "25", "7", "25", "25", "0"};
+        QTest::newRow("TForm5") << QStringList{"9", "25", "7", "52", "25", "-5"};
+        QTest::newRow("TForm8") << QStringList{"9", "x", "7", "52", "25", "0"};
+    }
+    void warningsAreSpokenAsTheyRead() {
+        QFETCH(QStringList, geometry);
+        typeGeometry(geometry);
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.objectName(), QString(QTest::currentDataTag()));
+            expectSpokenAsShown(d);
+            d.reject();
+        });
+        f.click("SpeedButton1");
+    }
+
+    void enterPressesTheFocusedButton() {
+        typeGeometry({"0", "25", "7", "52", "25", "0"});
+        f.answer([](QDialog& d) {
+            QVERIFY(QTest::qWaitForWindowActive(&d));
+            auto* disagree = d.findChild<QWidget*>("Button2");
+            disagree->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTRY_VERIFY(!disagree->isVisible()); // «НЕ СОГЛАСЕН» was pressed
+            auto* agree = d.findChild<QWidget*>("Button3");
+            QVERIFY(agree->isVisible());
+            agree->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+            QTRY_VERIFY(!d.isVisible());
+        });
+        f.click("SpeedButton1");
+    }
+
+    void windowTitlesAreTheCaptionsAlone() {
+        orbistan::ui::setUpApplication(*qApp);
+        // Qt appends an application display name, when one is set, to every title a desktop
+        // shows; unset, it follows the application name.
+        const QString name = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName("probe");
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QString("probe"));
+        QCoreApplication::setApplicationName(name);
+    }
+
+    void windowsOpenCentredOnTheDesktop() {
+        const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        const auto expectCentred = [centre](QWidget& w) {
+            const QPoint off = w.geometry().center() - centre;
+            QVERIFY2(std::abs(off.x()) <= 2 && std::abs(off.y()) <= 2, // rounding of halves
+                     qPrintable(w.objectName() + " is off centre by " + QString::number(off.x()) +
+                                "," + QString::number(off.y())));
+        };
+        // The results window, shown by a search with two hits of one combination.
+        typeGeometry({"9", "25", "7,938", "52", "25", "0"});
+        f.click("SpeedButton1");
+        f.type("Edit8", "245,37");
+        f.type("Edit7", "3");
+        f.click("SpeedButton36");
+        QWidget* results = UiFixture::topLevel("TForm10");
+        QVERIFY(results->isVisible());
+        expectCentred(*results);
+        // The warnings and messages.
+        typeGeometry({"0", "25", "7", "52", "25", "0"});
+        f.answer([&](QDialog& d) {
+            expectCentred(d);
+            d.reject();
+        });
+        f.click("SpeedButton1");
+    }
+
+    void receivedTextsShowTheirStart() {
+        f.form().state().Precision = -1;
+        typeGeometry({"9", "25", "7,938", "52", "25", "0"});
+        f.click("SpeedButton1");
+        f.type("Edit8", "0,0001");
+        f.click("SpeedButton28"); // a multiplier receives the keypad value
+        for (const QString& name : kResultFields + QStringList{"Edit39"}) {
+            QLineEdit* e = f.edit(name);
+            QCOMPARE(e->cursorPosition(), 0);
+            QAccessibleTextInterface* text =
+                QAccessible::queryAccessibleInterface(e)->textInterface();
+            QCOMPARE(text->cursorPosition(), 0);
+        }
+        QCOMPARE(f.edit("Edit10")->text(), QString("89,3045454545455"));
+        // Typing keeps the cursor where the user types.
+        f.type("Edit2", "1234");
+        QCOMPARE(f.edit("Edit2")->cursorPosition(), 4);
     }
 
     void computesTheExampleBearing() {
@@ -287,6 +418,41 @@ private slots:
         f.answerAll(2, "СОГЛАСЕН");      // the zero geometry is refused, the trim happens first
         f.click("SpeedButton1");
         QCOMPARE(f.edit("Edit9")->text(), trimmed);
+    }
+
+    void theNumberFieldNeverHoldsAControlCharacter_data() {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("text");
+        for (const char* way :
+             {"pasted", "set", "accessible value", "accessible replace", "accessible insert"}) {
+            QTest::newRow(qPrintable(QString(way) + " line break")) << way << "AB\nCD";
+            QTest::newRow(qPrintable(QString(way) + " NUL"))
+                << way << QString::fromLatin1("62\0 05", 6);
+            QTest::newRow(qPrintable(QString(way) + " tab")) << way << "62\t05";
+            QTest::newRow(qPrintable(QString(way) + " snowman")) << way << "63☃05";
+        }
+    }
+    void theNumberFieldNeverHoldsAControlCharacter() {
+        QFETCH(QString, way);
+        QFETCH(QString, text);
+        f.type("Edit9", "6205");
+        QLineEdit* number = f.edit("Edit9");
+        QAccessibleInterface* acc = QAccessible::queryAccessibleInterface(number);
+        number->selectAll();
+        if (way == "pasted") {
+            QApplication::clipboard()->setText(text);
+            number->paste();
+        } else if (way == "set") {
+            number->setText(text); // as a loaded text arrives
+        } else if (way == "accessible value") {
+            acc->setText(QAccessible::Value, text);
+        } else if (way == "accessible replace") {
+            acc->editableTextInterface()->replaceText(0, 4, text);
+        } else {
+            acc->editableTextInterface()->insertText(2, text);
+        }
+        QCOMPARE(number->text(), QString("6205"));
+        QCOMPARE(acc->text(QAccessible::Value), QString("6205"));
     }
 
     void fieldsRefuseWhatTheCodePageCannotHold() {

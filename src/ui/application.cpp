@@ -1,10 +1,21 @@
-#include "ui/qt_translations.h"
+#include "ui/application.h"
 
-#include <QCoreApplication>
+#include "ui/style.h"
+
+#include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
 namespace orbistan::ui {
+
+void setUpApplication(QApplication& app) {
+    // No display name: Qt would append it to every window's title on the desktop, and the
+    // captions are the program's own.
+    QApplication::setApplicationName("Орбистан");
+    QApplication::setDesktopFileName("org.orbistan.Orbistan");
+    installQtTranslations(app);
+    applyHouseStyle(app);
+}
 
 bool installQtTranslations(QCoreApplication& app) {
     const QString dir = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
