@@ -18,7 +18,7 @@ for corpus in "$root"/fuzz/corpus/*/; do
     work="$(mktemp -d)"
     echo "fuzzing ${name} for ${FUZZ_SECONDS:-30} s"
     if ! "$root/build-fuzz/fuzz/${name}_fuzz" -max_total_time="${FUZZ_SECONDS:-30}" \
-        -max_len=512 -print_final_stats=1 "$work" "$corpus" >"$work.log" 2>&1; then
+        -max_len=16384 -print_final_stats=1 "$work" "$corpus" >"$work.log" 2>&1; then
         tail -n 60 "$work.log"
         echo "fuzz target ${name} failed"
         exit 1

@@ -5,9 +5,12 @@
 
 namespace orbistan {
 
-BearingKey BearingFileKey(std::string_view numberText) {
+std::optional<BearingKey> BearingFileKey(std::string_view numberText) {
     BearingKey k;
     k.trimmed = trimBearingNumber(numberText);
+    if (holdsControlCharacter(k.trimmed)) {
+        return std::nullopt;
+    }
     k.key = k.trimmed;
     for (char& ch : k.key) {
         const auto b = static_cast<unsigned char>(ch);
@@ -36,9 +39,10 @@ BearingKey BearingFileKey(std::string_view numberText) {
 }
 
 std::filesystem::path BearingRecordPath(const DataFolders& folders, int standard,
-                                        std::string_view key) {
+                                        const BearingKey& key) {
     const std::filesystem::path& folder = standard == 1 ? folders.russian : folders.other;
-    return folder / (cp1251ToUtf8(key) + ".Dat");
+    // The key has no '/' (it became '%') and no NUL, and ".Dat" makes "." and ".." impossible.
+    return folder / (cp1251ToUtf8(key.key) + ".Dat");
 }
 
 } // namespace orbistan

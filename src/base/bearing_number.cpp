@@ -13,4 +13,14 @@ std::string trimBearingNumber(std::string_view text) {
     return std::string(text);
 }
 
+bool holdsControlCharacter(std::string_view text) {
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace orbistan

@@ -3,6 +3,7 @@
 #include "calc/numbers.h"
 #include "shell/atomic_file.h"
 #include "shell/number_reader.h"
+#include "shell/runtime_error.h"
 
 namespace orbistan {
 
@@ -44,20 +45,32 @@ std::optional<BearingRecord> parseBearingRecord(std::string_view bytes) {
     return r;
 }
 
-bool WriteBearingRecord(const std::filesystem::path& path, const BearingRecord& r) {
-    return writeFileAtomically(path, formatBearingRecord(r)) == 0;
+int WriteBearingRecord(const std::filesystem::path& path, const BearingRecord& r) {
+    return writeFileAtomically(path, formatBearingRecord(r));
+}
+
+std::string recordSaveFailureText(const std::filesystem::path& path, int standard, int error) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path.parent_path(), ec)) {
+        return standard == 1 ? "в катологе программы отсутствует  директория  .\\Basa\\Russian\\"
+                             : "в катологе программы отсутствует  директория  .\\Basa\\import\\";
+    }
+    return runtimeErrorText(error);
 }
 
 RecordRead ReadBearingRecord(const std::filesystem::path& path) {
-    const std::optional<std::string> bytes = readWholeFile(path);
-    if (!bytes) {
-        return {RecordRead::Absent, {}};
+    const FileBytes read = readDataFile(path);
+    if (read.error == kFileNotFound || read.error == kPathNotFound) {
+        return {RecordRead::Absent, {}, 0};
     }
-    const std::optional<BearingRecord> record = parseBearingRecord(*bytes);
+    if (read.error != 0) {
+        return {RecordRead::Unreadable, {}, read.error};
+    }
+    const std::optional<BearingRecord> record = parseBearingRecord(read.bytes);
     if (!record) {
-        return {RecordRead::Unreadable, {}};
+        return {RecordRead::Unreadable, {}, kInvalidNumericInput};
     }
-    return {RecordRead::Found, *record};
+    return {RecordRead::Found, *record, 0};
 }
 
 } // namespace orbistan

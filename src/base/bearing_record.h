@@ -24,13 +24,18 @@ std::string formatBearingRecord(const BearingRecord& r);
 // missing numbers as 0; a byte 26 (Ctrl+Z) ends the file.
 std::optional<BearingRecord> parseBearingRecord(std::string_view bytes);
 
-// Replaces the record whole (a failed write leaves the old one); false when it cannot be
-// created, whatever the cause.
-bool WriteBearingRecord(const std::filesystem::path& path, const BearingRecord& r);
+// Replaces the record whole (a failed write leaves the old one): 0, or the run-time error
+// code of the failure.
+int WriteBearingRecord(const std::filesystem::path& path, const BearingRecord& r);
+
+// The line a failed save shows below "Данные не могут быть сохранены" (display text, UTF-8):
+// the missing folder of the standard when it is missing, otherwise the run-time error text.
+std::string recordSaveFailureText(const std::filesystem::path& path, int standard, int error);
 
 struct RecordRead {
     enum Outcome { Found, Absent, Unreadable } outcome = Absent;
     BearingRecord record;
+    int error = 0; // the run-time error code of Unreadable
 };
 RecordRead ReadBearingRecord(const std::filesystem::path& path);
 

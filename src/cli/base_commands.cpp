@@ -6,6 +6,7 @@
 #include "calc/numbers.h"
 #include "calc/validate.h"
 #include "cli/common.h"
+#include "shell/atomic_file.h"
 #include "shell/cp1251.h"
 #include "shell/paths.h"
 #include "shell/runtime_error.h"
@@ -22,6 +23,33 @@ namespace {
 constexpr const char* kNotInBase = "Данных о таком подшипнике в базе нет";
 constexpr const char* kNotSaved = "Данные не могут быть сохранены";
 constexpr const char* kNotEncodable = "Текст содержит знаки, которых нет в кодировке 1251";
+constexpr const char* kControlInNumber = "Номер подшипника содержит управляющие символы";
+
+// Text from a record or a file name, for a terminal: C0 control characters other than the
+// line break are shown as \xHH, so that no escape sequence or bell reaches the terminal.
+std::string forTerminal(std::string_view utf8) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 && b != '\n') {
+            out += "\\x";
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+BearingKey keyOf(std::string_view number) {
+    const std::optional<BearingKey> key = BearingFileKey(number);
+    if (!key) {
+        throw UsageError{kControlInNumber};
+    }
+    return *key;
+}
 
 struct BaseArgs {
     std::string number; // code page 1251
@@ -59,8 +87,7 @@ BaseArgs parseBase(const std::vector<std::string>& args, bool wantsNumber,
 }
 
 std::filesystem::path recordPath(const BaseArgs& a) {
-    return BearingRecordPath(findDataFolders(currentProgramDir()), a.standard,
-                             BearingFileKey(a.number).key);
+    return BearingRecordPath(findDataFolders(currentProgramDir()), a.standard, keyOf(a.number));
 }
 
 int show(const BaseArgs& a, std::ostream& out, std::ostream& err) {
@@ -70,15 +97,15 @@ int show(const BaseArgs& a, std::ostream& out, std::ostream& err) {
         return ExitFile;
     }
     if (read.outcome == RecordRead::Unreadable) {
-        err << runtimeErrorText(kInvalidNumericInput) << '\n';
+        err << runtimeErrorText(read.error) << '\n';
         return ExitFile;
     }
     const BearingRecord& r = read.record;
     out << "d=" << formatGeneral(r.d) << "\nD=" << formatGeneral(r.D)
         << "\na=" << formatGeneral(r.a) << "\ndw=" << formatGeneral(r.dw)
         << "\nZ=" << formatGeneral(r.Z) << "\nkind=" << r.kind << "\nrows=" << r.rows
-        << "\nload=" << r.load << "\nshape=" << r.shape << "\ninfo=" << cp1251ToUtf8(r.info)
-        << '\n';
+        << "\nload=" << r.load << "\nshape=" << r.shape
+        << "\ninfo=" << forTerminal(cp1251ToUtf8(r.info)) << '\n';
     return ExitDone;
 }
 
@@ -134,11 +161,9 @@ int save(const BaseArgs& a, std::ostream& err) {
         v.inputs.d,        v.inputs.D,        v.inputs.a,        v.inputs.dw,        v.inputs.Z,
         code(a, "--kind"), code(a, "--rows"), code(a, "--load"), code(a, "--shape"), *info};
     createDataFolders(currentProgramDir()); // as the window's start-up does
-    if (!WriteBearingRecord(recordPath(a), record)) {
-        err << kNotSaved << '\n'
-            << (a.standard == 1 ? "в катологе программы отсутствует  директория  .\\Basa\\Russian\\"
-                                : "в катологе программы отсутствует  директория  .\\Basa\\import\\")
-            << '\n';
+    const std::filesystem::path path = recordPath(a);
+    if (const int error = WriteBearingRecord(path, record)) {
+        err << kNotSaved << '\n' << recordSaveFailureText(path, a.standard, error) << '\n';
         return ExitFile;
     }
     return ExitDone;
@@ -160,7 +185,7 @@ int list(const BaseArgs& a, std::ostream& out) {
     }
     std::sort(numbers.begin(), numbers.end());
     for (const std::string& n : numbers) {
-        out << n << '\n';
+        out << forTerminal(n) << '\n';
     }
     return ExitDone;
 }
@@ -175,7 +200,7 @@ int keyCommand(const std::vector<std::string>& args, std::ostream& out) {
     if (!text) {
         throw UsageError{kNotEncodable};
     }
-    const BearingKey k = BearingFileKey(*text);
+    const BearingKey k = keyOf(*text);
     out << cp1251ToUtf8(k.trimmed) << '\n' << cp1251ToUtf8(k.key) << '\n';
     return ExitDone;
 }
@@ -195,9 +220,12 @@ int baseCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         return list(parseBase(args, false, {}), out);
     }
     if (sub == "delete") {
-        // As in the window, a bearing without a record is not reported.
-        std::error_code ec;
-        std::filesystem::remove(recordPath(parseBase(args, true, {})), ec);
+        // As in the window, a bearing without a record is not reported; a record that stays
+        // is.
+        if (const int error = removeDataFile(recordPath(parseBase(args, true, {})))) {
+            err << runtimeErrorText(error) << '\n';
+            return ExitFile;
+        }
         return ExitDone;
     }
     throw UsageError{"base takes show, save, list or delete"};

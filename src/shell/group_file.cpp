@@ -1,7 +1,10 @@
 #include "shell/group_file.h"
 
+#include "base/bearing_number.h"
 #include "calc/numbers.h"
+#include "shell/atomic_file.h"
 #include "shell/number_reader.h"
+#include "shell/runtime_error.h"
 
 namespace orbistan {
 
@@ -39,8 +42,28 @@ std::optional<std::array<GroupSlot, kGroupSlots>> parseGroup(std::string_view by
             rest.remove_prefix(1);
         }
         s.number = std::string(rest.substr(0, 50));
+        if (holdsControlCharacter(s.number)) {
+            return std::nullopt; // it would become a file name and a field's text
+        }
     }
     return slot;
+}
+
+GroupRead ReadGroupFile(const std::filesystem::path& path) {
+    const FileBytes read = readDataFile(path);
+    if (read.error != 0) {
+        return {read.error, {}};
+    }
+    const auto slot = parseGroup(read.bytes);
+    if (!slot) {
+        return {kInvalidNumericInput, {}};
+    }
+    return {0, *slot};
+}
+
+int WriteGroupFile(const std::filesystem::path& path,
+                   const std::array<GroupSlot, kGroupSlots>& slot) {
+    return writeFileAtomically(path, formatGroup(slot));
 }
 
 } // namespace orbistan

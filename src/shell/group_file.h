@@ -5,6 +5,7 @@
 #include "calc/group.h"
 
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,5 +20,16 @@ std::string formatGroup(const std::array<GroupSlot, kGroupSlots>& slot);
 // leave their slots empty. A number is the rest of its line after the standard and its
 // separating blank, up to 50 characters.
 std::optional<std::array<GroupSlot, kGroupSlots>> parseGroup(std::string_view bytes);
+
+struct GroupRead {
+    int error = 0; // the run-time error code: kFileNotFound when there is no such file,
+                   // kInvalidNumericInput when a line does not read
+    std::array<GroupSlot, kGroupSlots> slot{};
+};
+GroupRead ReadGroupFile(const std::filesystem::path& path);
+
+// Replaces the file whole: 0, or the run-time error code of the failure.
+int WriteGroupFile(const std::filesystem::path& path,
+                   const std::array<GroupSlot, kGroupSlots>& slot);
 
 } // namespace orbistan

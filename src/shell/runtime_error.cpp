@@ -28,7 +28,7 @@ int runtimeCodeFromErrno(int err) {
     case ENOENT:
         return kFileNotFound;
     case ENOTDIR:
-        return 3; // path not found
+        return kPathNotFound;
     case EMFILE:
     case ENFILE:
         return kTooManyOpenFiles;

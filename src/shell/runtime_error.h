@@ -7,6 +7,7 @@ namespace orbistan {
 
 enum RuntimeErrorCode {
     kFileNotFound = 2,
+    kPathNotFound = 3,
     kTooManyOpenFiles = 4,
     kFileAccessDenied = 5,
     kReadBeyondEnd = 100,

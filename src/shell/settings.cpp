@@ -41,22 +41,23 @@ std::optional<Settings> parseSettings(std::string_view text) {
 SettingsLoad loadSettings(const std::filesystem::path& programDir) {
     const std::filesystem::path path = programDir / kSettingsFileName;
     SettingsLoad load;
-    std::optional<std::string> text = readWholeFile(path);
-    if (!text) {
+    FileBytes read = readDataFile(path);
+    if (read.error == kFileNotFound) {
         load.created = true;
         if (const int err = saveSettings(programDir, Settings{})) {
             load.outcome = SettingsLoad::IoError;
             load.errorCode = err;
             return load;
         }
-        text = readWholeFile(path);
-        if (!text) {
-            load.outcome = SettingsLoad::IoError;
-            load.errorCode = kFileNotFound;
-            return load;
-        }
+        read = readDataFile(path);
     }
-    const std::optional<Settings> parsed = parseSettings(*text);
+    if (read.error != 0) {
+        // Not a file that could be read (a FIFO, a device, a huge file): it is left alone.
+        load.outcome = SettingsLoad::IoError;
+        load.errorCode = read.error;
+        return load;
+    }
+    const std::optional<Settings> parsed = parseSettings(read.bytes);
     if (!parsed) {
         load.outcome = SettingsLoad::Corrupt;
         load.errorCode = kInvalidNumericInput;
@@ -64,6 +65,26 @@ SettingsLoad loadSettings(const std::filesystem::path& programDir) {
     }
     load.values = *parsed;
     return load;
+}
+
+SettingsLoad loadSettingsOrStartAfresh(const std::filesystem::path& programDir,
+                                       std::string_view date) {
+    const SettingsLoad first = loadSettings(programDir);
+    const std::filesystem::path path = programDir / kSettingsFileName;
+    std::error_code ec;
+    const auto type = std::filesystem::symlink_status(path, ec).type();
+    if (first.outcome == SettingsLoad::Read || type == std::filesystem::file_type::not_found ||
+        type == std::filesystem::file_type::directory) {
+        return first; // nothing there to keep, or a folder that is not ours to move
+    }
+    const std::filesystem::path kept = keepUnreadableBeside(path, date);
+    if (kept.empty()) {
+        return first;
+    }
+    SettingsLoad fresh = loadSettings(programDir);
+    fresh.keptAs = kept;
+    fresh.errorCode = fresh.outcome == SettingsLoad::Read ? first.errorCode : fresh.errorCode;
+    return fresh;
 }
 
 int saveSettings(const std::filesystem::path& programDir, const Settings& s) {

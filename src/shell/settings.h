@@ -28,13 +28,21 @@ std::optional<Settings> parseSettings(std::string_view text);
 
 struct SettingsLoad {
     enum Outcome { Read, IoError, Corrupt } outcome = Read;
-    Settings values;      // as read; the defaults 1 1 1 1 after an I/O error
-    bool created = false; // the file was missing and has been written with the defaults
-    int errorCode = 0;    // run-time error code of an IoError or Corrupt outcome
+    Settings values;              // as read; the defaults 1 1 1 1 after an I/O error
+    bool created = false;         // the file was missing and has been written with the defaults
+    int errorCode = 0;            // run-time error code of an IoError or Corrupt outcome
+    std::filesystem::path keptAs; // where an unreadable file went (loadSettingsOrStartAfresh)
 };
 
 // Reads the settings file; a file that cannot be opened is first written with the defaults.
 SettingsLoad loadSettings(const std::filesystem::path& programDir);
+
+// The load of the window's start-up: a settings file that is there but cannot be read or
+// understood is moved beside it (keptAs, errorCode) before anything replaces it, and the file
+// of a first start is made in its place. When it cannot be moved, the outcome stays IoError
+// or Corrupt.
+SettingsLoad loadSettingsOrStartAfresh(const std::filesystem::path& programDir,
+                                       std::string_view date);
 
 // 0, or the run-time error code of the failure. The old file survives a failure.
 int saveSettings(const std::filesystem::path& programDir, const Settings& s);

@@ -2,6 +2,7 @@
 // The main window: the input fields, the keypad, the results and the frame of the program.
 // One class; its actions are implemented in one file per subsystem (TForm1_*.cpp).
 
+#include "base/bearing_record.h"
 #include "calc/state.h"
 #include "ui_TForm1.h"
 
@@ -9,6 +10,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace orbistan::ui {
 
@@ -93,7 +95,13 @@ private:
     // The bearing base (TForm1_base.cpp).
     void bindBase();
     void chooseStandard(int standard);
-    std::filesystem::path currentRecordPath();
+    // Empty for a number that cannot name a file (the number field refuses such numbers).
+    std::optional<std::filesystem::path> currentRecordPath();
+    // Where a data file that could not be read was kept (empty: it could not be moved).
+    QString keptBesideNotice(const std::filesystem::path& kept) const;
+    void showSettingsInForce(); // marks the option items without saving
+    void showLoadedGroup(const std::array<GroupSlot, kGroupSlots>& slot);
+    RecordRead readCurrentRecord();
     void paintField(QLineEdit* field, bool changed);
     void SpeedButton41Click(); // type lookup
     void SpeedButton37Click(); // "Очистить"

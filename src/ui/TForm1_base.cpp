@@ -5,6 +5,7 @@
 #include "base/bearing_record.h"
 #include "base/bearing_type.h"
 #include "calc/numbers.h"
+#include "shell/atomic_file.h"
 #include "shell/cp1251.h"
 #include "shell/runtime_error.h"
 #include "ui/TForm11.h"
@@ -86,9 +87,19 @@ void TForm1::restFlags() {
     ui.Edit53->setText("1");
 }
 
-std::filesystem::path TForm1::currentRecordPath() {
-    return BearingRecordPath(findDataFolders(state_.ProgramDir), state_.CurrentStandard,
-                             BearingFileKey(toCore(ui.Edit9->text())).key);
+std::optional<std::filesystem::path> TForm1::currentRecordPath() {
+    const std::optional<BearingKey> key = BearingFileKey(toCore(ui.Edit9->text()));
+    if (!key) {
+        return std::nullopt;
+    }
+    return BearingRecordPath(findDataFolders(state_.ProgramDir), state_.CurrentStandard, *key);
+}
+
+// The record of the number shown; CurrentFilePath names it.
+RecordRead TForm1::readCurrentRecord() {
+    const std::optional<std::filesystem::path> path = currentRecordPath();
+    state_.CurrentFilePath = path ? path->string() : std::string();
+    return path ? ReadBearingRecord(*path) : RecordRead{};
 }
 
 void TForm1::paintField(QLineEdit* field, bool changed) {
@@ -103,12 +114,10 @@ void TForm1::SpeedButton41Click() {
     form13_->clearForLookup();
     state_.currentInfo.clear();
     N52Click();
-    const std::filesystem::path path = currentRecordPath();
-    state_.CurrentFilePath = path.string();
-    const RecordRead read = ReadBearingRecord(path);
+    const RecordRead read = readCurrentRecord();
     if (read.outcome == RecordRead::Unreadable) {
         state_.QuietTypeRefresh = 0;
-        showRuntimeError(kInvalidNumericInput);
+        showRuntimeError(read.error);
         return;
     }
     if (read.outcome == RecordRead::Absent) {
@@ -155,9 +164,7 @@ void TForm1::SpeedButton37Click() {
 void TForm1::N5Click() {
     N52Click();
     const QString number = ui.Edit9->text();
-    const std::filesystem::path path = currentRecordPath();
-    state_.CurrentFilePath = path.string();
-    const RecordRead read = ReadBearingRecord(path);
+    const RecordRead read = readCurrentRecord();
     if (read.outcome == RecordRead::Absent) {
         if (state_.AutoClear == 1) {
             SpeedButton37Click();
@@ -183,7 +190,7 @@ void TForm1::N5Click() {
         return;
     }
     if (read.outcome == RecordRead::Unreadable) {
-        showRuntimeError(kInvalidNumericInput);
+        showRuntimeError(read.error);
         return;
     }
     const BearingRecord& r = read.record;
@@ -228,12 +235,17 @@ void TForm1::N6Click() {
     }
     form7_->clearInfo();
     form9_->clearInfo();
-    const std::filesystem::path path = currentRecordPath();
+    const std::optional<std::filesystem::path> path = currentRecordPath();
+    if (!path) {
+        restFlags();
+        showRuntimeError(kFileAccessDenied);
+        return;
+    }
     form9_->markDifferences({});
-    const RecordRead read = ReadBearingRecord(path);
+    const RecordRead read = ReadBearingRecord(*path);
     if (read.outcome == RecordRead::Unreadable) {
         restFlags();
-        showRuntimeError(kInvalidNumericInput);
+        showRuntimeError(read.error);
         return;
     }
     if (read.outcome == RecordRead::Found) {
@@ -271,14 +283,10 @@ void TForm1::N6Click() {
         form7_->clearInfo();
         return;
     }
-    writeRecord(path);
+    writeRecord(*path);
 }
 
 void TForm1::writeRecord(const std::filesystem::path& path) {
-    const QString folderText =
-        state_.CurrentStandard == 1
-            ? "в катологе программы отсутствует  директория  .\\Basa\\Russian\\"
-            : "в катологе программы отсутствует  директория  .\\Basa\\import\\";
     // Notes that the code page cannot hold are not written changed: the save says so.
     const std::optional<std::string> info = utf8ToCp1251(form7_->assembledInfo().toStdString());
     if (!info) {
@@ -289,8 +297,9 @@ void TForm1::writeRecord(const std::filesystem::path& path) {
     const BearingInputs& in = state_.inputs;
     const BearingRecord record{in.d,     in.D,     in.a,     in.dw,    in.Z,
                                codes[0], codes[1], codes[2], codes[3], *info};
-    if (!WriteBearingRecord(path, record)) {
-        form6_->showCannotSave(folderText);
+    if (const int error = WriteBearingRecord(path, record)) {
+        form6_->showCannotSave(
+            QString::fromStdString(recordSaveFailureText(path, state_.CurrentStandard, error)));
         return;
     }
     restFlags();
@@ -304,10 +313,14 @@ void TForm1::N12Click() {
         showModal(*form11_);
         return;
     }
-    const std::filesystem::path path = currentRecordPath();
-    state_.CurrentFilePath = path.string();
-    std::error_code ec;
-    std::filesystem::remove(path, ec); // a missing record is not reported
+    const std::optional<std::filesystem::path> path = currentRecordPath();
+    state_.CurrentFilePath = path ? path->string() : std::string();
+    // A missing record is not reported; one that stays is, and the window keeps its values.
+    if (const int error = path ? removeDataFile(*path) : kFileAccessDenied) {
+        ui.Edit52->setText("1"); // the next deletion asks again
+        showRuntimeError(error);
+        return;
+    }
     SpeedButton37Click();
     ui.Edit52->setText("1");
 }

@@ -56,7 +56,7 @@ void TForm1::N48Click() {
     }
     state_.CurrentFilePath = chosen.toStdString();
     // A group the user asked to keep and that could not be written is said so.
-    if (const int err = writeFileAtomically(chosen.toStdString(), formatGroup(state_.group.slot))) {
+    if (const int err = WriteGroupFile(chosen.toStdString(), state_.group.slot)) {
         showRuntimeError(err);
     }
 }
@@ -119,38 +119,63 @@ std::filesystem::path TForm1::autoSavePath() const {
 void TForm1::N54Click() {
     const std::filesystem::path path = autoSavePath();
     state_.CurrentFilePath = path.string();
-    if (writeFileAtomically(path, formatGroup(state_.group.slot)) != 0) {
-        form6_->showCannotSave("автосохранение не произведено, директория создана",
-                               "В катологе программы не найдена  директория  .\\Basa\\Group\\");
-        std::error_code ec;
-        std::filesystem::create_directories(path.parent_path(), ec);
+    const int error = WriteGroupFile(path, state_.group.slot);
+    if (error == 0) {
+        return;
     }
+    std::error_code ec;
+    if (std::filesystem::is_directory(path.parent_path(), ec)) {
+        // The folder is there: the write itself failed, and says how.
+        form6_->showCannotSave(QString::fromStdString(runtimeErrorText(error)),
+                               "автосохранение не произведено");
+        return;
+    }
+    form6_->showCannotSave("автосохранение не произведено, директория создана",
+                           "В катологе программы не найдена  директория  .\\Basa\\Group\\");
+    std::filesystem::create_directories(path.parent_path(), ec);
 }
 
 // A group replaces the one in memory only when the whole file has been read.
 bool TForm1::readGroupFile(const std::filesystem::path& path, bool clearFirst) {
-    const std::optional<std::string> bytes = readWholeFile(path);
-    if (!bytes) {
-        return false;
-    }
-    const auto slot = parseGroup(*bytes);
-    if (!slot) {
-        showRuntimeError(kInvalidNumericInput);
+    const GroupRead read = ReadGroupFile(path);
+    if (read.error != 0) {
+        showRuntimeError(read.error);
         return false;
     }
     if (clearFirst) {
         N30Click();
     }
-    state_.group.slot = *slot;
+    showLoadedGroup(read.slot);
+    return true;
+}
+
+void TForm1::showLoadedGroup(const std::array<GroupSlot, kGroupSlots>& slot) {
+    state_.group.slot = slot;
     settleLoadedGroup(state_.group);
     showGroupEntries();
-    return true;
 }
 
 void TForm1::N50Click() {
     const std::filesystem::path path = autoSavePath();
     state_.CurrentFilePath = path.string();
-    readGroupFile(path, false);
+    const GroupRead read = ReadGroupFile(path);
+    if (read.error == kFileNotFound || read.error == kPathNotFound) {
+        return; // the first start
+    }
+    if (read.error != 0) {
+        // The next automatic save would replace it: it is kept beside, and the user told where.
+        showRuntimeError(read.error, keptBesideNotice(keepUnreadableBeside(path, todayIso())));
+        return;
+    }
+    showLoadedGroup(read.slot);
+}
+
+QString TForm1::keptBesideNotice(const std::filesystem::path& kept) const {
+    if (kept.empty()) {
+        return "Файл не удалось переименовать.";
+    }
+    return "Файл сохранён как " +
+           QString::fromStdString(kept.lexically_relative(state_.ProgramDir).string());
 }
 
 void TForm1::N30Click() {

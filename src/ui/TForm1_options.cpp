@@ -1,6 +1,7 @@
 // The "Установки" menu: the four persisted options, the window-size mode and the settings file.
 #include "ui/TForm1.h"
 
+#include "shell/atomic_file.h"
 #include "shell/settings.h"
 #include "ui/errorbox.h"
 #include "ui/style.h"
@@ -141,6 +142,13 @@ void TForm1::markPrecision(int precision) {
     }
 }
 
+void TForm1::showSettingsInForce() {
+    markChosen(state_.AutoClear == 1 ? ui.N20 : ui.N21, state_.AutoClear == 1 ? ui.N21 : ui.N20);
+    markChosen(state_.KeepFr == 1 ? ui.N26 : ui.N25, state_.KeepFr == 1 ? ui.N25 : ui.N26);
+    markChosen(state_.AutoLoad == 1 ? ui.N28 : ui.N29, state_.AutoLoad == 1 ? ui.N29 : ui.N28);
+    markPrecision(state_.Precision);
+}
+
 void TForm1::N22Click() {
     const Settings values{state_.AutoClear, state_.KeepFr, state_.AutoLoad, state_.Precision};
     if (const int err = saveSettings(state_.ProgramDir, values)) {
@@ -149,14 +157,19 @@ void TForm1::N22Click() {
 }
 
 void TForm1::N23Click() {
-    const SettingsLoad load = loadSettings(state_.ProgramDir);
-    if (load.outcome == SettingsLoad::IoError) {
-        // The defaults hold in memory; the menus stay as the window defines them.
-        state_.AutoClear = state_.KeepFr = state_.AutoLoad = state_.Precision = 1;
-        showRuntimeError(load.errorCode);
-        return;
+    const SettingsLoad load = loadSettingsOrStartAfresh(state_.ProgramDir, todayIso());
+    if (!load.keptAs.empty()) {
+        showRuntimeError(load.errorCode, keptBesideNotice(load.keptAs));
     }
-    if (load.outcome == SettingsLoad::Corrupt) {
+    if (load.outcome != SettingsLoad::Read) {
+        // The values of a first start hold, and the menus show them; nothing is written
+        // over a file that could not be read.
+        const Settings first;
+        state_.AutoClear = first.AutoClear;
+        state_.KeepFr = first.KeepFr;
+        state_.AutoLoad = first.AutoLoad;
+        state_.Precision = first.Precision;
+        showSettingsInForce();
         showRuntimeError(load.errorCode);
         return;
     }

@@ -5,13 +5,41 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QStyleFactory>
+#include <QStyleOptionToolButton>
 
 namespace orbistan::ui {
 
+namespace {
+
+constexpr const char* kCaptionColour = "orbistanCaptionColour";
+
+// Fusion, with each tool button's caption drawn in the colour its property names. A colour
+// change touches no widget palette: every new palette is a new key in the style's pixmap
+// cache, and recolouring the field buttons on every computation grew the memory without end.
+class HouseStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* button = qstyleoption_cast<const QStyleOptionToolButton*>(option);
+        const QVariant colour = widget ? widget->property(kCaptionColour) : QVariant();
+        if (element == CE_ToolButtonLabel && button && colour.isValid()) {
+            QStyleOptionToolButton recoloured = *button; // the label's text only: no cache
+            recoloured.palette.setColor(QPalette::ButtonText, colour.value<QColor>());
+            QProxyStyle::drawControl(element, &recoloured, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
+} // namespace
+
 void applyHouseStyle(QApplication& app) {
-    app.setStyle(QStyleFactory::create("Fusion"));
+    app.setStyle(new HouseStyle(QStyleFactory::create("Fusion")));
     // The forms are laid out for MS Sans Serif; an Arial-metric face keeps their texts inside
     // the designed widths, where the wider default sans-serif face would cut them.
     QFont::insertSubstitutions("MS Sans Serif", {"Liberation Sans", "Arial", "Sans Serif"});
@@ -80,9 +108,15 @@ void centerOnScreen(QWidget& window) {
 }
 
 void setCaptionColour(QAbstractButton& button, const QColor& colour) {
-    QPalette p = button.palette();
-    p.setColor(QPalette::ButtonText, colour);
-    button.setPalette(p);
+    if (button.property(kCaptionColour) != QVariant(colour)) {
+        button.setProperty(kCaptionColour, colour);
+        button.update();
+    }
+}
+
+QColor captionColour(const QAbstractButton& button) {
+    const QVariant colour = button.property(kCaptionColour);
+    return colour.isValid() ? colour.value<QColor>() : button.palette().color(QPalette::ButtonText);
 }
 
 } // namespace orbistan::ui

@@ -30,6 +30,8 @@ void makeFixedWindow(QWidget& window);
 
 void centerOnScreen(QWidget& window);
 
+// The colour a tool button's caption is drawn in (the house style draws it; tests read it).
 void setCaptionColour(QAbstractButton& button, const QColor& colour);
+QColor captionColour(const QAbstractButton& button);
 
 } // namespace orbistan::ui

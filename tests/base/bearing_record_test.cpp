@@ -1,6 +1,7 @@
 #include "base/bearing_record.h"
 #include "base/bearing_type.h"
 #include "shell/atomic_file.h"
+#include "shell/runtime_error.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -75,7 +76,7 @@ TEST_F(RecordFiles, WriteReadAndAbsent) {
     const auto path = dir_ / "6205.Dat";
     EXPECT_EQ(ReadBearingRecord(path).outcome, RecordRead::Absent);
     const BearingRecord r{25, 52, 0, 7.938, 9, 2, 1, 2, 0, "x"};
-    ASSERT_TRUE(WriteBearingRecord(path, r));
+    ASSERT_EQ(WriteBearingRecord(path, r), 0);
     EXPECT_EQ(readWholeFile(path), formatBearingRecord(r));
     const RecordRead back = ReadBearingRecord(path);
     EXPECT_EQ(back.outcome, RecordRead::Found);
@@ -88,9 +89,13 @@ TEST_F(RecordFiles, UnconvertibleNumbersAreUnreadable) {
 }
 
 TEST_F(RecordFiles, AFailedWriteKeepsTheOldRecord) {
-    EXPECT_FALSE(WriteBearingRecord(dir_ / "missing" / "6205.Dat", {}));
+    EXPECT_EQ(WriteBearingRecord(dir_ / "missing" / "6205.Dat", {}), kFileNotFound);
+    EXPECT_EQ(recordSaveFailureText(dir_ / "missing" / "6205.Dat", 1, kFileNotFound),
+              "в катологе программы отсутствует  директория  .\\Basa\\Russian\\");
     std::filesystem::create_directories(dir_ / "6205.Dat" / "in-the-way");
-    EXPECT_FALSE(WriteBearingRecord(dir_ / "6205.Dat", {}));
+    EXPECT_EQ(WriteBearingRecord(dir_ / "6205.Dat", {}), kFileAccessDenied);
+    // The folder exists: the failure is said as it is, not as a missing folder.
+    EXPECT_EQ(recordSaveFailureText(dir_ / "6205.Dat", 1, kDiskFull), "Disk full");
     EXPECT_TRUE(std::filesystem::is_directory(dir_ / "6205.Dat" / "in-the-way"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
 }

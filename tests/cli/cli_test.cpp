@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -214,6 +215,44 @@ TEST_F(CliBase, UnconvertibleRecordIsReported) {
     const CliRun r = run({"base", "show", "7"});
     EXPECT_EQ(r.status, 4);
     EXPECT_EQ(r.err, "Invalid numeric input\n");
+}
+
+TEST_F(CliBase, SpecialAndOversizedRecordsAreRefusedAtOnce) {
+    std::filesystem::create_directories(dir_ / "Basa/Russian");
+    ASSERT_EQ(mkfifo((dir_ / "Basa/Russian/1.Dat").c_str(), 0644), 0); // would hang a reader
+    std::filesystem::create_symlink("/dev/zero", dir_ / "Basa/Russian/2.Dat");
+    std::ofstream(dir_ / "Basa/Russian/3.Dat") << std::string(2 << 20, '7');
+    for (const char* number : {"1", "2"}) {
+        const CliRun r = run({"base", "show", number});
+        EXPECT_EQ(r.status, 4) << number;
+        EXPECT_EQ(r.err, "File access denied\n") << number;
+    }
+    EXPECT_EQ(run({"base", "show", "3"}).err, "Invalid numeric input\n");
+}
+
+TEST_F(CliBase, DeleteThatLeavesTheRecordFails) {
+    // A folder in the record's place is never removed, and saying "done" would be false.
+    std::filesystem::create_directories(dir_ / "Basa/Russian/6205.Dat/inside");
+    const CliRun r = run({"base", "delete", "6205"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.err, "File access denied\n");
+    EXPECT_TRUE(std::filesystem::is_directory(dir_ / "Basa/Russian/6205.Dat/inside"));
+}
+
+TEST_F(CliBase, ControlCharactersNeverReachTheTerminalOrAPath) {
+    std::filesystem::create_directories(dir_ / "Basa/Russian");
+    std::ofstream(dir_ / "Basa/Russian/7.Dat") << "25 52 0 7 9 0 0 0 0 \x1b[31mred\x07\r\n";
+    std::ofstream(dir_ / "Basa/Russian/\x1b]0;x\x07.Dat") << "25 52 0 7 9 0 0 0 0\r\n";
+    const std::string shown = run({"base", "show", "7"}).out;
+    EXPECT_EQ(shown.substr(shown.find("info=")), "info=\\x1b[31mred\\x07\n");
+    EXPECT_EQ(run({"base", "list"}).out, "\\x1b]0;x\\x07\n7\n"); // sorted by bytes
+    for (const char* number : {"62\n05", "\x1b[2J", "62\t05"}) {
+        const CliRun key = run({"key", number});
+        EXPECT_EQ(key.status, 1);
+        EXPECT_NE(key.err.find("Номер подшипника содержит управляющие символы"), std::string::npos);
+        EXPECT_EQ(run({"base", "delete", number}).status, 1);
+    }
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "Basa/Russian/7.Dat"));
 }
 
 struct FailCase {

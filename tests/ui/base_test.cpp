@@ -1,6 +1,8 @@
 // The bearing base from the main window: standard, type lookup, Clear and Load.
 #include "ui_fixture.h"
 
+#include "ui/style.h"
+
 #include "base/bearing_record.h"
 #include "shell/cp1251.h"
 
@@ -35,11 +37,9 @@ class BaseTest : public QObject {
 
     void store(const QString& folder, const QString& file, const BearingRecord& r) {
         const std::filesystem::path dir = (f.programDir() + "/Basa/" + folder).toStdString();
-        QVERIFY(orbistan::WriteBearingRecord(dir / file.toStdString(), r));
+        QCOMPARE(orbistan::WriteBearingRecord(dir / file.toStdString(), r), 0);
     }
-    QColor colour(const char* button) {
-        return f.button(button)->palette().color(QPalette::ButtonText);
-    }
+    QColor colour(const char* button) { return orbistan::ui::captionColour(*f.button(button)); }
     QStringList infoLines() {
         return topLevel("TForm13")->findChild<QPlainTextEdit*>("Memo1")->toPlainText().split('\n');
     }

@@ -8,12 +8,14 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
@@ -148,15 +150,36 @@ private slots:
         QVERIFY(f.fileBytes(kAutoSave).contains("6205"));
     }
 
-    void aMalformedAutoSaveIsReportedAndLeavesTheGroupEmpty() {
+    void anUnreadableAutoSaveIsKeptBesideAndNeverOverwritten_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray twenty;
+        for (int i = 0; i < 20; ++i) {
+            twenty += " 2.5E+0001 2.5E+0001 5.2E+0001 0 7 9 1 62" + QByteArray::number(i) + "\r\n";
+        }
+        QTest::newRow("a malformed last line") << twenty + "25 25,5 52 0 7 9 1 x\r\n";
+        QTest::newRow("a control character in a number") << twenty + "25 25 52 0 7 9 1 6\x1b"
+                                                                     "2\r\n";
+    }
+    void anUnreadableAutoSaveIsKeptBesideAndNeverOverwritten() {
+        QFETCH(QByteArray, bytes);
         QFile file(f.programDir() + "/" + kAutoSave);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("25 25,5 52 0 7 9 1 x\r\n");
+        file.write(bytes);
         file.close();
-        f.answerAll(1, "OK");
+        QString shown;
+        f.answer([&shown](QDialog& d) {
+            const auto& box = static_cast<QMessageBox&>(d);
+            shown = box.text() + " | " + box.informativeText();
+            d.accept();
+        });
         f.restart();
+        const QString kept = "Basa/Group/AutoSave.unreadable-" +
+                             QDate::currentDate().toString(Qt::ISODate) + ".group";
+        QCOMPARE(shown, "Invalid numeric input | Файл сохранён как " + kept);
         QCOMPARE(shownEntries(), QStringList());
-        QCOMPARE(f.form().state().group.GroupFill, 0);
+        compute("6205", "7"); // the automatic save has the place to itself
+        QCOMPARE(f.fileBytes(kept), bytes);
+        QVERIFY(f.fileBytes(kAutoSave).startsWith(" 2.50000000000000E+0001"));
     }
 
     void groupFilesSaveLoadAndDelete() {

@@ -2,12 +2,16 @@
 #include "ui_fixture.h"
 
 #include <QAction>
+#include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using orbistan::test::UiFixture;
 
@@ -48,11 +52,11 @@ class OptionsTest : public QObject {
         }
         return checked;
     }
-    // The menus as the window defines them, before any settings were applied.
-    void expectDesignedMenus() {
+    // The option items of the first start's values: each "on" item chosen, not rounded.
+    void expectFirstStartMenus() {
+        QCOMPARE(chosen("N20", "N21"), QString("N20"));
+        QCOMPARE(chosen("N26", "N25"), QString("N26"));
         QCOMPARE(chosen("N28", "N29"), QString("N28"));
-        QCOMPARE(chosen("N20", "N21"), QString("N21"));
-        QCOMPARE(chosen("N25", "N26"), QString("N25"));
         QCOMPARE(precisionMarks(), QStringList{"N63"});
     }
     void typeBearing() { f.typeGeometry({"9", "25", "7,938", "52", "25", "0"}); }
@@ -125,19 +129,42 @@ private slots:
         QCOMPARE(f.fileBytes(kSettings), QByteArray("2 1 -1 50\r\n"));
     }
 
-    void corruptFileIsReportedAndChangesNothing() {
+    void anUnreadableFileIsKeptBesideAndTheFirstStartValuesHold_data() {
+        QTest::addColumn<bool>("fifo");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("corrupt") << false << "Invalid numeric input";
+        QTest::newRow("a FIFO that would hang the start") << true << "File access denied";
+    }
+    void anUnreadableFileIsKeptBesideAndTheFirstStartValuesHold() {
+        QFETCH(bool, fifo);
+        QFETCH(QString, error);
         QString shown;
         f.answer([&shown](QDialog& d) {
-            shown = static_cast<QMessageBox&>(d).text();
+            const auto& box = static_cast<QMessageBox&>(d);
+            shown = box.text() + " | " + box.informativeText();
             d.accept();
         });
-        f.start([](const QString& dir) { writeFile(dir + "/" + kSettings, "1 1 x 1\r\n"); });
-        QCOMPARE(shown, QString("Invalid numeric input"));
-        expectDesignedMenus();
+        f.start([fifo](const QString& dir) {
+            const QString path = dir + "/" + kSettings;
+            if (fifo) {
+                QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+            } else {
+                writeFile(path, "0 1 x 1\r\n");
+            }
+        });
+        const QString kept = "SaveWalz.unreadable-" + QDate::currentDate().toString(Qt::ISODate) +
+                             ".Bmp";
+        QCOMPARE(shown, error + " | Файл сохранён как " + kept);
+        QVERIFY(QFileInfo::exists(f.programDir() + "/" + kept));
+        if (!fifo) {
+            QCOMPARE(f.fileBytes(kept), QByteArray("0 1 x 1\r\n"));
+        }
+        expectFirstStartMenus();
         const auto& s = f.form().state();
         QCOMPARE(QList<int>({s.AutoClear, s.KeepFr, s.AutoLoad, s.Precision}),
-                 QList<int>({0, 0, 0, 0}));
-        QCOMPARE(f.fileBytes(kSettings), QByteArray("1 1 x 1\r\n"));
+                 QList<int>({1, 1, 1, 1}));
+        f.restart(); // the close saves what is in force, never "0 0 0 0"
+        QCOMPARE(f.fileBytes(kSettings), QByteArray("1 1 1 1\r\n"));
     }
 
     void unwritableSettingsAreReportedAndDefaultsHold() {
@@ -149,7 +176,7 @@ private slots:
         // A folder in the place of the file cannot be read nor replaced, even by root.
         f.start([](const QString& dir) { QDir(dir).mkpath(QString(kSettings) + "/x"); });
         QCOMPARE(shown, QString("File access denied"));
-        expectDesignedMenus();
+        expectFirstStartMenus(); // the menus show what is in force
         const auto& s = f.form().state();
         QCOMPARE(QList<int>({s.AutoClear, s.KeepFr, s.AutoLoad, s.Precision}),
                  QList<int>({1, 1, 1, 1}));

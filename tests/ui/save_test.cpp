@@ -9,9 +9,12 @@
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using orbistan::BearingRecord;
 using orbistan::test::UiFixture;
@@ -99,8 +102,9 @@ private slots:
     }
 
     void overwriteShowsTheStoredValuesInRed() {
-        QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"),
-                                             {25, 52, 0, 7.5, 9, 1, 2, 3, 1, "  old"}));
+        QCOMPARE(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"),
+                                              {25, 52, 0, 7.5, 9, 1, 2, 3, 1, "  old"}),
+                 0);
         compute("6205", {"9", "25", "7,938", "52", "25", "0"});
         f.answer([](QDialog& d) {
             QCOMPARE(d.windowTitle(), QString("ПЕРЕЗАПИСЬ"));
@@ -135,8 +139,9 @@ private slots:
     }
 
     void aStoredCodeOutsideTheTableIsNotWrittenBack() {
-        QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"),
-                                             {25, 52, 0, 7.938, 9, 9, 1, 2, 0, ""}));
+        QCOMPARE(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"),
+                                              {25, 52, 0, 7.938, 9, 9, 1, 2, 0, ""}),
+                 0);
         compute("6205", {"9", "25", "7,938", "52", "25", "0"});
         f.answer([](QDialog& d) {
             QVERIFY(d.findChild<QRadioButton*>("RadioButton10")->isChecked()); // "Не указывать"
@@ -148,7 +153,7 @@ private slots:
 
     void overwriteCancelKeepsTheRecord() {
         const BearingRecord stored{25, 52, 0, 7.5, 9, 1, 2, 3, 1, "old"};
-        QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"), stored));
+        QCOMPARE(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"), stored), 0);
         compute("6205", {"9", "25", "7,938", "52", "25", "0"});
         f.answerAll(1, "Отмена");
         f.click("SpeedButton22");
@@ -157,8 +162,9 @@ private slots:
     }
 
     void aCorrectedNumberThatIsStoredLeadsToOverwrite() {
-        QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6206.Dat"),
-                                             {30, 62, 0, 9.525, 9, 0, 0, 0, 0, ""}));
+        QCOMPARE(orbistan::WriteBearingRecord(record("Russian", "6206.Dat"),
+                                              {30, 62, 0, 9.525, 9, 0, 0, 0, 0, ""}),
+                 0);
         compute("6205", {"9", "25", "7,938", "52", "25", "0"});
         f.answer([](QDialog& d) {
             d.findChild<QLineEdit*>("Edit1")->setText("6206");
@@ -227,7 +233,7 @@ private slots:
     }
 
     void deleteAsksThenRemovesAndClears() {
-        QVERIFY(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"), {}));
+        QCOMPARE(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"), {}), 0);
         f.type("Edit9", "6205");
         f.type("Edit1", "12");
         f.answer([](QDialog& d) {
@@ -241,6 +247,58 @@ private slots:
         expectRestingFlags();
         f.answerAll(1, "Отмена"); // and asks again next time
         f.action("N12")->trigger();
+    }
+
+    void aDeletionThatFailsSaysSoAndKeepsTheWindow() {
+        QCOMPARE(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"), {}), 0);
+        f.type("Edit9", "6205");
+        f.type("Edit1", "12");
+        orbistan::setWriteFaultForTesting([](std::string_view step) {
+            return step == "remove" ? EROFS : 0; // a read-only mount
+        });
+        f.answerAll(1, "Удалить");
+        QString shown;
+        f.answer([&shown](QDialog& d) {
+            shown = static_cast<QMessageBox&>(d).text();
+            d.accept();
+        });
+        f.action("N12")->trigger();
+        orbistan::setWriteFaultForTesting({});
+        QCOMPARE(shown, QString("File access denied"));
+        QVERIFY(std::filesystem::exists(record("Russian", "6205.Dat")));
+        QCOMPARE(f.edit("Edit1")->text(), QString("12")); // nothing was cleared
+        expectRestingFlags();                             // the next deletion asks again
+    }
+
+    void aSaveThatFailsInAnExistingFolderSaysWhatFailed() {
+        compute("6205", {"9", "25", "7,938", "52", "25", "0"});
+        QCOMPARE(orbistan::WriteBearingRecord(record("Russian", "6205.Dat"), {}), 0);
+        const std::string before = bytes("Russian", "6205.Dat");
+        orbistan::setWriteFaultForTesting(
+            [](std::string_view step) { return step == "write" ? ENOSPC : 0; });
+        f.answer([](QDialog& d) { UiFixture::clickButton(d, "Button2"); }); // overwrite
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.findChild<QLabel*>("Label5")->text(),
+                     QString("Данные не могут быть сохранены"));
+            QCOMPARE(d.findChild<QLabel*>("Label2")->text(), QString("Disk full"));
+            UiFixture::clickButton(d, "Button1");
+        });
+        f.click("SpeedButton22");
+        orbistan::setWriteFaultForTesting({});
+        QCOMPARE(bytes("Russian", "6205.Dat"), before);
+    }
+
+    void aRecordThatIsNotAFileIsRefusedAtOnce() {
+        const std::filesystem::path fifo = record("Russian", "6205.Dat");
+        QCOMPARE(mkfifo(fifo.c_str(), 0644), 0);
+        f.type("Edit9", "6205");
+        QString shown;
+        f.answer([&shown](QDialog& d) {
+            shown = static_cast<QMessageBox&>(d).text();
+            d.accept();
+        });
+        f.action("N5")->trigger(); // "Загрузить": would wait for a writer forever
+        QCOMPARE(shown, QString("File access denied"));
     }
 };
 

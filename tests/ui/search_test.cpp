@@ -1,6 +1,8 @@
 // The search and its tools driven through the real window.
 #include "ui_fixture.h"
 
+#include "ui/style.h"
+
 #include "ui/TForm10.h"
 
 #include <QAction>
@@ -302,8 +304,8 @@ private slots:
         f.click("SpeedButton45");
         QCOMPARE(f.edit("Edit8")->text(), QString("25"));
         QCOMPARE(f.edit("Edit2")->text(), QString("0"));
-        QCOMPARE(f.button("SpeedButton16")->palette().color(QPalette::ButtonText), kNavy);
-        QCOMPARE(f.button("SpeedButton30")->palette().color(QPalette::ButtonText), kNavy);
+        QCOMPARE(orbistan::ui::captionColour(*f.button("SpeedButton16")), kNavy);
+        QCOMPARE(orbistan::ui::captionColour(*f.button("SpeedButton30")), kNavy);
         QCOMPARE(f.form().state().keypad.LastTransferTarget, 0);
         f.type("Edit2", "30");
         f.edit("Edit8")->clear();

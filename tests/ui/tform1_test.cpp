@@ -1,6 +1,8 @@
 // The main window driven as a user drives it: typing, keypad, "ВЫЧИСЛИТЬ" and the warnings.
 #include "ui_fixture.h"
 
+#include "ui/style.h"
+
 #include "calc/messages.h"
 #include "ui/TForm8.h"
 #include "ui/application.h"
@@ -68,7 +70,7 @@ void expectSpokenAsShown(QWidget& window) {
 }
 
 QColor captionColour(QToolButton* b) {
-    return b->palette().color(QPalette::ButtonText);
+    return orbistan::ui::captionColour(*b);
 }
 
 // The two field-name buttons of each field.
@@ -305,6 +307,18 @@ private slots:
         const QStringList first = resultTexts();
         f.click("SpeedButton1");
         QCOMPARE(resultTexts(), first);
+    }
+
+    void recolouringMintsNoPalettes() {
+        // Each new palette is a new key in the style's pixmap cache: memory grew per computation.
+        const qint64 before = f.button("SpeedButton35")->palette().cacheKey();
+        for (const char* z : {"9", "10", "9"}) {
+            typeGeometry({z, "25", "7,938", "52", "25", "0"});
+            QCOMPARE(captionColour(f.button("SpeedButton35")), kBlue);
+            f.click("SpeedButton1");
+            QCOMPARE(captionColour(f.button("SpeedButton35")), kNavy);
+        }
+        QCOMPARE(f.button("SpeedButton35")->palette().cacheKey(), before);
     }
 
     void withoutRoundingShowsFifteenDigits() {
