@@ -1,6 +1,6 @@
 // Any bytes both ways through the code page 1251 codec: every code page text survives the way
 // to UTF-8 and back (but the unassigned 0x98), and a UTF-8 text converts exactly or not at all.
-#include "shell/cp1251.h"
+#include "platform/cp1251.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Any bytes as a group file: the reader refuses or reads 21 slot, and a group written from
 // what it read reads back to the same bytes.
-#include "shell/group_file.h"
+#include "datafiles/group_file.h"
 
 #include <cmath>
 #include <cstdint>

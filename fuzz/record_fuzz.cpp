@@ -1,6 +1,6 @@
 // Any bytes as a bearing record file: the reader refuses or reads, and what it reads is
 // written back to a record that reads the same.
-#include "base/bearing_record.h"
+#include "datafiles/bearing_record.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Any bytes as the settings file: the reader refuses or reads four integers, and what it
 // reads is written back to a file that reads the same.
-#include "shell/settings.h"
+#include "datafiles/settings.h"
 
 #include <cstdint>
 #include <cstdlib>

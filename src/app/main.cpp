@@ -1,4 +1,4 @@
-#include "shell/paths.h"
+#include "platform/paths.h"
 #include "ui/TForm1.h"
 #include "ui/application.h"
 #include "ui/style.h"

@@ -1,7 +1,7 @@
 #include "base/bearing_key.h"
 
 #include "base/bearing_number.h"
-#include "shell/cp1251.h"
+#include "platform/cp1251.h"
 
 namespace orbistan {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The file key of a bearing number and the path of its record file.
 
-#include "shell/paths.h"
+#include "platform/paths.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,15 +1,15 @@
 // The bearing base from the command line: show, save, list and delete record files under the
 // current directory, with the same file names and bytes as the window.
 #include "base/bearing_key.h"
-#include "base/bearing_record.h"
 #include "calc/messages.h"
 #include "calc/numbers.h"
 #include "calc/validate.h"
 #include "cli/common.h"
-#include "shell/atomic_file.h"
-#include "shell/cp1251.h"
-#include "shell/paths.h"
-#include "shell/runtime_error.h"
+#include "datafiles/bearing_record.h"
+#include "platform/atomic_file.h"
+#include "platform/cp1251.h"
+#include "platform/paths.h"
+#include "platform/runtime_error.h"
 
 #include <charconv>
 #include <filesystem>

@@ -5,9 +5,9 @@
 #include "calc/compute.h"
 #include "calc/messages.h"
 #include "calc/numbers.h"
+#include "platform/cp1251.h"
 #include "search/harmonics.h"
 #include "search/search.h"
-#include "shell/cp1251.h"
 
 #include <algorithm>
 #include <map>

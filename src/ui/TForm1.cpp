@@ -1,7 +1,7 @@
 // Start-up, window creation and shut-down of the main window.
 #include "ui/TForm1.h"
 
-#include "shell/paths.h"
+#include "platform/paths.h"
 #include "ui/TForm10.h"
 #include "ui/TForm11.h"
 #include "ui/TForm12.h"

@@ -2,8 +2,8 @@
 // The main window: the input fields, the keypad, the results and the frame of the program.
 // One class; its actions are implemented in one file per subsystem (TForm1_*.cpp).
 
-#include "base/bearing_record.h"
 #include "calc/state.h"
+#include "datafiles/bearing_record.h"
 #include "ui_TForm1.h"
 
 #include <QMainWindow>

@@ -2,7 +2,7 @@
 // function-key panel, and the external calculator, About and spectrum windows.
 #include "ui/TForm1.h"
 
-#include "shell/paths.h"
+#include "platform/paths.h"
 
 #include "ui/TForm12.h"
 #include "ui/TForm16.h"

@@ -1,8 +1,8 @@
 // The "Установки" menu: the four persisted options, the window-size mode and the settings file.
 #include "ui/TForm1.h"
 
-#include "shell/atomic_file.h"
-#include "shell/settings.h"
+#include "datafiles/settings.h"
+#include "platform/atomic_file.h"
 #include "ui/errorbox.h"
 #include "ui/style.h"
 

@@ -1,6 +1,6 @@
 #include "ui/TForm4.h"
 
-#include "shell/jpeg.h"
+#include "ui/jpeg.h"
 #include "ui/style.h"
 
 #include <QFile>

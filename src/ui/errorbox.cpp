@@ -1,6 +1,6 @@
 #include "ui/errorbox.h"
 
-#include "shell/runtime_error.h"
+#include "platform/runtime_error.h"
 #include "ui/modal.h"
 
 #include <QApplication>

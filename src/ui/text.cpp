@@ -1,6 +1,6 @@
 #include "ui/text.h"
 
-#include "shell/cp1251.h"
+#include "platform/cp1251.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>

@@ -1,5 +1,5 @@
 #include "base/bearing_key.h"
-#include "shell/cp1251.h"
+#include "platform/cp1251.h"
 
 #include <gtest/gtest.h>
 

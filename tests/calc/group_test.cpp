@@ -1,5 +1,5 @@
 #include "calc/group.h"
-#include "shell/group_file.h"
+#include "datafiles/group_file.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 
 #include "ui/style.h"
 
-#include "base/bearing_record.h"
-#include "shell/cp1251.h"
+#include "datafiles/bearing_record.h"
+#include "platform/cp1251.h"
 
 #include <QApplication>
 #include <QGroupBox>

@@ -1,9 +1,9 @@
 // Saving, overwriting and deleting bearings through the real windows, checked by the files.
 #include "ui_fixture.h"
 
-#include "base/bearing_record.h"
-#include "shell/atomic_file.h"
-#include "shell/cp1251.h"
+#include "datafiles/bearing_record.h"
+#include "platform/atomic_file.h"
+#include "platform/cp1251.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "shell/paths.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cctype>

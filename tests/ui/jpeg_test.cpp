@@ -1,5 +1,5 @@
-#include "shell/atomic_file.h"
-#include "shell/jpeg.h"
+#include "platform/atomic_file.h"
+#include "ui/jpeg.h"
 
 #include <gtest/gtest.h>
 

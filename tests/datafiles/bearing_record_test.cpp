@@ -1,7 +1,6 @@
-#include "base/bearing_record.h"
-#include "base/bearing_type.h"
-#include "shell/atomic_file.h"
-#include "shell/runtime_error.h"
+#include "datafiles/bearing_record.h"
+#include "platform/atomic_file.h"
+#include "platform/runtime_error.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -98,23 +97,6 @@ TEST_F(RecordFiles, AFailedWriteKeepsTheOldRecord) {
     EXPECT_EQ(recordSaveFailureText(dir_ / "6205.Dat", 1, kDiskFull), "Disk full");
     EXPECT_TRUE(std::filesystem::is_directory(dir_ / "6205.Dat" / "in-the-way"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
-}
-
-TEST(TypeSummary, WordsOfTheCodes) {
-    EXPECT_EQ(typeSummary(2, 1, 2, 0), "Шариковый однорядный радиальный ");
-    EXPECT_EQ(typeSummary(0, 0, 0, 0), "   ");
-    EXPECT_EQ(typeSummary(3, 4, 3, 2),
-              "Ролико-шариковый четырехрядный радиально-упорный сферический");
-    // A code outside the table shows no word.
-    EXPECT_EQ(typeSummary(7, -1, 4, 3), "   ");
-}
-
-TEST(InformationText, JoinsEightyLinesOfAHundredCharacters) {
-    EXPECT_EQ(assembleInformation({"abc", "def"}), "abcdef");
-    std::vector<std::string> lines(85, "x");
-    EXPECT_EQ(assembleInformation(lines), std::string(80, 'x'));
-    EXPECT_EQ(assembleInformation({std::string(120, 'y'), "z"}), std::string(100, 'y') + "z");
-    EXPECT_EQ(assembleInformation({}), "");
 }
 
 } // namespace

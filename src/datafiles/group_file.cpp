@@ -1,10 +1,10 @@
-#include "shell/group_file.h"
+#include "datafiles/group_file.h"
 
 #include "base/bearing_number.h"
 #include "calc/numbers.h"
-#include "shell/atomic_file.h"
-#include "shell/number_reader.h"
-#include "shell/runtime_error.h"
+#include "datafiles/number_reader.h"
+#include "platform/atomic_file.h"
+#include "platform/runtime_error.h"
 
 namespace orbistan {
 

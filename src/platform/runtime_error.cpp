@@ -1,4 +1,4 @@
-#include "shell/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <cerrno>
 

@@ -1,6 +1,6 @@
-#include "shell/atomic_file.h"
-#include "shell/runtime_error.h"
-#include "shell/settings.h"
+#include "datafiles/settings.h"
+#include "platform/atomic_file.h"
+#include "platform/runtime_error.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

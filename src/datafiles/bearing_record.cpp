@@ -1,9 +1,9 @@
-#include "base/bearing_record.h"
+#include "datafiles/bearing_record.h"
 
 #include "calc/numbers.h"
-#include "shell/atomic_file.h"
-#include "shell/number_reader.h"
-#include "shell/runtime_error.h"
+#include "datafiles/number_reader.h"
+#include "platform/atomic_file.h"
+#include "platform/runtime_error.h"
 
 namespace orbistan {
 

@@ -1,6 +1,6 @@
-#include "shell/atomic_file.h"
+#include "platform/atomic_file.h"
 
-#include "shell/runtime_error.h"
+#include "platform/runtime_error.h"
 
 #include <cerrno>
 #include <chrono>

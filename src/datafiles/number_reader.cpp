@@ -1,4 +1,4 @@
-#include "shell/number_reader.h"
+#include "datafiles/number_reader.h"
 
 #include "calc/numbers.h"
 

@@ -1,4 +1,4 @@
-#include "shell/jpeg.h"
+#include "ui/jpeg.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,9 +1,9 @@
 // Every data file's write under faults, and the reads that must not hang or fill memory.
-#include "base/bearing_record.h"
-#include "shell/atomic_file.h"
-#include "shell/group_file.h"
-#include "shell/runtime_error.h"
-#include "shell/settings.h"
+#include "datafiles/bearing_record.h"
+#include "datafiles/group_file.h"
+#include "datafiles/settings.h"
+#include "platform/atomic_file.h"
+#include "platform/runtime_error.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

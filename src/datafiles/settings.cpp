@@ -1,7 +1,7 @@
-#include "shell/settings.h"
+#include "datafiles/settings.h"
 
-#include "shell/atomic_file.h"
-#include "shell/runtime_error.h"
+#include "platform/atomic_file.h"
+#include "platform/runtime_error.h"
 
 #include <charconv>
 
