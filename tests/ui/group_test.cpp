@@ -239,8 +239,17 @@ private slots:
         list->hide();
     }
 
+    void theFixtureFailsWhatNobodyAnswered() {
+        f.action("N48")->trigger(); // no scripted file dialog
+        QCOMPARE(f.takeUnexpected(), QStringList{"file dialog *.group"});
+        QMessageBox stray(QMessageBox::Information, "x", "past every seam");
+        stray.exec(); // would block for ever: the watchdog closes it
+        QCOMPARE(f.takeUnexpected(), QStringList{"unanswered QMessageBox"});
+    }
+
     void theRealFileDialogSpeaksRussian() {
         QVERIFY(orbistan::ui::installQtTranslations(*qApp));
+        orbistan::ui::setFileDialogHandler({}); // the real dialog, answered below
         QStringList buttons;
         bool sawDialog = false;
         QTimer::singleShot(0, [&] {

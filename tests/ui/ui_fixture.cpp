@@ -33,7 +33,34 @@ void UiFixture::start(const std::function<void(const QString& dir)>& prepare) {
         answers_.pop_front();
         script(dialog);
     });
+    // A file dialog that the test did not script would block in a real dialog.
+    ui::setFileDialogHandler([this](const ui::FileRequest& r) {
+        unexpected_ << "file dialog " + r.filter;
+        return QString();
+    });
+    startWatchdog();
     openForm();
+}
+
+void UiFixture::startWatchdog() {
+    // Any modal window that stays up unanswered (one shown past the seams) is closed and
+    // fails the test, instead of hanging it.
+    watchdog_ = std::make_unique<QTimer>();
+    watchdog_->setInterval(500);
+    QObject::connect(watchdog_.get(), &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal != watched_) {
+            watched_ = modal;
+            watchedSince_.start();
+            return;
+        }
+        if (watchedSince_.elapsed() > 3000) {
+            unexpected_ << QString("unanswered ") + modal->metaObject()->className();
+            modal->close();
+            watched_ = nullptr;
+        }
+    });
+    watchdog_->start();
 }
 
 void UiFixture::restart() {
@@ -55,6 +82,7 @@ QByteArray UiFixture::fileBytes(const QString& name) const {
 }
 
 void UiFixture::stop() {
+    watchdog_.reset();
     form_.reset();
     ui::setModalHandler({});
     ui::setFileDialogHandler({});

@@ -5,14 +5,18 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPointer>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 
 #include <deque>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace orbistan::test {
 
@@ -20,7 +24,10 @@ class UiFixture {
 public:
     // prepare runs in the fresh program directory before the main window starts there.
     void start(const std::function<void(const QString& dir)>& prepare = {});
-    void stop(); // fails the test if a window was left unanswered or an answer left unused
+    // Fails the test if a window was left unanswered or an answer left unused. A file dialog
+    // that the test did not answer, and a modal window that stays up unanswered for three
+    // seconds (the watchdog closes it), fail it too.
+    void stop();
     // Ends the program and starts it again in the same program directory.
     void restart();
 
@@ -33,6 +40,8 @@ public:
     void answerAll(int count, const QString& buttonText);
 
     QStringList shownWindows() const { return shown_; }
+    // What stop() would fail on; a test of the fixture itself takes it back.
+    QStringList takeUnexpected() { return std::exchange(unexpected_, {}); }
     QString programDir() const { return dir_->path(); }
     // The bytes of a file in the program directory, or "<missing>".
     QByteArray fileBytes(const QString& name) const;
@@ -62,6 +71,7 @@ public:
 
 private:
     void openForm();
+    void startWatchdog();
 
     std::unique_ptr<QTemporaryDir> dir_;
     QString oldDir_;
@@ -70,6 +80,9 @@ private:
     QStringList shown_;
     QStringList unexpected_;
     int unansweredBefore_ = 0;
+    std::unique_ptr<QTimer> watchdog_;
+    QPointer<QWidget> watched_;
+    QElapsedTimer watchedSince_;
 };
 
 } // namespace orbistan::test
