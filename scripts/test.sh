@@ -11,7 +11,7 @@ export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build-fuzz" -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBISTAN_FUZZ=ON >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBISTAN_FUZZ=ON -DORBISTAN_WERROR=ON >/dev/null
 cmake --build "$root/build-fuzz" -j "$jobs"
 for corpus in "$root"/fuzz/corpus/*/; do
     name="$(basename "$corpus")"
@@ -28,12 +28,12 @@ for corpus in "$root"/fuzz/corpus/*/; do
 done
 
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DBUILD_TESTING=ON -DORBISTAN_BENCH=ON >/dev/null
+    -DBUILD_TESTING=ON -DORBISTAN_BENCH=ON -DORBISTAN_WERROR=ON >/dev/null
 cmake --build "$root/build" -j "$jobs"
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 
 cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DORBISTAN_SANITIZE=ON -DBUILD_TESTING=ON -DORBISTAN_BENCH=OFF >/dev/null
+    -DORBISTAN_SANITIZE=ON -DBUILD_TESTING=ON -DORBISTAN_BENCH=OFF -DORBISTAN_WERROR=ON >/dev/null
 cmake --build "$root/build-asan" -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"

@@ -23,3 +23,4 @@ add_library(orbistan_core STATIC
     ${core_dir}/datafiles/settings.cpp
 )
 target_include_directories(orbistan_core PUBLIC ${core_dir})
+target_link_libraries(orbistan_core PRIVATE orbistan_warnings)

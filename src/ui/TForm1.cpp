@@ -1,5 +1,6 @@
 // Start-up, window creation and shut-down of the main window.
 #include "ui/TForm1.h"
+#include "ui_TForm1.h"
 
 #include "platform/paths.h"
 #include "ui/TForm10.h"
@@ -29,8 +30,8 @@
 
 namespace orbistan::ui {
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
-    ui.setupUi(this);
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>()) {
+    ui->setupUi(this);
     fixClientSize();
 
     // Numbers are shown and typed with the decimal comma.
@@ -41,8 +42,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     createDataFolders(state_.ProgramDir);
 
     setWindowIcon(bearingIcon());
-    ui.SpeedButton21->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    ui.SpeedButton22->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    ui->SpeedButton21->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    ui->SpeedButton22->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     bindInput();
     bindSearch();
     bindBase();
@@ -51,10 +52,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     bindOptions();
     completeAccessibility(*this);
 
-    ui.N23->trigger(); // load the settings
+    ui->N23->trigger(); // load the settings
     // The group of the last run comes back whatever the settings load did: skipping it would
     // let the next computation overwrite "AutoSave.group" with a nearly empty group.
-    ui.N50->trigger();
+    ui->N50->trigger();
 }
 
 TForm1::~TForm1() = default;
@@ -81,7 +82,7 @@ void TForm1::createWindows() {
 // Closing the main window by any means saves the settings once and ends the program,
 // whatever else is open.
 void TForm1::closeEvent(QCloseEvent* event) {
-    ui.N22->trigger();
+    ui->N22->trigger();
     event->accept();
     QCoreApplication::exit(0);
 }

@@ -4,13 +4,22 @@
 
 #include "calc/state.h"
 #include "datafiles/bearing_record.h"
-#include "ui_TForm1.h"
 
 #include <QMainWindow>
 #include <array>
 #include <filesystem>
 #include <memory>
 #include <optional>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QToolButton;
+
+namespace Ui {
+class TForm1;
+}
 
 namespace orbistan::ui {
 
@@ -150,7 +159,7 @@ private:
     void showResults();
     void clearResultFields();
 
-    Ui::TForm1 ui;
+    std::unique_ptr<Ui::TForm1> ui; // the form's controls, made by uic
     ProcessState state_;
     std::array<InputPair, 7> pairs_{}; // Z, Fr, dw, D, d, a in snapshot order, then "№"
     std::array<QLineEdit*, ResultCount> resultFields_{};

@@ -1,11 +1,14 @@
 #include "ui/TForm10.h"
+#include "ui_TForm10.h"
 
 #include "ui/style.h"
 
 namespace orbistan::ui {
 
-TForm10::TForm10(QWidget* parent) : QWidget(parent) {
-    ui.setupUi(this);
+TForm10::~TForm10() = default;
+
+TForm10::TForm10(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TForm10>()) {
+    ui->setupUi(this);
     makeFixedWindow(*this);
     // The lists in the order of the search; "Fr - Fq", fourth there, is the fourteenth here.
     constexpr int kNumbers[14] = {1, 2, 3, 14, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
@@ -13,8 +16,9 @@ TForm10::TForm10(QWidget* parent) : QWidget(parent) {
         lists_[c] = findChild<QPlainTextEdit*>(QString("Memo%1").arg(kNumbers[c]));
         headings_[c] = findChild<QLabel*>(QString("Label%1").arg(kNumbers[c]));
     }
-    frequencies_ = {ui.Edit1, ui.Edit2, ui.Edit3, ui.Edit4, ui.Edit5, ui.Edit6, ui.Edit7, ui.Edit8};
-    connect(ui.Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
+    frequencies_ = {ui->Edit1, ui->Edit2, ui->Edit3, ui->Edit4,
+                    ui->Edit5, ui->Edit6, ui->Edit7, ui->Edit8};
+    connect(ui->Button1, &QPushButton::clicked, this, &TForm10::Button1Click);
     completeAccessibility(*this);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui_TForm10.h"
+#include <memory>
 
 #include <QWidget>
 #include <array>
@@ -8,6 +8,10 @@
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+
+namespace Ui {
+class TForm10;
+}
 
 namespace orbistan::ui {
 
@@ -17,6 +21,7 @@ class TForm10 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm10(QWidget* parent = nullptr);
+    ~TForm10() override;
 
     // Empties the lists and sets the caption and the frequency panel (Fr, Fo, ..., Fw*).
     void prepare(const QString& caption, const QStringList& frequencies);
@@ -26,7 +31,7 @@ public:
     void Button1Click();
 
 private:
-    Ui::TForm10 ui;
+    std::unique_ptr<Ui::TForm10> ui; // the form's controls, made by uic
     std::array<QPlainTextEdit*, 14> lists_{};
     std::array<QLabel*, 14> headings_{};
     std::array<QLineEdit*, 8> frequencies_{};

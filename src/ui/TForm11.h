@@ -1,8 +1,12 @@
 #pragma once
 
-#include "ui_TForm11.h"
+#include <memory>
 
 #include <QDialog>
+
+namespace Ui {
+class TForm11;
+}
 
 namespace orbistan::ui {
 
@@ -11,15 +15,16 @@ class TForm11 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm11(QWidget* parent = nullptr);
+    ~TForm11() override;
 
-    void setNumber(const QString& number) { ui.Edit1->setText(number); }
-    QString number() const { return ui.Edit1->text(); }
+    void setNumber(const QString& number);
+    QString number() const;
 
-signals:
+Q_SIGNALS:
     void deleteConfirmed(); // "Удалить"
 
 private:
-    Ui::TForm11 ui;
+    std::unique_ptr<Ui::TForm11> ui; // the form's controls, made by uic
 };
 
 } // namespace orbistan::ui

@@ -1,8 +1,12 @@
 #pragma once
 
-#include "ui_TForm12.h"
+#include <memory>
 
 #include <QDialog>
+
+namespace Ui {
+class TForm12;
+}
 
 namespace orbistan::ui {
 
@@ -11,9 +15,10 @@ class TForm12 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm12(QWidget* parent = nullptr);
+    ~TForm12() override;
 
 private:
-    Ui::TForm12 ui;
+    std::unique_ptr<Ui::TForm12> ui; // the form's controls, made by uic
 };
 
 } // namespace orbistan::ui

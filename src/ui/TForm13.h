@@ -1,9 +1,13 @@
 #pragma once
 
-#include "ui_TForm13.h"
+#include <memory>
 
 #include <QWidget>
 #include <array>
+
+namespace Ui {
+class TForm13;
+}
 
 namespace orbistan::ui {
 
@@ -13,6 +17,7 @@ class TForm13 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm13(QWidget* parent = nullptr);
+    ~TForm13() override;
 
     // The four type words (display text), the summary line, and the notes.
     void showType(const QString& number, const QStringList& words, const QString& info);
@@ -24,7 +29,7 @@ public:
     std::array<int, 4> typeCodes() const;
 
 private:
-    Ui::TForm13 ui;
+    std::unique_ptr<Ui::TForm13> ui; // the form's controls, made by uic
 };
 
 } // namespace orbistan::ui

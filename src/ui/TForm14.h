@@ -1,8 +1,12 @@
 #pragma once
 
-#include "ui_TForm14.h"
+#include <memory>
 
 #include <QDialog>
+
+namespace Ui {
+class TForm14;
+}
 
 namespace orbistan::ui {
 
@@ -11,14 +15,15 @@ class TForm14 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm14(QWidget* parent = nullptr);
+    ~TForm14() override;
 
-    void setFileName(const QString& name) { ui.Edit1->setText(name); }
+    void setFileName(const QString& name);
 
-signals:
+Q_SIGNALS:
     void deleteConfirmed(); // "Удалить"
 
 private:
-    Ui::TForm14 ui;
+    std::unique_ptr<Ui::TForm14> ui; // the form's controls, made by uic
 };
 
 } // namespace orbistan::ui

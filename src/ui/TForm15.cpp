@@ -1,11 +1,14 @@
 #include "ui/TForm15.h"
+#include "ui_TForm15.h"
 
 #include "ui/style.h"
 
 namespace orbistan::ui {
 
-TForm15::TForm15(QWidget* parent) : QDialog(parent) {
-    ui.setupUi(this);
+TForm15::~TForm15() = default;
+
+TForm15::TForm15(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm15>()) {
+    ui->setupUi(this);
     makeFixedDialog(*this);
     completeAccessibility(*this);
 }

@@ -1,8 +1,12 @@
 #pragma once
 
-#include "ui_TForm15.h"
+#include <memory>
 
 #include <QDialog>
+
+namespace Ui {
+class TForm15;
+}
 
 namespace orbistan::ui {
 
@@ -11,9 +15,10 @@ class TForm15 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm15(QWidget* parent = nullptr);
+    ~TForm15() override;
 
 private:
-    Ui::TForm15 ui;
+    std::unique_ptr<Ui::TForm15> ui; // the form's controls, made by uic
 };
 
 } // namespace orbistan::ui

@@ -1,8 +1,12 @@
 #pragma once
 
-#include "ui_TForm16.h"
+#include <memory>
 
 #include <QWidget>
+
+namespace Ui {
+class TForm16;
+}
 
 namespace orbistan::ui {
 
@@ -11,9 +15,10 @@ class TForm16 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm16(QWidget* parent = nullptr);
+    ~TForm16() override;
 
 private:
-    Ui::TForm16 ui;
+    std::unique_ptr<Ui::TForm16> ui; // the form's controls, made by uic
 };
 
 } // namespace orbistan::ui

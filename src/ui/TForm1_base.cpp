@@ -1,5 +1,6 @@
 // The bearing base from the main window: the standard, the type lookup, Clear and Load.
 #include "ui/TForm1.h"
+#include "ui_TForm1.h"
 
 #include "base/bearing_key.h"
 #include "base/bearing_type.h"
@@ -24,21 +25,21 @@
 namespace orbistan::ui {
 
 void TForm1::bindBase() {
-    connect(ui.N6, &QAction::triggered, this, &TForm1::N6Click);
-    connect(ui.N12, &QAction::triggered, this, &TForm1::N12Click);
-    connect(ui.SpeedButton22, &QToolButton::clicked, this, [this] { ui.N6->trigger(); });
-    connect(ui.SpeedButton41, &QToolButton::clicked, this, &TForm1::SpeedButton41Click);
-    connect(ui.SpeedButton37, &QToolButton::clicked, this, &TForm1::SpeedButton37Click);
-    connect(ui.SpeedButton21, &QToolButton::clicked, this, [this] { ui.N5->trigger(); });
-    connect(ui.N5, &QAction::triggered, this, &TForm1::N5Click);
-    connect(ui.RadioButton1, &QRadioButton::clicked, this, [this] { chooseStandard(1); });
-    connect(ui.RadioButton2, &QRadioButton::clicked, this, [this] { chooseStandard(0); });
+    connect(ui->N6, &QAction::triggered, this, &TForm1::N6Click);
+    connect(ui->N12, &QAction::triggered, this, &TForm1::N12Click);
+    connect(ui->SpeedButton22, &QToolButton::clicked, this, [this] { ui->N6->trigger(); });
+    connect(ui->SpeedButton41, &QToolButton::clicked, this, &TForm1::SpeedButton41Click);
+    connect(ui->SpeedButton37, &QToolButton::clicked, this, &TForm1::SpeedButton37Click);
+    connect(ui->SpeedButton21, &QToolButton::clicked, this, [this] { ui->N5->trigger(); });
+    connect(ui->N5, &QAction::triggered, this, &TForm1::N5Click);
+    connect(ui->RadioButton1, &QRadioButton::clicked, this, [this] { chooseStandard(1); });
+    connect(ui->RadioButton2, &QRadioButton::clicked, this, [this] { chooseStandard(0); });
 }
 
 // The chosen standard is blue, the other navy, in every window that shows the choice.
 void TForm1::chooseStandard(int standard) {
     state_.CurrentStandard = standard;
-    paintStandard(*ui.RadioButton1, *ui.RadioButton2, standard);
+    paintStandard(*ui->RadioButton1, *ui->RadioButton2, standard);
     if (form7_) {
         form7_->showStandard(standard);
         form9_->showStandard(standard);
@@ -53,15 +54,15 @@ void TForm1::bindBaseWindows() {
     connect(form7_.get(), &TForm7::standardChosen, this, &TForm1::chooseStandard);
     connect(form9_.get(), &TForm9::standardChosen, this, &TForm1::chooseStandard);
     connect(form7_.get(), &TForm7::saveConfirmed, this, [this] {
-        ui.Edit52->setText("0");
-        ui.Edit9->setText(form7_->number());
+        ui->Edit52->setText("0");
+        ui->Edit9->setText(form7_->number());
         form7_->Button3Click();
         N6Click();
         form7_->accept();
     });
     connect(form9_.get(), &TForm9::overwriteConfirmed, this, [this] {
-        ui.Edit53->setText("0");
-        ui.Edit52->setText("0");
+        ui->Edit53->setText("0");
+        ui->Edit52->setText("0");
         form7_->setAssembledInfo(form9_->assembledInfo());
         N6Click();
         form9_->accept();
@@ -69,10 +70,10 @@ void TForm1::bindBaseWindows() {
     connect(form9_.get(), &TForm9::cancelled, this, [this] { restFlags(); });
     connect(form6_.get(), &TForm6::thanked, this, [this] { restFlags(); });
     connect(form11_.get(), &TForm11::deleteConfirmed, this, [this] {
-        ui.Edit52->setText("0");
-        ui.Edit9->setText(form11_->number());
+        ui->Edit52->setText("0");
+        ui->Edit9->setText(form11_->number());
         N12Click();
-        ui.Edit9->setFocus();
+        ui->Edit9->setFocus();
         form11_->accept();
     });
     connect(form14_.get(), &TForm14::deleteConfirmed, this, [this] {
@@ -83,12 +84,12 @@ void TForm1::bindBaseWindows() {
 }
 
 void TForm1::restFlags() {
-    ui.Edit52->setText("1");
-    ui.Edit53->setText("1");
+    ui->Edit52->setText("1");
+    ui->Edit53->setText("1");
 }
 
 std::optional<std::filesystem::path> TForm1::currentRecordPath() {
-    const std::optional<BearingKey> key = BearingFileKey(toCore(ui.Edit9->text()));
+    const std::optional<BearingKey> key = BearingFileKey(toCore(ui->Edit9->text()));
     if (!key) {
         return std::nullopt;
     }
@@ -135,7 +136,7 @@ void TForm1::SpeedButton41Click() {
                                                         state_.currentTypeCodes[attribute]));
     }
     const std::string& info = state_.currentInfo;
-    form13_->showType(ui.Edit9->text(), words,
+    form13_->showType(ui->Edit9->text(), words,
                       fromCore(info.substr(std::min(info.find_first_not_of(' '), info.size()))));
     if (state_.QuietTypeRefresh == 0) {
         form13_->setWindowState(form13_->windowState() & ~Qt::WindowMinimized);
@@ -145,16 +146,16 @@ void TForm1::SpeedButton41Click() {
 }
 
 void TForm1::SpeedButton37Click() {
-    ui.Edit1->setText("0");
+    ui->Edit1->setText("0");
     const bool keep = state_.KeepFr == 1 && state_.LastComputedFr != 0;
-    ui.Edit2->setText(keep ? fromCore(formatGeneral(state_.LastComputedFr)) : "0");
-    paintField(ui.Edit2, keep);
-    for (QLineEdit* field : {ui.Edit3, ui.Edit4, ui.Edit5, ui.Edit6}) {
+    ui->Edit2->setText(keep ? fromCore(formatGeneral(state_.LastComputedFr)) : "0");
+    paintField(ui->Edit2, keep);
+    for (QLineEdit* field : {ui->Edit3, ui->Edit4, ui->Edit5, ui->Edit6}) {
         field->setText("0");
     }
-    ui.Edit9->clear();
-    ui.Edit9->setFocus();
-    for (QLineEdit* field : {ui.Edit1, ui.Edit3, ui.Edit5, ui.Edit4, ui.Edit6, ui.Edit9}) {
+    ui->Edit9->clear();
+    ui->Edit9->setFocus();
+    for (QLineEdit* field : {ui->Edit1, ui->Edit3, ui->Edit5, ui->Edit4, ui->Edit6, ui->Edit9}) {
         paintField(field, false);
     }
     clearResultFields();
@@ -163,28 +164,28 @@ void TForm1::SpeedButton37Click() {
 
 void TForm1::N5Click() {
     N52Click();
-    const QString number = ui.Edit9->text();
+    const QString number = ui->Edit9->text();
     const RecordRead read = readCurrentRecord();
     if (read.outcome == RecordRead::Absent) {
         if (state_.AutoClear == 1) {
             SpeedButton37Click();
-            ui.Edit9->setText(number);
-            paintField(ui.Edit9, true);
-            ui.Edit5->clear();
-            ui.Edit5->setFocus();
-            paintField(ui.Edit5, false);
+            ui->Edit9->setText(number);
+            paintField(ui->Edit9, true);
+            ui->Edit5->clear();
+            ui->Edit5->setFocus();
+            paintField(ui->Edit5, false);
         } else {
-            ui.Edit5->setFocus();
-            for (QLineEdit* field : {ui.Edit1, ui.Edit3, ui.Edit5, ui.Edit4, ui.Edit6}) {
+            ui->Edit5->setFocus();
+            for (QLineEdit* field : {ui->Edit1, ui->Edit3, ui->Edit5, ui->Edit4, ui->Edit6}) {
                 paintField(field, false);
             }
         }
         if (state_.KeepFr == 1) {
-            ui.Edit2->setText(fromCore(formatGeneral(state_.LastComputedFr)));
-            paintField(ui.Edit2, state_.LastComputedFr != 0);
+            ui->Edit2->setText(fromCore(formatGeneral(state_.LastComputedFr)));
+            paintField(ui->Edit2, state_.LastComputedFr != 0);
         } else {
-            ui.Edit2->setText("0");
-            paintField(ui.Edit2, false);
+            ui->Edit2->setText("0");
+            paintField(ui->Edit2, false);
         }
         form6_->showNotInBase();
         return;
@@ -199,21 +200,21 @@ void TForm1::N5Click() {
     state_.currentTypeCodes = {r.kind, r.rows, r.load, r.shape};
     state_.currentInfo = r.info;
     const std::pair<QLineEdit*, double> values[] = {
-        {ui.Edit1, r.Z}, {ui.Edit3, r.dw}, {ui.Edit4, r.D}, {ui.Edit5, r.d}, {ui.Edit6, r.a}};
+        {ui->Edit1, r.Z}, {ui->Edit3, r.dw}, {ui->Edit4, r.D}, {ui->Edit5, r.d}, {ui->Edit6, r.a}};
     for (const auto& [field, value] : values) {
         field->setText(fromCore(formatGeneral(value)));
     }
     if (state_.KeepFr == 1 && state_.LastComputedFr != 0) {
-        ui.Edit2->setText(fromCore(formatGeneral(state_.LastComputedFr)));
-        paintField(ui.Edit2, true);
+        ui->Edit2->setText(fromCore(formatGeneral(state_.LastComputedFr)));
+        paintField(ui->Edit2, true);
     } else {
-        ui.Edit2->clear();
-        ui.Edit2->setFocus();
-        paintField(ui.Edit2, false);
+        ui->Edit2->clear();
+        ui->Edit2->setFocus();
+        paintField(ui->Edit2, false);
     }
     state_.QuietTypeRefresh = 1;
     SpeedButton41Click();
-    for (QLineEdit* field : {ui.Edit9, ui.Edit6, ui.Edit4, ui.Edit5, ui.Edit3, ui.Edit1}) {
+    for (QLineEdit* field : {ui->Edit9, ui->Edit6, ui->Edit4, ui->Edit5, ui->Edit3, ui->Edit1}) {
         paintField(field, true);
     }
     clearResultFields();
@@ -254,7 +255,7 @@ void TForm1::N6Click() {
         const std::array<bool, 5> differs = {r.d != in.d, r.D != in.D, r.a != in.a, r.dw != in.dw,
                                              r.Z != in.Z};
         form9_->markDifferences(differs);
-        if (ui.Edit53->text() == "1") {
+        if (ui->Edit53->text() == "1") {
             // The type code fields hold the codes shown, whatever the record stored.
             const std::array<int, 4> shown =
                 form9_->choices()->select({r.kind, r.rows, r.load, r.shape});
@@ -268,14 +269,14 @@ void TForm1::N6Click() {
             }
             const std::string& info = r.info;
             form9_->showStored(
-                ui.Edit9->text(), values, differs,
+                ui->Edit9->text(), values, differs,
                 fromCore(info.substr(std::min(info.find_first_not_of(' '), info.size()))));
             showModal(*form9_);
             return;
         }
     }
-    if (ui.Edit52->text() == "1") {
-        form7_->prepareNew(ui.Edit9->text());
+    if (ui->Edit52->text() == "1") {
+        form7_->prepareNew(ui->Edit9->text());
         for (int attribute = 0; attribute < 4; ++attribute) {
             form13_->setTypeCode(attribute, 0);
         }
@@ -308,8 +309,8 @@ void TForm1::writeRecord(const std::filesystem::path& path) {
 }
 
 void TForm1::N12Click() {
-    if (ui.Edit52->text() == "1") {
-        form11_->setNumber(ui.Edit9->text());
+    if (ui->Edit52->text() == "1") {
+        form11_->setNumber(ui->Edit9->text());
         showModal(*form11_);
         return;
     }
@@ -317,12 +318,12 @@ void TForm1::N12Click() {
     state_.CurrentFilePath = path ? path->string() : std::string();
     // A missing record is not reported; one that stays is, and the window keeps its values.
     if (const int error = path ? removeDataFile(*path) : kFileAccessDenied) {
-        ui.Edit52->setText("1"); // the next deletion asks again
+        ui->Edit52->setText("1"); // the next deletion asks again
         showRuntimeError(error);
         return;
     }
     SpeedButton37Click();
-    ui.Edit52->setText("1");
+    ui->Edit52->setText("1");
 }
 
 } // namespace orbistan::ui

@@ -1,6 +1,7 @@
 // The bearing group of the main window: its list under the number field, the automatic save
 // after computations and load at start-up, and recalling an entry.
 #include "ui/TForm1.h"
+#include "ui_TForm1.h"
 
 #include "calc/numbers.h"
 #include "datafiles/group_file.h"
@@ -24,24 +25,24 @@ void TForm1::bindGroup() {
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName("PopupMenu2");
     PopupMenu2->setAccessibleName("Группа подшипников");
-    groupEntries_ = {ui.N110, ui.N210, ui.N31,  ui.N41,  ui.N51,  ui.N61,  ui.N71,
-                     ui.N81,  ui.N91,  ui.N101, ui.N111, ui.N121, ui.N131, ui.N141,
-                     ui.N151, ui.N161, ui.N171, ui.N181, ui.N191, ui.N201, ui.N211};
+    groupEntries_ = {ui->N110, ui->N210, ui->N31,  ui->N41,  ui->N51,  ui->N61,  ui->N71,
+                     ui->N81,  ui->N91,  ui->N101, ui->N111, ui->N121, ui->N131, ui->N141,
+                     ui->N151, ui->N161, ui->N171, ui->N181, ui->N191, ui->N201, ui->N211};
     for (int k = 0; k < kGroupSlots; ++k) {
         PopupMenu2->addAction(groupEntries_[k]);
         groupEntries_[k]->setVisible(false);
         connect(groupEntries_[k], &QAction::triggered, this, [this, k] { recallSlot(k); });
     }
     PopupMenu2->addSeparator();
-    PopupMenu2->addAction(ui.N30);
-    ui.N30->setVisible(false);
-    connect(ui.N30, &QAction::triggered, this, &TForm1::N30Click);
-    connect(ui.N54, &QAction::triggered, this, &TForm1::N54Click);
-    connect(ui.N50, &QAction::triggered, this, &TForm1::N50Click);
-    connect(ui.N56, &QAction::triggered, this, &TForm1::showGroupList);
-    connect(ui.N48, &QAction::triggered, this, &TForm1::N48Click);
-    connect(ui.N49, &QAction::triggered, this, &TForm1::N49Click);
-    connect(ui.N53, &QAction::triggered, this, &TForm1::N53Click);
+    PopupMenu2->addAction(ui->N30);
+    ui->N30->setVisible(false);
+    connect(ui->N30, &QAction::triggered, this, &TForm1::N30Click);
+    connect(ui->N54, &QAction::triggered, this, &TForm1::N54Click);
+    connect(ui->N50, &QAction::triggered, this, &TForm1::N50Click);
+    connect(ui->N56, &QAction::triggered, this, &TForm1::showGroupList);
+    connect(ui->N48, &QAction::triggered, this, &TForm1::N48Click);
+    connect(ui->N49, &QAction::triggered, this, &TForm1::N49Click);
+    connect(ui->N53, &QAction::triggered, this, &TForm1::N53Click);
 }
 
 QString TForm1::chooseGroupFile(bool save) {
@@ -95,20 +96,20 @@ void TForm1::showGroupEntries() {
         groupEntries_[k]->setText(fromCore(g.slot[k].number));
         groupEntries_[k]->setVisible(g.slot[k].filled());
     }
-    ui.N30->setVisible(g.slot[0].filled());
+    ui->N30->setVisible(g.slot[0].filled());
     if (g.slot[0].filled()) {
-        ui.SpeedButton40->setEnabled(true);
+        ui->SpeedButton40->setEnabled(true);
     }
 }
 
 void TForm1::recordInGroup() {
-    const GroupSlot computed{state_.inputs.Z,        state_.inputs.Fr,        state_.inputs.dw,
-                             state_.inputs.a,        state_.inputs.D,         state_.inputs.d,
-                             state_.CurrentStandard, toCore(ui.Edit9->text())};
+    const GroupSlot computed{state_.inputs.Z,        state_.inputs.Fr,         state_.inputs.dw,
+                             state_.inputs.a,        state_.inputs.D,          state_.inputs.d,
+                             state_.CurrentStandard, toCore(ui->Edit9->text())};
     const GroupUpdate update = updateGroup(state_.group, computed);
     showGroupEntries();
     if (update.saves()) {
-        ui.N54->trigger();
+        ui->N54->trigger();
     }
 }
 
@@ -180,25 +181,25 @@ QString TForm1::keptBesideNotice(const std::filesystem::path& kept) const {
 
 void TForm1::N30Click() {
     clearGroup(state_.group);
-    ui.SpeedButton40->setEnabled(false);
+    ui->SpeedButton40->setEnabled(false);
     showGroupEntries();
 }
 
 void TForm1::recallSlot(int k) {
     const GroupSlot s = state_.group.slot[k];
-    const std::pair<QLineEdit*, double> values[] = {{ui.Edit1, s.Z},  {ui.Edit2, s.Fr},
-                                                    {ui.Edit3, s.dw}, {ui.Edit6, s.a},
-                                                    {ui.Edit4, s.D},  {ui.Edit5, s.d}};
+    const std::pair<QLineEdit*, double> values[] = {{ui->Edit1, s.Z},  {ui->Edit2, s.Fr},
+                                                    {ui->Edit3, s.dw}, {ui->Edit6, s.a},
+                                                    {ui->Edit4, s.D},  {ui->Edit5, s.d}};
     for (const auto& [field, value] : values) {
         field->setText(fromCore(formatGeneral(value)));
     }
-    ui.Edit9->setText(fromCore(s.number));
+    ui->Edit9->setText(fromCore(s.number));
     if (s.standard == 1 || s.standard == 0) {
         chooseStandard(s.standard);
     }
     state_.QuietTypeRefresh = 1;
-    ui.SpeedButton41->click();
-    ui.SpeedButton1->click();
+    ui->SpeedButton41->click();
+    ui->SpeedButton1->click();
 }
 
 } // namespace orbistan::ui

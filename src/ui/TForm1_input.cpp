@@ -1,5 +1,6 @@
 // The input side of the main window: fields, keypad, transfers, and "ВЫЧИСЛИТЬ".
 #include "ui/TForm1.h"
+#include "ui_TForm1.h"
 
 #include "base/bearing_number.h"
 #include "calc/compute.h"
@@ -22,22 +23,23 @@ constexpr int kNumberCode = 19;
 
 void TForm1::bindInput() {
     pairs_ = {{
-        {ui.Edit1, ui.SpeedButton35, ui.SpeedButton13, 13}, // Z
-        {ui.Edit2, ui.SpeedButton30, ui.SpeedButton16, 16}, // Fr
-        {ui.Edit3, ui.SpeedButton34, ui.SpeedButton14, 14}, // dw
-        {ui.Edit4, ui.SpeedButton32, ui.SpeedButton17, 17}, // D
-        {ui.Edit5, ui.SpeedButton31, ui.SpeedButton15, 15}, // d
-        {ui.Edit6, ui.SpeedButton33, ui.SpeedButton18, 18}, // a
-        {ui.Edit9, ui.SpeedButton29, ui.SpeedButton19, kNumberCode},
+        {ui->Edit1, ui->SpeedButton35, ui->SpeedButton13, 13}, // Z
+        {ui->Edit2, ui->SpeedButton30, ui->SpeedButton16, 16}, // Fr
+        {ui->Edit3, ui->SpeedButton34, ui->SpeedButton14, 14}, // dw
+        {ui->Edit4, ui->SpeedButton32, ui->SpeedButton17, 17}, // D
+        {ui->Edit5, ui->SpeedButton31, ui->SpeedButton15, 15}, // d
+        {ui->Edit6, ui->SpeedButton33, ui->SpeedButton18, 18}, // a
+        {ui->Edit9, ui->SpeedButton29, ui->SpeedButton19, kNumberCode},
     }};
-    resultFields_ = {ui.Edit10, ui.Edit11, ui.Edit12, ui.Edit13, ui.Edit14, ui.Edit15, ui.Edit16,
-                     ui.Edit22, ui.Edit19, ui.Edit49, ui.Edit40, ui.Edit37, ui.Edit28, ui.Edit25,
-                     ui.Edit46, ui.Edit43, ui.Edit34, ui.Edit31, ui.Edit60, ui.Edit56, ui.Edit64};
-    multiplierFields_ = {ui.Edit20, ui.Edit21, ui.Edit17, ui.Edit18, ui.Edit47, ui.Edit62,
-                         ui.Edit38, ui.Edit39, ui.Edit35, ui.Edit36, ui.Edit26, ui.Edit27,
-                         ui.Edit23, ui.Edit24, ui.Edit44, ui.Edit45, ui.Edit41, ui.Edit42,
-                         ui.Edit32, ui.Edit33, ui.Edit29, ui.Edit30, ui.Edit57, ui.Edit58,
-                         ui.Edit54, ui.Edit55, ui.Edit63, ui.Edit65};
+    resultFields_ = {ui->Edit10, ui->Edit11, ui->Edit12, ui->Edit13, ui->Edit14, ui->Edit15,
+                     ui->Edit16, ui->Edit22, ui->Edit19, ui->Edit49, ui->Edit40, ui->Edit37,
+                     ui->Edit28, ui->Edit25, ui->Edit46, ui->Edit43, ui->Edit34, ui->Edit31,
+                     ui->Edit60, ui->Edit56, ui->Edit64};
+    multiplierFields_ = {ui->Edit20, ui->Edit21, ui->Edit17, ui->Edit18, ui->Edit47, ui->Edit62,
+                         ui->Edit38, ui->Edit39, ui->Edit35, ui->Edit36, ui->Edit26, ui->Edit27,
+                         ui->Edit23, ui->Edit24, ui->Edit44, ui->Edit45, ui->Edit41, ui->Edit42,
+                         ui->Edit32, ui->Edit33, ui->Edit29, ui->Edit30, ui->Edit57, ui->Edit58,
+                         ui->Edit54, ui->Edit55, ui->Edit63, ui->Edit65};
 
     // What a field holds must survive the way to the data files unchanged.
     for (QLineEdit* edit : findChildren<QLineEdit*>()) {
@@ -62,18 +64,18 @@ void TForm1::bindInput() {
                     [this, &pair] { paintPair(pair, true); });
         }
     }
-    connect(ui.Edit9, &QLineEdit::textChanged, this, &TForm1::Edit9Change);
+    connect(ui->Edit9, &QLineEdit::textChanged, this, &TForm1::Edit9Change);
 
     const std::pair<QToolButton*, char> keys[] = {
-        {ui.SpeedButton10, '0'}, {ui.SpeedButton11, '1'}, {ui.SpeedButton2, '2'},
-        {ui.SpeedButton3, '3'},  {ui.SpeedButton4, '4'},  {ui.SpeedButton5, '5'},
-        {ui.SpeedButton6, '6'},  {ui.SpeedButton7, '7'},  {ui.SpeedButton8, '8'},
-        {ui.SpeedButton9, '9'},  {ui.SpeedButton12, ','}};
+        {ui->SpeedButton10, '0'}, {ui->SpeedButton11, '1'}, {ui->SpeedButton2, '2'},
+        {ui->SpeedButton3, '3'},  {ui->SpeedButton4, '4'},  {ui->SpeedButton5, '5'},
+        {ui->SpeedButton6, '6'},  {ui->SpeedButton7, '7'},  {ui->SpeedButton8, '8'},
+        {ui->SpeedButton9, '9'},  {ui->SpeedButton12, ','}};
     for (const auto& [button, key] : keys) {
         connect(button, &QToolButton::clicked, this, [this, key = key] { keypadKeyClick(key); });
     }
-    connect(ui.SpeedButton20, &QToolButton::clicked, this, &TForm1::SpeedButton20Click);
-    connect(ui.SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
+    connect(ui->SpeedButton20, &QToolButton::clicked, this, &TForm1::SpeedButton20Click);
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
 }
 
 void TForm1::paintPair(const InputPair& pair, bool changed) {
@@ -83,51 +85,51 @@ void TForm1::paintPair(const InputPair& pair, bool changed) {
 }
 
 void TForm1::keypadKeyClick(char key) {
-    if (ui.Edit48->text() == "1") {
-        ui.Edit8->clear();
-        ui.Edit48->setText("0");
+    if (ui->Edit48->text() == "1") {
+        ui->Edit8->clear();
+        ui->Edit48->setText("0");
     }
-    ui.Edit8->setText(ui.Edit8->text() + QChar(key));
+    ui->Edit8->setText(ui->Edit8->text() + QChar(key));
 }
 
 void TForm1::SpeedButton20Click() {
-    if (!ui.Edit8->text().isEmpty()) {
-        state_.keypad.LastKeypadText = toCore(ui.Edit8->text());
+    if (!ui->Edit8->text().isEmpty()) {
+        state_.keypad.LastKeypadText = toCore(ui->Edit8->text());
     }
-    ui.Edit8->clear();
+    ui->Edit8->clear();
 }
 
 void TForm1::transferClick(InputPair& pair) {
-    if (ui.Edit8->text().isEmpty()) {
+    if (ui->Edit8->text().isEmpty()) {
         return;
     }
-    state_.keypad.LastKeypadText = toCore(ui.Edit8->text());
+    state_.keypad.LastKeypadText = toCore(ui->Edit8->text());
     state_.keypad.LastTransferTarget = pair.code;
-    pair.field->setText(ui.Edit8->text());
-    ui.Edit8->clear();
+    pair.field->setText(ui->Edit8->text());
+    ui->Edit8->clear();
     paintPair(pair, true);
 }
 
 void TForm1::SpeedButton19Click() {
-    if (ui.Edit8->text().isEmpty()) {
+    if (ui->Edit8->text().isEmpty()) {
         return;
     }
     transferClick(pairs_.back());
     if (state_.AutoLoad == 1) {
-        ui.N5->trigger();
+        ui->N5->trigger();
     }
 }
 
 void TForm1::Edit9Change() {
-    if (ui.Edit9->text() == " ") {
-        ui.Edit9->clear(); // runs this reaction again
+    if (ui->Edit9->text() == " ") {
+        ui->Edit9->clear(); // runs this reaction again
         return;
     }
-    paintPair(pairs_.back(), !ui.Edit9->text().isEmpty());
+    paintPair(pairs_.back(), !ui->Edit9->text().isEmpty());
 }
 
 void TForm1::N52Click() {
-    ui.Edit9->setText(fromCore(trimBearingNumber(toCore(ui.Edit9->text()))));
+    ui->Edit9->setText(fromCore(trimBearingNumber(toCore(ui->Edit9->text()))));
 }
 
 InputTexts TForm1::inputTexts() const {
@@ -165,9 +167,9 @@ void TForm1::SpeedButton1Click() {
     for (const InputPair& pair : pairs_) {
         paintPair(pair, false);
     }
-    ui.Edit8->setFocus();
+    ui->Edit8->setFocus();
     state_.NoResult = 0;
-    ui.SpeedButton40->setEnabled(true);
+    ui->SpeedButton40->setEnabled(true);
     recordInGroup();
 }
 

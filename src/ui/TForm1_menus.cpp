@@ -1,6 +1,7 @@
 // The command surface of the main window: menus, the context menu, shortcut keys, the
 // function-key panel, and the external calculator, About and spectrum windows.
 #include "ui/TForm1.h"
+#include "ui_TForm1.h"
 
 #include "platform/paths.h"
 
@@ -50,52 +51,52 @@ void TForm1::bindMenus() {
     const auto press = [this](QAbstractButton* b) { return [b] { b->click(); }; };
     const auto invoke = [](QAction* a) { return [a] { a->trigger(); }; };
 
-    connect(ui.N2, &QAction::triggered, this, &TForm1::N2Click);
-    connect(ui.N4, &QAction::triggered, this, &TForm1::N4Click);
-    connect(ui.N15, &QAction::triggered, this, &TForm1::N15Click);
-    connect(ui.N64, &QAction::triggered, this, &TForm1::N64Click);
-    connect(ui.N58, &QAction::triggered, this, press(ui.SpeedButton41));
-    connect(ui.N52, &QAction::triggered, this, &TForm1::N52Click);
+    connect(ui->N2, &QAction::triggered, this, &TForm1::N2Click);
+    connect(ui->N4, &QAction::triggered, this, &TForm1::N4Click);
+    connect(ui->N15, &QAction::triggered, this, &TForm1::N15Click);
+    connect(ui->N64, &QAction::triggered, this, &TForm1::N64Click);
+    connect(ui->N58, &QAction::triggered, this, press(ui->SpeedButton41));
+    connect(ui->N52, &QAction::triggered, this, &TForm1::N52Click);
 
     // The context menu repeats items of the main menu and buttons of the window. Its items
     // belong to the window too, so that their keys work wherever the focus is.
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
     PopupMenu1->setAccessibleName("Контекстное меню");
-    PopupMenu1->addActions({ui.N7, ui.N8, ui.N9});
+    PopupMenu1->addActions({ui->N7, ui->N8, ui->N9});
     PopupMenu1->addSeparator();
-    PopupMenu1->addActions({ui.N10, ui.N11});
+    PopupMenu1->addActions({ui->N10, ui->N11});
     PopupMenu1->addSeparator();
-    PopupMenu1->addActions({ui.N13, ui.N14});
+    PopupMenu1->addActions({ui->N13, ui->N14});
     PopupMenu1->addSeparator();
-    PopupMenu1->addAction(ui.N18);
+    PopupMenu1->addAction(ui->N18);
     addActions(PopupMenu1->actions());
-    connect(ui.N7, &QAction::triggered, this, press(ui.SpeedButton1));
-    connect(ui.N8, &QAction::triggered, this, press(ui.SpeedButton36));
-    connect(ui.N9, &QAction::triggered, this, &TForm1::N15Click);
-    connect(ui.N10, &QAction::triggered, this, invoke(ui.N6));
-    connect(ui.N11, &QAction::triggered, this, invoke(ui.N5));
-    connect(ui.N13, &QAction::triggered, this, invoke(ui.N48));
-    connect(ui.N14, &QAction::triggered, this, invoke(ui.N49));
-    connect(ui.N18, &QAction::triggered, this, invoke(ui.N2));
+    connect(ui->N7, &QAction::triggered, this, press(ui->SpeedButton1));
+    connect(ui->N8, &QAction::triggered, this, press(ui->SpeedButton36));
+    connect(ui->N9, &QAction::triggered, this, &TForm1::N15Click);
+    connect(ui->N10, &QAction::triggered, this, invoke(ui->N6));
+    connect(ui->N11, &QAction::triggered, this, invoke(ui->N5));
+    connect(ui->N13, &QAction::triggered, this, invoke(ui->N48));
+    connect(ui->N14, &QAction::triggered, this, invoke(ui->N49));
+    connect(ui->N18, &QAction::triggered, this, invoke(ui->N2));
 
     // Hidden items: never displayed, they exist for their keys.
-    connect(ui.N32, &QAction::triggered, this, &TForm1::SpeedButton20Click);
-    connect(ui.N33, &QAction::triggered, this, press(ui.SpeedButton38));
-    connect(ui.N34, &QAction::triggered, this, press(ui.SpeedButton39));
-    connect(ui.N35, &QAction::triggered, this, press(ui.SpeedButton19));
-    connect(ui.N36, &QAction::triggered, this, press(ui.SpeedButton15));
-    connect(ui.N37, &QAction::triggered, this, press(ui.SpeedButton17));
-    connect(ui.N42, &QAction::triggered, this, press(ui.SpeedButton18));
-    connect(ui.N46, &QAction::triggered, this, press(ui.SpeedButton14));
-    connect(ui.N47, &QAction::triggered, this, press(ui.SpeedButton13));
-    connect(ui.N55, &QAction::triggered, this, press(ui.SpeedButton16));
-    connect(ui.N57, &QAction::triggered, this, [this] {
-        if (ui.SpeedButton54->isEnabled()) {
-            ui.SpeedButton54->click();
+    connect(ui->N32, &QAction::triggered, this, &TForm1::SpeedButton20Click);
+    connect(ui->N33, &QAction::triggered, this, press(ui->SpeedButton38));
+    connect(ui->N34, &QAction::triggered, this, press(ui->SpeedButton39));
+    connect(ui->N35, &QAction::triggered, this, press(ui->SpeedButton19));
+    connect(ui->N36, &QAction::triggered, this, press(ui->SpeedButton15));
+    connect(ui->N37, &QAction::triggered, this, press(ui->SpeedButton17));
+    connect(ui->N42, &QAction::triggered, this, press(ui->SpeedButton18));
+    connect(ui->N46, &QAction::triggered, this, press(ui->SpeedButton14));
+    connect(ui->N47, &QAction::triggered, this, press(ui->SpeedButton13));
+    connect(ui->N55, &QAction::triggered, this, press(ui->SpeedButton16));
+    connect(ui->N57, &QAction::triggered, this, [this] {
+        if (ui->SpeedButton54->isEnabled()) {
+            ui->SpeedButton54->click();
         }
     });
-    ui.N38->menuAction()->setVisible(false); // the sound switch has no effect to offer
+    ui->N38->menuAction()->setVisible(false); // the sound switch has no effect to offer
 
     // Menu keys win over the keys the fields handle themselves (Home, End, Ctrl+Z, Ctrl+X ...),
     // as everywhere in the main window.
@@ -140,10 +141,10 @@ bool TForm1::functionKeyEvent(QLabel* label, QEvent* event) {
     }
     // In the order of the strip: F1, F2, F4, F5, F6, F9, F12.
     const std::function<void()> actions[] = {
-        [this] { ui.SpeedButton1->click(); }, [this] { ui.SpeedButton36->click(); },
-        [this] { ui.N15->trigger(); },        [this] { ui.SpeedButton22->click(); },
-        [this] { ui.N5->trigger(); },         [this] { ui.N12->trigger(); },
-        [this] { ui.N2->trigger(); }};
+        [this] { ui->SpeedButton1->click(); }, [this] { ui->SpeedButton36->click(); },
+        [this] { ui->N15->trigger(); },        [this] { ui->SpeedButton22->click(); },
+        [this] { ui->N5->trigger(); },         [this] { ui->N12->trigger(); },
+        [this] { ui->N2->trigger(); }};
     actions[key - std::begin(kFunctionKeys)]();
     return true;
 }
@@ -156,16 +157,16 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
     }
-    if (auto* label = qobject_cast<QLabel*>(watched); label && label->parent() == ui.Panel1) {
+    if (auto* label = qobject_cast<QLabel*>(watched); label && label->parent() == ui->Panel1) {
         return functionKeyEvent(label, event);
     }
     if (searchToolEvent(watched, event)) {
         return true;
     }
     // The group list opens on the left button's release over its button (SpeedButton40MouseUp).
-    if (watched == ui.SpeedButton40 && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == ui->SpeedButton40 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-        ui.SpeedButton40->isEnabled()) {
+        ui->SpeedButton40->isEnabled()) {
         showGroupList();
     }
     return QMainWindow::eventFilter(watched, event);

@@ -1,5 +1,6 @@
 // The "Установки" menu: the four persisted options, the window-size mode and the settings file.
 #include "ui/TForm1.h"
+#include "ui_TForm1.h"
 
 #include "datafiles/settings.h"
 #include "platform/atomic_file.h"
@@ -26,23 +27,23 @@ constexpr Qt::WindowFlags kSizeableBorder = kFixedWindowFlags | Qt::WindowMaximi
 } // namespace
 
 void TForm1::bindOptions() {
-    connect(ui.N20, &QAction::triggered, this, &TForm1::N20Click);
-    connect(ui.N21, &QAction::triggered, this, &TForm1::N21Click);
-    connect(ui.N25, &QAction::triggered, this, &TForm1::N25Click);
-    connect(ui.N26, &QAction::triggered, this, &TForm1::N26Click);
-    connect(ui.N28, &QAction::triggered, this, &TForm1::N28Click);
-    connect(ui.N29, &QAction::triggered, this, &TForm1::N29Click);
-    connect(ui.N39, &QAction::triggered, this, &TForm1::N39Click);
-    connect(ui.N40, &QAction::triggered, this, &TForm1::N40Click);
-    connect(ui.N44, &QAction::triggered, this, &TForm1::N44Click);
-    connect(ui.N45, &QAction::triggered, this, &TForm1::N45Click);
-    connect(ui.N22, &QAction::triggered, this, &TForm1::N22Click);
-    connect(ui.N23, &QAction::triggered, this, &TForm1::N23Click);
-    const std::pair<QAction*, int> precisions[] = {{ui.N0001, 100},
-                                                   {ui.N00001, 1000},
-                                                   {ui.N000001, 10000},
-                                                   {ui.N0000001, 100000},
-                                                   {ui.N63, 1}};
+    connect(ui->N20, &QAction::triggered, this, &TForm1::N20Click);
+    connect(ui->N21, &QAction::triggered, this, &TForm1::N21Click);
+    connect(ui->N25, &QAction::triggered, this, &TForm1::N25Click);
+    connect(ui->N26, &QAction::triggered, this, &TForm1::N26Click);
+    connect(ui->N28, &QAction::triggered, this, &TForm1::N28Click);
+    connect(ui->N29, &QAction::triggered, this, &TForm1::N29Click);
+    connect(ui->N39, &QAction::triggered, this, &TForm1::N39Click);
+    connect(ui->N40, &QAction::triggered, this, &TForm1::N40Click);
+    connect(ui->N44, &QAction::triggered, this, &TForm1::N44Click);
+    connect(ui->N45, &QAction::triggered, this, &TForm1::N45Click);
+    connect(ui->N22, &QAction::triggered, this, &TForm1::N22Click);
+    connect(ui->N23, &QAction::triggered, this, &TForm1::N23Click);
+    const std::pair<QAction*, int> precisions[] = {{ui->N0001, 100},
+                                                   {ui->N00001, 1000},
+                                                   {ui->N000001, 10000},
+                                                   {ui->N0000001, 100000},
+                                                   {ui->N63, 1}};
     for (const auto& [action, value] : precisions) {
         connect(action, &QAction::triggered, this, [this, value = value] { setPrecision(value); });
     }
@@ -59,35 +60,35 @@ void TForm1::chooseOption(int* option, int value, QAction* chosen, QAction* othe
 }
 
 void TForm1::N20Click() {
-    chooseOption(&state_.AutoClear, 1, ui.N20, ui.N21);
+    chooseOption(&state_.AutoClear, 1, ui->N20, ui->N21);
 }
 
 void TForm1::N21Click() {
-    chooseOption(&state_.AutoClear, 0, ui.N21, ui.N20);
+    chooseOption(&state_.AutoClear, 0, ui->N21, ui->N20);
 }
 
 void TForm1::N25Click() {
-    chooseOption(&state_.KeepFr, 0, ui.N25, ui.N26);
+    chooseOption(&state_.KeepFr, 0, ui->N25, ui->N26);
 }
 
 void TForm1::N26Click() {
-    chooseOption(&state_.KeepFr, 1, ui.N26, ui.N25);
+    chooseOption(&state_.KeepFr, 1, ui->N26, ui->N25);
 }
 
 void TForm1::N28Click() {
-    chooseOption(&state_.AutoLoad, 1, ui.N28, ui.N29);
+    chooseOption(&state_.AutoLoad, 1, ui->N28, ui->N29);
 }
 
 void TForm1::N29Click() {
-    chooseOption(&state_.AutoLoad, 0, ui.N29, ui.N28);
+    chooseOption(&state_.AutoLoad, 0, ui->N29, ui->N28);
 }
 
 void TForm1::N39Click() {
-    chooseOption(nullptr, 0, ui.N39, ui.N40);
+    chooseOption(nullptr, 0, ui->N39, ui->N40);
 }
 
 void TForm1::N40Click() {
-    chooseOption(nullptr, 0, ui.N40, ui.N39);
+    chooseOption(nullptr, 0, ui->N40, ui->N39);
 }
 
 void TForm1::N44Click() {
@@ -97,7 +98,7 @@ void TForm1::N44Click() {
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     show();
-    markChosen(ui.N44, ui.N45);
+    markChosen(ui->N44, ui->N45);
     N22Click();
 }
 
@@ -107,7 +108,7 @@ void TForm1::N45Click() {
     fixClientSize();
     centerOnScreen(*this);
     show();
-    markChosen(ui.N45, ui.N44);
+    markChosen(ui->N45, ui->N44);
     N22Click();
 }
 
@@ -121,16 +122,16 @@ void TForm1::setPrecision(int precision) {
     state_.Precision = precision;
     markPrecision(precision);
     if (state_.NoResult == 0) {
-        ui.SpeedButton1->click();
+        ui->SpeedButton1->click();
     }
 }
 
 void TForm1::markPrecision(int precision) {
-    const std::pair<QAction*, int> items[] = {{ui.N0001, 100},
-                                              {ui.N00001, 1000},
-                                              {ui.N000001, 10000},
-                                              {ui.N0000001, 100000},
-                                              {ui.N63, 1}};
+    const std::pair<QAction*, int> items[] = {{ui->N0001, 100},
+                                              {ui->N00001, 1000},
+                                              {ui->N000001, 10000},
+                                              {ui->N0000001, 100000},
+                                              {ui->N63, 1}};
     const bool known =
         std::any_of(std::begin(items), std::end(items),
                     [precision](const auto& item) { return item.second == precision; });
@@ -143,9 +144,10 @@ void TForm1::markPrecision(int precision) {
 }
 
 void TForm1::showSettingsInForce() {
-    markChosen(state_.AutoClear == 1 ? ui.N20 : ui.N21, state_.AutoClear == 1 ? ui.N21 : ui.N20);
-    markChosen(state_.KeepFr == 1 ? ui.N26 : ui.N25, state_.KeepFr == 1 ? ui.N25 : ui.N26);
-    markChosen(state_.AutoLoad == 1 ? ui.N28 : ui.N29, state_.AutoLoad == 1 ? ui.N29 : ui.N28);
+    markChosen(state_.AutoClear == 1 ? ui->N20 : ui->N21,
+               state_.AutoClear == 1 ? ui->N21 : ui->N20);
+    markChosen(state_.KeepFr == 1 ? ui->N26 : ui->N25, state_.KeepFr == 1 ? ui->N25 : ui->N26);
+    markChosen(state_.AutoLoad == 1 ? ui->N28 : ui->N29, state_.AutoLoad == 1 ? ui->N29 : ui->N28);
     markPrecision(state_.Precision);
 }
 

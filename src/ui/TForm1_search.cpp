@@ -1,6 +1,7 @@
 // The search side of the main window: the frequency search, the two search modes, the
 // coefficient buttons, the harmonic lists and the small keypad tools around them.
 #include "ui/TForm1.h"
+#include "ui_TForm1.h"
 
 #include "calc/numbers.h"
 #include "search/harmonics.h"
@@ -27,43 +28,46 @@ QString text(double value) {
 } // namespace
 
 void TForm1::bindSearch() {
-    connect(ui.SpeedButton36, &QToolButton::clicked, this, &TForm1::SpeedButton36Click);
-    connect(ui.SpeedButton53, &QToolButton::clicked, this, &TForm1::SpeedButton53Click);
-    connect(ui.SpeedButton54, &QToolButton::clicked, this, &TForm1::SpeedButton54Click);
-    connect(ui.SpeedButton38, &QToolButton::clicked, this, [this] { stepTolerance(true); });
-    connect(ui.SpeedButton39, &QToolButton::clicked, this, [this] { stepTolerance(false); });
-    connect(ui.SpeedButton55, &QToolButton::clicked, this, &TForm1::SpeedButton55Click);
-    connect(ui.SpeedButton45, &QToolButton::clicked, this, &TForm1::SpeedButton45Click);
-    connect(ui.SpeedButton42, &QToolButton::clicked, this, [this] { keypadKeyClick('/'); });
-    connect(ui.Edit8, &QLineEdit::textChanged, this, &TForm1::Edit8Change);
-    connect(ui.UpDown4, &QSpinBox::valueChanged, this,
-            [this](int value) { ui.Edit61->setText(QString::number(value)); });
+    connect(ui->SpeedButton36, &QToolButton::clicked, this, &TForm1::SpeedButton36Click);
+    connect(ui->SpeedButton53, &QToolButton::clicked, this, &TForm1::SpeedButton53Click);
+    connect(ui->SpeedButton54, &QToolButton::clicked, this, &TForm1::SpeedButton54Click);
+    connect(ui->SpeedButton38, &QToolButton::clicked, this, [this] { stepTolerance(true); });
+    connect(ui->SpeedButton39, &QToolButton::clicked, this, [this] { stepTolerance(false); });
+    connect(ui->SpeedButton55, &QToolButton::clicked, this, &TForm1::SpeedButton55Click);
+    connect(ui->SpeedButton45, &QToolButton::clicked, this, &TForm1::SpeedButton45Click);
+    connect(ui->SpeedButton42, &QToolButton::clicked, this, [this] { keypadKeyClick('/'); });
+    connect(ui->Edit8, &QLineEdit::textChanged, this, &TForm1::Edit8Change);
+    connect(ui->UpDown4, &QSpinBox::valueChanged, this,
+            [this](int value) { ui->Edit61->setText(QString::number(value)); });
     // The arrows step from what the field holds, also when it was typed.
-    connect(ui.Edit61, &QLineEdit::textEdited, this, [this](const QString& text) {
+    connect(ui->Edit61, &QLineEdit::textEdited, this, [this](const QString& text) {
         bool ok = false;
         const int value = text.trimmed().toInt(&ok);
         if (ok) {
-            const QSignalBlocker keepText(ui.UpDown4);
-            ui.UpDown4->setValue(std::clamp(value, ui.UpDown4->minimum(), ui.UpDown4->maximum()));
+            const QSignalBlocker keepText(ui->UpDown4);
+            ui->UpDown4->setValue(
+                std::clamp(value, ui->UpDown4->minimum(), ui->UpDown4->maximum()));
         }
     });
 
     // Each coefficient button writes the keypad value as the multiplier of its frequency in
     // every row that uses it.
     const std::pair<QToolButton*, std::vector<QLineEdit*>> coefficients[] = {
-        {ui.SpeedButton28,
-         {ui.Edit39, ui.Edit36, ui.Edit27, ui.Edit24, ui.Edit58, ui.Edit55, ui.Edit47, ui.Edit63}},
-        {ui.SpeedButton23, {ui.Edit26, ui.Edit23, ui.Edit44, ui.Edit41}},
-        {ui.SpeedButton25, {ui.Edit20, ui.Edit17, ui.Edit57, ui.Edit54}},
-        {ui.SpeedButton27, {ui.Edit21, ui.Edit30, ui.Edit18, ui.Edit33, ui.Edit62, ui.Edit65}},
-        {ui.SpeedButton24, {ui.Edit35, ui.Edit38, ui.Edit32, ui.Edit29}},
-        {ui.SpeedButton26, {ui.Edit45, ui.Edit42}}};
+        {ui->SpeedButton28,
+         {ui->Edit39, ui->Edit36, ui->Edit27, ui->Edit24, ui->Edit58, ui->Edit55, ui->Edit47,
+          ui->Edit63}},
+        {ui->SpeedButton23, {ui->Edit26, ui->Edit23, ui->Edit44, ui->Edit41}},
+        {ui->SpeedButton25, {ui->Edit20, ui->Edit17, ui->Edit57, ui->Edit54}},
+        {ui->SpeedButton27,
+         {ui->Edit21, ui->Edit30, ui->Edit18, ui->Edit33, ui->Edit62, ui->Edit65}},
+        {ui->SpeedButton24, {ui->Edit35, ui->Edit38, ui->Edit32, ui->Edit29}},
+        {ui->SpeedButton26, {ui->Edit45, ui->Edit42}}};
     for (const auto& [button, fields] : coefficients) {
         connect(button, &QToolButton::clicked, this, [this, fields = fields] {
             for (QLineEdit* field : fields) {
-                field->setText(ui.Edit8->text());
+                field->setText(ui->Edit8->text());
             }
-            ui.Edit48->setText("1");
+            ui->Edit48->setText("1");
             SpeedButton1Click();
         });
     }
@@ -71,32 +75,33 @@ void TForm1::bindSearch() {
     PopupMenu3 = new QMenu(this);
     PopupMenu3->setObjectName("PopupMenu3");
     PopupMenu3->setAccessibleName("Гармоники");
-    PopupMenu3->addActions(
-        {ui.N113, ui.N112, ui.N212, ui.N310, ui.N410, ui.N59, ui.N62, ui.N72, ui.N82, ui.N92});
-    harmonicButtons_ = {{{ui.SpeedButton43, ui.SpeedButton46, ui.SpeedButton48, ui.SpeedButton49,
-                          ui.SpeedButton50, ui.SpeedButton51, ui.SpeedButton52},
-                         {ui.SpeedButton44, ui.SpeedButton47, ui.SpeedButton56, ui.SpeedButton57,
-                          ui.SpeedButton58, ui.SpeedButton59, ui.SpeedButton60}}};
+    PopupMenu3->addActions({ui->N113, ui->N112, ui->N212, ui->N310, ui->N410, ui->N59, ui->N62,
+                            ui->N72, ui->N82, ui->N92});
+    harmonicButtons_ = {
+        {{ui->SpeedButton43, ui->SpeedButton46, ui->SpeedButton48, ui->SpeedButton49,
+          ui->SpeedButton50, ui->SpeedButton51, ui->SpeedButton52},
+         {ui->SpeedButton44, ui->SpeedButton47, ui->SpeedButton56, ui->SpeedButton57,
+          ui->SpeedButton58, ui->SpeedButton59, ui->SpeedButton60}}};
     // The tooltips follow the mouse: the return key's memory, a result too long for its field.
-    ui.SpeedButton45->setMouseTracking(true);
+    ui->SpeedButton45->setMouseTracking(true);
     for (int row = kDefectCount; row < ResultCount; ++row) {
         resultFields_[row]->setMouseTracking(true);
     }
 }
 
 void TForm1::SpeedButton36Click() {
-    const SearchTexts typed{toCore(ui.Edit8->text()), toCore(ui.Edit7->text()),
-                            toCore(ui.Edit59->text()), toCore(ui.Edit61->text()),
-                            toCore(ui.Edit50->text())};
+    const SearchTexts typed{toCore(ui->Edit8->text()), toCore(ui->Edit7->text()),
+                            toCore(ui->Edit59->text()), toCore(ui->Edit61->text()),
+                            toCore(ui->Edit50->text())};
     const SearchTexts texts = withEmptyDefaults(typed);
-    ui.Edit7->setText(fromCore(texts.tolerance));
-    ui.Edit61->setText(fromCore(texts.maxHarmonic));
-    ui.Edit50->setText(fromCore(texts.maxFrequency));
+    ui->Edit7->setText(fromCore(texts.tolerance));
+    ui->Edit61->setText(fromCore(texts.maxHarmonic));
+    ui->Edit50->setText(fromCore(texts.maxFrequency));
     if (state_.NoResult == 1) {
         form8_->showNotComputed();
         return;
     }
-    ui.Edit48->setText("1");
+    ui->Edit48->setText("1");
     InputSnapshot now;
     for (int i = 0; i < InputFieldCount; ++i) {
         now[i] = toCore(pairs_[i].field->text());
@@ -116,18 +121,18 @@ void TForm1::SpeedButton36Click() {
         }
         return;
     }
-    QStringList frequencies{ui.Edit2->text()};
+    QStringList frequencies{ui->Edit2->text()};
     for (int i = Fo; i <= FwStar; ++i) {
         frequencies << resultFields_[i]->text();
     }
-    form10_->prepare("Результаты по подшипнику № " + ui.Edit9->text() + "   (вы искали значение  " +
-                         ui.Edit8->text() + ")",
+    form10_->prepare("Результаты по подшипнику № " + ui->Edit9->text() +
+                         "   (вы искали значение  " + ui->Edit8->text() + ")",
                      frequencies);
     const LimitedParameters limited = applySearchLimits(*read);
     const std::pair<const std::optional<std::string>&, QLineEdit*> rewrites[] = {
-        {limited.tolerance, ui.Edit7},
-        {limited.maxHarmonic, ui.Edit61},
-        {limited.maxFrequency, ui.Edit50}};
+        {limited.tolerance, ui->Edit7},
+        {limited.maxHarmonic, ui->Edit61},
+        {limited.maxFrequency, ui->Edit50}};
     for (const auto& [newText, field] : rewrites) {
         if (newText) {
             field->setText(fromCore(*newText));
@@ -162,24 +167,25 @@ void TForm1::SpeedButton54Click() {
 }
 
 void TForm1::SpeedButton53Click() {
-    const bool toManual = ui.Edit51->text() != "0";
-    ui.SpeedButton53->setText(toManual ? "Автопоиск" : "Ручной поиск");
-    ui.Edit8->setGeometry(toManual ? 160 : 144, ui.Edit8->y(), toManual ? 153 : 99,
-                          ui.Edit8->height());
-    ui.Edit8->raise();
-    ui.GroupBox16->setGeometry(toManual ? 160 : 144, ui.GroupBox16->y(), ui.GroupBox16->width(),
-                               toManual ? 65 : 41);
+    const bool toManual = ui->Edit51->text() != "0";
+    ui->SpeedButton53->setText(toManual ? "Автопоиск" : "Ручной поиск");
+    ui->Edit8->setGeometry(toManual ? 160 : 144, ui->Edit8->y(), toManual ? 153 : 99,
+                           ui->Edit8->height());
+    ui->Edit8->raise();
+    ui->GroupBox16->setGeometry(toManual ? 160 : 144, ui->GroupBox16->y(), ui->GroupBox16->width(),
+                                toManual ? 65 : 41);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             ui.SpeedButton36, ui.SpeedButton55, ui.Edit7, ui.Edit59, ui.Edit61, ui.SpeedButton38,
-             ui.SpeedButton39, ui.UpDown4, ui.Label201, ui.Label202, ui.Label203}) {
+             ui->SpeedButton36, ui->SpeedButton55, ui->Edit7, ui->Edit59, ui->Edit61,
+             ui->SpeedButton38, ui->SpeedButton39, ui->UpDown4, ui->Label201, ui->Label202,
+             ui->Label203}) {
         w->setVisible(!toManual);
     }
     for (QWidget* w :
-         std::initializer_list<QWidget*>{ui.SpeedButton23, ui.SpeedButton24, ui.SpeedButton25,
-                                         ui.SpeedButton26, ui.SpeedButton27, ui.SpeedButton28}) {
+         std::initializer_list<QWidget*>{ui->SpeedButton23, ui->SpeedButton24, ui->SpeedButton25,
+                                         ui->SpeedButton26, ui->SpeedButton27, ui->SpeedButton28}) {
         w->setVisible(toManual);
     }
-    ui.Edit51->setText(toManual ? "0" : "1");
+    ui->Edit51->setText(toManual ? "0" : "1");
     // Either way the rows go back to the plain first-order combinations.
     for (QLineEdit* field : multiplierFields_) {
         field->setText("1");
@@ -193,22 +199,22 @@ void TForm1::SpeedButton53Click() {
 }
 
 void TForm1::stepTolerance(bool up) {
-    const std::optional<double> t = readNumber(fieldNumberText(toCore(ui.Edit7->text())));
+    const std::optional<double> t = readNumber(fieldNumberText(toCore(ui->Edit7->text())));
     if (!t) {
         form8_->showEnterCorrectly();
         return;
     }
-    ui.Edit7->setText(text(up ? toleranceUp(*t) : toleranceDown(*t)));
+    ui->Edit7->setText(text(up ? toleranceUp(*t) : toleranceDown(*t)));
 }
 
 void TForm1::SpeedButton55Click() {
-    const bool half = ui.Edit59->text() != "0,5";
-    ui.Edit59->setText(half ? "0,5" : "1");
-    ui.SpeedButton55->setText(half ? ">" : "<");
+    const bool half = ui->Edit59->text() != "0,5";
+    ui->Edit59->setText(half ? "0,5" : "1");
+    ui->SpeedButton55->setText(half ? ">" : "<");
 }
 
 void TForm1::SpeedButton45Click() {
-    ui.Edit8->setText(fromCore(state_.keypad.LastKeypadText));
+    ui->Edit8->setText(fromCore(state_.keypad.LastKeypadText));
     for (InputPair& pair : pairs_) {
         if (pair.code == state_.keypad.LastTransferTarget) {
             pair.field->setText("0");
@@ -221,17 +227,17 @@ void TForm1::SpeedButton45Click() {
 }
 
 void TForm1::Edit8Change() {
-    if (ui.Edit8->text() == " ") {
-        ui.Edit8->clear();
+    if (ui->Edit8->text() == " ") {
+        ui->Edit8->clear();
     }
 }
 
 // Tooltips and harmonic lists, reached through the window's event filter.
 bool TForm1::searchToolEvent(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
-        if (watched == ui.SpeedButton45) {
-            ui.SpeedButton45->setToolTip("Возврат (" + fromCore(state_.keypad.LastKeypadText) +
-                                         ")");
+        if (watched == ui->SpeedButton45) {
+            ui->SpeedButton45->setToolTip("Возврат (" + fromCore(state_.keypad.LastKeypadText) +
+                                          ")");
         } else if (auto* field = qobject_cast<QLineEdit*>(watched);
                    field && std::find(resultFields_.begin() + kDefectCount, resultFields_.end(),
                                       field) != resultFields_.end()) {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "ui/disagree.h"
-#include "ui_TForm2.h"
 
 #include <QDialog>
 #include <memory>
+
+namespace Ui {
+class TForm2;
+}
 
 namespace orbistan::ui {
 
@@ -13,9 +16,10 @@ class TForm2 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm2(QWidget* parent = nullptr);
+    ~TForm2() override;
 
 private:
-    Ui::TForm2 ui;
+    std::unique_ptr<Ui::TForm2> ui; // the form's controls, made by uic
     std::unique_ptr<DisagreeSwitch> answer_;
 };
 

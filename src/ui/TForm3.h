@@ -1,10 +1,13 @@
 #pragma once
 
 #include "ui/disagree.h"
-#include "ui_TForm3.h"
 
 #include <QDialog>
 #include <memory>
+
+namespace Ui {
+class TForm3;
+}
 
 namespace orbistan::ui {
 
@@ -13,9 +16,10 @@ class TForm3 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);
+    ~TForm3() override;
 
 private:
-    Ui::TForm3 ui;
+    std::unique_ptr<Ui::TForm3> ui; // the form's controls, made by uic
     std::unique_ptr<DisagreeSwitch> answer_;
 };
 

@@ -1,4 +1,5 @@
 #include "ui/TForm4.h"
+#include "ui_TForm4.h"
 
 #include "ui/jpeg.h"
 #include "ui/style.h"
@@ -8,6 +9,8 @@
 #include <QTextCursor>
 
 namespace orbistan::ui {
+
+TForm4::~TForm4() = default;
 
 namespace {
 
@@ -29,15 +32,15 @@ QPixmap aboutPhoto(QSize area) {
 
 } // namespace
 
-TForm4::TForm4(QWidget* parent) : QDialog(parent) {
-    ui.setupUi(this);
-    QTextCursor all(ui.Memo1->document());
+TForm4::TForm4(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm4>()) {
+    ui->setupUi(this);
+    QTextCursor all(ui->Memo1->document());
     all.select(QTextCursor::Document);
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     all.mergeBlockFormat(centred);
-    ui.Image1->setPixmap(aboutPhoto(QSize(122, 169)));
-    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
+    ui->Image1->setPixmap(aboutPhoto(QSize(122, 169)));
+    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
     makeFixedDialog(*this);
     completeAccessibility(*this);
 }

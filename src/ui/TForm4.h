@@ -1,8 +1,12 @@
 #pragma once
 
-#include "ui_TForm4.h"
+#include <memory>
 
 #include <QDialog>
+
+namespace Ui {
+class TForm4;
+}
 
 namespace orbistan::ui {
 
@@ -11,9 +15,10 @@ class TForm4 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm4(QWidget* parent = nullptr);
+    ~TForm4() override;
 
 private:
-    Ui::TForm4 ui;
+    std::unique_ptr<Ui::TForm4> ui; // the form's controls, made by uic
 };
 
 } // namespace orbistan::ui

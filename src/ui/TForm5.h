@@ -1,8 +1,12 @@
 #pragma once
 
-#include "ui_TForm5.h"
+#include <memory>
 
 #include <QDialog>
+
+namespace Ui {
+class TForm5;
+}
 
 namespace orbistan::ui {
 
@@ -11,9 +15,10 @@ class TForm5 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm5(QWidget* parent = nullptr);
+    ~TForm5() override;
 
 private:
-    Ui::TForm5 ui;
+    std::unique_ptr<Ui::TForm5> ui; // the form's controls, made by uic
 };
 
 } // namespace orbistan::ui

@@ -1,18 +1,21 @@
 #include "ui/TForm6.h"
+#include "ui_TForm6.h"
 
 #include "ui/modal.h"
 #include "ui/style.h"
 
 namespace orbistan::ui {
 
-TForm6::TForm6(QWidget* parent) : QDialog(parent) {
-    ui.setupUi(this);
-    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
+TForm6::~TForm6() = default;
+
+TForm6::TForm6(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm6>()) {
+    ui->setupUi(this);
+    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
     // However the notice closes, it starts with its first text next time.
     connect(this, &QDialog::finished, this, [this] {
-        ui.Label5->setText("Данные не могут быть сохранены");
-        ui.GroupBox1->hide();
-        emit thanked();
+        ui->Label5->setText("Данные не могут быть сохранены");
+        ui->GroupBox1->hide();
+        Q_EMIT thanked();
     });
     makeFixedDialog(*this);
     completeAccessibility(*this);
@@ -23,9 +26,9 @@ void TForm6::showNotInBase() {
 }
 
 void TForm6::showCannotSave(const QString& folderText, const QString& firstLine) {
-    ui.Label5->setText(firstLine);
-    ui.Label2->setText(folderText);
-    ui.GroupBox1->show();
+    ui->Label5->setText(firstLine);
+    ui->Label2->setText(folderText);
+    ui->GroupBox1->show();
     showModal(*this);
 }
 

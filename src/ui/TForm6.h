@@ -1,8 +1,12 @@
 #pragma once
 
-#include "ui_TForm6.h"
+#include <memory>
 
 #include <QDialog>
+
+namespace Ui {
+class TForm6;
+}
 
 namespace orbistan::ui {
 
@@ -11,16 +15,17 @@ class TForm6 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm6(QWidget* parent = nullptr);
+    ~TForm6() override;
 
     void showNotInBase();
     void showCannotSave(const QString& folderText,
                         const QString& firstLine = "Данные не могут быть сохранены");
 
-signals:
+Q_SIGNALS:
     void thanked(); // "СПАСИБО": the save and delete flows return to rest
 
 private:
-    Ui::TForm6 ui;
+    std::unique_ptr<Ui::TForm6> ui; // the form's controls, made by uic
 };
 
 } // namespace orbistan::ui

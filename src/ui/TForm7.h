@@ -1,9 +1,14 @@
 #pragma once
 
+#include <memory>
+
 #include "ui/type_choices.h"
-#include "ui_TForm7.h"
 
 #include <QDialog>
+
+namespace Ui {
+class TForm7;
+}
 
 namespace orbistan::ui {
 
@@ -12,24 +17,25 @@ class TForm7 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm7(QWidget* parent = nullptr);
+    ~TForm7() override;
 
     void prepareNew(const QString& number); // type on "Не указывать"
     void clearInfo();
     void showStandard(int standard);
-    QString number() const { return ui.Edit1->text(); }
+    QString number() const;
     // The assembled information text, which either window's assembly sets.
-    QString assembledInfo() const { return ui.Edit2->text(); }
-    void setAssembledInfo(const QString& text) { ui.Edit2->setText(text); }
+    QString assembledInfo() const;
+    void setAssembledInfo(const QString& text);
     void Button3Click(); // assembles this window's information text
 
     TypeChoices* choices() const { return choices_; }
 
-signals:
+Q_SIGNALS:
     void saveConfirmed(); // "Сохранить"
     void standardChosen(int standard);
 
 private:
-    Ui::TForm7 ui;
+    std::unique_ptr<Ui::TForm7> ui; // the form's controls, made by uic
     TypeChoices* choices_ = nullptr;
 };
 

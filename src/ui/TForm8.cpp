@@ -1,4 +1,5 @@
 #include "ui/TForm8.h"
+#include "ui_TForm8.h"
 
 #include "calc/messages.h"
 #include "ui/modal.h"
@@ -6,13 +7,15 @@
 
 namespace orbistan::ui {
 
-TForm8::TForm8(QWidget* parent) : QDialog(parent) {
-    ui.setupUi(this);
-    ui.Label1->setText(text::kEnterDataCorrectly);
-    ui.Label2->setText(text::kNotComputedWithNewData);
-    connect(ui.Button1, &QPushButton::clicked, this, &QDialog::accept);
+TForm8::~TForm8() = default;
+
+TForm8::TForm8(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm8>()) {
+    ui->setupUi(this);
+    ui->Label1->setText(text::kEnterDataCorrectly);
+    ui->Label2->setText(text::kNotComputedWithNewData);
+    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
     // However the window closes, the next showing starts with the first message.
-    connect(this, &QDialog::finished, ui.GroupBox2, &QWidget::hide);
+    connect(this, &QDialog::finished, ui->GroupBox2, &QWidget::hide);
     makeFixedDialog(*this);
     completeAccessibility(*this);
 }
@@ -22,7 +25,7 @@ void TForm8::showEnterCorrectly() {
 }
 
 void TForm8::showNotComputed() {
-    ui.GroupBox2->show();
+    ui->GroupBox2->show();
     showModal(*this);
 }
 

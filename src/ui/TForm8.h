@@ -1,8 +1,12 @@
 #pragma once
 
-#include "ui_TForm8.h"
+#include <memory>
 
 #include <QDialog>
+
+namespace Ui {
+class TForm8;
+}
 
 namespace orbistan::ui {
 
@@ -11,12 +15,13 @@ class TForm8 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm8(QWidget* parent = nullptr);
+    ~TForm8() override;
 
     void showEnterCorrectly();
     void showNotComputed();
 
 private:
-    Ui::TForm8 ui;
+    std::unique_ptr<Ui::TForm8> ui; // the form's controls, made by uic
 };
 
 } // namespace orbistan::ui

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <memory>
+
 #include "ui/type_choices.h"
-#include "ui_TForm9.h"
 
 #include <QDialog>
 #include <array>
+
+namespace Ui {
+class TForm9;
+}
 
 namespace orbistan::ui {
 
@@ -14,6 +19,7 @@ class TForm9 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm9(QWidget* parent = nullptr);
+    ~TForm9() override;
 
     // The five value texts d, D, a, dw, Z and whether each differs.
     void showStored(const QString& number, const std::array<QString, 5>& values,
@@ -25,13 +31,13 @@ public:
 
     TypeChoices* choices() const { return choices_; }
 
-signals:
+Q_SIGNALS:
     void overwriteConfirmed(); // "Перезапись"
     void cancelled();          // "Отмена"
     void standardChosen(int standard);
 
 private:
-    Ui::TForm9 ui;
+    std::unique_ptr<Ui::TForm9> ui; // the form's controls, made by uic
     TypeChoices* choices_ = nullptr;
 };
 

@@ -21,7 +21,7 @@ TypeChoices::TypeChoices(QWidget& window) : QObject(&window) {
             auto* b = window.findChild<QRadioButton*>(QString("RadioButton%1").arg(number));
             buttons_[attribute][code] = b;
             connect(b, &QRadioButton::clicked, this,
-                    [this, attribute, code] { emit chosen(attribute, code); });
+                    [this, attribute, code] { Q_EMIT chosen(attribute, code); });
         }
     }
 }

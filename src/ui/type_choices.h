@@ -19,7 +19,7 @@ public:
     // gives the codes now shown.
     std::array<int, 4> select(const std::array<int, 4>& codes);
 
-signals:
+Q_SIGNALS:
     void chosen(int attribute, int code); // a choice the user made
 
 private:

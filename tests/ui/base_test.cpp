@@ -44,7 +44,7 @@ class BaseTest : public QObject {
         return topLevel("TForm13")->findChild<QPlainTextEdit*>("Memo1")->toPlainText().split('\n');
     }
 
-private slots:
+private Q_SLOTS:
     void init() { f.start(); }
     void cleanup() {
         topLevel("TForm13")->hide();

@@ -52,7 +52,7 @@ class GroupTest : public QObject {
         return shown;
     }
 
-private slots:
+private Q_SLOTS:
     void init() { f.start(); }
     void cleanup() { f.stop(); }
 

@@ -2,7 +2,7 @@
 // and the About, calculator and spectrum windows.
 #include "ui_fixture.h"
 
-#include <qcustomplot.h>
+#include "ui/plot.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,7 +45,7 @@ class MenusTest : public QObject {
         QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
     }
 
-private slots:
+private Q_SLOTS:
     void init() { f.start(); }
     void cleanup() { f.stop(); }
 

@@ -61,7 +61,7 @@ class OptionsTest : public QObject {
     }
     void typeBearing() { f.typeGeometry({"9", "25", "7,938", "52", "25", "0"}); }
 
-private slots:
+private Q_SLOTS:
     void cleanup() { f.stop(); }
 
     void firstStartWritesTheDefaults() {
@@ -152,8 +152,8 @@ private slots:
                 writeFile(path, "0 1 x 1\r\n");
             }
         });
-        const QString kept = "SaveWalz.unreadable-" + QDate::currentDate().toString(Qt::ISODate) +
-                             ".Bmp";
+        const QString kept =
+            "SaveWalz.unreadable-" + QDate::currentDate().toString(Qt::ISODate) + ".Bmp";
         QCOMPARE(shown, error + " | Файл сохранён как " + kept);
         QVERIFY(QFileInfo::exists(f.programDir() + "/" + kept));
         if (!fifo) {

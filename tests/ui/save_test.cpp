@@ -53,7 +53,7 @@ class SaveTest : public QObject {
         QCOMPARE(f.edit("Edit53")->text(), QString("1"));
     }
 
-private slots:
+private Q_SLOTS:
     void init() { f.start(); }
     void cleanup() { f.stop(); }
 

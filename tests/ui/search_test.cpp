@@ -68,7 +68,7 @@ class SearchTest : public QObject {
         });
     }
 
-private slots:
+private Q_SLOTS:
     void init() { f.start(); }
     void cleanup() {
         if (results()) {

@@ -101,7 +101,7 @@ class TForm1Test : public QObject {
         return texts;
     }
 
-private slots:
+private Q_SLOTS:
     void init() { f.start(); }
     void cleanup() { f.stop(); }
 

@@ -6,8 +6,15 @@
 #include <QAction>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
