@@ -4,6 +4,7 @@
 
 #include "calc/state.h"
 #include "datafiles/bearing_record.h"
+#include "search/search.h"
 
 #include <QMainWindow>
 #include <array>
@@ -75,6 +76,9 @@ private:
     };
 
     void bindInput();
+    void collectFields();
+    void bindFieldPairs();
+    void bindKeypad();
     void keypadKeyClick(char key);
     void transferClick(InputPair& pair);
     void SpeedButton19Click(); // "№" transfer
@@ -83,6 +87,8 @@ private:
 
     // Menus, shortcuts, the function-key panel and the small windows (TForm1_menus.cpp).
     void bindMenus();
+    void bindContextMenu();
+    void bindHiddenItems();
     void bindFunctionKeys();
     bool functionKeyEvent(QLabel* label, QEvent* event);
     void N4Click();  // About
@@ -91,6 +97,9 @@ private:
 
     // The search and its tools (TForm1_search.cpp).
     void bindSearch();
+    void bindCoefficientButtons();
+    void bindHarmonicLists();
+    void Edit61Edited(const QString& text);
     void SpeedButton36Click(); // "Искать по частоте"
     void SpeedButton53Click(); // search mode
     void SpeedButton54Click(); // "Результаты"
@@ -100,23 +109,27 @@ private:
     void stepTolerance(bool up);
     bool searchToolEvent(QObject* watched, QEvent* event);
     void showHarmonics(int which, bool subharmonics, Qt::MouseButton button);
+    SearchTexts searchFieldTexts();
+    SearchParameters limitSearchFields(const SearchParameters& read);
+    void prepareResultsWindow();
+    void showSearchResult(const SearchResult& found);
 
     // The bearing base (TForm1_base.cpp).
     void bindBase();
     void chooseStandard(int standard);
     // Empty for a number that cannot name a file (the number field refuses such numbers).
     std::optional<std::filesystem::path> currentRecordPath();
-    // Where a data file that could not be read was kept (empty: it could not be moved).
-    QString keptBesideNotice(const std::filesystem::path& kept) const;
-    void showSettingsInForce(); // marks the option items without saving
-    void showLoadedGroup(const std::array<GroupSlot, kGroupSlots>& slot);
     RecordRead readCurrentRecord();
     void paintField(QLineEdit* field, bool changed);
     void SpeedButton41Click(); // type lookup
     void SpeedButton37Click(); // "Очистить"
     void N5Click();            // load
-    void N6Click();            // save
-    void N12Click();           // delete
+    void prepareForANewBearing(const QString& number);
+    void takeRecord(const BearingRecord& r);
+    void N6Click(); // save
+    void showOverwriteWindow(const BearingRecord& r, const std::array<bool, 5>& differs);
+    void showNewRecordWindow();
+    void N12Click(); // delete
     void bindBaseWindows();
     void restFlags();
     void writeRecord(const std::filesystem::path& path);
@@ -128,6 +141,9 @@ private:
     void recordInGroup();
     std::filesystem::path autoSavePath() const;
     bool readGroupFile(const std::filesystem::path& path, bool clearFirst);
+    void showLoadedGroup(const std::array<GroupSlot, kGroupSlots>& slot);
+    // Where a data file that could not be read was kept (empty: it could not be moved).
+    QString keptBesideNotice(const std::filesystem::path& kept) const;
     void recallSlot(int k);
     QString chooseGroupFile(bool save);
     void N30Click(); // "Удалить все"
@@ -153,8 +169,10 @@ private:
     void fixClientSize();
     void setPrecision(int precision);
     void markPrecision(int precision);
+    void showSettingsInForce(); // marks the option items without saving
 
     InputTexts inputTexts() const;
+    bool inputsMatchLastComputation() const;
     void showRangeWarnings(const std::vector<RangeWarning>& warnings);
     void showResults();
     void clearResultFields();

@@ -88,6 +88,15 @@ void TForm1::restFlags() {
     ui->Edit53->setText("1");
 }
 
+namespace {
+
+// The stored notes as the windows show them: without the blanks the record puts before them.
+QString shownInformation(const std::string& info) {
+    return fromCore(info.substr(std::min(info.find_first_not_of(' '), info.size())));
+}
+
+} // namespace
+
 std::optional<std::filesystem::path> TForm1::currentRecordPath() {
     const std::optional<BearingKey> key = BearingFileKey(toCore(ui->Edit9->text()));
     if (!key) {
@@ -124,20 +133,14 @@ void TForm1::SpeedButton41Click() {
     if (read.outcome == RecordRead::Absent) {
         state_.currentTypeCodes = {0, 0, 0, 0};
     } else {
-        const BearingRecord& r = read.record;
-        state_.inputs.d = r.d, state_.inputs.D = r.D, state_.inputs.a = r.a;
-        state_.inputs.dw = r.dw, state_.inputs.Z = r.Z;
-        state_.currentTypeCodes = {r.kind, r.rows, r.load, r.shape};
-        state_.currentInfo = r.info;
+        takeRecord(read.record);
     }
     QStringList words;
     for (int attribute = ElementKind; attribute <= Shape; ++attribute) {
         words << QString::fromStdString(typeSummaryWord(static_cast<TypeAttribute>(attribute),
                                                         state_.currentTypeCodes[attribute]));
     }
-    const std::string& info = state_.currentInfo;
-    form13_->showType(ui->Edit9->text(), words,
-                      fromCore(info.substr(std::min(info.find_first_not_of(' '), info.size()))));
+    form13_->showType(ui->Edit9->text(), words, shownInformation(state_.currentInfo));
     if (state_.QuietTypeRefresh == 0) {
         form13_->setWindowState(form13_->windowState() & ~Qt::WindowMinimized);
         form13_->show();
@@ -167,26 +170,7 @@ void TForm1::N5Click() {
     const QString number = ui->Edit9->text();
     const RecordRead read = readCurrentRecord();
     if (read.outcome == RecordRead::Absent) {
-        if (state_.AutoClear == 1) {
-            SpeedButton37Click();
-            ui->Edit9->setText(number);
-            paintField(ui->Edit9, true);
-            ui->Edit5->clear();
-            ui->Edit5->setFocus();
-            paintField(ui->Edit5, false);
-        } else {
-            ui->Edit5->setFocus();
-            for (QLineEdit* field : {ui->Edit1, ui->Edit3, ui->Edit5, ui->Edit4, ui->Edit6}) {
-                paintField(field, false);
-            }
-        }
-        if (state_.KeepFr == 1) {
-            ui->Edit2->setText(fromCore(formatGeneral(state_.LastComputedFr)));
-            paintField(ui->Edit2, state_.LastComputedFr != 0);
-        } else {
-            ui->Edit2->setText("0");
-            paintField(ui->Edit2, false);
-        }
+        prepareForANewBearing(number);
         form6_->showNotInBase();
         return;
     }
@@ -195,10 +179,7 @@ void TForm1::N5Click() {
         return;
     }
     const BearingRecord& r = read.record;
-    state_.inputs.d = r.d, state_.inputs.D = r.D, state_.inputs.a = r.a;
-    state_.inputs.dw = r.dw, state_.inputs.Z = r.Z;
-    state_.currentTypeCodes = {r.kind, r.rows, r.load, r.shape};
-    state_.currentInfo = r.info;
+    takeRecord(r);
     const std::pair<QLineEdit*, double> values[] = {
         {ui->Edit1, r.Z}, {ui->Edit3, r.dw}, {ui->Edit4, r.D}, {ui->Edit5, r.d}, {ui->Edit6, r.a}};
     for (const auto& [field, value] : values) {
@@ -220,17 +201,45 @@ void TForm1::N5Click() {
     clearResultFields();
 }
 
+// A number the base does not hold: the window is made ready to type its geometry.
+void TForm1::prepareForANewBearing(const QString& number) {
+    if (state_.AutoClear == 1) {
+        SpeedButton37Click();
+        ui->Edit9->setText(number);
+        paintField(ui->Edit9, true);
+        ui->Edit5->clear();
+        ui->Edit5->setFocus();
+        paintField(ui->Edit5, false);
+    } else {
+        ui->Edit5->setFocus();
+        for (QLineEdit* field : {ui->Edit1, ui->Edit3, ui->Edit5, ui->Edit4, ui->Edit6}) {
+            paintField(field, false);
+        }
+    }
+    if (state_.KeepFr == 1) {
+        ui->Edit2->setText(fromCore(formatGeneral(state_.LastComputedFr)));
+        paintField(ui->Edit2, state_.LastComputedFr != 0);
+    } else {
+        ui->Edit2->setText("0");
+        paintField(ui->Edit2, false);
+    }
+}
+
+// The record's geometry, type codes and notes become the current bearing's.
+void TForm1::takeRecord(const BearingRecord& r) {
+    state_.inputs.d = r.d, state_.inputs.D = r.D, state_.inputs.a = r.a;
+    state_.inputs.dw = r.dw, state_.inputs.Z = r.Z;
+    state_.currentTypeCodes = {r.kind, r.rows, r.load, r.shape};
+    state_.currentInfo = r.info;
+}
+
 } // namespace orbistan::ui
 
 namespace orbistan::ui {
 
 void TForm1::N6Click() {
     N52Click();
-    InputSnapshot now;
-    for (int i = 0; i < InputFieldCount; ++i) {
-        now[i] = toCore(pairs_[i].field->text());
-    }
-    if (state_.NoResult == 1 || !snapshotMatches(state_.snapshot, now)) {
+    if (state_.NoResult == 1 || !inputsMatchLastComputation()) {
         form8_->showNotComputed();
         return;
     }
@@ -256,35 +265,41 @@ void TForm1::N6Click() {
                                              r.Z != in.Z};
         form9_->markDifferences(differs);
         if (ui->Edit53->text() == "1") {
-            // The type code fields hold the codes shown, whatever the record stored.
-            const std::array<int, 4> shown =
-                form9_->choices()->select({r.kind, r.rows, r.load, r.shape});
-            for (int attribute = 0; attribute < 4; ++attribute) {
-                form13_->setTypeCode(attribute, shown[attribute]);
-            }
-            std::array<QString, 5> values;
-            const double stored[] = {r.d, r.D, r.a, r.dw, r.Z};
-            for (int i = 0; i < 5; ++i) {
-                values[i] = fromCore(formatGeneral(stored[i]));
-            }
-            const std::string& info = r.info;
-            form9_->showStored(
-                ui->Edit9->text(), values, differs,
-                fromCore(info.substr(std::min(info.find_first_not_of(' '), info.size()))));
-            showModal(*form9_);
+            showOverwriteWindow(r, differs);
             return;
         }
     }
     if (ui->Edit52->text() == "1") {
-        form7_->prepareNew(ui->Edit9->text());
-        for (int attribute = 0; attribute < 4; ++attribute) {
-            form13_->setTypeCode(attribute, 0);
-        }
-        showModal(*form7_);
-        form7_->clearInfo();
+        showNewRecordWindow();
         return;
     }
     writeRecord(*path);
+}
+
+// «ПЕРЕЗАПИСЬ» with the stored values, red where they differ; its type choices are those stored.
+void TForm1::showOverwriteWindow(const BearingRecord& r, const std::array<bool, 5>& differs) {
+    // The type code fields hold the codes shown, whatever the record stored.
+    const std::array<int, 4> shown = form9_->choices()->select({r.kind, r.rows, r.load, r.shape});
+    for (int attribute = 0; attribute < 4; ++attribute) {
+        form13_->setTypeCode(attribute, shown[attribute]);
+    }
+    std::array<QString, 5> values;
+    const double stored[] = {r.d, r.D, r.a, r.dw, r.Z};
+    for (int i = 0; i < 5; ++i) {
+        values[i] = fromCore(formatGeneral(stored[i]));
+    }
+    form9_->showStored(ui->Edit9->text(), values, differs, shownInformation(r.info));
+    showModal(*form9_);
+}
+
+// «СОХРАНЕНИЕ» for a new number, its type choices reset.
+void TForm1::showNewRecordWindow() {
+    form7_->prepareNew(ui->Edit9->text());
+    for (int attribute = 0; attribute < 4; ++attribute) {
+        form13_->setTypeCode(attribute, 0);
+    }
+    showModal(*form7_);
+    form7_->clearInfo();
 }
 
 void TForm1::writeRecord(const std::filesystem::path& path) {

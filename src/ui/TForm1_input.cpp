@@ -16,12 +16,22 @@
 namespace orbistan::ui {
 
 namespace {
-const QColor kNavy(0x00, 0x00, 0x80);
-const QColor kBlue(0x00, 0x00, 0xFF);
 constexpr int kNumberCode = 19;
 } // namespace
 
 void TForm1::bindInput() {
+    collectFields();
+    // What a field holds must survive the way to the data files unchanged.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        if (!edit->isReadOnly()) {
+            keepFieldTextValid(*edit);
+        }
+    }
+    bindFieldPairs();
+    bindKeypad();
+}
+
+void TForm1::collectFields() {
     pairs_ = {{
         {ui->Edit1, ui->SpeedButton35, ui->SpeedButton13, 13}, // Z
         {ui->Edit2, ui->SpeedButton30, ui->SpeedButton16, 16}, // Fr
@@ -40,14 +50,11 @@ void TForm1::bindInput() {
                          ui->Edit23, ui->Edit24, ui->Edit44, ui->Edit45, ui->Edit41, ui->Edit42,
                          ui->Edit32, ui->Edit33, ui->Edit29, ui->Edit30, ui->Edit57, ui->Edit58,
                          ui->Edit54, ui->Edit55, ui->Edit63, ui->Edit65};
+}
 
-    // What a field holds must survive the way to the data files unchanged.
-    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
-        if (!edit->isReadOnly()) {
-            keepFieldTextValid(*edit);
-        }
-    }
-
+// Each field with its two name buttons: either button moves the keypad value into it, and the
+// buttons turn blue when it changes.
+void TForm1::bindFieldPairs() {
     for (InputPair& pair : pairs_) {
         paintPair(pair, false);
         const auto transfer = [this, &pair] {
@@ -65,7 +72,9 @@ void TForm1::bindInput() {
         }
     }
     connect(ui->Edit9, &QLineEdit::textChanged, this, &TForm1::Edit9Change);
+}
 
+void TForm1::bindKeypad() {
     const std::pair<QToolButton*, char> keys[] = {
         {ui->SpeedButton10, '0'}, {ui->SpeedButton11, '1'}, {ui->SpeedButton2, '2'},
         {ui->SpeedButton3, '3'},  {ui->SpeedButton4, '4'},  {ui->SpeedButton5, '5'},
@@ -130,6 +139,15 @@ void TForm1::Edit9Change() {
 
 void TForm1::N52Click() {
     ui->Edit9->setText(fromCore(trimBearingNumber(toCore(ui->Edit9->text()))));
+}
+
+// The input fields still hold the texts of the last computation.
+bool TForm1::inputsMatchLastComputation() const {
+    InputSnapshot now;
+    for (int i = 0; i < InputFieldCount; ++i) {
+        now[i] = toCore(pairs_[i].field->text());
+    }
+    return snapshotMatches(state_.snapshot, now);
 }
 
 InputTexts TForm1::inputTexts() const {

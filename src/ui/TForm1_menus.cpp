@@ -22,9 +22,6 @@ namespace orbistan::ui {
 
 namespace {
 
-const QColor kNavy(0x00, 0x00, 0x80);
-const QColor kBlue(0x00, 0x00, 0xFF);
-
 struct FunctionKey {
     const char* label;
     int restingLeft;
@@ -47,19 +44,46 @@ void paintLabel(QLabel& label, const QColor& colour, int pointSize, QPoint topLe
 
 } // namespace
 
-void TForm1::bindMenus() {
-    const auto press = [this](QAbstractButton* b) { return [b] { b->click(); }; };
-    const auto invoke = [](QAction* a) { return [a] { a->trigger(); }; };
+namespace {
 
+auto press(QAbstractButton* b) {
+    return [b] { b->click(); };
+}
+
+auto invoke(QAction* a) {
+    return [a] { a->trigger(); };
+}
+
+} // namespace
+
+void TForm1::bindMenus() {
     connect(ui->N2, &QAction::triggered, this, &TForm1::N2Click);
     connect(ui->N4, &QAction::triggered, this, &TForm1::N4Click);
     connect(ui->N15, &QAction::triggered, this, &TForm1::N15Click);
     connect(ui->N64, &QAction::triggered, this, &TForm1::N64Click);
     connect(ui->N58, &QAction::triggered, this, press(ui->SpeedButton41));
     connect(ui->N52, &QAction::triggered, this, &TForm1::N52Click);
+    bindContextMenu();
+    bindHiddenItems();
+    ui->N38->menuAction()->setVisible(false); // the sound switch has no effect to offer
 
-    // The context menu repeats items of the main menu and buttons of the window. Its items
-    // belong to the window too, so that their keys work wherever the focus is.
+    // Menu keys win over the keys the fields handle themselves (Home, End, Ctrl+Z, Ctrl+X ...),
+    // as everywhere in the main window.
+    for (const QAction* action : findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty()) {
+            menuShortcuts_ << action->shortcut();
+        }
+    }
+    for (QWidget* w : findChildren<QWidget*>()) {
+        w->installEventFilter(this);
+    }
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    bindFunctionKeys();
+}
+
+// The context menu repeats items of the main menu and buttons of the window. Its items belong
+// to the window too, so that their keys work wherever the focus is.
+void TForm1::bindContextMenu() {
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
     PopupMenu1->setAccessibleName("Контекстное меню");
@@ -79,37 +103,23 @@ void TForm1::bindMenus() {
     connect(ui->N13, &QAction::triggered, this, invoke(ui->N48));
     connect(ui->N14, &QAction::triggered, this, invoke(ui->N49));
     connect(ui->N18, &QAction::triggered, this, invoke(ui->N2));
+}
 
-    // Hidden items: never displayed, they exist for their keys.
+// Hidden items: never displayed, they exist for their keys.
+void TForm1::bindHiddenItems() {
     connect(ui->N32, &QAction::triggered, this, &TForm1::SpeedButton20Click);
-    connect(ui->N33, &QAction::triggered, this, press(ui->SpeedButton38));
-    connect(ui->N34, &QAction::triggered, this, press(ui->SpeedButton39));
-    connect(ui->N35, &QAction::triggered, this, press(ui->SpeedButton19));
-    connect(ui->N36, &QAction::triggered, this, press(ui->SpeedButton15));
-    connect(ui->N37, &QAction::triggered, this, press(ui->SpeedButton17));
-    connect(ui->N42, &QAction::triggered, this, press(ui->SpeedButton18));
-    connect(ui->N46, &QAction::triggered, this, press(ui->SpeedButton14));
-    connect(ui->N47, &QAction::triggered, this, press(ui->SpeedButton13));
-    connect(ui->N55, &QAction::triggered, this, press(ui->SpeedButton16));
+    const std::pair<QAction*, QAbstractButton*> presses[] = {
+        {ui->N33, ui->SpeedButton38}, {ui->N34, ui->SpeedButton39}, {ui->N35, ui->SpeedButton19},
+        {ui->N36, ui->SpeedButton15}, {ui->N37, ui->SpeedButton17}, {ui->N42, ui->SpeedButton18},
+        {ui->N46, ui->SpeedButton14}, {ui->N47, ui->SpeedButton13}, {ui->N55, ui->SpeedButton16}};
+    for (const auto& [item, button] : presses) {
+        connect(item, &QAction::triggered, this, press(button));
+    }
     connect(ui->N57, &QAction::triggered, this, [this] {
         if (ui->SpeedButton54->isEnabled()) {
             ui->SpeedButton54->click();
         }
     });
-    ui->N38->menuAction()->setVisible(false); // the sound switch has no effect to offer
-
-    // Menu keys win over the keys the fields handle themselves (Home, End, Ctrl+Z, Ctrl+X ...),
-    // as everywhere in the main window.
-    for (const QAction* action : findChildren<QAction*>()) {
-        if (!action->shortcut().isEmpty()) {
-            menuShortcuts_ << action->shortcut();
-        }
-    }
-    for (QWidget* w : findChildren<QWidget*>()) {
-        w->installEventFilter(this);
-    }
-    setContextMenuPolicy(Qt::PreventContextMenu);
-    bindFunctionKeys();
 }
 
 void TForm1::bindFunctionKeys() {

@@ -19,8 +19,6 @@ namespace orbistan::ui {
 
 namespace {
 
-const QColor kNavy(0x00, 0x00, 0x80);
-
 QString text(double value) {
     return fromCore(formatGeneral(value));
 }
@@ -39,17 +37,22 @@ void TForm1::bindSearch() {
     connect(ui->Edit8, &QLineEdit::textChanged, this, &TForm1::Edit8Change);
     connect(ui->UpDown4, &QSpinBox::valueChanged, this,
             [this](int value) { ui->Edit61->setText(QString::number(value)); });
-    // The arrows step from what the field holds, also when it was typed.
-    connect(ui->Edit61, &QLineEdit::textEdited, this, [this](const QString& text) {
-        bool ok = false;
-        const int value = text.trimmed().toInt(&ok);
-        if (ok) {
-            const QSignalBlocker keepText(ui->UpDown4);
-            ui->UpDown4->setValue(
-                std::clamp(value, ui->UpDown4->minimum(), ui->UpDown4->maximum()));
-        }
-    });
+    connect(ui->Edit61, &QLineEdit::textEdited, this, &TForm1::Edit61Edited);
+    bindCoefficientButtons();
+    bindHarmonicLists();
+}
 
+// The arrows step from what the field holds, also when it was typed.
+void TForm1::Edit61Edited(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (ok) {
+        const QSignalBlocker keepText(ui->UpDown4);
+        ui->UpDown4->setValue(std::clamp(value, ui->UpDown4->minimum(), ui->UpDown4->maximum()));
+    }
+}
+
+void TForm1::bindCoefficientButtons() {
     // Each coefficient button writes the keypad value as the multiplier of its frequency in
     // every row that uses it.
     const std::pair<QToolButton*, std::vector<QLineEdit*>> coefficients[] = {
@@ -71,7 +74,9 @@ void TForm1::bindSearch() {
             SpeedButton1Click();
         });
     }
+}
 
+void TForm1::bindHarmonicLists() {
     PopupMenu3 = new QMenu(this);
     PopupMenu3->setObjectName("PopupMenu3");
     PopupMenu3->setAccessibleName("Гармоники");
@@ -89,7 +94,8 @@ void TForm1::bindSearch() {
     }
 }
 
-void TForm1::SpeedButton36Click() {
+// The search fields as typed, empty ones given their defaults and shown with them.
+SearchTexts TForm1::searchFieldTexts() {
     const SearchTexts typed{toCore(ui->Edit8->text()), toCore(ui->Edit7->text()),
                             toCore(ui->Edit59->text()), toCore(ui->Edit61->text()),
                             toCore(ui->Edit50->text())};
@@ -97,16 +103,32 @@ void TForm1::SpeedButton36Click() {
     ui->Edit7->setText(fromCore(texts.tolerance));
     ui->Edit61->setText(fromCore(texts.maxHarmonic));
     ui->Edit50->setText(fromCore(texts.maxFrequency));
+    return texts;
+}
+
+// The parameters within their limits; a field above its limit is rewritten.
+SearchParameters TForm1::limitSearchFields(const SearchParameters& read) {
+    const LimitedParameters limited = applySearchLimits(read);
+    const std::pair<const std::optional<std::string>&, QLineEdit*> rewrites[] = {
+        {limited.tolerance, ui->Edit7},
+        {limited.maxHarmonic, ui->Edit61},
+        {limited.maxFrequency, ui->Edit50}};
+    for (const auto& [newText, field] : rewrites) {
+        if (newText) {
+            field->setText(fromCore(*newText));
+        }
+    }
+    return limited.parameters;
+}
+
+void TForm1::SpeedButton36Click() {
+    const SearchTexts texts = searchFieldTexts();
     if (state_.NoResult == 1) {
         form8_->showNotComputed();
         return;
     }
     ui->Edit48->setText("1");
-    InputSnapshot now;
-    for (int i = 0; i < InputFieldCount; ++i) {
-        now[i] = toCore(pairs_[i].field->text());
-    }
-    if (!snapshotMatches(state_.snapshot, now)) {
+    if (!inputsMatchLastComputation()) {
         form8_->showNotComputed();
         return;
     }
@@ -121,6 +143,13 @@ void TForm1::SpeedButton36Click() {
         }
         return;
     }
+    prepareResultsWindow();
+    const Results& r = state_.results;
+    showSearchResult(runSearch({r[Fo], r[Fi], r[Fw], r[Fq], state_.inputs.Fr},
+                               limitSearchFields(*read), state_.Precision));
+}
+
+void TForm1::prepareResultsWindow() {
     QStringList frequencies{ui->Edit2->text()};
     for (int i = Fo; i <= FwStar; ++i) {
         frequencies << resultFields_[i]->text();
@@ -128,19 +157,11 @@ void TForm1::SpeedButton36Click() {
     form10_->prepare("Результаты по подшипнику № " + ui->Edit9->text() +
                          "   (вы искали значение  " + ui->Edit8->text() + ")",
                      frequencies);
-    const LimitedParameters limited = applySearchLimits(*read);
-    const std::pair<const std::optional<std::string>&, QLineEdit*> rewrites[] = {
-        {limited.tolerance, ui->Edit7},
-        {limited.maxHarmonic, ui->Edit61},
-        {limited.maxFrequency, ui->Edit50}};
-    for (const auto& [newText, field] : rewrites) {
-        if (newText) {
-            field->setText(fromCore(*newText));
-        }
-    }
-    const Results& r = state_.results;
-    const SearchResult found = runSearch({r[Fo], r[Fi], r[Fw], r[Fq], state_.inputs.Fr},
-                                         limited.parameters, state_.Precision);
+}
+
+// Each combination's first hit fills its row; the results window shows every list, and opens
+// by itself when a combination has two hits or more.
+void TForm1::showSearchResult(const SearchResult& found) {
     bool several = false;
     for (int c = 0; c < kCombinationCount; ++c) {
         const int row = combinations()[c].resultIndex;

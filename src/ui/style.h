@@ -1,15 +1,20 @@
 #pragma once
 // Look and placement shared by all windows.
 
+#include <QColor>
 #include <Qt>
 
 class QApplication;
 class QAbstractButton;
-class QColor;
 class QLineEdit;
 class QWidget;
 
 namespace orbistan::ui {
+
+// The field buttons' captions: navy as the last computation used the field, blue once changed;
+// the function-key strip's texts are navy too.
+inline const QColor kNavy{0x00, 0x00, 0x80};
+inline const QColor kBlue{0x00, 0x00, 0xFF};
 
 // Fusion with the stand-in of the designed 8-point sans-serif font.
 void applyHouseStyle(QApplication& app);
