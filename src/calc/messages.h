@@ -6,6 +6,9 @@ namespace orbistan::text {
 
 inline constexpr const char* kEnterDataCorrectly = "Вводите данные для расчета правильно ";
 inline constexpr const char* kNotComputedWithNewData = "Не был выполнен расчет с новыми данными";
+// TForm6 and the command line, when a record could not be written or found.
+inline constexpr const char* kDataNotSaved = "Данные не могут быть сохранены";
+inline constexpr const char* kNotInBase = "Данных о таком подшипнике в базе нет";
 
 // TForm3, two lines.
 inline constexpr const char* kOuterNotGreater1 = "Наружный диаметр подшипника ";

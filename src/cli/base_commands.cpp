@@ -20,8 +20,6 @@ namespace orbistan {
 
 namespace {
 
-constexpr const char* kNotInBase = "Данных о таком подшипнике в базе нет";
-constexpr const char* kNotSaved = "Данные не могут быть сохранены";
 constexpr const char* kNotEncodable = "Текст содержит знаки, которых нет в кодировке 1251";
 constexpr const char* kControlInNumber = "Номер подшипника содержит управляющие символы";
 
@@ -93,7 +91,7 @@ std::filesystem::path recordPath(const BaseArgs& a) {
 int show(const BaseArgs& a, std::ostream& out, std::ostream& err) {
     const RecordRead read = ReadBearingRecord(recordPath(a));
     if (read.outcome == RecordRead::Absent) {
-        err << kNotInBase << '\n';
+        err << text::kNotInBase << '\n';
         return ExitFile;
     }
     if (read.outcome == RecordRead::Unreadable) {
@@ -123,32 +121,30 @@ int code(const BaseArgs& a, const std::string& option) {
     return value;
 }
 
-int save(const BaseArgs& a, std::ostream& err) {
+// The record's values as the window validates them; Fr is not part of a record.
+Validation validateRecordValues(const BaseArgs& a) {
     for (const char* required : {"--Z", "--dw", "--D", "--d", "--a"}) {
         if (!a.options.count(required)) {
             throw UsageError{std::string("missing option ") + required};
         }
     }
-    // The values pass the window's validation; Fr is not part of a record.
     InputTexts texts;
     texts.fields = {
         utf8ToCp1251Lossy(a.options.at("--Z")),  "1",
         utf8ToCp1251Lossy(a.options.at("--dw")), utf8ToCp1251Lossy(a.options.at("--D")),
         utf8ToCp1251Lossy(a.options.at("--d")),  utf8ToCp1251Lossy(a.options.at("--a"))};
     texts.multipliers.fill("1");
-    const Validation v = readAndValidate(texts);
+    return readAndValidate(texts);
+}
+
+int save(const BaseArgs& a, std::ostream& err) {
+    const Validation v = validateRecordValues(a);
     if (v.outcome == Validation::Unreadable) {
         err << text::kEnterDataCorrectly << '\n';
         return ExitUnreadable;
     }
     if (v.outcome == Validation::OutOfRange) {
-        for (RangeWarning w : v.warnings) {
-            err << (w == RangeWarning::OuterNotGreater
-                        ? std::string(text::kOuterNotGreater1) + text::kOuterNotGreater2
-                    : w == RangeWarning::NegativeAngle ? text::kNegativeAngle
-                                                       : text::kNotPositiveLine)
-                << '\n';
-        }
+        writeRangeWarnings(v.warnings, err);
         return ExitRange;
     }
     const std::optional<std::string> info =
@@ -163,7 +159,8 @@ int save(const BaseArgs& a, std::ostream& err) {
     createDataFolders(currentProgramDir()); // as the window's start-up does
     const std::filesystem::path path = recordPath(a);
     if (const int error = WriteBearingRecord(path, record)) {
-        err << kNotSaved << '\n' << recordSaveFailureText(path, a.standard, error) << '\n';
+        err << text::kDataNotSaved << '\n'
+            << recordSaveFailureText(path, a.standard, error) << '\n';
         return ExitFile;
     }
     return ExitDone;

@@ -52,10 +52,33 @@ int rowByName(const std::string& name) {
     return -1;
 }
 
+int parsePrecision(const std::string& value) {
+    static const std::map<std::string, int> kPrecisions = {
+        {"1", 1}, {"100", 100}, {"1000", 1000}, {"10000", 10000}, {"100000", 100000}};
+    const auto it = kPrecisions.find(value);
+    if (it == kPrecisions.end()) {
+        throw UsageError{"precision must be 1, 100, 1000, 10000 or 100000"};
+    }
+    return it->second;
+}
+
+// "ROW=K1:K2": the texts of a sideband row's two multiplier fields.
+void parseMultipliers(const std::string& value, ComputeArgs& a) {
+    const std::size_t eq = value.find('=');
+    const std::size_t colon = value.find(':', eq == std::string::npos ? 0 : eq);
+    const int row = eq == std::string::npos ? -1 : rowByName(value.substr(0, eq));
+    if (row < 0 || colon == std::string::npos) {
+        throw UsageError{"--mult takes ROW=K1:K2 with one of the 14 sideband rows"};
+    }
+    a.multipliers[firstMultiplierOf(row)] = value.substr(eq + 1, colon - eq - 1);
+    a.multipliers[firstMultiplierOf(row) + 1] = value.substr(colon + 1);
+}
+
+constexpr const char* kGeometry[] = {"--Z", "--Fr", "--dw", "--D", "--d", "--a"};
+
 ComputeArgs parseCompute(const std::vector<std::string>& args, const ExtraOptions& extra = {}) {
     ComputeArgs a;
     a.multipliers.fill("1");
-    static const char* const kGeometry[] = {"--Z", "--Fr", "--dw", "--D", "--d", "--a"};
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& opt = args[i];
         if (contains(extra.flags, opt)) {
@@ -69,22 +92,9 @@ ComputeArgs parseCompute(const std::vector<std::string>& args, const ExtraOption
         if (std::find(std::begin(kGeometry), std::end(kGeometry), opt) != std::end(kGeometry)) {
             a.geometry[opt] = value;
         } else if (opt == "--precision") {
-            static const std::map<std::string, int> kPrecisions = {
-                {"1", 1}, {"100", 100}, {"1000", 1000}, {"10000", 10000}, {"100000", 100000}};
-            const auto it = kPrecisions.find(value);
-            if (it == kPrecisions.end()) {
-                throw UsageError{"precision must be 1, 100, 1000, 10000 or 100000"};
-            }
-            a.precision = it->second;
+            a.precision = parsePrecision(value);
         } else if (opt == "--mult") {
-            const std::size_t eq = value.find('=');
-            const std::size_t colon = value.find(':', eq == std::string::npos ? 0 : eq);
-            const int row = eq == std::string::npos ? -1 : rowByName(value.substr(0, eq));
-            if (row < 0 || colon == std::string::npos) {
-                throw UsageError{"--mult takes ROW=K1:K2 with one of the 14 sideband rows"};
-            }
-            a.multipliers[firstMultiplierOf(row)] = value.substr(eq + 1, colon - eq - 1);
-            a.multipliers[firstMultiplierOf(row) + 1] = value.substr(colon + 1);
+            parseMultipliers(value, a);
         } else if (contains(extra.withValue, opt)) {
             a.extra[opt] = value;
         } else {
@@ -116,19 +126,7 @@ std::optional<int> computeOrRefuse(const ComputeArgs& a, ComputeOutcome& c, std:
         err << text::kEnterDataCorrectly << '\n';
         return ExitUnreadable;
     case ComputeOutcome::OutOfRange:
-        for (RangeWarning w : c.validation.warnings) {
-            switch (w) {
-            case RangeWarning::OuterNotGreater:
-                err << text::kOuterNotGreater1 << text::kOuterNotGreater2 << '\n';
-                break;
-            case RangeWarning::NegativeAngle:
-                err << text::kNegativeAngle << '\n';
-                break;
-            case RangeWarning::NotPositive:
-                err << text::kNotPositiveLine << '\n';
-                break;
-            }
-        }
+        writeRangeWarnings(c.validation.warnings, err);
         return ExitRange;
     case ComputeOutcome::Done:
         break;
@@ -231,6 +229,22 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } catch (const UsageError& e) {
         err << "orbistan-cli: " << e.what << '\n' << kUsage << '\n';
         return ExitUsage;
+    }
+}
+
+void writeRangeWarnings(const std::vector<RangeWarning>& warnings, std::ostream& err) {
+    for (RangeWarning w : warnings) {
+        switch (w) {
+        case RangeWarning::OuterNotGreater:
+            err << text::kOuterNotGreater1 << text::kOuterNotGreater2 << '\n';
+            break;
+        case RangeWarning::NegativeAngle:
+            err << text::kNegativeAngle << '\n';
+            break;
+        case RangeWarning::NotPositive:
+            err << text::kNotPositiveLine << '\n';
+            break;
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // What the commands of orbistan-cli share.
 
+#include "calc/validate.h"
+
 #include <algorithm>
 #include <ostream>
 #include <string>
@@ -18,6 +20,9 @@ struct UsageError {
 inline bool contains(const std::vector<std::string>& v, const std::string& s) {
     return std::find(v.begin(), v.end(), s) != v.end();
 }
+
+// The range warnings' texts, one per line, in the window's order.
+void writeRangeWarnings(const std::vector<RangeWarning>& warnings, std::ostream& err);
 
 int keyCommand(const std::vector<std::string>& args, std::ostream& out);
 int baseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,6 +1,7 @@
 #include "ui/TForm6.h"
 #include "ui_TForm6.h"
 
+#include "calc/messages.h"
 #include "ui/modal.h"
 #include "ui/style.h"
 
@@ -10,10 +11,12 @@ TForm6::~TForm6() = default;
 
 TForm6::TForm6(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TForm6>()) {
     ui->setupUi(this);
+    ui->Label1->setText(text::kNotInBase);
+    ui->Label5->setText(text::kDataNotSaved);
     connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
     // However the notice closes, it starts with its first text next time.
     connect(this, &QDialog::finished, this, [this] {
-        ui->Label5->setText("Данные не могут быть сохранены");
+        ui->Label5->setText(text::kDataNotSaved);
         ui->GroupBox1->hide();
         Q_EMIT thanked();
     });

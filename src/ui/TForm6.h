@@ -1,5 +1,7 @@
 #pragma once
 
+#include "calc/messages.h"
+
 #include <memory>
 
 #include <QDialog>
@@ -18,8 +20,7 @@ public:
     ~TForm6() override;
 
     void showNotInBase();
-    void showCannotSave(const QString& folderText,
-                        const QString& firstLine = "Данные не могут быть сохранены");
+    void showCannotSave(const QString& folderText, const QString& firstLine = text::kDataNotSaved);
 
 Q_SIGNALS:
     void thanked(); // "СПАСИБО": the save and delete flows return to rest
