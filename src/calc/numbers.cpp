@@ -62,6 +62,49 @@ std::string fieldNumberText(std::string_view text) {
     return commaFix(text.substr(0, std::min(text.size(), kNumberTextLimit)));
 }
 
+namespace {
+
+// The mantissa at text[i]: an optional sign, digits and at most one point, copied into clean.
+// False for none at all (empty, blanks only or a lone sign).
+bool takeMantissa(std::string_view text, std::size_t& i, std::string& clean) {
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        clean += text[i++];
+    }
+    std::size_t digits = 0;
+    bool point = false;
+    while (i < text.size() && (isDigit(text[i]) || (text[i] == '.' && !point))) {
+        if (text[i] == '.') {
+            point = true;
+        } else {
+            ++digits;
+        }
+        clean += text[i++];
+    }
+    if (digits == 0 && point) {
+        clean += '0'; // a lone point reads as 0
+    }
+    return digits > 0 || point;
+}
+
+// An exponent at text[i], if any: "e" or "E", an optional sign, at least one digit.
+bool takeExponent(std::string_view text, std::size_t& i, std::string& clean) {
+    if (i == text.size() || (text[i] != 'e' && text[i] != 'E')) {
+        return true;
+    }
+    clean += 'e';
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        clean += text[i++];
+    }
+    const std::size_t start = i;
+    while (i < text.size() && isDigit(text[i])) {
+        clean += text[i++];
+    }
+    return i > start;
+}
+
+} // namespace
+
 std::optional<double> readNumber(std::string_view text) {
     text = text.substr(0, std::min(text.size(), kNumberTextLimit));
     std::size_t i = 0;
@@ -69,41 +112,7 @@ std::optional<double> readNumber(std::string_view text) {
         ++i;
     }
     std::string clean;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        clean += text[i++];
-    }
-    std::size_t mantissaDigits = 0;
-    bool point = false;
-    while (i < text.size() && (isDigit(text[i]) || (text[i] == '.' && !point))) {
-        if (text[i] == '.') {
-            point = true;
-        } else {
-            ++mantissaDigits;
-        }
-        clean += text[i++];
-    }
-    if (mantissaDigits == 0 && !point) {
-        return std::nullopt; // empty, blanks only or a lone sign
-    }
-    if (mantissaDigits == 0) {
-        clean += '0'; // a lone point reads as 0
-    }
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        clean += 'e';
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            clean += text[i++];
-        }
-        std::size_t expDigits = 0;
-        while (i < text.size() && isDigit(text[i])) {
-            clean += text[i++];
-            ++expDigits;
-        }
-        if (expDigits == 0) {
-            return std::nullopt;
-        }
-    }
-    if (i != text.size()) {
+    if (!takeMantissa(text, i, clean) || !takeExponent(text, i, clean) || i != text.size()) {
         return std::nullopt;
     }
     const long double wide = strtold_l(clean.c_str(), nullptr, cLocale());

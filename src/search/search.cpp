@@ -84,14 +84,70 @@ LimitedParameters applySearchLimits(SearchParameters p) {
     return out;
 }
 
+namespace {
+
+// The two bases of each combination, in the table's order, exact and as doubles (the second
+// with its sign) for the first look.
+struct CombinationBases {
+    X first[kCombinationCount], second[kCombinationCount];
+    double firstD[kCombinationCount], secondD[kCombinationCount];
+};
+
+CombinationBases combinationBases(const SearchBases& b) {
+    const X Fo = b.Fo, Fi = b.Fi, Fw = b.Fw, Fq = b.Fq, Fr = b.Fr;
+    const X FrFq = Fr - Fq;
+    CombinationBases cb{{Fo, Fo, Fr, Fr, Fw, Fw, Fi, Fi, Fi, Fi, Fw, Fw, Fo, Fo},
+                        {Fq, Fq, Fq, Fq, Fr, Fr, Fr, Fr, FrFq, FrFq, Fq, Fq, Fr, Fr},
+                        {},
+                        {}};
+    for (int c = 0; c < kCombinationCount; ++c) {
+        cb.firstD[c] = static_cast<double>(cb.first[c]);
+        cb.secondD[c] = static_cast<double>(c % 2 == 0 ? cb.second[c] : -cb.second[c]);
+    }
+    return cb;
+}
+
+// The multipliers' texts, made once: the grid holds at most a few hundred of them.
+class MultiplierTexts {
+public:
+    explicit MultiplierTexts(double step) : step_(step) {}
+    const std::string& of(double k) {
+        const auto i = static_cast<std::size_t>(k / step_);
+        while (texts_.size() <= i) {
+            texts_.push_back(formatGeneral(texts_.size() * step_));
+        }
+        return texts_[i];
+    }
+
+private:
+    double step_;
+    std::vector<std::string> texts_;
+};
+
+void addHit(SearchResult& r, int c, double m, double n, double v, MultiplierTexts& texts) {
+    if (r.counts[c]++ == 0) {
+        r.first[c] = SearchHit{m, n, v};
+    }
+    std::string& list = r.lists[c];
+    if (!list.empty()) {
+        list += '\n';
+    }
+    list += texts.of(m);
+    list += kCombinations[c].firstLabel;
+    list += texts.of(n);
+    list += kCombinations[c].secondLabel;
+    list += formatGeneral(v);
+}
+
+} // namespace
+
 SearchResult runSearch(const SearchBases& b, const SearchParameters& p, int precision) {
     SearchResult r;
     // The step field only ever holds 1 or 0,5; anything else would never end the grid.
     if (!(p.step > 0)) {
         return r;
     }
-    const X S = p.value, T = p.tolerance, F = p.maxFrequency;
-    const X low = S - T, high = S + T;
+    const X low = X(p.value) - p.tolerance, high = X(p.value) + p.tolerance, F = p.maxFrequency;
     // Rounding moves a value by at most half a unit of the precision: values farther than
     // a whole unit outside the tolerance can never become hits. A first look in plain double
     // arithmetic (off by far less than 10^-6 at these magnitudes) passes over them, so that
@@ -99,52 +155,22 @@ SearchResult runSearch(const SearchBases& b, const SearchParameters& p, int prec
     const double margin = (precision > 1 ? 1.0 / precision : 0) + 1e-6;
     const double nearLow = static_cast<double>(low) - margin;
     const double nearHigh = static_cast<double>(high) + margin;
-    const X Fo = b.Fo, Fi = b.Fi, Fw = b.Fw, Fq = b.Fq, Fr = b.Fr;
-    const X FrFq = Fr - Fq;
-    // The two bases of each combination, in the table's order.
-    const X first[kCombinationCount] = {Fo, Fo, Fr, Fr, Fw, Fw, Fi, Fi, Fi, Fi, Fw, Fw, Fo, Fo};
-    const X second[kCombinationCount] = {Fq, Fq,   Fq,   Fq, Fr, Fr, Fr,
-                                         Fr, FrFq, FrFq, Fq, Fq, Fr, Fr};
-    double firstD[kCombinationCount], secondD[kCombinationCount];
-    for (int c = 0; c < kCombinationCount; ++c) {
-        firstD[c] = static_cast<double>(first[c]);
-        secondD[c] = static_cast<double>(c % 2 == 0 ? second[c] : -second[c]);
-    }
-    // The multipliers' texts, made once: the grid holds at most a few hundred of them.
-    std::vector<std::string> multiplierText;
-    const auto textOf = [&](double k) -> const std::string& {
-        const auto i = static_cast<std::size_t>(k / p.step);
-        while (multiplierText.size() <= i) {
-            multiplierText.push_back(formatGeneral(multiplierText.size() * p.step));
-        }
-        return multiplierText[i];
-    };
+    const CombinationBases cb = combinationBases(b);
+    MultiplierTexts texts(p.step);
     for (double n = 0; n <= p.maxHarmonic; n += p.step) {
         for (double m = 0; m <= p.maxHarmonic; m += p.step) {
             for (int c = 0; c < kCombinationCount; ++c) {
-                const double rough = m * firstD[c] + n * secondD[c];
+                const double rough = m * cb.firstD[c] + n * cb.secondD[c];
                 if (rough < nearLow || rough > nearHigh) {
                     continue;
                 }
-                const X a = m * first[c], bn = n * second[c];
+                const X a = m * cb.first[c], bn = n * cb.second[c];
                 const double v =
                     roundToPrecision(static_cast<double>(c % 2 == 0 ? a + bn : a - bn), precision);
-                if (!(low <= v && v <= high && withinMaximum(m, first[c], F) &&
-                      withinMaximum(n, second[c], F))) {
-                    continue;
+                if (low <= v && v <= high && withinMaximum(m, cb.first[c], F) &&
+                    withinMaximum(n, cb.second[c], F)) {
+                    addHit(r, c, m, n, v, texts);
                 }
-                if (r.counts[c]++ == 0) {
-                    r.first[c] = SearchHit{m, n, v};
-                }
-                std::string& list = r.lists[c];
-                if (!list.empty()) {
-                    list += '\n';
-                }
-                list += textOf(m);
-                list += kCombinations[c].firstLabel;
-                list += textOf(n);
-                list += kCombinations[c].secondLabel;
-                list += formatGeneral(v);
             }
         }
     }
