@@ -169,6 +169,7 @@ private:
     void fixClientSize();
     void setPrecision(int precision);
     void markPrecision(int precision);
+    std::array<std::pair<QAction*, int>, 5> precisionItems() const;
     void showSettingsInForce(); // marks the option items without saving
 
     InputTexts inputTexts() const;

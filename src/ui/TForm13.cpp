@@ -1,6 +1,8 @@
 #include "ui/TForm13.h"
 #include "ui_TForm13.h"
 
+#include "base/bearing_type.h"
+
 #include "ui/style.h"
 
 namespace orbistan::ui {
@@ -20,14 +22,17 @@ void TForm13::clearForLookup() {
     ui->Edit5->clear();
 }
 
-void TForm13::showType(const QString& number, const QStringList& words, const QString& info) {
+void TForm13::showType(const QString& number, const std::array<int, 4>& codes,
+                       const QString& info) {
     setWindowTitle("Дополнительная информация по подщипнику №" + number);
     ui->GroupBox6->setTitle("Подшипник № " + number);
     QLabel* labels[] = {ui->Label1, ui->Label2, ui->Label3, ui->Label4};
     for (int i = 0; i < 4; ++i) {
-        labels[i]->setText(words.value(i));
+        labels[i]->setText(
+            QString::fromStdString(typeSummaryWord(static_cast<TypeAttribute>(i), codes[i])));
     }
-    ui->Edit5->setText(words.join(' '));
+    ui->Edit5->setText(
+        QString::fromStdString(typeSummary(codes[0], codes[1], codes[2], codes[3])));
     ui->Memo1->setPlainText(ui->Edit5->text() + '\n' + info);
 }
 

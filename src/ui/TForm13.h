@@ -20,7 +20,8 @@ public:
     ~TForm13() override;
 
     // The four type words (display text), the summary line, and the notes.
-    void showType(const QString& number, const QStringList& words, const QString& info);
+    // The type words of the codes (kind, rows, load, shape), their summary and the notes.
+    void showType(const QString& number, const std::array<int, 4>& codes, const QString& info);
     void clearInfo(); // the box empty, its caption back to "Подшипник № ?"
     void clearForLookup();
 

@@ -135,12 +135,8 @@ void TForm1::SpeedButton41Click() {
     } else {
         takeRecord(read.record);
     }
-    QStringList words;
-    for (int attribute = ElementKind; attribute <= Shape; ++attribute) {
-        words << QString::fromStdString(typeSummaryWord(static_cast<TypeAttribute>(attribute),
-                                                        state_.currentTypeCodes[attribute]));
-    }
-    form13_->showType(ui->Edit9->text(), words, shownInformation(state_.currentInfo));
+    form13_->showType(ui->Edit9->text(), state_.currentTypeCodes,
+                      shownInformation(state_.currentInfo));
     if (state_.QuietTypeRefresh == 0) {
         form13_->setWindowState(form13_->windowState() & ~Qt::WindowMinimized);
         form13_->show();

@@ -39,12 +39,7 @@ void TForm1::bindOptions() {
     connect(ui->N45, &QAction::triggered, this, &TForm1::N45Click);
     connect(ui->N22, &QAction::triggered, this, &TForm1::N22Click);
     connect(ui->N23, &QAction::triggered, this, &TForm1::N23Click);
-    const std::pair<QAction*, int> precisions[] = {{ui->N0001, 100},
-                                                   {ui->N00001, 1000},
-                                                   {ui->N000001, 10000},
-                                                   {ui->N0000001, 100000},
-                                                   {ui->N63, 1}};
-    for (const auto& [action, value] : precisions) {
+    for (const auto& [action, value] : precisionItems()) {
         connect(action, &QAction::triggered, this, [this, value = value] { setPrecision(value); });
     }
     setWindowFlags(kFixedWindowFlags);
@@ -126,12 +121,17 @@ void TForm1::setPrecision(int precision) {
     }
 }
 
+// The precision menu's items with the factor each sets.
+std::array<std::pair<QAction*, int>, 5> TForm1::precisionItems() const {
+    return {{{ui->N0001, 100},
+             {ui->N00001, 1000},
+             {ui->N000001, 10000},
+             {ui->N0000001, 100000},
+             {ui->N63, 1}}};
+}
+
 void TForm1::markPrecision(int precision) {
-    const std::pair<QAction*, int> items[] = {{ui->N0001, 100},
-                                              {ui->N00001, 1000},
-                                              {ui->N000001, 10000},
-                                              {ui->N0000001, 100000},
-                                              {ui->N63, 1}};
+    const auto items = precisionItems();
     const bool known =
         std::any_of(std::begin(items), std::end(items),
                     [precision](const auto& item) { return item.second == precision; });

@@ -1,6 +1,7 @@
 #include "ui/info_box.h"
 
 #include "base/bearing_type.h"
+#include "ui/text.h"
 
 #include <QPlainTextEdit>
 #include <QTextBlock>
@@ -25,11 +26,12 @@ QStringList displayedLines(const QPlainTextEdit& box) {
 }
 
 QString joinInformation(const QStringList& lines) {
-    QString text;
-    for (const QString& line : lines.mid(0, static_cast<int>(kInformationLines))) {
-        text += line.left(static_cast<int>(kInformationLineLength));
+    // The box holds only what code page 1251 can hold, so the conversion is exact.
+    std::vector<std::string> core;
+    for (const QString& line : lines) {
+        core.push_back(toCore(line));
     }
-    return text;
+    return fromCore(assembleInformation(core));
 }
 
 } // namespace orbistan::ui
