@@ -1,6 +1,7 @@
 // The bearing group of the main window: its list under the number field, the automatic save
 // after computations and load at start-up, and recalling an entry.
 #include "ui/TForm1.h"
+#include "ui/TForm1_geometry.h"
 #include "ui_TForm1.h"
 
 #include "calc/numbers.h"
@@ -86,7 +87,7 @@ void TForm1::showGroupList() {
     if (!state_.group.slot[0].filled()) {
         return;
     }
-    PopupMenu2->popup(centralWidget()->mapToGlobal(QPoint(625, 36)));
+    PopupMenu2->popup(centralWidget()->mapToGlobal(form1::kGroupListAnchor));
 }
 
 // The list shows the filled slot under their numbers.

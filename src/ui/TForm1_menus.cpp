@@ -1,6 +1,7 @@
 // The command surface of the main window: menus, the context menu, shortcut keys, the
 // function-key panel, and the external calculator, About and spectrum windows.
 #include "ui/TForm1.h"
+#include "ui/TForm1_geometry.h"
 #include "ui_TForm1.h"
 
 #include "platform/paths.h"
@@ -22,14 +23,8 @@ namespace orbistan::ui {
 
 namespace {
 
-struct FunctionKey {
-    const char* label;
-    int restingLeft;
-    int hoverLeft;
-};
-constexpr FunctionKey kFunctionKeys[] = {
-    {"Label90", 8, 4},     {"Label91", 128, 124}, {"Label92", 224, 218}, {"Label93", 352, 346},
-    {"Label94", 464, 458}, {"Label95", 584, 578}, {"Label96", 686, 676}};
+using form1::FunctionKey;
+using form1::kFunctionKeys;
 
 void paintLabel(QLabel& label, const QColor& colour, int pointSize, QPoint topLeft) {
     QPalette p = label.palette();
@@ -41,10 +36,6 @@ void paintLabel(QLabel& label, const QColor& colour, int pointSize, QPoint topLe
     label.adjustSize();
     label.move(topLeft);
 }
-
-} // namespace
-
-namespace {
 
 auto press(QAbstractButton* b) {
     return [b] { b->click(); };

@@ -1,5 +1,6 @@
 // The "Установки" menu: the four persisted options, the window-size mode and the settings file.
 #include "ui/TForm1.h"
+#include "ui/TForm1_geometry.h"
 #include "ui_TForm1.h"
 
 #include "datafiles/settings.h"
@@ -109,8 +110,8 @@ void TForm1::N45Click() {
 
 // The designed client area below the menu bar, fixed.
 void TForm1::fixClientSize() {
-    centralWidget()->setFixedSize(760, 483);
-    setFixedSize(760, 483 + menuBar()->sizeHint().height());
+    centralWidget()->setFixedSize(form1::kClientSize);
+    setFixedSize(form1::kClientSize + QSize(0, menuBar()->sizeHint().height()));
 }
 
 void TForm1::setPrecision(int precision) {

@@ -1,6 +1,7 @@
 // The search side of the main window: the frequency search, the two search modes, the
 // coefficient buttons, the harmonic lists and the small keypad tools around them.
 #include "ui/TForm1.h"
+#include "ui/TForm1_geometry.h"
 #include "ui_TForm1.h"
 
 #include "calc/numbers.h"
@@ -190,11 +191,12 @@ void TForm1::SpeedButton54Click() {
 void TForm1::SpeedButton53Click() {
     const bool toManual = ui->Edit51->text() != "0";
     ui->SpeedButton53->setText(toManual ? "Автопоиск" : "Ручной поиск");
-    ui->Edit8->setGeometry(toManual ? 160 : 144, ui->Edit8->y(), toManual ? 153 : 99,
-                           ui->Edit8->height());
+    const form1::SearchBoxLayout& layout =
+        toManual ? form1::kManualSearch : form1::kAutomaticSearch;
+    ui->Edit8->setGeometry(layout.left, ui->Edit8->y(), layout.displayWidth, ui->Edit8->height());
     ui->Edit8->raise();
-    ui->GroupBox16->setGeometry(toManual ? 160 : 144, ui->GroupBox16->y(), ui->GroupBox16->width(),
-                                toManual ? 65 : 41);
+    ui->GroupBox16->setGeometry(layout.left, ui->GroupBox16->y(), ui->GroupBox16->width(),
+                                layout.boxHeight);
     for (QWidget* w : std::initializer_list<QWidget*>{
              ui->SpeedButton36, ui->SpeedButton55, ui->Edit7, ui->Edit59, ui->Edit61,
              ui->SpeedButton38, ui->SpeedButton39, ui->UpDown4, ui->Label201, ui->Label202,
@@ -293,7 +295,7 @@ void TForm1::showHarmonics(int which, bool sub, Qt::MouseButton button) {
         return;
     }
     // The list opens with its right edge at one fixed point of the client area.
-    const QPoint anchor = centralWidget()->mapToGlobal(QPoint(370, 268));
+    const QPoint anchor = centralWidget()->mapToGlobal(form1::kHarmonicListAnchor);
     PopupMenu3->popup(anchor - QPoint(PopupMenu3->sizeHint().width(), 0));
 }
 
