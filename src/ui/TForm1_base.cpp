@@ -77,8 +77,7 @@ void TForm1::bindBaseWindows() {
         form11_->accept();
     });
     connect(form14_.get(), &TForm14::deleteConfirmed, this, [this] {
-        std::error_code ec;
-        std::filesystem::remove(state_.CurrentFilePath, ec); // a failure is not reported
+        removeDataFile(state_.CurrentFilePath); // a failure is not reported; never a folder
     });
     chooseStandard(state_.CurrentStandard);
 }
