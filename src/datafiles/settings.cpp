@@ -83,7 +83,9 @@ SettingsLoad loadSettingsOrStartAfresh(const std::filesystem::path& programDir,
     }
     SettingsLoad fresh = loadSettings(programDir);
     fresh.keptAs = kept;
-    fresh.errorCode = fresh.outcome == SettingsLoad::Read ? first.errorCode : fresh.errorCode;
+    if (fresh.outcome == SettingsLoad::Read) {
+        fresh.errorCode = first.errorCode; // what made the old file unreadable
+    }
     return fresh;
 }
 

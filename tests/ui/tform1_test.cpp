@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 
 using orbistan::test::UiFixture;
 
@@ -234,6 +235,7 @@ private Q_SLOTS:
         QCoreApplication::setApplicationName("probe");
         QCOMPARE(QGuiApplication::applicationDisplayName(), QString("probe"));
         QCoreApplication::setApplicationName(name);
+        delete qApp->findChild<QTranslator*>(); // the other tests keep Qt's English
     }
 
     void windowsOpenCentredOnTheDesktop() {
