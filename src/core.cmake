@@ -1,6 +1,7 @@
 # The Qt-free core: everything that can be decided without a widget. Included by the
 # top-level list, also for the fuzz-only build, which has no Qt. Its folders stand in layers,
-# each including only those before it: platform, calc, search, base, datafiles.
+# each including only those before it: platform, calc, search, base, datafiles,
+# spectrum.
 set(core_dir ${PROJECT_SOURCE_DIR}/src)
 add_library(orbistan_core STATIC
     ${core_dir}/platform/cp1251.cpp
@@ -22,5 +23,21 @@ add_library(orbistan_core STATIC
     ${core_dir}/datafiles/group_file.cpp
     ${core_dir}/datafiles/settings.cpp
 )
+# The spectrum work, on FFTW3 and libsndfile: only what reads or analyses spectra links it.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(FFTW3 REQUIRED IMPORTED_TARGET fftw3)
+pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+add_library(orbistan_spectrum STATIC
+    ${core_dir}/spectrum/spectrum.cpp
+    ${core_dir}/spectrum/text_spectrum.cpp
+    ${core_dir}/spectrum/waveform.cpp
+    ${core_dir}/spectrum/transform.cpp
+    ${core_dir}/spectrum/peaks.cpp
+    ${core_dir}/spectrum/explain.cpp
+    ${core_dir}/spectrum/synth.cpp
+    ${core_dir}/spectrum/open_file.cpp
+)
+target_link_libraries(orbistan_spectrum PUBLIC orbistan_core
+                      PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE orbistan_warnings)
 target_include_directories(orbistan_core PUBLIC ${core_dir})
 target_link_libraries(orbistan_core PRIVATE orbistan_warnings)

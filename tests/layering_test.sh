@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The core's folders stand in layers, each including only itself and the folders before it,
-# and none of them includes Qt:  platform < calc < search < base < datafiles.
+# and none of them includes Qt:  platform < calc < search < base < datafiles < spectrum.
 #   layering_test.sh SRC_DIR
 set -euo pipefail
 src=$1
-layers=(platform calc search base datafiles)
+layers=(platform calc search base datafiles spectrum)
 failures=0
 for ((i = 0; i < ${#layers[@]}; i++)); do
     folder=${layers[$i]}

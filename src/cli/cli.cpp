@@ -27,21 +27,12 @@ constexpr const char* kUsage =
     "       orbistan-cli base show|delete NUMBER [--other]\n"
     "       orbistan-cli base save NUMBER --Z T --dw T --D T --d T --a T [--kind K] [--rows R]"
     " [--load L] [--shape S] [--info TEXT] [--other]\n"
-    "       orbistan-cli base list [--other]";
-
-// Options of the compute command, the six geometry texts keyed by their option name, and
-// the further options of the command that computes first.
-struct ComputeArgs {
-    std::map<std::string, std::string> geometry;
-    int precision = 1;
-    std::array<std::string, kMultiplierCount> multipliers;
-    std::map<std::string, std::string> extra; // a flag has an empty value
-};
-
-struct ExtraOptions {
-    std::vector<std::string> withValue;
-    std::vector<std::string> flags;
-};
+    "       orbistan-cli base list [--other]\n"
+    "       orbistan-cli spectrum FILE [<compute options>] [--peaks N] [--tolerance T]"
+    " [--max-harmonic M] [--max-frequency F] [--window hann|flattop|rect] [--lines L]"
+    " [--channel K]\n"
+    "       orbistan-cli synth --fault outer|inner|ball|none --out FILE.wav <compute options>"
+    " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]";
 
 int rowByName(const std::string& name) {
     for (int row = kDefectCount; row < ResultCount; ++row) {
@@ -76,10 +67,13 @@ void parseMultipliers(const std::string& value, ComputeArgs& a) {
 
 constexpr const char* kGeometry[] = {"--Z", "--Fr", "--dw", "--D", "--d", "--a"};
 
-ComputeArgs parseCompute(const std::vector<std::string>& args, const ExtraOptions& extra = {}) {
+} // namespace
+
+ComputeArgs parseCompute(const std::vector<std::string>& args, const ExtraOptions& extra,
+                         std::size_t first, bool geometryRequired) {
     ComputeArgs a;
     a.multipliers.fill("1");
-    for (std::size_t i = 1; i < args.size(); ++i) {
+    for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& opt = args[i];
         if (contains(extra.flags, opt)) {
             a.extra[opt] = "";
@@ -102,14 +96,13 @@ ComputeArgs parseCompute(const std::vector<std::string>& args, const ExtraOption
         }
     }
     for (const char* g : kGeometry) {
-        if (!a.geometry.count(g)) {
+        if (!a.geometry.count(g) && (geometryRequired || !a.geometry.empty())) {
             throw UsageError{std::string("missing option ") + g};
         }
     }
     return a;
 }
 
-// Runs the computation; on a refusal writes the window's texts and gives the exit status.
 std::optional<int> computeOrRefuse(const ComputeArgs& a, ComputeOutcome& c, std::ostream& err) {
     InputTexts texts;
     const std::pair<InputField, const char*> fields[] = {
@@ -134,6 +127,13 @@ std::optional<int> computeOrRefuse(const ComputeArgs& a, ComputeOutcome& c, std:
     return std::nullopt;
 }
 
+std::string extraOr(const ComputeArgs& a, const std::string& name, const std::string& fallback) {
+    const auto it = a.extra.find(name);
+    return it == a.extra.end() ? fallback : it->second;
+}
+
+namespace {
+
 int compute(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ComputeOutcome c;
     if (const auto refused = computeOrRefuse(parseCompute(args), c, err)) {
@@ -143,11 +143,6 @@ int compute(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << resultName(i) << '=' << formatGeneral(c.results[i]) << '\n';
     }
     return ExitDone;
-}
-
-std::string extraOr(const ComputeArgs& a, const std::string& name, const std::string& fallback) {
-    const auto it = a.extra.find(name);
-    return it == a.extra.end() ? fallback : it->second;
 }
 
 int search(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -224,6 +219,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         if (!args.empty() && args[0] == "base") {
             return baseCommand(args, out, err);
+        }
+        if (!args.empty() && args[0] == "spectrum") {
+            return spectrumCommand(args, out, err);
+        }
+        if (!args.empty() && args[0] == "synth") {
+            return synthCommand(args, err);
         }
         throw UsageError{args.empty() ? "missing command" : "unknown command " + args[0]};
     } catch (const UsageError& e) {

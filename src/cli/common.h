@@ -1,7 +1,12 @@
 #pragma once
 // What the commands of orbistan-cli share.
 
+#include "calc/compute.h"
 #include "calc/validate.h"
+
+#include <array>
+#include <map>
+#include <optional>
 
 #include <algorithm>
 #include <ostream>
@@ -21,10 +26,36 @@ inline bool contains(const std::vector<std::string>& v, const std::string& s) {
     return std::find(v.begin(), v.end(), s) != v.end();
 }
 
+// Options of the compute command, the six geometry texts keyed by their option name, and
+// the further options of the command that computes first.
+struct ComputeArgs {
+    std::map<std::string, std::string> geometry;
+    int precision = 1;
+    std::array<std::string, kMultiplierCount> multipliers;
+    std::map<std::string, std::string> extra; // a flag has an empty value
+};
+
+struct ExtraOptions {
+    std::vector<std::string> withValue;
+    std::vector<std::string> flags;
+};
+
+// The options of a command that computes first: from args[first] on. Without
+// geometryRequired, the six geometry options may all be left out (but not some of them).
+ComputeArgs parseCompute(const std::vector<std::string>& args, const ExtraOptions& extra = {},
+                         std::size_t first = 1, bool geometryRequired = true);
+
+// Runs the computation; on a refusal writes the window's texts and gives the exit status.
+std::optional<int> computeOrRefuse(const ComputeArgs& a, ComputeOutcome& c, std::ostream& err);
+
+std::string extraOr(const ComputeArgs& a, const std::string& name, const std::string& fallback);
+
 // The range warnings' texts, one per line, in the window's order.
 void writeRangeWarnings(const std::vector<RangeWarning>& warnings, std::ostream& err);
 
 int keyCommand(const std::vector<std::string>& args, std::ostream& out);
 int baseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int spectrumCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int synthCommand(const std::vector<std::string>& args, std::ostream& err);
 
 } // namespace orbistan

@@ -118,6 +118,19 @@ std::string cp1251ToUtf8(std::string_view bytes) {
     return out;
 }
 
+bool isUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (nextCodePoint(bytes, i) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string displayText(std::string_view bytes) {
+    return isUtf8(bytes) ? std::string(bytes) : cp1251ToUtf8(bytes);
+}
+
 std::optional<std::string> utf8ToCp1251(std::string_view utf8) {
     std::string out;
     if (!encode(utf8, out, [](std::string&) { return false; })) {

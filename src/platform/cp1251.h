@@ -19,6 +19,13 @@ std::optional<std::string> utf8ToCp1251(std::string_view utf8);
 // '?', which no number contains, so the text stays unreadable rather than changing value.
 std::string utf8ToCp1251Lossy(std::string_view utf8);
 
+// Whether the bytes are well-formed UTF-8.
+bool isUtf8(std::string_view bytes);
+
+// A text of unknown encoding for display: as it is when it is UTF-8, else read as code page
+// 1251, the encoding of the Russian texts that are not UTF-8.
+std::string displayText(std::string_view bytes);
+
 // The code page 1251 byte of a Unicode code point, or -1.
 int cp1251ByteOf(char32_t codePoint);
 // The Unicode code point of a code page 1251 byte (U+FFFD for 0x98).

@@ -141,11 +141,11 @@ void addHit(SearchResult& r, int c, double m, double n, double v, MultiplierText
 
 } // namespace
 
-SearchResult runSearch(const SearchBases& b, const SearchParameters& p, int precision) {
-    SearchResult r;
+void forEachSearchHit(const SearchBases& b, const SearchParameters& p, int precision,
+                      const std::function<void(int, double, double, double)>& hit) {
     // The step field only ever holds 1 or 0,5; anything else would never end the grid.
     if (!(p.step > 0)) {
-        return r;
+        return;
     }
     const X low = X(p.value) - p.tolerance, high = X(p.value) + p.tolerance, F = p.maxFrequency;
     // Rounding moves a value by at most half a unit of the precision: values farther than
@@ -156,7 +156,6 @@ SearchResult runSearch(const SearchBases& b, const SearchParameters& p, int prec
     const double nearLow = static_cast<double>(low) - margin;
     const double nearHigh = static_cast<double>(high) + margin;
     const CombinationBases cb = combinationBases(b);
-    MultiplierTexts texts(p.step);
     for (double n = 0; n <= p.maxHarmonic; n += p.step) {
         for (double m = 0; m <= p.maxHarmonic; m += p.step) {
             for (int c = 0; c < kCombinationCount; ++c) {
@@ -169,11 +168,18 @@ SearchResult runSearch(const SearchBases& b, const SearchParameters& p, int prec
                     roundToPrecision(static_cast<double>(c % 2 == 0 ? a + bn : a - bn), precision);
                 if (low <= v && v <= high && withinMaximum(m, cb.first[c], F) &&
                     withinMaximum(n, cb.second[c], F)) {
-                    addHit(r, c, m, n, v, texts);
+                    hit(c, m, n, v);
                 }
             }
         }
     }
+}
+
+SearchResult runSearch(const SearchBases& b, const SearchParameters& p, int precision) {
+    SearchResult r;
+    MultiplierTexts texts(p.step > 0 ? p.step : 1);
+    forEachSearchHit(b, p, precision,
+                     [&](int c, double m, double n, double v) { addHit(r, c, m, n, v, texts); });
     return r;
 }
 

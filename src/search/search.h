@@ -3,6 +3,7 @@
 // of multipliers, as a pure function of the stored frequencies and the search field texts.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,6 +61,11 @@ struct SearchResult {
     std::array<std::optional<SearchHit>, kCombinationCount> first;
     std::array<std::string, kCombinationCount> lists; // each list's lines joined by "\n"
 };
+
+// Calls hit(combination, m, n, value) for every value of the grid within the tolerance, in
+// the order the search lists them.
+void forEachSearchHit(const SearchBases& bases, const SearchParameters& p, int precision,
+                      const std::function<void(int, double, double, double)>& hit);
 
 // Enumerates the grid n = 0, h, ... <= M (outer) and m likewise (inner).
 SearchResult runSearch(const SearchBases& bases, const SearchParameters& p, int precision);

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -329,7 +330,51 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"three_warnings", geometry("9", "25", "0", "20", "25", "-5"), 3,
                  "Наружный диаметр подшипника не может быть меньше или равен внутреннему ! ! !\n"
                  "Угол контакта должен иметь положительно значение ! ! !\n"
-                 "Значения Z, f, Dw  , D, d не могут быть меньше или равны нулю ! ! !\n"}),
+                 "Значения Z, f, Dw  , D, d не могут быть меньше или равны нулю ! ! !\n"},
+        FailCase{"spectrum_without_file", {"spectrum"}, 1, ""},
+        FailCase{"spectrum_bad_window", {"spectrum", "x.wav", "--window", "kaiser"}, 1, ""},
+        FailCase{"spectrum_bad_lines", {"spectrum", "x.wav", "--lines", "500"}, 1, ""},
+        FailCase{"spectrum_some_geometry", {"spectrum", "x.wav", "--Z", "9"}, 1, ""},
+        FailCase{"spectrum_missing_file",
+                 {"spectrum", "/nonexistent/замер.wav"},
+                 4,
+                 "Файл «замер.wav»: такого файла нет\n"},
+        FailCase{"synth_bad_fault",
+                 plus(as("synth", geometry("9", "25", "7", "52", "25", "0")),
+                      {"--fault", "cage", "--out", "x.wav"}),
+                 1, ""},
+        FailCase{"synth_resonance_above_nyquist",
+                 plus(as("synth", geometry("9", "25", "7", "52", "25", "0")),
+                      {"--fault", "outer", "--out", "x.wav", "--resonance", "7000"}),
+                 1, ""},
+        FailCase{"synth_unwritable",
+                 plus(as("synth", geometry("9", "25", "7", "52", "25", "0")),
+                      {"--fault", "outer", "--out", "/nonexistent/x.wav"}),
+                 4, "File not found\n"}),
     [](const testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
+
+class CliSpectrum : public orbistan::test::TempDirTest {};
+
+// A synthetic outer-race fault of a 6205 at 1797 rpm, written and read back: its peak at Fo
+// is explained as Fo; without geometry the table only lists the peaks.
+TEST_F(CliSpectrum, SynthesisedFaultIsExplained) {
+    const std::string wav = (dir_ / "outer.wav").string();
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    const CliRun made = runCli(plus(as("synth", g), {"--fault", "outer", "--out", wav}));
+    ASSERT_EQ(made.status, 0) << made.err;
+    const auto options = std::vector<std::string>(g.begin() + 1, g.end());
+    const CliRun r = runCli(plus(plus({"spectrum", wav}, options), {"--peaks", "20"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
+              "rank\tfrequency\tamplitude\texplanation\tm\tn\tvalue\tresidual");
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 21);
+    EXPECT_NE(r.out.find("\tFo\t1\t\t106,979844155844\t"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\t2·Fo\t2\t\t"), std::string::npos) << r.out;
+    const CliRun bare = runCli({"spectrum", wav, "--peaks", "3", "--window", "flattop"});
+    ASSERT_EQ(bare.status, 0) << bare.err;
+    EXPECT_NE(bare.out.find("\n1\t"), std::string::npos);
+    EXPECT_EQ(bare.out.find("Fr"), std::string::npos) << bare.out;
+    EXPECT_NE(bare.out.find("\t-\t\t\t\t\n"), std::string::npos) << bare.out;
+}
 
 } // namespace

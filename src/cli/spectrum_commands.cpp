@@ -1,0 +1,173 @@
+// orbistan-cli spectrum and synth: a file's peak table with its explanations, and the
+// synthetic bearing signals whose answers are known.
+#include "cli/common.h"
+
+#include "calc/messages.h"
+#include "calc/numbers.h"
+#include "platform/atomic_file.h"
+#include "platform/cp1251.h"
+#include "platform/runtime_error.h"
+#include "spectrum/explain.h"
+#include "spectrum/open_file.h"
+#include "spectrum/synth.h"
+
+#include <cmath>
+#include <map>
+
+namespace orbistan {
+
+namespace {
+
+// A number option as the window reads its fields; nullopt when it does not read.
+std::optional<double> numberOption(const ComputeArgs& a, const std::string& name,
+                                   const std::string& fallback) {
+    return readNumber(fieldNumberText(utf8ToCp1251Lossy(extraOr(a, name, fallback))));
+}
+
+long wholeOption(const ComputeArgs& a, const std::string& name, const std::string& fallback,
+                 long low, long high) {
+    const std::string text = extraOr(a, name, fallback);
+    std::size_t used = 0;
+    long value = 0;
+    try {
+        value = std::stol(text, &used);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size() || value < low || value > high) {
+        throw UsageError{name + " takes a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high)};
+    }
+    return value;
+}
+
+TransformSettings transformOptions(const ComputeArgs& a) {
+    static const std::map<std::string, WindowKind> kWindows = {
+        {"hann", WindowKind::Hann}, {"flattop", WindowKind::FlatTop}, {"rect", WindowKind::Rect}};
+    TransformSettings t;
+    const auto window = kWindows.find(extraOr(a, "--window", "hann"));
+    if (window == kWindows.end()) {
+        throw UsageError{"--window takes hann, flattop or rect"};
+    }
+    t.window = window->second;
+    const std::string lines = extraOr(a, "--lines", "3200");
+    if (lines == "all") {
+        t.lines = 0;
+    } else {
+        t.lines = static_cast<int>(wholeOption(a, "--lines", "3200", 0, 25600));
+        if (t.lines != 0 &&
+            std::find(kLineChoices.begin(), kLineChoices.end(), t.lines) == kLineChoices.end()) {
+            throw UsageError{"--lines takes 400, 800, 1600, 3200, 6400, 12800, 25600 or all"};
+        }
+    }
+    return t;
+}
+
+} // namespace
+
+int spectrumCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 2 || args[1].starts_with("--")) {
+        throw UsageError{"missing FILE"};
+    }
+    const ComputeArgs a = parseCompute(args,
+                                       {{"--peaks", "--tolerance", "--max-harmonic",
+                                         "--max-frequency", "--window", "--lines", "--channel"},
+                                        {}},
+                                       2, false);
+    const TransformSettings transform = transformOptions(a);
+    const auto peaks = static_cast<std::size_t>(wholeOption(a, "--peaks", "20", 1, 100000));
+    const int channel = static_cast<int>(wholeOption(a, "--channel", "1", 1, 1 << 16)) - 1;
+    std::optional<SearchBases> bases;
+    SearchParameters parameters;
+    int precision = a.precision;
+    if (!a.geometry.empty()) {
+        ComputeOutcome c;
+        if (const auto refused = computeOrRefuse(a, c, err)) {
+            return *refused;
+        }
+        bases = SearchBases{c.results[Fo], c.results[Fi], c.results[Fw], c.results[Fq],
+                            c.validation.inputs.Fr};
+        const auto read = readSearchParameters(
+            withEmptyDefaults({"0", utf8ToCp1251Lossy(extraOr(a, "--tolerance", "1")), "1",
+                               utf8ToCp1251Lossy(extraOr(a, "--max-harmonic", "10")),
+                               utf8ToCp1251Lossy(extraOr(a, "--max-frequency", "1000"))}));
+        if (!read) {
+            err << text::kEnterDataCorrectly << '\n';
+            return ExitUnreadable;
+        }
+        parameters = applySearchLimits(*read).parameters;
+    }
+    OpenedSpectrum opened;
+    try {
+        opened = openSpectrumFile(args[1], channel, transform);
+    } catch (const SpectrumFileError& e) {
+        err << e.what() << '\n';
+        return ExitFile;
+    }
+    const std::vector<Peak> found = findPeaks(opened.spectrum, peaks);
+    std::vector<ExplainedPeak> rows;
+    if (bases) {
+        rows = explainPeaks(found, *bases, parameters, precision, opened.spectrum.resolution);
+    } else {
+        for (const Peak& p : found) {
+            rows.push_back({p, std::nullopt});
+        }
+    }
+    out << peakTable(rows, '\t');
+    return ExitDone;
+}
+
+int synthCommand(const std::vector<std::string>& args, std::ostream& err) {
+    const ComputeArgs a = parseCompute(
+        args,
+        {{"--fault", "--out", "--rate", "--seconds", "--resonance", "--noise", "--seed"}, {}});
+    static const std::map<std::string, Fault> kFaults = {{"outer", Fault::Outer},
+                                                         {"inner", Fault::Inner},
+                                                         {"ball", Fault::Ball},
+                                                         {"none", Fault::None}};
+    const auto fault = kFaults.find(extraOr(a, "--fault", ""));
+    if (fault == kFaults.end()) {
+        throw UsageError{"--fault takes outer, inner, ball or none"};
+    }
+    const std::string outPath = extraOr(a, "--out", "");
+    if (outPath.empty()) {
+        throw UsageError{"missing option --out"};
+    }
+    SynthSettings s;
+    s.fault = fault->second;
+    s.sampleRate = static_cast<double>(wholeOption(a, "--rate", "12000", 1000, 384000));
+    s.seed = static_cast<std::uint64_t>(wholeOption(a, "--seed", "1", 0, 2147483647));
+    const auto seconds = numberOption(a, "--seconds", "10");
+    const auto resonance = numberOption(a, "--resonance", "3000");
+    const auto noise = numberOption(a, "--noise", "0,1");
+    if (!seconds || !resonance || !noise) {
+        err << text::kEnterDataCorrectly << '\n';
+        return ExitUnreadable;
+    }
+    if (!(*seconds > 0) || *seconds * s.sampleRate > double(kMaxWaveformFrames)) {
+        throw UsageError{"--seconds must be above 0 and give at most " +
+                         std::to_string(kMaxWaveformFrames) + " samples"};
+    }
+    if (!(*resonance > 0) || *resonance >= s.sampleRate / 2) {
+        throw UsageError{"--resonance must lie between 0 and half the rate"};
+    }
+    if (!(*noise >= 0)) {
+        throw UsageError{"--noise must not be negative"};
+    }
+    s.seconds = *seconds, s.resonance = *resonance, s.noise = *noise;
+    ComputeOutcome c;
+    if (const auto refused = computeOrRefuse(a, c, err)) {
+        return *refused;
+    }
+    s.Fr = c.validation.inputs.Fr;
+    s.Fo = c.results[Fo], s.Fi = c.results[Fi], s.Fw = c.results[Fw], s.Fq = c.results[Fq];
+    const int error =
+        writeFileAtomically(outPath, encodeWav(synthesize(s), static_cast<int>(s.sampleRate)));
+    if (error != 0) {
+        err << runtimeErrorText(error) << '\n';
+        return ExitFile;
+    }
+    return ExitDone;
+}
+
+} // namespace orbistan

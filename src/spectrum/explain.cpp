@@ -1,0 +1,121 @@
+#include "spectrum/explain.h"
+
+#include "calc/numbers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orbistan {
+
+namespace {
+
+// "Fo+" → "Fo", "(Fr-Fq)=" → "(Fr-Fq)".
+std::string baseName(std::string_view label) {
+    return std::string(label.substr(0, label.size() - 1));
+}
+
+Explanation fromHit(int c, double m, double n, double v, double frequency) {
+    const Combination& comb = combinations()[c];
+    Explanation e{std::string(comb.heading), false, m, n, v, std::abs(v - frequency)};
+    // A zero multiplier leaves one frequency's harmonic; (Fr-Fq) is no frequency of its own.
+    std::string single;
+    if (n == 0) {
+        single = baseName(comb.firstLabel);
+    } else if (m == 0 && comb.secondLabel.front() != '(') {
+        single = baseName(comb.secondLabel);
+        e.m = n;
+    }
+    if (!single.empty()) {
+        e.single = true;
+        e.n = 0;
+        e.name = e.m == 1 ? single : formatGeneral(e.m) + "·" + single;
+    }
+    return e;
+}
+
+// Simpler first: a harmonic, then the lowest m + n, then the smaller residual.
+bool simpler(const Explanation& x, const Explanation& y) {
+    if (x.single != y.single) {
+        return x.single;
+    }
+    if (x.m + x.n != y.m + y.n) {
+        return x.m + x.n < y.m + y.n;
+    }
+    return x.residual < y.residual;
+}
+
+} // namespace
+
+std::vector<Explanation> explainFrequency(double frequency, const SearchBases& bases,
+                                          SearchParameters p, int precision, double resolution) {
+    p.value = frequency;
+    std::vector<Explanation> found;
+    forEachSearchHit(bases, p, precision, [&](int c, double m, double n, double v) {
+        if (m == 0 && n == 0) {
+            return;
+        }
+        Explanation e = fromHit(c, m, n, v, frequency);
+        // The same harmonic turns up in every combination built on its frequency.
+        const bool known = std::any_of(found.begin(), found.end(), [&](const Explanation& k) {
+            return k.name == e.name && k.m == e.m && k.n == e.n;
+        });
+        if (!known) {
+            found.push_back(std::move(e));
+        }
+    });
+    // Repeatedly take, among those whose residual is within the resolution of the smallest
+    // left, the simplest: a sort by the residual would let a far-fetched twin win by a hair.
+    std::vector<Explanation> ranked;
+    while (!found.empty()) {
+        const double least = std::min_element(found.begin(), found.end(), [](auto& x, auto& y) {
+                                 return x.residual < y.residual;
+                             })->residual;
+        auto best = found.end();
+        for (auto it = found.begin(); it != found.end(); ++it) {
+            if (it->residual <= least + resolution &&
+                (best == found.end() || simpler(*it, *best))) {
+                best = it;
+            }
+        }
+        ranked.push_back(std::move(*best));
+        found.erase(best);
+    }
+    return ranked;
+}
+
+std::vector<ExplainedPeak> explainPeaks(const std::vector<Peak>& peaks, const SearchBases& bases,
+                                        const SearchParameters& p, int precision,
+                                        double resolution) {
+    std::vector<ExplainedPeak> rows;
+    rows.reserve(peaks.size());
+    for (const Peak& peak : peaks) {
+        std::vector<Explanation> e =
+            explainFrequency(peak.frequency, bases, p, precision, resolution);
+        rows.push_back({peak, e.empty() ? std::nullopt : std::optional(std::move(e.front()))});
+    }
+    return rows;
+}
+
+std::string peakTable(const std::vector<ExplainedPeak>& rows, char sep) {
+    std::string out;
+    for (const char* h : {"rank", "frequency", "amplitude", "explanation", "m", "n", "value"}) {
+        out += h;
+        out += sep;
+    }
+    out += "residual\n";
+    int rank = 0;
+    for (const ExplainedPeak& r : rows) {
+        out += std::to_string(++rank) + sep + formatGeneral(r.peak.frequency) + sep +
+               formatGeneral(r.peak.amplitude) + sep;
+        if (!r.best) {
+            out += std::string("-") + sep + sep + sep + sep + '\n';
+            continue;
+        }
+        const Explanation& e = *r.best;
+        out += e.name + sep + formatGeneral(e.m) + sep + (e.single ? "" : formatGeneral(e.n)) +
+               sep + formatGeneral(e.value) + sep + formatGeneral(e.residual) + '\n';
+    }
+    return out;
+}
+
+} // namespace orbistan

@@ -1,0 +1,66 @@
+#include "spectrum/peaks.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orbistan {
+
+namespace {
+
+// Half the width of the neighbourhood whose median is the floor: wide enough that a peak
+// and its window's skirts are a minority of it.
+constexpr std::size_t kFloorHalfWidth = 25;
+
+} // namespace
+
+double noiseFloor(const Spectrum& s, std::size_t line) {
+    const std::size_t n = s.amplitude.size();
+    const std::size_t from = line > kFloorHalfWidth ? line - kFloorHalfWidth : 0;
+    const std::size_t to = std::min(n, line + kFloorHalfWidth + 1);
+    std::vector<double> around(s.amplitude.begin() + from, s.amplitude.begin() + to);
+    auto middle = around.begin() + around.size() / 2;
+    std::nth_element(around.begin(), middle, around.end());
+    return *middle;
+}
+
+double refinedFrequency(const Spectrum& s, std::size_t k) {
+    const std::vector<double>& a = s.amplitude;
+    const std::vector<double>& f = s.frequency;
+    if (k == 0 || k + 1 >= a.size()) {
+        return f[k];
+    }
+    double l = a[k - 1], c = a[k], r = a[k + 1];
+    if (l > 0 && c > 0 && r > 0) {
+        l = std::log(l), c = std::log(c), r = std::log(r);
+    }
+    const double curvature = l - 2 * c + r;
+    if (!(curvature < 0)) {
+        return f[k];
+    }
+    const double offset = std::clamp(0.5 * (l - r) / curvature, -0.5, 0.5);
+    return f[k] + offset * (offset < 0 ? f[k] - f[k - 1] : f[k + 1] - f[k]);
+}
+
+std::vector<Peak> findPeaks(const Spectrum& s, std::size_t count) {
+    const std::vector<double>& a = s.amplitude;
+    std::vector<Peak> peaks;
+    for (std::size_t k = 1; k + 1 < a.size(); ++k) {
+        // A flat top of two equal lines counts once, at its first line.
+        if (a[k] > a[k - 1] && a[k] >= a[k + 1] && a[k] > kPeakOverFloor * noiseFloor(s, k)) {
+            peaks.push_back({refinedFrequency(s, k), a[k], k});
+        }
+    }
+    const auto higher = [](const Peak& x, const Peak& y) {
+        return x.amplitude != y.amplitude ? x.amplitude > y.amplitude : x.line < y.line;
+    };
+    if (peaks.size() > count) {
+        std::partial_sort(peaks.begin(), peaks.begin() + static_cast<std::ptrdiff_t>(count),
+                          peaks.end(), higher);
+        peaks.resize(count);
+    } else {
+        std::sort(peaks.begin(), peaks.end(), higher);
+    }
+    return peaks;
+}
+
+} // namespace orbistan

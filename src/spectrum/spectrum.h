@@ -1,0 +1,63 @@
+#pragma once
+// A measured or computed amplitude spectrum, and what long spectrum work shares: the
+// progress it reports and the cancel it obeys. Texts here are display texts (UTF-8).
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orbistan {
+
+struct Spectrum {
+    std::vector<double> frequency; // Hz, strictly ascending
+    std::vector<double> amplitude; // same length
+    std::string amplitudeLabel;    // the ordinate's caption, its scaling and unit included
+    std::string source;            // the file it came from, as the user named it
+    double resolution = 0;         // Hz between neighbouring lines
+};
+
+// A file that cannot be read as a spectrum or a waveform; the message names the file and
+// the line or sample where reading failed.
+class SpectrumFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Thrown out of long work when its cancel flag was raised.
+struct SpectrumCancelled {};
+
+// Reports the fraction done (0 … 1) and stops the work when asked to.
+class Progress {
+public:
+    Progress() = default;
+    Progress(std::function<void(double)> report, const std::atomic<bool>* cancel)
+        : report_(std::move(report)), cancel_(cancel) {}
+    // Throws SpectrumCancelled when the cancel flag is up.
+    void step(double fraction) const {
+        if (cancel_ && cancel_->load(std::memory_order_relaxed)) {
+            throw SpectrumCancelled{};
+        }
+        if (report_) {
+            report_(fraction);
+        }
+    }
+
+private:
+    std::function<void(double)> report_;
+    const std::atomic<bool>* cancel_ = nullptr;
+};
+
+// "Файл «name»: " — how every reading failure begins.
+std::string fileMessagePrefix(const std::string& name);
+
+// How messages name a file: its name without the folders, readable.
+std::string displayName(const std::filesystem::path& path);
+
+// Throws SpectrumFileError unless the path is a regular file: a FIFO or a device in its
+// place would hang the reading, a folder cannot be read.
+void requireRegularFile(const std::filesystem::path& path);
+
+} // namespace orbistan

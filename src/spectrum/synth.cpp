@@ -1,0 +1,82 @@
+#include "spectrum/synth.h"
+
+#include <cmath>
+#include <numbers>
+#include <random>
+
+namespace orbistan {
+
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+constexpr double kShaftAmplitude = 0.3;  // 1× shaft speed; 2× at a third of it
+constexpr double kDamping = 0.05;        // of the resonance
+constexpr double kPulseWidth = 1.0e-4;   // s, the standard deviation of the impact's pulse
+constexpr double kPulseAmplitude = 0.5;  // of the pulse, the ringing's being 1
+constexpr double kModulationDepth = 0.5; // of the load zone's modulation
+
+// One impact's response at time t after it: the resonance ringing down, and the impact's
+// own short pulse, which carries the impact rate's low harmonics.
+double impactResponse(double t, double resonance) {
+    const double ring =
+        std::exp(-kDamping * kTwoPi * resonance * t) * std::sin(kTwoPi * resonance * t);
+    const double pulse = std::exp(-0.5 * (t / kPulseWidth) * (t / kPulseWidth));
+    return ring + kPulseAmplitude * pulse;
+}
+
+} // namespace
+
+std::vector<double> synthesize(const SynthSettings& s) {
+    const auto count = static_cast<std::size_t>(std::llround(s.seconds * s.sampleRate));
+    std::vector<double> x(count, 0.0);
+    std::mt19937_64 random(s.seed);
+    std::normal_distribution<double> gauss(0.0, 1.0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double t = static_cast<double>(i) / s.sampleRate;
+        x[i] = kShaftAmplitude * std::sin(kTwoPi * s.Fr * t) +
+               kShaftAmplitude / 3 * std::sin(2 * kTwoPi * s.Fr * t + 0.7) +
+               (s.noise > 0 ? s.noise * gauss(random) : 0.0);
+    }
+    double rate = 0, modulation = 0;
+    switch (s.fault) {
+    case Fault::None:
+        return x;
+    case Fault::Outer:
+        rate = s.Fo;
+        break;
+    case Fault::Inner:
+        rate = s.Fi, modulation = s.Fr;
+        break;
+    case Fault::Ball:
+        rate = 2 * s.Fw, modulation = s.Fq;
+        break;
+    }
+    if (!(rate > 0)) {
+        return x;
+    }
+    // The response has died away (below 10^-4) after this long.
+    const double ringTime =
+        std::max(std::log(1e4) / (kDamping * kTwoPi * s.resonance), 6 * kPulseWidth);
+    const auto before = static_cast<std::ptrdiff_t>(std::ceil(6 * kPulseWidth * s.sampleRate));
+    const auto after = static_cast<std::ptrdiff_t>(std::ceil(ringTime * s.sampleRate));
+    for (long k = 0; k / rate < s.seconds; ++k) {
+        const double at = k / rate;
+        const double strength =
+            modulation > 0 ? 1 + kModulationDepth * std::cos(kTwoPi * modulation * at) : 1.0;
+        const auto centre = static_cast<std::ptrdiff_t>(std::floor(at * s.sampleRate));
+        for (std::ptrdiff_t i = centre - before; i <= centre + after; ++i) {
+            if (i < 0 || i >= static_cast<std::ptrdiff_t>(count)) {
+                continue;
+            }
+            const double t = static_cast<double>(i) / s.sampleRate - at;
+            const double ring = t >= 0 ? impactResponse(t, s.resonance) : 0.0;
+            const double pulse =
+                t < 0 ? kPulseAmplitude * std::exp(-0.5 * (t / kPulseWidth) * (t / kPulseWidth))
+                      : 0.0;
+            x[static_cast<std::size_t>(i)] += strength * (ring + pulse);
+        }
+    }
+    return x;
+}
+
+} // namespace orbistan

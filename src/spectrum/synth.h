@@ -1,0 +1,30 @@
+#pragma once
+// Synthetic vibration of a bearing with a local fault, for users and tests that need a
+// signal whose answer is known: impacts at the fault's frequency, each ringing a structural
+// resonance and passing a short pulse, modulated as the fault is carried through the load
+// zone; plus the shaft's own vibration and white noise.
+
+#include <cstdint>
+#include <vector>
+
+namespace orbistan {
+
+enum class Fault { None, Outer, Inner, Ball };
+
+struct SynthSettings {
+    Fault fault = Fault::Outer;
+    double Fr = 0;                         // shaft speed, Hz
+    double Fo = 0, Fi = 0, Fw = 0, Fq = 0; // the bearing's defect frequencies, Hz
+    double sampleRate = 12000;
+    double seconds = 10;
+    double resonance = 3000; // Hz
+    double noise = 0.1;      // standard deviation of the white noise
+    std::uint64_t seed = 1;
+};
+
+// Outer race: impacts at Fo of constant strength. Inner race: at Fi, their strength
+// following the shaft's turn (sidebands at ±Fr). Rolling element: at 2·Fw, the element
+// hitting both races, following the cage's turn (sidebands at ±Fq). None: shaft and noise.
+std::vector<double> synthesize(const SynthSettings& s);
+
+} // namespace orbistan

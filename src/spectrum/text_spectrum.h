@@ -1,0 +1,19 @@
+#pragma once
+// Spectra exported by data collectors and analysers as text: two columns, frequency and
+// amplitude, separated by tabs, semicolons, commas or blanks, with a decimal point or a
+// decimal comma, header lines before the data, comment lines and blank lines anywhere.
+// Further columns (a phase, say) are ignored.
+
+#include "spectrum/spectrum.h"
+
+#include <string>
+#include <string_view>
+
+namespace orbistan {
+
+// `name` is how messages name the file. Throws SpectrumFileError for anything that is not
+// such a spectrum: the message says which line failed and why.
+Spectrum readTextSpectrum(std::string_view bytes, const std::string& name,
+                          const Progress& progress = {});
+
+} // namespace orbistan

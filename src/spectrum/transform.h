@@ -1,0 +1,35 @@
+#pragma once
+// The amplitude spectrum of a waveform: segments of the record, windowed, transformed by
+// FFTW in double precision, their powers averaged over overlapping segments (Welch).
+
+#include "spectrum/spectrum.h"
+
+#include <array>
+#include <span>
+
+namespace orbistan {
+
+enum class WindowKind { Hann, FlatTop, Rect };
+enum class Scaling { Peak, Rms };
+
+// The numbers of lines an analyser offers; 0 takes the whole record as one segment.
+inline constexpr std::array<int, 7> kLineChoices = {400, 800, 1600, 3200, 6400, 12800, 25600};
+
+struct TransformSettings {
+    WindowKind window = WindowKind::Hann;
+    int lines = 3200; // a kLineChoices value, or 0
+    Scaling scaling = Scaling::Peak;
+};
+
+// The window's coefficients over n samples, periodic (as spectral analysis uses them).
+std::vector<double> windowCoefficients(WindowKind kind, std::size_t n);
+
+// Segments of 2,56 samples per line, overlapping by half (none for the rectangular window,
+// whose segments would otherwise count the same samples twice at full weight). A record
+// shorter than one segment is taken whole. The spectrum's lines run from 0 Hz to the
+// number of lines (or to the Nyquist frequency for the whole record); a sine of amplitude
+// A reads A with peak scaling, A/√2 with RMS, at its line.
+Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
+                           const TransformSettings& settings, const Progress& progress = {});
+
+} // namespace orbistan

@@ -1,0 +1,175 @@
+#include "spectrum/waveform.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace orbistan {
+
+namespace {
+
+struct CloseFile {
+    void operator()(SNDFILE* f) const { sf_close(f); }
+};
+using SoundFile = std::unique_ptr<SNDFILE, CloseFile>;
+
+std::string formatName(int format) {
+    std::string name;
+    for (const int part : {format & SF_FORMAT_TYPEMASK, format & SF_FORMAT_SUBMASK}) {
+        SF_FORMAT_INFO info{};
+        info.format = part;
+        if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) == 0 && info.name) {
+            name += (name.empty() ? "" : ", ") + std::string(info.name);
+        }
+    }
+    return name;
+}
+
+// Opens the file, or returns null when libsndfile does not recognise its format.
+SoundFile openSound(const std::filesystem::path& path, SF_INFO& info) {
+    requireRegularFile(path);
+    info = SF_INFO{};
+    SoundFile file(sf_open(path.c_str(), SFM_READ, &info));
+    if (!file) {
+        const int error = sf_error(nullptr);
+        if (error == SF_ERR_UNRECOGNISED_FORMAT) {
+            return nullptr;
+        }
+        throw SpectrumFileError(fileMessagePrefix(displayName(path)) + sf_error_number(error));
+    }
+    const std::string prefix = fileMessagePrefix(displayName(path));
+    if (info.channels < 1 || info.samplerate < 1) {
+        throw SpectrumFileError(prefix + "в заголовке нет каналов или частоты дискретизации");
+    }
+    if (info.frames < 1) {
+        throw SpectrumFileError(prefix + "в нём нет ни одного отсчёта");
+    }
+    if (info.frames > kMaxWaveformFrames) {
+        throw SpectrumFileError(prefix + "запись слишком длинна (" + std::to_string(info.frames) +
+                                " отсчётов, можно не больше " + std::to_string(kMaxWaveformFrames) +
+                                ")");
+    }
+    return file;
+}
+
+} // namespace
+
+std::optional<WaveformInfo> probeWaveform(const std::filesystem::path& path) {
+    SF_INFO info;
+    const SoundFile file = openSound(path, info);
+    if (!file) {
+        return std::nullopt;
+    }
+    return WaveformInfo{info.channels, static_cast<double>(info.samplerate), info.frames,
+                        formatName(info.format)};
+}
+
+Waveform readWaveform(const std::filesystem::path& path, int channel, const Progress& progress) {
+    SF_INFO info;
+    const SoundFile file = openSound(path, info);
+    const std::string prefix = fileMessagePrefix(displayName(path));
+    if (!file) {
+        throw SpectrumFileError(prefix + "это не звуковой файл известного формата");
+    }
+    if (channel < 0 || channel >= info.channels) {
+        throw SpectrumFileError(prefix + "в нём нет канала " + std::to_string(channel + 1));
+    }
+    Waveform w;
+    w.sampleRate = info.samplerate;
+    w.channels = info.channels;
+    w.samples.reserve(static_cast<std::size_t>(info.frames));
+    constexpr sf_count_t kChunk = 1 << 15;
+    std::vector<double> chunk(static_cast<std::size_t>(kChunk) * info.channels);
+    while (static_cast<sf_count_t>(w.samples.size()) < info.frames) {
+        progress.step(static_cast<double>(w.samples.size()) / info.frames);
+        const sf_count_t want =
+            std::min(kChunk, info.frames - static_cast<sf_count_t>(w.samples.size()));
+        const sf_count_t got = sf_readf_double(file.get(), chunk.data(), want);
+        if (got <= 0) {
+            // libsndfile fits the length to what the file holds; a failure here is damage.
+            const int error = sf_error(file.get());
+            throw SpectrumFileError(prefix + "отсчёт " + std::to_string(w.samples.size() + 1) +
+                                    ": " + (error ? sf_error_number(error) : "файл обрывается"));
+        }
+        for (sf_count_t i = 0; i < got; ++i) {
+            const double v = chunk[static_cast<std::size_t>(i * info.channels + channel)];
+            if (!std::isfinite(v)) {
+                throw SpectrumFileError(prefix + "отсчёт " + std::to_string(w.samples.size() + 1) +
+                                        ": не число");
+            }
+            w.samples.push_back(v);
+        }
+    }
+    progress.step(1);
+    return w;
+}
+
+namespace {
+
+// libsndfile writes into memory through these, so that the file is written whole, at once.
+struct MemoryFile {
+    std::string bytes;
+    sf_count_t position = 0;
+};
+
+sf_count_t memoryLength(void* user) {
+    return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
+}
+
+sf_count_t memorySeek(sf_count_t offset, int whence, void* user) {
+    auto* m = static_cast<MemoryFile*>(user);
+    const sf_count_t base = whence == SEEK_CUR   ? m->position
+                            : whence == SEEK_END ? static_cast<sf_count_t>(m->bytes.size())
+                                                 : 0;
+    m->position = std::max<sf_count_t>(0, base + offset);
+    return m->position;
+}
+
+sf_count_t memoryRead(void* ptr, sf_count_t count, void* user) {
+    auto* m = static_cast<MemoryFile*>(user);
+    const sf_count_t available =
+        std::max<sf_count_t>(0, static_cast<sf_count_t>(m->bytes.size()) - m->position);
+    const sf_count_t n = std::min(count, available);
+    std::memcpy(ptr, m->bytes.data() + m->position, static_cast<std::size_t>(n));
+    m->position += n;
+    return n;
+}
+
+sf_count_t memoryWrite(const void* ptr, sf_count_t count, void* user) {
+    auto* m = static_cast<MemoryFile*>(user);
+    const auto end = static_cast<std::size_t>(m->position + count);
+    if (m->bytes.size() < end) {
+        m->bytes.resize(end);
+    }
+    std::memcpy(m->bytes.data() + m->position, ptr, static_cast<std::size_t>(count));
+    m->position += count;
+    return count;
+}
+
+sf_count_t memoryTell(void* user) {
+    return static_cast<MemoryFile*>(user)->position;
+}
+
+} // namespace
+
+std::string encodeWav(const std::vector<double>& samples, int sampleRate) {
+    MemoryFile memory;
+    SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
+    SF_INFO info{};
+    info.samplerate = sampleRate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    {
+        const SoundFile file(sf_open_virtual(&io, SFM_WRITE, &info, &memory));
+        if (!file) {
+            throw std::runtime_error(sf_strerror(nullptr));
+        }
+        sf_writef_double(file.get(), samples.data(), static_cast<sf_count_t>(samples.size()));
+    }
+    return memory.bytes;
+}
+
+} // namespace orbistan

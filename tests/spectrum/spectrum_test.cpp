@@ -1,0 +1,283 @@
+// The spectrum core on inputs whose answers are known: text files in every shape the
+// collectors export, sines of known amplitude, and a synthetic bearing fault.
+#include "spectrum/explain.h"
+#include "spectrum/open_file.h"
+#include "spectrum/synth.h"
+#include "spectrum/text_spectrum.h"
+
+#include "calc/frequencies.h"
+#include "platform/atomic_file.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace orbistan {
+namespace {
+
+// ---- Text spectra ----------------------------------------------------------------------
+
+struct TextCase {
+    const char* name;
+    const char* bytes;
+};
+
+class TextSpectrumShapes : public testing::TestWithParam<TextCase> {};
+
+// Each shape holds the lines 10 → 0.5, 20.25 → 1.5, 30 → 0.001.
+TEST_P(TextSpectrumShapes, ReadTheSameAsTheCleanTwin) {
+    const Spectrum s = readTextSpectrum(GetParam().bytes, "x.csv");
+    EXPECT_EQ(s.frequency, (std::vector<double>{10, 20.25, 30}));
+    EXPECT_EQ(s.amplitude, (std::vector<double>{0.5, 1.5, 0.001}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, TextSpectrumShapes,
+    testing::Values(TextCase{"clean", "10 0.5\n20.25 1.5\n30 0.001\n"},
+                    TextCase{
+                        "comma_header_blanks",
+                        "Частота, Гц;Амплитуда\r\n\r\n10;0,5\r\n\r\n20,25;1,5\r\n30;1e-3\r\n\r\n"},
+                    TextCase{"csv_points", "freq,amp,phase\n10,0.5,1\n20.25,1.5,2\n30,0.001,3"},
+                    TextCase{"tabs_comma", "# exported\n10\t0,5\n20,25\t1,5\t\n30\t0,001\n"},
+                    TextCase{"blanks_comma", "  10   0,5\n20,25 1,5\n% note\n30 +0,001\n"},
+                    TextCase{"old_mac_lines", "f a\r10 0.5\r20.25 1.5\r30 0.001"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TextSpectrum, TakesTheHeadersAmplitudeCaption) {
+    EXPECT_EQ(readTextSpectrum("Hz;Скорость, мм/с\n1;2\n2;3\n3;4\n", "a").amplitudeLabel,
+              "Скорость, мм/с");
+    EXPECT_EQ(readTextSpectrum("1;2\n2;3\n3;4\n", "a").amplitudeLabel, "Амплитуда");
+}
+
+struct BadText {
+    std::string_view bytes;
+    const char* message;
+};
+
+class TextSpectrumRefusals : public testing::TestWithParam<BadText> {};
+
+TEST_P(TextSpectrumRefusals, NameTheFileAndTheLine) {
+    try {
+        readTextSpectrum(GetParam().bytes, "замер.txt");
+        FAIL() << "read";
+    } catch (const SpectrumFileError& e) {
+        EXPECT_EQ(std::string(e.what()), std::string("Файл «замер.txt»: ") + GetParam().message);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, TextSpectrumRefusals,
+    testing::Values(BadText{"1 1\n2 2\n2 3\n", "строка 3: частоты должны возрастать"},
+                    BadText{"1 1\n2 2\n3 x\n", "строка 3: «x» не число"},
+                    BadText{"1 1\n\n2 2\nend\n", "строка 4: ожидались два числа: частота и "
+                                                 "амплитуда"},
+                    BadText{"1 1\n-2 2\n", "строка 2: отрицательная частота"},
+                    BadText{"1 nan\n2 2\n", "в нём меньше трёх строк с частотой и амплитудой"},
+                    BadText{"1 1\n2 1e999\n3 1\n", "строка 2: «1e999» не число"},
+                    BadText{"header only\n", "в нём меньше трёх строк с частотой и амплитудой"},
+                    BadText{std::string_view("1 1\n2\0 2\n", 9),
+                            "строка 2: это не текст (двоичные данные)"}));
+
+// ---- Transforms ------------------------------------------------------------------------
+
+std::vector<double> sine(double amplitude, double frequency, double rate, std::size_t n) {
+    std::vector<double> x(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        x[i] = amplitude * std::sin(2 * std::numbers::pi * frequency * i / rate + 0.3);
+    }
+    return x;
+}
+
+// The flat-top window reads a sine's amplitude wherever it falls between two lines.
+TEST(Transform, FlatTopReadsASinesAmplitudeWithinATenthOfAPercent) {
+    const double rate = 12800; // 3200 lines: 8192 samples, lines 1,5625 Hz apart
+    for (const double f : {1000.0, 1000.78125, 1000.4, 2345.6789}) {
+        const Spectrum s =
+            amplitudeSpectrum(sine(2.5, f, rate, 40000), rate, {WindowKind::FlatTop, 3200});
+        const std::vector<Peak> top = findPeaks(s, 1);
+        ASSERT_EQ(top.size(), 1u) << f;
+        EXPECT_NEAR(top[0].amplitude, 2.5, 2.5e-3) << f;
+        EXPECT_NEAR(top[0].frequency, f, s.resolution / 2) << f;
+    }
+    const Spectrum rms = amplitudeSpectrum(sine(2.5, 1000, rate, 40000), rate,
+                                           {WindowKind::FlatTop, 3200, Scaling::Rms});
+    EXPECT_NEAR(findPeaks(rms, 1).at(0).amplitude, 2.5 / std::numbers::sqrt2, 2.5e-3);
+    EXPECT_EQ(rms.amplitudeLabel, "Амплитуда, СКЗ");
+}
+
+TEST(Transform, LinesSetTheResolutionAndTheWholeRecordTheRest) {
+    const std::vector<double> x = sine(1, 440.3, 48000, 48000);
+    const Spectrum lines = amplitudeSpectrum(x, 48000, {WindowKind::Hann, 400});
+    EXPECT_EQ(lines.frequency.size(), 401u);
+    EXPECT_DOUBLE_EQ(lines.resolution, 48000.0 / 1024);
+    const Spectrum whole = amplitudeSpectrum(x, 48000, {WindowKind::Rect, 0});
+    EXPECT_EQ(whole.frequency.size(), 24001u);
+    EXPECT_DOUBLE_EQ(whole.resolution, 1.0);
+    // Hann's frequency, refined between the lines, lands within a tenth of a line.
+    EXPECT_NEAR(findPeaks(lines, 1).at(0).frequency, 440.3, lines.resolution / 10);
+    // A record shorter than one segment is taken whole.
+    EXPECT_EQ(amplitudeSpectrum(sine(1, 50, 1000, 100), 1000, {}).frequency.size(), 51u);
+}
+
+TEST(Transform, CancelStopsTheWork) {
+    std::atomic<bool> cancel{true};
+    const std::vector<double> x = sine(1, 50, 1000, 100000);
+    EXPECT_THROW(amplitudeSpectrum(x, 1000, {}, Progress(nullptr, &cancel)), SpectrumCancelled);
+}
+
+// ---- Explanations ----------------------------------------------------------------------
+
+// A 6205 at 1797 rpm.
+Results bearing6205() {
+    BearingInputs in;
+    in.Z = 9, in.Fr = 1797.0 / 60, in.dw = 7.94, in.D = 52, in.d = 25, in.a = 0;
+    in.Dm = (in.D + in.d) / 2;
+    in.multipliers.fill(1);
+    return *computeFrequencies(in);
+}
+
+SearchBases bases6205() {
+    const Results r = bearing6205();
+    return {r[Fo], r[Fi], r[Fw], r[Fq], 1797.0 / 60};
+}
+
+struct TieCase {
+    const char* name;
+    double frequency;
+    const char* expected;
+};
+
+class Explanations : public testing::TestWithParam<TieCase> {};
+
+// Kinematic twins tie exactly; the analyst must read the simple one.
+TEST_P(Explanations, TwinsGoToTheSimplest) {
+    const SearchBases b = bases6205();
+    const double f = GetParam().frequency * 1; // as measured: a little off
+    const std::vector<Explanation> e =
+        explainFrequency(f + 0.05, b, SearchParameters{0, 1, 1, 10, 1000}, 1, 1.5625);
+    ASSERT_FALSE(e.empty());
+    EXPECT_EQ(e.front().name, GetParam().expected);
+}
+
+const SearchBases k6205 = bases6205();
+INSTANTIATE_TEST_SUITE_P(Ties, Explanations,
+                         testing::Values(TieCase{"Fo_not_9Fq", k6205.Fo, "Fo"},
+                                         TieCase{"FiFr_not_FrFq", k6205.Fi + k6205.Fr, "Fi + Fr"},
+                                         TieCase{"Fw2", 2 * k6205.Fw, "2·Fw"},
+                                         TieCase{"Fr3", 3 * k6205.Fr, "3·Fr"},
+                                         TieCase{"Fi_minus_Fr", k6205.Fi - k6205.Fr, "Fi - Fr"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Explanation, ResidualsBeyondTheResolutionAreNotTies) {
+    // 3·Fr is 0,9 Hz away from the peak, Fo + Fq... whatever the search offers nearer wins
+    // when the resolution is fine enough to tell them apart.
+    const SearchBases b = bases6205();
+    const double f = 3 * b.Fr + 0.9;
+    const auto coarse = explainFrequency(f, b, {0, 1, 1, 10, 1000}, 1, 5.0);
+    const auto fine = explainFrequency(f, b, {0, 1, 1, 10, 1000}, 1, 0.01);
+    ASSERT_FALSE(coarse.empty());
+    ASSERT_FALSE(fine.empty());
+    EXPECT_EQ(coarse.front().name, "3·Fr");
+    EXPECT_LE(fine.front().residual, coarse.front().residual);
+    EXPECT_NE(fine.front().name, "3·Fr");
+}
+
+TEST(Explanation, TableLinesAsTheCommandLinePrintsThem) {
+    const std::vector<ExplainedPeak> rows = {
+        {{107.5, 0.25, 7}, Explanation{"Fo", true, 1, 0, 107.25, 0.25}},
+        {{60.5, 1e-5, 4}, Explanation{"Fo - Fq", false, 2, 3, 60.25, 0.25}},
+        {{33, 2, 3}, std::nullopt}};
+    EXPECT_EQ(peakTable(rows, '\t'),
+              "rank\tfrequency\tamplitude\texplanation\tm\tn\tvalue\tresidual\n"
+              "1\t107,5\t0,25\tFo\t1\t\t107,25\t0,25\n"
+              "2\t60,5\t1E-5\tFo - Fq\t2\t3\t60,25\t0,25\n"
+              "3\t33\t2\t-\t\t\t\t\n");
+}
+
+// ---- Files and the synthetic fault ------------------------------------------------------
+
+class SpectrumFiles : public test::TempDirTest {};
+
+TEST_F(SpectrumFiles, OuterRaceFaultShowsFoAndItsHarmonicsExplainedAsFo) {
+    const Results r = bearing6205();
+    SynthSettings s;
+    s.fault = Fault::Outer;
+    s.Fr = 1797.0 / 60, s.Fo = r[Fo], s.Fi = r[Fi], s.Fw = r[Fw], s.Fq = r[Fq];
+    const auto path = dir_ / "outer.wav";
+    ASSERT_EQ(writeFileAtomically(path, encodeWav(synthesize(s), 12000)), 0);
+    const OpenedSpectrum o = openSpectrumFile(path, 0, {});
+    ASSERT_TRUE(o.waveform);
+    EXPECT_EQ(o.waveform->frames, 120000);
+    const Spectrum& sp = o.spectrum;
+    std::vector<Peak> nonShaft;
+    for (const Peak& p : findPeaks(sp, 40)) {
+        const double shaft = p.frequency / s.Fr;
+        if (std::abs(shaft - std::round(shaft)) * s.Fr > sp.resolution || shaft > 2.5) {
+            nonShaft.push_back(p);
+        }
+    }
+    ASSERT_GE(nonShaft.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        const double k = std::round(nonShaft[i].frequency / r[Fo]);
+        EXPECT_NEAR(nonShaft[i].frequency, k * r[Fo], sp.resolution) << i;
+    }
+    const auto atFo = std::find_if(nonShaft.begin(), nonShaft.end(), [&](const Peak& p) {
+        return std::abs(p.frequency - r[Fo]) < sp.resolution;
+    });
+    ASSERT_NE(atFo, nonShaft.end());
+    const auto rows = explainPeaks({*atFo}, bases6205(), {0, 1, 1, 10, 1000}, 1, sp.resolution);
+    ASSERT_TRUE(rows.at(0).best);
+    EXPECT_EQ(rows[0].best->name, "Fo");
+    EXPECT_EQ(rows[0].best->m, 1);
+}
+
+// A 16-bit stereo file: the chosen channel, scaled to full scale.
+TEST_F(SpectrumFiles, ReadsTheChosenChannelOfAnIntegerFile) {
+    const auto path = dir_ / "two.wav";
+    SF_INFO info{};
+    info.samplerate = 8000, info.channels = 2, info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(f, nullptr);
+    const short frames[] = {100, -16384, 200, 16384, 300, 0};
+    sf_writef_short(f, frames, 3);
+    sf_close(f);
+    const std::optional<WaveformInfo> probe = probeWaveform(path);
+    ASSERT_TRUE(probe);
+    EXPECT_EQ(probe->channels, 2);
+    EXPECT_EQ(probe->frames, 3);
+    EXPECT_EQ(readWaveform(path, 1).samples, (std::vector<double>{-0.5, 0.5, 0}));
+    EXPECT_THROW(readWaveform(path, 2), SpectrumFileError);
+}
+
+TEST_F(SpectrumFiles, RefusesWhatIsNoSpectrumWithAMessage) {
+    const auto wav = encodeWav(std::vector<double>(1000, 0.25), 8000);
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        {"cut.wav", wav.substr(0, 30), "Файл «cut.wav»: "},
+        {"noise.bin", std::string("\x01\x02\x00\x05 zz", 7), "Файл «noise.bin»: строка 1"},
+        {"empty.txt", "", "Файл «empty.txt»: в нём меньше трёх строк"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(writeFileAtomically(dir_ / c.name, c.bytes), 0);
+        try {
+            openSpectrumFile(dir_ / c.name, 0, {});
+            ADD_FAILURE() << c.name << " opened";
+        } catch (const SpectrumFileError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+        }
+    }
+    EXPECT_THROW(openSpectrumFile(dir_, 0, {}), SpectrumFileError);
+    EXPECT_THROW(openSpectrumFile(dir_ / "absent.wav", 0, {}), SpectrumFileError);
+    // The float WAV the synthesis writes reads back what was written.
+    ASSERT_EQ(writeFileAtomically(dir_ / "ok.wav", wav), 0);
+    EXPECT_EQ(readWaveform(dir_ / "ok.wav", 0).samples, std::vector<double>(1000, 0.25));
+}
+
+} // namespace
+} // namespace orbistan
