@@ -36,6 +36,8 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/explain.cpp
     ${core_dir}/spectrum/synth.cpp
     ${core_dir}/spectrum/open_file.cpp
+    ${core_dir}/spectrum/markers.cpp
+    ${core_dir}/spectrum/workbench_settings.cpp
 )
 target_link_libraries(orbistan_spectrum PUBLIC orbistan_core
                       PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE orbistan_warnings)

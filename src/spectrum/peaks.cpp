@@ -41,6 +41,29 @@ double refinedFrequency(const Spectrum& s, std::size_t k) {
     return f[k] + offset * (offset < 0 ? f[k] - f[k - 1] : f[k + 1] - f[k]);
 }
 
+std::size_t snapToPeak(const Spectrum& s, double frequency, double reach) {
+    const std::vector<double>& f = s.frequency;
+    const std::vector<double>& a = s.amplitude;
+    const auto at = std::lower_bound(f.begin(), f.end(), frequency);
+    std::size_t nearest = static_cast<std::size_t>(at - f.begin());
+    if (nearest == f.size() ||
+        (nearest > 0 && frequency - f[nearest - 1] < f[nearest] - frequency)) {
+        nearest = nearest == 0 ? 0 : nearest - 1;
+    }
+    const auto from = static_cast<std::size_t>(
+        std::lower_bound(f.begin(), f.end(), frequency - reach) - f.begin());
+    const auto to = static_cast<std::size_t>(
+        std::upper_bound(f.begin(), f.end(), frequency + reach) - f.begin());
+    std::size_t best = nearest;
+    bool found = false;
+    for (std::size_t k = std::max<std::size_t>(from, 1); k < to && k + 1 < a.size(); ++k) {
+        if (a[k] > a[k - 1] && a[k] >= a[k + 1] && (!found || a[k] > a[best])) {
+            best = k, found = true;
+        }
+    }
+    return best;
+}
+
 std::vector<Peak> findPeaks(const Spectrum& s, std::size_t count) {
     const std::vector<double>& a = s.amplitude;
     std::vector<Peak> peaks;

@@ -25,6 +25,10 @@ std::vector<Peak> findPeaks(const Spectrum& spectrum, std::size_t count);
 // The running median of the amplitudes around `line`: the noise floor there.
 double noiseFloor(const Spectrum& spectrum, std::size_t line);
 
+// The line a cursor at `frequency` snaps to: the highest local maximum within `reach` Hz,
+// or the nearest line when there is none.
+std::size_t snapToPeak(const Spectrum& spectrum, double frequency, double reach);
+
 // Where a local maximum at `line` lies between the lines, by a parabola through the
 // logarithms of the three amplitudes (exact for a Gaussian, close for the usual windows).
 double refinedFrequency(const Spectrum& spectrum, std::size_t line);

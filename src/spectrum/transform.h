@@ -19,6 +19,7 @@ struct TransformSettings {
     WindowKind window = WindowKind::Hann;
     int lines = 3200; // a kLineChoices value, or 0
     Scaling scaling = Scaling::Peak;
+    bool operator==(const TransformSettings&) const = default;
 };
 
 // The window's coefficients over n samples, periodic (as spectral analysis uses them).

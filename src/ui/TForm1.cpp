@@ -77,6 +77,7 @@ void TForm1::createWindows() {
     form15_ = std::make_unique<TForm15>();
     form16_ = std::make_unique<TForm16>();
     bindBaseWindows();
+    bindSpectrumWindow();
 }
 
 // Closing the main window by any means saves the settings once and ends the program,

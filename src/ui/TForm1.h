@@ -39,6 +39,7 @@ class TForm13;
 class TForm14;
 class TForm15;
 class TForm16;
+struct SpectrumBearing;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -97,6 +98,10 @@ private:
 
     // The search and its tools (TForm1_search.cpp).
     void bindSearch();
+    // The spectrum window reads the bearing and the search fields, and its clicked peaks
+    // are searched here.
+    void bindSpectrumWindow();
+    std::optional<SpectrumBearing> spectrumBearing() const;
     void bindCoefficientButtons();
     void bindHarmonicLists();
     void Edit61Edited(const QString& text);

@@ -1,28 +1,376 @@
+// The spectrum window's frame: its controls, its settings, opening files off the window's
+// thread, and the bounds of the frequency axis.
 #include "ui/TForm16.h"
 #include "ui_TForm16.h"
 
-#include "ui/style.h"
-
+#include "calc/numbers.h"
+#include "ui/file_dialog.h"
+#include "ui/modal.h"
 #include "ui/plot.h"
+#include "ui/style.h"
+#include "ui/text.h"
+
+#include <QDragEnterEvent>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QShortcut>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace orbistan::ui {
 
-TForm16::~TForm16() = default;
+// One opening of a file: what the worker reads and what it hands back.
+struct TForm16::Job {
+    std::filesystem::path path;
+    int channel = 0;
+    TransformSettings transform;
+    bool keepRange = false;
+    std::atomic<bool> cancel{false};
+    std::atomic<double> progress{0};
+    QElapsedTimer started;
+    // Written by the worker before it finishes, read by the window after.
+    std::optional<OpenedSpectrum> result;
+    QString error;
+};
+
+namespace {
+
+// Work shorter than this shows no progress at all.
+constexpr int kProgressDelayMs = 200;
+
+const char* const kFileFilter =
+    "Спектры и записи (*.csv *.txt *.tsv *.dat *.asc *.wav *.flac *.ogg *.oga *.aif *.aiff "
+    "*.au *.snd *.w64 *.rf64 *.caf);;Все файлы (*)";
+
+} // namespace
+
+TForm16::~TForm16() {
+    if (job_) {
+        job_->cancel = true;
+    }
+    for (QThread* thread : findChildren<QThread*>()) {
+        thread->wait();
+    }
+}
 
 TForm16::TForm16(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TForm16>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Window);
-    // One red line with ascending X values, nothing plotted yet.
-    QCustomPlot* plot = ui->Chart1;
-    plot->setBackground(Qt::white);
-    plot->plotLayout()->insertRow(0);
-    plot->plotLayout()->addElement(
-        0, 0, new QCPTextElement(plot, "Спектр", QFont(plot->font().family(), 10, QFont::Bold)));
-    QCPGraph* series = plot->addGraph();
-    series->setPen(QPen(Qt::red));
-    plot->legend->setVisible(false);
-    plot->xAxis->setRange(0, 1000);
+    setMinimumSize(size());
+    familyBoxes_ = {ui->markFo, ui->markFi, ui->markFw, ui->mark2Fw, ui->markFq, ui->markFr};
+    setUpPlot();
+    setUpControls();
+    bindControls();
     completeAccessibility(*this);
+}
+
+void TForm16::setUpControls() {
+    ui->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    ui->windowBox->addItems({"Ханна", "Плоская вершина", "Прямоугольное"});
+    for (int lines : kLineChoices) {
+        ui->linesBox->addItem(QString::number(lines), lines);
+    }
+    ui->linesBox->addItem("вся запись", 0);
+    ui->scalingBox->addItems({"Пик", "СКЗ"});
+    ui->channelBox->addItem("1");
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->channelBox, ui->exportCsvButton,
+                                                      ui->exportPngButton, ui->exportPdfButton}) {
+        w->setEnabled(false);
+    }
+    // Each family's box shows a stroke of the colour its lines are drawn in.
+    for (int i = 0; i < kMarkerFamilyCount; ++i) {
+        QPixmap stroke(18, 12);
+        stroke.fill(Qt::transparent);
+        QPainter painter(&stroke);
+        painter.fillRect(0, 5, 18, 3, familyColour(i));
+        familyBoxes_[i]->setIcon(QIcon(stroke));
+    }
+    ui->peakTable->setColumnCount(8);
+    ui->peakTable->setHorizontalHeaderLabels(
+        {"№", "Частота, Гц", "Амплитуда", "Объяснение", "m", "n", "Значение", "Невязка"});
+    ui->peakTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->peakTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ui->peakTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    ui->peakTable->verticalHeader()->setVisible(false);
+    ui->peakTable->verticalHeader()->setDefaultSectionSize(20);
+    ui->peakTable->horizontalHeader()->setStretchLastSection(true);
+    const int widths[] = {28, 78, 70, 88, 30, 30, 70};
+    for (int c = 0; c < 7; ++c) {
+        ui->peakTable->setColumnWidth(c, widths[c]);
+    }
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(50);
+    applySettingsToControls();
+}
+
+void TForm16::bindControls() {
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TForm16::chooseAndOpen);
+    auto* open = new QShortcut(QKeySequence::Open, this);
+    connect(open, &QShortcut::activated, this, &TForm16::chooseAndOpen);
+    connect(ui->cancelButton, &QPushButton::clicked, this, &TForm16::cancelJob);
+    connect(progressTimer_, &QTimer::timeout, this, &TForm16::showProgress);
+    connect(ui->Edit1, &QLineEdit::editingFinished, this, &TForm16::boundsEdited);
+    connect(ui->Edit2, &QLineEdit::editingFinished, this, &TForm16::boundsEdited);
+    connect(ui->fullRangeButton, &QPushButton::clicked, this, &TForm16::showFullRange);
+    for (QCheckBox* box : familyBoxes_) {
+        connect(box, &QCheckBox::toggled, this, &TForm16::controlsChanged);
+    }
+    for (QSpinBox* box : {ui->harmonicsBox, ui->sidebandsBox, ui->peaksBox}) {
+        connect(box, &QSpinBox::valueChanged, this, &TForm16::controlsChanged);
+    }
+    for (QComboBox* box : {ui->windowBox, ui->linesBox, ui->scalingBox, ui->channelBox}) {
+        connect(box, &QComboBox::activated, this, &TForm16::controlsChanged);
+    }
+    connect(ui->exportCsvButton, &QPushButton::clicked, this, &TForm16::exportTable);
+    connect(ui->exportPngButton, &QPushButton::clicked, this, [this] { exportPlot(false); });
+    connect(ui->exportPdfButton, &QPushButton::clicked, this, [this] { exportPlot(true); });
+    connect(ui->peakTable, &QTableWidget::cellActivated, this, [this](int row, int) {
+        if (row >= 0 && row < static_cast<int>(rows_.size())) {
+            chooseAt(rows_[static_cast<std::size_t>(row)].peak.frequency);
+        }
+    });
+}
+
+// ---- Settings -----------------------------------------------------------------------------
+
+void TForm16::setProgramDir(const std::filesystem::path& dir) {
+    programDir_ = dir;
+    settings_ = loadWorkbenchSettings(dir);
+    applySettingsToControls();
+}
+
+void TForm16::applySettingsToControls() {
+    const QSignalBlocker b1(ui->harmonicsBox), b2(ui->sidebandsBox), b3(ui->peaksBox);
+    for (int i = 0; i < kMarkerFamilyCount; ++i) {
+        const QSignalBlocker keep(familyBoxes_[i]);
+        familyBoxes_[i]->setChecked(settings_.families[i]);
+    }
+    ui->harmonicsBox->setValue(settings_.harmonics);
+    ui->sidebandsBox->setValue(settings_.sidebands);
+    ui->peaksBox->setValue(settings_.peaks);
+    ui->windowBox->setCurrentIndex(static_cast<int>(settings_.transform.window));
+    ui->linesBox->setCurrentIndex(ui->linesBox->findData(settings_.transform.lines));
+    ui->scalingBox->setCurrentIndex(static_cast<int>(settings_.transform.scaling));
+}
+
+// Any control changed: markers and table follow at once; a waveform is transformed anew
+// when its transform changed.
+void TForm16::controlsChanged() {
+    const WorkbenchSettings before = settings_;
+    for (int i = 0; i < kMarkerFamilyCount; ++i) {
+        settings_.families[i] = familyBoxes_[i]->isChecked();
+    }
+    settings_.harmonics = ui->harmonicsBox->value();
+    settings_.sidebands = ui->sidebandsBox->value();
+    settings_.peaks = ui->peaksBox->value();
+    settings_.transform.window = static_cast<WindowKind>(ui->windowBox->currentIndex());
+    settings_.transform.lines = ui->linesBox->currentData().toInt();
+    settings_.transform.scaling = static_cast<Scaling>(ui->scalingBox->currentIndex());
+    const bool channelChanged =
+        shown_ && shown_->waveform && ui->channelBox->currentIndex() != shownChannel_;
+    if (settings_ == before && !channelChanged) {
+        return;
+    }
+    saveSettings();
+    if (shown_ && shown_->waveform && (settings_.transform != before.transform || channelChanged)) {
+        startJob(shownPath_, ui->channelBox->currentIndex(), true);
+        return;
+    }
+    drawMarkers();
+    if (settings_.peaks != before.peaks || !shown_) {
+        explainPeaks();
+    }
+}
+
+void TForm16::saveSettings() {
+    if (!programDir_.empty()) {
+        saveWorkbenchSettings(programDir_, settings_); // only preferences: a failure loses little
+    }
+}
+
+// ---- Opening files ------------------------------------------------------------------------
+
+void TForm16::chooseAndOpen() {
+    const QString file = chooseFile(
+        this, {false, QString::fromStdString(settings_.folder), kFileFilter, QString(), false});
+    if (!file.isEmpty()) {
+        openFile(file.toStdString());
+    }
+}
+
+void TForm16::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm16::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()) {
+        event->acceptProposedAction();
+        openFile(urls.front().toLocalFile().toStdString());
+    }
+}
+
+void TForm16::openFile(const std::filesystem::path& path) {
+    startJob(path, 0, false);
+}
+
+bool TForm16::busy() const {
+    return job_ != nullptr;
+}
+
+const Spectrum* TForm16::spectrum() const {
+    return shown_ ? &shown_->spectrum : nullptr;
+}
+
+void TForm16::startJob(const std::filesystem::path& path, int channel, bool keepRange) {
+    if (job_) {
+        job_->cancel = true; // its thread ends on its own; its result is not wanted
+    }
+    auto job = std::make_shared<Job>();
+    job->path = path;
+    job->channel = channel;
+    job->transform = settings_.transform;
+    job->keepRange = keepRange;
+    job->started.start();
+    job_ = job;
+    QThread* thread = QThread::create([job] {
+        try {
+            job->result =
+                openSpectrumFile(job->path, job->channel, job->transform,
+                                 Progress([&job](double f) { job->progress = f; }, &job->cancel));
+        } catch (const SpectrumFileError& e) {
+            job->error = QString::fromStdString(e.what());
+        } catch (const SpectrumCancelled&) {
+        } catch (const std::bad_alloc&) {
+            job->error = QString::fromStdString(fileMessagePrefix(displayName(job->path))) +
+                         "не хватает памяти, чтобы его прочесть";
+        }
+    });
+    thread->setParent(this);
+    connect(thread, &QThread::finished, this, [this, job, thread] {
+        thread->deleteLater();
+        if (job == job_) {
+            jobFinished();
+        }
+    });
+    thread->start();
+    progressTimer_->start();
+}
+
+void TForm16::jobFinished() {
+    const std::shared_ptr<Job> job = std::move(job_);
+    job_.reset();
+    progressTimer_->stop();
+    ui->progressBar->hide();
+    ui->cancelButton->hide();
+    if (job->result) {
+        shownPath_ = job->path;
+        shownChannel_ = job->channel;
+        shownTransform_ = job->transform;
+        const std::string folder = job->path.parent_path().string();
+        if (settings_.folder != folder && folder.find_first_of("\r\n") == std::string::npos) {
+            settings_.folder = folder;
+            saveSettings();
+        }
+        showSpectrum(std::move(*job->result), job->keepRange);
+    } else if (!job->error.isEmpty()) {
+        showFileProblem(job->error);
+    }
+    // A cancelled job leaves the spectrum shown before it, and its controls as they were.
+    if (!job->result && shown_) {
+        syncControlsToShown();
+    }
+}
+
+void TForm16::syncControlsToShown() {
+    if (shown_->waveform && settings_.transform != shownTransform_) {
+        settings_.transform = shownTransform_;
+        saveSettings();
+    }
+    applySettingsToControls();
+    ui->channelBox->setCurrentIndex(shownChannel_);
+}
+
+void TForm16::showProgress() {
+    if (!job_ || job_->started.elapsed() < kProgressDelayMs) {
+        return;
+    }
+    ui->progressBar->setFormat(QString::fromStdString("«" + displayName(job_->path) + "»: %p %"));
+    ui->progressBar->setValue(static_cast<int>(100 * job_->progress.load()));
+    ui->progressBar->show();
+    ui->cancelButton->show();
+}
+
+void TForm16::cancelJob() {
+    if (job_) {
+        job_->cancel = true;
+    }
+}
+
+void TForm16::showFileProblem(const QString& message) {
+    QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+    box.setObjectName("SpectrumFileProblem");
+    showModal(box);
+}
+
+// ---- The frequency axis -------------------------------------------------------------------
+
+namespace {
+
+QString boundText(double v) {
+    return fromCore(formatGeneral(std::round(v * 100) / 100));
+}
+
+} // namespace
+
+void TForm16::boundsEdited() {
+    const auto low = readNumber(fieldNumberText(toCore(ui->Edit1->text())));
+    const auto high = readNumber(fieldNumberText(toCore(ui->Edit2->text())));
+    if (low && high && *low < *high) {
+        ui->Chart1->xAxis->setRange(*low, *high);
+        ui->Chart1->replot();
+    }
+    rangeChanged(); // a bound that does not read goes back to what is shown
+}
+
+void TForm16::rangeChanged() {
+    const QCPRange r = ui->Chart1->xAxis->range();
+    if (!ui->Edit1->hasFocus() || ui->Edit1->text().isEmpty()) {
+        ui->Edit1->setText(boundText(r.lower));
+    }
+    if (!ui->Edit2->hasFocus() || ui->Edit2->text().isEmpty()) {
+        ui->Edit2->setText(boundText(r.upper));
+    }
+    fitValueAxis();
+}
+
+void TForm16::showFullRange() {
+    if (shown_) {
+        const std::vector<double>& f = shown_->spectrum.frequency;
+        ui->Chart1->xAxis->setRange(f.front(), f.back());
+        ui->Chart1->replot();
+    }
+}
+
+void TForm16::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QSize base = minimumSize();
+    const int dx = width() - base.width(), dy = height() - base.height();
+    ui->Chart1->setGeometry(4, 4, 821 + dx, 377 + dy);
+    ui->progressBar->move(200 + dx / 2, 170 + dy / 2);
+    ui->cancelButton->move(548 + dx / 2, 170 + dy / 2);
+    ui->SpeedButton1->move(10, 392 + dy);
+    ui->GroupBox1->move(44, 386 + dy);
+    ui->analysisGroup->move(380, 386 + dy);
+    ui->markersGroup->move(4, 466 + dy);
+    ui->peakTable->setGeometry(380, 466 + dy, 445 + dx, 102);
 }
 
 } // namespace orbistan::ui

@@ -1,8 +1,29 @@
 #pragma once
+// The spectrum window: a measured spectrum or a waveform's spectrum with the current
+// bearing's defect-frequency lines on it, a cursor that reads the peaks, and the peak table
+// whose rows the frequency search explains. A click on a peak searches it in the main
+// window.
 
-#include <memory>
+#include "search/search.h"
+#include "spectrum/explain.h"
+#include "spectrum/open_file.h"
+#include "spectrum/workbench_settings.h"
 
+#include <QColor>
 #include <QWidget>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QCPItemStraightLine;
+class QCPItemText;
+class QCPItemTracer;
+class QCPLayer;
+class QCheckBox;
+class QThread;
+class QTimer;
 
 namespace Ui {
 class TForm16;
@@ -10,15 +31,104 @@ class TForm16;
 
 namespace orbistan::ui {
 
-// Spectrum window, sizeable.
+// What the window needs of the main window's bearing: the frequencies as the search uses
+// them, and the search fields' tolerance, maximum harmonic and maximum frequency.
+struct SpectrumBearing {
+    SearchBases bases;
+    SearchParameters search;
+    int precision = 1;
+};
+
+// The colour of a marker family, in the order of markerFamilies().
+QColor familyColour(int family);
+
 class TForm16 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm16(QWidget* parent = nullptr);
     ~TForm16() override;
 
+    // Where the window keeps its settings file; read at once.
+    void setProgramDir(const std::filesystem::path& dir);
+    // Asked whenever the markers or the explanations are drawn; empty when nothing is
+    // computed.
+    void setBearingSource(std::function<std::optional<SpectrumBearing>()> source);
+    // The main window computed anew: markers and explanations follow.
+    void bearingChanged();
+
+    // Opens a file as the button, Ctrl+O and a drop do; the work runs off the window's
+    // thread and the previous spectrum stays until the new one is ready.
+    void openFile(const std::filesystem::path& path);
+    bool busy() const;
+    const Spectrum* spectrum() const;
+    const std::vector<ExplainedPeak>& peakRows() const { return rows_; }
+
+Q_SIGNALS:
+    // A peak was clicked: its frequency, as the keypad should show it.
+    void peakChosen(const QString& frequencyText);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    struct Job;
+
+    void setUpPlot();
+    void setUpControls();
+    void bindControls();
+    void applySettingsToControls();
+    void controlsChanged();
+    void saveSettings();
+
+    void chooseAndOpen();
+    void startJob(const std::filesystem::path& path, int channel, bool keepRange);
+    void jobFinished();
+    void showProgress();
+    void cancelJob();
+    void showSpectrum(OpenedSpectrum opened, bool keepRange);
+    void showFileProblem(const QString& message);
+    void syncControlsToShown();
+
+    void boundsEdited();
+    void rangeChanged();
+    void fitValueAxis();
+    void showFullRange();
+
+    void drawMarkers();
+    void moveCursor(double frequency);
+    void hideCursor();
+    void chooseAt(double frequency);
+    double snappedFrequency(double frequency, double* amplitude) const;
+
+    void explainPeaks();
+    void exportTable();
+    void exportPlot(bool pdf);
+
     std::unique_ptr<Ui::TForm16> ui; // the form's controls, made by uic
+    std::filesystem::path programDir_;
+    WorkbenchSettings settings_;
+    std::function<std::optional<SpectrumBearing>()> bearingSource_;
+    std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};
+
+    std::optional<OpenedSpectrum> shown_;
+    std::filesystem::path shownPath_;
+    int shownChannel_ = 0;
+    TransformSettings shownTransform_;
+    std::vector<ExplainedPeak> rows_;
+
+    std::shared_ptr<Job> job_;
+    QThread* worker_ = nullptr;
+    QTimer* progressTimer_ = nullptr;
+
+    QCPLayer* cursorLayer_ = nullptr;
+    QCPItemStraightLine* cursorLine_ = nullptr;
+    QCPItemTracer* cursorDot_ = nullptr;
+    QCPItemText* readout_ = nullptr;
+    std::vector<QCPItemStraightLine*> markerItems_;
+    QPoint pressedAt_;
 };
 
 } // namespace orbistan::ui

@@ -1,5 +1,6 @@
 // The input side of the main window: fields, keypad, transfers, and "ВЫЧИСЛИТЬ".
 #include "ui/TForm1.h"
+#include "ui/TForm16.h"
 #include "ui_TForm1.h"
 
 #include "base/bearing_number.h"
@@ -189,6 +190,7 @@ void TForm1::SpeedButton1Click() {
     state_.NoResult = 0;
     ui->SpeedButton40->setEnabled(true);
     recordInGroup();
+    form16_->bearingChanged();
 }
 
 void TForm1::showRangeWarnings(const std::vector<RangeWarning>& warnings) {

@@ -8,6 +8,7 @@
 #include "search/harmonics.h"
 #include "search/search.h"
 #include "ui/TForm10.h"
+#include "ui/TForm16.h"
 #include "ui/TForm8.h"
 #include "ui/style.h"
 #include "ui/text.h"
@@ -51,6 +52,32 @@ void TForm1::Edit61Edited(const QString& text) {
         const QSignalBlocker keepText(ui->UpDown4);
         ui->UpDown4->setValue(std::clamp(value, ui->UpDown4->minimum(), ui->UpDown4->maximum()));
     }
+}
+
+void TForm1::bindSpectrumWindow() {
+    form16_->setProgramDir(state_.ProgramDir);
+    form16_->setBearingSource([this] { return spectrumBearing(); });
+    connect(form16_.get(), &TForm16::peakChosen, this, [this](const QString& frequency) {
+        ui->Edit8->setText(frequency);
+        SpeedButton36Click();
+    });
+}
+
+// The bearing as the search would use it now, with the search fields' texts as they stand
+// (their defaults where they do not read). Nothing while no computation stands.
+std::optional<SpectrumBearing> TForm1::spectrumBearing() const {
+    if (state_.NoResult == 1) {
+        return std::nullopt;
+    }
+    const SearchTexts texts =
+        withEmptyDefaults({"0", toCore(ui->Edit7->text()), "1", toCore(ui->Edit61->text()),
+                           toCore(ui->Edit50->text())});
+    const SearchParameters read =
+        readSearchParameters(texts).value_or(SearchParameters{0, 1, 1, 10, 1000});
+    const Results& r = state_.results;
+    return SpectrumBearing{{r[Fo], r[Fi], r[Fw], r[Fq], state_.inputs.Fr},
+                           applySearchLimits(read).parameters,
+                           state_.Precision};
 }
 
 void TForm1::bindCoefficientButtons() {

@@ -22,8 +22,8 @@ QString chooseFile(QWidget* parent, const FileRequest& request) {
     QFileDialog dialog(parent, QString(), request.directory, request.filter);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix("group");
-    dialog.setOption(QFileDialog::DontConfirmOverwrite); // a group file is simply replaced
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }

@@ -12,6 +12,8 @@ struct FileRequest {
     bool save = false; // a save dialog, or an open dialog
     QString directory; // where it starts
     QString filter;    // "*.group"
+    QString defaultSuffix = "group";
+    bool confirmOverwrite = false; // a group file is simply replaced
 };
 
 // Returns the chosen file, or an empty text when the user cancelled.

@@ -1,0 +1,22 @@
+// Any bytes as the spectrum window's settings file: every value read is within its range,
+// and the settings written from it read back the same.
+#include "spectrum/workbench_settings.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace orbistan;
+    const WorkbenchSettings s = parseWorkbenchSettings({reinterpret_cast<const char*>(data), size});
+    if (s.harmonics < 1 || s.harmonics > kMaxMarkerHarmonics || s.sidebands < 0 ||
+        s.sidebands > kMaxSidebands || s.peaks < 1 || s.peaks > kMaxPeakRows ||
+        (s.transform.lines != 0 && std::find(kLineChoices.begin(), kLineChoices.end(),
+                                             s.transform.lines) == kLineChoices.end())) {
+        std::abort();
+    }
+    if (!(parseWorkbenchSettings(formatWorkbenchSettings(s)) == s)) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,39 @@
+#include "spectrum/markers.h"
+
+namespace orbistan {
+
+const std::array<MarkerFamilyInfo, 6>& markerFamilies() {
+    static const std::array<MarkerFamilyInfo, 6> kFamilies = {{
+        {"Fo", "наружное кольцо", "Fr"},
+        {"Fi", "внутреннее кольцо", "Fr"},
+        {"Fw", "вращение тела качения", "Fq"},
+        {"2·Fw", "тело качения", "Fq"},
+        {"Fq", "сепаратор", ""},
+        {"Fr", "вал", ""},
+    }};
+    return kFamilies;
+}
+
+std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool, 6>& families,
+                                    int harmonics, int sidebands, double maxFrequency) {
+    const double base[] = {b.Fo, b.Fi, b.Fw, 2 * b.Fw, b.Fq, b.Fr};
+    const double modulator[] = {b.Fr, b.Fr, b.Fq, b.Fq, 0, 0};
+    std::vector<MarkerLine> lines;
+    for (int f = 0; f < 6; ++f) {
+        if (!families[f] || !(base[f] > 0)) {
+            continue;
+        }
+        const int k = modulator[f] > 0 ? sidebands : 0;
+        for (int h = 1; h <= harmonics; ++h) {
+            for (int s = -k; s <= k; ++s) {
+                const double v = h * base[f] + s * modulator[f];
+                if (v > 0 && v <= maxFrequency) {
+                    lines.push_back({v, f, h, s});
+                }
+            }
+        }
+    }
+    return lines;
+}
+
+} // namespace orbistan

@@ -1,0 +1,36 @@
+#pragma once
+// The lines the spectrum window draws for the current bearing: each family's harmonics
+// and, around each harmonic, the sidebands of the frequency that modulates it.
+
+#include "search/search.h"
+
+#include <array>
+#include <string_view>
+#include <vector>
+
+namespace orbistan {
+
+// The families in the order they are listed and coloured: Fo, Fi, Fw, 2·Fw, Fq, Fr.
+enum MarkerFamily { MarkFo, MarkFi, MarkFw, Mark2Fw, MarkFq, MarkFr };
+
+struct MarkerFamilyInfo {
+    std::string_view name;      // "2·Fw"
+    std::string_view meaning;   // what it is the frequency of, for the legend
+    std::string_view modulator; // the frequency of its sidebands, empty when none
+};
+const std::array<MarkerFamilyInfo, 6>& markerFamilies();
+
+struct MarkerLine {
+    double frequency = 0;
+    int family = 0;
+    int harmonic = 1; // 1, 2, …
+    int sideband = 0; // −k … +k, 0 for the harmonic itself
+};
+
+// The lines of the families switched on, up to maxFrequency. The inner race is modulated
+// by the shaft (it turns through the load zone), the rolling element and 2·Fw by the cage,
+// the outer race by the shaft too (an unbalanced load turns with it); Fq and Fr have none.
+std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool, 6>& families,
+                                    int harmonics, int sidebands, double maxFrequency);
+
+} // namespace orbistan

@@ -1,0 +1,110 @@
+#include "spectrum/workbench_settings.h"
+
+#include "platform/atomic_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+namespace orbistan {
+
+namespace {
+
+constexpr std::array<const char*, 3> kWindowNames = {"hann", "flattop", "rect"};
+constexpr std::array<const char*, 2> kScalingNames = {"peak", "rms"};
+
+std::optional<int> wholeIn(std::string_view text, int low, int high) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+template <std::size_t N>
+std::optional<int> nameIn(std::string_view text, const std::array<const char*, N>& names) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (text == names[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
+    std::string families;
+    for (bool on : s.families) {
+        families += on ? '1' : '0';
+    }
+    return "folder=" + s.folder + "\nfamilies=" + families +
+           "\nharmonics=" + std::to_string(s.harmonics) +
+           "\nsidebands=" + std::to_string(s.sidebands) +
+           "\nwindow=" + kWindowNames[static_cast<int>(s.transform.window)] +
+           "\nlines=" + std::to_string(s.transform.lines) +
+           "\nscaling=" + kScalingNames[static_cast<int>(s.transform.scaling)] +
+           "\npeaks=" + std::to_string(s.peaks) + "\n";
+}
+
+WorkbenchSettings parseWorkbenchSettings(std::string_view text) {
+    WorkbenchSettings s;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);
+        if (key == "folder") {
+            // A folder with a control character in its name came from no dialog.
+            if (std::none_of(value.begin(), value.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+                s.folder = value;
+            }
+        } else if (key == "families" && value.size() == kMarkerFamilyCount &&
+                   value.find_first_not_of("01") == std::string_view::npos) {
+            for (int i = 0; i < kMarkerFamilyCount; ++i) {
+                s.families[i] = value[i] == '1';
+            }
+        } else if (key == "harmonics") {
+            s.harmonics = wholeIn(value, 1, kMaxMarkerHarmonics).value_or(s.harmonics);
+        } else if (key == "sidebands") {
+            s.sidebands = wholeIn(value, 0, kMaxSidebands).value_or(s.sidebands);
+        } else if (key == "window") {
+            if (const auto w = nameIn(value, kWindowNames)) {
+                s.transform.window = static_cast<WindowKind>(*w);
+            }
+        } else if (key == "lines") {
+            const auto lines = wholeIn(value, 0, kLineChoices.back());
+            if (lines && (*lines == 0 || std::find(kLineChoices.begin(), kLineChoices.end(),
+                                                   *lines) != kLineChoices.end())) {
+                s.transform.lines = *lines;
+            }
+        } else if (key == "scaling") {
+            if (const auto k = nameIn(value, kScalingNames)) {
+                s.transform.scaling = static_cast<Scaling>(*k);
+            }
+        } else if (key == "peaks") {
+            s.peaks = wholeIn(value, 1, kMaxPeakRows).value_or(s.peaks);
+        }
+    }
+    return s;
+}
+
+WorkbenchSettings loadWorkbenchSettings(const std::filesystem::path& programDir) {
+    const FileBytes file = readDataFile(programDir / kWorkbenchSettingsFileName);
+    return file.error == 0 ? parseWorkbenchSettings(file.bytes) : WorkbenchSettings{};
+}
+
+int saveWorkbenchSettings(const std::filesystem::path& programDir, const WorkbenchSettings& s) {
+    return writeFileAtomically(programDir / kWorkbenchSettingsFileName, formatWorkbenchSettings(s));
+}
+
+} // namespace orbistan

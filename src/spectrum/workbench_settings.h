@@ -1,0 +1,41 @@
+#pragma once
+// What the spectrum window remembers between runs, in a small file of its own beside the
+// calculator's settings: "key=value" lines, UTF-8. A value that does not read keeps its
+// default, so that a damaged or older file never stops the window.
+
+#include "spectrum/transform.h"
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace orbistan {
+
+inline constexpr const char* kWorkbenchSettingsFileName = "Spectrum.ini";
+
+// The marker families in the order they are listed: Fo, Fi, Fw, 2·Fw, Fq, Fr.
+inline constexpr int kMarkerFamilyCount = 6;
+inline constexpr int kMaxMarkerHarmonics = 20;
+inline constexpr int kMaxSidebands = 5;
+inline constexpr int kMaxPeakRows = 200;
+
+struct WorkbenchSettings {
+    std::string folder; // of the file opened last
+    std::array<bool, kMarkerFamilyCount> families{true, true, true, true, true, true};
+    int harmonics = 5; // 1 … kMaxMarkerHarmonics
+    int sidebands = 1; // 0 … kMaxSidebands on either side
+    TransformSettings transform;
+    int peaks = 20; // rows of the peak table, 1 … kMaxPeakRows
+    bool operator==(const WorkbenchSettings&) const = default;
+};
+
+std::string formatWorkbenchSettings(const WorkbenchSettings& s);
+WorkbenchSettings parseWorkbenchSettings(std::string_view text);
+
+// The defaults when the file is missing or cannot be read.
+WorkbenchSettings loadWorkbenchSettings(const std::filesystem::path& programDir);
+// 0, or the run-time error code; the old file survives a failure.
+int saveWorkbenchSettings(const std::filesystem::path& programDir, const WorkbenchSettings& s);
+
+} // namespace orbistan

@@ -1,0 +1,114 @@
+// The spectrum window's peak table with its explanations, and the exports of the table and
+// the plot.
+#include "ui/TForm16.h"
+#include "ui_TForm16.h"
+
+#include "calc/numbers.h"
+#include "platform/atomic_file.h"
+#include "ui/errorbox.h"
+#include "ui/file_dialog.h"
+#include "ui/plot.h"
+#include "ui/text.h"
+
+#include <QBuffer>
+#include <QPdfWriter>
+
+#include <cmath>
+
+namespace orbistan::ui {
+
+namespace {
+
+QString rounded(double v, double unit) {
+    return fromCore(formatGeneral(std::round(v / unit) * unit));
+}
+
+QString significant(double v) {
+    return QString::number(v, 'g', 4).replace('.', ',');
+}
+
+} // namespace
+
+void TForm16::setBearingSource(std::function<std::optional<SpectrumBearing>()> source) {
+    bearingSource_ = std::move(source);
+}
+
+void TForm16::explainPeaks() {
+    rows_.clear();
+    if (shown_) {
+        const Spectrum& s = shown_->spectrum;
+        const std::vector<Peak> peaks = findPeaks(s, static_cast<std::size_t>(settings_.peaks));
+        const std::optional<SpectrumBearing> bearing =
+            bearingSource_ ? bearingSource_() : std::nullopt;
+        if (bearing) {
+            rows_ = orbistan::explainPeaks(peaks, bearing->bases, bearing->search,
+                                           bearing->precision, s.resolution);
+        } else {
+            for (const Peak& p : peaks) {
+                rows_.push_back({p, std::nullopt});
+            }
+        }
+    }
+    QTableWidget* table = ui->peakTable;
+    table->setRowCount(static_cast<int>(rows_.size()));
+    for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
+        const ExplainedPeak& row = rows_[static_cast<std::size_t>(r)];
+        QStringList cells = {QString::number(r + 1), rounded(row.peak.frequency, 0.001),
+                             significant(row.peak.amplitude)};
+        if (row.best) {
+            const Explanation& e = *row.best;
+            cells << QString::fromStdString(e.name) << fromCore(formatGeneral(e.m))
+                  << (e.single ? QString() : fromCore(formatGeneral(e.n)))
+                  << fromCore(formatGeneral(e.value)) << rounded(e.residual, 0.001);
+        } else {
+            cells << "-" << QString() << QString() << QString() << QString();
+        }
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setTextAlignment(c == 3 ? Qt::AlignLeft | Qt::AlignVCenter
+                                          : Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(r, c, item);
+        }
+    }
+}
+
+void TForm16::exportTable() {
+    const QString file = chooseFile(
+        this, {true, QString::fromStdString(settings_.folder), "Таблица CSV (*.csv)", "csv", true});
+    if (file.isEmpty()) {
+        return;
+    }
+    if (const int error = writeFileAtomically(file.toStdString(), peakTable(rows_, ';'))) {
+        showRuntimeError(error);
+    }
+}
+
+void TForm16::exportPlot(bool pdf) {
+    const QString file = chooseFile(this, {true, QString::fromStdString(settings_.folder),
+                                           pdf ? "Документ PDF (*.pdf)" : "Рисунок PNG (*.png)",
+                                           pdf ? "pdf" : "png", true});
+    if (file.isEmpty()) {
+        return;
+    }
+    QCustomPlot* plot = ui->Chart1;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (pdf) {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(96);
+        writer.setPageSize(
+            QPageSize(QSizeF(plot->width() * 0.75, plot->height() * 0.75), QPageSize::Point));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setCreator("Орбистан");
+        QCPPainter painter(&writer);
+        plot->toPainter(&painter, plot->width(), plot->height());
+    } else {
+        plot->toPixmap().save(&buffer, "PNG");
+    }
+    // The file is written whole or not at all, as every file of the program.
+    if (const int error = writeFileAtomically(file.toStdString(), buffer.data().toStdString())) {
+        showRuntimeError(error);
+    }
+}
+
+} // namespace orbistan::ui

@@ -1,0 +1,193 @@
+// The spectrum window driven as an analyst drives it: a synthetic outer-race fault of a
+// 6205 at 1797 rpm opened, its markers switched, its peak clicked and searched.
+#include "ui_fixture.h"
+
+#include "calc/frequencies.h"
+#include "platform/atomic_file.h"
+#include "spectrum/synth.h"
+#include "spectrum/waveform.h"
+#include "ui/TForm16.h"
+#include "ui/file_dialog.h"
+#include "ui/plot.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTest>
+
+using orbistan::test::UiFixture;
+using orbistan::ui::TForm16;
+
+namespace {
+
+TForm16* spectrumWindow() {
+    return qobject_cast<TForm16*>(UiFixture::topLevel("TForm16"));
+}
+
+QCustomPlot* plot() {
+    return spectrumWindow()->findChild<QCustomPlot*>("Chart1");
+}
+
+int markerCount() {
+    return plot()->layer("markers")->children().size();
+}
+
+} // namespace
+
+class SpectrumTest : public QObject {
+    Q_OBJECT
+
+    UiFixture f;
+    QString wav_;
+
+    void computeAndOpen(const QString& file) {
+        f.typeGeometry({"9", "29,95", "7,94", "52", "25", "0"});
+        f.click("SpeedButton1");
+        QCOMPARE(f.form().state().NoResult, 0);
+        QTest::keyClick(&f.form(), Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(spectrumWindow()->isVisible());
+        orbistan::ui::setFileDialogHandler(
+            [file](const orbistan::ui::FileRequest& r) { return r.save ? QString() : file; });
+        QTest::mouseClick(spectrumWindow()->findChild<QToolButton*>("SpeedButton1"),
+                          Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+    }
+
+    void write(const QString& name, const std::string& bytes) {
+        QCOMPARE(orbistan::writeFileAtomically((f.programDir() + "/" + name).toStdString(), bytes),
+                 0);
+    }
+
+private Q_SLOTS:
+    void init() {
+        f.start([this](const QString& dir) {
+            orbistan::SynthSettings s;
+            s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
+            s.Fw = 69.5234251692891, s.Fq = 11.8866493506493;
+            wav_ = dir + "/outer.wav";
+            QCOMPARE(orbistan::writeFileAtomically(wav_.toStdString(),
+                                                   orbistan::encodeWav(synthesize(s), 12000)),
+                     0);
+        });
+    }
+    void cleanup() { f.stop(); }
+
+    void clickedPeakIsSearchedInTheMainWindow() {
+        computeAndOpen(wav_);
+        QCOMPARE(plot()->graph(0)->dataCount(), 3201);
+        QVERIFY(plot()->legend->visible());
+        auto* table = spectrumWindow()->findChild<QTableWidget*>("peakTable");
+        QCOMPARE(table->rowCount(), 20);
+        QVERIFY(!table->findItems("Fo", Qt::MatchExactly).isEmpty());
+        QVERIFY(!table->findItems("2·Fo", Qt::MatchExactly).isEmpty());
+
+        // Switching a family off takes its lines and its legend entry away.
+        const int before = markerCount();
+        const int entries = plot()->legend->itemCount();
+        spectrumWindow()->findChild<QCheckBox*>("markFo")->click();
+        QVERIFY(markerCount() < before);
+        QCOMPARE(plot()->legend->itemCount(), entries - 1);
+
+        // A click near Fo snaps to its peak and searches it with the main window's tolerance.
+        plot()->xAxis->setRange(0, 400);
+        plot()->replot();
+        const int x = static_cast<int>(plot()->xAxis->coordToPixel(108.5));
+        QTest::mouseMove(plot(), QPoint(x, 100));
+        QTest::mouseClick(plot(), Qt::LeftButton, Qt::NoModifier, QPoint(x, 100));
+        QVERIFY2(f.edit("Edit8")->text().startsWith("106,9"), qPrintable(f.edit("Edit8")->text()));
+        QWidget* results = UiFixture::topLevel("TForm10");
+        QVERIFY(results && results->isVisible());
+        bool listed = false;
+        for (auto* memo : results->findChildren<QPlainTextEdit*>()) {
+            listed |= memo->toPlainText().contains("1Fo-0Fr=106,979844155844");
+        }
+        QVERIFY(listed);
+        // The bounds follow the view, and typed they set it.
+        QCOMPARE(spectrumWindow()->findChild<QLineEdit*>("Edit2")->text(), QString("400"));
+        auto* low = spectrumWindow()->findChild<QLineEdit*>("Edit1");
+        low->setFocus();
+        low->selectAll();
+        QTest::keyClicks(low, "150,5");
+        QTest::keyClick(low, Qt::Key_Return);
+        QCOMPARE(plot()->xAxis->range().lower, 150.5);
+        QCOMPARE(plot()->xAxis->range().upper, 400.0);
+    }
+
+    void settingsAndFolderAreRemembered() {
+        computeAndOpen(wav_);
+        spectrumWindow()->findChild<QCheckBox*>("markFi")->click();
+        spectrumWindow()->findChild<QSpinBox*>("harmonicsBox")->setValue(9);
+        const QByteArray saved = f.fileBytes("Spectrum.ini");
+        QVERIFY2(saved.contains("families=101111\n") && saved.contains("harmonics=9\n"),
+                 saved.constData());
+        QVERIFY(saved.contains(("folder=" + f.programDir() + "\n").toUtf8()));
+        QCOMPARE(f.fileBytes("SaveWalz.Bmp").count('\n'), 1); // keeps its one line
+        f.restart();
+        QVERIFY(!spectrumWindow()->findChild<QCheckBox*>("markFi")->isChecked());
+        QCOMPARE(spectrumWindow()->findChild<QSpinBox*>("harmonicsBox")->value(), 9);
+    }
+
+    void failedOrCancelledOpenKeepsTheSpectrumShown() {
+        computeAndOpen(wav_);
+        write("bad.csv", "Hz;A\n1;1\n2;2\n2;3\n");
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.objectName(), QString("SpectrumFileProblem"));
+            QCOMPARE(qobject_cast<QMessageBox*>(&d)->text(),
+                     QString("Файл «bad.csv»: строка 4: частоты должны возрастать"));
+            d.accept();
+        });
+        spectrumWindow()->openFile((f.programDir() + "/bad.csv").toStdString());
+        QTRY_VERIFY(!spectrumWindow()->busy());
+        QCOMPARE(plot()->graph(0)->dataCount(), 3201);
+
+        // A long text spectrum, cancelled at once.
+        std::string lines;
+        for (int i = 1; i <= 1500000; ++i) {
+            lines += std::to_string(i) + ";0,5\n";
+        }
+        write("long.txt", lines);
+        spectrumWindow()->openFile((f.programDir() + "/long.txt").toStdString());
+        QVERIFY(spectrumWindow()->busy());
+        spectrumWindow()->findChild<QPushButton*>("cancelButton")->click();
+        QTRY_VERIFY(!spectrumWindow()->busy());
+        QCOMPARE(plot()->graph(0)->dataCount(), 3201);
+    }
+
+    void dropOpensAndExportsWriteWholeFiles() {
+        computeAndOpen(wav_);
+        write("peaks.csv", "Frequency, Hz;Amplitude\r\n4990;0,2\r\n\r\n5000;0,9\r\n5010;0,2\r\n");
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(f.programDir() + "/peaks.csv")});
+        // As a drag ends: entered first, which makes the window the drop's target.
+        QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(spectrumWindow(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(spectrumWindow(), &drop);
+        QTRY_VERIFY(!spectrumWindow()->busy());
+        QCOMPARE(plot()->graph(0)->dataCount(), 3);
+        QCOMPARE(plot()->yAxis->label(), QString("Amplitude"));
+
+        for (const char* name : {"table.csv", "plot.png", "plot.pdf"}) {
+            const QString path = f.programDir() + "/" + name;
+            orbistan::ui::setFileDialogHandler(
+                [path](const orbistan::ui::FileRequest& r) { return r.save ? path : QString(); });
+            const QString button = QString(name).endsWith("csv")   ? "exportCsvButton"
+                                   : QString(name).endsWith("png") ? "exportPngButton"
+                                                                   : "exportPdfButton";
+            spectrumWindow()->findChild<QPushButton*>(button)->click();
+        }
+        QCOMPARE(f.fileBytes("table.csv"),
+                 QByteArray("rank;frequency;amplitude;explanation;m;n;value;residual\n"
+                            "1;5000;0,9;-;;;;\n")); // beyond the search's maximum frequency
+        QVERIFY(f.fileBytes("plot.png").startsWith("\x89PNG"));
+        QVERIFY(f.fileBytes("plot.pdf").startsWith("%PDF"));
+    }
+};
+
+QTEST_MAIN(SpectrumTest)
+#include "workbench_test.moc"
