@@ -80,28 +80,34 @@ Waveform readWaveform(const std::filesystem::path& path, int channel, const Prog
     Waveform w;
     w.sampleRate = info.samplerate;
     w.channels = info.channels;
-    w.samples.reserve(static_cast<std::size_t>(info.frames));
+    w.samples.resize(static_cast<std::size_t>(info.frames));
     constexpr sf_count_t kChunk = 1 << 15;
-    std::vector<double> chunk(static_cast<std::size_t>(kChunk) * info.channels);
-    while (static_cast<sf_count_t>(w.samples.size()) < info.frames) {
-        progress.step(static_cast<double>(w.samples.size()) / info.frames);
-        const sf_count_t want =
-            std::min(kChunk, info.frames - static_cast<sf_count_t>(w.samples.size()));
-        const sf_count_t got = sf_readf_double(file.get(), chunk.data(), want);
+    // One channel is read straight into place; of several, the chosen one is picked out.
+    std::vector<double> chunk(info.channels > 1 ? static_cast<std::size_t>(kChunk) * info.channels
+                                                : 0);
+    sf_count_t done = 0;
+    while (done < info.frames) {
+        progress.step(static_cast<double>(done) / info.frames);
+        const sf_count_t want = std::min(kChunk, info.frames - done);
+        double* into = info.channels > 1 ? chunk.data() : w.samples.data() + done;
+        const sf_count_t got = sf_readf_double(file.get(), into, want);
         if (got <= 0) {
             // libsndfile fits the length to what the file holds; a failure here is damage.
             const int error = sf_error(file.get());
-            throw SpectrumFileError(prefix + "отсчёт " + std::to_string(w.samples.size() + 1) +
-                                    ": " + (error ? sf_error_number(error) : "файл обрывается"));
+            throw SpectrumFileError(prefix + "отсчёт " + std::to_string(done + 1) + ": " +
+                                    (error ? sf_error_number(error) : "файл обрывается"));
         }
         for (sf_count_t i = 0; i < got; ++i) {
-            const double v = chunk[static_cast<std::size_t>(i * info.channels + channel)];
+            double& v = w.samples[static_cast<std::size_t>(done + i)];
+            if (info.channels > 1) {
+                v = chunk[static_cast<std::size_t>(i * info.channels + channel)];
+            }
             if (!std::isfinite(v)) {
-                throw SpectrumFileError(prefix + "отсчёт " + std::to_string(w.samples.size() + 1) +
+                throw SpectrumFileError(prefix + "отсчёт " + std::to_string(done + i + 1) +
                                         ": не число");
             }
-            w.samples.push_back(v);
         }
+        done += got;
     }
     progress.step(1);
     return w;

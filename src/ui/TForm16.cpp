@@ -98,7 +98,7 @@ void TForm16::setUpControls() {
     ui->peakTable->verticalHeader()->setVisible(false);
     ui->peakTable->verticalHeader()->setDefaultSectionSize(20);
     ui->peakTable->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {28, 78, 70, 88, 30, 30, 70};
+    const int widths[] = {26, 74, 62, 84, 28, 28, 74};
     for (int c = 0; c < 7; ++c) {
         ui->peakTable->setColumnWidth(c, widths[c]);
     }
@@ -359,18 +359,20 @@ void TForm16::showFullRange() {
     }
 }
 
+// The plot takes the width and two thirds of the height gained; the peak table the rest.
 void TForm16::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const QSize base = minimumSize();
     const int dx = width() - base.width(), dy = height() - base.height();
-    ui->Chart1->setGeometry(4, 4, 821 + dx, 377 + dy);
-    ui->progressBar->move(200 + dx / 2, 170 + dy / 2);
-    ui->cancelButton->move(548 + dx / 2, 170 + dy / 2);
-    ui->SpeedButton1->move(10, 392 + dy);
-    ui->GroupBox1->move(44, 386 + dy);
-    ui->analysisGroup->move(380, 386 + dy);
-    ui->markersGroup->move(4, 466 + dy);
-    ui->peakTable->setGeometry(380, 466 + dy, 445 + dx, 102);
+    const int plotDy = dy * 2 / 3;
+    ui->Chart1->setGeometry(4, 4, 821 + dx, 377 + plotDy);
+    ui->progressBar->move(200 + dx / 2, 170 + plotDy / 2);
+    ui->cancelButton->move(548 + dx / 2, 170 + plotDy / 2);
+    ui->SpeedButton1->move(10, 392 + plotDy);
+    ui->GroupBox1->move(44, 386 + plotDy);
+    ui->analysisGroup->move(380, 386 + plotDy);
+    ui->markersGroup->move(4, 466 + plotDy);
+    ui->peakTable->setGeometry(380, 466 + plotDy, 445 + dx, 102 + dy - plotDy);
 }
 
 } // namespace orbistan::ui

@@ -6,6 +6,7 @@
 
 #include "search/search.h"
 #include "spectrum/explain.h"
+#include "spectrum/extremes.h"
 #include "spectrum/open_file.h"
 #include "spectrum/workbench_settings.h"
 
@@ -17,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+class QCPGraph;
 class QCPItemStraightLine;
 class QCPItemText;
 class QCPItemTracer;
@@ -62,6 +64,8 @@ public:
     bool busy() const;
     const Spectrum* spectrum() const;
     const std::vector<ExplainedPeak>& peakRows() const { return rows_; }
+    // How many marker lines are drawn.
+    int markerLineCount() const;
 
 Q_SIGNALS:
     // A peak was clicked: its frequency, as the keypad should show it.
@@ -98,6 +102,7 @@ private:
     void showFullRange();
 
     void drawMarkers();
+    void placeMarkers();
     void moveCursor(double frequency);
     void hideCursor();
     void chooseAt(double frequency);
@@ -118,6 +123,7 @@ private:
     int shownChannel_ = 0;
     TransformSettings shownTransform_;
     std::vector<ExplainedPeak> rows_;
+    RangeExtremes extremes_; // of the shown amplitudes
 
     std::shared_ptr<Job> job_;
     QThread* worker_ = nullptr;
@@ -127,7 +133,9 @@ private:
     QCPItemStraightLine* cursorLine_ = nullptr;
     QCPItemTracer* cursorDot_ = nullptr;
     QCPItemText* readout_ = nullptr;
-    std::vector<QCPItemStraightLine*> markerItems_;
+    // Per family, its harmonics' graph, then per family its sidebands' graph.
+    std::array<QCPGraph*, 2 * kMarkerFamilyCount> markerGraphs_{};
+    std::array<std::vector<double>, 2 * kMarkerFamilyCount> markerFrequencies_;
     QPoint pressedAt_;
 };
 

@@ -33,6 +33,8 @@ void TForm16::setBearingSource(std::function<std::optional<SpectrumBearing>()> s
     bearingSource_ = std::move(source);
 }
 
+// The table rounds to thousandths of a hertz, which the lines cannot tell apart anyway;
+// the exported table keeps every digit.
 void TForm16::explainPeaks() {
     rows_.clear();
     if (shown_) {
@@ -59,7 +61,7 @@ void TForm16::explainPeaks() {
             const Explanation& e = *row.best;
             cells << QString::fromStdString(e.name) << fromCore(formatGeneral(e.m))
                   << (e.single ? QString() : fromCore(formatGeneral(e.n)))
-                  << fromCore(formatGeneral(e.value)) << rounded(e.residual, 0.001);
+                  << rounded(e.value, 0.001) << rounded(e.residual, 0.001);
         } else {
             cells << "-" << QString() << QString() << QString() << QString();
         }

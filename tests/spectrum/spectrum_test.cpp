@@ -1,6 +1,7 @@
 // The spectrum core on inputs whose answers are known: text files in every shape the
 // collectors export, sines of known amplitude, and a synthetic bearing fault.
 #include "spectrum/explain.h"
+#include "spectrum/extremes.h"
 #include "spectrum/open_file.h"
 #include "spectrum/synth.h"
 #include "spectrum/text_spectrum.h"
@@ -277,6 +278,26 @@ TEST_F(SpectrumFiles, RefusesWhatIsNoSpectrumWithAMessage) {
     // The float WAV the synthesis writes reads back what was written.
     ASSERT_EQ(writeFileAtomically(dir_ / "ok.wav", wav), 0);
     EXPECT_EQ(readWaveform(dir_ / "ok.wav", 0).samples, std::vector<double>(1000, 0.25));
+}
+
+} // namespace
+} // namespace orbistan
+
+namespace orbistan {
+namespace {
+
+// Every range, across block edges too, gives what a scan gives.
+TEST(RangeExtremes, AgreeWithAScanOfTheRange) {
+    std::vector<double> v(5000);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        v[i] = std::sin(0.37 * static_cast<double>(i)) * static_cast<double>(i % 977);
+    }
+    const RangeExtremes e(v);
+    for (const auto& [from, to] : std::vector<std::pair<std::size_t, std::size_t>>{
+             {0, 1}, {0, 5000}, {1023, 1025}, {1, 4097}, {2048, 3072}, {4999, 5000}, {700, 4500}}) {
+        const auto [low, high] = std::minmax_element(v.begin() + from, v.begin() + to);
+        EXPECT_EQ(e.over(from, to), std::make_pair(*low, *high)) << from << ".." << to;
+    }
 }
 
 } // namespace

@@ -32,7 +32,7 @@ QCustomPlot* plot() {
 }
 
 int markerCount() {
-    return plot()->layer("markers")->children().size();
+    return spectrumWindow()->markerLineCount();
 }
 
 } // namespace
