@@ -202,6 +202,15 @@ void TForm16::chooseAndOpen() {
     }
 }
 
+// The search fields may have changed in the main window meanwhile: the table follows them
+// whenever the analyst comes back to it.
+void TForm16::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && shown_) {
+        explainPeaks();
+    }
+}
+
 void TForm16::dragEnterEvent(QDragEnterEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.size() == 1 && urls.front().isLocalFile()) {

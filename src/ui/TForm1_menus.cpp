@@ -190,6 +190,8 @@ void TForm1::N4Click() {
 
 void TForm1::N64Click() {
     form16_->show();
+    form16_->raise();
+    form16_->activateWindow();
 }
 
 // The calculator is any program the user places as CALC.exe beside the data; it runs on its

@@ -95,7 +95,19 @@ private Q_SLOTS:
         plot()->xAxis->setRange(0, 400);
         plot()->replot();
         const int x = static_cast<int>(plot()->xAxis->coordToPixel(108.5));
-        QTest::mouseMove(plot(), QPoint(x, 100));
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), plot()->mapToGlobal(QPointF(x, 100)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(plot(), &move);
+        QString readout;
+        for (int i = 0; i < plot()->itemCount(); ++i) {
+            if (auto* text = qobject_cast<QCPItemText*>(plot()->item(i)); text && text->visible()) {
+                readout = text->text();
+            }
+        }
+        // 106,97 Hz is 6418 CPM and 3,572 orders of 29,95 Hz.
+        QVERIFY2(readout.startsWith("106,9") && readout.contains(" CPM ") &&
+                     readout.contains("3,57") && readout.contains("× Fr   A = 0,0"),
+                 qPrintable(readout));
         QTest::mouseClick(plot(), Qt::LeftButton, Qt::NoModifier, QPoint(x, 100));
         QVERIFY2(f.edit("Edit8")->text().startsWith("106,9"), qPrintable(f.edit("Edit8")->text()));
         QWidget* results = UiFixture::topLevel("TForm10");
