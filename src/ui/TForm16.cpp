@@ -97,8 +97,14 @@ void TForm16::setUpControls() {
     ui->peakTable->setSelectionMode(QAbstractItemView::SingleSelection);
     ui->peakTable->verticalHeader()->setVisible(false);
     ui->peakTable->verticalHeader()->setDefaultSectionSize(20);
-    ui->peakTable->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {26, 74, 62, 84, 28, 28, 74};
+    ui->peakTable->horizontalHeader()->setSectionResizeMode(7, QHeaderView::Stretch);
+    // Eight columns in the window's width: a size smaller, as dense tables are set.
+    QFont small = ui->peakTable->font();
+    small.setPointSizeF(small.pointSizeF() - 1);
+    ui->peakTable->setFont(small);
+    ui->peakTable->horizontalHeader()->setFont(small);
+    ui->peakTable->horizontalHeader()->setMinimumSectionSize(20);
+    const int widths[] = {24, 70, 62, 78, 24, 24, 66};
     for (int c = 0; c < 7; ++c) {
         ui->peakTable->setColumnWidth(c, widths[c]);
     }
