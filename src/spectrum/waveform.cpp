@@ -38,7 +38,9 @@ SoundFile openSound(const std::filesystem::path& path, SF_INFO& info) {
         if (error == SF_ERR_UNRECOGNISED_FORMAT) {
             return nullptr;
         }
-        throw SpectrumFileError(fileMessagePrefix(displayName(path)) + sf_error_number(error));
+        // libsndfile knew the format but not the header's contents.
+        throw SpectrumFileError(fileMessagePrefix(displayName(path)) + "заголовок не читается (" +
+                                sf_error_number(error) + ")");
     }
     const std::string prefix = fileMessagePrefix(displayName(path));
     if (info.channels < 1 || info.samplerate < 1) {
