@@ -38,6 +38,9 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/open_file.cpp
     ${core_dir}/spectrum/markers.cpp
     ${core_dir}/spectrum/extremes.cpp
+    ${core_dir}/spectrum/fft.cpp
+    ${core_dir}/spectrum/envelope.cpp
+    ${core_dir}/spectrum/evidence.cpp
     ${core_dir}/spectrum/workbench_settings.cpp
 )
 target_link_libraries(orbistan_spectrum PUBLIC orbistan_core

@@ -1,6 +1,6 @@
 #include "spectrum/transform.h"
 
-#include <fftw3.h>
+#include "spectrum/fft.h"
 
 #include <cmath>
 #include <memory>
@@ -8,50 +8,6 @@
 #include <numbers>
 
 namespace orbistan {
-
-namespace {
-
-// FFTW's planner is not thread-safe; its plans' execution is.
-std::mutex& plannerMutex() {
-    static std::mutex m;
-    return m;
-}
-
-struct FftwFree {
-    void operator()(void* p) const { fftw_free(p); }
-};
-
-class RealTransform {
-public:
-    explicit RealTransform(std::size_t n)
-        : in_(static_cast<double*>(fftw_malloc(sizeof(double) * n))),
-          out_(static_cast<fftw_complex*>(fftw_malloc(sizeof(fftw_complex) * (n / 2 + 1)))) {
-        if (!in_ || !out_) {
-            throw std::bad_alloc();
-        }
-        const std::lock_guard lock(plannerMutex());
-        plan_ = fftw_plan_dft_r2c_1d(static_cast<int>(n), in_.get(), out_.get(), FFTW_ESTIMATE);
-    }
-    ~RealTransform() {
-        const std::lock_guard lock(plannerMutex());
-        fftw_destroy_plan(plan_);
-    }
-    RealTransform(const RealTransform&) = delete;
-    RealTransform& operator=(const RealTransform&) = delete;
-
-    double* input() { return in_.get(); }
-    const fftw_complex* run() {
-        fftw_execute(plan_);
-        return out_.get();
-    }
-
-private:
-    std::unique_ptr<double, FftwFree> in_;
-    std::unique_ptr<fftw_complex, FftwFree> out_;
-    fftw_plan plan_ = nullptr;
-};
-
-} // namespace
 
 std::vector<double> windowCoefficients(WindowKind kind, std::size_t n) {
     std::vector<double> w(n, 1.0);
@@ -110,7 +66,7 @@ Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
         bins = static_cast<std::size_t>(settings.lines) + 1;
     }
     std::vector<double> power(bins, 0.0);
-    RealTransform fft(n);
+    fft::Forward fft(n);
     for (std::size_t s = 0; s < segments; ++s) {
         progress.step(static_cast<double>(s) / segments);
         const double* segment = samples.data() + s * hop;
