@@ -32,7 +32,10 @@ constexpr const char* kUsage =
     " [--max-harmonic M] [--max-frequency F] [--window hann|flattop|rect] [--lines L]"
     " [--channel K]\n"
     "       orbistan-cli synth --fault outer|inner|ball|none --out FILE.wav <compute options>"
-    " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]";
+    " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]\n"
+    "       orbistan-cli envelope FILE --band LOW:HIGH|auto [<options of spectrum>]\n"
+    "       orbistan-cli diagnose FILE <compute options> [--band LOW:HIGH|auto]"
+    " [--window W] [--lines L] [--channel K]";
 
 int rowByName(const std::string& name) {
     for (int row = kDefectCount; row < ResultCount; ++row) {
@@ -225,6 +228,12 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         if (!args.empty() && args[0] == "synth") {
             return synthCommand(args, err);
+        }
+        if (!args.empty() && args[0] == "envelope") {
+            return envelopeCommand(args, out, err);
+        }
+        if (!args.empty() && args[0] == "diagnose") {
+            return diagnoseCommand(args, out, err);
         }
         throw UsageError{args.empty() ? "missing command" : "unknown command " + args[0]};
     } catch (const UsageError& e) {

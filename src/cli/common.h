@@ -57,5 +57,7 @@ int keyCommand(const std::vector<std::string>& args, std::ostream& out);
 int baseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int spectrumCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int synthCommand(const std::vector<std::string>& args, std::ostream& err);
+int envelopeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int diagnoseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace orbistan

@@ -7,6 +7,8 @@
 #include "platform/atomic_file.h"
 #include "platform/cp1251.h"
 #include "platform/runtime_error.h"
+#include "spectrum/envelope.h"
+#include "spectrum/evidence.h"
 #include "spectrum/explain.h"
 #include "spectrum/open_file.h"
 #include "spectrum/synth.h"
@@ -65,21 +67,76 @@ TransformSettings transformOptions(const ComputeArgs& a) {
 
 } // namespace
 
-int spectrumCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+// "LOW:HIGH" in hertz, read as the window reads its fields; nullopt for "auto".
+std::optional<Band> bandOption(const ComputeArgs& a, const std::string& fallback) {
+    const std::string text = extraOr(a, "--band", fallback);
+    if (text == "auto") {
+        return std::nullopt;
+    }
+    const std::size_t colon = text.find(':');
+    const auto low = colon == std::string::npos
+                         ? std::nullopt
+                         : readNumber(fieldNumberText(utf8ToCp1251Lossy(text.substr(0, colon))));
+    const auto high = colon == std::string::npos
+                          ? std::nullopt
+                          : readNumber(fieldNumberText(utf8ToCp1251Lossy(text.substr(colon + 1))));
+    if (!low || !high || !(*low < *high)) {
+        throw UsageError{"--band takes LOW:HIGH in Hz, LOW below HIGH, or auto"};
+    }
+    return Band{*low, *high};
+}
+
+// The file's spectrum, or with `envelope` the envelope spectrum of its band (the most
+// impulsive one unless given); a text spectrum is taken as it is when envelope is not
+// required.
+Spectrum spectrumOf(const std::string& file, const ComputeArgs& a, bool envelope,
+                    bool envelopeRequired) {
+    const TransformSettings transform = transformOptions(a);
+    const int channel = static_cast<int>(wholeOption(a, "--channel", "1", 1, 1 << 16)) - 1;
+    const std::optional<Band> given = envelope ? bandOption(a, "auto") : std::nullopt;
+    if (!envelope || (!envelopeRequired && !probeWaveform(file))) {
+        return openSpectrumFile(file, channel, transform).spectrum;
+    }
+    if (!probeWaveform(file)) {
+        throw SpectrumFileError(fileMessagePrefix(displayName(file)) +
+                                "огибающую строят по записи сигнала, а это спектр");
+    }
+    const Waveform w = readWaveform(file, channel);
+    const Band band = given ? *given : suggestBand(w.samples, w.sampleRate).band;
+    Spectrum s = envelopeSpectrum(w.samples, w.sampleRate, band, transform);
+    s.source = displayName(file);
+    return s;
+}
+
+const std::vector<std::string> kTransformOptions = {"--window", "--lines", "--channel"};
+
+std::vector<std::string> with(std::vector<std::string> options,
+                              const std::vector<std::string>& more) {
+    options.insert(options.end(), more.begin(), more.end());
+    return options;
+}
+
+// spectrum and envelope: the peak table, explained when the geometry is given.
+int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                bool envelope) {
     if (args.size() < 2 || args[1].starts_with("--")) {
         throw UsageError{"missing FILE"};
     }
-    const ComputeArgs a = parseCompute(args,
-                                       {{"--peaks", "--tolerance", "--max-harmonic",
-                                         "--max-frequency", "--window", "--lines", "--channel"},
-                                        {}},
-                                       2, false);
-    const TransformSettings transform = transformOptions(a);
+    std::vector<std::string> options =
+        with(kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency"});
+    if (envelope) {
+        options.push_back("--band");
+    }
+    const ComputeArgs a = parseCompute(args, {options, {}}, 2, false);
+    if (envelope && !a.extra.count("--band")) {
+        throw UsageError{"missing option --band"};
+    }
+    transformOptions(a); // a usage error before any file is read
     const auto peaks = static_cast<std::size_t>(wholeOption(a, "--peaks", "20", 1, 100000));
-    const int channel = static_cast<int>(wholeOption(a, "--channel", "1", 1, 1 << 16)) - 1;
     std::optional<SearchBases> bases;
     SearchParameters parameters;
-    int precision = a.precision;
     if (!a.geometry.empty()) {
         ComputeOutcome c;
         if (const auto refused = computeOrRefuse(a, c, err)) {
@@ -97,23 +154,62 @@ int spectrumCommand(const std::vector<std::string>& args, std::ostream& out, std
         }
         parameters = applySearchLimits(*read).parameters;
     }
-    OpenedSpectrum opened;
+    Spectrum spectrum;
     try {
-        opened = openSpectrumFile(args[1], channel, transform);
+        spectrum = spectrumOf(args[1], a, envelope, true);
     } catch (const SpectrumFileError& e) {
         err << e.what() << '\n';
         return ExitFile;
     }
-    const std::vector<Peak> found = findPeaks(opened.spectrum, peaks);
+    const std::vector<Peak> found = findPeaks(spectrum, peaks);
     std::vector<ExplainedPeak> rows;
     if (bases) {
-        rows = explainPeaks(found, *bases, parameters, precision, opened.spectrum.resolution);
+        rows = explainPeaks(found, *bases, parameters, a.precision, spectrum.resolution);
     } else {
         for (const Peak& p : found) {
             rows.push_back({p, std::nullopt});
         }
     }
     out << peakTable(rows, '\t');
+    return ExitDone;
+}
+
+} // namespace
+
+int spectrumCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return peakCommand(args, out, err, false);
+}
+
+int envelopeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return peakCommand(args, out, err, true);
+}
+
+// One line per fault family, strongest evidence first: family, score, verdict, what was
+// found. A waveform is judged by its envelope spectrum, a text spectrum as it is.
+int diagnoseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 2 || args[1].starts_with("--")) {
+        throw UsageError{"missing FILE"};
+    }
+    const ComputeArgs a = parseCompute(args, {with(kTransformOptions, {"--band"}), {}}, 2, true);
+    transformOptions(a);
+    bandOption(a, "auto");
+    ComputeOutcome c;
+    if (const auto refused = computeOrRefuse(a, c, err)) {
+        return *refused;
+    }
+    Spectrum spectrum;
+    try {
+        spectrum = spectrumOf(args[1], a, true, false);
+    } catch (const SpectrumFileError& e) {
+        err << e.what() << '\n';
+        return ExitFile;
+    }
+    const SearchBases bases{c.results[Fo], c.results[Fi], c.results[Fw], c.results[Fq],
+                            c.validation.inputs.Fr};
+    for (const FamilyEvidence& e : rankEvidence(spectrum, bases)) {
+        out << e.family << '\t' << formatGeneral(std::round(e.score * 1000) / 1000) << '\t'
+            << verdictName(e.verdict) << '\t' << describeEvidence(e) << '\n';
+    }
     return ExitDone;
 }
 

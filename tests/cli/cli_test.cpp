@@ -347,6 +347,9 @@ INSTANTIATE_TEST_SUITE_P(
                  plus(as("synth", geometry("9", "25", "7", "52", "25", "0")),
                       {"--fault", "outer", "--out", "x.wav", "--resonance", "7000"}),
                  1, ""},
+        FailCase{"envelope_without_band", {"envelope", "x.wav"}, 1, ""},
+        FailCase{"envelope_bad_band", {"envelope", "x.wav", "--band", "4000:2000"}, 1, ""},
+        FailCase{"diagnose_without_geometry", {"diagnose", "x.wav"}, 1, ""},
         FailCase{"synth_unwritable",
                  plus(as("synth", geometry("9", "25", "7", "52", "25", "0")),
                       {"--fault", "outer", "--out", "/nonexistent/x.wav"}),
@@ -375,6 +378,42 @@ TEST_F(CliSpectrum, SynthesisedFaultIsExplained) {
     EXPECT_NE(bare.out.find("\n1\t"), std::string::npos);
     EXPECT_EQ(bare.out.find("Fr"), std::string::npos) << bare.out;
     EXPECT_NE(bare.out.find("\t-\t\t\t\t\n"), std::string::npos) << bare.out;
+}
+
+// The three faults and noise alone, synthesised and diagnosed from their envelope spectra.
+TEST_F(CliSpectrum, DiagnoseRanksTheSynthesisedFaultFirst) {
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    const auto options = std::vector<std::string>(g.begin() + 1, g.end());
+    const std::pair<const char*, const char*> faults[] = {
+        {"outer", "outer\t"}, {"inner", "inner\t"}, {"ball", "ball\t"}, {"none", ""}};
+    for (const auto& [fault, first] : faults) {
+        const std::string wav = (dir_ / (std::string(fault) + ".wav")).string();
+        ASSERT_EQ(
+            runCli(plus(as("synth", g), {"--fault", fault, "--noise", "0,3", "--out", wav})).status,
+            0);
+        const CliRun r = runCli(plus({"diagnose", wav}, options));
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4) << r.out;
+        if (*first) {
+            EXPECT_EQ(r.out.rfind(std::string(first), 0), 0u) << r.out;
+            EXPECT_NE(r.out.find("\tstrong\t"), std::string::npos) << r.out;
+            EXPECT_EQ(r.out.find("\tstrong\t"), r.out.find('\t', r.out.find('\t') + 1)) << r.out;
+        } else {
+            EXPECT_EQ(r.out.find("strong"), std::string::npos) << r.out;
+        }
+    }
+    // The envelope of the resonance band explains the inner race's lines.
+    const CliRun env = runCli(
+        plus({"envelope", (dir_ / "inner.wav").string(), "--band", "2000:4000", "--peaks", "3"},
+             options));
+    ASSERT_EQ(env.status, 0) << env.err;
+    EXPECT_NE(env.out.find("\n1\t162,5"), std::string::npos) << env.out;
+    EXPECT_NE(env.out.find("\tFi\t1\t\t"), std::string::npos) << env.out;
+    // A text spectrum has no envelope.
+    std::ofstream((dir_ / "s.txt").string()) << "1 1\n2 3\n3 1\n";
+    const CliRun text = runCli({"envelope", (dir_ / "s.txt").string(), "--band", "auto"});
+    EXPECT_EQ(text.status, 4);
+    EXPECT_EQ(text.err, "Файл «s.txt»: огибающую строят по записи сигнала, а это спектр\n");
 }
 
 } // namespace
