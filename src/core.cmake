@@ -23,10 +23,12 @@ add_library(orbistan_core STATIC
     ${core_dir}/datafiles/group_file.cpp
     ${core_dir}/datafiles/settings.cpp
 )
-# The spectrum work, on FFTW3 and libsndfile: only what reads or analyses spectra links it.
+# The spectrum work, on FFTW3, libsndfile and matio: only what reads or analyses spectra
+# links it.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FFTW3 REQUIRED IMPORTED_TARGET fftw3)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+pkg_check_modules(MATIO REQUIRED IMPORTED_TARGET matio)
 add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/spectrum.cpp
     ${core_dir}/spectrum/text_spectrum.cpp
@@ -41,9 +43,11 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/fft.cpp
     ${core_dir}/spectrum/envelope.cpp
     ${core_dir}/spectrum/evidence.cpp
+    ${core_dir}/spectrum/uff.cpp
+    ${core_dir}/spectrum/mat_file.cpp
     ${core_dir}/spectrum/workbench_settings.cpp
 )
 target_link_libraries(orbistan_spectrum PUBLIC orbistan_core
-                      PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE orbistan_warnings)
+                      PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE PkgConfig::MATIO orbistan_warnings)
 target_include_directories(orbistan_core PUBLIC ${core_dir})
 target_link_libraries(orbistan_core PRIVATE orbistan_warnings)

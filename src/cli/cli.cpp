@@ -30,7 +30,7 @@ constexpr const char* kUsage =
     "       orbistan-cli base list [--other]\n"
     "       orbistan-cli spectrum FILE [<compute options>] [--peaks N] [--tolerance T]"
     " [--max-harmonic M] [--max-frequency F] [--window hann|flattop|rect] [--lines L]"
-    " [--channel K]\n"
+    " [--channel K] [--variable NAME]\n"
     "       orbistan-cli synth --fault outer|inner|ball|none --out FILE.wav <compute options>"
     " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]\n"
     "       orbistan-cli envelope FILE --band LOW:HIGH|auto [<options of spectrum>]\n"

@@ -94,23 +94,29 @@ std::optional<Band> bandOption(const ComputeArgs& a, const std::string& fallback
 Spectrum spectrumOf(const std::string& file, const ComputeArgs& a, bool envelope,
                     bool envelopeRequired) {
     const TransformSettings transform = transformOptions(a);
-    const int channel = static_cast<int>(wholeOption(a, "--channel", "1", 1, 1 << 16)) - 1;
+    const SourceChoice choice(static_cast<int>(wholeOption(a, "--channel", "1", 1, 1 << 16)) - 1,
+                              extraOr(a, "--variable", ""));
     const std::optional<Band> given = envelope ? bandOption(a, "auto") : std::nullopt;
-    if (!envelope || (!envelopeRequired && !probeWaveform(file))) {
-        return openSpectrumFile(file, channel, transform).spectrum;
+    if (!envelope) {
+        return openSpectrumFile(file, choice, transform).spectrum;
     }
-    if (!probeWaveform(file)) {
+    const std::optional<Recording> r = readRecording(file, choice);
+    if (!r) {
+        if (!envelopeRequired) {
+            return openSpectrumFile(file, choice, transform).spectrum;
+        }
         throw SpectrumFileError(fileMessagePrefix(displayName(file)) +
                                 "огибающую строят по записи сигнала, а это спектр");
     }
-    const Waveform w = readWaveform(file, channel);
+    const Waveform& w = r->waveform;
     const Band band = given ? *given : suggestBand(w.samples, w.sampleRate).band;
     Spectrum s = envelopeSpectrum(w.samples, w.sampleRate, band, transform);
     s.source = displayName(file);
     return s;
 }
 
-const std::vector<std::string> kTransformOptions = {"--window", "--lines", "--channel"};
+const std::vector<std::string> kTransformOptions = {"--window", "--lines", "--channel",
+                                                    "--variable"};
 
 std::vector<std::string> with(std::vector<std::string> options,
                               const std::vector<std::string>& more) {

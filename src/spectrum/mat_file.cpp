@@ -1,0 +1,237 @@
+#include "spectrum/mat_file.h"
+
+#include <matio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <string_view>
+
+namespace orbistan {
+
+namespace {
+
+struct CloseMat {
+    void operator()(mat_t* m) const { Mat_Close(m); }
+};
+struct FreeVar {
+    void operator()(matvar_t* v) const { Mat_VarFree(v); }
+};
+using MatFile = std::unique_ptr<mat_t, CloseMat>;
+using MatVar = std::unique_ptr<matvar_t, FreeVar>;
+
+// The lines at stake: matio prints its complaints to stderr by default.
+void quietMatio() {
+    static const bool once = [] {
+        Mat_LogInitFunc("orbistan", [](int, char*) {});
+        return true;
+    }();
+    (void)once;
+}
+
+// As long as the longest waveform of the other formats.
+constexpr std::int64_t kMaxMatLength = std::int64_t(1) << 27;
+
+bool numeric(const matvar_t& v) {
+    return v.class_type >= MAT_C_DOUBLE && v.class_type <= MAT_C_UINT64 && !v.isComplex &&
+           v.rank == 2 && v.dims;
+}
+
+std::size_t lengthOf(const matvar_t& v) {
+    // A vector: one of its two dimensions is 1.
+    if (v.dims[0] == 1) {
+        return v.dims[1];
+    }
+    return v.dims[1] == 1 ? v.dims[0] : 0;
+}
+
+template <typename T> void copyAs(const void* data, std::size_t n, std::vector<double>& out) {
+    const T* p = static_cast<const T*>(data);
+    out.assign(p, p + n);
+}
+
+std::vector<double> valuesOf(const matvar_t& v, std::size_t n) {
+    std::vector<double> out;
+    switch (v.class_type) {
+    case MAT_C_DOUBLE:
+        copyAs<double>(v.data, n, out);
+        break;
+    case MAT_C_SINGLE:
+        copyAs<float>(v.data, n, out);
+        break;
+    case MAT_C_INT8:
+        copyAs<std::int8_t>(v.data, n, out);
+        break;
+    case MAT_C_UINT8:
+        copyAs<std::uint8_t>(v.data, n, out);
+        break;
+    case MAT_C_INT16:
+        copyAs<std::int16_t>(v.data, n, out);
+        break;
+    case MAT_C_UINT16:
+        copyAs<std::uint16_t>(v.data, n, out);
+        break;
+    case MAT_C_INT32:
+        copyAs<std::int32_t>(v.data, n, out);
+        break;
+    case MAT_C_UINT32:
+        copyAs<std::uint32_t>(v.data, n, out);
+        break;
+    case MAT_C_INT64:
+        copyAs<std::int64_t>(v.data, n, out);
+        break;
+    case MAT_C_UINT64:
+        copyAs<std::uint64_t>(v.data, n, out);
+        break;
+    default:
+        break;
+    }
+    return out;
+}
+
+MatFile openMat(const std::filesystem::path& path) {
+    requireRegularFile(path);
+    quietMatio();
+    return MatFile(Mat_Open(path.c_str(), MAT_ACC_RDONLY));
+}
+
+// matio reads a variable cut short by the file's end as if it were whole, the missing values
+// left as whatever memory held. A version 5 file is a 128-byte header and a run of tagged
+// elements, each a type and a byte count: each must end within the file. Returns the byte
+// where the first element that does not begin, or 0 when all fit.
+std::uint64_t firstCutElement(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    char header[128];
+    if (!in.read(header, sizeof header) || std::string_view(header, 10) == "MATLAB 7.3") {
+        return 0; // not version 5: version 7.3 is HDF5, whose library checks itself
+    }
+    const bool swap = header[126] == 'M' && header[127] == 'I';
+    in.seekg(0, std::ios::end);
+    const auto size = static_cast<std::uint64_t>(in.tellg());
+    std::uint64_t at = 128;
+    while (at < size) {
+        unsigned char tag[8];
+        in.seekg(static_cast<std::streamoff>(at));
+        if (!in.read(reinterpret_cast<char*>(tag), 8)) {
+            return at;
+        }
+        std::uint32_t type = 0, bytes = 0;
+        for (int i = 0; i < 4; ++i) {
+            const int k = swap ? 3 - i : i;
+            type |= std::uint32_t(tag[k]) << (8 * i);
+            bytes |= std::uint32_t(tag[4 + k]) << (8 * i);
+        }
+        // A small element packs its type and up to four bytes into the tag itself.
+        const std::uint64_t length = (type >> 16) != 0 ? 8 : 8 + ((bytes + 7) / 8) * 8;
+        const std::uint64_t unpadded = (type >> 16) != 0 ? 8 : 8 + bytes;
+        if (at + unpadded > size) {
+            return at;
+        }
+        at += length;
+    }
+    return 0;
+}
+
+std::string lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+} // namespace
+
+std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path& path) {
+    // matio takes almost anything for a headerless version 4 file: a file is MATLAB's when
+    // its header says so (versions 5 and 7.3) or its name does.
+    std::ifstream in(path, std::ios::binary);
+    char header[6] = {};
+    in.read(header, sizeof header);
+    if (std::string_view(header, static_cast<std::size_t>(in.gcount())) != "MATLAB" &&
+        lower(path.extension().string()) != ".mat") {
+        return std::nullopt;
+    }
+    const MatFile file = openMat(path);
+    if (!file) {
+        throw SpectrumFileError(fileMessagePrefix(displayName(path)) +
+                                "это не файл MATLAB, который можно прочесть");
+    }
+    if (const std::uint64_t cut = firstCutElement(path)) {
+        throw SpectrumFileError(fileMessagePrefix(displayName(path)) +
+                                "файл обрывается: переменная с байта " + std::to_string(cut) +
+                                " не дописана");
+    }
+    std::vector<MatVector> vectors;
+    while (const MatVar v = MatVar(Mat_VarReadNextInfo(file.get()))) {
+        if (v->name && numeric(*v) && lengthOf(*v) > 0) {
+            vectors.push_back({v->name, lengthOf(*v)});
+        }
+    }
+    return vectors;
+}
+
+MatRecording readMatRecording(const std::filesystem::path& path, const std::string& variable,
+                              const Progress& progress) {
+    const std::string prefix = fileMessagePrefix(displayName(path));
+    const std::optional<std::vector<MatVector>> vectors = listMatVectors(path);
+    if (!vectors) {
+        throw SpectrumFileError(prefix + "это не файл MATLAB, который можно прочесть");
+    }
+    MatRecording r;
+    const MatVector* chosen = nullptr;
+    for (const MatVector& v : *vectors) {
+        if (!variable.empty()) {
+            if (v.name == variable) {
+                chosen = &v;
+            }
+        } else if (lower(v.name).ends_with("_de_time")) {
+            chosen = &v;
+            break;
+        } else if (v.length >= 2 && (!chosen || v.length > chosen->length)) {
+            chosen = &v;
+        }
+    }
+    if (!chosen) {
+        throw SpectrumFileError(prefix + (variable.empty()
+                                              ? std::string("в нём нет числового вектора")
+                                              : "в нём нет числового вектора «" + variable + "»"));
+    }
+    progress.step(0);
+    const MatFile file = openMat(path);
+    const auto readScalarOrVector = [&](const std::string& name) -> std::vector<double> {
+        const MatVar v(Mat_VarRead(file.get(), name.c_str()));
+        // A damaged file can promise more values than it holds: they are counted, not trusted.
+        const std::size_t n = v && numeric(*v) ? lengthOf(*v) : 0;
+        if (n == 0 || !v->data || n > static_cast<std::size_t>(kMaxMatLength) ||
+            v->nbytes < n * Mat_SizeOfClass(v->class_type)) {
+            throw SpectrumFileError(prefix + "переменная «" + name + "» не читается");
+        }
+        return valuesOf(*v, n);
+    };
+    r.variable = chosen->name;
+    r.samples = readScalarOrVector(chosen->name);
+    for (std::size_t i = 0; i < r.samples.size(); ++i) {
+        if (!std::isfinite(r.samples[i])) {
+            throw SpectrumFileError(prefix + "переменная «" + r.variable + "», отсчёт " +
+                                    std::to_string(i + 1) + ": не число");
+        }
+    }
+    for (const MatVector& v : *vectors) {
+        const std::string name = lower(v.name);
+        if (v.length != 1 || v.name == r.variable) {
+            continue;
+        }
+        const double value = readScalarOrVector(v.name).at(0);
+        const bool rate = name == "fs" || name == "sr" || name == "samplerate" ||
+                          name == "sample_rate" || name == "samplingrate";
+        if (rate && value > 0) {
+            r.sampleRate = value;
+        } else if (name.ends_with("rpm") && value > 0) {
+            r.shaftRpm = value;
+        }
+    }
+    progress.step(1);
+    return r;
+}
+
+} // namespace orbistan

@@ -1,0 +1,318 @@
+#include "spectrum/uff.h"
+
+#include "platform/cp1251.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+
+namespace orbistan {
+
+namespace {
+
+// Records 1 to 11 of a dataset 58.
+constexpr int kHeaderRecords = 11;
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+// Walks the file line by line, counting lines for the messages.
+class Lines {
+public:
+    Lines(std::string_view bytes, const std::string& name) : bytes_(bytes), name_(name) {}
+
+    bool atEnd() const { return pos_ >= bytes_.size(); }
+    std::size_t number() const { return number_; }
+    std::size_t position() const { return pos_; }
+    void skipBytes(std::size_t n) { pos_ += n; }
+    std::size_t remaining() const { return bytes_.size() - pos_; }
+    std::string_view bytesAt(std::size_t n) const { return bytes_.substr(pos_, n); }
+
+    std::string_view next() {
+        const std::size_t end = std::min(bytes_.find('\n', pos_), bytes_.size());
+        std::string_view line = bytes_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        ++number_;
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+        return line;
+    }
+
+    [[noreturn]] void fail(const std::string& why) const { failAt(number_, why); }
+    [[noreturn]] void failAt(std::size_t line, const std::string& why) const {
+        throw SpectrumFileError(fileMessagePrefix(name_) + "строка " + std::to_string(line) + ": " +
+                                why);
+    }
+
+private:
+    std::string_view bytes_;
+    const std::string& name_;
+    std::size_t pos_ = 0;
+    std::size_t number_ = 0;
+};
+
+std::vector<std::string_view> tokens(std::string_view line) {
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) {
+            ++i;
+        }
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+            ++i;
+        }
+        if (i > start) {
+            out.push_back(line.substr(start, i - start));
+        }
+    }
+    return out;
+}
+
+// A Fortran real: "1.23450E+00", also with a D exponent.
+std::optional<double> real(std::string_view text) {
+    std::string t(text);
+    std::replace(t.begin(), t.end(), 'D', 'E');
+    std::replace(t.begin(), t.end(), 'd', 'e');
+    const std::size_t start = t.starts_with('+') ? 1 : 0;
+    double v = 0;
+    const auto [end, ec] = std::from_chars(t.data() + start, t.data() + t.size(), v);
+    if (ec != std::errc{} || end != t.data() + t.size() || !std::isfinite(v)) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+std::optional<long long> integer(std::string_view text) {
+    long long v = 0;
+    const std::size_t start = text.starts_with('+') ? 1 : 0;
+    const auto [end, ec] = std::from_chars(text.data() + start, text.data() + text.size(), v);
+    if (ec != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return v;
+}
+
+// The columns of a fixed-width field, trimmed; empty past the end of the line.
+std::string field(std::string_view line, std::size_t from, std::size_t width) {
+    if (from >= line.size()) {
+        return {};
+    }
+    return displayText(trim(line.substr(from, width)));
+}
+
+struct Binary {
+    bool bigEndian = false;
+    std::size_t bytes = 0;
+};
+
+double binaryValue(std::string_view b, std::size_t index, std::size_t size, bool bigEndian) {
+    unsigned char raw[8];
+    std::memcpy(raw, b.data() + index * size, size);
+    if (bigEndian != (std::endian::native == std::endian::big)) {
+        std::reverse(raw, raw + size);
+    }
+    if (size == 4) {
+        float f;
+        std::memcpy(&f, raw, 4);
+        return f;
+    }
+    double d;
+    std::memcpy(&d, raw, 8);
+    return d;
+}
+
+UffFunction readDataset(Lines& lines, std::optional<Binary> binary, const Progress& progress,
+                        std::size_t firstLine) {
+    UffFunction f;
+    f.firstLine = firstLine;
+    std::string_view record[kHeaderRecords];
+    for (int r = 0; r < kHeaderRecords; ++r) {
+        if (lines.atEnd()) {
+            lines.fail("набор 58 обрывается в заголовке (записи 1–11)");
+        }
+        record[r] = lines.next();
+    }
+    const std::size_t headerEnd = lines.number();
+    f.title = displayText(trim(record[0]));
+    const std::vector<std::string_view> r6 = tokens(record[5]);
+    const auto type = r6.empty() ? std::nullopt : integer(r6[0]);
+    if (!type) {
+        lines.failAt(headerEnd - 5, "нет типа функции (запись 6)");
+    }
+    f.functionType = static_cast<int>(*type);
+    const std::vector<std::string_view> r7 = tokens(record[6]);
+    const auto dataType = r7.size() >= 5 ? integer(r7[0]) : std::nullopt;
+    const auto points = r7.size() >= 5 ? integer(r7[1]) : std::nullopt;
+    const auto spacing = r7.size() >= 5 ? integer(r7[2]) : std::nullopt;
+    const auto minimum = r7.size() >= 5 ? real(r7[3]) : std::nullopt;
+    const auto increment = r7.size() >= 5 ? real(r7[4]) : std::nullopt;
+    if (!dataType || !points || !spacing || !minimum || !increment) {
+        lines.failAt(headerEnd - 4, "запись 7 не читается (тип данных, число точек, шаг)");
+    }
+    if (*dataType != 2 && *dataType != 4 && *dataType != 5 && *dataType != 6) {
+        lines.failAt(headerEnd - 4, "тип данных " + std::to_string(*dataType) +
+                                        " не поддерживается (2, 4, 5 или 6)");
+    }
+    f.complex = *dataType >= 5;
+    f.even = *spacing == 1;
+    f.abscissaMinimum = *minimum;
+    f.abscissaIncrement = *increment;
+    if (*points < 1 || *points > (std::int64_t(1) << 27)) {
+        lines.failAt(headerEnd - 4, "число точек " + std::to_string(*points) + " вне 1 … 2^27");
+    }
+    if (f.even && !(*increment > 0)) {
+        lines.failAt(headerEnd - 4, "шаг по оси абсцисс должен быть больше нуля");
+    }
+    f.abscissaUnits = field(record[7], 47, 20);
+    f.ordinateLabel = field(record[8], 26, 20);
+    f.ordinateUnits = field(record[8], 47, 20);
+
+    const auto n = static_cast<std::size_t>(*points);
+    const std::size_t perPoint = (f.complex ? 2 : 1) + (f.even ? 0 : 1);
+    const std::size_t count = n * perPoint;
+    std::vector<double> values;
+    if (binary) {
+        const std::size_t size = (*dataType == 2 || *dataType == 5) ? 4 : 8;
+        if (binary->bytes != count * size) {
+            lines.failAt(headerEnd, "заголовок 58b обещает " + std::to_string(binary->bytes) +
+                                        " байт данных, а нужно " + std::to_string(count * size));
+        }
+        if (lines.remaining() < binary->bytes) {
+            lines.failAt(headerEnd,
+                         "двоичные данные обрываются: " + std::to_string(lines.remaining()) +
+                             " байт из " + std::to_string(binary->bytes));
+        }
+        const std::string_view b = lines.bytesAt(binary->bytes);
+        values.resize(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            values[i] = binaryValue(b, i, size, binary->bigEndian);
+            if (!std::isfinite(values[i])) {
+                lines.failAt(headerEnd, "значение " + std::to_string(i + 1) + " не число");
+            }
+        }
+        lines.skipBytes(binary->bytes);
+    } else {
+        // Each value takes at least a character and a blank: a count beyond that is a lie.
+        if (count > lines.remaining()) {
+            lines.failAt(headerEnd - 4, "точек больше, чем помещается в остаток файла");
+        }
+        values.reserve(count);
+        while (values.size() < count) {
+            if (lines.atEnd()) {
+                lines.fail("данные обрываются: прочитано " + std::to_string(values.size()) +
+                           " чисел из " + std::to_string(count));
+            }
+            const std::string_view line = lines.next();
+            if (trim(line) == "-1") {
+                lines.fail("набор закрыт после " + std::to_string(values.size()) + " чисел из " +
+                           std::to_string(count));
+            }
+            for (std::string_view t : tokens(line)) {
+                const std::optional<double> v = real(t);
+                if (!v) {
+                    lines.fail("«" + displayText(t.substr(0, 30)) + "» не число");
+                }
+                if (values.size() == count) {
+                    lines.fail("лишние числа после " + std::to_string(count));
+                }
+                values.push_back(*v);
+            }
+            if (lines.number() % 65536 == 0) {
+                progress.step(static_cast<double>(values.size()) / count);
+            }
+        }
+    }
+    f.ordinate.resize(n);
+    if (!f.even) {
+        f.abscissa.resize(n);
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const double* p = values.data() + i * perPoint;
+        if (!f.even) {
+            f.abscissa[i] = *p++;
+        }
+        f.ordinate[i] = f.complex ? std::hypot(p[0], p[1]) : p[0];
+    }
+    return f;
+}
+
+} // namespace
+
+bool looksLikeUff(std::string_view bytes) {
+    const std::size_t end = std::min(bytes.find('\n'), bytes.size());
+    return trim(bytes.substr(0, end)) == "-1";
+}
+
+std::vector<UffFunction> readUff58(std::string_view bytes, const std::string& name,
+                                   const Progress& progress) {
+    Lines lines(bytes, name);
+    std::vector<UffFunction> functions;
+    while (!lines.atEnd()) {
+        const std::string_view line = trim(lines.next());
+        if (line.empty()) {
+            continue;
+        }
+        if (line != "-1") {
+            lines.fail("ожидалась строка «-1», начало набора данных");
+        }
+        if (lines.atEnd()) {
+            break;
+        }
+        const std::size_t start = lines.number() + 1;
+        const std::vector<std::string_view> head = tokens(lines.next());
+        if (head.empty()) {
+            lines.fail("нет номера набора данных");
+        }
+        if (head[0] == "58" || head[0] == "58b") {
+            std::optional<Binary> binary;
+            if (head[0] == "58b") {
+                const auto order = head.size() >= 5 ? integer(head[1]) : std::nullopt;
+                const auto format = head.size() >= 5 ? integer(head[2]) : std::nullopt;
+                const auto ascii = head.size() >= 5 ? integer(head[3]) : std::nullopt;
+                const auto size = head.size() >= 5 ? integer(head[4]) : std::nullopt;
+                if (!order || !format || !ascii || !size || (*order != 1 && *order != 2) ||
+                    *format != 2 || *ascii != kHeaderRecords || *size < 0) {
+                    lines.fail("заголовок 58b не читается (порядок байт 1 или 2, формат IEEE 2, "
+                               "11 строк)");
+                }
+                binary = Binary{*order == 2, static_cast<std::size_t>(*size)};
+            }
+            functions.push_back(readDataset(lines, binary, progress, start));
+            progress.step(static_cast<double>(lines.position()) / bytes.size());
+            // The dataset ends with its own "-1"; a binary one may end its data without a
+            // line break.
+            while (!lines.atEnd()) {
+                const std::string_view end = trim(lines.next());
+                if (end == "-1") {
+                    break;
+                }
+                if (!end.empty()) {
+                    lines.fail("ожидалась строка «-1», конец набора 58");
+                }
+            }
+            continue;
+        }
+        // Another dataset: passed over up to its closing "-1".
+        while (!lines.atEnd() && trim(lines.next()) != "-1") {
+        }
+    }
+    if (functions.empty()) {
+        throw SpectrumFileError(fileMessagePrefix(name) + "в нём нет набора данных 58");
+    }
+    return functions;
+}
+
+} // namespace orbistan

@@ -1,0 +1,164 @@
+// The analysts' file formats, written here as their writers write them and read back: the
+// universal file's dataset 58 (ASCII and binary) and MATLAB files (versions 5 and 7.3).
+#include "spectrum/mat_file.h"
+#include "spectrum/open_file.h"
+#include "spectrum/uff.h"
+
+#include "platform/atomic_file.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <matio.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace orbistan {
+namespace {
+
+const std::vector<double> kSamples = {0.5, -1.25, 3e-3, 2, -0.75, 0.125, 1.5};
+
+std::string fixed(const char* format, double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, format, v);
+    return buf;
+}
+
+// Records 1 … 11 of a time response sampled at 1 kHz, real double data.
+std::string header(const char* dataset, int type, int dataType, std::size_t n) {
+    std::string h = "    -1\n" + std::string(dataset) +
+                    "\nchannel 1 drive end\nNONE\n"
+                    "08-Dec-26 10:00:00\nNONE\nNONE\n";
+    char r6[96], r7[96];
+    std::snprintf(r6, sizeof r6, "%5d%10d%5d%10d %-10s%10d%4d %-10s%10d%4d\n", type, 1, 1, 0,
+                  "NONE", 1, 3, "NONE", 0, 0);
+    std::snprintf(r7, sizeof r7, "%10d%10zu%10d%13.5E%13.5E%13.5E\n", dataType, n, 1, 0.0, 1e-3,
+                  0.0);
+    return h + r6 + r7 +
+           "        17    0    0    0 Time                 s                   \n"
+           "        12    0    0    0 Acceleration         g                   \n"
+           "         0    0    0    0                      NONE                \n"
+           "         0    0    0    0                      NONE                \n";
+}
+
+std::string asciiUff() {
+    std::string s = header("    58", 1, 4, kSamples.size());
+    for (std::size_t i = 0; i < kSamples.size(); ++i) {
+        s += fixed("%20.12E", kSamples[i]) + ((i % 4 == 3 || i + 1 == kSamples.size()) ? "\n" : "");
+    }
+    return s + "    -1\n";
+}
+
+std::string binaryUff() {
+    const std::size_t bytes = kSamples.size() * 4;
+    std::string s = header(("   58b     1     2          11" + fixed("%12.0f", double(bytes)) +
+                            "     0     0           0           0")
+                               .c_str(),
+                           1, 2, kSamples.size());
+    for (double v : kSamples) {
+        const float f = static_cast<float>(v); // little-endian, as this machine
+        s.append(reinterpret_cast<const char*>(&f), 4);
+    }
+    return s + "\n    -1\n";
+}
+
+TEST(Uff58, AsciiAndBinaryReadBackTheirSamples) {
+    for (const std::string& bytes : {asciiUff(), binaryUff()}) {
+        ASSERT_TRUE(looksLikeUff(bytes));
+        // Another dataset before it is passed over.
+        const std::string file = "    -1\n   151\nmodel\n    -1\n" + bytes;
+        const std::vector<UffFunction> f = readUff58(file, "x.uff");
+        ASSERT_EQ(f.size(), 1u);
+        EXPECT_EQ(f[0].functionType, 1);
+        EXPECT_DOUBLE_EQ(f[0].abscissaIncrement, 1e-3);
+        EXPECT_EQ(f[0].ordinateLabel, "Acceleration");
+        EXPECT_EQ(f[0].ordinateUnits, "g");
+        ASSERT_EQ(f[0].ordinate.size(), kSamples.size());
+        for (std::size_t i = 0; i < kSamples.size(); ++i) {
+            EXPECT_FLOAT_EQ(static_cast<float>(f[0].ordinate[i]), static_cast<float>(kSamples[i]));
+        }
+    }
+}
+
+TEST(Uff58, TruncatedAndMalformedFilesSayWhere) {
+    const std::string ascii = asciiUff();
+    const std::string binary = binaryUff();
+    const struct {
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        {ascii.substr(0, ascii.find("NONE\n08-Dec")), "строка 3: набор 58 обрывается в заголовке"},
+        {ascii.substr(0, ascii.size() - 40),
+         "строка 15: данные обрываются: прочитано 6 чисел из 7"},
+        {binary.substr(0, binary.size() - 12), "строка 13: двоичные данные обрываются"},
+        {std::string(ascii).replace(ascii.find("  1.250"), 6, "  x.xx"),
+         "строка 15: «x.xx0000000000E-01» не число"},
+        {"    -1\n    58\n", "строка 2: набор 58 обрывается в заголовке"},
+        {"    -1\n   151\nmodel\n    -1\n", "в нём нет набора данных 58"},
+    };
+    for (const auto& c : cases) {
+        try {
+            readUff58(c.bytes, "x.uff");
+            ADD_FAILURE() << c.message;
+        } catch (const SpectrumFileError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+}
+
+class MatFiles : public test::TempDirTest {
+protected:
+    void write(const std::filesystem::path& path, mat_ft version) {
+        mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, version);
+        ASSERT_NE(mat, nullptr);
+        std::vector<double> de = kSamples, fe(3, 1.0);
+        double rpm = 1797;
+        std::size_t column[2] = {de.size(), 1}, shortColumn[2] = {fe.size(), 1}, one[2] = {1, 1};
+        for (auto [name, dims, data] :
+             {std::tuple{"X097_FE_time", shortColumn, fe.data()},
+              std::tuple{"X097_DE_time", column, de.data()}, std::tuple{"X097RPM", one, &rpm}}) {
+            matvar_t* v = Mat_VarCreate(name, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, data, 0);
+            ASSERT_EQ(Mat_VarWrite(mat, v, MAT_COMPRESSION_NONE), 0);
+            Mat_VarFree(v);
+        }
+        Mat_Close(mat);
+    }
+};
+
+// The bearing dataset's layout: the drive-end record is chosen, the RPM taken along.
+TEST_F(MatFiles, Version5And73ReadTheDriveEndRecordAndTheSpeed) {
+    for (const mat_ft version : {MAT_FT_MAT5, MAT_FT_MAT73}) {
+        const auto path = dir_ / (version == MAT_FT_MAT5 ? "97.mat" : "97-73.mat");
+        write(path, version);
+        const std::optional<std::vector<MatVector>> vectors = listMatVectors(path);
+        ASSERT_TRUE(vectors);
+        EXPECT_EQ(vectors->size(), 3u);
+        const std::optional<Recording> r = readRecording(path, {});
+        ASSERT_TRUE(r);
+        EXPECT_EQ(r->waveform.samples, kSamples);
+        EXPECT_EQ(r->waveform.sampleRate, kDefaultMatSampleRate);
+        EXPECT_EQ(r->shaftRpm, 1797);
+        EXPECT_EQ(readRecording(path, {0, "X097_FE_time"})->waveform.samples.size(), 3u);
+        EXPECT_THROW(readRecording(path, {0, "X098_DE_time"}), SpectrumFileError);
+    }
+    // Cut anywhere, a file is refused with a message or gives a variable whole, never a
+    // variable read half.
+    const std::string bytes = readDataFile(dir_ / "97.mat", 1 << 20).bytes;
+    int refused = 0;
+    for (std::size_t cut = 0; cut < bytes.size(); cut += 5) {
+        ASSERT_EQ(writeFileAtomically(dir_ / "cut.mat", bytes.substr(0, cut)), 0);
+        try {
+            const std::optional<Recording> r = readRecording(dir_ / "cut.mat", {});
+            ASSERT_TRUE(r) << cut;
+            EXPECT_TRUE(r->waveform.samples == kSamples ||
+                        r->waveform.samples == std::vector<double>(3, 1.0))
+                << cut;
+        } catch (const SpectrumFileError&) {
+            ++refused;
+        }
+    }
+    EXPECT_GT(refused, 0);
+}
+
+} // namespace
+} // namespace orbistan
