@@ -42,7 +42,7 @@ public:
     std::string_view next() {
         const std::size_t end = std::min(bytes_.find('\n', pos_), bytes_.size());
         std::string_view line = bytes_.substr(pos_, end - pos_);
-        pos_ = end + 1;
+        pos_ = std::min(end + 1, bytes_.size()); // a last line may have no line break
         ++number_;
         if (line.ends_with('\r')) {
             line.remove_suffix(1);
