@@ -3,6 +3,7 @@
 // explanation of the 50 highest peaks of a synthetic fault's spectrum.
 #include "calc/frequencies.h"
 #include "platform/atomic_file.h"
+#include "spectrum/envelope.h"
 #include "spectrum/explain.h"
 #include "spectrum/open_file.h"
 #include "spectrum/synth.h"
@@ -11,6 +12,7 @@
 #include <fftw3.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -78,5 +80,49 @@ void BM_Explain50HighestPeaks(benchmark::State& st) {
     }
 }
 BENCHMARK(BM_Explain50HighestPeaks)->Unit(benchmark::kMillisecond);
+
+const std::vector<double>& samples() {
+    static const std::vector<double> x = synthesize(outerFault(48000));
+    return x;
+}
+
+// The floor of the envelope: one forward and one inverse transform of the record's length.
+void BM_FloorForwardAndInverse(benchmark::State& st) {
+    const std::vector<double>& x = samples();
+    const int n = static_cast<int>(x.size());
+    for (auto _ : st) {
+        double* in = fftw_alloc_real(x.size());
+        fftw_complex* lines = fftw_alloc_complex(x.size());
+        fftw_complex* back = fftw_alloc_complex(x.size());
+        std::copy(x.begin(), x.end(), in);
+        fftw_plan forward = fftw_plan_dft_r2c_1d(n, in, lines, FFTW_ESTIMATE);
+        fftw_plan inverse = fftw_plan_dft_1d(n, lines, back, FFTW_BACKWARD, FFTW_ESTIMATE);
+        fftw_execute(forward);
+        std::fill(lines[0] + 2 * (n / 2 + 1), lines[0] + 2 * n, 0.0);
+        fftw_execute(inverse);
+        benchmark::DoNotOptimize(back[1][0]);
+        fftw_destroy_plan(forward);
+        fftw_destroy_plan(inverse);
+        fftw_free(in);
+        fftw_free(lines);
+        fftw_free(back);
+    }
+}
+BENCHMARK(BM_FloorForwardAndInverse)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_EnvelopeSpectrum(benchmark::State& st) {
+    for (auto _ : st) {
+        benchmark::DoNotOptimize(
+            envelopeSpectrum(samples(), 48000, {8000, 12000}, {}).amplitude[1]);
+    }
+}
+BENCHMARK(BM_EnvelopeSpectrum)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_SuggestBand(benchmark::State& st) {
+    for (auto _ : st) {
+        benchmark::DoNotOptimize(suggestBand(samples(), 48000).kurtosis);
+    }
+}
+BENCHMARK(BM_SuggestBand)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
