@@ -100,15 +100,24 @@ std::vector<FamilyEvidence> rankEvidence(const Spectrum& s, const SearchBases& b
     return ranked;
 }
 
-std::string describeEvidence(const FamilyEvidence& e) {
-    std::string text = e.name + ": " + std::to_string(e.harmonicsFound) + " of " +
-                       std::to_string(e.harmonicsExpected) + " harmonics";
+std::string describeEvidence(const FamilyEvidence& e, bool russian) {
+    const auto count = [](int found, int expected) {
+        return std::to_string(found) + " of " + std::to_string(expected);
+    };
+    const auto countRu = [](int found, int expected) {
+        return std::to_string(found) + " из " + std::to_string(expected);
+    };
+    const std::string modulator = e.family == "inner" ? "Fr" : "Fq";
+    std::string text = e.name + ": " +
+                       (russian ? countRu(e.harmonicsFound, e.harmonicsExpected) + " гармоник"
+                                : count(e.harmonicsFound, e.harmonicsExpected) + " harmonics");
     if (e.harmonicsFound > 0) {
-        text += ", " + std::to_string(std::lround(e.decibelsAboveFloor)) + " dB above the floor";
+        const std::string db = std::to_string(std::lround(e.decibelsAboveFloor));
+        text += russian ? ", на " + db + " дБ выше фона" : ", " + db + " dB above the floor";
     }
     if (e.sidebandsExpected > 0) {
-        text += std::string("; sidebands ±") + (e.family == "inner" ? "Fr" : "Fq") + ": " +
-                std::to_string(e.sidebandsFound) + " of " + std::to_string(e.sidebandsExpected);
+        text += (russian ? "; боковые ±" : "; sidebands ±") + modulator + ": " +
+                (russian ? countRu : count)(e.sidebandsFound, e.sidebandsExpected);
     }
     return text;
 }

@@ -32,8 +32,9 @@ inline constexpr int kEvidenceHarmonics = 5;
 // The four families, strongest evidence first (equal scores in the order above).
 std::vector<FamilyEvidence> rankEvidence(const Spectrum& spectrum, const SearchBases& bases);
 
-// "Fo: 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 8".
-std::string describeEvidence(const FamilyEvidence& e);
+// "Fo: 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 8"; in Russian
+// for the window.
+std::string describeEvidence(const FamilyEvidence& e, bool russian = false);
 const char* verdictName(Verdict v); // "strong", "weak", "none"
 
 // The shaft speed as the spectrum shows it: the highest peak within 5 % of the typed Fr,

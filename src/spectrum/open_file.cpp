@@ -152,6 +152,7 @@ OpenedSpectrum openSpectrumFile(const std::filesystem::path& path, const SourceC
         opened.waveform = r.info;
         opened.shaftRpm = r.shaftRpm;
         opened.variables = std::move(r.variables);
+        opened.record = std::move(r.waveform);
         return opened;
     }
     opened.spectrum = spectrum ? std::move(*spectrum) : readTextSpectrum(c.bytes, name, progress);

@@ -42,6 +42,7 @@ struct OpenedSpectrum {
     std::optional<WaveformInfo> waveform; // set when the file was a waveform
     std::optional<double> shaftRpm;
     std::vector<std::string> variables;
+    std::optional<Waveform> record; // the waveform itself, kept for its envelope
 };
 
 OpenedSpectrum openSpectrumFile(const std::filesystem::path& path, const SourceChoice& choice,

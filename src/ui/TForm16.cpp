@@ -18,6 +18,7 @@
 #include <QShortcut>
 #include <QThread>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -29,11 +30,16 @@ struct TForm16::Job {
     int channel = 0;
     TransformSettings transform;
     bool keepRange = false;
+    // An envelope's job: the record and its band (the most impulsive one when empty).
+    std::shared_ptr<const Waveform> record;
+    std::optional<Band> band;
     std::atomic<bool> cancel{false};
     std::atomic<double> progress{0};
     QElapsedTimer started;
     // Written by the worker before it finishes, read by the window after.
     std::optional<OpenedSpectrum> result;
+    std::optional<Spectrum> envelope;
+    Band usedBand;
     QString error;
 };
 
@@ -89,6 +95,18 @@ void TForm16::setUpControls() {
         painter.fillRect(0, 5, 18, 3, familyColour(i));
         familyBoxes_[i]->setIcon(QIcon(stroke));
     }
+    auto* page = new QVBoxLayout(ui->peaksPage);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addWidget(ui->peakTable);
+    ui->evidencePanel->setTextFormat(Qt::RichText);
+    ui->evidencePanel->setStyleSheet("QLabel { background: rgba(255, 255, 255, 225); border: 1px "
+                                     "solid #808080; padding: 3px; }");
+    ui->evidencePanel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->envelopeBox, ui->bandLowEdit, ui->bandHighEdit,
+                                         ui->suggestBandButton, ui->refineSpeedButton}) {
+        w->setEnabled(false);
+    }
     ui->peakTable->setColumnCount(8);
     ui->peakTable->setHorizontalHeaderLabels(
         {"№", "Частота, Гц", "Амплитуда", "Объяснение", "m", "n", "Значение", "Невязка"});
@@ -131,6 +149,12 @@ void TForm16::bindControls() {
     for (QComboBox* box : {ui->windowBox, ui->linesBox, ui->scalingBox, ui->channelBox}) {
         connect(box, &QComboBox::activated, this, &TForm16::controlsChanged);
     }
+    connect(ui->envelopeBox, &QCheckBox::toggled, this, &TForm16::envelopeToggled);
+    connect(ui->bandLowEdit, &QLineEdit::editingFinished, this, &TForm16::bandEdited);
+    connect(ui->bandHighEdit, &QLineEdit::editingFinished, this, &TForm16::bandEdited);
+    connect(ui->suggestBandButton, &QPushButton::clicked, this,
+            [this] { startEnvelope(std::nullopt); });
+    connect(ui->refineSpeedButton, &QPushButton::clicked, this, &TForm16::refineSpeed);
     connect(ui->exportCsvButton, &QPushButton::clicked, this, &TForm16::exportTable);
     connect(ui->exportPngButton, &QPushButton::clicked, this, [this] { exportPlot(false); });
     connect(ui->exportPdfButton, &QPushButton::clicked, this, [this] { exportPlot(true); });
@@ -241,25 +265,55 @@ bool TForm16::busy() const {
 }
 
 const Spectrum* TForm16::spectrum() const {
-    return shown_ ? &shown_->spectrum : nullptr;
+    return shown_ ? &current() : nullptr;
+}
+
+const Spectrum& TForm16::current() const {
+    return showingEnvelope_ && envelope_ ? *envelope_ : shown_->spectrum;
 }
 
 void TForm16::startJob(const std::filesystem::path& path, int channel, bool keepRange) {
-    if (job_) {
-        job_->cancel = true; // its thread ends on its own; its result is not wanted
-    }
     auto job = std::make_shared<Job>();
     job->path = path;
     job->channel = channel;
     job->transform = settings_.transform;
     job->keepRange = keepRange;
+    runJob(job);
+}
+
+void TForm16::startEnvelope(std::optional<Band> band) {
+    if (!record_) {
+        return;
+    }
+    auto job = std::make_shared<Job>();
+    job->path = shownPath_;
+    job->channel = shownChannel_;
+    job->transform = shownTransform_;
+    job->keepRange = true;
+    job->record = record_;
+    job->band = band;
+    runJob(job);
+}
+
+void TForm16::runJob(std::shared_ptr<Job> job) {
+    if (job_) {
+        job_->cancel = true; // its thread ends on its own; its result is not wanted
+    }
     job->started.start();
     job_ = job;
     QThread* thread = QThread::create([job] {
+        const Progress progress([&job](double f) { job->progress = f; }, &job->cancel);
         try {
-            job->result =
-                openSpectrumFile(job->path, job->channel, job->transform,
-                                 Progress([&job](double f) { job->progress = f; }, &job->cancel));
+            if (job->record) {
+                const Waveform& w = *job->record;
+                job->usedBand =
+                    job->band ? *job->band : suggestBand(w.samples, w.sampleRate, progress).band;
+                job->envelope = envelopeSpectrum(w.samples, w.sampleRate, job->usedBand,
+                                                 job->transform, progress);
+                job->envelope->source = displayName(job->path);
+            } else {
+                job->result = openSpectrumFile(job->path, job->channel, job->transform, progress);
+            }
         } catch (const SpectrumFileError& e) {
             job->error = QString::fromStdString(e.what());
         } catch (const SpectrumCancelled&) {
@@ -285,6 +339,26 @@ void TForm16::jobFinished() {
     progressTimer_->stop();
     ui->progressBar->hide();
     ui->cancelButton->hide();
+    if (job->envelope) {
+        envelope_ = std::move(job->envelope);
+        envelopeBand_ = job->usedBand;
+        showingEnvelope_ = true;
+        const QSignalBlocker keep(ui->envelopeBox);
+        ui->envelopeBox->setChecked(true);
+        ui->bandLowEdit->setText(fromCore(formatGeneral(std::round(envelopeBand_.low))));
+        ui->bandHighEdit->setText(fromCore(formatGeneral(std::round(envelopeBand_.high))));
+        showCurrent(true);
+        return;
+    }
+    if (job->record) {
+        // A failed or cancelled envelope leaves what was shown, the switch as it was.
+        const QSignalBlocker keep(ui->envelopeBox);
+        ui->envelopeBox->setChecked(showingEnvelope_);
+        if (!job->error.isEmpty()) {
+            showFileProblem(job->error);
+        }
+        return;
+    }
     if (job->result) {
         shownPath_ = job->path;
         shownChannel_ = job->channel;
@@ -368,7 +442,7 @@ void TForm16::rangeChanged() {
 
 void TForm16::showFullRange() {
     if (shown_) {
-        const std::vector<double>& f = shown_->spectrum.frequency;
+        const std::vector<double>& f = current().frequency;
         ui->Chart1->xAxis->setRange(f.front(), f.back());
         ui->Chart1->replot();
     }
@@ -387,7 +461,8 @@ void TForm16::resizeEvent(QResizeEvent* event) {
     ui->GroupBox1->move(44, 386 + plotDy);
     ui->analysisGroup->move(380, 386 + plotDy);
     ui->markersGroup->move(4, 466 + plotDy);
-    ui->peakTable->setGeometry(380, 466 + plotDy, 445 + dx, 102 + dy - plotDy);
+    ui->analysisTabs->setGeometry(380, 466 + plotDy, 445 + dx, 102 + dy - plotDy);
+    placeEvidencePanel();
 }
 
 } // namespace orbistan::ui

@@ -5,6 +5,7 @@
 // window.
 
 #include "search/search.h"
+#include "spectrum/envelope.h"
 #include "spectrum/explain.h"
 #include "spectrum/extremes.h"
 #include "spectrum/open_file.h"
@@ -19,6 +20,7 @@
 #include <optional>
 
 class QCPGraph;
+class QCPItemRect;
 class QCPItemStraightLine;
 class QCPItemText;
 class QCPItemTracer;
@@ -62,7 +64,9 @@ public:
     // thread and the previous spectrum stays until the new one is ready.
     void openFile(const std::filesystem::path& path);
     bool busy() const;
+    // The spectrum shown: the file's, or the envelope spectrum of its band.
     const Spectrum* spectrum() const;
+    bool showingEnvelope() const { return showingEnvelope_; }
     const std::vector<ExplainedPeak>& peakRows() const { return rows_; }
     // How many marker lines are drawn.
     int markerLineCount() const;
@@ -70,6 +74,8 @@ public:
 Q_SIGNALS:
     // A peak was clicked: its frequency, as the keypad should show it.
     void peakChosen(const QString& frequencyText);
+    // The shaft speed that the spectrum or the file gives, as the Fr field should show it.
+    void shaftSpeedChosen(const QString& frText);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -90,6 +96,15 @@ private:
 
     void chooseAndOpen();
     void startJob(const std::filesystem::path& path, int channel, bool keepRange);
+    void runJob(std::shared_ptr<Job> job);
+    void startEnvelope(std::optional<Band> band);
+    void envelopeToggled(bool on);
+    void bandEdited();
+    void showCurrent(bool keepRange);
+    const Spectrum& current() const;
+    void showEvidence();
+    void refineSpeed();
+    void placeEvidencePanel();
     void jobFinished();
     void showProgress();
     void cancelJob();
@@ -120,6 +135,12 @@ private:
     std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};
 
     std::optional<OpenedSpectrum> shown_;
+    std::shared_ptr<const Waveform> record_; // the shown file's waveform, for its envelope
+    std::optional<Spectrum> envelope_;
+    Band envelopeBand_;
+    bool showingEnvelope_ = false;
+    QCPItemRect* bandRect_ = nullptr; // the band being chosen by a right-button drag
+    std::optional<double> bandFrom_;
     std::filesystem::path shownPath_;
     int shownChannel_ = 0;
     TransformSettings shownTransform_;

@@ -5,12 +5,15 @@
 
 #include "calc/numbers.h"
 #include "platform/atomic_file.h"
+#include "spectrum/evidence.h"
 #include "ui/errorbox.h"
 #include "ui/file_dialog.h"
+#include "ui/modal.h"
 #include "ui/plot.h"
 #include "ui/text.h"
 
 #include <QBuffer>
+#include <QMessageBox>
 #include <QPdfWriter>
 
 #include <cmath>
@@ -38,7 +41,7 @@ void TForm16::setBearingSource(std::function<std::optional<SpectrumBearing>()> s
 void TForm16::explainPeaks() {
     rows_.clear();
     if (shown_) {
-        const Spectrum& s = shown_->spectrum;
+        const Spectrum& s = current();
         const std::vector<Peak> peaks = findPeaks(s, static_cast<std::size_t>(settings_.peaks));
         const std::optional<SpectrumBearing> bearing =
             bearingSource_ ? bearingSource_() : std::nullopt;
@@ -71,6 +74,66 @@ void TForm16::explainPeaks() {
                                           : Qt::AlignRight | Qt::AlignVCenter);
             table->setItem(r, c, item);
         }
+    }
+}
+
+// The families ranked by their evidence in the spectrum shown, over the plot.
+void TForm16::showEvidence() {
+    const std::optional<SpectrumBearing> bearing = bearingSource_ ? bearingSource_() : std::nullopt;
+    if (!shown_ || !bearing) {
+        ui->evidencePanel->hide();
+        return;
+    }
+    static const char* const kColours[] = {"#808080", "#c07000", "#c00000"};
+    static const char* const kVerdicts[] = {"нет", "слабые признаки", "сильные признаки"};
+    QString html = showingEnvelope_ ? QString("<b>Диагноз</b> по огибающей %1–%2 Гц")
+                                          .arg(std::lround(envelopeBand_.low))
+                                          .arg(std::lround(envelopeBand_.high))
+                                    : QString("<b>Диагноз</b> по спектру");
+    for (const FamilyEvidence& e : rankEvidence(current(), bearing->bases)) {
+        const int v = static_cast<int>(e.verdict);
+        html +=
+            QString("<br><span style='color:%1'>%2: %3</span>")
+                .arg(kColours[v], QString::fromStdString(describeEvidence(e, true)), kVerdicts[v]);
+    }
+    ui->evidencePanel->setText(html);
+    ui->evidencePanel->adjustSize();
+    ui->evidencePanel->show();
+    placeEvidencePanel();
+}
+
+void TForm16::placeEvidencePanel() {
+    const QRect chart = ui->Chart1->geometry();
+    const QRect axes = ui->Chart1->axisRect()->rect();
+    const QSize size = ui->evidencePanel->size();
+    ui->evidencePanel->move(chart.x() + axes.right() - size.width() - 4,
+                            chart.y() + axes.bottom() - size.height() - 4);
+}
+
+// The shaft's own line near the typed Fr, offered for a new computation.
+void TForm16::refineSpeed() {
+    const std::optional<SpectrumBearing> bearing = bearingSource_ ? bearingSource_() : std::nullopt;
+    QMessageBox box(QMessageBox::Information, windowTitle(), QString(), QMessageBox::Ok, this);
+    box.setObjectName("ShaftSpeedBox");
+    const double typedFr = bearing ? bearing->bases.Fr : 0;
+    if (!shown_ || !(typedFr > 0)) {
+        box.setText("Сначала вычислите подшипник: уточняется введённая оборотная частота Fr.");
+        showModal(box);
+        return;
+    }
+    const std::optional<double> fr = refineShaftSpeed(shown_->spectrum, typedFr);
+    const QString typed = fromCore(formatGeneral(typedFr));
+    if (!fr) {
+        box.setText("В спектре нет пика в пределах 5 % от Fr = " + typed + " Гц.");
+        showModal(box);
+        return;
+    }
+    const QString found = fromCore(formatGeneral(std::round(*fr * 1000) / 1000));
+    box.setText("По спектру Fr = " + found + " Гц (введено " + typed +
+                " Гц). Пересчитать подшипник с этой частотой?");
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    if (showModal(box) == QMessageBox::Yes) {
+        Q_EMIT shaftSpeedChosen(found);
     }
 }
 

@@ -116,9 +116,42 @@ void TForm16::setUpPlot() {
             moveCursor(ui->Chart1->xAxis->pixelToCoord(e->position().x()));
         }
     });
-    connect(plot, &QCustomPlot::mousePress, this,
-            [this](QMouseEvent* e) { pressedAt_ = e->position().toPoint(); });
+    // The right button drags out the band whose envelope is wanted, on the file's spectrum.
+    bandRect_ = new QCPItemRect(plot);
+    bandRect_->setLayer(cursorLayer_);
+    bandRect_->setPen(QPen(QColor(0, 90, 200), 1));
+    bandRect_->setBrush(QColor(0, 90, 200, 40));
+    bandRect_->topLeft->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    bandRect_->bottomRight->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    bandRect_->setVisible(false);
+    plot->setToolTip("Правая кнопка мыши: выделить полосу для спектра огибающей");
+    connect(plot, &QCustomPlot::mousePress, this, [this](QMouseEvent* e) {
+        pressedAt_ = e->position().toPoint();
+        if (e->button() == Qt::RightButton && record_ && !showingEnvelope_) {
+            bandFrom_ = ui->Chart1->xAxis->pixelToCoord(e->position().x());
+        }
+    });
+    connect(plot, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) {
+        if (bandFrom_ && (e->buttons() & Qt::RightButton)) {
+            const double to = ui->Chart1->xAxis->pixelToCoord(e->position().x());
+            bandRect_->topLeft->setCoords(std::min(*bandFrom_, to), 0);
+            bandRect_->bottomRight->setCoords(std::max(*bandFrom_, to), 1);
+            bandRect_->setVisible(true);
+            cursorLayer_->replot();
+        }
+    });
     connect(plot, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* e) {
+        if (e->button() == Qt::RightButton && bandFrom_) {
+            const double to = ui->Chart1->xAxis->pixelToCoord(e->position().x());
+            const double from = *bandFrom_;
+            bandFrom_.reset();
+            bandRect_->setVisible(false);
+            cursorLayer_->replot();
+            if ((e->position().toPoint() - pressedAt_).manhattanLength() >= 4) {
+                startEnvelope(Band{std::max(0.0, std::min(from, to)), std::max(from, to)});
+            }
+            return;
+        }
         // A click, not the end of a drag that moved the view.
         if (e->button() == Qt::LeftButton &&
             (e->position().toPoint() - pressedAt_).manhattanLength() < 4 && shown_) {
@@ -137,21 +170,25 @@ bool TForm16::eventFilter(QObject* watched, QEvent* event) {
 
 void TForm16::showSpectrum(OpenedSpectrum opened, bool keepRange) {
     shown_ = std::move(opened);
-    const Spectrum& s = shown_->spectrum;
-    extremes_ = RangeExtremes(s.amplitude);
-    QCustomPlot* plot = ui->Chart1;
-    QVector<double> keys(s.frequency.begin(), s.frequency.end());
-    QVector<double> values(s.amplitude.begin(), s.amplitude.end());
-    plot->graph(0)->setData(keys, values, true);
-    plot->xAxis->setLabel("Частота, Гц");
-    plot->yAxis->setLabel(QString::fromStdString(s.amplitudeLabel));
-    static_cast<QCPTextElement*>(plot->plotLayout()->element(0, 0))
-        ->setText(QString::fromStdString("Спектр: " + s.source));
-
+    record_ =
+        shown_->record ? std::make_shared<const Waveform>(std::move(*shown_->record)) : nullptr;
+    shown_->record.reset();
+    envelope_.reset();
+    const bool envelopeWanted = keepRange && showingEnvelope_ && record_;
+    showingEnvelope_ = false;
     const bool waveform = shown_->waveform.has_value();
     for (QWidget* w :
          std::initializer_list<QWidget*>{ui->windowBox, ui->linesBox, ui->scalingBox}) {
         w->setEnabled(waveform);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->envelopeBox, ui->bandLowEdit,
+                                                      ui->bandHighEdit, ui->suggestBandButton}) {
+        w->setEnabled(record_ != nullptr);
+    }
+    ui->refineSpeedButton->setEnabled(true);
+    {
+        const QSignalBlocker keep(ui->envelopeBox);
+        ui->envelopeBox->setChecked(false);
     }
     {
         const QSignalBlocker keep(ui->channelBox);
@@ -167,12 +204,60 @@ void TForm16::showSpectrum(OpenedSpectrum opened, bool keepRange) {
                                                       ui->exportPdfButton}) {
         w->setEnabled(true);
     }
+    showCurrent(keepRange);
+    if (shown_->shaftRpm) {
+        // The file states the speed it was recorded at.
+        Q_EMIT shaftSpeedChosen(fromCore(formatGeneral(*shown_->shaftRpm / 60)));
+    }
+    if (envelopeWanted) {
+        startEnvelope(envelopeBand_); // the record was transformed anew: so is its envelope
+    }
+}
+
+void TForm16::showCurrent(bool keepRange) {
+    const Spectrum& s = current();
+    extremes_ = RangeExtremes(s.amplitude);
+    QCustomPlot* plot = ui->Chart1;
+    QVector<double> keys(s.frequency.begin(), s.frequency.end());
+    QVector<double> values(s.amplitude.begin(), s.amplitude.end());
+    plot->graph(0)->setData(keys, values, true);
+    plot->xAxis->setLabel("Частота, Гц");
+    plot->yAxis->setLabel(QString::fromStdString(s.amplitudeLabel));
+    static_cast<QCPTextElement*>(plot->plotLayout()->element(0, 0))
+        ->setText(QString::fromStdString((showingEnvelope_ ? "Спектр огибающей: " : "Спектр: ") +
+                                         s.source));
     if (!keepRange) {
         plot->xAxis->setRange(s.frequency.front(), s.frequency.back());
     }
     rangeChanged();
     drawMarkers();
     explainPeaks();
+    showEvidence();
+}
+
+void TForm16::envelopeToggled(bool on) {
+    if (!on) {
+        showingEnvelope_ = false;
+        showCurrent(true);
+        return;
+    }
+    if (envelope_) {
+        showingEnvelope_ = true;
+        showCurrent(true);
+        return;
+    }
+    const auto low = readNumber(fieldNumberText(toCore(ui->bandLowEdit->text())));
+    const auto high = readNumber(fieldNumberText(toCore(ui->bandHighEdit->text())));
+    startEnvelope(low && high && *low < *high ? std::optional(Band{*low, *high}) : std::nullopt);
+}
+
+void TForm16::bandEdited() {
+    const auto low = readNumber(fieldNumberText(toCore(ui->bandLowEdit->text())));
+    const auto high = readNumber(fieldNumberText(toCore(ui->bandHighEdit->text())));
+    if (low && high && *low < *high &&
+        (!envelope_ || *low != envelopeBand_.low || *high != envelopeBand_.high)) {
+        startEnvelope(Band{*low, *high});
+    }
 }
 
 // The value axis spans what is visible of the spectrum.
@@ -180,7 +265,7 @@ void TForm16::fitValueAxis() {
     if (!shown_) {
         return;
     }
-    const std::vector<double>& f = shown_->spectrum.frequency;
+    const std::vector<double>& f = current().frequency;
     const QCPRange r = ui->Chart1->xAxis->range();
     const auto from = std::lower_bound(f.begin(), f.end(), r.lower) - f.begin();
     const auto to = std::upper_bound(f.begin(), f.end(), r.upper) - f.begin();
@@ -219,7 +304,7 @@ void TForm16::drawMarkers() {
     if (shown_ && bearing) {
         for (const MarkerLine& line :
              markerLines(bearing->bases, settings_.families, settings_.harmonics,
-                         settings_.sidebands, shown_->spectrum.frequency.back())) {
+                         settings_.sidebands, current().frequency.back())) {
             markerFrequencies_[static_cast<std::size_t>((line.sideband != 0) * kMarkerFamilyCount +
                                                         line.family)]
                 .push_back(line.frequency);
@@ -256,7 +341,7 @@ int TForm16::markerLineCount() const {
 // ---- Cursor and click ---------------------------------------------------------------------
 
 double TForm16::snappedFrequency(double frequency, double* amplitude) const {
-    const Spectrum& s = shown_->spectrum;
+    const Spectrum& s = current();
     const QCPAxis* x = ui->Chart1->xAxis;
     const double reach = kSnapPixels * x->range().size() / std::max(1, x->axisRect()->width());
     const std::size_t line = snapToPeak(s, frequency, reach);
@@ -275,7 +360,7 @@ void TForm16::moveCursor(double frequency) {
     cursorLine_->point1->setCoords(f, 0);
     cursorLine_->point2->setCoords(f, 1);
     cursorDot_->position->setCoords(f, amplitude);
-    const int digits = frequencyDecimals(shown_->spectrum.resolution);
+    const int digits = frequencyDecimals(current().resolution);
     QString text =
         decimals(f, digits) + " Гц   " + decimals(f * 60, std::max(0, digits - 1)) + " CPM";
     const std::optional<SpectrumBearing> bearing = bearingSource_ ? bearingSource_() : std::nullopt;
@@ -303,7 +388,7 @@ void TForm16::chooseAt(double frequency) {
     if (!shown_) {
         return;
     }
-    const int digits = frequencyDecimals(shown_->spectrum.resolution);
+    const int digits = frequencyDecimals(current().resolution);
     const double scale = std::pow(10.0, digits);
     Q_EMIT peakChosen(fromCore(formatGeneral(std::round(frequency * scale) / scale)));
 }

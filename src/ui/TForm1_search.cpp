@@ -61,6 +61,14 @@ void TForm1::bindSpectrumWindow() {
         ui->Edit8->setText(frequency);
         SpeedButton36Click();
     });
+    // A bearing already computed is computed anew at the speed the spectrum shows; otherwise
+    // the speed waits in its field for the geometry.
+    connect(form16_.get(), &TForm16::shaftSpeedChosen, this, [this](const QString& fr) {
+        ui->Edit2->setText(fr);
+        if (state_.NoResult == 0) {
+            SpeedButton1Click();
+        }
+    });
 }
 
 // The bearing as the search would use it now, with the search fields' texts as they stand

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -166,6 +167,60 @@ private Q_SLOTS:
         spectrumWindow()->findChild<QPushButton*>("cancelButton")->click();
         QTRY_VERIFY(!spectrumWindow()->busy());
         QCOMPARE(plot()->graph(0)->dataCount(), 3201);
+    }
+
+    // An inner-race fault: the band dragged out over the resonance gives the envelope
+    // spectrum, whose evidence names the inner race; the zoom survives the switch back; the
+    // shaft speed refined from the spectrum recomputes the bearing.
+    void envelopeOfADraggedBandPointsToTheInnerRace() {
+        orbistan::SynthSettings s;
+        s.fault = orbistan::Fault::Inner;
+        s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
+        s.Fw = 69.5234251692891, s.Fq = 11.8866493506493;
+        s.noise = 0.3;
+        write("inner.wav", orbistan::encodeWav(synthesize(s), 12000));
+        computeAndOpen(f.programDir() + "/inner.wav");
+        plot()->xAxis->setRange(0, 6000);
+        plot()->replot();
+        const auto at = [](double hz) {
+            return QPoint(static_cast<int>(plot()->xAxis->coordToPixel(hz)), 150);
+        };
+        QTest::mousePress(plot(), Qt::RightButton, Qt::NoModifier, at(2000));
+        QMouseEvent drag(QEvent::MouseMove, at(4000), plot()->mapToGlobal(at(4000)), Qt::NoButton,
+                         Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(plot(), &drag);
+        QTest::mouseRelease(plot(), Qt::RightButton, Qt::NoModifier, at(4000));
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(spectrumWindow()->showingEnvelope());
+        const double low =
+            spectrumWindow()->findChild<QLineEdit*>("bandLowEdit")->text().toDouble();
+        QVERIFY2(std::abs(low - 2000) < 20, qPrintable(QString::number(low)));
+        auto* panel = spectrumWindow()->findChild<QLabel*>("evidencePanel");
+        QVERIFY(panel->isVisible());
+        const QStringList lines = panel->text().split("<br>");
+        QVERIFY2(lines.size() == 5 && lines[1].contains("Fi: 5 из 5 гармоник") &&
+                     lines[1].contains("сильные признаки"),
+                 qPrintable(panel->text()));
+        for (int i = 2; i < lines.size(); ++i) {
+            QVERIFY2(!lines[i].contains("сильные"), qPrintable(lines[i]));
+        }
+
+        plot()->xAxis->setRange(100, 400);
+        spectrumWindow()->findChild<QCheckBox*>("envelopeBox")->click();
+        QVERIFY(!spectrumWindow()->showingEnvelope());
+        QCOMPARE(plot()->xAxis->range().lower, 100.0);
+        QCOMPARE(plot()->xAxis->range().upper, 400.0);
+
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.objectName(), QString("ShaftSpeedBox"));
+            QVERIFY2(qobject_cast<QMessageBox*>(&d)->text().startsWith("По спектру Fr = 29,9"),
+                     qPrintable(qobject_cast<QMessageBox*>(&d)->text()));
+            qobject_cast<QMessageBox*>(&d)->button(QMessageBox::Yes)->click();
+        });
+        spectrumWindow()->findChild<QPushButton*>("refineSpeedButton")->click();
+        QVERIFY(f.edit("Edit2")->text().startsWith("29,9"));
+        QVERIFY(f.edit("Edit2")->text() != "29,95");
+        QCOMPARE(f.form().state().NoResult, 0);
     }
 
     void dropOpensAndExportsWriteWholeFiles() {
