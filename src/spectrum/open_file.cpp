@@ -102,6 +102,7 @@ Contents readContents(const std::filesystem::path& path, const SourceChoice& cho
         r.info = {1, r.waveform.sampleRate, static_cast<std::int64_t>(r.waveform.samples.size()),
                   "MATLAB, " + m.variable};
         r.shaftRpm = m.shaftRpm;
+        r.variable = m.variable;
         for (const MatVector& v : *vectors) {
             r.variables.push_back(v.name);
         }
@@ -152,6 +153,7 @@ OpenedSpectrum openSpectrumFile(const std::filesystem::path& path, const SourceC
         opened.waveform = r.info;
         opened.shaftRpm = r.shaftRpm;
         opened.variables = std::move(r.variables);
+        opened.variable = r.variable;
         opened.record = std::move(r.waveform);
         return opened;
     }

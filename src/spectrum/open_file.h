@@ -30,6 +30,7 @@ struct Recording {
     WaveformInfo info;                  // channels: the choices the file offers
     std::optional<double> shaftRpm;     // a MATLAB file's RPM variable
     std::vector<std::string> variables; // a MATLAB file's numeric vectors
+    std::string variable;               // the one read
 };
 
 // The waveform of the file, or empty when the file holds a spectrum. Throws
@@ -42,6 +43,7 @@ struct OpenedSpectrum {
     std::optional<WaveformInfo> waveform; // set when the file was a waveform
     std::optional<double> shaftRpm;
     std::vector<std::string> variables;
+    std::string variable;
     std::optional<Waveform> record; // the waveform itself, kept for its envelope
 };
 

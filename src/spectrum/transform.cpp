@@ -97,4 +97,27 @@ Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
     return sp;
 }
 
+Spectrum toVelocity(const Spectrum& a) {
+    Spectrum v = a;
+    // The unit is what follows the caption's last comma: "Acceleration, g".
+    const std::size_t comma = a.amplitudeLabel.rfind(',');
+    std::string unit = comma == std::string::npos ? "" : a.amplitudeLabel.substr(comma + 1);
+    unit.erase(0, unit.find_first_not_of(' '));
+    double scale = 1;
+    if (unit == "g" || unit == "G") {
+        scale = 9806.65; // standard gravity in mm/s²
+        v.amplitudeLabel = "Скорость, мм/с";
+    } else if (unit == "m/s^2" || unit == "m/s2" || unit == "м/с²" || unit == "м/с2") {
+        scale = 1000;
+        v.amplitudeLabel = "Скорость, мм/с";
+    } else {
+        v.amplitudeLabel = a.amplitudeLabel + " ÷ 2πf";
+    }
+    for (std::size_t k = 0; k < v.amplitude.size(); ++k) {
+        const double f = v.frequency[k];
+        v.amplitude[k] = f > 0 ? v.amplitude[k] * scale / (2 * std::numbers::pi * f) : 0;
+    }
+    return v;
+}
+
 } // namespace orbistan

@@ -33,4 +33,8 @@ std::vector<double> windowCoefficients(WindowKind kind, std::size_t n);
 Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
                            const TransformSettings& settings, const Progress& progress = {});
 
+// An acceleration spectrum as velocity: each line divided by 2πf (the 0 Hz line is dropped to
+// nothing). A caption that names g or m/s² gives mm/s; any other says what was done.
+Spectrum toVelocity(const Spectrum& acceleration);
+
 } // namespace orbistan

@@ -30,6 +30,8 @@ struct TForm16::Job {
     int channel = 0;
     TransformSettings transform;
     bool keepRange = false;
+    std::string variable; // of a MATLAB file
+    bool overlay = false; // to be drawn beside the spectrum shown, not instead of it
     // An envelope's job: the record and its band (the most impulsive one when empty).
     std::shared_ptr<const Waveform> record;
     std::optional<Band> band;
@@ -155,6 +157,13 @@ void TForm16::bindControls() {
     connect(ui->suggestBandButton, &QPushButton::clicked, this,
             [this] { startEnvelope(std::nullopt); });
     connect(ui->refineSpeedButton, &QPushButton::clicked, this, &TForm16::refineSpeed);
+    connect(ui->velocityBox, &QCheckBox::toggled, this, [this] {
+        if (shown_) {
+            showCurrent(true);
+        }
+    });
+    connect(ui->overlayButton, &QPushButton::clicked, this, &TForm16::chooseOverlay);
+    connect(ui->clearOverlayButton, &QPushButton::clicked, this, &TForm16::clearOverlay);
     connect(ui->exportCsvButton, &QPushButton::clicked, this, &TForm16::exportTable);
     connect(ui->exportPngButton, &QPushButton::clicked, this, [this] { exportPlot(false); });
     connect(ui->exportPdfButton, &QPushButton::clicked, this, [this] { exportPlot(true); });
@@ -269,13 +278,35 @@ const Spectrum* TForm16::spectrum() const {
 }
 
 const Spectrum& TForm16::current() const {
-    return showingEnvelope_ && envelope_ ? *envelope_ : shown_->spectrum;
+    return *displayed_;
 }
 
-void TForm16::startJob(const std::filesystem::path& path, int channel, bool keepRange) {
+void TForm16::chooseOverlay() {
+    const QString file = chooseFile(
+        this, {false, QString::fromStdString(settings_.folder), kFileFilter, QString(), false});
+    if (!file.isEmpty()) {
+        startJob(file.toStdString(), 0, true, true);
+    }
+}
+
+void TForm16::clearOverlay() {
+    overlay_.reset();
+    ui->clearOverlayButton->setEnabled(false);
+    drawOverlay();
+}
+
+void TForm16::startJob(const std::filesystem::path& path, int channel, bool keepRange,
+                       bool overlay) {
     auto job = std::make_shared<Job>();
     job->path = path;
     job->channel = channel;
+    job->overlay = overlay;
+    // The chooser lists a MATLAB file's variables where it lists other files' channels.
+    if (keepRange && !overlay && shown_ && !shown_->variables.empty() && channel >= 0 &&
+        channel < static_cast<int>(shown_->variables.size())) {
+        job->variable = shown_->variables[static_cast<std::size_t>(channel)];
+        job->channel = 0;
+    }
     job->transform = settings_.transform;
     job->keepRange = keepRange;
     runJob(job);
@@ -312,7 +343,8 @@ void TForm16::runJob(std::shared_ptr<Job> job) {
                                                  job->transform, progress);
                 job->envelope->source = displayName(job->path);
             } else {
-                job->result = openSpectrumFile(job->path, job->channel, job->transform, progress);
+                job->result = openSpectrumFile(job->path, {job->channel, job->variable},
+                                               job->transform, progress);
             }
         } catch (const SpectrumFileError& e) {
             job->error = QString::fromStdString(e.what());
@@ -359,9 +391,21 @@ void TForm16::jobFinished() {
         }
         return;
     }
+    if (job->result && job->overlay) {
+        overlay_ = std::move(job->result->spectrum);
+        overlay_->source = displayName(job->path);
+        ui->clearOverlayButton->setEnabled(true);
+        drawOverlay();
+        return;
+    }
     if (job->result) {
         shownPath_ = job->path;
         shownChannel_ = job->channel;
+        if (!job->result->variables.empty()) {
+            const auto& v = job->result->variables;
+            shownChannel_ =
+                static_cast<int>(std::find(v.begin(), v.end(), job->result->variable) - v.begin());
+        }
         shownTransform_ = job->transform;
         const std::string folder = job->path.parent_path().string();
         if (settings_.folder != folder && folder.find_first_of("\r\n") == std::string::npos) {

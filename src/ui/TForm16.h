@@ -95,7 +95,11 @@ private:
     void saveSettings();
 
     void chooseAndOpen();
-    void startJob(const std::filesystem::path& path, int channel, bool keepRange);
+    void startJob(const std::filesystem::path& path, int channel, bool keepRange,
+                  bool overlay = false);
+    void chooseOverlay();
+    void clearOverlay();
+    void drawOverlay();
     void runJob(std::shared_ptr<Job> job);
     void startEnvelope(std::optional<Band> band);
     void envelopeToggled(bool on);
@@ -137,6 +141,9 @@ private:
     std::optional<OpenedSpectrum> shown_;
     std::shared_ptr<const Waveform> record_; // the shown file's waveform, for its envelope
     std::optional<Spectrum> envelope_;
+    std::optional<Spectrum> displayed_; // what is drawn: the above, as velocity when asked
+    std::optional<Spectrum> overlay_;   // a second file's spectrum, drawn under the first
+    QCPGraph* overlayGraph_ = nullptr;
     Band envelopeBand_;
     bool showingEnvelope_ = false;
     QCPItemRect* bandRect_ = nullptr; // the band being chosen by a right-button drag

@@ -80,6 +80,10 @@ void TForm16::setUpPlot() {
             markerGraphs_[static_cast<std::size_t>(kind * kMarkerFamilyCount + f)] = g;
         }
     }
+    overlayGraph_ = plot->addGraph();
+    overlayGraph_->setLayer("markers");
+    overlayGraph_->setPen(QPen(QColor(0, 120, 230), 1));
+    overlayGraph_->removeFromLegend();
     plot->legend->setVisible(false);
     plot->legend->setFont(QFont(plot->font().family(), 8));
     plot->legend->setBrush(QColor(255, 255, 255, 220));
@@ -185,7 +189,10 @@ void TForm16::showSpectrum(OpenedSpectrum opened, bool keepRange) {
                                                       ui->bandHighEdit, ui->suggestBandButton}) {
         w->setEnabled(record_ != nullptr);
     }
-    ui->refineSpeedButton->setEnabled(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->refineSpeedButton, ui->velocityBox,
+                                                      ui->overlayButton}) {
+        w->setEnabled(true);
+    }
     {
         const QSignalBlocker keep(ui->envelopeBox);
         ui->envelopeBox->setChecked(false);
@@ -193,9 +200,14 @@ void TForm16::showSpectrum(OpenedSpectrum opened, bool keepRange) {
     {
         const QSignalBlocker keep(ui->channelBox);
         ui->channelBox->clear();
-        const int channels = waveform ? shown_->waveform->channels : 1;
+        const int channels = !shown_->variables.empty() ? static_cast<int>(shown_->variables.size())
+                             : waveform                 ? shown_->waveform->channels
+                                                        : 1;
         for (int c = 1; c <= channels; ++c) {
-            ui->channelBox->addItem(QString::number(c));
+            ui->channelBox->addItem(
+                shown_->variables.empty()
+                    ? QString::number(c)
+                    : QString::fromStdString(shown_->variables[static_cast<std::size_t>(c - 1)]));
         }
         ui->channelBox->setCurrentIndex(std::min(shownChannel_, channels - 1));
         ui->channelBox->setEnabled(channels > 1);
@@ -215,6 +227,8 @@ void TForm16::showSpectrum(OpenedSpectrum opened, bool keepRange) {
 }
 
 void TForm16::showCurrent(bool keepRange) {
+    const Spectrum& base = showingEnvelope_ && envelope_ ? *envelope_ : shown_->spectrum;
+    displayed_ = ui->velocityBox->isChecked() ? toVelocity(base) : base;
     const Spectrum& s = current();
     extremes_ = RangeExtremes(s.amplitude);
     QCustomPlot* plot = ui->Chart1;
@@ -230,9 +244,27 @@ void TForm16::showCurrent(bool keepRange) {
         plot->xAxis->setRange(s.frequency.front(), s.frequency.back());
     }
     rangeChanged();
+    drawOverlay();
     drawMarkers();
     explainPeaks();
     showEvidence();
+}
+
+// The second file's spectrum, under the first and in the same units; not over an envelope.
+void TForm16::drawOverlay() {
+    QVector<double> keys, values;
+    if (overlay_ && shown_ && !showingEnvelope_) {
+        const Spectrum s = ui->velocityBox->isChecked() ? toVelocity(*overlay_) : *overlay_;
+        keys = QVector<double>(s.frequency.begin(), s.frequency.end());
+        values = QVector<double>(s.amplitude.begin(), s.amplitude.end());
+        overlayGraph_->setName("Наложен: " + QString::fromStdString(s.source));
+        overlayGraph_->addToLegend();
+    } else {
+        overlayGraph_->removeFromLegend();
+    }
+    overlayGraph_->setData(keys, values, true);
+    ui->Chart1->legend->setVisible(ui->Chart1->legend->itemCount() > 0);
+    ui->Chart1->replot();
 }
 
 void TForm16::envelopeToggled(bool on) {
@@ -297,7 +329,7 @@ void TForm16::drawMarkers() {
             anyEntry = true;
         }
     }
-    plot->legend->setVisible(anyEntry);
+    plot->legend->setVisible(anyEntry || plot->legend->hasItemWithPlottable(overlayGraph_));
     for (std::vector<double>& lines : markerFrequencies_) {
         lines.clear();
     }

@@ -12,12 +12,17 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTest>
+
+#include <matio.h>
+
+#include <cmath>
 
 using orbistan::test::UiFixture;
 using orbistan::ui::TForm16;
@@ -26,6 +31,10 @@ namespace {
 
 TForm16* spectrumWindow() {
     return qobject_cast<TForm16*>(UiFixture::topLevel("TForm16"));
+}
+
+const orbistan::Spectrum* spectrum() {
+    return spectrumWindow()->spectrum();
 }
 
 QCustomPlot* plot() {
@@ -221,6 +230,59 @@ private Q_SLOTS:
         QVERIFY(f.edit("Edit2")->text().startsWith("29,9"));
         QVERIFY(f.edit("Edit2")->text() != "29,95");
         QCOMPARE(f.form().state().NoResult, 0);
+    }
+
+    // A MATLAB file of the bearing dataset's layout: its RPM recomputes the bearing, its
+    // variables are offered in the chooser; a second file overlays, velocity converts.
+    void matlabVariablesOverlayAndVelocity() {
+        const std::string mat = (f.programDir() + "/97.mat").toStdString();
+        mat_t* file = Mat_CreateVer(mat.c_str(), nullptr, MAT_FT_MAT5);
+        QVERIFY(file);
+        std::vector<double> de(24000, 0.0), fe(12000, 0.0);
+        for (std::size_t i = 0; i < de.size(); ++i) {
+            de[i] = std::sin(0.3 * static_cast<double>(i));
+        }
+        double rpm = 1800;
+        std::size_t deDims[2] = {de.size(), 1}, feDims[2] = {fe.size(), 1}, one[2] = {1, 1};
+        for (auto [name, dims, data] :
+             {std::tuple{"X097_DE_time", deDims, de.data()},
+              std::tuple{"X097_FE_time", feDims, fe.data()}, std::tuple{"X097RPM", one, &rpm}}) {
+            matvar_t* v = Mat_VarCreate(name, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, data, 0);
+            Mat_VarWrite(file, v, MAT_COMPRESSION_NONE);
+            Mat_VarFree(v);
+        }
+        Mat_Close(file);
+        computeAndOpen(QString::fromStdString(mat));
+        QCOMPARE(f.edit("Edit2")->text(), QString("30"));
+        QCOMPARE(f.form().state().NoResult, 0);
+        auto* chooser = spectrumWindow()->findChild<QComboBox*>("channelBox");
+        QCOMPARE(chooser->count(), 3);
+        QCOMPARE(chooser->currentText(), QString("X097_DE_time"));
+        const double sineLine = plot()->graph(0)->data()->at(1)->key; // resolution of the DE record
+        chooser->setCurrentIndex(chooser->findText("X097_FE_time"));
+        Q_EMIT chooser->activated(chooser->currentIndex());
+        QTRY_VERIFY(!spectrumWindow()->busy());
+        QCOMPARE(chooser->currentText(), QString("X097_FE_time"));
+        QVERIFY(plot()->graph(0)->data()->at(1)->key == sineLine); // 3200 lines either way
+        QCOMPARE(spectrum()->amplitude[100], 0.0);                 // the FE record is silent
+
+        spectrumWindow()->findChild<QCheckBox*>("velocityBox")->click();
+        QCOMPARE(plot()->yAxis->label(), QString("Амплитуда, пик ÷ 2πf"));
+        spectrumWindow()->findChild<QCheckBox*>("velocityBox")->click();
+
+        const QString other = wav_;
+        orbistan::ui::setFileDialogHandler(
+            [other](const orbistan::ui::FileRequest&) { return other; });
+        spectrumWindow()->findChild<QPushButton*>("overlayButton")->click();
+        QTRY_VERIFY(!spectrumWindow()->busy());
+        bool listed = false;
+        for (int i = 0; i < plot()->legend->itemCount(); ++i) {
+            auto* item = qobject_cast<QCPPlottableLegendItem*>(plot()->legend->item(i));
+            listed |= item && item->plottable()->name() == "Наложен: outer.wav";
+        }
+        QVERIFY(listed);
+        spectrumWindow()->findChild<QPushButton*>("clearOverlayButton")->click();
+        QCOMPARE(plot()->legend->itemCount(), 6);
     }
 
     void dropOpensAndExportsWriteWholeFiles() {
