@@ -232,6 +232,41 @@ private Q_SLOTS:
         QCOMPARE(f.form().state().NoResult, 0);
     }
 
+    // Each synthetic fault, and noise alone, through the suggested band: the panel's first
+    // family is the fault's, as strong evidence; noise shows nothing strong.
+    void suggestedBandDiagnosesEachFault_data() {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("first");
+        QTest::newRow("outer") << int(orbistan::Fault::Outer) << "Fo:";
+        QTest::newRow("inner") << int(orbistan::Fault::Inner) << "Fi:";
+        QTest::newRow("ball") << int(orbistan::Fault::Ball) << "2·Fw:";
+        QTest::newRow("none") << int(orbistan::Fault::None) << "";
+    }
+    void suggestedBandDiagnosesEachFault() {
+        QFETCH(int, fault);
+        QFETCH(QString, first);
+        orbistan::SynthSettings s;
+        s.fault = static_cast<orbistan::Fault>(fault);
+        s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
+        s.Fw = 69.5234251692891, s.Fq = 11.8866493506493;
+        s.noise = 0.3;
+        write("fault.wav", orbistan::encodeWav(synthesize(s), 12000));
+        computeAndOpen(f.programDir() + "/fault.wav");
+        spectrumWindow()->findChild<QPushButton*>("suggestBandButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(spectrumWindow()->showingEnvelope());
+        const QStringList lines =
+            spectrumWindow()->findChild<QLabel*>("evidencePanel")->text().split("<br>");
+        QCOMPARE(lines.size(), 5);
+        for (int i = 1; i < lines.size(); ++i) {
+            const bool strong = lines[i].contains("сильные признаки");
+            QVERIFY2(strong == (i == 1 && !first.isEmpty()), qPrintable(lines[i]));
+        }
+        if (!first.isEmpty()) {
+            QVERIFY2(lines[1].contains(">" + first), qPrintable(lines[1]));
+        }
+    }
+
     // A MATLAB file of the bearing dataset's layout: its RPM recomputes the bearing, its
     // variables are offered in the chooser; a second file overlays, velocity converts.
     void matlabVariablesOverlayAndVelocity() {
