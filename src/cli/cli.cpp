@@ -130,6 +130,10 @@ std::optional<int> computeOrRefuse(const ComputeArgs& a, ComputeOutcome& c, std:
     return std::nullopt;
 }
 
+SearchBases basesOf(const ComputeOutcome& c) {
+    return {c.results[Fo], c.results[Fi], c.results[Fw], c.results[Fq], c.validation.inputs.Fr};
+}
+
 std::string extraOr(const ComputeArgs& a, const std::string& name, const std::string& fallback) {
     const auto it = a.extra.find(name);
     return it == a.extra.end() ? fallback : it->second;
@@ -172,8 +176,7 @@ int search(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << text::kEnterDataCorrectly << '\n';
         return ExitUnreadable;
     }
-    const SearchBases bases{c.results[Fo], c.results[Fi], c.results[Fw], c.results[Fq],
-                            c.validation.inputs.Fr};
+    const SearchBases bases = basesOf(c);
     const SearchResult r = runSearch(bases, applySearchLimits(*parameters).parameters, a.precision);
     for (int k = 0; k < kCombinationCount; ++k) {
         out << searchHeading(k, r.counts[k]) << '\n';

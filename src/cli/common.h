@@ -3,6 +3,7 @@
 
 #include "calc/compute.h"
 #include "calc/validate.h"
+#include "search/search.h"
 
 #include <array>
 #include <map>
@@ -49,6 +50,9 @@ ComputeArgs parseCompute(const std::vector<std::string>& args, const ExtraOption
 std::optional<int> computeOrRefuse(const ComputeArgs& a, ComputeOutcome& c, std::ostream& err);
 
 std::string extraOr(const ComputeArgs& a, const std::string& name, const std::string& fallback);
+
+// The frequencies the search works on, as a computation left them.
+SearchBases basesOf(const ComputeOutcome& c);
 
 // The range warnings' texts, one per line, in the window's order.
 void writeRangeWarnings(const std::vector<RangeWarning>& warnings, std::ostream& err);

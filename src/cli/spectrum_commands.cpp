@@ -115,6 +115,17 @@ Spectrum spectrumOf(const std::string& file, const ComputeArgs& a, bool envelope
     return s;
 }
 
+// The same, or empty with the file's message written.
+std::optional<Spectrum> spectrumOrMessage(const std::string& file, const ComputeArgs& a,
+                                          bool envelope, bool envelopeRequired, std::ostream& err) {
+    try {
+        return spectrumOf(file, a, envelope, envelopeRequired);
+    } catch (const SpectrumFileError& e) {
+        err << e.what() << '\n';
+        return std::nullopt;
+    }
+}
+
 const std::vector<std::string> kTransformOptions = {"--window", "--lines", "--channel",
                                                     "--variable"};
 
@@ -148,8 +159,7 @@ int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         if (const auto refused = computeOrRefuse(a, c, err)) {
             return *refused;
         }
-        bases = SearchBases{c.results[Fo], c.results[Fi], c.results[Fw], c.results[Fq],
-                            c.validation.inputs.Fr};
+        bases = basesOf(c);
         const auto read = readSearchParameters(
             withEmptyDefaults({"0", utf8ToCp1251Lossy(extraOr(a, "--tolerance", "1")), "1",
                                utf8ToCp1251Lossy(extraOr(a, "--max-harmonic", "10")),
@@ -160,13 +170,11 @@ int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::os
         }
         parameters = applySearchLimits(*read).parameters;
     }
-    Spectrum spectrum;
-    try {
-        spectrum = spectrumOf(args[1], a, envelope, true);
-    } catch (const SpectrumFileError& e) {
-        err << e.what() << '\n';
+    const std::optional<Spectrum> read = spectrumOrMessage(args[1], a, envelope, true, err);
+    if (!read) {
         return ExitFile;
     }
+    const Spectrum& spectrum = *read;
     const std::vector<Peak> found = findPeaks(spectrum, peaks);
     std::vector<ExplainedPeak> rows;
     if (bases) {
@@ -203,16 +211,11 @@ int diagnoseCommand(const std::vector<std::string>& args, std::ostream& out, std
     if (const auto refused = computeOrRefuse(a, c, err)) {
         return *refused;
     }
-    Spectrum spectrum;
-    try {
-        spectrum = spectrumOf(args[1], a, true, false);
-    } catch (const SpectrumFileError& e) {
-        err << e.what() << '\n';
+    const std::optional<Spectrum> spectrum = spectrumOrMessage(args[1], a, true, false, err);
+    if (!spectrum) {
         return ExitFile;
     }
-    const SearchBases bases{c.results[Fo], c.results[Fi], c.results[Fw], c.results[Fq],
-                            c.validation.inputs.Fr};
-    for (const FamilyEvidence& e : rankEvidence(spectrum, bases)) {
+    for (const FamilyEvidence& e : rankEvidence(*spectrum, basesOf(c))) {
         out << e.family << '\t' << formatGeneral(std::round(e.score * 1000) / 1000) << '\t'
             << verdictName(e.verdict) << '\t' << describeEvidence(e) << '\n';
     }
