@@ -75,6 +75,7 @@ void TForm16::setUpPlot() {
             g->setLayer("markers");
             g->removeFromLegend();
             g->setAdaptiveSampling(false);
+            g->setAntialiased(false); // vertical strokes fall on whole pixels anyway
             g->setPen(QPen(familyColour(f), kind == 0 ? 1.2 : 1,
                            kind == 0 ? Qt::SolidLine : Qt::DotLine));
             markerGraphs_[static_cast<std::size_t>(kind * kMarkerFamilyCount + f)] = g;
