@@ -104,7 +104,9 @@ Contents readContents(const std::filesystem::path& path, const SourceChoice& cho
         r.shaftRpm = m.shaftRpm;
         r.variable = m.variable;
         for (const MatVector& v : *vectors) {
-            r.variables.push_back(v.name);
+            if (v.length >= 2) { // the chooser offers records, not the scalars beside them
+                r.variables.push_back(v.name);
+            }
         }
         c.recording = std::move(r);
         return c;
@@ -147,8 +149,12 @@ OpenedSpectrum openSpectrumFile(const std::filesystem::path& path, const SourceC
     if (c.recording) {
         Recording& r = *c.recording;
         const Progress transforming([&](double f) { progress.step(0.7 + 0.3 * f); }, nullptr);
-        opened.spectrum =
-            amplitudeSpectrum(r.waveform.samples, r.waveform.sampleRate, settings, transforming);
+        try {
+            opened.spectrum = amplitudeSpectrum(r.waveform.samples, r.waveform.sampleRate, settings,
+                                                transforming);
+        } catch (const SpectrumFileError& e) {
+            throw SpectrumFileError(fileMessagePrefix(name) + e.what());
+        }
         opened.spectrum.source = name;
         opened.waveform = r.info;
         opened.shaftRpm = r.shaftRpm;

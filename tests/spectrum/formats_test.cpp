@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <matio.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -141,7 +142,19 @@ TEST_F(MatFiles, Version5And73ReadTheDriveEndRecordAndTheSpeed) {
         EXPECT_EQ(r->waveform.samples, kSamples);
         EXPECT_EQ(r->waveform.sampleRate, kDefaultMatSampleRate);
         EXPECT_EQ(r->shaftRpm, 1797);
+        std::vector<std::string> records = r->variables; // HDF5 lists them by name
+        std::sort(records.begin(), records.end());
+        EXPECT_EQ(records, (std::vector<std::string>{"X097_DE_time", "X097_FE_time"}));
         EXPECT_EQ(readRecording(path, {0, "X097_FE_time"})->waveform.samples.size(), 3u);
+        // A scalar is no record: its spectrum is refused, naming the file.
+        try {
+            openSpectrumFile(path, {0, "X097RPM"}, {});
+            ADD_FAILURE() << "a scalar opened";
+        } catch (const SpectrumFileError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind("Файл «" + path.filename().string() + "»: ", 0),
+                      0u)
+                << e.what();
+        }
         EXPECT_THROW(readRecording(path, {0, "X098_DE_time"}), SpectrumFileError);
     }
     // Cut anywhere, a file is refused with a message or gives a variable whole, never a
