@@ -74,7 +74,8 @@ cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.lo
 deb=$(ls "$work"/deb/orbistan_*.deb 2>/dev/null | head -n 1)
 if [ -n "$deb" ]; then
     depends=$(dpkg-deb -f "$deb" Depends)
-    for lib in libqt6widgets6 libqcustomplot2.1-qt6 libc6 qt6-translations-l10n; do
+    for lib in libqt6widgets6 libqcustomplot2.1-qt6 libc6 qt6-translations-l10n libfftw3-double3 \
+        libsndfile1 libmatio11; do
         [[ "$depends" == *"$lib"* ]] || fail "the package does not depend on $lib: $depends"
     done
     contents=$(dpkg-deb -c "$deb")
