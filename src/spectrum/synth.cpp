@@ -15,13 +15,14 @@ constexpr double kPulseWidth = 1.0e-4;   // s, the standard deviation of the imp
 constexpr double kPulseAmplitude = 0.5;  // of the pulse, the ringing's being 1
 constexpr double kModulationDepth = 0.5; // of the load zone's modulation
 
-// One impact's response at time t after it: the resonance ringing down, and the impact's
-// own short pulse, which carries the impact rate's low harmonics.
+// One impact's response at time t from it (t < 0 before it): the resonance ringing down
+// after it, and the impact's own short pulse around it, which carries the impact rate's low
+// harmonics.
 double impactResponse(double t, double resonance) {
     const double ring =
-        std::exp(-kDamping * kTwoPi * resonance * t) * std::sin(kTwoPi * resonance * t);
-    const double pulse = std::exp(-0.5 * (t / kPulseWidth) * (t / kPulseWidth));
-    return ring + kPulseAmplitude * pulse;
+        t >= 0 ? std::exp(-kDamping * kTwoPi * resonance * t) * std::sin(kTwoPi * resonance * t)
+               : 0.0;
+    return ring + kPulseAmplitude * std::exp(-0.5 * (t / kPulseWidth) * (t / kPulseWidth));
 }
 
 } // namespace
@@ -69,11 +70,7 @@ std::vector<double> synthesize(const SynthSettings& s) {
                 continue;
             }
             const double t = static_cast<double>(i) / s.sampleRate - at;
-            const double ring = t >= 0 ? impactResponse(t, s.resonance) : 0.0;
-            const double pulse =
-                t < 0 ? kPulseAmplitude * std::exp(-0.5 * (t / kPulseWidth) * (t / kPulseWidth))
-                      : 0.0;
-            x[static_cast<std::size_t>(i)] += strength * (ring + pulse);
+            x[static_cast<std::size_t>(i)] += strength * impactResponse(t, s.resonance);
         }
     }
     return x;
