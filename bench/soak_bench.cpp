@@ -2,8 +2,8 @@
 // searching, painted after each. Prints the resident memory after 1 000 and after 10 000
 // cycles; a window that keeps something per computation shows it as growth between the two.
 //   ./build/bench/bench_soak [cycles]     (exit status 1 when the growth is over 5 %)
-#include "ui/TForm1.h"
-#include "ui/application.h"
+#include "ui/kit/application.h"
+#include "ui/main/TForm1.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "platform/atomic_file.h"
 #include "spectrum/envelope.h"
 #include "spectrum/explain.h"
-#include "spectrum/open_file.h"
+#include "spectrum/formats.h"
 #include "spectrum/synth.h"
 
 #include <benchmark/benchmark.h>
@@ -61,7 +61,7 @@ BENCHMARK(BM_FloorBareReadAndTransform)->Unit(benchmark::kMillisecond)->UseRealT
 void BM_OpenWaveformAsSpectrum(benchmark::State& st) {
     const TransformSettings settings{WindowKind::Hann, static_cast<int>(st.range(0))};
     for (auto _ : st) {
-        benchmark::DoNotOptimize(openSpectrumFile(record(), 0, settings).spectrum.amplitude[1]);
+        benchmark::DoNotOptimize(openSpectrumFile(record(), 0, settings).spectrum->amplitude[1]);
     }
 }
 BENCHMARK(BM_OpenWaveformAsSpectrum)
@@ -71,7 +71,7 @@ BENCHMARK(BM_OpenWaveformAsSpectrum)
     ->UseRealTime();
 
 void BM_Explain50HighestPeaks(benchmark::State& st) {
-    const Spectrum s = openSpectrumFile(record(), 0, {}).spectrum;
+    const Spectrum s = *openSpectrumFile(record(), 0, {}).spectrum;
     const std::vector<Peak> peaks = findPeaks(s, 50);
     const SynthSettings b = outerFault(48000);
     for (auto _ : st) {

@@ -2,8 +2,8 @@
 // fifteen other windows and paints the main window once, against a process that does the same
 // with a bare Qt Widgets window. The in-process variants show what the windows alone cost.
 #include "heaviest_search.h"
-#include "ui/TForm1.h"
-#include "ui/application.h"
+#include "ui/kit/application.h"
+#include "ui/main/TForm1.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,9 +3,9 @@
 #include "platform/atomic_file.h"
 #include "spectrum/synth.h"
 #include "spectrum/waveform.h"
-#include "ui/TForm16.h"
-#include "ui/application.h"
-#include "ui/plot.h"
+#include "ui/kit/application.h"
+#include "ui/spectrum/TForm16.h"
+#include "ui/spectrum/plot.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,7 +50,7 @@ void BM_WorkbenchRedraw(benchmark::State& st) {
     window.setProgramDir(programDir.toStdString());
     if (st.range(0)) {
         window.setBearingSource([] {
-            return std::optional<orbistan::ui::SpectrumBearing>(
+            return std::optional<orbistan::WorkbenchBearing>(
                 {{106.98, 162.57, 69.52, 11.89, 29.95}, {0, 1, 1, 10, 1000}, 1});
         });
     }

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (s.frequency.size() != s.amplitude.size() || s.frequency.size() < 3 ||
-        !orbistan::isUtf8(s.amplitudeLabel) || !std::isfinite(s.resolution)) {
+        !orbistan::isUtf8(orbistan::amplitudeCaption(s.units)) || !std::isfinite(s.resolution)) {
         std::abort();
     }
     for (std::size_t i = 0; i < s.frequency.size(); ++i) {

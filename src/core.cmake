@@ -37,7 +37,9 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/peaks.cpp
     ${core_dir}/spectrum/explain.cpp
     ${core_dir}/spectrum/synth.cpp
-    ${core_dir}/spectrum/open_file.cpp
+    ${core_dir}/spectrum/units.cpp
+    ${core_dir}/spectrum/formats.cpp
+    ${core_dir}/spectrum/workbench.cpp
     ${core_dir}/spectrum/markers.cpp
     ${core_dir}/spectrum/extremes.cpp
     ${core_dir}/spectrum/fft.cpp

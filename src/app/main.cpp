@@ -1,7 +1,7 @@
 #include "platform/paths.h"
-#include "ui/TForm1.h"
-#include "ui/application.h"
-#include "ui/style.h"
+#include "ui/kit/application.h"
+#include "ui/kit/style.h"
+#include "ui/main/TForm1.h"
 
 #include <QApplication>
 #include <QMessageBox>

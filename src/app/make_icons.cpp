@@ -1,6 +1,6 @@
 // Writes the program's icon for installation: scalable/apps/NAME.svg and NxN/apps/NAME.png at
 // the usual hicolor sizes, below the folder given.
-#include "ui/icon.h"
+#include "ui/kit/icon.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,6 +8,7 @@
 #include "platform/cp1251.h"
 #include "search/harmonics.h"
 #include "search/search.h"
+#include "spectrum/formats.h"
 
 #include <algorithm>
 #include <map>
@@ -30,12 +31,12 @@ constexpr const char* kUsage =
     "       orbistan-cli base list [--other]\n"
     "       orbistan-cli spectrum FILE [<compute options>] [--peaks N] [--tolerance T]"
     " [--max-harmonic M] [--max-frequency F] [--window hann|flattop|rect] [--lines L]"
-    " [--channel K] [--variable NAME]\n"
+    " [--channel K] [--variable NAME] [--scaling peak|rms] [--unit g|m/s2|mm/s] [--velocity]\n"
     "       orbistan-cli synth --fault outer|inner|ball|none --out FILE.wav <compute options>"
     " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]\n"
     "       orbistan-cli envelope FILE --band LOW:HIGH|auto [<options of spectrum>]\n"
     "       orbistan-cli diagnose FILE <compute options> [--band LOW:HIGH|auto]"
-    " [--window W] [--lines L] [--channel K]";
+    " [--window W] [--lines L] [--scaling S] [--channel K] [--variable NAME] [--unit U]";
 
 int rowByName(const std::string& name) {
     for (int row = kDefectCount; row < ResultCount; ++row) {
@@ -131,7 +132,7 @@ std::optional<int> computeOrRefuse(const ComputeArgs& a, ComputeOutcome& c, std:
 }
 
 SearchBases basesOf(const ComputeOutcome& c) {
-    return {c.results[Fo], c.results[Fi], c.results[Fw], c.results[Fq], c.validation.inputs.Fr};
+    return searchBases(c.results, c.validation.inputs.Fr);
 }
 
 std::string extraOr(const ComputeArgs& a, const std::string& name, const std::string& fallback) {
@@ -209,38 +210,45 @@ int harmonics(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
 } // namespace
 
+namespace {
+
+using Command = int (*)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+
+int keyAdapter(const std::vector<std::string>& args, std::ostream& out, std::ostream&) {
+    return keyCommand(args, out);
+}
+
+int synthAdapter(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
+    return synthCommand(args, err);
+}
+
+const std::map<std::string, Command>& commands() {
+    static const std::map<std::string, Command> table = {
+        {"compute", compute},          {"search", search},
+        {"harmonics", harmonics},      {"key", keyAdapter},
+        {"base", baseCommand},         {"spectrum", spectrumCommand},
+        {"synth", synthAdapter},       {"envelope", envelopeCommand},
+        {"diagnose", diagnoseCommand},
+    };
+    return table;
+}
+
+} // namespace
+
 int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     try {
-        if (!args.empty() && args[0] == "compute") {
-            return compute(args, out, err);
+        if (args.empty()) {
+            throw UsageError{"missing command"};
         }
-        if (!args.empty() && args[0] == "search") {
-            return search(args, out, err);
+        const auto command = commands().find(args[0]);
+        if (command == commands().end()) {
+            throw UsageError{"unknown command " + args[0]};
         }
-        if (!args.empty() && args[0] == "harmonics") {
-            return harmonics(args, out, err);
-        }
-        if (!args.empty() && args[0] == "key") {
-            return keyCommand(args, out);
-        }
-        if (!args.empty() && args[0] == "base") {
-            return baseCommand(args, out, err);
-        }
-        if (!args.empty() && args[0] == "spectrum") {
-            return spectrumCommand(args, out, err);
-        }
-        if (!args.empty() && args[0] == "synth") {
-            return synthCommand(args, err);
-        }
-        if (!args.empty() && args[0] == "envelope") {
-            return envelopeCommand(args, out, err);
-        }
-        if (!args.empty() && args[0] == "diagnose") {
-            return diagnoseCommand(args, out, err);
-        }
-        throw UsageError{args.empty() ? "missing command" : "unknown command " + args[0]};
+        return command->second(args, out, err);
     } catch (const UsageError& e) {
-        err << "orbistan-cli: " << e.what << '\n' << kUsage << '\n';
+        err << "orbistan-cli: " << e.what << '\n'
+            << kUsage << "\nFILE of the spectrum commands, by its format:\n"
+            << formatList();
         return ExitUsage;
     }
 }

@@ -10,8 +10,8 @@
 #include "spectrum/envelope.h"
 #include "spectrum/evidence.h"
 #include "spectrum/explain.h"
-#include "spectrum/open_file.h"
 #include "spectrum/synth.h"
+#include "spectrum/workbench.h"
 
 #include <cmath>
 #include <map>
@@ -52,6 +52,13 @@ TransformSettings transformOptions(const ComputeArgs& a) {
         throw UsageError{"--window takes hann, flattop or rect"};
     }
     t.window = window->second;
+    static const std::map<std::string, Scaling> kScalings = {{"peak", Scaling::Peak},
+                                                             {"rms", Scaling::Rms}};
+    const auto scaling = kScalings.find(extraOr(a, "--scaling", "peak"));
+    if (scaling == kScalings.end()) {
+        throw UsageError{"--scaling takes peak or rms"};
+    }
+    t.scaling = scaling->second;
     const std::string lines = extraOr(a, "--lines", "3200");
     if (lines == "all") {
         t.lines = 0;
@@ -88,46 +95,58 @@ std::optional<Band> bandOption(const ComputeArgs& a, const std::string& fallback
     return Band{*low, *high};
 }
 
-// The file's spectrum, or with `envelope` the envelope spectrum of its band (the most
-// impulsive one unless given); a text spectrum is taken as it is when envelope is not
-// required.
-Spectrum spectrumOf(const std::string& file, const ComputeArgs& a, bool envelope,
-                    bool envelopeRequired) {
-    const TransformSettings transform = transformOptions(a);
-    const SourceChoice choice(static_cast<int>(wholeOption(a, "--channel", "1", 1, 1 << 16)) - 1,
-                              extraOr(a, "--variable", ""));
-    const std::optional<Band> given = envelope ? bandOption(a, "auto") : std::nullopt;
-    if (!envelope) {
-        return openSpectrumFile(file, choice, transform).spectrum;
+Unit unitOption(const ComputeArgs& a) {
+    const std::string text = extraOr(a, "--unit", "");
+    const std::optional<Unit> unit = statedUnitFromKey(text);
+    if (!unit || (a.extra.count("--unit") && *unit == Unit::Unknown)) {
+        throw UsageError{"--unit takes g, m/s2 or mm/s"};
     }
-    const std::optional<Recording> r = readRecording(file, choice);
-    if (!r) {
-        if (!envelopeRequired) {
-            return openSpectrumFile(file, choice, transform).spectrum;
-        }
-        throw SpectrumFileError(fileMessagePrefix(displayName(file)) +
-                                "огибающую строят по записи сигнала, а это спектр");
-    }
-    const Waveform& w = r->waveform;
-    const Band band = given ? *given : suggestBand(w.samples, w.sampleRate).band;
-    Spectrum s = envelopeSpectrum(w.samples, w.sampleRate, band, transform);
-    s.source = displayName(file);
-    return s;
+    return *unit;
 }
 
-// The same, or empty with the file's message written.
-std::optional<Spectrum> spectrumOrMessage(const std::string& file, const ComputeArgs& a,
-                                          bool envelope, bool envelopeRequired, std::ostream& err) {
-    try {
-        return spectrumOf(file, a, envelope, envelopeRequired);
-    } catch (const SpectrumFileError& e) {
-        err << e.what() << '\n';
+// The task the window would run for the same file and settings; every option is checked
+// before any file is read.
+WorkbenchTask taskOf(const std::string& file, const ComputeArgs& a, TaskKind kind) {
+    WorkbenchTask t;
+    t.kind = kind;
+    t.path = file;
+    t.transform = transformOptions(a);
+    if (a.extra.count("--channel")) {
+        t.source.index = static_cast<int>(wholeOption(a, "--channel", "1", 1, 1 << 16)) - 1;
+    }
+    t.source.variable = extraOr(a, "--variable", "");
+    t.band = kind == TaskKind::Envelope ? bandOption(a, "auto") : std::nullopt;
+    unitOption(a);
+    return t;
+}
+
+// The spectrum of the task, in the stated unit and as velocity when asked; empty with the
+// file's message written.
+std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeArgs& a,
+                                       std::ostream& err) {
+    const TaskResult r = runTask(task);
+    if (!r.error.empty() || !r.spectrum()) {
+        err << r.error << '\n';
         return std::nullopt;
     }
+    const Spectrum& s = *r.spectrum();
+    const Unit stated = unitOption(a);
+    const std::string prefix = fileMessagePrefix(displayName(task.path));
+    if (stated != Unit::Unknown && s.units.unit != Unit::Unknown) {
+        err << prefix << "единицу называет сам файл (" << unitName(s.units)
+            << "), --unit не нужна\n";
+    }
+    const bool velocity = a.extra.count("--velocity") > 0;
+    if (velocity && !velocityOffered(s, stated)) {
+        err << prefix
+            << "скорость получают из ускорения в g или м/с²; единица здесь не известна (--unit)\n";
+        return std::nullopt;
+    }
+    return presentSpectrum(s, stated, velocity);
 }
 
-const std::vector<std::string> kTransformOptions = {"--window", "--lines", "--channel",
-                                                    "--variable"};
+const std::vector<std::string> kTransformOptions = {"--window",  "--lines",    "--scaling",
+                                                    "--channel", "--variable", "--unit"};
 
 std::vector<std::string> with(std::vector<std::string> options,
                               const std::vector<std::string>& more) {
@@ -135,50 +154,63 @@ std::vector<std::string> with(std::vector<std::string> options,
     return options;
 }
 
+// The bearing and the search's fields when the geometry is given; exits early as compute does.
+struct PeakSearch {
+    std::optional<SearchBases> bases;
+    SearchParameters parameters;
+};
+
+std::optional<int> readPeakSearch(const ComputeArgs& a, PeakSearch& p, std::ostream& err) {
+    if (a.geometry.empty()) {
+        return std::nullopt;
+    }
+    ComputeOutcome c;
+    if (const auto refused = computeOrRefuse(a, c, err)) {
+        return refused;
+    }
+    p.bases = basesOf(c);
+    const auto read = readSearchParameters(
+        withEmptyDefaults({"0", utf8ToCp1251Lossy(extraOr(a, "--tolerance", "1")), "1",
+                           utf8ToCp1251Lossy(extraOr(a, "--max-harmonic", "10")),
+                           utf8ToCp1251Lossy(extraOr(a, "--max-frequency", "1000"))}));
+    if (!read) {
+        err << text::kEnterDataCorrectly << '\n';
+        return ExitUnreadable;
+    }
+    p.parameters = applySearchLimits(*read).parameters;
+    return std::nullopt;
+}
+
 // spectrum and envelope: the peak table, explained when the geometry is given.
 int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-                bool envelope) {
+                TaskKind kind) {
     if (args.size() < 2 || args[1].starts_with("--")) {
         throw UsageError{"missing FILE"};
     }
     std::vector<std::string> options =
         with(kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency"});
-    if (envelope) {
+    if (kind == TaskKind::Envelope) {
         options.push_back("--band");
     }
-    const ComputeArgs a = parseCompute(args, {options, {}}, 2, false);
-    if (envelope && !a.extra.count("--band")) {
+    const ComputeArgs a = parseCompute(args, {options, {"--velocity"}}, 2, false);
+    if (kind == TaskKind::Envelope && !a.extra.count("--band")) {
         throw UsageError{"missing option --band"};
     }
-    transformOptions(a); // a usage error before any file is read
+    const WorkbenchTask task = taskOf(args[1], a, kind);
     const auto peaks = static_cast<std::size_t>(wholeOption(a, "--peaks", "20", 1, 100000));
-    std::optional<SearchBases> bases;
-    SearchParameters parameters;
-    if (!a.geometry.empty()) {
-        ComputeOutcome c;
-        if (const auto refused = computeOrRefuse(a, c, err)) {
-            return *refused;
-        }
-        bases = basesOf(c);
-        const auto read = readSearchParameters(
-            withEmptyDefaults({"0", utf8ToCp1251Lossy(extraOr(a, "--tolerance", "1")), "1",
-                               utf8ToCp1251Lossy(extraOr(a, "--max-harmonic", "10")),
-                               utf8ToCp1251Lossy(extraOr(a, "--max-frequency", "1000"))}));
-        if (!read) {
-            err << text::kEnterDataCorrectly << '\n';
-            return ExitUnreadable;
-        }
-        parameters = applySearchLimits(*read).parameters;
+    PeakSearch search;
+    if (const auto refused = readPeakSearch(a, search, err)) {
+        return *refused;
     }
-    const std::optional<Spectrum> read = spectrumOrMessage(args[1], a, envelope, true, err);
-    if (!read) {
+    const std::optional<Spectrum> spectrum = runForSpectrum(task, a, err);
+    if (!spectrum) {
         return ExitFile;
     }
-    const Spectrum& spectrum = *read;
-    const std::vector<Peak> found = findPeaks(spectrum, peaks);
+    const std::vector<Peak> found = findPeaks(*spectrum, peaks);
     std::vector<ExplainedPeak> rows;
-    if (bases) {
-        rows = explainPeaks(found, *bases, parameters, a.precision, spectrum.resolution);
+    if (search.bases) {
+        rows = explainPeaks(found, *search.bases, search.parameters, a.precision,
+                            spectrum->resolution);
     } else {
         for (const Peak& p : found) {
             rows.push_back({p, std::nullopt});
@@ -191,11 +223,11 @@ int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::os
 } // namespace
 
 int spectrumCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return peakCommand(args, out, err, false);
+    return peakCommand(args, out, err, TaskKind::Open);
 }
 
 int envelopeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return peakCommand(args, out, err, true);
+    return peakCommand(args, out, err, TaskKind::Envelope);
 }
 
 // One line per fault family, strongest evidence first: family, score, verdict, what was
@@ -205,13 +237,13 @@ int diagnoseCommand(const std::vector<std::string>& args, std::ostream& out, std
         throw UsageError{"missing FILE"};
     }
     const ComputeArgs a = parseCompute(args, {with(kTransformOptions, {"--band"}), {}}, 2, true);
-    transformOptions(a);
-    bandOption(a, "auto");
+    WorkbenchTask task = taskOf(args[1], a, TaskKind::Envelope);
+    task.spectrumIfNoRecord = true;
     ComputeOutcome c;
     if (const auto refused = computeOrRefuse(a, c, err)) {
         return *refused;
     }
-    const std::optional<Spectrum> spectrum = spectrumOrMessage(args[1], a, true, false, err);
+    const std::optional<Spectrum> spectrum = runForSpectrum(task, a, err);
     if (!spectrum) {
         return ExitFile;
     }

@@ -5,6 +5,10 @@
 
 namespace orbistan {
 
+SearchBases searchBases(const Results& results, double Fr) {
+    return {results[Fo], results[Fi], results[Fw], results[Fq], Fr};
+}
+
 namespace {
 
 using X = long double;

@@ -2,6 +2,8 @@
 // The search of a measured frequency among the sideband combinations m·A ± n·B on a grid
 // of multipliers, as a pure function of the stored frequencies and the search field texts.
 
+#include "calc/frequencies.h"
+
 #include <array>
 #include <functional>
 #include <optional>
@@ -26,7 +28,9 @@ const std::array<Combination, kCombinationCount>& combinations();
 // precision rounds), and Fr as typed.
 struct SearchBases {
     double Fo = 0, Fi = 0, Fw = 0, Fq = 0, Fr = 0;
+    bool operator==(const SearchBases&) const = default;
 };
+SearchBases searchBases(const Results& results, double Fr);
 
 // The texts of the five search fields: Edit8, Edit7, Edit59, Edit61, Edit50.
 struct SearchTexts {
@@ -39,6 +43,7 @@ SearchTexts withEmptyDefaults(SearchTexts texts);
 
 struct SearchParameters {
     double value = 0, tolerance = 0, step = 1, maxHarmonic = 10, maxFrequency = 1000;
+    bool operator==(const SearchParameters&) const = default;
 };
 
 // Empty when one of the five texts does not read as a number.

@@ -83,9 +83,9 @@ Spectrum envelopeSpectrum(std::span<const double> samples, double sampleRate, Ba
     Spectrum s =
         amplitudeSpectrum(e, sampleRate, settings,
                           Progress([&](double f) { progress.step(0.8 + 0.2 * f); }, nullptr));
-    s.amplitudeLabel = "Огибающая² " + std::to_string(static_cast<long>(band.low)) + "–" +
-                       std::to_string(static_cast<long>(band.high)) + " Гц, " +
-                       (settings.scaling == Scaling::Rms ? "СКЗ" : "пик");
+    s.units.quantity = Quantity::SquaredEnvelope;
+    s.units.label = "Огибающая² " + std::to_string(static_cast<long>(band.low)) + "–" +
+                    std::to_string(static_cast<long>(band.high)) + " Гц";
     return s;
 }
 

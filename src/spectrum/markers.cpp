@@ -1,5 +1,7 @@
 #include "spectrum/markers.h"
 
+#include <algorithm>
+
 namespace orbistan {
 
 const std::array<MarkerFamilyInfo, 6>& markerFamilies() {
@@ -34,6 +36,18 @@ std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool,
         }
     }
     return lines;
+}
+
+MarkerStrokes markerStrokes(const std::vector<MarkerLine>& lines) {
+    MarkerStrokes strokes;
+    for (const MarkerLine& line : lines) {
+        strokes[static_cast<std::size_t>((line.sideband != 0) * 6 + line.family)].push_back(
+            line.frequency);
+    }
+    for (std::vector<double>& group : strokes) {
+        std::sort(group.begin(), group.end());
+    }
+    return strokes;
 }
 
 } // namespace orbistan

@@ -33,4 +33,9 @@ struct MarkerLine {
 std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool, 6>& families,
                                     int harmonics, int sidebands, double maxFrequency);
 
+// The lines as they are drawn: per family its harmonics, then per family its sidebands,
+// each group in ascending order (a family's strokes are one graph).
+using MarkerStrokes = std::array<std::vector<double>, 12>;
+MarkerStrokes markerStrokes(const std::vector<MarkerLine>& lines);
+
 } // namespace orbistan

@@ -1,5 +1,7 @@
 #include "spectrum/mat_file.h"
 
+#include "spectrum/file_format.h"
+
 #include <matio.h>
 
 #include <algorithm>
@@ -142,8 +144,7 @@ std::string lower(std::string s) {
 } // namespace
 
 std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path& path) {
-    // matio takes almost anything for a headerless version 4 file: a file is MATLAB's when
-    // its header says so (versions 5 and 7.3) or its name does.
+    requireRegularFile(path); // before anything opens it: a FIFO would block
     std::ifstream in(path, std::ios::binary);
     char header[6] = {};
     in.read(header, sizeof header);
@@ -170,58 +171,55 @@ std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path
     return vectors;
 }
 
-MatRecording readMatRecording(const std::filesystem::path& path, const std::string& variable,
-                              const Progress& progress) {
-    const std::string prefix = fileMessagePrefix(displayName(path));
-    const std::optional<std::vector<MatVector>> vectors = listMatVectors(path);
-    if (!vectors) {
-        throw SpectrumFileError(prefix + "это не файл MATLAB, который можно прочесть");
-    }
-    MatRecording r;
+namespace {
+
+// The named vector; or the drive-end record; or the longest vector.
+const MatVector* chooseVector(const std::vector<MatVector>& vectors, const std::string& variable) {
     const MatVector* chosen = nullptr;
-    for (const MatVector& v : *vectors) {
+    for (const MatVector& v : vectors) {
         if (!variable.empty()) {
             if (v.name == variable) {
-                chosen = &v;
+                return &v;
             }
         } else if (lower(v.name).ends_with("_de_time")) {
-            chosen = &v;
-            break;
+            return &v;
         } else if (v.length >= 2 && (!chosen || v.length > chosen->length)) {
             chosen = &v;
         }
     }
-    if (!chosen) {
-        throw SpectrumFileError(prefix + (variable.empty()
-                                              ? std::string("в нём нет числового вектора")
-                                              : "в нём нет числового вектора «" + variable + "»"));
+    return chosen;
+}
+
+std::vector<double> readVector(mat_t* file, const std::string& name, const std::string& prefix) {
+    const MatVar v(Mat_VarRead(file, name.c_str()));
+    // A damaged file can promise more values than it holds: they are counted, not trusted.
+    const std::size_t n = v && numeric(*v) ? lengthOf(*v) : 0;
+    if (n == 0 || !v->data || n > static_cast<std::size_t>(kMaxMatLength) ||
+        v->nbytes < n * Mat_SizeOfClass(v->class_type)) {
+        throw SpectrumFileError(prefix + "переменная «" + name + "» не читается");
     }
-    progress.step(0);
-    const MatFile file = openMat(path);
-    const auto readScalarOrVector = [&](const std::string& name) -> std::vector<double> {
-        const MatVar v(Mat_VarRead(file.get(), name.c_str()));
-        // A damaged file can promise more values than it holds: they are counted, not trusted.
-        const std::size_t n = v && numeric(*v) ? lengthOf(*v) : 0;
-        if (n == 0 || !v->data || n > static_cast<std::size_t>(kMaxMatLength) ||
-            v->nbytes < n * Mat_SizeOfClass(v->class_type)) {
-            throw SpectrumFileError(prefix + "переменная «" + name + "» не читается");
-        }
-        return valuesOf(*v, n);
-    };
-    r.variable = chosen->name;
-    r.samples = readScalarOrVector(chosen->name);
-    for (std::size_t i = 0; i < r.samples.size(); ++i) {
-        if (!std::isfinite(r.samples[i])) {
-            throw SpectrumFileError(prefix + "переменная «" + r.variable + "», отсчёт " +
+    return valuesOf(*v, n);
+}
+
+void requireFinite(const std::vector<double>& samples, const std::string& variable,
+                   const std::string& prefix) {
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (!std::isfinite(samples[i])) {
+            throw SpectrumFileError(prefix + "переменная «" + variable + "», отсчёт " +
                                     std::to_string(i + 1) + ": не число");
         }
     }
-    for (const MatVector& v : *vectors) {
+}
+
+// The scalars beside the record that say its rate and the shaft's speed.
+void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::string& prefix,
+                 MatRecording& r) {
+    for (const MatVector& v : vectors) {
         const std::string name = lower(v.name);
         if (v.length != 1 || v.name == r.variable) {
             continue;
         }
-        const double value = readScalarOrVector(v.name).at(0);
+        const double value = readVector(file, v.name, prefix).at(0);
         const bool rate = name == "fs" || name == "sr" || name == "samplerate" ||
                           name == "sample_rate" || name == "samplingrate";
         if (rate && value > 0) {
@@ -230,8 +228,76 @@ MatRecording readMatRecording(const std::filesystem::path& path, const std::stri
             r.shaftRpm = value;
         }
     }
+}
+
+} // namespace
+
+MatRecording readMatRecording(const std::filesystem::path& path, const std::string& variable,
+                              const Progress& progress) {
+    const std::string prefix = fileMessagePrefix(displayName(path));
+    const std::optional<std::vector<MatVector>> vectors = listMatVectors(path);
+    if (!vectors) {
+        throw SpectrumFileError(prefix + "это не файл MATLAB, который можно прочесть");
+    }
+    const MatVector* chosen = chooseVector(*vectors, variable);
+    if (!chosen) {
+        throw SpectrumFileError(prefix + (variable.empty()
+                                              ? std::string("в нём нет числового вектора")
+                                              : "в нём нет числового вектора «" + variable + "»"));
+    }
+    progress.step(0);
+    const MatFile file = openMat(path);
+    MatRecording r;
+    r.variable = chosen->name;
+    r.samples = readVector(file.get(), chosen->name, prefix);
+    requireFinite(r.samples, r.variable, prefix);
+    readScalars(file.get(), *vectors, prefix, r);
     progress.step(1);
     return r;
+}
+
+namespace {
+
+bool looksLikeMat(std::string_view head, const std::filesystem::path& path) {
+    // matio takes almost anything for a headerless version 4 file: a file is MATLAB's when
+    // its header says so (versions 5 and 7.3) or its name does.
+    return head.starts_with("MATLAB") || hasExtension(path, matlabFormat().extensions);
+}
+
+// The chooser offers the records, not the scalars beside them.
+FileContents readMatFile(const std::filesystem::path& path, const SourceChoice& choice,
+                         const Progress& progress) {
+    FileContents c;
+    c.format = matlabFormat().key;
+    c.sourceKind = SourceKind::Variable;
+    const std::optional<std::vector<MatVector>> vectors = listMatVectors(path);
+    for (const MatVector& v : vectors.value_or(std::vector<MatVector>{})) {
+        if (v.length >= 2) {
+            c.sources.push_back(v.name);
+        }
+    }
+    std::string variable = choice.variable;
+    if (variable.empty() && choice.index) {
+        variable = c.sources[static_cast<std::size_t>(chosenIndex(
+            choice, static_cast<int>(c.sources.size()), 0, displayName(path), "записи"))];
+    }
+    MatRecording m = readMatRecording(path, variable, progress);
+    c.source = static_cast<int>(std::find(c.sources.begin(), c.sources.end(), m.variable) -
+                                c.sources.begin());
+    c.description = "MATLAB, " + m.variable;
+    c.shaftRpm = m.shaftRpm;
+    Waveform& w = c.record.emplace();
+    w.sampleRate = m.sampleRate.value_or(kDefaultMatSampleRate);
+    w.channels = 1;
+    w.samples = std::move(m.samples);
+    return c;
+}
+
+} // namespace
+
+const FileFormat& matlabFormat() {
+    static const FileFormat format{"matlab", "Файлы MATLAB", {"mat"}, looksLikeMat, readMatFile};
+    return format;
 }
 
 } // namespace orbistan

@@ -37,4 +37,8 @@ std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path
 MatRecording readMatRecording(const std::filesystem::path& path, const std::string& variable,
                               const Progress& progress = {});
 
+struct FileFormat;
+// MATLAB files: a numeric vector each.
+const FileFormat& matlabFormat();
+
 } // namespace orbistan

@@ -2,6 +2,8 @@
 // A measured or computed amplitude spectrum, and what long spectrum work shares: the
 // progress it reports and the cancel it obeys. Texts here are display texts (UTF-8).
 
+#include "spectrum/units.h"
+
 #include <atomic>
 #include <filesystem>
 #include <functional>
@@ -14,7 +16,7 @@ namespace orbistan {
 struct Spectrum {
     std::vector<double> frequency; // Hz, strictly ascending
     std::vector<double> amplitude; // same length
-    std::string amplitudeLabel;    // the ordinate's caption, its scaling and unit included
+    Units units;                   // what the amplitudes measure; captions come from it
     std::string source;            // the file it came from, as the user named it
     double resolution = 0;         // Hz between neighbouring lines
 };

@@ -1,5 +1,7 @@
 #include "spectrum/text_spectrum.h"
 
+#include "spectrum/file_format.h"
+
 #include "platform/cp1251.h"
 
 #include <algorithm>
@@ -141,9 +143,33 @@ Spectrum readTextSpectrum(std::string_view bytes, const std::string& name,
         throw SpectrumFileError(fileMessagePrefix(name) +
                                 "в нём меньше трёх строк с частотой и амплитудой");
     }
-    s.amplitudeLabel = header.empty() ? "Амплитуда" : header;
+    s.units = unitsFromCaption(header);
     s.resolution = (s.frequency.back() - s.frequency.front()) / (s.frequency.size() - 1);
     return s;
+}
+
+namespace {
+
+bool anyFile(std::string_view, const std::filesystem::path&) {
+    return true; // the last resort: its reader says which line is not a spectrum
+}
+
+FileContents readTextFile(const std::filesystem::path& path, const SourceChoice&,
+                          const Progress& progress) {
+    FileContents c;
+    c.format = textSpectrumFormat().key;
+    c.description = "текст";
+    c.spectrum = readTextSpectrum(readTextFileBytes(path), displayName(path), progress);
+    c.spectrum->source = displayName(path);
+    return c;
+}
+
+} // namespace
+
+const FileFormat& textSpectrumFormat() {
+    static const FileFormat format{
+        "text", "Спектры в тексте", {"csv", "txt", "tsv", "dat", "asc"}, anyFile, readTextFile};
+    return format;
 }
 
 } // namespace orbistan

@@ -16,4 +16,8 @@ namespace orbistan {
 Spectrum readTextSpectrum(std::string_view bytes, const std::string& name,
                           const Progress& progress = {});
 
+struct FileFormat;
+// Text spectra: the format every file no other format claims is tried as.
+const FileFormat& textSpectrumFormat();
+
 } // namespace orbistan

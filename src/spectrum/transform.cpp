@@ -92,30 +92,30 @@ Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
         sp.frequency[k] = static_cast<double>(k) * sp.resolution;
         sp.amplitude[k] = magnitude / windowSum * (edge ? 1.0 : 2.0 * rms);
     }
-    sp.amplitudeLabel = settings.scaling == Scaling::Rms ? "Амплитуда, СКЗ" : "Амплитуда, пик";
+    sp.units.scaling = settings.scaling;
     progress.step(1);
     return sp;
 }
 
-Spectrum toVelocity(const Spectrum& a) {
-    Spectrum v = a;
-    // The unit is what follows the caption's last comma: "Acceleration, g".
-    const std::size_t comma = a.amplitudeLabel.rfind(',');
-    std::string unit = comma == std::string::npos ? "" : a.amplitudeLabel.substr(comma + 1);
-    unit.erase(0, unit.find_first_not_of(' '));
-    double scale = 1;
-    if (unit == "g" || unit == "G") {
-        scale = 9806.65; // standard gravity in mm/s²
-        v.amplitudeLabel = "Скорость, мм/с";
-    } else if (unit == "m/s^2" || unit == "m/s2" || unit == "м/с²" || unit == "м/с2") {
-        scale = 1000;
-        v.amplitudeLabel = "Скорость, мм/с";
-    } else {
-        v.amplitudeLabel = a.amplitudeLabel + " ÷ 2πf";
+Spectrum recordSpectrum(const Waveform& record, const TransformSettings& settings,
+                        const Progress& progress) {
+    Spectrum s = amplitudeSpectrum(record.samples, record.sampleRate, settings, progress);
+    const Scaling scaling = s.units.scaling;
+    s.units = record.units;
+    s.units.scaling = scaling;
+    return s;
+}
+
+std::optional<Spectrum> toVelocity(const Spectrum& a) {
+    const std::optional<double> scale = accelerationToMillimetres(a.units);
+    if (!scale) {
+        return std::nullopt;
     }
+    Spectrum v = a;
+    v.units = velocityUnits(a.units);
     for (std::size_t k = 0; k < v.amplitude.size(); ++k) {
         const double f = v.frequency[k];
-        v.amplitude[k] = f > 0 ? v.amplitude[k] * scale / (2 * std::numbers::pi * f) : 0;
+        v.amplitude[k] = f > 0 ? v.amplitude[k] * *scale / (2 * std::numbers::pi * f) : 0;
     }
     return v;
 }

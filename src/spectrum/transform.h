@@ -3,14 +3,15 @@
 // FFTW in double precision, their powers averaged over overlapping segments (Welch).
 
 #include "spectrum/spectrum.h"
+#include "spectrum/waveform.h"
 
 #include <array>
+#include <optional>
 #include <span>
 
 namespace orbistan {
 
 enum class WindowKind { Hann, FlatTop, Rect };
-enum class Scaling { Peak, Rms };
 
 // The numbers of lines an analyser offers; 0 takes the whole record as one segment.
 inline constexpr std::array<int, 7> kLineChoices = {400, 800, 1600, 3200, 6400, 12800, 25600};
@@ -33,8 +34,12 @@ std::vector<double> windowCoefficients(WindowKind kind, std::size_t n);
 Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
                            const TransformSettings& settings, const Progress& progress = {});
 
-// An acceleration spectrum as velocity: each line divided by 2πf (the 0 Hz line is dropped to
-// nothing). A caption that names g or m/s² gives mm/s; any other says what was done.
-Spectrum toVelocity(const Spectrum& acceleration);
+// A recording's spectrum: amplitudeSpectrum with the recording's units.
+Spectrum recordSpectrum(const Waveform& record, const TransformSettings& settings,
+                        const Progress& progress = {});
+
+// An acceleration spectrum in a known unit as velocity in mm/s: each line divided by 2πf
+// (the 0 Hz line becomes nothing). Empty for any other spectrum, where it means nothing.
+std::optional<Spectrum> toVelocity(const Spectrum& acceleration);
 
 } // namespace orbistan

@@ -1,6 +1,7 @@
 #include "spectrum/uff.h"
 
 #include "platform/cp1251.h"
+#include "spectrum/file_format.h"
 
 #include <algorithm>
 #include <bit>
@@ -313,6 +314,91 @@ std::vector<UffFunction> readUff58(std::string_view bytes, const std::string& na
         throw SpectrumFileError(fileMessagePrefix(name) + "в нём нет набора данных 58");
     }
     return functions;
+}
+
+namespace {
+
+std::string datasetPlace(const UffFunction& f) {
+    return "набор 58 со строки " + std::to_string(f.firstLine) + ": ";
+}
+
+Units ordinateUnits(const UffFunction& f) {
+    Units u = unitsFromText(f.ordinateUnits);
+    u.label = f.ordinateLabel;
+    return u;
+}
+
+Waveform uffRecord(UffFunction& f, int datasets, const std::string& name) {
+    if (!f.even) {
+        throw SpectrumFileError(fileMessagePrefix(name) + datasetPlace(f) +
+                                "запись сигнала с неравномерным шагом");
+    }
+    Waveform w;
+    w.sampleRate = 1 / f.abscissaIncrement;
+    w.channels = datasets;
+    w.samples = std::move(f.ordinate);
+    w.units = ordinateUnits(f);
+    w.units.label.clear(); // "Acceleration" names the record, not its spectrum
+    return w;
+}
+
+Spectrum uffSpectrum(UffFunction& f, const std::string& name) {
+    Spectrum s;
+    s.source = name;
+    s.amplitude = std::move(f.ordinate);
+    s.frequency.resize(s.amplitude.size());
+    for (std::size_t i = 0; i < s.frequency.size(); ++i) {
+        s.frequency[i] = f.even ? f.abscissaMinimum + static_cast<double>(i) * f.abscissaIncrement
+                                : f.abscissa[i];
+        if (!(s.frequency[i] >= 0) || (i > 0 && !(s.frequency[i] > s.frequency[i - 1]))) {
+            throw SpectrumFileError(fileMessagePrefix(name) + datasetPlace(f) + "частота точки " +
+                                    std::to_string(i + 1) + " не возрастает");
+        }
+    }
+    if (s.frequency.size() < 3) {
+        throw SpectrumFileError(fileMessagePrefix(name) + datasetPlace(f) +
+                                "в спектре меньше трёх точек");
+    }
+    s.resolution = (s.frequency.back() - s.frequency.front()) / (s.frequency.size() - 1);
+    s.units = ordinateUnits(f);
+    return s;
+}
+
+bool looksLikeUffFile(std::string_view head, const std::filesystem::path&) {
+    return looksLikeUff(head);
+}
+
+// Each dataset is a source, named by its number and title; a time response is a recording,
+// anything else a spectrum.
+FileContents readUffFile(const std::filesystem::path& path, const SourceChoice& choice,
+                         const Progress& progress) {
+    const std::string name = displayName(path);
+    std::vector<UffFunction> functions = readUff58(readTextFileBytes(path), name, progress);
+    FileContents c;
+    c.format = uffFormat().key;
+    c.sourceKind = SourceKind::Dataset;
+    for (std::size_t i = 0; i < functions.size(); ++i) {
+        const std::string& title = functions[i].title;
+        c.sources.push_back(std::to_string(i + 1) + (title.empty() ? "" : ": " + title));
+    }
+    const int count = static_cast<int>(functions.size());
+    c.source = chosenIndex(choice, count, 0, name, "набора 58 номер");
+    UffFunction& f = functions[static_cast<std::size_t>(c.source)];
+    c.description = "UFF 58, " + f.title;
+    if (f.functionType == 1) {
+        c.record = uffRecord(f, count, name);
+    } else {
+        c.spectrum = uffSpectrum(f, name);
+    }
+    return c;
+}
+
+} // namespace
+
+const FileFormat& uffFormat() {
+    static const FileFormat format{
+        "uff", "Универсальные файлы 58", {"uff", "unv"}, looksLikeUffFile, readUffFile};
+    return format;
 }
 
 } // namespace orbistan

@@ -31,4 +31,8 @@ bool looksLikeUff(std::string_view bytes);
 std::vector<UffFunction> readUff58(std::string_view bytes, const std::string& name,
                                    const Progress& progress = {});
 
+struct FileFormat;
+// Universal files: a dataset 58 each.
+const FileFormat& uffFormat();
+
 } // namespace orbistan

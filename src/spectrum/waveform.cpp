@@ -1,11 +1,14 @@
 #include "spectrum/waveform.h"
 
+#include "spectrum/file_format.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <set>
 
 namespace orbistan {
 
@@ -113,6 +116,63 @@ Waveform readWaveform(const std::filesystem::path& path, int channel, const Prog
     }
     progress.step(1);
     return w;
+}
+
+namespace {
+
+// The extensions of every major format libsndfile reads, as it names them; MATLAB's, which
+// libsndfile would take for sound, is left to the MATLAB reader.
+std::vector<std::string> audioExtensions() {
+    std::set<std::string> found = {"oga", "aif", "snd", "rf64"};
+    int count = 0;
+    sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
+    for (int i = 0; i < count; ++i) {
+        SF_FORMAT_INFO info{};
+        info.format = i;
+        if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info) == 0 && info.extension &&
+            std::string_view(info.extension) != "mat") {
+            found.insert(info.extension);
+        }
+    }
+    return {found.begin(), found.end()};
+}
+
+bool looksLikeAudio(std::string_view head, const std::filesystem::path& path) {
+    static constexpr std::string_view kMagic[] = {"RIFF", "RIFX", "RF64", "BW64", "fLaC", "OggS",
+                                                  "FORM", ".snd", "dns.", "caff", "riff", "ID3"};
+    for (std::string_view magic : kMagic) {
+        if (head.starts_with(magic)) {
+            return true;
+        }
+    }
+    return hasExtension(path, audioFormat().extensions);
+}
+
+FileContents readAudioFile(const std::filesystem::path& path, const SourceChoice& choice,
+                           const Progress& progress) {
+    const std::optional<WaveformInfo> info = probeWaveform(path);
+    if (!info) {
+        throw SpectrumFileError(fileMessagePrefix(displayName(path)) +
+                                "это не звуковой файл известного формата");
+    }
+    FileContents c;
+    c.format = audioFormat().key;
+    c.description = info->format;
+    c.sourceKind = SourceKind::Channel;
+    for (int k = 1; k <= info->channels; ++k) {
+        c.sources.push_back(std::to_string(k));
+    }
+    c.source = chosenIndex(choice, info->channels, 0, displayName(path), "канала");
+    c.record = readWaveform(path, c.source, progress);
+    return c;
+}
+
+} // namespace
+
+const FileFormat& audioFormat() {
+    static const FileFormat format{"audio", "Звуковые записи", audioExtensions(), looksLikeAudio,
+                                   readAudioFile};
+    return format;
 }
 
 namespace {

@@ -24,6 +24,7 @@ struct Waveform {
     std::vector<double> samples; // one channel, full scale ±1 for integer formats
     double sampleRate = 0;
     int channels = 0; // in the file
+    Units units;      // the samples' quantity and unit, where the file states them
 };
 
 // Longer records are refused rather than filling the memory: over half an hour at 48 kHz.
@@ -37,6 +38,10 @@ std::optional<WaveformInfo> probeWaveform(const std::filesystem::path& path);
 // reading failed, or SpectrumCancelled.
 Waveform readWaveform(const std::filesystem::path& path, int channel,
                       const Progress& progress = {});
+
+struct FileFormat;
+// Audio files through libsndfile: a channel each.
+const FileFormat& audioFormat();
 
 // The samples as a one-channel WAV of 32-bit floats, ready to be written whole.
 std::string encodeWav(const std::vector<double>& samples, int sampleRate);

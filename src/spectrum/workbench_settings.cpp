@@ -39,14 +39,84 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     for (bool on : s.families) {
         families += on ? '1' : '0';
     }
-    return "folder=" + s.folder + "\nfamilies=" + families +
-           "\nharmonics=" + std::to_string(s.harmonics) +
-           "\nsidebands=" + std::to_string(s.sidebands) +
-           "\nwindow=" + kWindowNames[static_cast<int>(s.transform.window)] +
-           "\nlines=" + std::to_string(s.transform.lines) +
-           "\nscaling=" + kScalingNames[static_cast<int>(s.transform.scaling)] +
-           "\npeaks=" + std::to_string(s.peaks) + "\n";
+    std::string text = "folder=" + s.folder + "\nfamilies=" + families +
+                       "\nharmonics=" + std::to_string(s.harmonics) +
+                       "\nsidebands=" + std::to_string(s.sidebands) +
+                       "\nwindow=" + kWindowNames[static_cast<int>(s.transform.window)] +
+                       "\nlines=" + std::to_string(s.transform.lines) +
+                       "\nscaling=" + kScalingNames[static_cast<int>(s.transform.scaling)] +
+                       "\npeaks=" + std::to_string(s.peaks) + "\n";
+    for (const auto& [format, unit] : s.statedUnits) {
+        text += "unit." + format + "=" + std::string(statedUnitKey(unit)) + "\n";
+    }
+    return text;
 }
+
+namespace {
+
+void readFolder(std::string_view value, WorkbenchSettings& s) {
+    // A folder with a control character in its name came from no dialog.
+    if (std::none_of(value.begin(), value.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+        s.folder = value;
+    }
+}
+
+void readFamilies(std::string_view value, WorkbenchSettings& s) {
+    if (value.size() == kMarkerFamilyCount &&
+        value.find_first_not_of("01") == std::string_view::npos) {
+        for (int i = 0; i < kMarkerFamilyCount; ++i) {
+            s.families[i] = value[i] == '1';
+        }
+    }
+}
+
+void readLines(std::string_view value, WorkbenchSettings& s) {
+    const auto lines = wholeIn(value, 0, kLineChoices.back());
+    if (lines && (*lines == 0 || std::find(kLineChoices.begin(), kLineChoices.end(), *lines) !=
+                                     kLineChoices.end())) {
+        s.transform.lines = *lines;
+    }
+}
+
+// "unit.audio=g": format keys are lower-case letters.
+void readStatedUnit(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    const std::string_view format = key.substr(5);
+    const auto unit = statedUnitFromKey(value);
+    if (!format.empty() &&
+        format.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string_view::npos && unit &&
+        *unit != Unit::Unknown) {
+        s.statedUnits[std::string(format)] = *unit;
+    }
+}
+
+void readSetting(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    if (key == "folder") {
+        readFolder(value, s);
+    } else if (key == "families") {
+        readFamilies(value, s);
+    } else if (key == "harmonics") {
+        s.harmonics = wholeIn(value, 1, kMaxMarkerHarmonics).value_or(s.harmonics);
+    } else if (key == "sidebands") {
+        s.sidebands = wholeIn(value, 0, kMaxSidebands).value_or(s.sidebands);
+    } else if (key == "window") {
+        if (const auto w = nameIn(value, kWindowNames)) {
+            s.transform.window = static_cast<WindowKind>(*w);
+        }
+    } else if (key == "lines") {
+        readLines(value, s);
+    } else if (key == "scaling") {
+        if (const auto k = nameIn(value, kScalingNames)) {
+            s.transform.scaling = static_cast<Scaling>(*k);
+        }
+    } else if (key == "peaks") {
+        s.peaks = wholeIn(value, 1, kMaxPeakRows).value_or(s.peaks);
+    } else if (key.starts_with("unit.")) {
+        readStatedUnit(key, value, s);
+    }
+}
+
+} // namespace
 
 WorkbenchSettings parseWorkbenchSettings(std::string_view text) {
     WorkbenchSettings s;
@@ -58,41 +128,8 @@ WorkbenchSettings parseWorkbenchSettings(std::string_view text) {
             line.remove_suffix(1);
         }
         const std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos) {
-            continue;
-        }
-        const std::string_view key = line.substr(0, eq), value = line.substr(eq + 1);
-        if (key == "folder") {
-            // A folder with a control character in its name came from no dialog.
-            if (std::none_of(value.begin(), value.end(),
-                             [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
-                s.folder = value;
-            }
-        } else if (key == "families" && value.size() == kMarkerFamilyCount &&
-                   value.find_first_not_of("01") == std::string_view::npos) {
-            for (int i = 0; i < kMarkerFamilyCount; ++i) {
-                s.families[i] = value[i] == '1';
-            }
-        } else if (key == "harmonics") {
-            s.harmonics = wholeIn(value, 1, kMaxMarkerHarmonics).value_or(s.harmonics);
-        } else if (key == "sidebands") {
-            s.sidebands = wholeIn(value, 0, kMaxSidebands).value_or(s.sidebands);
-        } else if (key == "window") {
-            if (const auto w = nameIn(value, kWindowNames)) {
-                s.transform.window = static_cast<WindowKind>(*w);
-            }
-        } else if (key == "lines") {
-            const auto lines = wholeIn(value, 0, kLineChoices.back());
-            if (lines && (*lines == 0 || std::find(kLineChoices.begin(), kLineChoices.end(),
-                                                   *lines) != kLineChoices.end())) {
-                s.transform.lines = *lines;
-            }
-        } else if (key == "scaling") {
-            if (const auto k = nameIn(value, kScalingNames)) {
-                s.transform.scaling = static_cast<Scaling>(*k);
-            }
-        } else if (key == "peaks") {
-            s.peaks = wholeIn(value, 1, kMaxPeakRows).value_or(s.peaks);
+        if (eq != std::string_view::npos) {
+            readSetting(line.substr(0, eq), line.substr(eq + 1), s);
         }
     }
     return s;

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,8 @@ struct WorkbenchSettings {
     int sidebands = 1; // 0 … kMaxSidebands on either side
     TransformSettings transform;
     int peaks = 20; // rows of the peak table, 1 … kMaxPeakRows
+    // The unit stated for files of a format (by its key) that name none.
+    std::map<std::string, Unit> statedUnits;
     bool operator==(const WorkbenchSettings&) const = default;
 };
 

@@ -350,6 +350,9 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"envelope_without_band", {"envelope", "x.wav"}, 1, ""},
         FailCase{"envelope_bad_band", {"envelope", "x.wav", "--band", "4000:2000"}, 1, ""},
         FailCase{"diagnose_without_geometry", {"diagnose", "x.wav"}, 1, ""},
+        FailCase{"bad_scaling", {"spectrum", "x.wav", "--scaling", "db"}, 1, ""},
+        FailCase{"bad_unit", {"spectrum", "x.wav", "--unit", "furlong"}, 1, ""},
+        FailCase{"empty_unit", {"spectrum", "x.wav", "--unit", ""}, 1, ""},
         FailCase{"synth_unwritable",
                  plus(as("synth", geometry("9", "25", "7", "52", "25", "0")),
                       {"--fault", "outer", "--out", "/nonexistent/x.wav"}),
@@ -414,6 +417,50 @@ TEST_F(CliSpectrum, DiagnoseRanksTheSynthesisedFaultFirst) {
     const CliRun text = runCli({"envelope", (dir_ / "s.txt").string(), "--band", "auto"});
     EXPECT_EQ(text.status, 4);
     EXPECT_EQ(text.err, "Файл «s.txt»: огибающую строят по записи сигнала, а это спектр\n");
+}
+
+// What the window does with units, the command line does with options: the scaling, a
+// unit stated for a recording that names none, and velocity only where it means something.
+TEST_F(CliSpectrum, ScalingUnitAndVelocity) {
+    const std::string wav = (dir_ / "outer.wav").string();
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    ASSERT_EQ(runCli(plus(as("synth", g), {"--fault", "outer", "--out", wav})).status, 0);
+    const auto firstAmplitude = [](const std::string& table) {
+        const std::size_t line = table.find('\n') + 1;
+        const std::size_t a = table.find('\t', table.find('\t', line) + 1) + 1;
+        std::string text = table.substr(a, table.find('\t', a) - a);
+        std::replace(text.begin(), text.end(), ',', '.');
+        return std::stod(text);
+    };
+    const CliRun peak = runCli({"spectrum", wav, "--peaks", "1"});
+    const CliRun rms = runCli({"spectrum", wav, "--peaks", "1", "--scaling", "rms"});
+    ASSERT_EQ(rms.status, 0) << rms.err;
+    EXPECT_NEAR(firstAmplitude(rms.out), firstAmplitude(peak.out) / std::sqrt(2.0), 1e-9);
+
+    const CliRun refused = runCli({"spectrum", wav, "--velocity"});
+    EXPECT_EQ(refused.status, 4);
+    EXPECT_EQ(refused.err, "Файл «outer.wav»: скорость получают из ускорения в g или м/с²; "
+                           "единица здесь не известна (--unit)\n");
+    const CliRun velocity = runCli({"spectrum", wav, "--velocity", "--unit", "g", "--peaks", "1"});
+    ASSERT_EQ(velocity.status, 0) << velocity.err;
+    EXPECT_EQ(velocity.err, "");
+    // The highest velocity line is no longer the highest acceleration line's value.
+    EXPECT_NE(firstAmplitude(velocity.out), firstAmplitude(peak.out));
+
+    std::ofstream((dir_ / "v.txt").string()) << "Hz;Velocity, mm/s\n1 1\n2 3\n3 1\n";
+    const CliRun stated = runCli({"spectrum", (dir_ / "v.txt").string(), "--unit", "g"});
+    EXPECT_EQ(stated.status, 0);
+    EXPECT_EQ(stated.err, "Файл «v.txt»: единицу называет сам файл (мм/с), --unit не нужна\n");
+    EXPECT_EQ(runCli({"spectrum", (dir_ / "v.txt").string(), "--velocity"}).status, 4);
+}
+
+TEST(CliUsage, NamesEveryFormatAndItsExtensions) {
+    const CliRun r = runCli({"frobnicate"});
+    EXPECT_EQ(r.status, 1);
+    for (const char* line : {"\n  matlab: *.mat\n", "\n  uff: *.uff *.unv\n",
+                             "  audio: ", "\n  text: *.csv *.txt *.tsv *.dat *.asc\n"}) {
+        EXPECT_NE(r.err.find(line), std::string::npos) << line;
+    }
 }
 
 } // namespace

@@ -72,17 +72,6 @@ TEST(Evidence, DescribesWhatWasFoundAndRefinesTheShaftSpeed) {
     EXPECT_FALSE(refineShaftSpeed(raw, 45)); // nothing within 5 %
 }
 
-TEST(Velocity, DividesBy2PiFInTheUnitItCanName) {
-    Spectrum g{{0, 100, 200}, {5, 1, 1}, "Acceleration, g", "x", 100};
-    const Spectrum v = toVelocity(g);
-    EXPECT_EQ(v.amplitudeLabel, "Скорость, мм/с");
-    EXPECT_EQ(v.amplitude[0], 0);
-    EXPECT_NEAR(v.amplitude[1], 9806.65 / (2 * std::numbers::pi * 100), 1e-9); // 15,607 mm/s
-    EXPECT_NEAR(v.amplitude[2], v.amplitude[1] / 2, 1e-12);
-    EXPECT_EQ(toVelocity({{1, 2}, {1, 1}, "Амплитуда, пик", "x", 1}).amplitudeLabel,
-              "Амплитуда, пик ÷ 2πf");
-}
-
 TEST(Envelope, RefusesABandOutsideTheRecord) {
     const std::vector<double> x(1000, 0.0);
     EXPECT_THROW(envelopeSpectrum(x, 1000, {100, 600}, {}), SpectrumFileError);

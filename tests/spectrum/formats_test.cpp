@@ -1,8 +1,9 @@
 // The analysts' file formats, written here as their writers write them and read back: the
 // universal file's dataset 58 (ASCII and binary) and MATLAB files (versions 5 and 7.3).
+#include "spectrum/formats.h"
 #include "spectrum/mat_file.h"
-#include "spectrum/open_file.h"
 #include "spectrum/uff.h"
+#include "spectrum/waveform.h"
 
 #include "platform/atomic_file.h"
 #include "temp_dir.h"
@@ -11,6 +12,7 @@
 #include <matio.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -129,6 +131,107 @@ protected:
     }
 };
 
+// ---- The table of formats ----------------------------------------------------------------
+
+// A time response, then a spectrum of the same samples: two datasets to choose from.
+std::string twoDatasetUff() {
+    std::string spectrum = header("    58", 12, 4, kSamples.size());
+    for (std::size_t i = 0; i < kSamples.size(); ++i) {
+        spectrum += fixed("%20.12E", std::abs(kSamples[i])) + (i % 4 == 3 ? "\n" : "");
+    }
+    return asciiUff() + spectrum + "\n    -1\n";
+}
+
+class FormatTable : public test::TempDirTest {
+protected:
+    std::filesystem::path write(const std::string& name, const std::string& bytes) {
+        const auto path = dir_ / name;
+        EXPECT_EQ(writeFileAtomically(path, bytes), 0);
+        return path;
+    }
+};
+
+// Each file goes to the format its first bytes say, whatever its name; a name alone decides
+// only where the bytes say nothing.
+TEST_F(FormatTable, SniffsByContentsInOrder) {
+    const std::string wav = encodeWav(kSamples, 1000);
+    const struct {
+        const char* name;
+        std::string bytes;
+        const char* format;
+    } cases[] = {
+        {"a.uff", asciiUff(), "uff"},
+        {"a.txt", asciiUff(), "uff"},
+        {"a.wav", wav, "audio"},
+        {"a.dat", wav, "audio"},
+        {"a.csv", "1;2\n2;3\n3;4\n", "text"},
+        {"a.flac", "1;2\n", "audio"},
+        {"a.mat", "1;2\n", "matlab"},
+        {"b.bin", "MATLAB 5.0 MAT-file", "matlab"},
+        {"b.unv", "1;2\n", "text"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(formatOf(write(c.name, c.bytes)).key, c.format) << c.name;
+    }
+    std::vector<std::string> order;
+    for (const FileFormat* f : fileFormats()) {
+        order.push_back(f->key);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"matlab", "uff", "audio", "text"}));
+    EXPECT_THROW(formatOf(dir_), SpectrumFileError);
+}
+
+// The dialog's filter lists every format's extensions, all of them first.
+TEST_F(FormatTable, FileDialogFilterListsEveryExtension) {
+    const std::string filter = fileDialogFilter();
+    EXPECT_TRUE(filter.starts_with("Все поддерживаемые (*.mat *.uff *.unv ")) << filter;
+    for (const char* pattern : {"*.wav", "*.flac", "*.csv", "*.txt", "*.asc"}) {
+        EXPECT_NE(filter.find(pattern), std::string::npos) << pattern;
+    }
+    EXPECT_NE(filter.find(";;Файлы MATLAB (*.mat);;Универсальные файлы 58 (*.uff *.unv);;"),
+              std::string::npos)
+        << filter;
+    EXPECT_TRUE(filter.ends_with(";;Все файлы (*)"));
+    EXPECT_EQ(filter.find("*.mat", filter.find("Звуковые")), std::string::npos); // MATLAB's own
+}
+
+// A universal file's datasets are sources like a recording's channels: the second is read
+// when chosen, and a time response in g keeps its unit through the transform.
+TEST_F(FormatTable, UniversalFileOffersItsDatasetsAndKeepsTheirUnit) {
+    const auto path = write("two.uff", twoDatasetUff());
+    const FileContents first = openSpectrumFile(path, {}, {WindowKind::Hann, 0, Scaling::Peak});
+    EXPECT_EQ(first.sourceKind, SourceKind::Dataset);
+    EXPECT_EQ(first.sources,
+              (std::vector<std::string>{"1: channel 1 drive end", "2: channel 1 drive end"}));
+    ASSERT_TRUE(first.record);
+    EXPECT_EQ(first.record->units.unit, Unit::G);
+    EXPECT_EQ(amplitudeCaption(first.spectrum->units), "Ускорение, пик, g");
+    ASSERT_TRUE(toVelocity(*first.spectrum));
+
+    const FileContents second = openSpectrumFile(path, 1, {});
+    EXPECT_EQ(second.source, 1);
+    EXPECT_FALSE(second.record);
+    ASSERT_TRUE(second.spectrum);
+    EXPECT_EQ(second.spectrum->amplitude.size(), kSamples.size());
+    EXPECT_EQ(amplitudeCaption(second.spectrum->units), "Acceleration, g");
+    try {
+        openSpectrumFile(path, 2, {});
+        ADD_FAILURE() << "a third dataset read";
+    } catch (const SpectrumFileError& e) {
+        EXPECT_STREQ(e.what(), "Файл «two.uff»: в нём нет набора 58 номер 3");
+    }
+}
+
+// An audio file's channels are its sources; without a choice the first is read.
+TEST_F(FormatTable, AudioOffersItsChannels) {
+    const FileContents c = readSpectrumFile(write("one.wav", encodeWav(kSamples, 1000)), {});
+    EXPECT_EQ(c.format, "audio");
+    EXPECT_EQ(c.sourceKind, SourceKind::Channel);
+    EXPECT_EQ(c.sources, std::vector<std::string>{"1"});
+    EXPECT_EQ(c.record->units.unit, Unit::Unknown);
+    EXPECT_THROW(readSpectrumFile(dir_ / "one.wav", 1), SpectrumFileError);
+}
+
 // The bearing dataset's layout: the drive-end record is chosen, the RPM taken along.
 TEST_F(MatFiles, Version5And73ReadTheDriveEndRecordAndTheSpeed) {
     for (const mat_ft version : {MAT_FT_MAT5, MAT_FT_MAT73}) {
@@ -137,15 +240,23 @@ TEST_F(MatFiles, Version5And73ReadTheDriveEndRecordAndTheSpeed) {
         const std::optional<std::vector<MatVector>> vectors = listMatVectors(path);
         ASSERT_TRUE(vectors);
         EXPECT_EQ(vectors->size(), 3u);
-        const std::optional<Recording> r = readRecording(path, {});
-        ASSERT_TRUE(r);
-        EXPECT_EQ(r->waveform.samples, kSamples);
-        EXPECT_EQ(r->waveform.sampleRate, kDefaultMatSampleRate);
-        EXPECT_EQ(r->shaftRpm, 1797);
-        std::vector<std::string> records = r->variables; // HDF5 lists them by name
+        const FileContents r = readSpectrumFile(path, {});
+        ASSERT_TRUE(r.record);
+        EXPECT_EQ(r.format, "matlab");
+        EXPECT_EQ(r.record->samples, kSamples);
+        EXPECT_EQ(r.record->sampleRate, kDefaultMatSampleRate);
+        EXPECT_EQ(r.shaftRpm, 1797);
+        EXPECT_EQ(r.sources.at(static_cast<std::size_t>(r.source)), "X097_DE_time");
+        std::vector<std::string> records = r.sources; // HDF5 lists them by name
         std::sort(records.begin(), records.end());
         EXPECT_EQ(records, (std::vector<std::string>{"X097_DE_time", "X097_FE_time"}));
-        EXPECT_EQ(readRecording(path, {0, "X097_FE_time"})->waveform.samples.size(), 3u);
+        EXPECT_EQ(readSpectrumFile(path, {0, "X097_FE_time"}).record->samples.size(), 3u);
+        // The chooser's index names a record as the variable's name does.
+        const int fe = static_cast<int>(std::find(records.begin(), records.end(), "X097_FE_time") -
+                                        records.begin());
+        const FileContents byIndex = readSpectrumFile(path, fe == 0 ? 0 : 1);
+        EXPECT_EQ(byIndex.sources.at(static_cast<std::size_t>(byIndex.source)),
+                  r.sources.at(static_cast<std::size_t>(fe == 0 ? 0 : 1)));
         // A scalar is no record: its spectrum is refused, naming the file.
         try {
             openSpectrumFile(path, {0, "X097RPM"}, {});
@@ -155,7 +266,8 @@ TEST_F(MatFiles, Version5And73ReadTheDriveEndRecordAndTheSpeed) {
                       0u)
                 << e.what();
         }
-        EXPECT_THROW(readRecording(path, {0, "X098_DE_time"}), SpectrumFileError);
+        EXPECT_THROW(readSpectrumFile(path, {0, "X098_DE_time"}), SpectrumFileError);
+        EXPECT_THROW(readSpectrumFile(path, 2), SpectrumFileError);
     }
     // Cut anywhere, a file is refused with a message or gives a variable whole, never a
     // variable read half.
@@ -164,10 +276,10 @@ TEST_F(MatFiles, Version5And73ReadTheDriveEndRecordAndTheSpeed) {
     for (std::size_t cut = 0; cut < bytes.size(); cut += 5) {
         ASSERT_EQ(writeFileAtomically(dir_ / "cut.mat", bytes.substr(0, cut)), 0);
         try {
-            const std::optional<Recording> r = readRecording(dir_ / "cut.mat", {});
-            ASSERT_TRUE(r) << cut;
-            EXPECT_TRUE(r->waveform.samples == kSamples ||
-                        r->waveform.samples == std::vector<double>(3, 1.0))
+            const FileContents r = readSpectrumFile(dir_ / "cut.mat", {});
+            ASSERT_TRUE(r.record) << cut;
+            EXPECT_TRUE(r.record->samples == kSamples ||
+                        r.record->samples == std::vector<double>(3, 1.0))
                 << cut;
         } catch (const SpectrumFileError&) {
             ++refused;

@@ -2,7 +2,7 @@
 // collectors export, sines of known amplitude, and a synthetic bearing fault.
 #include "spectrum/explain.h"
 #include "spectrum/extremes.h"
-#include "spectrum/open_file.h"
+#include "spectrum/formats.h"
 #include "spectrum/synth.h"
 #include "spectrum/text_spectrum.h"
 
@@ -48,9 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TextSpectrum, TakesTheHeadersAmplitudeCaption) {
-    EXPECT_EQ(readTextSpectrum("Hz;Скорость, мм/с\n1;2\n2;3\n3;4\n", "a").amplitudeLabel,
+    EXPECT_EQ(amplitudeCaption(readTextSpectrum("Hz;Скорость, мм/с\n1;2\n2;3\n3;4\n", "a").units),
               "Скорость, мм/с");
-    EXPECT_EQ(readTextSpectrum("1;2\n2;3\n3;4\n", "a").amplitudeLabel, "Амплитуда");
+    EXPECT_EQ(amplitudeCaption(readTextSpectrum("1;2\n2;3\n3;4\n", "a").units), "Амплитуда");
 }
 
 struct BadText {
@@ -106,7 +106,7 @@ TEST(Transform, FlatTopReadsASinesAmplitudeWithinATenthOfAPercent) {
     const Spectrum rms = amplitudeSpectrum(sine(2.5, 1000, rate, 40000), rate,
                                            {WindowKind::FlatTop, 3200, Scaling::Rms});
     EXPECT_NEAR(findPeaks(rms, 1).at(0).amplitude, 2.5 / std::numbers::sqrt2, 2.5e-3);
-    EXPECT_EQ(rms.amplitudeLabel, "Амплитуда, СКЗ");
+    EXPECT_EQ(amplitudeCaption(rms.units), "Амплитуда, СКЗ");
 }
 
 TEST(Transform, LinesSetTheResolutionAndTheWholeRecordTheRest) {
@@ -209,10 +209,10 @@ TEST_F(SpectrumFiles, OuterRaceFaultShowsFoAndItsHarmonicsExplainedAsFo) {
     s.Fr = 1797.0 / 60, s.Fo = r[Fo], s.Fi = r[Fi], s.Fw = r[Fw], s.Fq = r[Fq];
     const auto path = dir_ / "outer.wav";
     ASSERT_EQ(writeFileAtomically(path, encodeWav(synthesize(s), 12000)), 0);
-    const OpenedSpectrum o = openSpectrumFile(path, 0, {});
-    ASSERT_TRUE(o.waveform);
-    EXPECT_EQ(o.waveform->frames, 120000);
-    const Spectrum& sp = o.spectrum;
+    const FileContents o = openSpectrumFile(path, 0, {});
+    ASSERT_TRUE(o.record && o.spectrum);
+    EXPECT_EQ(o.record->samples.size(), 120000u);
+    const Spectrum& sp = *o.spectrum;
     std::vector<Peak> nonShaft;
     for (const Peak& p : findPeaks(sp, 40)) {
         const double shaft = p.frequency / s.Fr;

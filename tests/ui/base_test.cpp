@@ -1,7 +1,7 @@
 // The bearing base from the main window: standard, type lookup, Clear and Load.
 #include "ui_fixture.h"
 
-#include "ui/style.h"
+#include "ui/kit/style.h"
 
 #include "datafiles/bearing_record.h"
 #include "platform/cp1251.h"

@@ -1,8 +1,8 @@
 // The bearing group through the real window, checked by "AutoSave.group".
 #include "ui_fixture.h"
 
-#include "ui/application.h"
-#include "ui/file_dialog.h"
+#include "ui/kit/application.h"
+#include "ui/kit/file_dialog.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

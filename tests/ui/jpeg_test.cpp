@@ -1,5 +1,5 @@
 #include "platform/atomic_file.h"
-#include "ui/jpeg.h"
+#include "ui/kit/jpeg.h"
 
 #include <gtest/gtest.h>
 

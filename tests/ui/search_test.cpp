@@ -1,9 +1,9 @@
 // The search and its tools driven through the real window.
 #include "ui_fixture.h"
 
-#include "ui/style.h"
+#include "ui/kit/style.h"
 
-#include "ui/TForm10.h"
+#include "ui/dialogs/TForm10.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,11 +1,11 @@
 // The main window driven as a user drives it: typing, keypad, "ВЫЧИСЛИТЬ" and the warnings.
 #include "ui_fixture.h"
 
-#include "ui/style.h"
+#include "ui/kit/style.h"
 
 #include "calc/messages.h"
-#include "ui/TForm8.h"
-#include "ui/application.h"
+#include "ui/dialogs/TForm8.h"
+#include "ui/kit/application.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

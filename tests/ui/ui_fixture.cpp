@@ -1,7 +1,7 @@
 #include "ui_fixture.h"
 
-#include "ui/file_dialog.h"
-#include "ui/modal.h"
+#include "ui/kit/file_dialog.h"
+#include "ui/kit/modal.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #pragma once
 // A fresh program directory and main window per test, and scripted answers to modal windows.
 
-#include "ui/TForm1.h"
+#include "ui/main/TForm1.h"
 
 #include <QAction>
 #include <QDialog>

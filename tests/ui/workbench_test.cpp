@@ -6,9 +6,9 @@
 #include "platform/atomic_file.h"
 #include "spectrum/synth.h"
 #include "spectrum/waveform.h"
-#include "ui/TForm16.h"
-#include "ui/file_dialog.h"
-#include "ui/plot.h"
+#include "ui/kit/file_dialog.h"
+#include "ui/spectrum/TForm16.h"
+#include "ui/spectrum/plot.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -301,9 +301,21 @@ private Q_SLOTS:
         QVERIFY(plot()->graph(0)->data()->at(1)->key == sineLine); // 3200 lines either way
         QCOMPARE(spectrum()->amplitude[100], 0.0);                 // the FE record is silent
 
-        spectrumWindow()->findChild<QCheckBox*>("velocityBox")->click();
-        QCOMPARE(plot()->yAxis->label(), QString("Амплитуда, пик ÷ 2πf"));
-        spectrumWindow()->findChild<QCheckBox*>("velocityBox")->click();
+        // The file names no unit: no velocity until one is stated, then in mm/s, and the
+        // unit is remembered for MATLAB files.
+        auto* velocity = spectrumWindow()->findChild<QCheckBox*>("velocityBox");
+        QVERIFY(!velocity->isEnabled());
+        auto* unit = spectrumWindow()->findChild<QComboBox*>("unitBox");
+        QVERIFY(unit->isEnabled());
+        QCOMPARE(unit->currentText(), QString("не указана"));
+        unit->setCurrentIndex(unit->findText("g"));
+        Q_EMIT unit->activated(unit->currentIndex());
+        QCOMPARE(plot()->yAxis->label(), QString("Ускорение, пик, g"));
+        QVERIFY(velocity->isEnabled());
+        velocity->click();
+        QCOMPARE(plot()->yAxis->label(), QString("Скорость, пик, мм/с"));
+        velocity->click();
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("unit.matlab=g\n"));
 
         const QString other = wav_;
         orbistan::ui::setFileDialogHandler(
@@ -318,6 +330,63 @@ private Q_SLOTS:
         QVERIFY(listed);
         spectrumWindow()->findChild<QPushButton*>("clearOverlayButton")->click();
         QCOMPARE(plot()->legend->itemCount(), 6);
+    }
+
+    // The dialog offers every format the workbench reads, the analysts' ones too.
+    void fileDialogListsEveryFormat() {
+        QString filter;
+        orbistan::ui::setFileDialogHandler([&filter](const orbistan::ui::FileRequest& r) {
+            filter = r.filter;
+            return QString();
+        });
+        QTest::keyClick(&f.form(), Qt::Key_G, Qt::ControlModifier);
+        QTest::mouseClick(spectrumWindow()->findChild<QToolButton*>("SpeedButton1"),
+                          Qt::LeftButton);
+        QVERIFY2(filter.startsWith("Все поддерживаемые (*.mat *.uff *.unv "), qPrintable(filter));
+        for (const char* pattern : {"*.wav", "*.flac", "*.csv", "*.txt"}) {
+            QVERIFY2(filter.contains(pattern), pattern);
+        }
+        QVERIFY(filter.endsWith(";;Все файлы (*)"));
+    }
+
+    // A universal file holding two spectra: the chooser lists both datasets, and the second
+    // is shown when chosen.
+    void universalFileDatasetsAreChosen() {
+        std::string file;
+        for (int d = 1; d <= 2; ++d) {
+            file +=
+                "    -1\n    58\ndataset " + std::to_string(d) +
+                "\nNONE\nNONE\nNONE\nNONE\n"
+                "   12         1    1         0 NONE               1   3 NONE               0   0\n"
+                "         4         5         1  0.00000E+00  1.00000E+01  0.00000E+00\n"
+                "        18    0    0    0 Frequency            Hz                  \n"
+                "        12    0    0    0 Acceleration         g                   \n"
+                "         0    0    0    0                      NONE                \n"
+                "         0    0    0    0                      NONE                \n";
+            for (int i = 0; i < 5; ++i) {
+                file += "  " + std::to_string(d * (i == 2 ? 10 : 1)) + ".0E+00\n";
+            }
+            file += "    -1\n";
+        }
+        write("two.uff", file);
+        computeAndOpen(f.programDir() + "/two.uff");
+        QCOMPARE(plot()->graph(0)->dataCount(), 5);
+        auto* chooser = spectrumWindow()->findChild<QComboBox*>("channelBox");
+        QCOMPARE(chooser->count(), 2);
+        QVERIFY(chooser->isEnabled());
+        QCOMPARE(chooser->itemText(1), QString("2: dataset 2"));
+        QCOMPARE(spectrumWindow()->findChild<QLabel*>("channelLabel")->text(), QString("Набор"));
+        QCOMPARE(spectrum()->amplitude[2], 10.0);
+        chooser->setCurrentIndex(1);
+        Q_EMIT chooser->activated(1);
+        QTRY_VERIFY(!spectrumWindow()->busy());
+        QCOMPARE(chooser->currentIndex(), 1);
+        QCOMPARE(spectrum()->amplitude[2], 20.0);
+        // The file names its unit: it is shown, not chosen, and velocity is offered.
+        auto* unit = spectrumWindow()->findChild<QComboBox*>("unitBox");
+        QVERIFY(!unit->isEnabled());
+        QCOMPARE(unit->currentText(), QString("g"));
+        QVERIFY(spectrumWindow()->findChild<QCheckBox*>("velocityBox")->isEnabled());
     }
 
     void dropOpensAndExportsWriteWholeFiles() {

@@ -1,0 +1,360 @@
+#include "spectrum/workbench.h"
+
+#include <algorithm>
+
+namespace orbistan {
+
+const Spectrum* TaskResult::spectrum() const {
+    if (envelope) {
+        return &*envelope;
+    }
+    return contents && contents->spectrum ? &*contents->spectrum : nullptr;
+}
+
+namespace {
+
+// Every message names the file, also those of the envelope's own checks.
+std::string namingTheFile(const std::filesystem::path& path, const std::string& message) {
+    const std::string prefix = fileMessagePrefix(displayName(path));
+    return message.starts_with(prefix) ? message : prefix + message;
+}
+
+// The envelope of the task's record: the one given, or the file's.
+void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progress) {
+    std::shared_ptr<const Waveform> record = task.record;
+    if (!record) {
+        FileContents c = readSpectrumFile(
+            task.path, task.source, Progress([&](double f) { progress.step(0.5 * f); }, nullptr));
+        if (!c.record) {
+            if (!task.spectrumIfNoRecord) {
+                throw SpectrumFileError("огибающую строят по записи сигнала, а это спектр");
+            }
+            r.contents = std::move(c);
+            return;
+        }
+        record = std::make_shared<const Waveform>(std::move(*c.record));
+        c.record.reset();
+        r.contents = std::move(c);
+    }
+    const double from = task.record ? 0 : 0.5;
+    const auto part = [&](double a, double b) {
+        return Progress(
+            [&, a, b](double f) { progress.step(from + (1 - from) * (a + (b - a) * f)); }, nullptr);
+    };
+    r.band = task.band ? *task.band
+                       : suggestBand(record->samples, record->sampleRate, part(0, 0.8)).band;
+    r.envelope = envelopeSpectrum(record->samples, record->sampleRate, r.band, task.transform,
+                                  part(task.band ? 0 : 0.8, 1));
+    r.envelope->source = displayName(task.path);
+}
+
+} // namespace
+
+TaskResult runTask(WorkbenchTask task, const Progress& progress) {
+    TaskResult r;
+    r.task = std::move(task);
+    const WorkbenchTask& t = r.task;
+    try {
+        if (t.kind == TaskKind::Envelope) {
+            runEnvelope(t, r, progress);
+        } else {
+            r.contents = openSpectrumFile(t.path, t.source, t.transform, progress);
+        }
+    } catch (const SpectrumFileError& e) {
+        r.error = namingTheFile(t.path, e.what());
+    } catch (const SpectrumCancelled&) {
+        r.cancelled = true;
+    } catch (const std::bad_alloc&) {
+        r.error = namingTheFile(t.path, "не хватает памяти, чтобы его прочесть");
+    }
+    return r;
+}
+
+bool velocityOffered(const Spectrum& s, Unit stated) {
+    return accelerationToMillimetres(withStatedUnit(s.units, stated)).has_value();
+}
+
+Spectrum presentSpectrum(const Spectrum& s, Unit stated, bool velocity) {
+    Spectrum out = s;
+    out.units = withStatedUnit(s.units, stated);
+    if (velocity) {
+        if (std::optional<Spectrum> v = toVelocity(out)) {
+            return std::move(*v);
+        }
+    }
+    return out;
+}
+
+// ---- Requests -----------------------------------------------------------------------------
+
+Workbench::Workbench(WorkbenchSettings settings) : settings_(std::move(settings)) {}
+
+WorkbenchTask Workbench::openTask(const std::filesystem::path& path) const {
+    WorkbenchTask t;
+    t.kind = TaskKind::Open;
+    t.path = path;
+    t.transform = settings_.transform;
+    return t;
+}
+
+WorkbenchTask Workbench::overlayTask(const std::filesystem::path& path) const {
+    WorkbenchTask t = openTask(path);
+    t.kind = TaskKind::Overlay;
+    return t;
+}
+
+std::optional<WorkbenchTask> Workbench::envelopeTask(std::optional<Band> band) const {
+    if (!record_) {
+        return std::nullopt;
+    }
+    WorkbenchTask t;
+    t.kind = TaskKind::Envelope;
+    t.path = shownPath_;
+    t.source = shown_->source;
+    t.transform = shownTransform_;
+    t.record = record_;
+    t.band = band;
+    return t;
+}
+
+WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source) {
+    WorkbenchChange change;
+    const WorkbenchSettings before = settings_;
+    const bool sourceChanged = shown_ && source != shown_->source &&
+                               source < static_cast<int>(shown_->sources.size()) && source >= 0;
+    if (s == before && !sourceChanged) {
+        return change;
+    }
+    settings_ = s;
+    change.settings = s != before;
+    if (record_ && (s.transform != before.transform || sourceChanged)) {
+        WorkbenchTask t = openTask(shownPath_);
+        t.kind = TaskKind::Reopen;
+        t.source = sourceChanged ? source : shown_->source;
+        change.next = std::move(t);
+        return change;
+    }
+    if (sourceChanged) { // a file holding spectra: another dataset is another spectrum
+        WorkbenchTask t = openTask(shownPath_);
+        t.kind = TaskKind::Reopen;
+        t.source = source;
+        change.next = std::move(t);
+        return change;
+    }
+    change.lines = true;
+    refreshLines();
+    return change;
+}
+
+WorkbenchChange Workbench::showEnvelope(bool on, std::optional<Band> typed) {
+    WorkbenchChange change;
+    if (on && !envelope_) {
+        change.next = envelopeTask(typed);
+        return change;
+    }
+    if (showingEnvelope_ != (on && envelope_.has_value())) {
+        showingEnvelope_ = on && envelope_;
+        change.shown = true;
+        refresh();
+    }
+    return change;
+}
+
+std::optional<WorkbenchTask> Workbench::bandTyped(Band band) const {
+    if (!(band.low < band.high) ||
+        (envelope_ && band.low == envelopeBand_.low && band.high == envelopeBand_.high)) {
+        return std::nullopt;
+    }
+    return envelopeTask(band);
+}
+
+WorkbenchChange Workbench::setVelocity(bool on) {
+    WorkbenchChange change;
+    if (velocity_ != on) {
+        velocity_ = on;
+        change.shown = change.overlay = shown_.has_value();
+        refresh();
+    }
+    return change;
+}
+
+WorkbenchChange Workbench::setStatedUnit(Unit unit) {
+    WorkbenchChange change;
+    if (!shown_ || fileStatesUnit() || statedUnit() == unit) {
+        return change;
+    }
+    if (unit == Unit::Unknown) {
+        settings_.statedUnits.erase(shown_->format);
+    } else {
+        settings_.statedUnits[shown_->format] = unit;
+    }
+    change.shown = change.overlay = change.settings = true;
+    refresh();
+    return change;
+}
+
+WorkbenchChange Workbench::clearOverlay() {
+    overlay_.reset();
+    overlayDisplayed_.reset();
+    WorkbenchChange change;
+    change.overlay = true;
+    return change;
+}
+
+bool Workbench::setBearing(std::optional<WorkbenchBearing> bearing) {
+    if (bearing == bearing_) {
+        return false;
+    }
+    bearing_ = std::move(bearing);
+    refreshLines();
+    return true;
+}
+
+// ---- Results ------------------------------------------------------------------------------
+
+WorkbenchChange Workbench::apply(TaskResult r) {
+    if (r.cancelled || !r.error.empty()) {
+        return applyFailure(r);
+    }
+    if (r.task.kind == TaskKind::Envelope) {
+        return applyEnvelope(std::move(r));
+    }
+    return applyOpened(std::move(r));
+}
+
+// A failed or cancelled job leaves what was shown, and the controls go back to it.
+WorkbenchChange Workbench::applyFailure(const TaskResult& r) {
+    WorkbenchChange change;
+    change.error = r.error;
+    change.controls = true;
+    if (r.task.kind == TaskKind::Reopen || r.task.kind == TaskKind::Open) {
+        if (shown_ && record_ && settings_.transform != shownTransform_) {
+            settings_.transform = shownTransform_;
+            change.settings = true;
+        }
+    }
+    return change;
+}
+
+WorkbenchChange Workbench::applyEnvelope(TaskResult r) {
+    WorkbenchChange change;
+    envelope_ = std::move(r.envelope);
+    envelopeBand_ = r.band;
+    showingEnvelope_ = true;
+    change.shown = change.controls = true;
+    refresh();
+    return change;
+}
+
+WorkbenchChange Workbench::applyOpened(TaskResult r) {
+    WorkbenchChange change;
+    FileContents& c = *r.contents;
+    if (r.task.kind == TaskKind::Overlay) {
+        overlay_ = std::move(c);
+        overlay_->record.reset(); // only its spectrum is drawn
+        change.overlay = true;
+        refresh();
+        return change;
+    }
+    const bool envelopeWanted = r.task.kind == TaskKind::Reopen && showingEnvelope_;
+    record_ = c.record ? std::make_shared<const Waveform>(std::move(*c.record)) : nullptr;
+    c.record.reset();
+    shown_ = std::move(c);
+    shownPath_ = r.task.path;
+    shownTransform_ = r.task.transform;
+    envelope_.reset();
+    showingEnvelope_ = false;
+    rememberFolder(r.task.path, change);
+    change.shown = change.controls = true;
+    change.keepRange = r.task.kind == TaskKind::Reopen;
+    if (r.task.kind == TaskKind::Open && shown_->shaftRpm) {
+        change.shaftSpeed = *shown_->shaftRpm / 60; // the speed it was recorded at
+    }
+    if (envelopeWanted && record_) {
+        change.next = envelopeTask(envelopeBand_); // the record anew: so is its envelope
+    }
+    refresh();
+    return change;
+}
+
+void Workbench::rememberFolder(const std::filesystem::path& path, WorkbenchChange& change) {
+    const std::string folder = path.parent_path().string();
+    if (settings_.folder != folder && folder.find_first_of("\r\n") == std::string::npos) {
+        settings_.folder = folder;
+        change.settings = true;
+    }
+}
+
+// ---- State --------------------------------------------------------------------------------
+
+Unit Workbench::statedUnit() const {
+    if (!shown_) {
+        return Unit::Unknown;
+    }
+    const auto it = settings_.statedUnits.find(shown_->format);
+    return it == settings_.statedUnits.end() ? Unit::Unknown : it->second;
+}
+
+bool Workbench::fileStatesUnit() const {
+    return shown_ && shown_->spectrum && shown_->spectrum->units.unit != Unit::Unknown;
+}
+
+bool Workbench::velocityOffered() const {
+    return shown_ && !showingEnvelope_ &&
+           orbistan::velocityOffered(*shown_->spectrum, statedUnit());
+}
+
+int Workbench::markerLineCount() const {
+    int count = 0;
+    for (const std::vector<double>& lines : markers_) {
+        count += static_cast<int>(lines.size());
+    }
+    return count;
+}
+
+std::optional<double> Workbench::refinedShaftSpeed() const {
+    if (!shown_ || !bearing_ || !(bearing_->bases.Fr > 0)) {
+        return std::nullopt;
+    }
+    return refineShaftSpeed(*shown_->spectrum, bearing_->bases.Fr);
+}
+
+void Workbench::refresh() {
+    if (!shown_) {
+        return;
+    }
+    const Spectrum& base = showingEnvelope_ && envelope_ ? *envelope_ : *shown_->spectrum;
+    displayed_ = presentSpectrum(base, statedUnit(), velocity());
+    extremes_ = RangeExtremes(displayed_.amplitude);
+    if (overlay_) {
+        const auto it = settings_.statedUnits.find(overlay_->format);
+        overlayDisplayed_ = presentSpectrum(
+            *overlay_->spectrum, it == settings_.statedUnits.end() ? Unit::Unknown : it->second,
+            velocity());
+    }
+    refreshLines();
+}
+
+void Workbench::refreshLines() {
+    markers_ = {};
+    rows_.clear();
+    evidence_.clear();
+    if (!shown_) {
+        return;
+    }
+    const std::vector<Peak> peaks =
+        findPeaks(displayed_, static_cast<std::size_t>(settings_.peaks));
+    if (!bearing_) {
+        for (const Peak& p : peaks) {
+            rows_.push_back({p, std::nullopt});
+        }
+        return;
+    }
+    markers_ = markerStrokes(markerLines(bearing_->bases, settings_.families, settings_.harmonics,
+                                         settings_.sidebands, displayed_.frequency.back()));
+    rows_ = explainPeaks(peaks, bearing_->bases, bearing_->search, bearing_->precision,
+                         displayed_.resolution);
+    evidence_ = rankEvidence(displayed_, bearing_->bases);
+}
+
+} // namespace orbistan

@@ -1,0 +1,165 @@
+#pragma once
+// The spectrum workbench's document: what is shown (a file's spectrum, its record, the
+// envelope of a band, a second file overlaid) and every decision about it, without a widget.
+// A request (open a file, overlay one, the envelope of a band, new transform settings,
+// another source) becomes a task; runTask does the work on whichever thread calls it; apply
+// takes the result into the document and says what changed. The window binds controls and
+// plot to it; the command line runs the same tasks.
+
+#include "search/search.h"
+#include "spectrum/envelope.h"
+#include "spectrum/evidence.h"
+#include "spectrum/explain.h"
+#include "spectrum/extremes.h"
+#include "spectrum/formats.h"
+#include "spectrum/markers.h"
+#include "spectrum/workbench_settings.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orbistan {
+
+// What the workbench needs of the calculator's bearing: the frequencies as the search uses
+// them, and the search fields' tolerance, maximum harmonic and maximum frequency.
+struct WorkbenchBearing {
+    SearchBases bases;
+    SearchParameters search;
+    int precision = 1;
+    bool operator==(const WorkbenchBearing&) const = default;
+};
+
+enum class TaskKind {
+    Open,     // a file, shown from its whole range
+    Reopen,   // the file shown, with other transform settings or another source
+    Overlay,  // a second file, drawn under the first
+    Envelope, // the envelope spectrum of a band of the record shown (or of a file's)
+};
+
+struct WorkbenchTask {
+    TaskKind kind = TaskKind::Open;
+    std::filesystem::path path;
+    SourceChoice source;
+    TransformSettings transform;
+    // Envelope: the record (read from path when null) and its band (the most impulsive when
+    // empty); a file holding a spectrum is an error unless spectrumIfNoRecord.
+    std::shared_ptr<const Waveform> record;
+    std::optional<Band> band;
+    bool spectrumIfNoRecord = false;
+};
+
+struct TaskResult {
+    WorkbenchTask task;
+    std::optional<FileContents> contents; // Open, Reopen, Overlay; an Envelope read from a file
+    std::optional<Spectrum> envelope;
+    Band band; // the envelope's, as chosen
+    std::string error;
+    bool cancelled = false;
+    // The spectrum the task gives: the envelope's, or the file's.
+    const Spectrum* spectrum() const;
+};
+
+// Never throws for a file: its message, a cancel or exhausted memory end up in the result.
+TaskResult runTask(WorkbenchTask task, const Progress& progress = {});
+
+// The spectrum as shown: in the unit the user stated where the file names none, and as
+// velocity when asked and where velocity means something.
+bool velocityOffered(const Spectrum& s, Unit stated);
+Spectrum presentSpectrum(const Spectrum& s, Unit stated, bool velocity);
+
+struct WorkbenchChange {
+    bool shown = false;    // what is drawn changed
+    bool lines = false;    // only the markers, the peaks and the evidence changed
+    bool keepRange = true; // the frequency axis stays where it was
+    bool overlay = false;  // the overlay changed
+    bool controls = false; // controls must show the document again (a job failed or ended)
+    bool settings = false; // the settings changed and are worth saving
+    std::optional<double> shaftSpeed;  // Hz, from a file that states its speed
+    std::optional<WorkbenchTask> next; // work that follows at once
+    std::string error;                 // a message for the user
+};
+
+class Workbench {
+public:
+    explicit Workbench(WorkbenchSettings settings = {});
+    Workbench(const Workbench&) = delete; // the extremes point into the document
+    Workbench& operator=(const Workbench&) = delete;
+
+    // ---- requests
+    WorkbenchTask openTask(const std::filesystem::path& path) const;
+    WorkbenchTask overlayTask(const std::filesystem::path& path) const;
+    // None when no record is shown.
+    std::optional<WorkbenchTask> envelopeTask(std::optional<Band> band) const;
+    // The controls' settings and source: a task when the record must be transformed anew
+    // or another source read; otherwise markers and peaks follow at once.
+    WorkbenchChange changeSettings(const WorkbenchSettings& s, int source);
+    // The envelope switch: on shows the envelope computed, or asks for it (typed band, or
+    // the most impulsive when the band does not read).
+    WorkbenchChange showEnvelope(bool on, std::optional<Band> typed);
+    // A typed band different from the envelope's asks for its envelope.
+    std::optional<WorkbenchTask> bandTyped(Band band) const;
+    WorkbenchChange setVelocity(bool on);
+    // For files of the shown format that name no unit; remembered per format.
+    WorkbenchChange setStatedUnit(Unit unit);
+    WorkbenchChange clearOverlay();
+    // The calculator's bearing, or none while nothing is computed: markers, peak
+    // explanations and evidence follow. False when it is the bearing already set.
+    bool setBearing(std::optional<WorkbenchBearing> bearing);
+
+    WorkbenchChange apply(TaskResult result);
+
+    // ---- state
+    const WorkbenchSettings& settings() const { return settings_; }
+    bool hasSpectrum() const { return shown_.has_value(); }
+    const FileContents* shown() const { return shown_ ? &*shown_ : nullptr; }
+    const std::filesystem::path& shownPath() const { return shownPath_; }
+    bool hasRecord() const { return record_ != nullptr; }
+    const Spectrum* displayed() const { return shown_ ? &displayed_ : nullptr; }
+    const Spectrum* overlay() const { return overlay_ ? &*overlayDisplayed_ : nullptr; }
+    bool showingEnvelope() const { return showingEnvelope_; }
+    Band envelopeBand() const { return envelopeBand_; }
+    bool velocity() const { return velocity_ && velocityOffered(); }
+    bool velocityOffered() const;
+    Unit statedUnit() const;
+    bool fileStatesUnit() const;
+    const std::optional<WorkbenchBearing>& bearing() const { return bearing_; }
+    const std::vector<ExplainedPeak>& rows() const { return rows_; }
+    const MarkerStrokes& markers() const { return markers_; }
+    int markerLineCount() const;
+    const RangeExtremes& extremes() const { return extremes_; }
+    const std::vector<FamilyEvidence>& evidence() const { return evidence_; }
+    // The shaft's line near the bearing's Fr in the file's spectrum; none without a bearing
+    // or a line there.
+    std::optional<double> refinedShaftSpeed() const;
+
+private:
+    WorkbenchChange applyFailure(const TaskResult& r);
+    WorkbenchChange applyOpened(TaskResult r);
+    WorkbenchChange applyEnvelope(TaskResult r);
+    void rememberFolder(const std::filesystem::path& path, WorkbenchChange& change);
+    void refresh();      // what is drawn, and all that follows from it
+    void refreshLines(); // markers, peaks and evidence
+
+    WorkbenchSettings settings_;
+    std::optional<WorkbenchBearing> bearing_;
+    std::optional<FileContents> shown_; // its record moved into record_
+    std::shared_ptr<const Waveform> record_;
+    std::filesystem::path shownPath_;
+    TransformSettings shownTransform_;
+    std::optional<Spectrum> envelope_;
+    Band envelopeBand_;
+    bool showingEnvelope_ = false;
+    bool velocity_ = false;
+    std::optional<FileContents> overlay_;
+    std::optional<Spectrum> overlayDisplayed_;
+    Spectrum displayed_;
+    RangeExtremes extremes_;
+    MarkerStrokes markers_;
+    std::vector<ExplainedPeak> rows_;
+    std::vector<FamilyEvidence> evidence_;
+};
+
+} // namespace orbistan

@@ -1,0 +1,464 @@
+// The spectrum window's frame: its controls bound to the document, the jobs that run its
+// tasks off the window's thread, and the bounds of the frequency axis.
+#include "ui/spectrum/TForm16.h"
+#include "ui_TForm16.h"
+
+#include "ui/spectrum/plot_interaction.h"
+
+#include "calc/numbers.h"
+#include "ui/kit/file_dialog.h"
+#include "ui/kit/modal.h"
+#include "ui/kit/style.h"
+#include "ui/kit/text.h"
+#include "ui/spectrum/plot.h"
+
+#include <QDragEnterEvent>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPainter>
+#include <QShortcut>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace orbistan::ui {
+
+// One task on the worker: what it does, and what it hands back.
+struct TForm16::Job {
+    WorkbenchTask task;
+    std::atomic<bool> cancel{false};
+    std::atomic<double> progress{0};
+    QElapsedTimer started;
+    std::optional<TaskResult> result; // written by the worker before it finishes
+};
+
+namespace {
+
+// Work shorter than this shows no progress at all.
+constexpr int kProgressDelayMs = 200;
+
+// The chooser's units, in the order of its items.
+constexpr Unit kUnitChoices[] = {Unit::Unknown, Unit::G, Unit::MetrePerSecond2,
+                                 Unit::MillimetrePerSecond};
+
+QString fileFilter() {
+    return QString::fromStdString(fileDialogFilter());
+}
+
+} // namespace
+
+TForm16::~TForm16() {
+    if (job_) {
+        job_->cancel = true;
+    }
+    for (QThread* thread : findChildren<QThread*>()) {
+        thread->wait();
+    }
+}
+
+TForm16::TForm16(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TForm16>()) {
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window);
+    setMinimumSize(size());
+    familyBoxes_ = {ui->markFo, ui->markFi, ui->markFw, ui->mark2Fw, ui->markFq, ui->markFr};
+    setUpPlot();
+    setUpControls();
+    bindControls();
+    bindAnalysis();
+    completeAccessibility(*this);
+}
+
+void TForm16::setUpControls() {
+    ui->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    ui->windowBox->addItems({"Ханна", "Плоская вершина", "Прямоугольное"});
+    for (int lines : kLineChoices) {
+        ui->linesBox->addItem(QString::number(lines), lines);
+    }
+    ui->linesBox->addItem("вся запись", 0);
+    ui->scalingBox->addItems({"Пик", "СКЗ"});
+    ui->unitBox->addItems({"не указана", "g", "м/с²", "мм/с"});
+    ui->channelBox->addItem("1");
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui->channelBox, ui->unitBox, ui->exportCsvButton, ui->exportPngButton,
+             ui->exportPdfButton, ui->envelopeBox, ui->bandLowEdit, ui->bandHighEdit,
+             ui->suggestBandButton, ui->refineSpeedButton, ui->velocityBox}) {
+        w->setEnabled(false);
+    }
+    // Each family's box shows a stroke of the colour its lines are drawn in.
+    for (int i = 0; i < kMarkerFamilyCount; ++i) {
+        QPixmap stroke(18, 12);
+        stroke.fill(Qt::transparent);
+        QPainter painter(&stroke);
+        painter.fillRect(0, 5, 18, 3, familyColour(i));
+        familyBoxes_[i]->setIcon(QIcon(stroke));
+    }
+    ui->evidencePanel->setTextFormat(Qt::RichText);
+    ui->evidencePanel->setStyleSheet("QLabel { background: rgba(255, 255, 255, 225); border: 1px "
+                                     "solid #808080; padding: 3px; }");
+    ui->evidencePanel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    setUpPeakTable();
+    progressTimer_ = new QTimer(this);
+    progressTimer_->setInterval(50);
+    showSettings();
+}
+
+void TForm16::setUpPeakTable() {
+    auto* page = new QVBoxLayout(ui->peaksPage);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addWidget(ui->peakTable);
+    QTableWidget* table = ui->peakTable;
+    table->setColumnCount(8);
+    table->setHorizontalHeaderLabels(
+        {"№", "Частота, Гц", "Амплитуда", "Объяснение", "m", "n", "Значение", "Невязка"});
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->setVisible(false);
+    table->verticalHeader()->setDefaultSectionSize(20);
+    table->horizontalHeader()->setSectionResizeMode(7, QHeaderView::Stretch);
+    // Eight columns in the window's width: a size smaller, as dense tables are set.
+    QFont small = table->font();
+    small.setPointSizeF(small.pointSizeF() - 1);
+    table->setFont(small);
+    table->horizontalHeader()->setFont(small);
+    table->horizontalHeader()->setMinimumSectionSize(20);
+    const int widths[] = {24, 70, 62, 78, 24, 24, 66};
+    for (int c = 0; c < 7; ++c) {
+        table->setColumnWidth(c, widths[c]);
+    }
+}
+
+void TForm16::bindControls() {
+    connect(ui->SpeedButton1, &QToolButton::clicked, this, &TForm16::chooseAndOpen);
+    auto* open = new QShortcut(QKeySequence::Open, this);
+    connect(open, &QShortcut::activated, this, &TForm16::chooseAndOpen);
+    connect(ui->cancelButton, &QPushButton::clicked, this, &TForm16::cancelJob);
+    connect(progressTimer_, &QTimer::timeout, this, &TForm16::showProgress);
+    connect(ui->Edit1, &QLineEdit::editingFinished, this, &TForm16::boundsEdited);
+    connect(ui->Edit2, &QLineEdit::editingFinished, this, &TForm16::boundsEdited);
+    connect(ui->fullRangeButton, &QPushButton::clicked, this, &TForm16::showFullRange);
+    for (QCheckBox* box : familyBoxes_) {
+        connect(box, &QCheckBox::toggled, this, &TForm16::controlsChanged);
+    }
+    for (QSpinBox* box : {ui->harmonicsBox, ui->sidebandsBox, ui->peaksBox}) {
+        connect(box, &QSpinBox::valueChanged, this, &TForm16::controlsChanged);
+    }
+    for (QComboBox* box : {ui->windowBox, ui->linesBox, ui->scalingBox, ui->channelBox}) {
+        connect(box, &QComboBox::activated, this, &TForm16::controlsChanged);
+    }
+    connect(ui->unitBox, &QComboBox::activated, this, &TForm16::unitChosen);
+    connect(ui->exportCsvButton, &QPushButton::clicked, this, &TForm16::exportTable);
+    connect(ui->exportPngButton, &QPushButton::clicked, this, [this] { exportPlot(false); });
+    connect(ui->exportPdfButton, &QPushButton::clicked, this, [this] { exportPlot(true); });
+    connect(ui->peakTable, &QTableWidget::cellActivated, this, [this](int row, int) {
+        if (row >= 0 && row < static_cast<int>(doc_.rows().size())) {
+            chooseAt(doc_.rows()[static_cast<std::size_t>(row)].peak.frequency);
+        }
+    });
+}
+
+void TForm16::bindAnalysis() {
+    connect(ui->envelopeBox, &QCheckBox::toggled, this, &TForm16::envelopeToggled);
+    connect(ui->bandLowEdit, &QLineEdit::editingFinished, this, &TForm16::bandEdited);
+    connect(ui->bandHighEdit, &QLineEdit::editingFinished, this, &TForm16::bandEdited);
+    connect(ui->suggestBandButton, &QPushButton::clicked, this,
+            [this] { run(doc_.envelopeTask(std::nullopt)); });
+    connect(ui->refineSpeedButton, &QPushButton::clicked, this, &TForm16::refineSpeed);
+    connect(ui->velocityBox, &QCheckBox::toggled, this, &TForm16::velocityToggled);
+    connect(ui->overlayButton, &QPushButton::clicked, this, &TForm16::chooseOverlay);
+    connect(ui->clearOverlayButton, &QPushButton::clicked, this, &TForm16::clearOverlay);
+}
+
+// ---- Settings -----------------------------------------------------------------------------
+
+void TForm16::setProgramDir(const std::filesystem::path& dir) {
+    programDir_ = dir;
+    doc_.changeSettings(loadWorkbenchSettings(dir), 0);
+    showSettings();
+}
+
+void TForm16::showSettings() {
+    const WorkbenchSettings& s = doc_.settings();
+    const QSignalBlocker b1(ui->harmonicsBox), b2(ui->sidebandsBox), b3(ui->peaksBox);
+    for (int i = 0; i < kMarkerFamilyCount; ++i) {
+        const QSignalBlocker keep(familyBoxes_[i]);
+        familyBoxes_[i]->setChecked(s.families[i]);
+    }
+    ui->harmonicsBox->setValue(s.harmonics);
+    ui->sidebandsBox->setValue(s.sidebands);
+    ui->peaksBox->setValue(s.peaks);
+    ui->windowBox->setCurrentIndex(static_cast<int>(s.transform.window));
+    ui->linesBox->setCurrentIndex(ui->linesBox->findData(s.transform.lines));
+    ui->scalingBox->setCurrentIndex(static_cast<int>(s.transform.scaling));
+}
+
+WorkbenchSettings TForm16::settingsFromControls() const {
+    WorkbenchSettings s = doc_.settings();
+    for (int i = 0; i < kMarkerFamilyCount; ++i) {
+        s.families[i] = familyBoxes_[i]->isChecked();
+    }
+    s.harmonics = ui->harmonicsBox->value();
+    s.sidebands = ui->sidebandsBox->value();
+    s.peaks = ui->peaksBox->value();
+    s.transform.window = static_cast<WindowKind>(ui->windowBox->currentIndex());
+    s.transform.lines = ui->linesBox->currentData().toInt();
+    s.transform.scaling = static_cast<Scaling>(ui->scalingBox->currentIndex());
+    return s;
+}
+
+// Any control changed: markers and table follow at once; a record is transformed anew, or
+// another source read, when the document asks for it.
+void TForm16::controlsChanged() {
+    const int source = doc_.shown() ? ui->channelBox->currentIndex() : 0;
+    applyChange(doc_.changeSettings(settingsFromControls(), source));
+}
+
+void TForm16::saveSettings() {
+    if (!programDir_.empty()) {
+        saveWorkbenchSettings(programDir_, doc_.settings()); // preferences: a failure loses little
+    }
+}
+
+void TForm16::setBearingSource(std::function<std::optional<WorkbenchBearing>()> source) {
+    bearingSource_ = std::move(source);
+}
+
+void TForm16::refreshBearing() {
+    doc_.setBearing(bearingSource_ ? bearingSource_() : std::nullopt);
+}
+
+void TForm16::bearingChanged() {
+    refreshBearing();
+    drawMarkers();
+    showPeakTable();
+    showEvidence();
+}
+
+// The search fields may have changed in the main window meanwhile: the table follows them
+// whenever the analyst comes back to it.
+void TForm16::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && doc_.hasSpectrum()) {
+        refreshBearing();
+        showPeakTable();
+    }
+}
+
+// ---- Opening files and the jobs -----------------------------------------------------------
+
+void TForm16::chooseAndOpen() {
+    const QString file = chooseFile(this, {false, QString::fromStdString(doc_.settings().folder),
+                                           fileFilter(), QString(), false});
+    if (!file.isEmpty()) {
+        openFile(file.toStdString());
+    }
+}
+
+void TForm16::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TForm16::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.front().isLocalFile()) {
+        event->acceptProposedAction();
+        openFile(urls.front().toLocalFile().toStdString());
+    }
+}
+
+void TForm16::openFile(const std::filesystem::path& path) {
+    run(doc_.openTask(path));
+}
+
+bool TForm16::busy() const {
+    return job_ != nullptr;
+}
+
+void TForm16::chooseOverlay() {
+    const QString file = chooseFile(this, {false, QString::fromStdString(doc_.settings().folder),
+                                           fileFilter(), QString(), false});
+    if (!file.isEmpty()) {
+        run(doc_.overlayTask(file.toStdString()));
+    }
+}
+
+void TForm16::clearOverlay() {
+    applyChange(doc_.clearOverlay());
+}
+
+void TForm16::run(std::optional<WorkbenchTask> task) {
+    if (!task) {
+        return;
+    }
+    if (job_) {
+        job_->cancel = true; // its thread ends on its own; its result is not wanted
+    }
+    auto job = std::make_shared<Job>();
+    job->task = std::move(*task);
+    job->started.start();
+    job_ = job;
+    QThread* thread = QThread::create([job] {
+        job->result =
+            runTask(job->task, Progress([&job](double f) { job->progress = f; }, &job->cancel));
+    });
+    thread->setParent(this);
+    connect(thread, &QThread::finished, this, [this, job, thread] {
+        thread->deleteLater();
+        if (job == job_) {
+            jobFinished(job);
+        }
+    });
+    thread->start();
+    progressTimer_->start();
+}
+
+void TForm16::jobFinished(const std::shared_ptr<Job>& job) {
+    job_.reset();
+    progressTimer_->stop();
+    ui->progressBar->hide();
+    ui->cancelButton->hide();
+    applyChange(doc_.apply(std::move(*job->result)));
+}
+
+// Whatever the document says changed is shown; what it asks for next is started.
+void TForm16::applyChange(const WorkbenchChange& change) {
+    if (change.settings) {
+        saveSettings();
+    }
+    if (change.shown) {
+        refreshBearing();
+        showShown(change.keepRange);
+    } else if (change.lines) {
+        drawMarkers();
+        showPeakTable();
+        showEvidence();
+    } else if (change.overlay) {
+        drawOverlay();
+    }
+    if (change.controls && doc_.hasSpectrum()) {
+        showSettings();
+        showControlsOfShown();
+    }
+    if (change.shaftSpeed) {
+        Q_EMIT shaftSpeedChosen(fromCore(formatGeneral(*change.shaftSpeed)));
+    }
+    if (!change.error.empty()) {
+        showFileProblem(QString::fromStdString(change.error));
+    }
+    run(change.next);
+}
+
+void TForm16::showProgress() {
+    if (!job_ || job_->started.elapsed() < kProgressDelayMs) {
+        return;
+    }
+    ui->progressBar->setFormat(
+        QString::fromStdString("«" + displayName(job_->task.path) + "»: %p %"));
+    ui->progressBar->setValue(static_cast<int>(100 * job_->progress.load()));
+    ui->progressBar->show();
+    ui->cancelButton->show();
+}
+
+void TForm16::cancelJob() {
+    if (job_) {
+        job_->cancel = true;
+    }
+}
+
+void TForm16::showFileProblem(const QString& message) {
+    QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+    box.setObjectName("SpectrumFileProblem");
+    showModal(box);
+}
+
+// ---- Envelope, velocity, unit -------------------------------------------------------------
+
+std::optional<Band> TForm16::typedBand() const {
+    const auto low = readNumber(fieldNumberText(toCore(ui->bandLowEdit->text())));
+    const auto high = readNumber(fieldNumberText(toCore(ui->bandHighEdit->text())));
+    return low && high && *low < *high ? std::optional(Band{*low, *high}) : std::nullopt;
+}
+
+void TForm16::envelopeToggled(bool on) {
+    applyChange(doc_.showEnvelope(on, typedBand()));
+}
+
+void TForm16::bandEdited() {
+    if (const std::optional<Band> band = typedBand()) {
+        run(doc_.bandTyped(*band));
+    }
+}
+
+void TForm16::velocityToggled(bool on) {
+    applyChange(doc_.setVelocity(on));
+}
+
+void TForm16::unitChosen(int index) {
+    if (index >= 0 && index < static_cast<int>(std::size(kUnitChoices))) {
+        applyChange(doc_.setStatedUnit(kUnitChoices[index]));
+    }
+}
+
+// ---- The frequency axis -------------------------------------------------------------------
+
+namespace {
+
+QString boundText(double v) {
+    return fromCore(formatGeneral(std::round(v * 100) / 100));
+}
+
+} // namespace
+
+void TForm16::boundsEdited() {
+    const auto low = readNumber(fieldNumberText(toCore(ui->Edit1->text())));
+    const auto high = readNumber(fieldNumberText(toCore(ui->Edit2->text())));
+    if (low && high && *low < *high) {
+        ui->Chart1->xAxis->setRange(*low, *high);
+        ui->Chart1->replot();
+    }
+    rangeChanged(); // a bound that does not read goes back to what is shown
+}
+
+void TForm16::rangeChanged() {
+    const QCPRange r = ui->Chart1->xAxis->range();
+    if (!ui->Edit1->hasFocus() || ui->Edit1->text().isEmpty()) {
+        ui->Edit1->setText(boundText(r.lower));
+    }
+    if (!ui->Edit2->hasFocus() || ui->Edit2->text().isEmpty()) {
+        ui->Edit2->setText(boundText(r.upper));
+    }
+    fitValueAxis();
+}
+
+void TForm16::showFullRange() {
+    if (const Spectrum* s = doc_.displayed()) {
+        const std::vector<double>& f = s->frequency;
+        ui->Chart1->xAxis->setRange(f.front(), f.back());
+        ui->Chart1->replot();
+    }
+}
+
+// The plot takes the width and two thirds of the height gained; the peak table the rest.
+void TForm16::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QSize base = minimumSize();
+    const int dx = width() - base.width(), dy = height() - base.height();
+    const int plotDy = dy * 2 / 3;
+    ui->Chart1->setGeometry(4, 4, 821 + dx, 377 + plotDy);
+    ui->progressBar->move(200 + dx / 2, 170 + plotDy / 2);
+    ui->cancelButton->move(548 + dx / 2, 170 + plotDy / 2);
+    ui->SpeedButton1->move(10, 392 + plotDy);
+    ui->GroupBox1->move(44, 386 + plotDy);
+    ui->analysisGroup->move(380, 386 + plotDy);
+    ui->markersGroup->move(4, 466 + plotDy);
+    ui->analysisTabs->setGeometry(380, 466 + plotDy, 445 + dx, 102 + dy - plotDy);
+    placeEvidencePanel();
+}
+
+} // namespace orbistan::ui

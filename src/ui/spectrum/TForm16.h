@@ -1,0 +1,143 @@
+#pragma once
+// The spectrum window: a measured spectrum or a waveform's spectrum with the current
+// bearing's defect-frequency lines on it, a cursor that reads the peaks, and the peak table
+// whose rows the frequency search explains. A click on a peak searches it in the main
+// window. What is shown and every decision about it is the core's Workbench; this class
+// holds the widgets, the plot's items, the worker thread and the progress timer.
+
+#include "spectrum/workbench.h"
+
+#include <QColor>
+#include <QWidget>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QCPGraph;
+class QCheckBox;
+class QTimer;
+
+namespace Ui {
+class TForm16;
+}
+
+namespace orbistan::ui {
+
+class PlotInteraction;
+
+// The colour of a marker family, in the order of markerFamilies().
+QColor familyColour(int family);
+
+class TForm16 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm16(QWidget* parent = nullptr);
+    ~TForm16() override;
+
+    // Where the window keeps its settings file; read at once.
+    void setProgramDir(const std::filesystem::path& dir);
+    // Asked whenever the markers or the explanations are drawn; empty when nothing is
+    // computed.
+    void setBearingSource(std::function<std::optional<WorkbenchBearing>()> source);
+    // The main window computed anew: markers and explanations follow.
+    void bearingChanged();
+
+    // Opens a file as the button, Ctrl+O and a drop do; the work runs off the window's
+    // thread and the previous spectrum stays until the new one is ready.
+    void openFile(const std::filesystem::path& path);
+    bool busy() const;
+    // The spectrum shown: the file's, or the envelope spectrum of its band.
+    const Spectrum* spectrum() const { return doc_.displayed(); }
+    bool showingEnvelope() const { return doc_.showingEnvelope(); }
+    const std::vector<ExplainedPeak>& peakRows() const { return doc_.rows(); }
+    // How many marker lines are drawn.
+    int markerLineCount() const { return doc_.markerLineCount(); }
+
+Q_SIGNALS:
+    // A peak was clicked: its frequency, as the keypad should show it.
+    void peakChosen(const QString& frequencyText);
+    // The shaft speed that the spectrum or the file gives, as the Fr field should show it.
+    void shaftSpeedChosen(const QString& frText);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    struct Job;
+
+    // ---- TForm16.cpp: the frame, the controls, the jobs
+    void setUpControls();
+    void setUpPeakTable();
+    void bindControls();
+    void bindAnalysis();
+    void showSettings();
+    WorkbenchSettings settingsFromControls() const;
+    void controlsChanged();
+    void saveSettings();
+    void refreshBearing();
+
+    void chooseAndOpen();
+    void chooseOverlay();
+    void clearOverlay();
+    void run(std::optional<WorkbenchTask> task);
+    void jobFinished(const std::shared_ptr<Job>& job);
+    void applyChange(const WorkbenchChange& change);
+    void showProgress();
+    void cancelJob();
+    void showFileProblem(const QString& message);
+
+    void envelopeToggled(bool on);
+    void bandEdited();
+    void velocityToggled(bool on);
+    void unitChosen(int index);
+    std::optional<Band> typedBand() const;
+
+    void boundsEdited();
+    void rangeChanged();
+    void showFullRange();
+
+    // ---- TForm16_plot.cpp: the plot
+    void setUpPlot();
+    void setUpMarkerGraphs();
+    void showShown(bool keepRange);
+    void showControlsOfShown();
+    void showSources();
+    void showUnit();
+    void drawOverlay();
+    void fitValueAxis();
+    void drawMarkers();
+    void placeMarkers();
+    void moveCursor(double frequency);
+    void chooseAt(double frequency);
+    void bandDragged(double low, double high);
+    double snappedFrequency(double frequency, double* amplitude) const;
+
+    // ---- TForm16_peaks.cpp: the table, the evidence, the exports
+    void showPeakTable();
+    void showEvidence();
+    void placeEvidencePanel();
+    void refineSpeed();
+    void exportTable();
+    void exportPlot(bool pdf);
+
+    std::unique_ptr<Ui::TForm16> ui; // the form's controls, made by uic
+    std::filesystem::path programDir_;
+    std::function<std::optional<WorkbenchBearing>()> bearingSource_;
+    std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};
+    Workbench doc_;
+
+    std::shared_ptr<Job> job_;
+    QTimer* progressTimer_ = nullptr;
+
+    PlotInteraction* interaction_ = nullptr;
+    QCPGraph* overlayGraph_ = nullptr;
+    // Per family, its harmonics' graph, then per family its sidebands' graph.
+    std::array<QCPGraph*, 2 * kMarkerFamilyCount> markerGraphs_{};
+};
+
+} // namespace orbistan::ui

@@ -1,0 +1,160 @@
+// The spectrum window's peak table with its explanations, and the exports of the table and
+// the plot.
+#include "ui/spectrum/TForm16.h"
+#include "ui_TForm16.h"
+
+#include "calc/numbers.h"
+#include "platform/atomic_file.h"
+#include "spectrum/evidence.h"
+#include "ui/kit/errorbox.h"
+#include "ui/kit/file_dialog.h"
+#include "ui/kit/modal.h"
+#include "ui/kit/text.h"
+#include "ui/spectrum/plot.h"
+
+#include <QBuffer>
+#include <QMessageBox>
+#include <QPdfWriter>
+
+#include <cmath>
+
+namespace orbistan::ui {
+
+namespace {
+
+QString rounded(double v, double unit) {
+    return fromCore(formatGeneral(std::round(v / unit) * unit));
+}
+
+QStringList rowCells(int rank, const ExplainedPeak& row) {
+    QStringList cells = {QString::number(rank), rounded(row.peak.frequency, 0.001),
+                         significantText(row.peak.amplitude)};
+    if (row.best) {
+        const Explanation& e = *row.best;
+        cells << QString::fromStdString(e.name) << fromCore(formatGeneral(e.m))
+              << (e.single ? QString() : fromCore(formatGeneral(e.n))) << rounded(e.value, 0.001)
+              << rounded(e.residual, 0.001);
+    } else {
+        cells << "-" << QString() << QString() << QString() << QString();
+    }
+    return cells;
+}
+
+} // namespace
+
+// The table rounds to thousandths of a hertz, which the lines cannot tell apart anyway;
+// the exported table keeps every digit.
+void TForm16::showPeakTable() {
+    const std::vector<ExplainedPeak>& rows = doc_.rows();
+    QTableWidget* table = ui->peakTable;
+    table->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const QStringList cells = rowCells(r + 1, rows[static_cast<std::size_t>(r)]);
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setTextAlignment(c == 3 ? Qt::AlignLeft | Qt::AlignVCenter
+                                          : Qt::AlignRight | Qt::AlignVCenter);
+            table->setItem(r, c, item);
+        }
+    }
+}
+
+// The families ranked by their evidence in the spectrum shown, over the plot.
+void TForm16::showEvidence() {
+    if (!doc_.hasSpectrum() || !doc_.bearing()) {
+        ui->evidencePanel->hide();
+        return;
+    }
+    static const char* const kColours[] = {"#808080", "#c07000", "#c00000"};
+    static const char* const kVerdicts[] = {"нет", "слабые признаки", "сильные признаки"};
+    QString html = doc_.showingEnvelope() ? QString("<b>Диагноз</b> по огибающей %1–%2 Гц")
+                                                .arg(std::lround(doc_.envelopeBand().low))
+                                                .arg(std::lround(doc_.envelopeBand().high))
+                                          : QString("<b>Диагноз</b> по спектру");
+    for (const FamilyEvidence& e : doc_.evidence()) {
+        const int v = static_cast<int>(e.verdict);
+        html +=
+            QString("<br><span style='color:%1'>%2: %3</span>")
+                .arg(kColours[v], QString::fromStdString(describeEvidence(e, true)), kVerdicts[v]);
+    }
+    ui->evidencePanel->setText(html);
+    ui->evidencePanel->adjustSize();
+    ui->evidencePanel->show();
+    placeEvidencePanel();
+}
+
+void TForm16::placeEvidencePanel() {
+    const QRect chart = ui->Chart1->geometry();
+    const QRect axes = ui->Chart1->axisRect()->rect();
+    const QSize size = ui->evidencePanel->size();
+    ui->evidencePanel->move(chart.x() + axes.right() - size.width() - 4,
+                            chart.y() + axes.bottom() - size.height() - 4);
+}
+
+// The shaft's own line near the typed Fr, offered for a new computation.
+void TForm16::refineSpeed() {
+    refreshBearing();
+    QMessageBox box(QMessageBox::Information, windowTitle(), QString(), QMessageBox::Ok, this);
+    box.setObjectName("ShaftSpeedBox");
+    const double typedFr = doc_.bearing() ? doc_.bearing()->bases.Fr : 0;
+    if (!doc_.hasSpectrum() || !(typedFr > 0)) {
+        box.setText("Сначала вычислите подшипник: уточняется введённая оборотная частота Fr.");
+        showModal(box);
+        return;
+    }
+    const std::optional<double> fr = doc_.refinedShaftSpeed();
+    const QString typed = fromCore(formatGeneral(typedFr));
+    if (!fr) {
+        box.setText("В спектре нет пика в пределах 5 % от Fr = " + typed + " Гц.");
+        showModal(box);
+        return;
+    }
+    const QString found = fromCore(formatGeneral(std::round(*fr * 1000) / 1000));
+    box.setText("По спектру Fr = " + found + " Гц (введено " + typed +
+                " Гц). Пересчитать подшипник с этой частотой?");
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    if (showModal(box) == QMessageBox::Yes) {
+        Q_EMIT shaftSpeedChosen(found);
+    }
+}
+
+void TForm16::exportTable() {
+    const QString file = chooseFile(this, {true, QString::fromStdString(doc_.settings().folder),
+                                           "Таблица CSV (*.csv)", "csv", true});
+    if (file.isEmpty()) {
+        return;
+    }
+    if (const int error = writeFileAtomically(file.toStdString(), peakTable(doc_.rows(), ';'))) {
+        showRuntimeError(error);
+    }
+}
+
+void TForm16::exportPlot(bool pdf) {
+    const QString file = chooseFile(this, {true, QString::fromStdString(doc_.settings().folder),
+                                           pdf ? "Документ PDF (*.pdf)" : "Рисунок PNG (*.png)",
+                                           pdf ? "pdf" : "png", true});
+    if (file.isEmpty()) {
+        return;
+    }
+    QCustomPlot* plot = ui->Chart1;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (pdf) {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(96);
+        writer.setPageSize(
+            QPageSize(QSizeF(plot->width() * 0.75, plot->height() * 0.75), QPageSize::Point));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setCreator("Орбистан");
+        QCPPainter painter(&writer);
+        plot->toPainter(&painter, plot->width(), plot->height());
+    } else {
+        plot->toPixmap().save(&buffer, "PNG");
+    }
+    // The file is written whole or not at all, as every file of the program.
+    if (const int error = writeFileAtomically(file.toStdString(), buffer.data().toStdString())) {
+        showRuntimeError(error);
+    }
+}
+
+} // namespace orbistan::ui

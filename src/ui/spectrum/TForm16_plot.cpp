@@ -1,0 +1,306 @@
+// The spectrum window's plot: the spectrum, the defect-frequency markers, the cursor that
+// reads and snaps to the peaks, and the click that searches a peak.
+#include "ui/spectrum/TForm16.h"
+#include "ui_TForm16.h"
+
+#include "ui/spectrum/plot_interaction.h"
+
+#include "calc/numbers.h"
+#include "spectrum/markers.h"
+#include "ui/kit/text.h"
+#include "ui/spectrum/plot.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace orbistan::ui {
+
+namespace {
+
+// The cursor snaps to a peak this many pixels away.
+constexpr double kSnapPixels = 8;
+
+// Enough decimals to tell neighbouring lines apart, two more than the resolution needs.
+int frequencyDecimals(double resolution) {
+    if (!(resolution > 0)) {
+        return 2;
+    }
+    return std::clamp(static_cast<int>(std::ceil(-std::log10(resolution / 100))), 0, 6);
+}
+
+} // namespace
+
+QColor familyColour(int family) {
+    static const QColor kColours[] = {QColor(0, 70, 200),  QColor(0, 140, 60),
+                                      QColor(200, 0, 200), QColor(120, 40, 160),
+                                      QColor(230, 120, 0), QColor(90, 90, 90)};
+    return kColours[family];
+}
+
+void TForm16::setUpPlot() {
+    QCustomPlot* plot = ui->Chart1;
+    plot->setBackground(Qt::white);
+    plot->plotLayout()->insertRow(0);
+    plot->plotLayout()->addElement(
+        0, 0, new QCPTextElement(plot, "Спектр", QFont(plot->font().family(), 10, QFont::Bold)));
+    plot->addLayer("markers", plot->layer("grid"), QCustomPlot::limAbove);
+    // One red line with ascending X values, nothing plotted yet.
+    QCPGraph* series = plot->addGraph();
+    series->setPen(QPen(Qt::red));
+    series->removeFromLegend();
+    plot->xAxis->setRange(0, 1000);
+    setUpMarkerGraphs();
+    overlayGraph_ = plot->addGraph();
+    overlayGraph_->setLayer("markers");
+    overlayGraph_->setPen(QPen(QColor(0, 120, 230), 1));
+    overlayGraph_->removeFromLegend();
+    plot->legend->setVisible(false);
+    plot->legend->setFont(QFont(plot->font().family(), 8));
+    plot->legend->setBrush(QColor(255, 255, 255, 220));
+    plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+
+    interaction_ = new PlotInteraction(plot);
+    connect(plot->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+            &TForm16::rangeChanged);
+    connect(interaction_, &PlotInteraction::hovered, this, &TForm16::moveCursor);
+    connect(interaction_, &PlotInteraction::clicked, this,
+            [this](double f) { chooseAt(snappedFrequency(f, nullptr)); });
+    connect(interaction_, &PlotInteraction::bandChosen, this, &TForm16::bandDragged);
+}
+
+// The families' legend entries (graphs without data, in the families' colours), then each
+// family's lines as one graph of vertical strokes parted by gaps, its harmonics solid and
+// its sidebands dotted: a few graphs draw faster than hundreds of items.
+void TForm16::setUpMarkerGraphs() {
+    QCustomPlot* plot = ui->Chart1;
+    for (int f = 0; f < kMarkerFamilyCount; ++f) {
+        QCPGraph* entry = plot->addGraph();
+        const MarkerFamilyInfo& info = markerFamilies()[f];
+        entry->setName(
+            QString::fromUtf8(info.name.data(), static_cast<int>(info.name.size())) + " — " +
+            QString::fromUtf8(info.meaning.data(), static_cast<int>(info.meaning.size())));
+        entry->setPen(QPen(familyColour(f), 2));
+        entry->removeFromLegend();
+    }
+    for (int kind = 0; kind < 2; ++kind) {
+        for (int f = 0; f < kMarkerFamilyCount; ++f) {
+            QCPGraph* g = plot->addGraph();
+            g->setLayer("markers");
+            g->removeFromLegend();
+            g->setAdaptiveSampling(false);
+            g->setAntialiased(false); // vertical strokes fall on whole pixels anyway
+            g->setPen(QPen(familyColour(f), kind == 0 ? 1.2 : 1,
+                           kind == 0 ? Qt::SolidLine : Qt::DotLine));
+            markerGraphs_[static_cast<std::size_t>(kind * kMarkerFamilyCount + f)] = g;
+        }
+    }
+}
+
+// The controls follow what is shown: which transform settings apply, the sources the file
+// offers, the envelope's band and switch, velocity and the unit.
+void TForm16::showControlsOfShown() {
+    const bool record = doc_.hasRecord();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{ui->windowBox, ui->linesBox, ui->scalingBox}) {
+        w->setEnabled(record);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->envelopeBox, ui->bandLowEdit,
+                                                      ui->bandHighEdit, ui->suggestBandButton}) {
+        w->setEnabled(record);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->refineSpeedButton, ui->overlayButton,
+                                                      ui->exportCsvButton, ui->exportPngButton,
+                                                      ui->exportPdfButton}) {
+        w->setEnabled(true);
+    }
+    {
+        const QSignalBlocker keep(ui->envelopeBox);
+        ui->envelopeBox->setChecked(doc_.showingEnvelope());
+    }
+    if (doc_.showingEnvelope()) {
+        ui->bandLowEdit->setText(fromCore(formatGeneral(std::round(doc_.envelopeBand().low))));
+        ui->bandHighEdit->setText(fromCore(formatGeneral(std::round(doc_.envelopeBand().high))));
+    }
+    ui->clearOverlayButton->setEnabled(doc_.overlay() != nullptr);
+    showSources();
+    showUnit();
+}
+
+// The channels, datasets or variables the file offers; "1" when it offers no choice.
+void TForm16::showSources() {
+    const FileContents& shown = *doc_.shown();
+    const QSignalBlocker keep(ui->channelBox);
+    ui->channelBox->clear();
+    for (const std::string& source : shown.sources) {
+        ui->channelBox->addItem(QString::fromStdString(source));
+    }
+    if (shown.sources.empty()) {
+        ui->channelBox->addItem("1");
+    }
+    ui->channelBox->setCurrentIndex(shown.sources.empty() ? 0 : shown.source);
+    ui->channelBox->setEnabled(shown.sources.size() > 1);
+    static const char* const kCaptions[] = {"Канал", "Канал", "Набор", "Запись"};
+    ui->channelLabel->setText(kCaptions[static_cast<int>(shown.sourceKind)]);
+}
+
+// The file's own unit, fixed; or the one stated for files of its kind, to be chosen.
+void TForm16::showUnit() {
+    const QSignalBlocker keep(ui->unitBox), keepVelocity(ui->velocityBox);
+    const bool fromFile = doc_.fileStatesUnit();
+    const Unit unit = fromFile ? doc_.shown()->spectrum->units.unit : doc_.statedUnit();
+    const int index = unit == Unit::G                     ? 1
+                      : unit == Unit::MetrePerSecond2     ? 2
+                      : unit == Unit::MillimetrePerSecond ? 3
+                                                          : 0;
+    ui->unitBox->setCurrentIndex(index);
+    if (fromFile && index == 0) { // a unit the chooser does not list
+        ui->unitBox->setItemText(0,
+                                 QString::fromStdString(unitName(doc_.shown()->spectrum->units)));
+    } else {
+        ui->unitBox->setItemText(0, "не указана");
+    }
+    ui->unitBox->setEnabled(!fromFile && !doc_.showingEnvelope());
+    ui->velocityBox->setEnabled(doc_.velocityOffered());
+    ui->velocityBox->setChecked(doc_.velocity());
+}
+
+void TForm16::showShown(bool keepRange) {
+    const Spectrum* s = doc_.displayed();
+    if (!s) {
+        return;
+    }
+    QCustomPlot* plot = ui->Chart1;
+    QVector<double> keys(s->frequency.begin(), s->frequency.end());
+    QVector<double> values(s->amplitude.begin(), s->amplitude.end());
+    plot->graph(0)->setData(keys, values, true);
+    plot->xAxis->setLabel("Частота, Гц");
+    plot->yAxis->setLabel(QString::fromStdString(amplitudeCaption(s->units)));
+    static_cast<QCPTextElement*>(plot->plotLayout()->element(0, 0))
+        ->setText(QString::fromStdString(
+            (doc_.showingEnvelope() ? "Спектр огибающей: " : "Спектр: ") + s->source));
+    interaction_->setBandDragAllowed(doc_.hasRecord() && !doc_.showingEnvelope());
+    if (!keepRange) {
+        plot->xAxis->setRange(s->frequency.front(), s->frequency.back());
+    }
+    rangeChanged();
+    showControlsOfShown();
+    drawOverlay();
+    drawMarkers();
+    showPeakTable();
+    showEvidence();
+}
+
+// The second file's spectrum, under the first and in the same units; not over an envelope.
+void TForm16::drawOverlay() {
+    QVector<double> keys, values;
+    const Spectrum* s = doc_.overlay();
+    if (s && doc_.hasSpectrum() && !doc_.showingEnvelope()) {
+        keys = QVector<double>(s->frequency.begin(), s->frequency.end());
+        values = QVector<double>(s->amplitude.begin(), s->amplitude.end());
+        overlayGraph_->setName("Наложен: " + QString::fromStdString(s->source));
+        overlayGraph_->addToLegend();
+    } else {
+        overlayGraph_->removeFromLegend();
+    }
+    ui->clearOverlayButton->setEnabled(s != nullptr);
+    overlayGraph_->setData(keys, values, true);
+    ui->Chart1->legend->setVisible(ui->Chart1->legend->itemCount() > 0);
+    ui->Chart1->replot();
+}
+
+void TForm16::bandDragged(double low, double high) {
+    run(doc_.envelopeTask(Band{low, high}));
+}
+
+// The value axis spans what is visible of the spectrum.
+void TForm16::fitValueAxis() {
+    const Spectrum* s = doc_.displayed();
+    if (!s) {
+        return;
+    }
+    const std::vector<double>& f = s->frequency;
+    const QCPRange r = ui->Chart1->xAxis->range();
+    const auto from = std::lower_bound(f.begin(), f.end(), r.lower) - f.begin();
+    const auto to = std::upper_bound(f.begin(), f.end(), r.upper) - f.begin();
+    if (from >= to) {
+        return;
+    }
+    const auto [low, high] =
+        doc_.extremes().over(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+    const double bottom = std::min(0.0, low);
+    const double top = high > bottom ? high : bottom + 1;
+    ui->Chart1->yAxis->setRange(bottom, top + 0.08 * (top - bottom));
+    placeMarkers();
+}
+
+void TForm16::drawMarkers() {
+    QCustomPlot* plot = ui->Chart1;
+    bool anyEntry = false;
+    for (int f = 0; f < kMarkerFamilyCount; ++f) {
+        const bool on = doc_.hasSpectrum() && doc_.bearing() && doc_.settings().families[f];
+        plot->graph(f + 1)->removeFromLegend();
+        if (on) {
+            plot->graph(f + 1)->addToLegend();
+            anyEntry = true;
+        }
+    }
+    plot->legend->setVisible(anyEntry || plot->legend->hasItemWithPlottable(overlayGraph_));
+    placeMarkers();
+    plot->replot();
+}
+
+// The strokes span the value axis as it stands.
+void TForm16::placeMarkers() {
+    const QCPRange y = ui->Chart1->yAxis->range();
+    for (std::size_t g = 0; g < markerGraphs_.size(); ++g) {
+        QVector<double> keys, values;
+        for (double f : doc_.markers()[g]) {
+            keys << f << f << f;
+            values << y.lower << y.upper << std::numeric_limits<double>::quiet_NaN();
+        }
+        markerGraphs_[g]->setData(keys, values, true);
+    }
+}
+
+// ---- Cursor and click ---------------------------------------------------------------------
+
+double TForm16::snappedFrequency(double frequency, double* amplitude) const {
+    const Spectrum& s = *doc_.displayed();
+    const QCPAxis* x = ui->Chart1->xAxis;
+    const double reach = kSnapPixels * x->range().size() / std::max(1, x->axisRect()->width());
+    const std::size_t line = snapToPeak(s, frequency, reach);
+    if (amplitude) {
+        *amplitude = s.amplitude[line];
+    }
+    return refinedFrequency(s, line);
+}
+
+void TForm16::moveCursor(double frequency) {
+    const Spectrum* s = doc_.displayed();
+    if (!s) {
+        return;
+    }
+    double amplitude = 0;
+    const double f = snappedFrequency(frequency, &amplitude);
+    const int digits = frequencyDecimals(s->resolution);
+    QString text =
+        decimalText(f, digits) + " Гц   " + decimalText(f * 60, std::max(0, digits - 1)) + " CPM";
+    if (doc_.bearing() && doc_.bearing()->bases.Fr > 0) {
+        text += "   " + decimalText(f / doc_.bearing()->bases.Fr, 3) + " × Fr";
+    }
+    text += "   A = " + significantText(amplitude);
+    interaction_->showCursor(f, amplitude, text);
+}
+
+void TForm16::chooseAt(double frequency) {
+    const Spectrum* s = doc_.displayed();
+    if (!s) {
+        return;
+    }
+    const int digits = frequencyDecimals(s->resolution);
+    const double scale = std::pow(10.0, digits);
+    Q_EMIT peakChosen(fromCore(formatGeneral(std::round(frequency * scale) / scale)));
+}
+
+} // namespace orbistan::ui

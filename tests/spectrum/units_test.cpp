@@ -1,0 +1,116 @@
+// Units as data: what a file's caption or unit text says, the caption shown for it, and
+// whether velocity can be had from it, by what factor.
+#include "spectrum/transform.h"
+#include "spectrum/units.h"
+#include "spectrum/workbench.h"
+
+#include <gtest/gtest.h>
+
+#include <numbers>
+
+namespace orbistan {
+namespace {
+
+struct CaptionCase {
+    const char* what;
+    Units units;
+    const char* caption;
+    double toMillimetres; // 0: no velocity from it
+};
+
+Units caption(const char* text) {
+    return unitsFromCaption(text);
+}
+
+Units with(Units u, Scaling s) {
+    u.scaling = s;
+    return u;
+}
+
+Units stated(Unit unit, Scaling s) {
+    Units u;
+    u.scaling = s;
+    return withStatedUnit(u, unit);
+}
+
+Units envelope(Unit unit) {
+    Units u;
+    u.quantity = Quantity::SquaredEnvelope;
+    u.label = "Огибающая² 2000–4000 Гц";
+    u.scaling = Scaling::Peak;
+    return withStatedUnit(u, unit);
+}
+
+class Captions : public testing::TestWithParam<CaptionCase> {};
+
+TEST_P(Captions, ShowAndConvertAsTheFileSays) {
+    const CaptionCase& c = GetParam();
+    EXPECT_EQ(amplitudeCaption(c.units), c.caption);
+    const std::optional<double> factor = accelerationToMillimetres(c.units);
+    EXPECT_EQ(factor.value_or(0), c.toMillimetres);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Units, Captions,
+    testing::Values(
+        // a text file's header
+        CaptionCase{"text, mm/s", caption("Скорость, мм/с"), "Скорость, мм/с", 0},
+        CaptionCase{"text, [g]", caption("Acceleration [g]"), "Acceleration, g", 9806.65},
+        CaptionCase{"text, m/s^2", caption("A, m/s^2"), "A, м/с²", 1000},
+        CaptionCase{"text, (um)", caption("Displacement (um)"), "Displacement, мкм", 0},
+        CaptionCase{"text, none", caption("Amplitude"), "Amplitude", 0},
+        CaptionCase{"text, empty", caption(""), "Амплитуда", 0},
+        CaptionCase{"text, dB kept", caption("Level, dB"), "Level, dB", 0},
+        // a universal file's ordinate unit
+        CaptionCase{"uff, G", unitsFromText(" G "), "Ускорение, g", 9806.65},
+        CaptionCase{"uff, other", unitsFromText("V"), "Амплитуда, V", 0},
+        // a recording's spectrum: unknown unless stated
+        CaptionCase{"wav, peak", with({}, Scaling::Peak), "Амплитуда, пик", 0},
+        CaptionCase{"wav, rms", with({}, Scaling::Rms), "Амплитуда, СКЗ", 0},
+        CaptionCase{"wav, stated g", stated(Unit::G, Scaling::Peak), "Ускорение, пик, g", 9806.65},
+        CaptionCase{"mat, stated m/s2", stated(Unit::MetrePerSecond2, Scaling::Rms),
+                    "Ускорение, СКЗ, м/с²", 1000},
+        CaptionCase{"wav, stated mm/s", stated(Unit::MillimetrePerSecond, Scaling::Peak),
+                    "Скорость, пик, мм/с", 0},
+        // a squared envelope divided by 2πf means nothing, whatever the record's unit
+        CaptionCase{"envelope", envelope(Unit::G), "Огибающая² 2000–4000 Гц, пик", 0},
+        CaptionCase{"velocity", velocityUnits(stated(Unit::G, Scaling::Rms)), "Скорость, СКЗ, мм/с",
+                    0}),
+    [](const testing::TestParamInfo<CaptionCase>& i) {
+        std::string name = i.param.what;
+        for (char& ch : name) {
+            ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        }
+        return name;
+    });
+
+TEST(Units, AFileUnitIsNeverOverriddenByAStatedOne) {
+    const Units mm = unitsFromText("mm/s");
+    EXPECT_EQ(withStatedUnit(mm, Unit::G), mm);
+    for (Unit u : {Unit::Unknown, Unit::G, Unit::MetrePerSecond2, Unit::MillimetrePerSecond}) {
+        EXPECT_EQ(statedUnitFromKey(statedUnitKey(u)), u);
+    }
+    EXPECT_FALSE(statedUnitFromKey("furlong"));
+}
+
+TEST(Units, VelocityDividesBy2PiFInMillimetres) {
+    Spectrum g{{0, 100, 200}, {5, 1, 1}, caption("Acceleration, g"), "x", 100};
+    const std::optional<Spectrum> v = toVelocity(g);
+    ASSERT_TRUE(v);
+    EXPECT_EQ(amplitudeCaption(v->units), "Скорость, мм/с");
+    EXPECT_EQ(v->amplitude[0], 0);
+    EXPECT_NEAR(v->amplitude[1], 9806.65 / (2 * std::numbers::pi * 100), 1e-9); // 15,607 mm/s
+    EXPECT_NEAR(v->amplitude[2], v->amplitude[1] / 2, 1e-12);
+    // A transformed recording's caption names its scaling, which is no unit.
+    Spectrum peak{{1, 2}, {1, 1}, with({}, Scaling::Peak), "x", 1};
+    EXPECT_FALSE(toVelocity(peak));
+    EXPECT_FALSE(velocityOffered(peak, Unit::Unknown));
+    EXPECT_TRUE(velocityOffered(peak, Unit::G));
+    EXPECT_EQ(amplitudeCaption(presentSpectrum(peak, Unit::G, true).units), "Скорость, пик, мм/с");
+    EXPECT_EQ(amplitudeCaption(presentSpectrum(peak, Unit::MillimetrePerSecond, true).units),
+              "Скорость, пик, мм/с");
+    EXPECT_EQ(presentSpectrum(peak, Unit::MillimetrePerSecond, true).amplitude, peak.amplitude);
+}
+
+} // namespace
+} // namespace orbistan

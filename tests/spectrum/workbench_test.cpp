@@ -1,0 +1,253 @@
+// The spectrum document's transitions, without a window: requests become tasks, tasks run,
+// and their results change what is shown exactly as the window shows it.
+#include "spectrum/workbench.h"
+
+#include "platform/atomic_file.h"
+#include "spectrum/synth.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <matio.h>
+
+namespace orbistan {
+namespace {
+
+// The 6205 at 1797 rpm, as the calculator computes it.
+WorkbenchBearing bearing6205() {
+    return {{106.979844155844, 162.570155844156, 69.5234251692891, 11.8866493506493, 29.95},
+            {0, 1, 1, 10, 1000},
+            1};
+}
+
+SynthSettings outerFault() {
+    SynthSettings s;
+    s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
+    s.Fw = 69.5234251692891, s.Fq = 11.8866493506493;
+    s.seconds = 4;
+    return s;
+}
+
+class WorkbenchDocument : public test::TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        wav_ = dir_ / "outer.wav";
+        ASSERT_EQ(writeFileAtomically(wav_, encodeWav(synthesize(outerFault()), 12000)), 0);
+    }
+    // A task run and its result applied, as the window does when its worker finishes.
+    WorkbenchChange step(const std::optional<WorkbenchTask>& task) {
+        EXPECT_TRUE(task);
+        return task ? doc_.apply(runTask(*task)) : WorkbenchChange{};
+    }
+    WorkbenchSettings withLines(int lines) const {
+        WorkbenchSettings s = doc_.settings();
+        s.transform.lines = lines;
+        return s;
+    }
+    Workbench doc_;
+    std::filesystem::path wav_;
+};
+
+TEST_F(WorkbenchDocument, OpeningShowsTheFileAndTheBearingExplainsIt) {
+    const WorkbenchChange c = step(doc_.openTask(wav_));
+    EXPECT_TRUE(c.shown && c.controls && !c.keepRange && c.error.empty());
+    EXPECT_TRUE(c.settings); // the folder is remembered
+    EXPECT_EQ(doc_.settings().folder, dir_.string());
+    ASSERT_TRUE(doc_.displayed());
+    EXPECT_EQ(doc_.displayed()->frequency.size(), 3201u);
+    EXPECT_TRUE(doc_.hasRecord());
+    EXPECT_EQ(doc_.rows().size(), 20u);
+    EXPECT_FALSE(doc_.rows()[0].best); // nothing computed, nothing explains
+    EXPECT_EQ(doc_.markerLineCount(), 0);
+
+    EXPECT_TRUE(doc_.setBearing(bearing6205()));
+    EXPECT_FALSE(doc_.setBearing(bearing6205())); // the same bearing: nothing to redo
+    EXPECT_GT(doc_.markerLineCount(), 0);
+    EXPECT_EQ(doc_.evidence().size(), 4u);
+    const bool explained = std::any_of(doc_.rows().begin(), doc_.rows().end(),
+                                       [](const ExplainedPeak& r) { return r.best; });
+    EXPECT_TRUE(explained);
+
+    // Markers follow their settings at once, without a task.
+    WorkbenchSettings fewer = doc_.settings();
+    const int before = doc_.markerLineCount();
+    fewer.families[MarkFo] = false;
+    const WorkbenchChange m = doc_.changeSettings(fewer, 0);
+    EXPECT_TRUE(m.lines && m.settings && !m.next);
+    EXPECT_LT(doc_.markerLineCount(), before);
+}
+
+TEST_F(WorkbenchDocument, NewTransformReopensAndAFailureRevertsIt) {
+    step(doc_.openTask(wav_));
+    WorkbenchChange c = doc_.changeSettings(withLines(800), 0);
+    ASSERT_TRUE(c.next);
+    EXPECT_EQ(c.next->kind, TaskKind::Reopen);
+    EXPECT_EQ(c.next->transform.lines, 800);
+    EXPECT_EQ(c.next->source.index, 0);
+    const WorkbenchChange done = step(c.next);
+    EXPECT_TRUE(done.shown && done.keepRange);
+    EXPECT_EQ(doc_.displayed()->frequency.size(), 801u);
+
+    // The file went away: the spectrum shown stays, and so do its settings.
+    c = doc_.changeSettings(withLines(1600), 0);
+    std::filesystem::remove(wav_);
+    const WorkbenchChange failed = step(c.next);
+    EXPECT_TRUE(failed.controls && failed.settings && !failed.shown);
+    EXPECT_EQ(failed.error, "Файл «outer.wav»: такого файла нет");
+    EXPECT_EQ(doc_.settings().transform.lines, 800);
+    EXPECT_EQ(doc_.displayed()->frequency.size(), 801u);
+}
+
+TEST_F(WorkbenchDocument, CancelledWorkLeavesWhatWasShown) {
+    step(doc_.openTask(wav_));
+    const std::atomic<bool> cancel{true};
+    const TaskResult r = runTask(doc_.openTask(wav_), Progress({}, &cancel));
+    EXPECT_TRUE(r.cancelled);
+    const WorkbenchChange c = doc_.apply(r);
+    EXPECT_TRUE(c.error.empty() && !c.shown && c.controls);
+    EXPECT_EQ(doc_.displayed()->frequency.size(), 3201u);
+}
+
+TEST_F(WorkbenchDocument, EnvelopeFollowsTheRecordTransformedAnew) {
+    EXPECT_FALSE(doc_.envelopeTask(std::nullopt)); // nothing shown
+    step(doc_.openTask(wav_));
+    doc_.setBearing(bearing6205());
+    const WorkbenchChange e = step(doc_.envelopeTask(Band{2000, 4000}));
+    EXPECT_TRUE(e.shown && e.keepRange);
+    EXPECT_TRUE(doc_.showingEnvelope());
+    EXPECT_EQ(amplitudeCaption(doc_.displayed()->units), "Огибающая² 2000–4000 Гц, пик");
+    EXPECT_EQ(doc_.evidence().at(0).family, "outer");
+    EXPECT_FALSE(doc_.bandTyped({2000, 4000})); // the band shown
+    EXPECT_TRUE(doc_.bandTyped({2100, 4000}));
+
+    const WorkbenchChange reopened = step(doc_.changeSettings(withLines(6400), 0).next);
+    EXPECT_FALSE(doc_.showingEnvelope());
+    ASSERT_TRUE(reopened.next);
+    EXPECT_EQ(reopened.next->kind, TaskKind::Envelope);
+    EXPECT_EQ(reopened.next->band->low, 2000);
+    step(reopened.next);
+    EXPECT_TRUE(doc_.showingEnvelope());
+    EXPECT_EQ(doc_.displayed()->frequency.size(), 6401u);
+
+    // Switched off and on: the envelope computed is shown again, no task.
+    EXPECT_TRUE(doc_.showEnvelope(false, std::nullopt).shown);
+    EXPECT_FALSE(doc_.showingEnvelope());
+    const WorkbenchChange again = doc_.showEnvelope(true, std::nullopt);
+    EXPECT_TRUE(again.shown && !again.next && doc_.showingEnvelope());
+}
+
+// A recording names no unit: velocity only once the user states one, remembered for every
+// file of the format, and never for the envelope.
+TEST_F(WorkbenchDocument, StatedUnitOffersVelocity) {
+    step(doc_.openTask(wav_));
+    EXPECT_FALSE(doc_.velocityOffered());
+    EXPECT_FALSE(doc_.fileStatesUnit());
+    EXPECT_FALSE(doc_.setVelocity(true).shown && doc_.velocity());
+    const WorkbenchChange u = doc_.setStatedUnit(Unit::G);
+    EXPECT_TRUE(u.shown && u.settings);
+    EXPECT_EQ(doc_.settings().statedUnits.at("audio"), Unit::G);
+    EXPECT_TRUE(doc_.velocity()); // asked for before, meaningful now
+    EXPECT_EQ(amplitudeCaption(doc_.displayed()->units), "Скорость, пик, мм/с");
+    step(doc_.envelopeTask(Band{2000, 4000}));
+    EXPECT_FALSE(doc_.velocityOffered());
+    EXPECT_EQ(doc_.displayed()->units.quantity, Quantity::SquaredEnvelope);
+}
+
+TEST_F(WorkbenchDocument, ASpectrumFileHasNoEnvelopeAndItsDatasetsAreSources) {
+    ASSERT_EQ(writeFileAtomically(dir_ / "s.csv", "Hz;Acceleration, g\n1;2\n2;3\n3;4\n"), 0);
+    step(doc_.openTask(dir_ / "s.csv"));
+    EXPECT_FALSE(doc_.hasRecord());
+    EXPECT_FALSE(doc_.envelopeTask(std::nullopt));
+    EXPECT_TRUE(doc_.fileStatesUnit());
+    EXPECT_TRUE(doc_.velocityOffered());
+    EXPECT_FALSE(doc_.setStatedUnit(Unit::MillimetrePerSecond).shown); // the file's word wins
+    // A transform change has no record to transform.
+    EXPECT_FALSE(doc_.changeSettings(withLines(800), 0).next);
+}
+
+// A MATLAB file's speed is offered once, when it is opened, not on every new transform.
+TEST_F(WorkbenchDocument, AFilesShaftSpeedComesWithItsOpening) {
+    const auto mat = dir_ / "97.mat";
+    mat_t* file = Mat_CreateVer(mat.c_str(), nullptr, MAT_FT_MAT5);
+    ASSERT_TRUE(file);
+    std::vector<double> de = synthesize(outerFault()), fe(5000, 0.0);
+    double rpm = 1797;
+    std::size_t deDims[2] = {de.size(), 1}, feDims[2] = {fe.size(), 1}, one[2] = {1, 1};
+    for (auto [name, dims, data] :
+         {std::tuple{"X097_DE_time", deDims, de.data()},
+          std::tuple{"X097_FE_time", feDims, fe.data()}, std::tuple{"X097RPM", one, &rpm}}) {
+        matvar_t* v = Mat_VarCreate(name, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, data, 0);
+        Mat_VarWrite(file, v, MAT_COMPRESSION_NONE);
+        Mat_VarFree(v);
+    }
+    Mat_Close(file);
+    const WorkbenchChange opened = step(doc_.openTask(mat));
+    EXPECT_EQ(opened.shaftSpeed, 1797.0 / 60);
+    EXPECT_EQ(doc_.shown()->sources.size(), 2u);
+    const int fe_ = doc_.shown()->source == 0 ? 1 : 0;
+    const WorkbenchChange c = doc_.changeSettings(doc_.settings(), fe_);
+    ASSERT_TRUE(c.next);
+    EXPECT_EQ(c.next->source.index, fe_);
+    const WorkbenchChange other = step(c.next);
+    EXPECT_FALSE(other.shaftSpeed);
+    EXPECT_EQ(doc_.shown()->sources.at(static_cast<std::size_t>(doc_.shown()->source)),
+              "X097_FE_time");
+}
+
+TEST_F(WorkbenchDocument, OverlayIsShownInTheSameUnits) {
+    step(doc_.openTask(wav_));
+    const auto other = dir_ / "other.wav";
+    ASSERT_EQ(writeFileAtomically(other, encodeWav(std::vector<double>(24000, 0.1), 12000)), 0);
+    EXPECT_TRUE(step(doc_.overlayTask(other)).overlay);
+    ASSERT_TRUE(doc_.overlay());
+    EXPECT_EQ(doc_.overlay()->source, "other.wav");
+    EXPECT_EQ(doc_.shownPath(), wav_); // the file shown stays
+    doc_.setStatedUnit(Unit::G);
+    doc_.setVelocity(true);
+    EXPECT_EQ(doc_.overlay()->units.quantity, Quantity::Velocity);
+    EXPECT_TRUE(doc_.clearOverlay().overlay);
+    EXPECT_FALSE(doc_.overlay());
+}
+
+TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
+    WorkbenchSettings s;
+    s.statedUnits = {{"audio", Unit::G}, {"matlab", Unit::MetrePerSecond2}};
+    EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
+    const WorkbenchSettings bad =
+        parseWorkbenchSettings("unit.audio=furlong\nunit.=g\nunit.Audio=g\nunit.uff=\n"
+                               "lines=777\nharmonics=0\nscaling=unknown\n");
+    EXPECT_EQ(bad, WorkbenchSettings{});
+}
+
+TEST(Markers, StrokesGroupHarmonicsAndSidebandsPerFamilyInOrder) {
+    const std::array<bool, 6> all{true, true, true, true, true, true};
+    const std::vector<MarkerLine> lines = markerLines(bearing6205().bases, all, 3, 1, 400);
+    const MarkerStrokes strokes = markerStrokes(lines);
+    std::size_t total = 0;
+    for (const std::vector<double>& group : strokes) {
+        EXPECT_TRUE(std::is_sorted(group.begin(), group.end()));
+        total += group.size();
+    }
+    EXPECT_EQ(total, lines.size());
+    EXPECT_EQ(strokes[MarkFo],
+              (std::vector<double>{106.979844155844, 2 * 106.979844155844, 3 * 106.979844155844}));
+    EXPECT_EQ(strokes[6 + MarkFo].size(), 6u); // ±Fr around each of three harmonics
+    EXPECT_TRUE(strokes[6 + MarkFq].empty());  // the cage has no sidebands
+}
+
+TEST(Peaks, TheCursorSnapsToTheHighestPeakWithinReach) {
+    Spectrum s;
+    s.frequency = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+    s.amplitude = {0, 1, 0, 0, 5, 0, 0, 2, 0};
+    s.resolution = 1;
+    const struct {
+        double at, reach;
+        std::size_t line;
+    } cases[] = {{1.2, 0.5, 1}, {2.4, 2, 4}, {6.6, 1, 7}, {6.6, 3, 4}, {2.6, 0.1, 3}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(snapToPeak(s, c.at, c.reach), c.line) << c.at << " " << c.reach;
+    }
+}
+
+} // namespace
+} // namespace orbistan
