@@ -254,10 +254,9 @@ int diagnoseCommand(const std::vector<std::string>& args, std::ostream& out, std
     return ExitDone;
 }
 
-int synthCommand(const std::vector<std::string>& args, std::ostream& err) {
-    const ComputeArgs a = parseCompute(
-        args,
-        {{"--fault", "--out", "--rate", "--seconds", "--resonance", "--noise", "--seed"}, {}});
+namespace {
+
+Fault faultOption(const ComputeArgs& a) {
     static const std::map<std::string, Fault> kFaults = {{"outer", Fault::Outer},
                                                          {"inner", Fault::Inner},
                                                          {"ball", Fault::Ball},
@@ -266,20 +265,19 @@ int synthCommand(const std::vector<std::string>& args, std::ostream& err) {
     if (fault == kFaults.end()) {
         throw UsageError{"--fault takes outer, inner, ball or none"};
     }
-    const std::string outPath = extraOr(a, "--out", "");
-    if (outPath.empty()) {
-        throw UsageError{"missing option --out"};
-    }
-    SynthSettings s;
-    s.fault = fault->second;
+    return fault->second;
+}
+
+// The signal's own settings; false when a number does not read.
+bool readSynthSettings(const ComputeArgs& a, SynthSettings& s) {
+    s.fault = faultOption(a);
     s.sampleRate = static_cast<double>(wholeOption(a, "--rate", "12000", 1000, 384000));
     s.seed = static_cast<std::uint64_t>(wholeOption(a, "--seed", "1", 0, 2147483647));
     const auto seconds = numberOption(a, "--seconds", "10");
     const auto resonance = numberOption(a, "--resonance", "3000");
     const auto noise = numberOption(a, "--noise", "0,1");
     if (!seconds || !resonance || !noise) {
-        err << text::kEnterDataCorrectly << '\n';
-        return ExitUnreadable;
+        return false;
     }
     if (!(*seconds > 0) || *seconds * s.sampleRate > double(kMaxWaveformFrames)) {
         throw UsageError{"--seconds must be above 0 and give at most " +
@@ -292,6 +290,25 @@ int synthCommand(const std::vector<std::string>& args, std::ostream& err) {
         throw UsageError{"--noise must not be negative"};
     }
     s.seconds = *seconds, s.resonance = *resonance, s.noise = *noise;
+    return true;
+}
+
+} // namespace
+
+int synthCommand(const std::vector<std::string>& args, std::ostream& err) {
+    const ComputeArgs a = parseCompute(
+        args,
+        {{"--fault", "--out", "--rate", "--seconds", "--resonance", "--noise", "--seed"}, {}});
+    faultOption(a);
+    const std::string outPath = extraOr(a, "--out", "");
+    if (outPath.empty()) {
+        throw UsageError{"missing option --out"};
+    }
+    SynthSettings s;
+    if (!readSynthSettings(a, s)) {
+        err << text::kEnterDataCorrectly << '\n';
+        return ExitUnreadable;
+    }
     ComputeOutcome c;
     if (const auto refused = computeOrRefuse(a, c, err)) {
         return *refused;

@@ -27,8 +27,10 @@ double impactResponse(double t, double resonance) {
 
 } // namespace
 
-std::vector<double> synthesize(const SynthSettings& s) {
-    const auto count = static_cast<std::size_t>(std::llround(s.seconds * s.sampleRate));
+namespace {
+
+// Shaft vibration at Fr and 2·Fr, and white noise.
+std::vector<double> background(const SynthSettings& s, std::size_t count) {
     std::vector<double> x(count, 0.0);
     std::mt19937_64 random(s.seed);
     std::normal_distribution<double> gauss(0.0, 1.0);
@@ -38,20 +40,30 @@ std::vector<double> synthesize(const SynthSettings& s) {
                kShaftAmplitude / 3 * std::sin(2 * kTwoPi * s.Fr * t + 0.7) +
                (s.noise > 0 ? s.noise * gauss(random) : 0.0);
     }
-    double rate = 0, modulation = 0;
+    return x;
+}
+
+// The fault's impact rate and the frequency that modulates its strength (0: none).
+std::pair<double, double> impactRate(const SynthSettings& s) {
     switch (s.fault) {
-    case Fault::None:
-        return x;
     case Fault::Outer:
-        rate = s.Fo;
-        break;
+        return {s.Fo, 0};
     case Fault::Inner:
-        rate = s.Fi, modulation = s.Fr;
-        break;
+        return {s.Fi, s.Fr};
     case Fault::Ball:
-        rate = 2 * s.Fw, modulation = s.Fq;
+        return {2 * s.Fw, s.Fq};
+    case Fault::None:
         break;
     }
+    return {0, 0};
+}
+
+} // namespace
+
+std::vector<double> synthesize(const SynthSettings& s) {
+    const auto count = static_cast<std::size_t>(std::llround(s.seconds * s.sampleRate));
+    std::vector<double> x = background(s, count);
+    const auto [rate, modulation] = impactRate(s);
     if (!(rate > 0)) {
         return x;
     }
@@ -65,10 +77,9 @@ std::vector<double> synthesize(const SynthSettings& s) {
         const double strength =
             modulation > 0 ? 1 + kModulationDepth * std::cos(kTwoPi * modulation * at) : 1.0;
         const auto centre = static_cast<std::ptrdiff_t>(std::floor(at * s.sampleRate));
-        for (std::ptrdiff_t i = centre - before; i <= centre + after; ++i) {
-            if (i < 0 || i >= static_cast<std::ptrdiff_t>(count)) {
-                continue;
-            }
+        const std::ptrdiff_t from = std::max<std::ptrdiff_t>(0, centre - before);
+        const std::ptrdiff_t to = std::min(static_cast<std::ptrdiff_t>(count) - 1, centre + after);
+        for (std::ptrdiff_t i = from; i <= to; ++i) {
             const double t = static_cast<double>(i) / s.sampleRate - at;
             x[static_cast<std::size_t>(i)] += strength * impactResponse(t, s.resonance);
         }

@@ -88,56 +88,71 @@ std::string quoted(const std::string& field) {
 
 } // namespace
 
+namespace {
+
+[[noreturn]] void failAt(const std::string& name, std::size_t lineNumber, const std::string& why) {
+    throw SpectrumFileError(fileMessagePrefix(name) + "строка " + std::to_string(lineNumber) +
+                            ": " + why);
+}
+
+// The line from `pos` on, trimmed; `pos` moves past its line break (CR, LF or CR LF).
+std::string_view nextLine(std::string_view bytes, std::size_t& pos) {
+    std::size_t end = bytes.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+        end = bytes.size();
+    }
+    const std::string_view line = trim(bytes.substr(pos, end - pos));
+    pos = end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
+    return line;
+}
+
+// A line that is neither blank nor a comment: a header before the data, or a frequency and
+// its amplitude.
+void takeLine(std::string_view line, std::size_t lineNumber, const std::string& name, Spectrum& s,
+              std::string& header) {
+    const std::vector<std::string> fields = fieldsOf(line);
+    const std::optional<double> f = fields.size() >= 2 ? number(fields[0]) : std::nullopt;
+    const std::optional<double> a = fields.size() >= 2 ? number(fields[1]) : std::nullopt;
+    if (!f || !a) {
+        if (s.frequency.empty()) {
+            header = fields.size() >= 2 ? captionOf(fields[1]) : std::string();
+            return;
+        }
+        failAt(name, lineNumber,
+               fields.size() < 2 ? "ожидались два числа: частота и амплитуда"
+                                 : "«" + quoted(fields[!f ? 0 : 1]) + "» не число");
+    }
+    if (*f < 0) {
+        failAt(name, lineNumber, "отрицательная частота");
+    }
+    if (!s.frequency.empty() && *f <= s.frequency.back()) {
+        failAt(name, lineNumber, "частоты должны возрастать");
+    }
+    s.frequency.push_back(*f);
+    s.amplitude.push_back(*a);
+}
+
+} // namespace
+
 Spectrum readTextSpectrum(std::string_view bytes, const std::string& name,
                           const Progress& progress) {
+    if (const std::size_t at = bytes.find('\0'); at != std::string_view::npos) {
+        failAt(name, 1 + std::count(bytes.begin(), bytes.begin() + at, '\n'),
+               "это не текст (двоичные данные)");
+    }
     Spectrum s;
     s.source = name;
-    const auto fail = [&](std::size_t lineNumber, const std::string& why) {
-        throw SpectrumFileError(fileMessagePrefix(name) + "строка " + std::to_string(lineNumber) +
-                                ": " + why);
-    };
-    if (bytes.find('\0') != std::string_view::npos) {
-        const std::size_t at = bytes.find('\0');
-        fail(1 + std::count(bytes.begin(), bytes.begin() + at, '\n'),
-             "это не текст (двоичные данные)");
-    }
     std::string header;
     std::size_t lineNumber = 0;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
-        std::size_t end = bytes.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            end = bytes.size();
-        }
-        const std::string_view line = trim(bytes.substr(pos, end - pos));
-        pos =
-            end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
-        ++lineNumber;
-        if (lineNumber % 65536 == 0) {
+        const std::string_view line = nextLine(bytes, pos);
+        if (++lineNumber % 65536 == 0) {
             progress.step(static_cast<double>(pos) / bytes.size());
         }
-        if (line.empty() || isComment(line)) {
-            continue;
+        if (!line.empty() && !isComment(line)) {
+            takeLine(line, lineNumber, name, s, header);
         }
-        const std::vector<std::string> fields = fieldsOf(line);
-        const std::optional<double> f = fields.size() >= 2 ? number(fields[0]) : std::nullopt;
-        const std::optional<double> a = fields.size() >= 2 ? number(fields[1]) : std::nullopt;
-        if (!f || !a) {
-            if (s.frequency.empty()) {
-                header = fields.size() >= 2 ? captionOf(fields[1]) : std::string();
-                continue;
-            }
-            fail(lineNumber, fields.size() < 2 ? "ожидались два числа: частота и амплитуда"
-                                               : "«" + quoted(fields[!f ? 0 : 1]) + "» не число");
-        }
-        if (*f < 0) {
-            fail(lineNumber, "отрицательная частота");
-        }
-        if (!s.frequency.empty() && *f <= s.frequency.back()) {
-            fail(lineNumber, "частоты должны возрастать");
-        }
-        s.frequency.push_back(*f);
-        s.amplitude.push_back(*a);
     }
     if (s.frequency.size() < 3) {
         throw SpectrumFileError(fileMessagePrefix(name) +

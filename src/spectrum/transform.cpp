@@ -43,28 +43,13 @@ std::vector<double> windowCoefficients(WindowKind kind, std::size_t n) {
     return w;
 }
 
-Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
-                           const TransformSettings& settings, const Progress& progress) {
-    if (samples.size() < 2 || !(sampleRate > 0)) {
-        throw SpectrumFileError("в записи меньше двух отсчётов");
-    }
-    std::size_t n =
-        settings.lines > 0 ? static_cast<std::size_t>(settings.lines) * 256 / 100 : samples.size();
-    if (n > samples.size()) {
-        n = samples.size();
-    }
-    const std::size_t hop = settings.window == WindowKind::Rect ? n : n / 2;
+namespace {
+
+// The power of each line summed over the segments of n samples, each `hop` after the last.
+std::vector<double> segmentPowers(std::span<const double> samples, std::size_t n, std::size_t hop,
+                                  std::size_t bins, const std::vector<double>& w,
+                                  const Progress& progress) {
     const std::size_t segments = 1 + (samples.size() - n) / hop;
-    const std::vector<double> w = windowCoefficients(settings.window, n);
-    // A periodic window's cosines sum to nothing over the period: its sum is n times its
-    // constant term.
-    // (0,5 for Hann; 1 for the flat top, whose coefficients are scaled so, and for none).
-    const double windowSum =
-        static_cast<double>(n) * (settings.window == WindowKind::Hann ? 0.5 : 1.0);
-    std::size_t bins = n / 2 + 1;
-    if (settings.lines > 0 && n == static_cast<std::size_t>(settings.lines) * 256 / 100) {
-        bins = static_cast<std::size_t>(settings.lines) + 1;
-    }
     std::vector<double> power(bins, 0.0);
     fft::Forward fft(n);
     for (std::size_t s = 0; s < segments; ++s) {
@@ -79,6 +64,30 @@ Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
             power[k] += out[k][0] * out[k][0] + out[k][1] * out[k][1];
         }
     }
+    return power;
+}
+
+} // namespace
+
+Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
+                           const TransformSettings& settings, const Progress& progress) {
+    if (samples.size() < 2 || !(sampleRate > 0)) {
+        throw SpectrumFileError("в записи меньше двух отсчётов");
+    }
+    const std::size_t asked =
+        settings.lines > 0 ? static_cast<std::size_t>(settings.lines) * 256 / 100 : samples.size();
+    const std::size_t n = std::min(asked, samples.size());
+    const std::size_t hop = settings.window == WindowKind::Rect ? n : n / 2;
+    const std::size_t segments = 1 + (samples.size() - n) / hop;
+    // A periodic window's cosines sum to nothing over the period: its sum is n times its
+    // constant term (0,5 for Hann; 1 for the flat top, whose coefficients are scaled so, and
+    // for none).
+    const double windowSum =
+        static_cast<double>(n) * (settings.window == WindowKind::Hann ? 0.5 : 1.0);
+    const std::size_t bins =
+        settings.lines > 0 && n == asked ? static_cast<std::size_t>(settings.lines) + 1 : n / 2 + 1;
+    const std::vector<double> power =
+        segmentPowers(samples, n, hop, bins, windowCoefficients(settings.window, n), progress);
     Spectrum sp;
     sp.resolution = sampleRate / static_cast<double>(n);
     sp.frequency.resize(bins);

@@ -135,10 +135,15 @@ double binaryValue(std::string_view b, std::size_t index, std::size_t size, bool
     return d;
 }
 
-UffFunction readDataset(Lines& lines, std::optional<Binary> binary, const Progress& progress,
-                        std::size_t firstLine) {
-    UffFunction f;
-    f.firstLine = firstLine;
+// What records 6 and 7 say of the data that follows.
+struct Layout {
+    long long dataType = 0; // 2 real single, 4 real double, 5 complex single, 6 complex double
+    std::size_t points = 0;
+    std::size_t headerEnd = 0; // the line of record 11
+};
+
+// Records 1 to 11: the title, the function type, the data's layout and the axes' words.
+Layout readHeader(Lines& lines, UffFunction& f) {
     std::string_view record[kHeaderRecords];
     for (int r = 0; r < kHeaderRecords; ++r) {
         if (lines.atEnd()) {
@@ -146,96 +151,125 @@ UffFunction readDataset(Lines& lines, std::optional<Binary> binary, const Progre
         }
         record[r] = lines.next();
     }
-    const std::size_t headerEnd = lines.number();
+    Layout layout;
+    layout.headerEnd = lines.number();
     f.title = displayText(trim(record[0]));
     const std::vector<std::string_view> r6 = tokens(record[5]);
     const auto type = r6.empty() ? std::nullopt : integer(r6[0]);
     if (!type) {
-        lines.failAt(headerEnd - 5, "нет типа функции (запись 6)");
+        lines.failAt(layout.headerEnd - 5, "нет типа функции (запись 6)");
     }
     f.functionType = static_cast<int>(*type);
+    f.abscissaUnits = field(record[7], 47, 20);
+    f.ordinateLabel = field(record[8], 26, 20);
+    f.ordinateUnits = field(record[8], 47, 20);
     const std::vector<std::string_view> r7 = tokens(record[6]);
-    const auto dataType = r7.size() >= 5 ? integer(r7[0]) : std::nullopt;
-    const auto points = r7.size() >= 5 ? integer(r7[1]) : std::nullopt;
-    const auto spacing = r7.size() >= 5 ? integer(r7[2]) : std::nullopt;
-    const auto minimum = r7.size() >= 5 ? real(r7[3]) : std::nullopt;
-    const auto increment = r7.size() >= 5 ? real(r7[4]) : std::nullopt;
+    if (r7.size() < 5) {
+        lines.failAt(layout.headerEnd - 4, "запись 7 не читается (тип данных, число точек, шаг)");
+    }
+    const auto dataType = integer(r7[0]), points = integer(r7[1]), spacing = integer(r7[2]);
+    const auto minimum = real(r7[3]), increment = real(r7[4]);
     if (!dataType || !points || !spacing || !minimum || !increment) {
-        lines.failAt(headerEnd - 4, "запись 7 не читается (тип данных, число точек, шаг)");
+        lines.failAt(layout.headerEnd - 4, "запись 7 не читается (тип данных, число точек, шаг)");
     }
-    if (*dataType != 2 && *dataType != 4 && *dataType != 5 && *dataType != 6) {
-        lines.failAt(headerEnd - 4, "тип данных " + std::to_string(*dataType) +
-                                        " не поддерживается (2, 4, 5 или 6)");
-    }
+    layout.dataType = *dataType;
     f.complex = *dataType >= 5;
     f.even = *spacing == 1;
     f.abscissaMinimum = *minimum;
     f.abscissaIncrement = *increment;
     if (*points < 1 || *points > (std::int64_t(1) << 27)) {
-        lines.failAt(headerEnd - 4, "число точек " + std::to_string(*points) + " вне 1 … 2^27");
+        lines.failAt(layout.headerEnd - 4,
+                     "число точек " + std::to_string(*points) + " вне 1 … 2^27");
     }
-    if (f.even && !(*increment > 0)) {
-        lines.failAt(headerEnd - 4, "шаг по оси абсцисс должен быть больше нуля");
-    }
-    f.abscissaUnits = field(record[7], 47, 20);
-    f.ordinateLabel = field(record[8], 26, 20);
-    f.ordinateUnits = field(record[8], 47, 20);
+    layout.points = static_cast<std::size_t>(*points);
+    return layout;
+}
 
-    const auto n = static_cast<std::size_t>(*points);
-    const std::size_t perPoint = (f.complex ? 2 : 1) + (f.even ? 0 : 1);
-    const std::size_t count = n * perPoint;
-    std::vector<double> values;
-    if (binary) {
-        const std::size_t size = (*dataType == 2 || *dataType == 5) ? 4 : 8;
-        if (binary->bytes != count * size) {
-            lines.failAt(headerEnd, "заголовок 58b обещает " + std::to_string(binary->bytes) +
-                                        " байт данных, а нужно " + std::to_string(count * size));
-        }
-        if (lines.remaining() < binary->bytes) {
-            lines.failAt(headerEnd,
-                         "двоичные данные обрываются: " + std::to_string(lines.remaining()) +
-                             " байт из " + std::to_string(binary->bytes));
-        }
-        const std::string_view b = lines.bytesAt(binary->bytes);
-        values.resize(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            values[i] = binaryValue(b, i, size, binary->bigEndian);
-            if (!std::isfinite(values[i])) {
-                lines.failAt(headerEnd, "значение " + std::to_string(i + 1) + " не число");
-            }
-        }
-        lines.skipBytes(binary->bytes);
-    } else {
-        // Each value takes at least a character and a blank: a count beyond that is a lie.
-        if (count > lines.remaining()) {
-            lines.failAt(headerEnd - 4, "точек больше, чем помещается в остаток файла");
-        }
-        values.reserve(count);
-        while (values.size() < count) {
-            if (lines.atEnd()) {
-                lines.fail("данные обрываются: прочитано " + std::to_string(values.size()) +
-                           " чисел из " + std::to_string(count));
-            }
-            const std::string_view line = lines.next();
-            if (trim(line) == "-1") {
-                lines.fail("набор закрыт после " + std::to_string(values.size()) + " чисел из " +
-                           std::to_string(count));
-            }
-            for (std::string_view t : tokens(line)) {
-                const std::optional<double> v = real(t);
-                if (!v) {
-                    lines.fail("«" + displayText(t.substr(0, 30)) + "» не число");
-                }
-                if (values.size() == count) {
-                    lines.fail("лишние числа после " + std::to_string(count));
-                }
-                values.push_back(*v);
-            }
-            if (lines.number() % 65536 == 0) {
-                progress.step(static_cast<double>(values.size()) / count);
-            }
+void checkLayout(const Lines& lines, const Layout& layout, const UffFunction& f) {
+    const long long t = layout.dataType;
+    if (t != 2 && t != 4 && t != 5 && t != 6) {
+        lines.failAt(layout.headerEnd - 4,
+                     "тип данных " + std::to_string(t) + " не поддерживается (2, 4, 5 или 6)");
+    }
+    if (f.even && !(f.abscissaIncrement > 0)) {
+        lines.failAt(layout.headerEnd - 4, "шаг по оси абсцисс должен быть больше нуля");
+    }
+}
+
+std::vector<double> binaryValues(Lines& lines, const Binary& binary, const Layout& layout,
+                                 std::size_t count) {
+    const std::size_t size = (layout.dataType == 2 || layout.dataType == 5) ? 4 : 8;
+    if (binary.bytes != count * size) {
+        lines.failAt(layout.headerEnd, "заголовок 58b обещает " + std::to_string(binary.bytes) +
+                                           " байт данных, а нужно " + std::to_string(count * size));
+    }
+    if (lines.remaining() < binary.bytes) {
+        lines.failAt(layout.headerEnd,
+                     "двоичные данные обрываются: " + std::to_string(lines.remaining()) +
+                         " байт из " + std::to_string(binary.bytes));
+    }
+    const std::string_view b = lines.bytesAt(binary.bytes);
+    std::vector<double> values(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        values[i] = binaryValue(b, i, size, binary.bigEndian);
+        if (!std::isfinite(values[i])) {
+            lines.failAt(layout.headerEnd, "значение " + std::to_string(i + 1) + " не число");
         }
     }
+    lines.skipBytes(binary.bytes);
+    return values;
+}
+
+// One line of ASCII values, appended; `count` is all the dataset holds.
+void readValueLine(Lines& lines, std::size_t count, std::vector<double>& values) {
+    if (lines.atEnd()) {
+        lines.fail("данные обрываются: прочитано " + std::to_string(values.size()) + " чисел из " +
+                   std::to_string(count));
+    }
+    const std::string_view line = lines.next();
+    if (trim(line) == "-1") {
+        lines.fail("набор закрыт после " + std::to_string(values.size()) + " чисел из " +
+                   std::to_string(count));
+    }
+    for (std::string_view t : tokens(line)) {
+        const std::optional<double> v = real(t);
+        if (!v) {
+            lines.fail("«" + displayText(t.substr(0, 30)) + "» не число");
+        }
+        if (values.size() == count) {
+            lines.fail("лишние числа после " + std::to_string(count));
+        }
+        values.push_back(*v);
+    }
+}
+
+std::vector<double> asciiValues(Lines& lines, const Layout& layout, std::size_t count,
+                                const Progress& progress) {
+    // Each value takes at least a character and a blank: a count beyond that is a lie.
+    if (count > lines.remaining()) {
+        lines.failAt(layout.headerEnd - 4, "точек больше, чем помещается в остаток файла");
+    }
+    std::vector<double> values;
+    values.reserve(count);
+    while (values.size() < count) {
+        readValueLine(lines, count, values);
+        if (lines.number() % 65536 == 0) {
+            progress.step(static_cast<double>(values.size()) / count);
+        }
+    }
+    return values;
+}
+
+UffFunction readDataset(Lines& lines, std::optional<Binary> binary, const Progress& progress,
+                        std::size_t firstLine) {
+    UffFunction f;
+    f.firstLine = firstLine;
+    const Layout layout = readHeader(lines, f);
+    checkLayout(lines, layout, f);
+    const std::size_t n = layout.points;
+    const std::size_t perPoint = (f.complex ? 2 : 1) + (f.even ? 0 : 1);
+    const std::vector<double> values = binary ? binaryValues(lines, *binary, layout, n * perPoint)
+                                              : asciiValues(lines, layout, n * perPoint, progress);
     f.ordinate.resize(n);
     if (!f.even) {
         f.abscissa.resize(n);
@@ -248,6 +282,33 @@ UffFunction readDataset(Lines& lines, std::optional<Binary> binary, const Progre
         f.ordinate[i] = f.complex ? std::hypot(p[0], p[1]) : p[0];
     }
     return f;
+}
+
+// "58b 1 2 11 bytes 0 0 0 0": the byte order, IEEE format, 11 ASCII lines, the data's size.
+Binary binaryLayout(Lines& lines, const std::vector<std::string_view>& head) {
+    const bool five = head.size() >= 5;
+    const auto order = five ? integer(head[1]) : std::nullopt;
+    const auto format = five ? integer(head[2]) : std::nullopt;
+    const auto ascii = five ? integer(head[3]) : std::nullopt;
+    const auto size = five ? integer(head[4]) : std::nullopt;
+    if (!order || !format || !ascii || !size || (*order != 1 && *order != 2) || *format != 2 ||
+        *ascii != kHeaderRecords || *size < 0) {
+        lines.fail("заголовок 58b не читается (порядок байт 1 или 2, формат IEEE 2, 11 строк)");
+    }
+    return Binary{*order == 2, static_cast<std::size_t>(*size)};
+}
+
+// The dataset ends with its own "-1"; a binary one may end its data without a line break.
+void closeDataset(Lines& lines) {
+    while (!lines.atEnd()) {
+        const std::string_view end = trim(lines.next());
+        if (end == "-1") {
+            return;
+        }
+        if (!end.empty()) {
+            lines.fail("ожидалась строка «-1», конец набора 58");
+        }
+    }
 }
 
 } // namespace
@@ -277,38 +338,17 @@ std::vector<UffFunction> readUff58(std::string_view bytes, const std::string& na
         if (head.empty()) {
             lines.fail("нет номера набора данных");
         }
-        if (head[0] == "58" || head[0] == "58b") {
-            std::optional<Binary> binary;
-            if (head[0] == "58b") {
-                const auto order = head.size() >= 5 ? integer(head[1]) : std::nullopt;
-                const auto format = head.size() >= 5 ? integer(head[2]) : std::nullopt;
-                const auto ascii = head.size() >= 5 ? integer(head[3]) : std::nullopt;
-                const auto size = head.size() >= 5 ? integer(head[4]) : std::nullopt;
-                if (!order || !format || !ascii || !size || (*order != 1 && *order != 2) ||
-                    *format != 2 || *ascii != kHeaderRecords || *size < 0) {
-                    lines.fail("заголовок 58b не читается (порядок байт 1 или 2, формат IEEE 2, "
-                               "11 строк)");
-                }
-                binary = Binary{*order == 2, static_cast<std::size_t>(*size)};
-            }
-            functions.push_back(readDataset(lines, binary, progress, start));
-            progress.step(static_cast<double>(lines.position()) / bytes.size());
-            // The dataset ends with its own "-1"; a binary one may end its data without a
-            // line break.
-            while (!lines.atEnd()) {
-                const std::string_view end = trim(lines.next());
-                if (end == "-1") {
-                    break;
-                }
-                if (!end.empty()) {
-                    lines.fail("ожидалась строка «-1», конец набора 58");
-                }
+        if (head[0] != "58" && head[0] != "58b") {
+            // Another dataset: passed over up to its closing "-1".
+            while (!lines.atEnd() && trim(lines.next()) != "-1") {
             }
             continue;
         }
-        // Another dataset: passed over up to its closing "-1".
-        while (!lines.atEnd() && trim(lines.next()) != "-1") {
-        }
+        const std::optional<Binary> binary =
+            head[0] == "58b" ? std::optional(binaryLayout(lines, head)) : std::nullopt;
+        functions.push_back(readDataset(lines, binary, progress, start));
+        progress.step(static_cast<double>(lines.position()) / bytes.size());
+        closeDataset(lines);
     }
     if (functions.empty()) {
         throw SpectrumFileError(fileMessagePrefix(name) + "в нём нет набора данных 58");
