@@ -5,6 +5,7 @@
 #include "spectrum/uff.h"
 #include "spectrum/waveform.h"
 
+#include "bearing_mat.h"
 #include "platform/atomic_file.h"
 #include "temp_dir.h"
 
@@ -115,19 +116,8 @@ TEST(Uff58, TruncatedAndMalformedFilesSayWhere) {
 class MatFiles : public test::TempDirTest {
 protected:
     void write(const std::filesystem::path& path, mat_ft version) {
-        mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, version);
-        ASSERT_NE(mat, nullptr);
-        std::vector<double> de = kSamples, fe(3, 1.0);
-        double rpm = 1797;
-        std::size_t column[2] = {de.size(), 1}, shortColumn[2] = {fe.size(), 1}, one[2] = {1, 1};
-        for (auto [name, dims, data] :
-             {std::tuple{"X097_FE_time", shortColumn, fe.data()},
-              std::tuple{"X097_DE_time", column, de.data()}, std::tuple{"X097RPM", one, &rpm}}) {
-            matvar_t* v = Mat_VarCreate(name, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, data, 0);
-            ASSERT_EQ(Mat_VarWrite(mat, v, MAT_COMPRESSION_NONE), 0);
-            Mat_VarFree(v);
-        }
-        Mat_Close(mat);
+        ASSERT_TRUE(
+            test::writeBearingMat(path, kSamples, std::vector<double>(3, 1.0), 1797, version));
     }
 };
 

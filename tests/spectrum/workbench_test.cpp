@@ -2,12 +2,12 @@
 // and their results change what is shown exactly as the window shows it.
 #include "spectrum/workbench.h"
 
+#include "bearing_mat.h"
 #include "platform/atomic_file.h"
 #include "spectrum/synth.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
-#include <matio.h>
 
 namespace orbistan {
 namespace {
@@ -168,19 +168,8 @@ TEST_F(WorkbenchDocument, ASpectrumFileHasNoEnvelopeAndItsDatasetsAreSources) {
 // A MATLAB file's speed is offered once, when it is opened, not on every new transform.
 TEST_F(WorkbenchDocument, AFilesShaftSpeedComesWithItsOpening) {
     const auto mat = dir_ / "97.mat";
-    mat_t* file = Mat_CreateVer(mat.c_str(), nullptr, MAT_FT_MAT5);
-    ASSERT_TRUE(file);
-    std::vector<double> de = synthesize(outerFault()), fe(5000, 0.0);
-    double rpm = 1797;
-    std::size_t deDims[2] = {de.size(), 1}, feDims[2] = {fe.size(), 1}, one[2] = {1, 1};
-    for (auto [name, dims, data] :
-         {std::tuple{"X097_DE_time", deDims, de.data()},
-          std::tuple{"X097_FE_time", feDims, fe.data()}, std::tuple{"X097RPM", one, &rpm}}) {
-        matvar_t* v = Mat_VarCreate(name, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, data, 0);
-        Mat_VarWrite(file, v, MAT_COMPRESSION_NONE);
-        Mat_VarFree(v);
-    }
-    Mat_Close(file);
+    ASSERT_TRUE(
+        test::writeBearingMat(mat, synthesize(outerFault()), std::vector<double>(5000), 1797));
     const WorkbenchChange opened = step(doc_.openTask(mat));
     EXPECT_EQ(opened.shaftSpeed, 1797.0 / 60);
     EXPECT_EQ(doc_.shown()->sources.size(), 2u);

@@ -20,7 +20,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include <matio.h>
+#include "bearing_mat.h"
 
 #include <cmath>
 
@@ -271,22 +271,11 @@ private Q_SLOTS:
     // variables are offered in the chooser; a second file overlays, velocity converts.
     void matlabVariablesOverlayAndVelocity() {
         const std::string mat = (f.programDir() + "/97.mat").toStdString();
-        mat_t* file = Mat_CreateVer(mat.c_str(), nullptr, MAT_FT_MAT5);
-        QVERIFY(file);
-        std::vector<double> de(24000, 0.0), fe(12000, 0.0);
+        std::vector<double> de(24000, 0.0);
         for (std::size_t i = 0; i < de.size(); ++i) {
             de[i] = std::sin(0.3 * static_cast<double>(i));
         }
-        double rpm = 1800;
-        std::size_t deDims[2] = {de.size(), 1}, feDims[2] = {fe.size(), 1}, one[2] = {1, 1};
-        for (auto [name, dims, data] :
-             {std::tuple{"X097_DE_time", deDims, de.data()},
-              std::tuple{"X097_FE_time", feDims, fe.data()}, std::tuple{"X097RPM", one, &rpm}}) {
-            matvar_t* v = Mat_VarCreate(name, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, data, 0);
-            Mat_VarWrite(file, v, MAT_COMPRESSION_NONE);
-            Mat_VarFree(v);
-        }
-        Mat_Close(file);
+        QVERIFY(orbistan::test::writeBearingMat(mat, de, std::vector<double>(12000, 0.0), 1800));
         computeAndOpen(QString::fromStdString(mat));
         QCOMPARE(f.edit("Edit2")->text(), QString("30"));
         QCOMPARE(f.form().state().NoResult, 0);
