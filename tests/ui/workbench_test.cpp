@@ -322,6 +322,19 @@ private Q_SLOTS:
     }
 
     // The dialog offers every format the workbench reads, the analysts' ones too.
+    // Before any file is open the plot answers the mouse as a plot does, and nothing more.
+    void emptyPlotIgnoresClicksAndTheCursor() {
+        QTest::keyClick(&f.form(), Qt::Key_G, Qt::ControlModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(60, 60), plot()->mapToGlobal(QPointF(60, 60)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(plot(), &move);
+        QTest::mouseClick(plot(), Qt::LeftButton, Qt::NoModifier, QPoint(60, 60));
+        QTest::mouseClick(plot(), Qt::RightButton, Qt::NoModifier, QPoint(60, 60));
+        QVERIFY(f.edit("Edit8")->text().isEmpty());
+        QVERIFY(!spectrumWindow()->busy());
+        QVERIFY(!spectrum());
+    }
+
     void fileDialogListsEveryFormat() {
         QString filter;
         orbistan::ui::setFileDialogHandler([&filter](const orbistan::ui::FileRequest& r) {

@@ -113,6 +113,7 @@ private:
     void drawMarkers();
     void placeMarkers();
     void moveCursor(double frequency);
+    void plotClicked(double frequency);
     void chooseAt(double frequency);
     void bandDragged(double low, double high);
     double snappedFrequency(double frequency, double* amplitude) const;

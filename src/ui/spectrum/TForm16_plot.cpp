@@ -64,8 +64,7 @@ void TForm16::setUpPlot() {
     connect(plot->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
             &TForm16::rangeChanged);
     connect(interaction_, &PlotInteraction::hovered, this, &TForm16::moveCursor);
-    connect(interaction_, &PlotInteraction::clicked, this,
-            [this](double f) { chooseAt(snappedFrequency(f, nullptr)); });
+    connect(interaction_, &PlotInteraction::clicked, this, &TForm16::plotClicked);
     connect(interaction_, &PlotInteraction::bandChosen, this, &TForm16::bandDragged);
 }
 
@@ -291,6 +290,13 @@ void TForm16::moveCursor(double frequency) {
     }
     text += "   A = " + significantText(amplitude);
     interaction_->showCursor(f, amplitude, text);
+}
+
+// A click on the plot chooses the peak it snaps to; on an empty plot, nothing.
+void TForm16::plotClicked(double frequency) {
+    if (doc_.displayed()) {
+        chooseAt(snappedFrequency(frequency, nullptr));
+    }
 }
 
 void TForm16::chooseAt(double frequency) {
