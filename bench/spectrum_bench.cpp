@@ -120,7 +120,7 @@ BENCHMARK(BM_EnvelopeSpectrum)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SuggestBand(benchmark::State& st) {
     for (auto _ : st) {
-        benchmark::DoNotOptimize(suggestBand(samples(), 48000).kurtosis);
+        benchmark::DoNotOptimize(suggestBand(samples(), 48000).measure);
     }
 }
 BENCHMARK(BM_SuggestBand)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -44,7 +44,9 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/extremes.cpp
     ${core_dir}/spectrum/fft.cpp
     ${core_dir}/spectrum/envelope.cpp
+    ${core_dir}/spectrum/band_map.cpp
     ${core_dir}/spectrum/evidence.cpp
+    ${core_dir}/spectrum/statistics.cpp
     ${core_dir}/spectrum/uff.cpp
     ${core_dir}/spectrum/mat_file.cpp
     ${core_dir}/spectrum/workbench_settings.cpp

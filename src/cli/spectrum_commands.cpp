@@ -10,6 +10,7 @@
 #include "spectrum/envelope.h"
 #include "spectrum/evidence.h"
 #include "spectrum/explain.h"
+#include "spectrum/mat_file.h"
 #include "spectrum/synth.h"
 #include "spectrum/workbench.h"
 
@@ -115,9 +116,35 @@ WorkbenchTask taskOf(const std::string& file, const ComputeArgs& a, TaskKind kin
         t.source.index = static_cast<int>(wholeOption(a, "--channel", "1", 1, 1 << 16)) - 1;
     }
     t.source.variable = extraOr(a, "--variable", "");
+    if (a.extra.count("--rate")) {
+        t.source.rate = numberOption(a, "--rate", "");
+        if (!t.source.rate) {
+            throw UsageError{"--rate takes the sample rate in Hz"};
+        }
+    }
     t.band = kind == TaskKind::Envelope ? bandOption(a, "auto") : std::nullopt;
+    t.whiten = a.extra.count("--whiten") > 0;
     unitOption(a);
     return t;
+}
+
+// What the user should know of the rate a recording was read at: assumed, or given over the
+// file's own.
+void noteRate(const WorkbenchTask& task, const TaskResult& r, std::ostream& err) {
+    const bool recording = r.envelope || (r.contents && r.contents->record);
+    if (!recording || !r.contents) {
+        return;
+    }
+    const std::string prefix = fileMessagePrefix(displayName(task.path));
+    const std::optional<double>& stated = r.contents->statedRate;
+    if (!stated && !task.source.rate) {
+        err << prefix << "частота дискретизации в нём не указана; принята "
+            << rateText(r.contents->record ? r.contents->record->sampleRate : kDefaultMatSampleRate)
+            << " Гц (задайте её: --rate)\n";
+    } else if (stated && task.source.rate && *stated != *task.source.rate) {
+        err << prefix << "в нём указана частота дискретизации " << rateText(*stated)
+            << " Гц; взята --rate " << rateText(*task.source.rate) << " Гц\n";
+    }
 }
 
 // The spectrum of the task, in the stated unit and as velocity when asked; empty with the
@@ -129,6 +156,7 @@ std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeA
         err << r.error << '\n';
         return std::nullopt;
     }
+    noteRate(task, r, err);
     const Spectrum& s = *r.spectrum();
     const Unit stated = unitOption(a);
     const std::string prefix = fileMessagePrefix(displayName(task.path));
@@ -145,8 +173,8 @@ std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeA
     return presentSpectrum(s, stated, velocity);
 }
 
-const std::vector<std::string> kTransformOptions = {"--window",  "--lines",    "--scaling",
-                                                    "--channel", "--variable", "--unit"};
+const std::vector<std::string> kTransformOptions = {
+    "--window", "--lines", "--scaling", "--channel", "--variable", "--unit", "--rate"};
 
 std::vector<std::string> with(std::vector<std::string> options,
                               const std::vector<std::string>& more) {
@@ -192,7 +220,7 @@ int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (kind == TaskKind::Envelope) {
         options.push_back("--band");
     }
-    const ComputeArgs a = parseCompute(args, {options, {"--velocity"}}, 2, false);
+    const ComputeArgs a = parseCompute(args, {options, {"--velocity", "--whiten"}}, 2, false);
     if (kind == TaskKind::Envelope && !a.extra.count("--band")) {
         throw UsageError{"missing option --band"};
     }
@@ -230,24 +258,66 @@ int envelopeCommand(const std::vector<std::string>& args, std::ostream& out, std
     return peakCommand(args, out, err, TaskKind::Envelope);
 }
 
+namespace {
+
+// How far from its kinematic frequency a family's fundamental is looked for, in percent.
+double slipOption(const ComputeArgs& a) {
+    const std::optional<double> slip =
+        numberOption(a, "--slip", formatGeneral(kDefaultSlipPercent));
+    if (!slip || !(*slip >= 0 && *slip <= 20)) {
+        throw UsageError{"--slip takes a percentage from 0 to 20"};
+    }
+    return *slip;
+}
+
+// The arguments with --Fr taken from the file when they lack it: a MATLAB file's RPM
+// variable or its struct's shaft rate.
+std::vector<std::string> withShaftSpeed(std::vector<std::string> args) {
+    if (contains(args, "--Fr")) {
+        return args;
+    }
+    std::optional<double> rpm;
+    try {
+        rpm = readSpectrumFile(args[1], {}).shaftRpm;
+    } catch (const SpectrumFileError&) {
+        // the task reports the file's fault in full
+    }
+    if (!rpm) {
+        throw UsageError{"missing option --Fr: the file states no shaft speed"};
+    }
+    args.insert(args.end(), {"--Fr", cp1251ToUtf8(formatGeneral(*rpm / 60))});
+    return args;
+}
+
+} // namespace
+
 // One line per fault family, strongest evidence first: family, score, verdict, what was
-// found. A waveform is judged by its envelope spectrum, a text spectrum as it is.
-int diagnoseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() < 2 || args[1].starts_with("--")) {
+// found. A waveform is judged by its envelope spectrum (the clearer of the most impulsive
+// band's and the pre-whitened record's unless --band or --whiten says which), a text
+// spectrum as it is.
+int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, std::ostream& err) {
+    if (given.size() < 2 || given[1].starts_with("--")) {
         throw UsageError{"missing FILE"};
     }
-    const ComputeArgs a = parseCompute(args, {with(kTransformOptions, {"--band"}), {}}, 2, true);
+    const std::vector<std::string> args = withShaftSpeed(given);
+    const ComputeArgs a =
+        parseCompute(args, {with(kTransformOptions, {"--band", "--slip"}), {"--whiten"}}, 2, true);
     WorkbenchTask task = taskOf(args[1], a, TaskKind::Envelope);
     task.spectrumIfNoRecord = true;
+    task.slipPercent = slipOption(a);
+    task.linesForRate = !a.extra.count("--lines");
     ComputeOutcome c;
     if (const auto refused = computeOrRefuse(a, c, err)) {
         return *refused;
+    }
+    if (!a.extra.count("--band") && !task.whiten) {
+        task.judgeBy = basesOf(c);
     }
     const std::optional<Spectrum> spectrum = runForSpectrum(task, a, err);
     if (!spectrum) {
         return ExitFile;
     }
-    for (const FamilyEvidence& e : rankEvidence(*spectrum, basesOf(c))) {
+    for (const FamilyEvidence& e : rankEvidence(*spectrum, basesOf(c), task.slipPercent)) {
         out << e.family << '\t' << formatGeneral(std::round(e.score * 1000) / 1000) << '\t'
             << verdictName(e.verdict) << '\t' << describeEvidence(e) << '\n';
     }

@@ -14,23 +14,30 @@ struct Band {
     double low = 0, high = 0; // Hz
 };
 
-// The squared envelope of the band, its mean removed: samples at the record's rate.
+// The squared envelope of the band, its mean removed: samples at the record's rate. With
+// `whiten`, of the record pre-whitened (its spectrum's magnitude made one, its phase kept).
 std::vector<double> squaredEnvelope(std::span<const double> samples, double sampleRate, Band band,
-                                    const Progress& progress = {});
+                                    bool whiten = false, const Progress& progress = {});
 
 // Throws SpectrumFileError for a band outside 0 … the Nyquist frequency or narrower than two
 // lines of the record.
 Spectrum envelopeSpectrum(std::span<const double> samples, double sampleRate, Band band,
-                          const TransformSettings& settings, const Progress& progress = {});
+                          const TransformSettings& settings, bool whiten = false,
+                          const Progress& progress = {});
+
+// The number of lines (of kLineChoices) that puts about 1,5 Hz between an envelope
+// spectrum's lines at this sample rate: fine enough to part a defect frequency from the
+// shaft's harmonics, coarse enough to average.
+int envelopeLines(double sampleRate);
 
 struct SuggestedBand {
     Band band;
-    double kurtosis = 0; // of the band's envelope: 2 for Gaussian noise, more when impulsive
+    // The kurtosis of its squared-envelope spectrum: about 2 for noise, more where impacts
+    // recur.
+    double measure = 0;
 };
 
-// The band whose filtered signal is most impulsive: of the bands of a half, a quarter, an
-// eighth and a sixteenth of the Nyquist frequency, each overlapping its neighbours by half,
-// the one whose complex envelope has the greatest kurtosis E|z|⁴ / (E|z|²)².
+// The band whose envelope spectrum shows recurring impacts best (band_map.h says how).
 SuggestedBand suggestBand(std::span<const double> samples, double sampleRate,
                           const Progress& progress = {});
 

@@ -1,35 +1,75 @@
 #include "spectrum/evidence.h"
 
 #include "spectrum/peaks.h"
+#include "spectrum/statistics.h"
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <optional>
 
 namespace orbistan {
 
 namespace {
 
-// The strongest peak within the tolerance of `frequency`, in dB above its floor; empty when
-// none stands kFoundDecibels above it.
-std::optional<double> lineAt(const Spectrum& s, double frequency) {
-    if (!(frequency > s.frequency.front()) || !(frequency < s.frequency.back())) {
-        return std::nullopt;
+struct Line {
+    double frequency = 0;    // refined between the lines
+    double significance = 0; // −log10 of the chance that noise puts a line as clear there
+    double decibels = 0;     // above the floor
+};
+
+// A local maximum that is a peak of its own: the highest within two lines either side, so
+// that the skirt of a stronger neighbour (the shaft's line, say) never counts.
+bool ownPeak(const std::vector<double>& a, std::size_t i) {
+    const std::size_t from = i >= 2 ? i - 2 : 0, to = std::min(a.size() - 1, i + 2);
+    for (std::size_t j = from; j <= to; ++j) {
+        if (j != i && (a[j] > a[i] || (a[j] == a[i] && j < i))) {
+            return false;
+        }
     }
-    // A line's own width, and the little slip real bearings have.
-    const double tolerance = std::max(1.5 * s.resolution, 0.005 * frequency);
-    const std::size_t line = snapToPeak(s, frequency, tolerance);
+    return i > 0 && i + 1 < a.size();
+}
+
+// The highest line of its own within [low, high], and how unlikely noise would put one as
+// clear among the lines searched.
+std::optional<Line> strongestLine(const Spectrum& s, double low, double high) {
+    const std::vector<double>& f = s.frequency;
     const std::vector<double>& a = s.amplitude;
-    if (line == 0 || line + 1 >= a.size() || !(a[line] > a[line - 1] && a[line] >= a[line + 1]) ||
-        std::abs(refinedFrequency(s, line) - frequency) > tolerance) {
+    const auto from =
+        static_cast<std::size_t>(std::lower_bound(f.begin(), f.end(), low) - f.begin());
+    const auto to =
+        static_cast<std::size_t>(std::upper_bound(f.begin(), f.end(), high) - f.begin());
+    std::optional<std::size_t> best;
+    for (std::size_t i = from; i < to; ++i) {
+        if (ownPeak(a, i) && (!best || a[i] > a[*best])) {
+            best = i;
+        }
+    }
+    if (!best) {
         return std::nullopt;
     }
-    const double floor = noiseFloor(s, line);
-    if (!(floor > 0) || !(a[line] > 0)) {
+    const double floor = noiseFloor(s, *best);
+    if (!(floor > 0) || !(a[*best] > floor)) {
         return std::nullopt;
     }
-    const double db = 20 * std::log10(a[line] / floor);
-    return db >= kFoundDecibels ? std::optional(db) : std::nullopt;
+    const double ratio = a[*best] / floor;
+    const double p = highestExceedance(ratio, s.averages, static_cast<double>(to - from));
+    return Line{refinedFrequency(s, *best), -std::log10(std::max(p, 1e-300)),
+                20 * std::log10(ratio)};
+}
+
+// Fisher's combination of independent lines' chances: −log10 of the chance that noise gives
+// lines as clear as all of them together.
+double combined(const std::vector<double>& significances) {
+    if (significances.empty()) {
+        return 0;
+    }
+    double chi = 0;
+    for (double s : significances) {
+        chi += 2 * s * std::numbers::ln10;
+    }
+    const double p = gammaQ(static_cast<double>(significances.size()), chi / 2);
+    return -std::log10(std::max(p, 1e-300));
 }
 
 struct Family {
@@ -37,47 +77,96 @@ struct Family {
     const char* name;
     double base;
     double modulator; // 0: no sidebands expected
-    const char* modulatorName;
+    double shaft;     // Fr: the shaft's own lines are evidence of no bearing fault
 };
 
-FamilyEvidence weigh(const Spectrum& s, const Family& f) {
+// The lowest frequency a line can be told from the 0 Hz line and its leakage at.
+double lowestResolvable(const Spectrum& s) {
+    return 4 * s.resolution;
+}
+
+// A line where one of the shaft's first harmonics stands is the shaft's, whatever else it
+// could be: those are in every machine's spectrum, faulty bearing or not.
+bool shaftLine(const Spectrum& s, const Family& f, double frequency) {
+    constexpr double kShaftHarmonics = 6;
+    if (!(f.shaft > 0)) {
+        return false;
+    }
+    const double m = std::max(1.0, std::round(frequency / f.shaft));
+    return m <= kShaftHarmonics &&
+           std::abs(frequency - m * f.shaft) <= std::max(s.resolution, 0.002 * frequency);
+}
+
+// The clearest line of its own in the window that is not the shaft's.
+std::optional<Line> familyLine(const Spectrum& s, const Family& f, double low, double high) {
+    std::optional<Line> l = strongestLine(s, std::max(low, lowestResolvable(s)), high);
+    if (l && shaftLine(s, f, l->frequency)) {
+        return std::nullopt;
+    }
+    return l;
+}
+
+// The fundamental as the clearest of the harmonics places it: each harmonic is looked for
+// within the slip of its kinematic frequency, and the clearest line found, divided by its
+// order, is where the family's lines are then looked for. Zero when none stands out.
+double anchor(const Spectrum& s, const Family& f, double slip) {
+    const double base = f.base;
+    double best = kFoundSignificance, at = 0;
+    for (int k = 1; k <= kEvidenceHarmonics && k * base < s.frequency.back(); ++k) {
+        const double reach = std::max(k * base * slip, s.resolution);
+        const std::optional<Line> l = familyLine(s, f, k * base - reach, k * base + reach);
+        if (l && l->significance > best) {
+            best = l->significance;
+            at = l->frequency / k;
+        }
+    }
+    return at;
+}
+
+void countSidebands(const Spectrum& s, const Family& f, double centre, FamilyEvidence& e) {
+    for (const double side : {centre - f.modulator, centre + f.modulator}) {
+        ++e.sidebandsExpected;
+        const std::optional<Line> l = familyLine(s, f, side - s.resolution, side + s.resolution);
+        e.sidebandsFound += l && l->significance >= kFoundSignificance;
+    }
+}
+
+FamilyEvidence weigh(const Spectrum& s, const Family& f, double slip) {
     FamilyEvidence e{f.family, f.name};
+    e.expected = f.base;
+    if (!(f.base > 0)) {
+        return e;
+    }
+    const double fundamental = anchor(s, f, slip);
+    std::vector<double> significances;
     double decibels = 0;
-    for (int h = 1; h <= kEvidenceHarmonics; ++h) {
-        const double at = h * f.base;
-        if (!(f.base > 0) || at >= s.frequency.back()) {
-            break;
+    bool first = false;
+    for (int k = 1; k <= kEvidenceHarmonics && k * f.base < s.frequency.back(); ++k) {
+        if (k * f.base < lowestResolvable(s)) {
+            continue; // lost in the 0 Hz line at this resolution
         }
         ++e.harmonicsExpected;
-        const std::optional<double> found = lineAt(s, at);
-        if (found) {
+        // About k times the fundamental placed, or where it belongs when none was.
+        const double centre = fundamental > 0 ? k * fundamental : k * f.base;
+        const double reach = fundamental > 0 ? std::max(s.resolution, 0.003 * centre)
+                                             : std::max(s.resolution, slip * centre);
+        const std::optional<Line> l = familyLine(s, f, centre - reach, centre + reach);
+        significances.push_back(l ? l->significance : 0);
+        if (l && l->significance >= kFoundSignificance) {
             ++e.harmonicsFound;
-            decibels += *found;
+            decibels += l->decibels;
+            first |= k == 1;
         }
         if (f.modulator > 0) {
-            for (const double side : {at - f.modulator, at + f.modulator}) {
-                ++e.sidebandsExpected;
-                e.sidebandsFound += lineAt(s, side).has_value();
-            }
+            countSidebands(s, f, centre, e);
         }
     }
-    if (e.harmonicsFound > 0) {
-        e.decibelsAboveFloor = decibels / e.harmonicsFound;
-    }
-    if (e.harmonicsExpected > 0) {
-        const double harmonics = static_cast<double>(e.harmonicsFound) / e.harmonicsExpected;
-        const double sidebands = e.sidebandsExpected > 0
-                                     ? static_cast<double>(e.sidebandsFound) / e.sidebandsExpected
-                                     : 0;
-        // Harmonics are the evidence; sidebands confirm it; the height above the floor says
-        // how clearly (saturating at 30 dB).
-        e.score = harmonics * (1 + 0.5 * sidebands) * std::min(e.decibelsAboveFloor, 30.0) / 30;
-    }
-    // Strong: most of the harmonics, well clear of the floor, the fundamental among them.
-    const bool fundamental = e.harmonicsExpected > 0 && lineAt(s, f.base).has_value();
-    if (fundamental && e.harmonicsFound >= 3 && e.decibelsAboveFloor >= 12) {
+    e.found = e.harmonicsFound > 0 ? fundamental : 0;
+    e.decibelsAboveFloor = e.harmonicsFound > 0 ? decibels / e.harmonicsFound : 0;
+    e.score = combined(significances);
+    if (first && e.harmonicsFound >= 3 && e.score >= kStrongSignificance) {
         e.verdict = Verdict::Strong;
-    } else if (fundamental && e.harmonicsFound >= 2) {
+    } else if (e.harmonicsFound >= 2 && e.score >= kWeakSignificance) {
         e.verdict = Verdict::Weak;
     }
     return e;
@@ -85,39 +174,56 @@ FamilyEvidence weigh(const Spectrum& s, const Family& f) {
 
 } // namespace
 
-std::vector<FamilyEvidence> rankEvidence(const Spectrum& s, const SearchBases& b) {
-    const Family families[] = {{"outer", "Fo", b.Fo, 0, ""},
-                               {"inner", "Fi", b.Fi, b.Fr, "Fr"},
-                               {"ball", "2·Fw", 2 * b.Fw, b.Fq, "Fq"},
-                               {"cage", "Fq", b.Fq, 0, ""}};
+std::vector<FamilyEvidence> rankEvidence(const Spectrum& s, const SearchBases& b,
+                                         double slipPercent) {
+    const Family families[] = {{"outer", "Fo", b.Fo, 0, b.Fr},
+                               {"inner", "Fi", b.Fi, b.Fr, b.Fr},
+                               {"ball", "2·Fw", 2 * b.Fw, b.Fq, b.Fr},
+                               {"cage", "Fq", b.Fq, 0, b.Fr}};
     std::vector<FamilyEvidence> ranked;
     for (const Family& f : families) {
-        ranked.push_back(weigh(s, f));
+        ranked.push_back(weigh(s, f, slipPercent / 100));
     }
-    std::stable_sort(
-        ranked.begin(), ranked.end(),
-        [](const FamilyEvidence& x, const FamilyEvidence& y) { return x.score > y.score; });
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const FamilyEvidence& x, const FamilyEvidence& y) {
+                         return x.verdict != y.verdict ? x.verdict > y.verdict : x.score > y.score;
+                     });
     return ranked;
 }
 
-std::string describeEvidence(const FamilyEvidence& e, bool russian) {
-    const auto count = [](int found, int expected) {
-        return std::to_string(found) + " of " + std::to_string(expected);
+namespace {
+
+// "106,1 Hz (−0,8 %)": where the fundamental was found and how far from where it belongs.
+std::string whereFound(const FamilyEvidence& e, bool russian) {
+    const auto decimals = [](double v) {
+        std::string t = std::to_string(std::lround(std::abs(v) * 10));
+        t = (t.size() < 2 ? "0" : t.substr(0, t.size() - 1)) + "," + t.back();
+        return t;
     };
-    const auto countRu = [](int found, int expected) {
-        return std::to_string(found) + " из " + std::to_string(expected);
+    const double offset = 100 * (e.found / e.expected - 1);
+    const std::string sign = std::lround(offset * 10) == 0 ? "" : offset < 0 ? "−" : "+";
+    return decimals(e.found) + (russian ? " Гц (" : " Hz (") + sign + decimals(offset) + " %)";
+}
+
+} // namespace
+
+std::string describeEvidence(const FamilyEvidence& e, bool russian) {
+    const auto count = [russian](int found, int expected) {
+        return std::to_string(found) + (russian ? " из " : " of ") + std::to_string(expected);
     };
     const std::string modulator = e.family == "inner" ? "Fr" : "Fq";
-    std::string text = e.name + ": " +
-                       (russian ? countRu(e.harmonicsFound, e.harmonicsExpected) + " гармоник"
-                                : count(e.harmonicsFound, e.harmonicsExpected) + " harmonics");
+    std::string text = e.name + ": ";
+    if (e.found > 0 && e.expected > 0) {
+        text += whereFound(e, russian) + ", ";
+    }
+    text += count(e.harmonicsFound, e.harmonicsExpected) + (russian ? " гармоник" : " harmonics");
     if (e.harmonicsFound > 0) {
         const std::string db = std::to_string(std::lround(e.decibelsAboveFloor));
         text += russian ? ", на " + db + " дБ выше фона" : ", " + db + " dB above the floor";
     }
     if (e.sidebandsExpected > 0) {
         text += (russian ? "; боковые ±" : "; sidebands ±") + modulator + ": " +
-                (russian ? countRu : count)(e.sidebandsFound, e.sidebandsExpected);
+                count(e.sidebandsFound, e.sidebandsExpected);
     }
     return text;
 }

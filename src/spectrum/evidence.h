@@ -21,19 +21,33 @@ struct FamilyEvidence {
     int harmonicsExpected = 0, harmonicsFound = 0;
     int sidebandsExpected = 0, sidebandsFound = 0;
     double decibelsAboveFloor = 0; // the mean over the harmonics found
+    double expected = 0;           // the kinematic frequency, Hz
+    double found = 0;              // the fundamental as found, Hz; 0 when not found
+    // −log10 of the chance that noise alone gives harmonics as clear as these: the score
+    // by which families are ranked.
     double score = 0;
     Verdict verdict = Verdict::None;
 };
 
-// A line counts as found when a peak stands this far above the floor within the tolerance.
-inline constexpr double kFoundDecibels = 6;
 inline constexpr int kEvidenceHarmonics = 5;
+// How far from its kinematic frequency a family's fundamental is looked for: real bearings
+// slip, their lines 1–2 % from the computed ones.
+inline constexpr double kDefaultSlipPercent = 2;
+// A line counts as found when noise would put one as clear in its window less than once in a
+// hundred times; a family's harmonics together are weak evidence below once in 10^4 and
+// strong below once in 10^8, four families looked at.
+inline constexpr double kFoundSignificance = 2;
+inline constexpr double kWeakSignificance = 4;
+inline constexpr double kStrongSignificance = 8;
 
-// The four families, strongest evidence first (equal scores in the order above).
-std::vector<FamilyEvidence> rankEvidence(const Spectrum& spectrum, const SearchBases& bases);
+// The four families, strongest verdict first, then the highest score (equal ones in the order
+// above). Each fundamental is looked for within ±slipPercent of its kinematic value, its
+// harmonics and sidebands at multiples of the frequency found.
+std::vector<FamilyEvidence> rankEvidence(const Spectrum& spectrum, const SearchBases& bases,
+                                         double slipPercent = kDefaultSlipPercent);
 
-// "Fo: 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 8"; in Russian
-// for the window.
+// "Fo: 106,1 Hz (−0,8 %), 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 8";
+// in Russian for the window.
 std::string describeEvidence(const FamilyEvidence& e, bool russian = false);
 const char* verdictName(Verdict v); // "strong", "weak", "none"
 

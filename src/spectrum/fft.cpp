@@ -1,5 +1,6 @@
 #include "spectrum/fft.h"
 
+#include <algorithm>
 #include <mutex>
 #include <new>
 
@@ -21,6 +22,20 @@ template <typename T> Buffer<T> allocate(std::size_t count) {
 }
 
 } // namespace
+
+std::size_t goodSize(std::size_t n) {
+    for (std::size_t m = std::max<std::size_t>(n, 1);; ++m) {
+        std::size_t r = m;
+        for (const std::size_t p : {2, 3, 5, 7}) {
+            while (r % p == 0) {
+                r /= p;
+            }
+        }
+        if (r == 1) {
+            return m;
+        }
+    }
+}
 
 Forward::Forward(std::size_t n)
     : in_(allocate<double>(n)), out_(allocate<fftw_complex>(n / 2 + 1)) {

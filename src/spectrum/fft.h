@@ -15,6 +15,10 @@ struct Free {
 };
 template <typename T> using Buffer = std::unique_ptr<T, Free>;
 
+// The least length at or above n that is a product of 2, 3, 5 and 7: FFTW transforms such
+// lengths several times faster than a prime one.
+std::size_t goodSize(std::size_t n);
+
 // n real samples to n / 2 + 1 complex lines.
 class Forward {
 public:

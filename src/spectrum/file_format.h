@@ -16,13 +16,16 @@
 namespace orbistan {
 
 // Which part of a file to read: the index among the sources the file offers (none: the
-// format's own default), or a MATLAB variable by name, which wins over the index.
+// format's own default), or a MATLAB variable by name, which wins over the index; and the
+// sample rate of a recording, when the user gives it (it wins over the file's).
 struct SourceChoice {
     SourceChoice() = default;
     SourceChoice(int index, std::string variable = {}) // NOLINT: an index alone is a choice
         : index(index), variable(std::move(variable)) {}
     std::optional<int> index;
     std::string variable;
+    std::optional<double> rate;
+    bool operator==(const SourceChoice&) const = default;
 };
 
 // What the sources of a file are, for the chooser's caption.
@@ -36,6 +39,7 @@ struct FileContents {
     std::vector<std::string> sources; // what the file offers to choose from
     int source = 0;                   // the one read, an index into sources
     std::optional<double> shaftRpm;   // as the file states it
+    std::optional<double> statedRate; // a recording's sample rate as the file states it
     std::string description; // "WAV (Microsoft), Signed 16 bit PCM", "MATLAB, X097_DE_time"
 };
 

@@ -86,9 +86,20 @@ const FileFormat& formatOf(const std::filesystem::path& path) {
 
 FileContents readSpectrumFile(const std::filesystem::path& path, const SourceChoice& choice,
                               const Progress& progress) {
+    const std::string name = displayName(path);
+    if (choice.rate) {
+        requireSampleRate(*choice.rate, name); // before the file is read
+    }
     FileContents c = formatOf(path).read(path, choice, progress);
     if (c.spectrum) {
-        c.spectrum->source = displayName(path);
+        c.spectrum->source = name;
+    }
+    if (c.record) {
+        if (c.record->rateStated) {
+            c.statedRate = c.record->sampleRate;
+        }
+        c.record->sampleRate = choice.rate.value_or(c.record->sampleRate);
+        requireSampleRate(c.record->sampleRate, name);
     }
     return c;
 }

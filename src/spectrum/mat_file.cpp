@@ -106,8 +106,9 @@ MatFile openMat(const std::filesystem::path& path) {
 std::uint64_t firstCutElement(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     char header[128];
-    if (!in.read(header, sizeof header) || std::string_view(header, 10) == "MATLAB 7.3") {
-        return 0; // not version 5: version 7.3 is HDF5, whose library checks itself
+    if (!in.read(header, sizeof header) || !std::string_view(header, 6).starts_with("MATLAB") ||
+        std::string_view(header, 10) == "MATLAB 7.3") {
+        return 0; // not version 5: version 4 has no tagged elements, 7.3 is HDF5, checked by it
     }
     const bool swap = header[126] == 'M' && header[127] == 'I';
     in.seekg(0, std::ios::end);
@@ -126,7 +127,9 @@ std::uint64_t firstCutElement(const std::filesystem::path& path) {
             bytes |= std::uint32_t(tag[4 + k]) << (8 * i);
         }
         // A small element packs its type and up to four bytes into the tag itself.
-        const std::uint64_t length = (type >> 16) != 0 ? 8 : 8 + ((bytes + 7) / 8) * 8;
+        // Elements are padded to 8 bytes, but for compressed ones (type 15), which are not.
+        const std::uint64_t padded = type == 15 ? bytes : ((std::uint64_t(bytes) + 7) / 8) * 8;
+        const std::uint64_t length = (type >> 16) != 0 ? 8 : 8 + padded;
         const std::uint64_t unpadded = (type >> 16) != 0 ? 8 : 8 + bytes;
         if (at + unpadded > size) {
             return at;
@@ -143,30 +146,66 @@ std::string lower(std::string s) {
 
 } // namespace
 
-std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path& path) {
-    requireRegularFile(path); // before anything opens it: a FIFO would block
+namespace {
+
+// The numeric vectors of a variable: itself, or the fields of a struct (nested too), each
+// named by its path ("bearing.gs").
+void collectVectors(matvar_t& v, const std::string& name, int depth, std::vector<MatVector>& out) {
+    if (numeric(v) && lengthOf(v) > 0) {
+        out.push_back({name, lengthOf(v)});
+        return;
+    }
+    // A struct of one element holds its fields once; arrays of structs are not records.
+    if (v.class_type != MAT_C_STRUCT || depth > 8 || !v.dims || v.rank < 1 ||
+        v.dims[0] * (v.rank > 1 ? v.dims[1] : 1) != 1) {
+        return;
+    }
+    const unsigned fields = Mat_VarGetNumberOfFields(&v);
+    char* const* names = Mat_VarGetStructFieldnames(&v);
+    for (unsigned i = 0; i < fields && names; ++i) {
+        if (matvar_t* field = Mat_VarGetStructFieldByIndex(&v, i, 0); field && names[i]) {
+            collectVectors(*field, name + "." + names[i], depth + 1, out);
+        }
+    }
+}
+
+bool isMatFile(const std::filesystem::path& path) {
+    // matio takes almost anything for a headerless version 4 file: a file is MATLAB's when
+    // its header says so (versions 5 and 7.3) or its name does.
     std::ifstream in(path, std::ios::binary);
     char header[6] = {};
     in.read(header, sizeof header);
-    if (std::string_view(header, static_cast<std::size_t>(in.gcount())) != "MATLAB" &&
-        lower(path.extension().string()) != ".mat") {
+    return std::string_view(header, static_cast<std::size_t>(in.gcount())) == "MATLAB" ||
+           lower(path.extension().string()) == ".mat";
+}
+
+} // namespace
+
+std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path& path) {
+    requireRegularFile(path); // before anything opens it: a FIFO would block
+    if (!isMatFile(path)) {
         return std::nullopt;
     }
     const MatFile file = openMat(path);
+    const std::string prefix = fileMessagePrefix(displayName(path));
     if (!file) {
-        throw SpectrumFileError(fileMessagePrefix(displayName(path)) +
-                                "это не файл MATLAB, который можно прочесть");
+        throw SpectrumFileError(prefix + "это не файл MATLAB, который можно прочесть");
     }
     if (const std::uint64_t cut = firstCutElement(path)) {
-        throw SpectrumFileError(fileMessagePrefix(displayName(path)) +
-                                "файл обрывается: переменная с байта " + std::to_string(cut) +
-                                " не дописана");
+        throw SpectrumFileError(prefix + "файл обрывается: переменная с байта " +
+                                std::to_string(cut) + " не дописана");
     }
     std::vector<MatVector> vectors;
+    bool unclassed = false;
     while (const MatVar v = MatVar(Mat_VarReadNextInfo(file.get()))) {
-        if (v->name && numeric(*v) && lengthOf(*v) > 0) {
-            vectors.push_back({v->name, lengthOf(*v)});
+        if (v->name) {
+            collectVectors(*v, v->name, 0, vectors);
+            unclassed |= v->class_type == MAT_C_EMPTY;
         }
+    }
+    if (vectors.empty() && unclassed && Mat_GetVersion(file.get()) == MAT_FT_MAT73) {
+        throw SpectrumFileError(prefix + "его наборы данных HDF5 записаны без класса MATLAB "
+                                         "(файл версии 7.3 не из MATLAB): сохраните их из MATLAB");
     }
     return vectors;
 }
@@ -190,13 +229,24 @@ const MatVector* chooseVector(const std::vector<MatVector>& vectors, const std::
     return chosen;
 }
 
-std::vector<double> readVector(mat_t* file, const std::string& name, const std::string& prefix) {
-    const MatVar v(Mat_VarRead(file, name.c_str()));
+// The variable at a path: a top-level variable, or a field of a struct ("bearing.gs").
+std::vector<double> readVector(mat_t* file, const std::string& path, const std::string& prefix) {
+    const std::size_t dot = path.find('.');
+    const MatVar top(Mat_VarRead(file, path.substr(0, dot).c_str()));
+    matvar_t* v = top.get();
+    for (std::size_t at = dot; v && at != std::string::npos;) {
+        const std::size_t next = path.find('.', at + 1);
+        const std::string field =
+            path.substr(at + 1, next == std::string::npos ? next : next - at - 1);
+        v = v->class_type == MAT_C_STRUCT ? Mat_VarGetStructFieldByName(v, field.c_str(), 0)
+                                          : nullptr;
+        at = next;
+    }
     // A damaged file can promise more values than it holds: they are counted, not trusted.
     const std::size_t n = v && numeric(*v) ? lengthOf(*v) : 0;
     if (n == 0 || !v->data || n > static_cast<std::size_t>(kMaxMatLength) ||
         v->nbytes < n * Mat_SizeOfClass(v->class_type)) {
-        throw SpectrumFileError(prefix + "переменная «" + name + "» не читается");
+        throw SpectrumFileError(prefix + "переменная «" + path + "» не читается");
     }
     return valuesOf(*v, n);
 }
@@ -211,21 +261,41 @@ void requireFinite(const std::vector<double>& samples, const std::string& variab
     }
 }
 
-// The scalars beside the record that say its rate and the shaft's speed.
+// "bearing.sr" → "bearing", "fs" → "".
+std::string parentOf(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    return dot == std::string::npos ? std::string() : path.substr(0, dot);
+}
+
+std::string leafOf(const std::string& path) {
+    return lower(path.substr(path.rfind('.') + 1));
+}
+
+// The scalars that say the record's rate and the shaft's speed: beside it in its struct,
+// or at the top of the file; those in its struct win.
 void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::string& prefix,
                  MatRecording& r) {
-    for (const MatVector& v : vectors) {
-        const std::string name = lower(v.name);
-        if (v.length != 1 || v.name == r.variable) {
-            continue;
+    const std::string parent = parentOf(r.variable);
+    for (const bool own : {false, true}) {
+        for (const MatVector& v : vectors) {
+            if (v.length != 1 || v.name == r.variable ||
+                parentOf(v.name) != (own ? parent : std::string())) {
+                continue;
+            }
+            const std::string name = leafOf(v.name);
+            const bool rate = name == "fs" || name == "sr" || name == "samplerate" ||
+                              name == "sample_rate" || name == "samplingrate";
+            const double value = readVector(file, v.name, prefix).at(0);
+            if (rate) {
+                r.sampleRate = value;
+            } else if (name.ends_with("rpm")) {
+                r.shaftRpm = value;
+            } else if (own && name == "rate") { // a struct's shaft rate, in Hz
+                r.shaftRpm = value * 60;
+            }
         }
-        const double value = readVector(file, v.name, prefix).at(0);
-        const bool rate = name == "fs" || name == "sr" || name == "samplerate" ||
-                          name == "sample_rate" || name == "samplingrate";
-        if (rate && value > 0) {
-            r.sampleRate = value;
-        } else if (name.ends_with("rpm") && value > 0) {
-            r.shaftRpm = value;
+        if (parent.empty()) {
+            break;
         }
     }
 }
@@ -286,7 +356,12 @@ FileContents readMatFile(const std::filesystem::path& path, const SourceChoice& 
                                 c.sources.begin());
     c.description = "MATLAB, " + m.variable;
     c.shaftRpm = m.shaftRpm;
+    if (m.shaftRpm && !(*m.shaftRpm >= 1 && *m.shaftRpm <= 1e6)) {
+        throw SpectrumFileError(fileMessagePrefix(displayName(path)) + "частота вращения " +
+                                rateText(*m.shaftRpm) + " об/мин вне 1 … 1 000 000");
+    }
     Waveform& w = c.record.emplace();
+    w.rateStated = m.sampleRate.has_value();
     w.sampleRate = m.sampleRate.value_or(kDefaultMatSampleRate);
     w.channels = 1;
     w.samples = std::move(m.samples);

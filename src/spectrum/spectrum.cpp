@@ -2,6 +2,9 @@
 
 #include "platform/cp1251.h"
 
+#include <algorithm>
+#include <cmath>
+#include <sstream>
 #include <system_error>
 
 namespace orbistan {
@@ -12,6 +15,22 @@ std::string fileMessagePrefix(const std::string& name) {
 
 std::string displayName(const std::filesystem::path& path) {
     return displayText(path.filename().string());
+}
+
+std::string rateText(double rate) {
+    std::ostringstream out;
+    out.precision(12);
+    out << rate;
+    std::string text = out.str();
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+void requireSampleRate(double rate, const std::string& fileName) {
+    if (!(std::isfinite(rate) && rate >= kMinSampleRate && rate <= kMaxSampleRate)) {
+        throw SpectrumFileError(fileMessagePrefix(fileName) + "частота дискретизации " +
+                                rateText(rate) + " Гц вне 1 Гц … 10 МГц");
+    }
 }
 
 void requireRegularFile(const std::filesystem::path& path) {

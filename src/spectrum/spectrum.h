@@ -19,6 +19,9 @@ struct Spectrum {
     Units units;                   // what the amplitudes measure; captions come from it
     std::string source;            // the file it came from, as the user named it
     double resolution = 0;         // Hz between neighbouring lines
+    // How many independent spectra its lines average, in effect: how far a line of noise
+    // scatters (1: one transform, or not known; more for overlapping segments averaged).
+    double averages = 1;
 };
 
 // A file that cannot be read as a spectrum or a waveform; the message names the file and
@@ -57,6 +60,13 @@ std::string fileMessagePrefix(const std::string& name);
 
 // How messages name a file: its name without the folders, readable.
 std::string displayName(const std::filesystem::path& path);
+
+// The sample rates a recording may have: finite, 1 Hz … 10 MHz.
+inline constexpr double kMinSampleRate = 1, kMaxSampleRate = 1e7;
+// Throws SpectrumFileError naming the file and the rate when it is outside those.
+void requireSampleRate(double rate, const std::string& fileName);
+// "12000", "48828,125": a rate as messages write it.
+std::string rateText(double rate);
 
 // Throws SpectrumFileError unless the path is a regular file: a FIFO or a device in its
 // place would hang the reading, a folder cannot be read.

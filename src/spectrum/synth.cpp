@@ -14,6 +14,10 @@ constexpr double kDamping = 0.05;        // of the resonance
 constexpr double kPulseWidth = 1.0e-4;   // s, the standard deviation of the impact's pulse
 constexpr double kPulseAmplitude = 0.5;  // of the pulse, the ringing's being 1
 constexpr double kModulationDepth = 0.5; // of the load zone's modulation
+// Rolling elements slip: each impact comes up to this share of a period early or late, so
+// that impacts recur about a mean period without being strictly periodic, as in every real
+// bearing (a whitened record keeps such impacts, and loses strictly periodic ones).
+constexpr double kJitter = 0.01;
 
 // One impact's response at time t from it (t < 0 before it): the resonance ringing down
 // after it, and the impact's own short pulse around it, which carries the impact rate's low
@@ -72,8 +76,10 @@ std::vector<double> synthesize(const SynthSettings& s) {
         std::max(std::log(1e4) / (kDamping * kTwoPi * s.resonance), 6 * kPulseWidth);
     const auto before = static_cast<std::ptrdiff_t>(std::ceil(6 * kPulseWidth * s.sampleRate));
     const auto after = static_cast<std::ptrdiff_t>(std::ceil(ringTime * s.sampleRate));
+    std::mt19937_64 random(s.seed + 1);
+    std::uniform_real_distribution<double> jitter(-kJitter, kJitter);
     for (long k = 0; k / rate < s.seconds; ++k) {
-        const double at = k / rate;
+        const double at = std::max(0.0, (k + jitter(random)) / rate);
         const double strength =
             modulation > 0 ? 1 + kModulationDepth * std::cos(kTwoPi * modulation * at) : 1.0;
         const auto centre = static_cast<std::ptrdiff_t>(std::floor(at * s.sampleRate));

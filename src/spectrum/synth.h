@@ -22,8 +22,9 @@ struct SynthSettings {
     std::uint64_t seed = 1;
 };
 
-// Outer race: impacts at Fo of constant strength. Inner race: at Fi, their strength
-// following the shaft's turn (sidebands at ±Fr). Rolling element: at 2·Fw, the element
+// Impacts recur at the fault's rate, each up to 1 % of a period early or late (the rolling
+// elements' slip). Outer race: impacts at Fo of constant strength. Inner race: at Fi, their
+// strength following the shaft's turn (sidebands at ±Fr). Rolling element: at 2·Fw, the element
 // hitting both races, following the cage's turn (sidebands at ±Fq). None: shaft and noise.
 std::vector<double> synthesize(const SynthSettings& s);
 

@@ -67,6 +67,22 @@ std::vector<double> segmentPowers(std::span<const double> samples, std::size_t n
     return power;
 }
 
+// The number of independent spectra that `segments` windowed segments overlapping by
+// n − hop samples average to: neighbours share the window's overlap, and the correlation
+// of their powers is the square of the normalised overlap (Welch).
+double effectiveAverages(const std::vector<double>& w, std::size_t hop, std::size_t segments) {
+    double energy = 0, shared = 0;
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        energy += w[i] * w[i];
+        if (i + hop < w.size()) {
+            shared += w[i] * w[i + hop];
+        }
+    }
+    const double rho = energy > 0 ? shared / energy : 0;
+    const double s = static_cast<double>(segments);
+    return segments > 1 ? s / (1 + 2 * (1 - 1 / s) * rho * rho) : 1.0;
+}
+
 } // namespace
 
 Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
@@ -86,9 +102,10 @@ Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
         static_cast<double>(n) * (settings.window == WindowKind::Hann ? 0.5 : 1.0);
     const std::size_t bins =
         settings.lines > 0 && n == asked ? static_cast<std::size_t>(settings.lines) + 1 : n / 2 + 1;
-    const std::vector<double> power =
-        segmentPowers(samples, n, hop, bins, windowCoefficients(settings.window, n), progress);
+    const std::vector<double> w = windowCoefficients(settings.window, n);
+    const std::vector<double> power = segmentPowers(samples, n, hop, bins, w, progress);
     Spectrum sp;
+    sp.averages = effectiveAverages(w, hop, segments);
     sp.resolution = sampleRate / static_cast<double>(n);
     sp.frequency.resize(bins);
     sp.amplitude.resize(bins);

@@ -1,6 +1,9 @@
 #include "spectrum/workbench.h"
 
+#include "spectrum/band_map.h"
+
 #include <algorithm>
+#include <functional>
 
 namespace orbistan {
 
@@ -19,32 +22,80 @@ std::string namingTheFile(const std::filesystem::path& path, const std::string& 
     return message.starts_with(prefix) ? message : prefix + message;
 }
 
-// The envelope of the task's record: the one given, or the file's.
-void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progress) {
-    std::shared_ptr<const Waveform> record = task.record;
-    if (!record) {
-        FileContents c = readSpectrumFile(
-            task.path, task.source, Progress([&](double f) { progress.step(0.5 * f); }, nullptr));
-        if (!c.record) {
-            if (!task.spectrumIfNoRecord) {
-                throw SpectrumFileError("огибающую строят по записи сигнала, а это спектр");
-            }
-            r.contents = std::move(c);
-            return;
-        }
-        record = std::make_shared<const Waveform>(std::move(*c.record));
-        c.record.reset();
-        r.contents = std::move(c);
+// The record of an envelope's task: the one given, or the file's; none (and the file's
+// contents in the result) when the file holds a spectrum.
+std::shared_ptr<const Waveform> recordOf(const WorkbenchTask& task, TaskResult& r,
+                                         const Progress& progress) {
+    if (task.record) {
+        return task.record;
     }
-    const double from = task.record ? 0 : 0.5;
-    const auto part = [&](double a, double b) {
-        return Progress(
-            [&, a, b](double f) { progress.step(from + (1 - from) * (a + (b - a) * f)); }, nullptr);
+    FileContents c = readSpectrumFile(task.path, task.source, progress);
+    if (!c.record) {
+        if (!task.spectrumIfNoRecord) {
+            throw SpectrumFileError("огибающую строят по записи сигнала, а это спектр");
+        }
+        r.contents = std::move(c);
+        return nullptr;
+    }
+    auto record = std::make_shared<const Waveform>(std::move(*c.record));
+    c.record.reset();
+    r.contents = std::move(c);
+    return record;
+}
+
+// Which of two envelope spectra shows its first family more clearly.
+bool clearer(const std::vector<FamilyEvidence>& a, const std::vector<FamilyEvidence>& b) {
+    return a.front().verdict != b.front().verdict ? a.front().verdict > b.front().verdict
+                                                  : a.front().score > b.front().score;
+}
+
+// The most impulsive band's envelope, and, with a bearing to judge by, the pre-whitened
+// record's whole band too: the clearer is kept. On the public bearing records neither
+// method is best everywhere (docs/real-data.md), and both are cheap.
+void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
+                    const std::function<Progress(double, double)>& part) {
+    r.bandMap = bandMap(w.samples, w.sampleRate, kDefaultHighestModulation, part(0, 0.5));
+    r.band = r.bandMap->best;
+    r.envelope =
+        envelopeSpectrum(w.samples, w.sampleRate, r.band, task.transform, false, part(0.5, 0.75));
+    if (!task.judgeBy) {
+        return;
+    }
+    const Band whole{0, w.sampleRate / 2};
+    Spectrum white =
+        envelopeSpectrum(w.samples, w.sampleRate, whole, task.transform, true, part(0.75, 1));
+    if (clearer(rankEvidence(white, *task.judgeBy, task.slipPercent),
+                rankEvidence(*r.envelope, *task.judgeBy, task.slipPercent))) {
+        r.envelope = std::move(white);
+        r.band = whole;
+        r.whitened = true;
+    }
+}
+
+void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progress) {
+    const double from = task.record ? 0 : 0.4;
+    const std::function<Progress(double, double)> part = [&progress, from](double a, double b) {
+        return Progress([&progress, from, a,
+                         b](double f) { progress.step(from + (1 - from) * (a + (b - a) * f)); },
+                        nullptr);
     };
-    r.band = task.band ? *task.band
-                       : suggestBand(record->samples, record->sampleRate, part(0, 0.8)).band;
-    r.envelope = envelopeSpectrum(record->samples, record->sampleRate, r.band, task.transform,
-                                  part(task.band ? 0 : 0.8, 1));
+    const std::shared_ptr<const Waveform> record =
+        recordOf(task, r, Progress([&](double f) { progress.step(from * f); }, nullptr));
+    if (!record) {
+        return;
+    }
+    WorkbenchTask t = task;
+    if (t.linesForRate) {
+        t.transform.lines = envelopeLines(record->sampleRate);
+    }
+    if (t.band || t.whiten) {
+        r.band = t.band ? *t.band : Band{0, record->sampleRate / 2};
+        r.whitened = t.whiten;
+        r.envelope = envelopeSpectrum(record->samples, record->sampleRate, r.band, t.transform,
+                                      t.whiten, part(0, 1));
+    } else {
+        chooseEnvelope(t, *record, r, part);
+    }
     r.envelope->source = displayName(task.path);
 }
 

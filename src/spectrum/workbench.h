@@ -7,6 +7,7 @@
 // plot to it; the command line runs the same tasks.
 
 #include "search/search.h"
+#include "spectrum/band_map.h"
 #include "spectrum/envelope.h"
 #include "spectrum/evidence.h"
 #include "spectrum/explain.h"
@@ -48,6 +49,15 @@ struct WorkbenchTask {
     // empty); a file holding a spectrum is an error unless spectrumIfNoRecord.
     std::shared_ptr<const Waveform> record;
     std::optional<Band> band;
+    bool whiten = false; // pre-whitened; without a band, then, the whole band
+    // With neither band nor whitening: the most impulsive band's envelope, or, with a
+    // bearing to judge by, that or the pre-whitened whole band's, whichever shows its first
+    // family more clearly.
+    std::optional<SearchBases> judgeBy;
+    double slipPercent = kDefaultSlipPercent;
+    // The envelope spectrum's lines chosen for the record's rate (envelopeLines) rather than
+    // taken from the transform settings.
+    bool linesForRate = false;
     bool spectrumIfNoRecord = false;
 };
 
@@ -55,7 +65,9 @@ struct TaskResult {
     WorkbenchTask task;
     std::optional<FileContents> contents; // Open, Reopen, Overlay; an Envelope read from a file
     std::optional<Spectrum> envelope;
-    Band band; // the envelope's, as chosen
+    Band band;                      // the envelope's, as chosen
+    bool whitened = false;          // of the pre-whitened record
+    std::optional<BandMap> bandMap; // when the band was chosen
     std::string error;
     bool cancelled = false;
     // The spectrum the task gives: the envelope's, or the file's.

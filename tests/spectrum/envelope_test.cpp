@@ -39,12 +39,12 @@ TEST_P(Diagnosis, EnvelopeOfTheResonanceBandPointsToTheFault) {
         for (const FamilyEvidence& f : ranked) {
             EXPECT_NE(f.verdict, Verdict::Strong) << describeEvidence(f);
         }
-        EXPECT_LT(suggested.kurtosis, 2.5); // noise's envelope: about 2
+        EXPECT_LT(suggested.measure, 2.5); // noise's envelope: about 2
         return;
     }
     EXPECT_LT(suggested.band.low, 3000);
     EXPECT_GT(suggested.band.high, 3000);
-    EXPECT_GT(suggested.kurtosis, 3);
+    EXPECT_GT(suggested.measure, 3);
     EXPECT_EQ(ranked[0].family, GetParam().family) << describeEvidence(ranked[0]);
     EXPECT_EQ(ranked[0].verdict, Verdict::Strong);
     EXPECT_EQ(ranked[0].harmonicsFound, 5) << describeEvidence(ranked[0]);
@@ -61,9 +61,13 @@ INSTANTIATE_TEST_SUITE_P(Faults, Diagnosis,
                                          FaultCase{Fault::None, "", 0}));
 
 TEST(Evidence, DescribesWhatWasFoundAndRefinesTheShaftSpeed) {
-    FamilyEvidence e{"inner", "Fi", 5, 4, 10, 3, 12.4, 0.5, Verdict::Strong};
-    EXPECT_EQ(describeEvidence(e),
-              "Fi: 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 10");
+    FamilyEvidence e{"inner", "Fi", 5, 4, 10, 3, 12.4, 162.57, 160.8, 9.5, Verdict::Strong};
+    EXPECT_EQ(describeEvidence(e), "Fi: 160,8 Hz (−1,1 %), 4 of 5 harmonics, 12 dB above the "
+                                   "floor; sidebands ±Fr: 3 of 10");
+    EXPECT_EQ(describeEvidence(e, true), "Fi: 160,8 Гц (−1,1 %), 4 из 5 гармоник, на 12 дБ выше "
+                                         "фона; боковые ±Fr: 3 из 10");
+    e.found = 0, e.harmonicsFound = 0;
+    EXPECT_EQ(describeEvidence(e), "Fi: 0 of 5 harmonics; sidebands ±Fr: 3 of 10");
     const SynthSettings s = bearing(Fault::None);
     const Spectrum raw = amplitudeSpectrum(synthesize(s), s.sampleRate, {});
     const std::optional<double> fr = refineShaftSpeed(raw, 30.6);

@@ -207,7 +207,8 @@ private Q_SLOTS:
         auto* panel = spectrumWindow()->findChild<QLabel*>("evidencePanel");
         QVERIFY(panel->isVisible());
         const QStringList lines = panel->text().split("<br>");
-        QVERIFY2(lines.size() == 5 && lines[1].contains("Fi: 5 из 5 гармоник") &&
+        QVERIFY2(lines.size() == 5 && lines[1].contains(">Fi: 162,") &&
+                     lines[1].contains(" 5 из 5 гармоник") &&
                      lines[1].contains("сильные признаки"),
                  qPrintable(panel->text()));
         for (int i = 2; i < lines.size(); ++i) {
