@@ -87,8 +87,9 @@ private:
 
 } // namespace
 
-BandMap bandMap(std::span<const double> samples, double sampleRate, double highestModulation,
+BandMap bandMap(std::span<const double> samples, double sampleRate, double highestFault,
                 const Progress& progress) {
+    const double highestModulation = 3 * highestFault;
     if (samples.size() < 256) {
         throw SpectrumFileError("запись слишком коротка, чтобы выбрать полосу");
     }
@@ -107,7 +108,7 @@ BandMap bandMap(std::span<const double> samples, double sampleRate, double highe
         }
     }
     const std::vector<double> widths =
-        bandwidths(nyquist, std::max(3 * highestModulation, 16 * perLine));
+        bandwidths(nyquist, std::max(highestModulation, 16 * perLine));
     std::size_t total = 0, done = 0;
     for (const double w : widths) {
         total += static_cast<std::size_t>(std::lround(nyquist / w));
@@ -134,7 +135,7 @@ BandMap bandMap(std::span<const double> samples, double sampleRate, double highe
 
 SuggestedBand suggestBand(std::span<const double> samples, double sampleRate,
                           const Progress& progress) {
-    const BandMap map = bandMap(samples, sampleRate, kDefaultHighestModulation, progress);
+    const BandMap map = bandMap(samples, sampleRate, kDefaultHighestFault, progress);
     return {map.best, map.bestMeasure};
 }
 

@@ -27,15 +27,15 @@ struct BandMap {
     double bestMeasure = 0;
 };
 
-// Envelope spectra are judged up to this modulation frequency when nothing else is known:
-// above every defect frequency of the usual bearings at the usual speeds.
-inline constexpr double kDefaultHighestModulation = 500;
+// The highest defect frequency assumed when the bearing is not known: above the inner race's
+// of the usual bearings at the usual speeds.
+inline constexpr double kDefaultHighestFault = 200;
 
-// Bands of a half of the Nyquist frequency down to `narrowest` Hz (at least three times the
-// highest fault frequency), each level a third or a half narrower than the last; the
-// envelope spectra judged between 1 Hz and `highestModulation`. Throws SpectrumFileError
-// for a record too short, SpectrumCancelled when asked to stop.
-BandMap bandMap(std::span<const double> samples, double sampleRate, double highestModulation,
+// Bands of a half of the Nyquist frequency down to three times `highestFault` (a band must
+// carry a fault's lines and their sidebands), each level a third or a half narrower than
+// the last; each band's envelope spectrum judged from 1 Hz to three times `highestFault`.
+// Throws SpectrumFileError for a record too short, SpectrumCancelled when asked to stop.
+BandMap bandMap(std::span<const double> samples, double sampleRate, double highestFault,
                 const Progress& progress = {});
 
 } // namespace orbistan

@@ -8,6 +8,7 @@
 #include "spectrum/waveform.h"
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,9 @@ struct SourceChoice {
     std::optional<int> index;
     std::string variable;
     std::optional<double> rate;
+    // The rate of a recording whose file states none, by the format's key, when the user
+    // gave one for such files; else the format's own assumption.
+    std::map<std::string, double> assumedRates;
     bool operator==(const SourceChoice&) const = default;
 };
 

@@ -97,6 +97,9 @@ FileContents readSpectrumFile(const std::filesystem::path& path, const SourceCho
     if (c.record) {
         if (c.record->rateStated) {
             c.statedRate = c.record->sampleRate;
+        } else if (const auto it = choice.assumedRates.find(c.format);
+                   it != choice.assumedRates.end()) {
+            c.record->sampleRate = it->second;
         }
         c.record->sampleRate = choice.rate.value_or(c.record->sampleRate);
         requireSampleRate(c.record->sampleRate, name);

@@ -3,6 +3,7 @@
 #include "spectrum/band_map.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 namespace orbistan {
@@ -54,7 +55,11 @@ bool clearer(const std::vector<FamilyEvidence>& a, const std::vector<FamilyEvide
 // method is best everywhere (docs/real-data.md), and both are cheap.
 void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
                     const std::function<Progress(double, double)>& part) {
-    r.bandMap = bandMap(w.samples, w.sampleRate, kDefaultHighestModulation, part(0, 0.5));
+    const double highest =
+        task.judgeBy
+            ? std::max({task.judgeBy->Fo, task.judgeBy->Fi, 2 * task.judgeBy->Fw, task.judgeBy->Fq})
+            : kDefaultHighestFault;
+    r.bandMap = bandMap(w.samples, w.sampleRate, highest, part(0, 0.5));
     r.band = r.bandMap->best;
     r.envelope =
         envelopeSpectrum(w.samples, w.sampleRate, r.band, task.transform, false, part(0.5, 0.75));
@@ -145,12 +150,24 @@ WorkbenchTask Workbench::openTask(const std::filesystem::path& path) const {
     t.kind = TaskKind::Open;
     t.path = path;
     t.transform = settings_.transform;
+    t.source.assumedRates = settings_.statedRates;
     return t;
 }
 
 WorkbenchTask Workbench::overlayTask(const std::filesystem::path& path) const {
     WorkbenchTask t = openTask(path);
     t.kind = TaskKind::Overlay;
+    return t;
+}
+
+// The file shown read again: the same choices (a rate given for it included) but for those
+// that change.
+WorkbenchTask Workbench::reopenTask(int source) const {
+    WorkbenchTask t = openTask(shownPath_);
+    t.kind = TaskKind::Reopen;
+    t.source.index = source;
+    t.source.variable.clear();
+    t.source.rate = shownChoice_.rate;
     return t;
 }
 
@@ -161,10 +178,15 @@ std::optional<WorkbenchTask> Workbench::envelopeTask(std::optional<Band> band) c
     WorkbenchTask t;
     t.kind = TaskKind::Envelope;
     t.path = shownPath_;
-    t.source = shown_->source;
+    t.source = shownChoice_;
     t.transform = shownTransform_;
     t.record = record_;
     t.band = band;
+    t.whiten = settings_.whiten;
+    t.slipPercent = settings_.slipPercent;
+    if (!band && !t.whiten && bearing_) {
+        t.judgeBy = bearing_->bases; // the clearer of the two methods
+    }
     return t;
 }
 
@@ -178,22 +200,43 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
     }
     settings_ = s;
     change.settings = s != before;
-    if (record_ && (s.transform != before.transform || sourceChanged)) {
-        WorkbenchTask t = openTask(shownPath_);
-        t.kind = TaskKind::Reopen;
-        t.source = sourceChanged ? source : shown_->source;
-        change.next = std::move(t);
+    // A record transformed anew, or another source read (a universal file's datasets hold
+    // spectra: another dataset is another spectrum).
+    if (sourceChanged || (record_ && s.transform != before.transform)) {
+        change.next = reopenTask(sourceChanged ? source : shown_->source);
         return change;
     }
-    if (sourceChanged) { // a file holding spectra: another dataset is another spectrum
-        WorkbenchTask t = openTask(shownPath_);
-        t.kind = TaskKind::Reopen;
-        t.source = source;
-        change.next = std::move(t);
+    if (s.whiten != before.whiten && showingEnvelope_) {
+        change.next =
+            envelopeTask(envelopeWasChosen_ ? std::nullopt : std::optional(envelopeBand_));
         return change;
     }
     change.lines = true;
     refreshLines();
+    return change;
+}
+
+WorkbenchChange Workbench::setRate(double rate) {
+    WorkbenchChange change;
+    if (!record_ || rate == record_->sampleRate) {
+        return change;
+    }
+    if (!(std::isfinite(rate) && rate >= kMinSampleRate && rate <= kMaxSampleRate)) {
+        change.error = fileMessagePrefix(displayName(shownPath_)) + "частота дискретизации " +
+                       rateText(rate) + " Гц вне 1 Гц … 10 МГц";
+        change.controls = true;
+        return change;
+    }
+    WorkbenchTask t = reopenTask(shown_->source);
+    if (shown_->statedRate) {
+        t.source.rate = rate; // this file only: it states its own
+    } else {
+        settings_.statedRates[shown_->format] = rate; // every file of its kind that states none
+        t.source.assumedRates = settings_.statedRates;
+        t.source.rate.reset();
+        change.settings = true;
+    }
+    change.next = std::move(t);
     return change;
 }
 
@@ -291,6 +334,11 @@ WorkbenchChange Workbench::applyEnvelope(TaskResult r) {
     WorkbenchChange change;
     envelope_ = std::move(r.envelope);
     envelopeBand_ = r.band;
+    envelopeWasChosen_ = !r.task.band;
+    envelopeWhitened_ = r.whitened;
+    if (r.bandMap) {
+        bandMap_ = std::move(r.bandMap);
+    }
     showingEnvelope_ = true;
     change.shown = change.controls = true;
     refresh();
@@ -312,8 +360,10 @@ WorkbenchChange Workbench::applyOpened(TaskResult r) {
     c.record.reset();
     shown_ = std::move(c);
     shownPath_ = r.task.path;
+    shownChoice_ = r.task.source;
     shownTransform_ = r.task.transform;
     envelope_.reset();
+    bandMap_.reset();
     showingEnvelope_ = false;
     rememberFolder(r.task.path, change);
     change.shown = change.controls = true;
@@ -321,8 +371,9 @@ WorkbenchChange Workbench::applyOpened(TaskResult r) {
     if (r.task.kind == TaskKind::Open && shown_->shaftRpm) {
         change.shaftSpeed = *shown_->shaftRpm / 60; // the speed it was recorded at
     }
-    if (envelopeWanted && record_) {
-        change.next = envelopeTask(envelopeBand_); // the record anew: so is its envelope
+    if (envelopeWanted && record_) { // the record anew: so is its envelope
+        change.next =
+            envelopeTask(envelopeWasChosen_ ? std::nullopt : std::optional(envelopeBand_));
     }
     refresh();
     return change;
@@ -361,6 +412,15 @@ int Workbench::markerLineCount() const {
         count += static_cast<int>(lines.size());
     }
     return count;
+}
+
+std::optional<double> Workbench::sampleRate() const {
+    return record_ ? std::optional(record_->sampleRate) : std::nullopt;
+}
+
+bool Workbench::rateAssumed() const {
+    return record_ && !shown_->statedRate && !shownChoice_.rate &&
+           !settings_.statedRates.contains(shown_->format);
 }
 
 std::optional<double> Workbench::refinedShaftSpeed() const {
@@ -405,7 +465,7 @@ void Workbench::refreshLines() {
                                          settings_.sidebands, displayed_.frequency.back()));
     rows_ = explainPeaks(peaks, bearing_->bases, bearing_->search, bearing_->precision,
                          displayed_.resolution);
-    evidence_ = rankEvidence(displayed_, bearing_->bases);
+    evidence_ = rankEvidence(displayed_, bearing_->bases, settings_.slipPercent);
 }
 
 } // namespace orbistan

@@ -114,6 +114,9 @@ public:
     // A typed band different from the envelope's asks for its envelope.
     std::optional<WorkbenchTask> bandTyped(Band band) const;
     WorkbenchChange setVelocity(bool on);
+    // The shown record's sample rate: a task reading it again at that rate; for a file that
+    // states none the rate is remembered for every file of its kind.
+    WorkbenchChange setRate(double rate);
     // For files of the shown format that name no unit; remembered per format.
     WorkbenchChange setStatedUnit(Unit unit);
     WorkbenchChange clearOverlay();
@@ -133,6 +136,13 @@ public:
     const Spectrum* overlay() const { return overlay_ ? &*overlayDisplayed_ : nullptr; }
     bool showingEnvelope() const { return showingEnvelope_; }
     Band envelopeBand() const { return envelopeBand_; }
+    bool envelopeWhitened() const { return envelopeWhitened_; }
+    // The band map of the last band chosen for the record shown.
+    const std::optional<BandMap>& bandMap() const { return bandMap_; }
+    // The record's rate; and whether it is only assumed (its file states none, and no rate
+    // was given).
+    std::optional<double> sampleRate() const;
+    bool rateAssumed() const;
     bool velocity() const { return velocity_ && velocityOffered(); }
     bool velocityOffered() const;
     Unit statedUnit() const;
@@ -148,6 +158,7 @@ public:
     std::optional<double> refinedShaftSpeed() const;
 
 private:
+    WorkbenchTask reopenTask(int source) const;
     WorkbenchChange applyFailure(const TaskResult& r);
     WorkbenchChange applyOpened(TaskResult r);
     WorkbenchChange applyEnvelope(TaskResult r);
@@ -160,9 +171,13 @@ private:
     std::optional<FileContents> shown_; // its record moved into record_
     std::shared_ptr<const Waveform> record_;
     std::filesystem::path shownPath_;
+    SourceChoice shownChoice_;
     TransformSettings shownTransform_;
     std::optional<Spectrum> envelope_;
     Band envelopeBand_;
+    bool envelopeWasChosen_ = false; // its band chosen by the program, not given
+    bool envelopeWhitened_ = false;
+    std::optional<BandMap> bandMap_;
     bool showingEnvelope_ = false;
     bool velocity_ = false;
     std::optional<FileContents> overlay_;

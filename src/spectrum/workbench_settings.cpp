@@ -22,6 +22,22 @@ std::optional<int> wholeIn(std::string_view text, int low, int high) {
     return value;
 }
 
+// A finite number in [low, high], written with a decimal point.
+std::optional<double> numberIn(std::string_view text, double low, double high) {
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || !(value >= low && value <= high)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string numberText(double v) {
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc{} ? std::string(buf, end) : "0";
+}
+
 template <std::size_t N>
 std::optional<int> nameIn(std::string_view text, const std::array<const char*, N>& names) {
     for (std::size_t i = 0; i < N; ++i) {
@@ -49,6 +65,11 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     for (const auto& [format, unit] : s.statedUnits) {
         text += "unit." + format + "=" + std::string(statedUnitKey(unit)) + "\n";
     }
+    for (const auto& [format, rate] : s.statedRates) {
+        text += "rate." + format + "=" + numberText(rate) + "\n";
+    }
+    text += std::string("whiten=") + (s.whiten ? "1" : "0") +
+            "\nslip=" + numberText(s.slipPercent) + "\n";
     return text;
 }
 
@@ -79,14 +100,26 @@ void readLines(std::string_view value, WorkbenchSettings& s) {
     }
 }
 
+bool formatKey(std::string_view format) {
+    return !format.empty() &&
+           format.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string_view::npos;
+}
+
 // "unit.audio=g": format keys are lower-case letters.
 void readStatedUnit(std::string_view key, std::string_view value, WorkbenchSettings& s) {
     const std::string_view format = key.substr(5);
     const auto unit = statedUnitFromKey(value);
-    if (!format.empty() &&
-        format.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string_view::npos && unit &&
-        *unit != Unit::Unknown) {
+    if (formatKey(format) && unit && *unit != Unit::Unknown) {
         s.statedUnits[std::string(format)] = *unit;
+    }
+}
+
+// "rate.matlab=48000".
+void readStatedRate(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    const std::string_view format = key.substr(5);
+    const auto rate = numberIn(value, kMinSampleRate, kMaxSampleRate);
+    if (formatKey(format) && rate) {
+        s.statedRates[std::string(format)] = *rate;
     }
 }
 
@@ -113,6 +146,12 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         s.peaks = wholeIn(value, 1, kMaxPeakRows).value_or(s.peaks);
     } else if (key.starts_with("unit.")) {
         readStatedUnit(key, value, s);
+    } else if (key.starts_with("rate.")) {
+        readStatedRate(key, value, s);
+    } else if (key == "whiten" && (value == "0" || value == "1")) {
+        s.whiten = value == "1";
+    } else if (key == "slip") {
+        s.slipPercent = numberIn(value, 0, kMaxSlipPercent).value_or(s.slipPercent);
     }
 }
 

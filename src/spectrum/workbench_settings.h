@@ -20,6 +20,7 @@ inline constexpr int kMarkerFamilyCount = 6;
 inline constexpr int kMaxMarkerHarmonics = 20;
 inline constexpr int kMaxSidebands = 5;
 inline constexpr int kMaxPeakRows = 200;
+inline constexpr double kMaxSlipPercent = 20;
 
 struct WorkbenchSettings {
     std::string folder; // of the file opened last
@@ -30,6 +31,11 @@ struct WorkbenchSettings {
     int peaks = 20; // rows of the peak table, 1 … kMaxPeakRows
     // The unit stated for files of a format (by its key) that name none.
     std::map<std::string, Unit> statedUnits;
+    // The sample rate given for files of a format that state none, Hz.
+    std::map<std::string, double> statedRates;
+    bool whiten = false;    // the envelope of the pre-whitened record
+    double slipPercent = 2; // how far a family's fundamental is looked for
+
     bool operator==(const WorkbenchSettings&) const = default;
 };
 

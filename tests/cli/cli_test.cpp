@@ -302,6 +302,16 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"envelope_bad_band", {"envelope", "x.wav", "--band", "4000:2000"}, 1, ""},
         FailCase{"diagnose_without_geometry", {"diagnose", "x.wav"}, 1, ""},
         FailCase{"bad_scaling", {"spectrum", "x.wav", "--scaling", "db"}, 1, ""},
+        FailCase{"bad_rate", {"spectrum", "x.wav", "--rate", "fast"}, 1, ""},
+        FailCase{"bad_slip",
+                 {"diagnose", "x.wav", "--Z", "9", "--Fr", "25", "--dw", "7", "--D", "52", "--d",
+                  "25", "--a", "0", "--slip", "50"},
+                 1,
+                 ""},
+        FailCase{"rate_out_of_range",
+                 {"spectrum", "замер.wav", "--rate", "0,5"},
+                 4,
+                 "Файл «замер.wav»: частота дискретизации 0,5 Гц вне 1 Гц … 10 МГц\n"},
         FailCase{"bad_unit", {"spectrum", "x.wav", "--unit", "furlong"}, 1, ""},
         FailCase{"empty_unit", {"spectrum", "x.wav", "--unit", ""}, 1, ""},
         FailCase{"synth_unwritable",
@@ -412,6 +422,23 @@ TEST(CliUsage, NamesEveryFormatAndItsExtensions) {
                              "  audio: ", "\n  text: *.csv *.txt *.tsv *.dat *.asc\n"}) {
         EXPECT_NE(r.err.find(line), std::string::npos) << line;
     }
+}
+
+// A rate given over the one the file states is taken, with a note saying so.
+TEST_F(CliSpectrum, RateGivenOverTheFilesIsNoted) {
+    const std::string wav = (dir_ / "outer.wav").string();
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    ASSERT_EQ(runCli(plus(as("synth", g), {"--fault", "outer", "--out", wav})).status, 0);
+    const CliRun r = runCli({"spectrum", wav, "--peaks", "1", "--rate", "24000"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "Файл «outer.wav»: в нём указана частота дискретизации 12000 Гц; взята "
+                     "--rate 24000 Гц\n");
+    EXPECT_EQ(runCli({"spectrum", wav, "--peaks", "1", "--rate", "12000"}).err, "");
+    // Pre-whitened, the whole band's envelope finds the fault too.
+    const auto options = std::vector<std::string>(g.begin() + 1, g.end());
+    const CliRun white = runCli(plus({"diagnose", wav, "--whiten"}, options));
+    ASSERT_EQ(white.status, 0) << white.err;
+    EXPECT_EQ(white.out.rfind("outer\t", 0), 0u) << white.out;
 }
 
 } // namespace

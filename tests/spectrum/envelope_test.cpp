@@ -1,11 +1,13 @@
 // Envelope analysis and the verdict per fault on synthetic signals whose answers are known:
 // a 6205 at 1797 rpm, 12 kHz for 10 s, impacts ringing a 3 kHz resonance in noise.
+#include "spectrum/band_map.h"
 #include "spectrum/envelope.h"
 #include "spectrum/evidence.h"
 #include "spectrum/synth.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <numbers>
 
 namespace orbistan {
@@ -80,6 +82,107 @@ TEST(Envelope, RefusesABandOutsideTheRecord) {
     const std::vector<double> x(1000, 0.0);
     EXPECT_THROW(envelopeSpectrum(x, 1000, {100, 600}, {}), SpectrumFileError);
     EXPECT_THROW(envelopeSpectrum(x, 1000, {300, 300.5}, {}), SpectrumFileError);
+}
+
+} // namespace
+} // namespace orbistan
+
+namespace orbistan {
+namespace {
+
+// A spectrum of noise-like scatter with lines placed where a test wants them.
+Spectrum linesOn(std::vector<std::pair<double, double>> lines, double resolution = 0.5) {
+    Spectrum s;
+    s.resolution = resolution;
+    for (int k = 0; k < 4000; ++k) {
+        s.frequency.push_back(k * resolution);
+        s.amplitude.push_back(1 + 0.3 * std::sin(1.7 * k) * std::sin(0.31 * k));
+    }
+    for (const auto& [f, a] : lines) {
+        const auto k = static_cast<std::size_t>(std::lround(f / resolution));
+        s.amplitude[k] = a;
+        s.amplitude[k - 1] = std::max(s.amplitude[k - 1], a / 3);
+        s.amplitude[k + 1] = std::max(s.amplitude[k + 1], a / 3);
+    }
+    return s;
+}
+
+const SearchBases kBases{106.979844155844, 162.570155844156, 69.5234251692891, 11.8866493506493,
+                         29.95};
+
+// Real fault lines sit a little off the kinematic frequency: within the slip they are
+// found, and where; beyond it they are not the family's.
+TEST(Evidence, FindsTheFundamentalWithinTheSlipAndSaysWhere) {
+    const struct {
+        double offset; // of the lines, from the kinematic Fo
+        double slip;   // percent
+        bool found;
+    } cases[] = {{-0.015, 2, true}, {0.012, 2, true}, {-0.03, 2, false}, {-0.03, 4, true}};
+    for (const auto& c : cases) {
+        std::vector<std::pair<double, double>> lines;
+        for (int k = 1; k <= 5; ++k) {
+            lines.push_back({k * kBases.Fo * (1 + c.offset), 20});
+        }
+        const FamilyEvidence e = rankEvidence(linesOn(lines), kBases, c.slip).front();
+        EXPECT_EQ(e.family == "outer" && e.verdict == Verdict::Strong, c.found)
+            << c.offset << " " << describeEvidence(e);
+        if (c.found) {
+            EXPECT_NEAR(e.found, kBases.Fo * (1 + c.offset), 0.3);
+            EXPECT_EQ(e.harmonicsFound, 5);
+        }
+    }
+}
+
+// The skirt of a strong line is no line of its own, and the shaft's own harmonics count for
+// no family.
+TEST(Evidence, ShaftLinesAndTheirSkirtsAreNoFamilysEvidence) {
+    // 5·Fq = 59,43 Hz sits a line from 2·Fr = 59,9 Hz; Fq's other harmonics are absent.
+    Spectrum s = linesOn({{29.95, 200}, {59.9, 150}, {89.85, 100}});
+    s.amplitude[119] = 60; // 59,5 Hz: a bump on 2·Fr's skirt
+    for (const FamilyEvidence& e : rankEvidence(s, kBases)) {
+        EXPECT_EQ(e.verdict, Verdict::None) << describeEvidence(e);
+        EXPECT_LE(e.harmonicsFound, 1) << describeEvidence(e);
+    }
+}
+
+// The pre-whitened record's envelope finds each fault without a band being chosen.
+TEST(Envelope, PreWhitenedWholeBandFindsTheFault) {
+    for (const auto& [fault, family] :
+         {std::pair{Fault::Outer, "outer"}, std::pair{Fault::Inner, "inner"}}) {
+        const SynthSettings s = bearing(fault);
+        const std::vector<double> x = synthesize(s);
+        const Spectrum e = envelopeSpectrum(x, s.sampleRate, {0, 6000}, {}, true);
+        EXPECT_EQ(amplitudeCaption(e.units), "Огибающая² выбеленного сигнала 0–6000 Гц, пик");
+        const FamilyEvidence first = rankEvidence(e, {s.Fo, s.Fi, s.Fw, s.Fq, s.Fr}).front();
+        EXPECT_EQ(first.family, family) << describeEvidence(first);
+        EXPECT_EQ(first.verdict, Verdict::Strong) << describeEvidence(first);
+    }
+}
+
+// The band map covers the band at every level of the 1/3-binary tree, widest first, down to
+// three times the highest fault frequency; the resonance's band is the best.
+TEST(BandMapTree, LevelsCoverTheBandAndTheResonanceWins) {
+    const SynthSettings s = bearing(Fault::Outer);
+    const BandMap map = bandMap(synthesize(s), s.sampleRate, 200);
+    ASSERT_GE(map.levels.size(), 5u);
+    const double widths[] = {3000, 2000, 1500, 1000, 750};
+    for (std::size_t l = 0; l < 5; ++l) {
+        EXPECT_DOUBLE_EQ(map.levels[l].bandwidth, widths[l]);
+        EXPECT_EQ(map.levels[l].measures.size(), static_cast<std::size_t>(6000 / widths[l]));
+    }
+    EXPECT_EQ(map.levels.size(), 5u); // the next, 500 Hz, is under three times 200 Hz
+    EXPECT_LE(map.best.low, 3000);
+    EXPECT_GE(map.best.high, 3000);
+    EXPECT_GT(map.bestMeasure, 3);
+    EXPECT_THROW(bandMap(std::vector<double>(100, 0.0), 12000, 500), SpectrumFileError);
+}
+
+TEST(Envelope, LinesFollowTheRate) {
+    EXPECT_EQ(envelopeLines(12000), 3200);
+    EXPECT_EQ(envelopeLines(48000), 12800);
+    EXPECT_EQ(envelopeLines(48828.125), 12800);
+    EXPECT_EQ(envelopeLines(1e6), 25600);
+    EXPECT_EQ(envelopeLines(1000), 400);
 }
 
 } // namespace

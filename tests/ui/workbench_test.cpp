@@ -13,10 +13,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 
@@ -208,8 +211,7 @@ private Q_SLOTS:
         QVERIFY(panel->isVisible());
         const QStringList lines = panel->text().split("<br>");
         QVERIFY2(lines.size() == 5 && lines[1].contains(">Fi: 162,") &&
-                     lines[1].contains(" 5 из 5 гармоник") &&
-                     lines[1].contains("сильные признаки"),
+                     lines[1].contains(" 5 из 5 гармоник") && lines[1].contains("сильные признаки"),
                  qPrintable(panel->text()));
         for (int i = 2; i < lines.size(); ++i) {
             QVERIFY2(!lines[i].contains("сильные"), qPrintable(lines[i]));
@@ -320,6 +322,65 @@ private Q_SLOTS:
         QVERIFY(listed);
         spectrumWindow()->findChild<QPushButton*>("clearOverlayButton")->click();
         QCOMPARE(plot()->legend->itemCount(), 6);
+    }
+
+    // A MATLAB record that states no rate: the rate assumed is shown as such; the rate typed
+    // reads it anew and is remembered for such files; the envelope's band map takes a click;
+    // pre-whitening and the slip are settings.
+    void rateBandMapAndWhitening() {
+        orbistan::SynthSettings s;
+        s.fault = orbistan::Fault::Inner;
+        s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
+        s.Fw = 69.5234251692891, s.Fq = 11.8866493506493;
+        s.sampleRate = 24000, s.seconds = 4, s.resonance = 6000, s.noise = 0.3;
+        const std::string mat = (f.programDir() + "/fast.mat").toStdString();
+        QVERIFY(orbistan::test::writeBearingMat(mat, synthesize(s), {0.0, 0.0}, 1797));
+        computeAndOpen(QString::fromStdString(mat));
+        auto* rate = spectrumWindow()->findChild<QLineEdit*>("rateEdit");
+        QCOMPARE(rate->text(), QString("12000"));
+        QVERIFY(rate->font().italic());
+        QCOMPARE(spectrumWindow()->findChild<QLabel*>("rateUnitLabel")->text(),
+                 QString("Гц, принята"));
+        rate->setFocus();
+        rate->selectAll();
+        QTest::keyClicks(rate, "24000");
+        QTest::keyClick(rate, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCOMPARE(rate->text(), QString("24000"));
+        QVERIFY(!rate->font().italic());
+        QCOMPARE(spectrum()->frequency.back(), 24000 / 2.56);
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("rate.matlab=24000\n"));
+
+        auto* tabs = spectrumWindow()->findChild<QTabWidget*>("analysisTabs");
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, Qt::NoModifier,
+                          tabs->tabBar()->tabRect(1).center());
+        spectrumWindow()->findChild<QPushButton*>("suggestBandButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        auto* map = spectrumWindow()->findChild<QCustomPlot*>("bandMapPlot");
+        QVERIFY(map->isVisible());
+        QVERIFY(spectrumWindow()->findChild<QLabel*>("evidencePanel")->text().contains(">Fi: "));
+        // The narrowest band at the far right: its envelope replaces the one shown.
+        map->replot();
+        const QPoint cell(map->width() - 3, map->height() - 3);
+        QTest::mouseClick(map, Qt::LeftButton, Qt::NoModifier, cell);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        const double high =
+            spectrumWindow()->findChild<QLineEdit*>("bandHighEdit")->text().toDouble();
+        QCOMPARE(high, 12000.0);
+        QVERIFY(spectrumWindow()->findChild<QLineEdit*>("bandLowEdit")->text().toDouble() > 10000);
+
+        spectrumWindow()->findChild<QCheckBox*>("whitenBox")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY2(plot()->yAxis->label().startsWith("Огибающая² выбеленного сигнала"),
+                 qPrintable(plot()->yAxis->label()));
+        spectrumWindow()->findChild<QDoubleSpinBox*>("slipBox")->setValue(3);
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("whiten=1\nslip=3\n"));
+
+        // A file of the same kind that states no rate opens at the rate given.
+        f.restart();
+        computeAndOpen(QString::fromStdString(mat));
+        QCOMPARE(spectrumWindow()->findChild<QLineEdit*>("rateEdit")->text(), QString("24000"));
+        QVERIFY(spectrumWindow()->findChild<QCheckBox*>("whitenBox")->isChecked());
     }
 
     // The dialog offers every format the workbench reads, the analysts' ones too.

@@ -3,6 +3,7 @@
 #include "ui/spectrum/TForm16.h"
 #include "ui_TForm16.h"
 
+#include "ui/spectrum/band_map_view.h"
 #include "ui/spectrum/plot_interaction.h"
 
 #include "calc/numbers.h"
@@ -82,11 +83,14 @@ void TForm16::setUpControls() {
     ui->unitBox->addItems({"не указана", "g", "м/с²", "мм/с"});
     ui->channelBox->addItem("1");
     for (QWidget* w : std::initializer_list<QWidget*>{
-             ui->channelBox, ui->unitBox, ui->exportCsvButton, ui->exportPngButton,
+             ui->channelBox, ui->unitBox, ui->rateEdit, ui->exportCsvButton, ui->exportPngButton,
              ui->exportPdfButton, ui->envelopeBox, ui->bandLowEdit, ui->bandHighEdit,
-             ui->suggestBandButton, ui->refineSpeedButton, ui->velocityBox}) {
+             ui->suggestBandButton, ui->refineSpeedButton, ui->velocityBox, ui->overlayButton,
+             ui->clearOverlayButton}) {
         w->setEnabled(false);
     }
+    bandMapView_ = new BandMapView(ui->bandMapPlot);
+    ui->envelopePage->installEventFilter(this);
     // Each family's box shows a stroke of the colour its lines are drawn in.
     for (int i = 0; i < kMarkerFamilyCount; ++i) {
         QPixmap stroke(18, 12);
@@ -106,9 +110,24 @@ void TForm16::setUpControls() {
 }
 
 void TForm16::setUpPeakTable() {
+    // The table over a row of what is done with it: its length, a second file beside it, the
+    // exports.
     auto* page = new QVBoxLayout(ui->peaksPage);
-    page->setContentsMargins(0, 0, 0, 0);
-    page->addWidget(ui->peakTable);
+    page->setContentsMargins(0, 0, 0, 2);
+    page->setSpacing(2);
+    page->addWidget(ui->peakTable, 1);
+    auto* tools = new QHBoxLayout;
+    tools->setContentsMargins(4, 0, 4, 0);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->peaksLabel, ui->peaksBox}) {
+        tools->addWidget(w);
+    }
+    tools->addStretch(1);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->overlayButton, ui->clearOverlayButton,
+                                                      ui->exportCsvButton, ui->exportPngButton,
+                                                      ui->exportPdfButton}) {
+        tools->addWidget(w);
+    }
+    page->addLayout(tools);
     QTableWidget* table = ui->peakTable;
     table->setColumnCount(8);
     table->setHorizontalHeaderLabels(
@@ -150,6 +169,7 @@ void TForm16::bindControls() {
         connect(box, &QComboBox::activated, this, &TForm16::controlsChanged);
     }
     connect(ui->unitBox, &QComboBox::activated, this, &TForm16::unitChosen);
+    connect(ui->rateEdit, &QLineEdit::editingFinished, this, &TForm16::rateEdited);
     connect(ui->exportCsvButton, &QPushButton::clicked, this, &TForm16::exportTable);
     connect(ui->exportPngButton, &QPushButton::clicked, this, [this] { exportPlot(false); });
     connect(ui->exportPdfButton, &QPushButton::clicked, this, [this] { exportPlot(true); });
@@ -168,6 +188,10 @@ void TForm16::bindAnalysis() {
             [this] { run(doc_.envelopeTask(std::nullopt)); });
     connect(ui->refineSpeedButton, &QPushButton::clicked, this, &TForm16::refineSpeed);
     connect(ui->velocityBox, &QCheckBox::toggled, this, &TForm16::velocityToggled);
+    connect(ui->whitenBox, &QCheckBox::toggled, this, &TForm16::controlsChanged);
+    connect(ui->slipBox, &QDoubleSpinBox::valueChanged, this, &TForm16::controlsChanged);
+    connect(bandMapView_, &BandMapView::bandChosen, this,
+            [this](Band band) { run(doc_.envelopeTask(band)); });
     connect(ui->overlayButton, &QPushButton::clicked, this, &TForm16::chooseOverlay);
     connect(ui->clearOverlayButton, &QPushButton::clicked, this, &TForm16::clearOverlay);
 }
@@ -182,7 +206,10 @@ void TForm16::setProgramDir(const std::filesystem::path& dir) {
 
 void TForm16::showSettings() {
     const WorkbenchSettings& s = doc_.settings();
-    const QSignalBlocker b1(ui->harmonicsBox), b2(ui->sidebandsBox), b3(ui->peaksBox);
+    const QSignalBlocker b1(ui->harmonicsBox), b2(ui->sidebandsBox), b3(ui->peaksBox),
+        b4(ui->whitenBox), b5(ui->slipBox);
+    ui->whitenBox->setChecked(s.whiten);
+    ui->slipBox->setValue(s.slipPercent);
     for (int i = 0; i < kMarkerFamilyCount; ++i) {
         const QSignalBlocker keep(familyBoxes_[i]);
         familyBoxes_[i]->setChecked(s.families[i]);
@@ -206,6 +233,8 @@ WorkbenchSettings TForm16::settingsFromControls() const {
     s.transform.window = static_cast<WindowKind>(ui->windowBox->currentIndex());
     s.transform.lines = ui->linesBox->currentData().toInt();
     s.transform.scaling = static_cast<Scaling>(ui->scalingBox->currentIndex());
+    s.whiten = ui->whitenBox->isChecked();
+    s.slipPercent = ui->slipBox->value();
     return s;
 }
 
@@ -399,6 +428,14 @@ void TForm16::velocityToggled(bool on) {
     applyChange(doc_.setVelocity(on));
 }
 
+void TForm16::rateEdited() {
+    const auto rate = readNumber(fieldNumberText(toCore(ui->rateEdit->text())));
+    if (rate) {
+        applyChange(doc_.setRate(*rate));
+    }
+    showRate(); // a rate that does not read goes back to the one in use
+}
+
 void TForm16::unitChosen(int index) {
     if (index >= 0 && index < static_cast<int>(std::size(kUnitChoices))) {
         applyChange(doc_.setStatedUnit(kUnitChoices[index]));
@@ -444,6 +481,16 @@ void TForm16::showFullRange() {
     }
 }
 
+// The band map takes what the envelope page gains.
+bool TForm16::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->envelopePage && event->type() == QEvent::Resize) {
+        const QSize page = ui->envelopePage->size();
+        ui->bandMapPlot->setGeometry(250, 0, std::max(40, page.width() - 254),
+                                     std::max(40, page.height() - 2));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 // The plot takes the width and two thirds of the height gained; the peak table the rest.
 void TForm16::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
@@ -458,6 +505,7 @@ void TForm16::resizeEvent(QResizeEvent* event) {
     ui->analysisGroup->move(380, 386 + plotDy);
     ui->markersGroup->move(4, 466 + plotDy);
     ui->analysisTabs->setGeometry(380, 466 + plotDy, 445 + dx, 102 + dy - plotDy);
+
     placeEvidencePanel();
 }
 

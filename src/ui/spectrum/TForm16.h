@@ -25,6 +25,7 @@ class TForm16;
 
 namespace orbistan::ui {
 
+class BandMapView;
 class PlotInteraction;
 
 // The colour of a marker family, in the order of markerFamilies().
@@ -63,6 +64,7 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -95,6 +97,7 @@ private:
     void bandEdited();
     void velocityToggled(bool on);
     void unitChosen(int index);
+    void rateEdited();
     std::optional<Band> typedBand() const;
 
     void boundsEdited();
@@ -108,6 +111,7 @@ private:
     void showControlsOfShown();
     void showSources();
     void showUnit();
+    void showRate();
     void drawOverlay();
     void fitValueAxis();
     void drawMarkers();
@@ -136,6 +140,7 @@ private:
     QTimer* progressTimer_ = nullptr;
 
     PlotInteraction* interaction_ = nullptr;
+    BandMapView* bandMapView_ = nullptr;
     QCPGraph* overlayGraph_ = nullptr;
     // Per family, its harmonics' graph, then per family its sidebands' graph.
     std::array<QCPGraph*, 2 * kMarkerFamilyCount> markerGraphs_{};

@@ -3,6 +3,7 @@
 #include "ui/spectrum/TForm16.h"
 #include "ui_TForm16.h"
 
+#include "ui/spectrum/band_map_view.h"
 #include "ui/spectrum/plot_interaction.h"
 
 #include "calc/numbers.h"
@@ -124,6 +125,25 @@ void TForm16::showControlsOfShown() {
     ui->clearOverlayButton->setEnabled(doc_.overlay() != nullptr);
     showSources();
     showUnit();
+    showRate();
+    bandMapView_->show(doc_.bandMap(),
+                       doc_.showingEnvelope() ? std::optional(doc_.envelopeBand()) : std::nullopt);
+}
+
+// A recording's rate; one its file does not state is shown as assumed, to be corrected.
+void TForm16::showRate() {
+    const std::optional<double> rate = doc_.sampleRate();
+    ui->rateEdit->setEnabled(rate.has_value());
+    ui->rateEdit->setText(rate ? fromCore(formatGeneral(*rate)) : QString());
+    const bool assumed = doc_.rateAssumed();
+    QFont font = ui->rateEdit->font();
+    font.setItalic(assumed);
+    ui->rateEdit->setFont(font);
+    ui->rateEdit->setStyleSheet(assumed ? "QLineEdit { color: #b04000; }" : QString());
+    ui->rateUnitLabel->setText(assumed ? "Гц, принята" : "Гц");
+    ui->rateEdit->setToolTip(assumed ? "Файл не указывает частоту дискретизации: принята эта. "
+                                       "Введите верную, и она запомнится для таких файлов."
+                                     : "Частота дискретизации записи");
 }
 
 // The channels, datasets or variables the file offers; "1" when it offers no choice.
