@@ -31,12 +31,14 @@ constexpr const char* kUsage =
     "       orbistan-cli base list [--other]\n"
     "       orbistan-cli spectrum FILE [<compute options>] [--peaks N] [--tolerance T]"
     " [--max-harmonic M] [--max-frequency F] [--window hann|flattop|rect] [--lines L]"
-    " [--channel K] [--variable NAME] [--scaling peak|rms] [--unit g|m/s2|mm/s] [--velocity]\n"
+    " [--channel K] [--variable NAME] [--rate HZ] [--scaling peak|rms] [--unit g|m/s2|mm/s]"
+    " [--velocity]\n"
     "       orbistan-cli synth --fault outer|inner|ball|none --out FILE.wav <compute options>"
     " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]\n"
-    "       orbistan-cli envelope FILE --band LOW:HIGH|auto [<options of spectrum>]\n"
-    "       orbistan-cli diagnose FILE <compute options> [--band LOW:HIGH|auto]"
-    " [--window W] [--lines L] [--scaling S] [--channel K] [--variable NAME] [--unit U]";
+    "       orbistan-cli envelope FILE --band LOW:HIGH|auto [--whiten] [<options of spectrum>]\n"
+    "       orbistan-cli diagnose FILE <compute options, --Fr from the file if it states it>"
+    " [--band LOW:HIGH|auto] [--whiten] [--slip PCT] [--window W] [--lines L] [--scaling S]"
+    " [--channel K] [--variable NAME] [--rate HZ] [--unit U]";
 
 int rowByName(const std::string& name) {
     for (int row = kDefectCount; row < ResultCount; ++row) {

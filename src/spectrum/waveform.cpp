@@ -121,16 +121,18 @@ Waveform readWaveform(const std::filesystem::path& path, int channel, const Prog
 namespace {
 
 // The extensions of every major format libsndfile reads, as it names them; MATLAB's, which
-// libsndfile would take for sound, is left to the MATLAB reader.
+// libsndfile would take for sound, is left to the MATLAB reader, and headerless raw data,
+// which it cannot read without being told its layout, is left out.
 std::vector<std::string> audioExtensions() {
-    std::set<std::string> found = {"oga", "aif", "snd", "rf64"};
+    std::set<std::string> found = {"ogg", "oga", "aif", "snd", "rf64"};
     int count = 0;
     sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
     for (int i = 0; i < count; ++i) {
         SF_FORMAT_INFO info{};
         info.format = i;
         if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info) == 0 && info.extension &&
-            std::string_view(info.extension) != "mat") {
+            std::string_view(info.extension) != "mat" &&
+            std::string_view(info.extension) != "raw") {
             found.insert(info.extension);
         }
     }
