@@ -303,6 +303,11 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"diagnose_without_geometry", {"diagnose", "x.wav"}, 1, ""},
         FailCase{"bad_scaling", {"spectrum", "x.wav", "--scaling", "db"}, 1, ""},
         FailCase{"bad_rate", {"spectrum", "x.wav", "--rate", "fast"}, 1, ""},
+        FailCase{
+            "diagnose_without_speed",
+            {"diagnose", "x.wav", "--Z", "9", "--dw", "7", "--D", "52", "--d", "25", "--a", "0"},
+            1,
+            ""},
         FailCase{"bad_slip",
                  {"diagnose", "x.wav", "--Z", "9", "--Fr", "25", "--dw", "7", "--D", "52", "--d",
                   "25", "--a", "0", "--slip", "50"},

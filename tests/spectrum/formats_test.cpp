@@ -363,5 +363,17 @@ TEST_F(MatLayouts, RatesGivenAssumedAndRefused) {
     }
 }
 
+// HDF5 written by other tools lacks MATLAB's class attribute: the file is refused saying so,
+// never as one without a numeric vector.
+TEST(MatVersion73, DatasetsWithoutMatlabsClassAreRefusedSayingSo) {
+    try {
+        readSpectrumFile(std::string(ORBISTAN_TEST_DATA) + "/plain73.mat", {});
+        ADD_FAILURE() << "read";
+    } catch (const SpectrumFileError& e) {
+        EXPECT_STREQ(e.what(), "Файл «plain73.mat»: его наборы данных HDF5 записаны без класса "
+                               "MATLAB (файл версии 7.3 не из MATLAB): сохраните их из MATLAB");
+    }
+}
+
 } // namespace
 } // namespace orbistan
