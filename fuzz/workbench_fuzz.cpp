@@ -15,6 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                              s.transform.lines) == kLineChoices.end())) {
         std::abort();
     }
+    if (!(s.slipPercent >= 0 && s.slipPercent <= kMaxSlipPercent)) {
+        std::abort();
+    }
+    for (const auto& [format, rate] : s.statedRates) {
+        if (format.empty() || !(rate >= kMinSampleRate && rate <= kMaxSampleRate)) {
+            std::abort();
+        }
+    }
     if (!(parseWorkbenchSettings(formatWorkbenchSettings(s)) == s)) {
         std::abort();
     }
