@@ -131,37 +131,70 @@ void countSidebands(const Spectrum& s, const Family& f, double centre, FamilyEvi
     }
 }
 
-FamilyEvidence weigh(const Spectrum& s, const Family& f, double slip) {
-    FamilyEvidence e{f.family, f.name};
+// A family's harmonic as looked for: where its line was, and how clear.
+struct Harmonic {
+    int order = 0;
+    std::optional<Line> line; // none when nothing stood out in its window
+};
+
+struct Weighed {
+    FamilyEvidence evidence;
+    std::vector<Harmonic> harmonics;
+};
+
+Weighed weigh(const Spectrum& s, const Family& f, double slip) {
+    Weighed w{FamilyEvidence{f.family, f.name}, {}};
+    FamilyEvidence& e = w.evidence;
     e.expected = f.base;
     if (!(f.base > 0)) {
-        return e;
+        return w;
     }
     const double fundamental = anchor(s, f, slip);
-    std::vector<double> significances;
-    double decibels = 0;
-    bool first = false;
+    e.found = fundamental;
     for (int k = 1; k <= kEvidenceHarmonics && k * f.base < s.frequency.back(); ++k) {
         if (k * f.base < lowestResolvable(s)) {
             continue; // lost in the 0 Hz line at this resolution
         }
-        ++e.harmonicsExpected;
         // About k times the fundamental placed, or where it belongs when none was.
         const double centre = fundamental > 0 ? k * fundamental : k * f.base;
         const double reach = fundamental > 0 ? std::max(s.resolution, 0.003 * centre)
                                              : std::max(s.resolution, slip * centre);
-        const std::optional<Line> l = familyLine(s, f, centre - reach, centre + reach);
-        significances.push_back(l ? l->significance : 0);
-        if (l && l->significance >= kFoundSignificance) {
-            ++e.harmonicsFound;
-            decibels += l->decibels;
-            first |= k == 1;
-        }
+        w.harmonics.push_back({k, familyLine(s, f, centre - reach, centre + reach)});
         if (f.modulator > 0) {
             countSidebands(s, f, centre, e);
         }
     }
-    e.found = e.harmonicsFound > 0 ? fundamental : 0;
+    return w;
+}
+
+bool claimed(const Spectrum& s, const std::vector<double>& claims, double frequency) {
+    return std::any_of(claims.begin(), claims.end(), [&](double c) {
+        return std::abs(c - frequency) <= std::max(s.resolution, 0.003 * frequency);
+    });
+}
+
+// The verdict on what is left of a family's lines once those a clearer family explains are
+// taken away: three times Fo is not twice a slipped Fi.
+void judge(const Spectrum& s, Weighed& w, std::vector<double>& claims) {
+    FamilyEvidence& e = w.evidence;
+    std::vector<double> significances;
+    std::vector<double> mine;
+    double decibels = 0;
+    bool first = false;
+    e.harmonicsExpected = static_cast<int>(w.harmonics.size());
+    for (const Harmonic& h : w.harmonics) {
+        const bool own = h.line && !claimed(s, claims, h.line->frequency);
+        significances.push_back(own ? h.line->significance : 0);
+        if (own && h.line->significance >= kFoundSignificance) {
+            ++e.harmonicsFound;
+            decibels += h.line->decibels;
+            first |= h.order == 1;
+            mine.push_back(h.line->frequency);
+        }
+    }
+    if (e.harmonicsFound == 0) {
+        e.found = 0;
+    }
     e.decibelsAboveFloor = e.harmonicsFound > 0 ? decibels / e.harmonicsFound : 0;
     e.score = combined(significances);
     if (first && e.harmonicsFound >= 3 && e.score >= kStrongSignificance) {
@@ -169,7 +202,7 @@ FamilyEvidence weigh(const Spectrum& s, const Family& f, double slip) {
     } else if (e.harmonicsFound >= 2 && e.score >= kWeakSignificance) {
         e.verdict = Verdict::Weak;
     }
-    return e;
+    claims.insert(claims.end(), mine.begin(), mine.end());
 }
 
 } // namespace
@@ -180,9 +213,25 @@ std::vector<FamilyEvidence> rankEvidence(const Spectrum& s, const SearchBases& b
                                {"inner", "Fi", b.Fi, b.Fr, b.Fr},
                                {"ball", "2·Fw", 2 * b.Fw, b.Fq, b.Fr},
                                {"cage", "Fq", b.Fq, 0, b.Fr}};
-    std::vector<FamilyEvidence> ranked;
+    std::vector<Weighed> weighed;
     for (const Family& f : families) {
-        ranked.push_back(weigh(s, f, slipPercent / 100));
+        weighed.push_back(weigh(s, f, slipPercent / 100));
+    }
+    // The clearest family first claims its lines, from all of them as found.
+    for (Weighed& w : weighed) {
+        std::vector<double> unclaimed;
+        judge(s, w, unclaimed);
+        w.evidence.verdict = Verdict::None;
+    }
+    std::stable_sort(weighed.begin(), weighed.end(), [](const Weighed& x, const Weighed& y) {
+        return x.evidence.score > y.evidence.score;
+    });
+    std::vector<double> claims;
+    std::vector<FamilyEvidence> ranked;
+    for (Weighed& w : weighed) {
+        w.evidence.harmonicsFound = 0;
+        judge(s, w, claims);
+        ranked.push_back(w.evidence);
     }
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const FamilyEvidence& x, const FamilyEvidence& y) {
