@@ -151,6 +151,21 @@ TEST(Evidence, ShaftLinesAndTheirSkirtsAreNoFamilysEvidence) {
     }
 }
 
+// Three times Fo is twice Fi slipped by 1,3 %, six times Fo four times: those lines are the
+// outer race's, which claims them first, and leave the inner race nothing.
+TEST(Evidence, TheClearestFamilyClaimsTheLinesItExplains) {
+    std::vector<std::pair<double, double>> lines;
+    for (int k = 1; k <= 10; ++k) {
+        lines.push_back({k * kBases.Fo, 20});
+    }
+    const std::vector<FamilyEvidence> ranked = rankEvidence(linesOn(lines), kBases);
+    EXPECT_EQ(ranked[0].family, "outer");
+    EXPECT_EQ(ranked[0].verdict, Verdict::Strong);
+    for (std::size_t i = 1; i < ranked.size(); ++i) {
+        EXPECT_EQ(ranked[i].verdict, Verdict::None) << describeEvidence(ranked[i]);
+    }
+}
+
 // The pre-whitened record's envelope finds each fault without a band being chosen.
 TEST(Envelope, PreWhitenedWholeBandFindsTheFault) {
     for (const auto& [fault, family] :
