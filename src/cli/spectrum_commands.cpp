@@ -271,17 +271,19 @@ double slipOption(const ComputeArgs& a) {
 }
 
 // The arguments with --Fr taken from the file when they lack it: a MATLAB file's RPM
-// variable or its struct's shaft rate.
+// variable or its struct's shaft rate. Throws SpectrumFileError for a file that cannot be
+// read.
 std::vector<std::string> withShaftSpeed(std::vector<std::string> args) {
+    // Only a command line that lacks nothing else is worth reading the file for.
+    for (const char* option : {"--Fr", "--Z", "--dw", "--D", "--d", "--a"}) {
+        if (option != std::string("--Fr") && !contains(args, option)) {
+            return args;
+        }
+    }
     if (contains(args, "--Fr")) {
         return args;
     }
-    std::optional<double> rpm;
-    try {
-        rpm = readSpectrumFile(args[1], {}).shaftRpm;
-    } catch (const SpectrumFileError&) {
-        // the task reports the file's fault in full
-    }
+    const std::optional<double> rpm = readSpectrumFile(args[1], {}).shaftRpm;
     if (!rpm) {
         throw UsageError{"missing option --Fr: the file states no shaft speed"};
     }
@@ -299,7 +301,13 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
     if (given.size() < 2 || given[1].starts_with("--")) {
         throw UsageError{"missing FILE"};
     }
-    const std::vector<std::string> args = withShaftSpeed(given);
+    std::vector<std::string> args;
+    try {
+        args = withShaftSpeed(given);
+    } catch (const SpectrumFileError& e) {
+        err << e.what() << '\n';
+        return ExitFile;
+    }
     const ComputeArgs a =
         parseCompute(args, {with(kTransformOptions, {"--band", "--slip"}), {"--whiten"}}, 2, true);
     WorkbenchTask task = taskOf(args[1], a, TaskKind::Envelope);

@@ -7,6 +7,8 @@
 #include "spectrum/uff.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -38,7 +40,7 @@ std::string readTextFileBytes(const std::filesystem::path& path) {
     }
     FileBytes file = readDataFile(path, kTextSpectrumLimit);
     if (file.error != 0) {
-        throw SpectrumFileError(fileMessagePrefix(name) + runtimeErrorText(file.error));
+        throw SpectrumFileError(fileMessagePrefix(name) + readFailureText(file.error));
     }
     return std::move(file.bytes);
 }
@@ -63,7 +65,7 @@ std::string headOf(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         throw SpectrumFileError(fileMessagePrefix(displayName(path)) +
-                                runtimeErrorText(runtimeCodeFromErrno(errno)));
+                                readFailureText(runtimeCodeFromErrno(errno)));
     }
     std::string head(kSniffBytes, '\0');
     const ssize_t got = ::read(fd, head.data(), head.size());
@@ -84,6 +86,50 @@ const FileFormat& formatOf(const std::filesystem::path& path) {
     return textSpectrumFormat();
 }
 
+namespace {
+
+// Numbers no measurement gives, whose squares and sums would overflow the transforms and the
+// statistics: refused, naming where.
+constexpr double kLargestValue = 1e30;
+// Spectra are of frequencies a recording can hold, their lines at least this far apart.
+constexpr double kFinestResolution = 1e-6;
+
+std::string valueText(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+void requirePhysicalRecord(const Waveform& w, const std::string& name) {
+    for (std::size_t i = 0; i < w.samples.size(); ++i) {
+        if (!(std::abs(w.samples[i]) <= kLargestValue)) {
+            throw SpectrumFileError(fileMessagePrefix(name) + "отсчёт " + std::to_string(i + 1) +
+                                    ": " + valueText(w.samples[i]) + " — не измеренное значение");
+        }
+    }
+}
+
+void requirePhysicalSpectrum(const Spectrum& s, const std::string& name) {
+    for (std::size_t i = 0; i < s.frequency.size(); ++i) {
+        if (!(s.frequency[i] >= 0 && s.frequency[i] <= kMaxSampleRate)) {
+            throw SpectrumFileError(fileMessagePrefix(name) + "точка " + std::to_string(i + 1) +
+                                    ": частота " + valueText(s.frequency[i]) +
+                                    " Гц вне 0 … 10 МГц");
+        }
+        if (!(std::abs(s.amplitude[i]) <= kLargestValue)) {
+            throw SpectrumFileError(fileMessagePrefix(name) + "точка " + std::to_string(i + 1) +
+                                    ": амплитуда " + valueText(s.amplitude[i]) +
+                                    " — не измеренное значение");
+        }
+    }
+    if (!(s.resolution >= kFinestResolution)) {
+        throw SpectrumFileError(fileMessagePrefix(name) + "линии спектра в среднем через " +
+                                valueText(s.resolution) + " Гц: меньше 1 мкГц");
+    }
+}
+
+} // namespace
+
 FileContents readSpectrumFile(const std::filesystem::path& path, const SourceChoice& choice,
                               const Progress& progress) {
     const std::string name = displayName(path);
@@ -93,8 +139,10 @@ FileContents readSpectrumFile(const std::filesystem::path& path, const SourceCho
     FileContents c = formatOf(path).read(path, choice, progress);
     if (c.spectrum) {
         c.spectrum->source = name;
+        requirePhysicalSpectrum(*c.spectrum, name);
     }
     if (c.record) {
+        requirePhysicalRecord(*c.record, name);
         if (c.record->rateStated) {
             c.statedRate = c.record->sampleRate;
         } else if (const auto it = choice.assumedRates.find(c.format);

@@ -2,6 +2,8 @@
 
 #include "spectrum/file_format.h"
 
+#include "platform/cp1251.h"
+
 #include <matio.h>
 
 #include <algorithm>
@@ -99,44 +101,142 @@ MatFile openMat(const std::filesystem::path& path) {
     return MatFile(Mat_Open(path.c_str(), MAT_ACC_RDONLY));
 }
 
-// matio reads a variable cut short by the file's end as if it were whole, the missing values
-// left as whatever memory held. A version 5 file is a 128-byte header and a run of tagged
-// elements, each a type and a byte count: each must end within the file. Returns the byte
-// where the first element that does not begin, or 0 when all fit.
-std::uint64_t firstCutElement(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    char header[128];
-    if (!in.read(header, sizeof header) || !std::string_view(header, 6).starts_with("MATLAB") ||
-        std::string_view(header, 10) == "MATLAB 7.3") {
-        return 0; // not version 5: version 4 has no tagged elements, 7.3 is HDF5, checked by it
-    }
-    const bool swap = header[126] == 'M' && header[127] == 'I';
-    in.seekg(0, std::ios::end);
-    const auto size = static_cast<std::uint64_t>(in.tellg());
-    std::uint64_t at = 128;
-    while (at < size) {
-        unsigned char tag[8];
-        in.seekg(static_cast<std::streamoff>(at));
-        if (!in.read(reinterpret_cast<char*>(tag), 8)) {
-            return at;
+// A version 5 file is a 128-byte header and a run of tagged elements, each a type and a
+// byte count (a small one packs both and up to four bytes of data into 8 bytes).
+struct Tag {
+    std::uint32_t type = 0, bytes = 0;
+    std::uint64_t data = 0, next = 0; // where its data begins, where the next element does
+};
+
+class Version5 {
+public:
+    explicit Version5(const std::filesystem::path& path) : in_(path, std::ios::binary) {
+        char header[128];
+        if (!in_.read(header, sizeof header) ||
+            !std::string_view(header, 6).starts_with("MATLAB") ||
+            std::string_view(header, 10) == "MATLAB 7.3") {
+            return; // version 4 has no tagged elements, 7.3 is HDF5, which checks itself
         }
-        std::uint32_t type = 0, bytes = 0;
+        swap_ = header[126] == 'M' && header[127] == 'I';
+        in_.seekg(0, std::ios::end);
+        size_ = static_cast<std::uint64_t>(in_.tellg());
+        tagged_ = true;
+    }
+    bool tagged() const { return tagged_; }
+    std::uint64_t size() const { return size_; }
+
+    std::optional<std::uint32_t> word(std::uint64_t at) {
+        unsigned char b[4];
+        in_.clear();
+        in_.seekg(static_cast<std::streamoff>(at));
+        if (at + 4 > size_ || !in_.read(reinterpret_cast<char*>(b), 4)) {
+            return std::nullopt;
+        }
+        std::uint32_t v = 0;
         for (int i = 0; i < 4; ++i) {
-            const int k = swap ? 3 - i : i;
-            type |= std::uint32_t(tag[k]) << (8 * i);
-            bytes |= std::uint32_t(tag[4 + k]) << (8 * i);
+            v |= std::uint32_t(b[swap_ ? 3 - i : i]) << (8 * i);
         }
-        // A small element packs its type and up to four bytes into the tag itself.
-        // Elements are padded to 8 bytes, but for compressed ones (type 15), which are not.
-        const std::uint64_t padded = type == 15 ? bytes : ((std::uint64_t(bytes) + 7) / 8) * 8;
-        const std::uint64_t length = (type >> 16) != 0 ? 8 : 8 + padded;
-        const std::uint64_t unpadded = (type >> 16) != 0 ? 8 : 8 + bytes;
-        if (at + unpadded > size) {
-            return at;
-        }
-        at += length;
+        return v;
     }
-    return 0;
+
+    // The element at `at`, or none when its tag or its data runs past the file's end.
+    std::optional<Tag> tag(std::uint64_t at) {
+        const auto type = word(at), bytes = word(at + 4);
+        if (!type || !bytes) {
+            return std::nullopt;
+        }
+        Tag t;
+        if ((*type >> 16) != 0) {
+            t = {*type & 0xffff, *type >> 16, at + 4, at + 8};
+        } else {
+            // Padded to 8 bytes, but for compressed elements (type 15), which are not.
+            const std::uint64_t padded =
+                *type == 15 ? *bytes : ((std::uint64_t(*bytes) + 7) / 8) * 8;
+            t = {*type, *bytes, at + 8, at + 8 + padded};
+        }
+        return t.data + t.bytes <= size_ ? std::optional(t) : std::nullopt;
+    }
+
+    std::string text(const Tag& t) {
+        std::string s(std::min<std::uint32_t>(t.bytes, 64), '\0');
+        in_.clear();
+        in_.seekg(static_cast<std::streamoff>(t.data));
+        in_.read(s.data(), static_cast<std::streamsize>(s.size()));
+        return s;
+    }
+
+private:
+    std::ifstream in_;
+    bool swap_ = false, tagged_ = false;
+    std::uint64_t size_ = 0;
+};
+
+std::size_t storedSize(std::uint32_t type) {
+    switch (type) {
+    case 1:
+    case 2:
+        return 1; // int8, uint8
+    case 3:
+    case 4:
+        return 2; // int16, uint16
+    case 5:
+    case 6:
+    case 7:
+        return 4; // int32, uint32, single
+    case 9:
+    case 12:
+    case 13:
+        return 8; // double, int64, uint64
+    default:
+        return 0;
+    }
+}
+
+// matio sizes a variable by its dimensions and reads what the file holds into it, the rest
+// left as whatever memory held: a numeric matrix must hold as many values as its dimensions
+// promise. Its sub-elements: array flags, dimensions, name, real part.
+std::optional<std::string> shortMatrix(Version5& f, const Tag& matrix) {
+    const auto flags = f.tag(matrix.data);
+    const auto klass = flags ? f.word(flags->data) : std::nullopt;
+    if (!klass || (*klass & 0xff) < 6 || (*klass & 0xff) > 15) {
+        return std::nullopt; // not a numeric matrix (a struct, a cell, characters, …)
+    }
+    const auto dims = f.tag(flags->next);
+    const auto name = dims ? f.tag(dims->next) : std::nullopt;
+    const auto real = name ? f.tag(name->next) : std::nullopt;
+    if (!real || storedSize(real->type) == 0) {
+        return std::nullopt;
+    }
+    std::uint64_t promised = 1;
+    for (std::uint64_t at = dims->data; at + 4 <= dims->data + dims->bytes; at += 4) {
+        promised *= f.word(at).value_or(0);
+        promised = std::min<std::uint64_t>(promised, std::uint64_t(1) << 40);
+    }
+    const std::uint64_t held = real->bytes / storedSize(real->type);
+    if (held >= promised) {
+        return std::nullopt;
+    }
+    return "переменная «" + displayText(f.text(*name)) + "»: её размеры обещают " +
+           std::to_string(promised) + " значений, а в файле их " + std::to_string(held);
+}
+
+// What is wrong with a version 5 file's elements: one cut short by the file's end, or a
+// matrix holding fewer values than it promises; empty when nothing is.
+std::string damagedVersion5(const std::filesystem::path& path) {
+    Version5 f(path);
+    for (std::uint64_t at = 128; f.tagged() && at < f.size();) {
+        const std::optional<Tag> t = f.tag(at);
+        if (!t) {
+            return "файл обрывается: переменная с байта " + std::to_string(at) + " не дописана";
+        }
+        if (t->type == 14) {
+            if (std::optional<std::string> problem = shortMatrix(f, *t)) {
+                return *problem;
+            }
+        }
+        at = t->next;
+    }
+    return {};
 }
 
 std::string lower(std::string s) {
@@ -191,9 +291,8 @@ std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path
     if (!file) {
         throw SpectrumFileError(prefix + "это не файл MATLAB, который можно прочесть");
     }
-    if (const std::uint64_t cut = firstCutElement(path)) {
-        throw SpectrumFileError(prefix + "файл обрывается: переменная с байта " +
-                                std::to_string(cut) + " не дописана");
+    if (const std::string damage = damagedVersion5(path); !damage.empty()) {
+        throw SpectrumFileError(prefix + damage);
     }
     std::vector<MatVector> vectors;
     bool unclassed = false;

@@ -1,6 +1,7 @@
 #include "spectrum/spectrum.h"
 
 #include "platform/cp1251.h"
+#include "platform/runtime_error.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,22 @@ namespace orbistan {
 
 std::string fileMessagePrefix(const std::string& name) {
     return "Файл «" + name + "»: ";
+}
+
+std::string readFailureText(int runtimeCode) {
+    switch (runtimeCode) {
+    case kFileNotFound:
+    case kPathNotFound:
+        return "такого файла нет";
+    case kFileAccessDenied:
+        return "доступ запрещён";
+    case kTooManyOpenFiles:
+        return "открыто слишком много файлов";
+    case kReadBeyondEnd:
+        return "файл обрывается";
+    default:
+        return "ошибка чтения (" + std::to_string(runtimeCode) + ")";
+    }
 }
 
 std::string displayName(const std::filesystem::path& path) {

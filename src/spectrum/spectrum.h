@@ -58,6 +58,10 @@ private:
 // "Файл «name»: " — how every reading failure begins.
 std::string fileMessagePrefix(const std::string& name);
 
+// Why a file could not be read, in the words of the spectrum's messages, from a run-time
+// error code (the calculator's data files keep their English run-time texts).
+std::string readFailureText(int runtimeCode);
+
 // How messages name a file: its name without the folders, readable.
 std::string displayName(const std::filesystem::path& path);
 

@@ -1,5 +1,6 @@
 #include "spectrum/waveform.h"
 
+#include "platform/runtime_error.h"
 #include "spectrum/file_format.h"
 
 #include <sndfile.h>
@@ -41,9 +42,11 @@ SoundFile openSound(const std::filesystem::path& path, SF_INFO& info) {
         if (error == SF_ERR_UNRECOGNISED_FORMAT) {
             return nullptr;
         }
-        // libsndfile knew the format but not the header's contents.
-        throw SpectrumFileError(fileMessagePrefix(displayName(path)) + "заголовок не читается (" +
-                                sf_error_number(error) + ")");
+        // libsndfile knew the format but not the header's contents; or the system refused.
+        throw SpectrumFileError(fileMessagePrefix(displayName(path)) +
+                                (error == SF_ERR_SYSTEM
+                                     ? readFailureText(runtimeCodeFromErrno(errno))
+                                     : "заголовок не читается"));
     }
     const std::string prefix = fileMessagePrefix(displayName(path));
     if (info.channels < 1 || info.samplerate < 1) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -304,10 +305,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"bad_scaling", {"spectrum", "x.wav", "--scaling", "db"}, 1, ""},
         FailCase{"bad_rate", {"spectrum", "x.wav", "--rate", "fast"}, 1, ""},
         FailCase{
-            "diagnose_without_speed",
+            "diagnose_speed_of_a_missing_file",
             {"diagnose", "x.wav", "--Z", "9", "--dw", "7", "--D", "52", "--d", "25", "--a", "0"},
-            1,
-            ""},
+            4,
+            "Файл «x.wav»: такого файла нет\n"},
         FailCase{"bad_slip",
                  {"diagnose", "x.wav", "--Z", "9", "--Fr", "25", "--dw", "7", "--D", "52", "--d",
                   "25", "--a", "0", "--slip", "50"},
@@ -439,11 +440,40 @@ TEST_F(CliSpectrum, RateGivenOverTheFilesIsNoted) {
     EXPECT_EQ(r.err, "Файл «outer.wav»: в нём указана частота дискретизации 12000 Гц; взята "
                      "--rate 24000 Гц\n");
     EXPECT_EQ(runCli({"spectrum", wav, "--peaks", "1", "--rate", "12000"}).err, "");
+    // A WAV states no shaft speed: without --Fr the diagnosis cannot be made.
+    const CliRun noSpeed = runCli(plus(
+        {"diagnose", wav}, {"--Z", "9", "--dw", "7,94", "--D", "52", "--d", "25", "--a", "0"}));
+    EXPECT_EQ(noSpeed.status, 1);
+    EXPECT_EQ(
+        noSpeed.err.rfind("orbistan-cli: missing option --Fr: the file states no shaft speed\n", 0),
+        0u)
+        << noSpeed.err;
     // Pre-whitened, the whole band's envelope finds the fault too.
     const auto options = std::vector<std::string>(g.begin() + 1, g.end());
     const CliRun white = runCli(plus({"diagnose", wav, "--whiten"}, options));
     ASSERT_EQ(white.status, 0) << white.err;
     EXPECT_EQ(white.out.rfind("outer\t", 0), 0u) << white.out;
+}
+
+// A named pipe in a file's place would block whatever opens it: every command refuses it at
+// once, the shaft speed's look-up included.
+TEST_F(CliSpectrum, ANamedPipeIsRefusedAtOnce) {
+    const std::string fifo = (dir_ / "f.wav").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    const std::vector<std::string> noFr = {"--Z", "9",   "--dw", "7,94", "--D",
+                                           "52",  "--d", "25",   "--a",  "0"};
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"spectrum", fifo},
+          {"envelope", fifo, "--band", "auto"},
+          plus({"diagnose", fifo}, std::vector<std::string>(g.begin() + 1, g.end())),
+          plus({"diagnose", fifo}, noFr)}) {
+        const auto started = std::chrono::steady_clock::now();
+        const CliRun r = runCli(args);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1)) << args[0];
+        EXPECT_EQ(r.status, 4) << args[0];
+        EXPECT_EQ(r.err, "Файл «f.wav»: это не файл данных\n") << args[0];
+    }
 }
 
 } // namespace

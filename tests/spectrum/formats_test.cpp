@@ -375,5 +375,119 @@ TEST(MatVersion73, DatasetsWithoutMatlabsClassAreRefusedSayingSo) {
     }
 }
 
+// A matrix whose dimensions promise more values than its data holds is refused before a
+// value is used: matio would fill the rest from whatever memory held.
+TEST_F(MatLayouts, AMatrixShorterThanItsDimensionsIsRefused) {
+    const std::vector<double> sixteen(16, 0.5);
+    ASSERT_TRUE(test::writeBearingMat(dir_ / "ok.mat", sixteen, sixteen, 1797));
+    std::string bytes = readDataFile(dir_ / "ok.mat", 1 << 20).bytes;
+    // The first matrix's dimensions follow the header, its tag, its flags and their tag.
+    const std::uint32_t rows = 1000;
+    ASSERT_EQ(bytes.substr(160, 4), std::string("\x10\0\0\0", 4));
+    bytes.replace(160, 4, reinterpret_cast<const char*>(&rows), 4);
+    ASSERT_EQ(writeFileAtomically(dir_ / "short.mat", bytes), 0);
+    try {
+        readSpectrumFile(dir_ / "short.mat", {});
+        ADD_FAILURE() << "read";
+    } catch (const SpectrumFileError& e) {
+        EXPECT_STREQ(e.what(), "Файл «short.mat»: переменная «X097_FE_time»: её размеры "
+                               "обещают 1000 значений, а в файле их 16");
+    }
+}
+
+// Version 4 files in every numeric type they can hold read back their values.
+TEST_F(MatLayouts, Version4ReadsEveryNumericType) {
+    const std::vector<double> values = {1, 2, 3, 250};
+    for (const auto& [klass, type] :
+         {std::pair{MAT_C_DOUBLE, MAT_T_DOUBLE}, std::pair{MAT_C_SINGLE, MAT_T_SINGLE},
+          std::pair{MAT_C_INT32, MAT_T_INT32}, std::pair{MAT_C_INT16, MAT_T_INT16},
+          std::pair{MAT_C_UINT16, MAT_T_UINT16}, std::pair{MAT_C_UINT8, MAT_T_UINT8}}) {
+        const auto path = dir_ / ("v4-" + std::to_string(klass) + ".mat");
+        mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, MAT_FT_MAT4);
+        ASSERT_NE(mat, nullptr);
+        std::vector<unsigned char> data(values.size() * 8);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const double v = values[i];
+            switch (type) {
+            case MAT_T_DOUBLE:
+                reinterpret_cast<double*>(data.data())[i] = v;
+                break;
+            case MAT_T_SINGLE:
+                reinterpret_cast<float*>(data.data())[i] = static_cast<float>(v);
+                break;
+            case MAT_T_INT32:
+                reinterpret_cast<std::int32_t*>(data.data())[i] = static_cast<std::int32_t>(v);
+                break;
+            case MAT_T_INT16:
+                reinterpret_cast<std::int16_t*>(data.data())[i] = static_cast<std::int16_t>(v);
+                break;
+            case MAT_T_UINT16:
+                reinterpret_cast<std::uint16_t*>(data.data())[i] = static_cast<std::uint16_t>(v);
+                break;
+            default:
+                data[i] = static_cast<unsigned char>(v);
+                break;
+            }
+        }
+        std::size_t dims[2] = {values.size(), 1};
+        matvar_t* v = Mat_VarCreate("x", klass, type, 2, dims, data.data(), 0);
+        ASSERT_EQ(Mat_VarWrite(mat, v, MAT_COMPRESSION_NONE), 0) << klass;
+        Mat_VarFree(v);
+        Mat_Close(mat);
+        const FileContents c = readSpectrumFile(path, {});
+        ASSERT_TRUE(c.record) << klass;
+        EXPECT_EQ(c.record->samples, values) << klass;
+    }
+}
+
+// A MATLAB record with one scalar beside it.
+void writeWithScalar(const std::filesystem::path& path, const char* scalar, double value) {
+    mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, MAT_FT_MAT5);
+    std::vector<double> x = kSamples;
+    std::size_t column[2] = {x.size(), 1}, one[2] = {1, 1};
+    for (auto [name, dims, data] :
+         {std::tuple{"X1_DE_time", column, x.data()}, std::tuple{scalar, one, &value}}) {
+        matvar_t* v = Mat_VarCreate(name, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, data, 0);
+        Mat_VarWrite(mat, v, MAT_COMPRESSION_NONE);
+        Mat_VarFree(v);
+    }
+    Mat_Close(mat);
+}
+
+// Values no measurement gives are refused with the file and the value named, before any
+// transform or statistic could overflow or run away on them.
+TEST_F(MatLayouts, AbsurdValuesAreRefusedNamingThem) {
+    const double inf = std::numeric_limits<double>::infinity();
+    writeWithScalar(dir_ / "fs-inf.mat", "fs", inf);
+    writeWithScalar(dir_ / "fs-tiny.mat", "fs", 5e-324);
+    writeWithScalar(dir_ / "rpm-inf.mat", "X1RPM", inf);
+    writeWithScalar(dir_ / "rpm-huge.mat", "X1RPM", 1e300);
+    ASSERT_EQ(writeFileAtomically(dir_ / "loud.wav", encodeWav({0, 1e35, 0, 0}, 8000)), 0);
+    const struct {
+        std::string file, bytes, message;
+    } cases[] = {
+        {"fs-inf.mat", "", "частота дискретизации inf Гц вне 1 Гц … 10 МГц"},
+        {"fs-tiny.mat", "", "частота дискретизации 4,94065645841e-324 Гц вне 1 Гц … 10 МГц"},
+        {"rpm-inf.mat", "", "частота вращения inf об/мин вне 1 … 1 000 000"},
+        {"rpm-huge.mat", "", "частота вращения 1e+300 об/мин вне 1 … 1 000 000"},
+        {"loud.wav", "", "отсчёт 2: 1e+35 — не измеренное значение"},
+        {"big.csv", "1;1\n2;1e307\n3;1\n", "точка 2: амплитуда 1e+307 — не измеренное значение"},
+        {"far.csv", "1;1\n2;1\n2e7;1\n", "точка 3: частота 2e+07 Гц вне 0 … 10 МГц"},
+        {"fine.csv", "0;1\n1e-310;1\n2e-310;1\n",
+         "линии спектра в среднем через 1e-310 Гц: меньше 1 мкГц"},
+    };
+    for (const auto& c : cases) {
+        if (!c.bytes.empty()) {
+            ASSERT_EQ(writeFileAtomically(dir_ / c.file, c.bytes), 0);
+        }
+        try {
+            openSpectrumFile(dir_ / c.file, {}, {});
+            ADD_FAILURE() << c.file << " opened";
+        } catch (const SpectrumFileError& e) {
+            EXPECT_EQ(std::string(e.what()), "Файл «" + c.file + "»: " + c.message);
+        }
+    }
+}
+
 } // namespace
 } // namespace orbistan

@@ -260,7 +260,7 @@ TEST_F(SpectrumFiles, RefusesWhatIsNoSpectrumWithAMessage) {
         std::string bytes;
         const char* message;
     } cases[] = {
-        {"cut.wav", wav.substr(0, 30), "Файл «cut.wav»: заголовок не читается ("},
+        {"cut.wav", wav.substr(0, 30), "Файл «cut.wav»: заголовок не читается"},
         {"noise.bin", std::string("\x01\x02\x00\x05 zz", 7), "Файл «noise.bin»: строка 1"},
         {"empty.txt", "", "Файл «empty.txt»: в нём меньше трёх строк"},
     };

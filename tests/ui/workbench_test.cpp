@@ -27,6 +27,8 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 using orbistan::test::UiFixture;
 using orbistan::ui::TForm16;
 
@@ -381,6 +383,31 @@ private Q_SLOTS:
         computeAndOpen(QString::fromStdString(mat));
         QCOMPARE(spectrumWindow()->findChild<QLineEdit*>("rateEdit")->text(), QString("24000"));
         QVERIFY(spectrumWindow()->findChild<QCheckBox*>("whitenBox")->isChecked());
+    }
+
+    // A named pipe, opened or overlaid, is refused at once, and the window stays as it was.
+    void namedPipeIsRefusedAtOnce() {
+        computeAndOpen(wav_);
+        const QString fifo = f.programDir() + "/f.wav";
+        QCOMPARE(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        int refused = 0;
+        const auto refusal = [&refused](QDialog& d) {
+            QCOMPARE(qobject_cast<QMessageBox*>(&d)->text(),
+                     QString("Файл «f.wav»: это не файл данных"));
+            ++refused;
+            d.accept();
+        };
+        f.answer(refusal);
+        spectrumWindow()->openFile(fifo.toStdString());
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 1000);
+        QTRY_COMPARE(refused, 1);
+        f.answer(refusal);
+        orbistan::ui::setFileDialogHandler(
+            [fifo](const orbistan::ui::FileRequest&) { return fifo; });
+        spectrumWindow()->findChild<QPushButton*>("overlayButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 1000);
+        QTRY_COMPARE(refused, 2);
+        QCOMPARE(plot()->graph(0)->dataCount(), 3201);
     }
 
     // The dialog offers every format the workbench reads, the analysts' ones too.
