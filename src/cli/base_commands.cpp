@@ -23,22 +23,10 @@ namespace {
 constexpr const char* kNotEncodable = "Текст содержит знаки, которых нет в кодировке 1251";
 constexpr const char* kControlInNumber = "Номер подшипника содержит управляющие символы";
 
-// Text from a record or a file name, for a terminal: C0 control characters other than the
-// line break are shown as \xHH, so that no escape sequence or bell reaches the terminal.
+// Text from a record or a file name, for a terminal: control characters other than the
+// line break shown as \xHH.
 std::string forTerminal(std::string_view utf8) {
-    static const char hex[] = "0123456789abcdef";
-    std::string out;
-    for (const char c : utf8) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 && b != '\n') {
-            out += "\\x";
-            out += hex[b >> 4];
-            out += hex[b & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
+    return visibleText(utf8, true);
 }
 
 BearingKey keyOf(std::string_view number) {

@@ -131,6 +131,22 @@ std::string displayText(std::string_view bytes) {
     return isUtf8(bytes) ? std::string(bytes) : cp1251ToUtf8(bytes);
 }
 
+std::string visibleText(std::string_view bytes, bool keepLineBreaks) {
+    static const char hex[] = "0123456789abcdef";
+    std::string out;
+    for (const char c : displayText(bytes)) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b < 0x20 && !(keepLineBreaks && b == '\n')) || b == 0x7f) {
+            out += "\\x";
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 std::optional<std::string> utf8ToCp1251(std::string_view utf8) {
     std::string out;
     if (!encode(utf8, out, [](std::string&) { return false; })) {

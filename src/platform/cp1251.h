@@ -26,6 +26,11 @@ bool isUtf8(std::string_view bytes);
 // 1251, the encoding of the Russian texts that are not UTF-8.
 std::string displayText(std::string_view bytes);
 
+// Text from a file for a message, a list or a terminal: readable as displayText makes it,
+// its control characters (but line breaks, when kept) shown as \xHH, so that no escape
+// sequence or bell reaches a terminal and no name hides what follows it.
+std::string visibleText(std::string_view bytes, bool keepLineBreaks = false);
+
 // The code page 1251 byte of a Unicode code point, or -1.
 int cp1251ByteOf(char32_t codePoint);
 // The Unicode code point of a code page 1251 byte (U+FFFD for 0x98).

@@ -216,7 +216,7 @@ std::optional<std::string> shortMatrix(Version5& f, const Tag& matrix) {
     if (held >= promised) {
         return std::nullopt;
     }
-    return "переменная «" + displayText(f.text(*name)) + "»: её размеры обещают " +
+    return "переменная «" + visibleText(f.text(*name)) + "»: её размеры обещают " +
            std::to_string(promised) + " значений, а в файле их " + std::to_string(held);
 }
 
@@ -345,7 +345,7 @@ std::vector<double> readVector(mat_t* file, const std::string& path, const std::
     const std::size_t n = v && numeric(*v) ? lengthOf(*v) : 0;
     if (n == 0 || !v->data || n > static_cast<std::size_t>(kMaxMatLength) ||
         v->nbytes < n * Mat_SizeOfClass(v->class_type)) {
-        throw SpectrumFileError(prefix + "переменная «" + path + "» не читается");
+        throw SpectrumFileError(prefix + "переменная «" + visibleText(path) + "» не читается");
     }
     return valuesOf(*v, n);
 }
@@ -354,7 +354,7 @@ void requireFinite(const std::vector<double>& samples, const std::string& variab
                    const std::string& prefix) {
     for (std::size_t i = 0; i < samples.size(); ++i) {
         if (!std::isfinite(samples[i])) {
-            throw SpectrumFileError(prefix + "переменная «" + variable + "», отсчёт " +
+            throw SpectrumFileError(prefix + "переменная «" + visibleText(variable) + "», отсчёт " +
                                     std::to_string(i + 1) + ": не число");
         }
     }
@@ -410,9 +410,10 @@ MatRecording readMatRecording(const std::filesystem::path& path, const std::stri
     }
     const MatVector* chosen = chooseVector(*vectors, variable);
     if (!chosen) {
-        throw SpectrumFileError(prefix + (variable.empty()
-                                              ? std::string("в нём нет числового вектора")
-                                              : "в нём нет числового вектора «" + variable + "»"));
+        throw SpectrumFileError(
+            prefix + (variable.empty()
+                          ? std::string("в нём нет числового вектора")
+                          : "в нём нет числового вектора «" + visibleText(variable) + "»"));
     }
     progress.step(0);
     const MatFile file = openMat(path);
@@ -440,20 +441,21 @@ FileContents readMatFile(const std::filesystem::path& path, const SourceChoice& 
     c.format = matlabFormat().key;
     c.sourceKind = SourceKind::Variable;
     const std::optional<std::vector<MatVector>> vectors = listMatVectors(path);
+    std::vector<std::string> names; // as the file spells them; the chooser shows them visible
     for (const MatVector& v : vectors.value_or(std::vector<MatVector>{})) {
         if (v.length >= 2) {
-            c.sources.push_back(v.name);
+            names.push_back(v.name);
+            c.sources.push_back(visibleText(v.name));
         }
     }
     std::string variable = choice.variable;
     if (variable.empty() && choice.index) {
-        variable = c.sources[static_cast<std::size_t>(chosenIndex(
-            choice, static_cast<int>(c.sources.size()), 0, displayName(path), "записи"))];
+        variable = names[static_cast<std::size_t>(
+            chosenIndex(choice, static_cast<int>(names.size()), 0, displayName(path), "записи"))];
     }
     MatRecording m = readMatRecording(path, variable, progress);
-    c.source = static_cast<int>(std::find(c.sources.begin(), c.sources.end(), m.variable) -
-                                c.sources.begin());
-    c.description = "MATLAB, " + m.variable;
+    c.source = static_cast<int>(std::find(names.begin(), names.end(), m.variable) - names.begin());
+    c.description = "MATLAB, " + visibleText(m.variable);
     c.shaftRpm = m.shaftRpm;
     if (m.shaftRpm && !(*m.shaftRpm >= 1 && *m.shaftRpm <= 1e6)) {
         throw SpectrumFileError(fileMessagePrefix(displayName(path)) + "частота вращения " +

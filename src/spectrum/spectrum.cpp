@@ -31,7 +31,7 @@ std::string readFailureText(int runtimeCode) {
 }
 
 std::string displayName(const std::filesystem::path& path) {
-    return displayText(path.filename().string());
+    return visibleText(path.filename().string());
 }
 
 std::string rateText(double rate) {

@@ -78,12 +78,12 @@ std::string captionOf(const std::string& field) {
         })) {
         return {};
     }
-    return displayText(field);
+    return visibleText(field);
 }
 
 // A field as a message quotes it: readable, and never a screenful.
 std::string quoted(const std::string& field) {
-    return displayText(field.size() > 40 ? field.substr(0, 40) + "…" : field);
+    return visibleText(field.size() > 40 ? field.substr(0, 40) + "…" : field);
 }
 
 } // namespace

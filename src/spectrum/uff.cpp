@@ -111,7 +111,7 @@ std::string field(std::string_view line, std::size_t from, std::size_t width) {
     if (from >= line.size()) {
         return {};
     }
-    return displayText(trim(line.substr(from, width)));
+    return visibleText(trim(line.substr(from, width)));
 }
 
 struct Binary {
@@ -153,7 +153,7 @@ Layout readHeader(Lines& lines, UffFunction& f) {
     }
     Layout layout;
     layout.headerEnd = lines.number();
-    f.title = displayText(trim(record[0]));
+    f.title = visibleText(trim(record[0]));
     const std::vector<std::string_view> r6 = tokens(record[5]);
     const auto type = r6.empty() ? std::nullopt : integer(r6[0]);
     if (!type) {
@@ -234,7 +234,7 @@ void readValueLine(Lines& lines, std::size_t count, std::vector<double>& values)
     for (std::string_view t : tokens(line)) {
         const std::optional<double> v = real(t);
         if (!v) {
-            lines.fail("«" + displayText(t.substr(0, 30)) + "» не число");
+            lines.fail("«" + visibleText(t.substr(0, 30)) + "» не число");
         }
         if (values.size() == count) {
             lines.fail("лишние числа после " + std::to_string(count));

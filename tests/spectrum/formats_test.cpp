@@ -489,5 +489,28 @@ TEST_F(MatLayouts, AbsurdValuesAreRefusedNamingThem) {
     }
 }
 
+// Names from a file reach a message, a list or a terminal with their control characters
+// made visible and in readable text, whatever bytes they hold.
+TEST_F(MatLayouts, NamesFromTheFileAreShownVisibly) {
+    const auto path = dir_ / "names.mat";
+    mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, MAT_FT_MAT5);
+    std::vector<double> x = kSamples;
+    std::size_t column[2] = {x.size(), 1};
+    matvar_t* v =
+        Mat_VarCreate("a\x1b]0;x\x07\xC0", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, column, x.data(), 0);
+    ASSERT_EQ(Mat_VarWrite(mat, v, MAT_COMPRESSION_NONE), 0);
+    Mat_VarFree(v);
+    Mat_Close(mat);
+    const FileContents c = readSpectrumFile(path, {});
+    EXPECT_EQ(c.sources, std::vector<std::string>{"a\\x1b]0;x\\x07А"});
+    EXPECT_EQ(c.record->samples, kSamples); // read by the name as the file spells it
+    try {
+        readSpectrumFile(path, {0, "b\x1b[2J"});
+        ADD_FAILURE() << "read";
+    } catch (const SpectrumFileError& e) {
+        EXPECT_STREQ(e.what(), "Файл «names.mat»: в нём нет числового вектора «b\\x1b[2J»");
+    }
+}
+
 } // namespace
 } // namespace orbistan
