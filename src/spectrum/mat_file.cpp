@@ -229,12 +229,59 @@ std::string damagedVersion5(const std::filesystem::path& path) {
         if (!t) {
             return "файл обрывается: переменная с байта " + std::to_string(at) + " не дописана";
         }
+        // A file's variables are matrices (14) or compressed ones (15): anything else is
+        // damage that matio would read as sizes.
+        if (t->type != 14 && t->type != 15) {
+            return "элемент с байта " + std::to_string(at) + " не переменная (тип " +
+                   std::to_string(t->type) + ")";
+        }
         if (t->type == 14) {
             if (std::optional<std::string> problem = shortMatrix(f, *t)) {
                 return *problem;
             }
         }
         at = t->next;
+    }
+    return {};
+}
+
+// A version 4 file is a run of matrices, each a 20-byte header (type, rows, columns,
+// imaginary flag, name length), the name and the data: matio allocates what the header
+// says before it reads, so each must fit in the file. Empty when all do.
+std::string damagedVersion4(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const auto size = static_cast<std::uint64_t>(in.tellg());
+    for (std::uint64_t at = 0; at < size;) {
+        unsigned char h[20];
+        in.seekg(static_cast<std::streamoff>(at));
+        if (at + 20 > size || !in.read(reinterpret_cast<char*>(h), 20)) {
+            return "файл обрывается: переменная с байта " + std::to_string(at) + " не дописана";
+        }
+        const auto word = [&h](int i, bool big) {
+            std::uint32_t v = 0;
+            for (int b = 0; b < 4; ++b) {
+                v |= std::uint32_t(h[4 * i + (big ? 3 - b : b)]) << (8 * b);
+            }
+            return v;
+        };
+        // As matio reads it: little-endian when that gives a valid type, else big-endian.
+        const auto valid = [](std::uint32_t t) {
+            return t % 10 <= 2 && (t / 10) % 10 <= 5 && (t / 100) % 10 == 0 && t / 1000 <= 4;
+        };
+        const bool big = !valid(word(0, false));
+        const std::uint32_t type = word(0, big);
+        static constexpr std::uint64_t kSizes[] = {8, 4, 4, 2, 2, 1};
+        const std::uint32_t precision = (type / 10) % 10;
+        if (!valid(type)) {
+            return "переменная с байта " + std::to_string(at) + ": заголовок не читается";
+        }
+        const std::uint64_t count = std::uint64_t(word(1, big)) * word(2, big);
+        const std::uint64_t bytes = 20 + std::uint64_t(word(4, big)) +
+                                    count * kSizes[precision] * (word(3, big) != 0 ? 2 : 1);
+        if (word(4, big) > 4096 || at + bytes > size) {
+            return "файл обрывается: переменная с байта " + std::to_string(at) + " не дописана";
+        }
+        at += bytes;
     }
     return {};
 }
@@ -269,6 +316,13 @@ void collectVectors(matvar_t& v, const std::string& name, int depth, std::vector
     }
 }
 
+bool isVersion73(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    char header[10] = {};
+    in.read(header, sizeof header);
+    return std::string_view(header, static_cast<std::size_t>(in.gcount())) == "MATLAB 7.3";
+}
+
 bool isMatFile(const std::filesystem::path& path) {
     // matio takes almost anything for a headerless version 4 file: a file is MATLAB's when
     // its header says so (versions 5 and 7.3) or its name does.
@@ -286,8 +340,14 @@ std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path
     if (!isMatFile(path)) {
         return std::nullopt;
     }
-    const MatFile file = openMat(path);
     const std::string prefix = fileMessagePrefix(displayName(path));
+    // matio allocates what a version 4 header says before it reads a byte more.
+    if (!Version5(path).tagged() && !isVersion73(path)) {
+        if (const std::string damage = damagedVersion4(path); !damage.empty()) {
+            throw SpectrumFileError(prefix + damage);
+        }
+    }
+    const MatFile file = openMat(path);
     if (!file) {
         throw SpectrumFileError(prefix + "это не файл MATLAB, который можно прочесть");
     }

@@ -512,5 +512,21 @@ TEST_F(MatLayouts, NamesFromTheFileAreShownVisibly) {
     }
 }
 
+// A version 4 header's sizes are checked against the file before matio, which would
+// allocate what they say (here a name of 2 GB), sees it.
+TEST_F(MatLayouts, Version4HeadersPromisingTooMuchAreRefusedFirst) {
+    const std::string header("\x00\x00\x00\x00\x40\x00\x00\x01\x00\x00\x00\x00"
+                             "\x00\x00\x00\x02\x00\x00\x00\x78\x00\x00\xfe\xff",
+                             24);
+    ASSERT_EQ(writeFileAtomically(dir_ / "huge.mat", header + std::string(67, 'x')), 0);
+    try {
+        readSpectrumFile(dir_ / "huge.mat", {});
+        ADD_FAILURE() << "read";
+    } catch (const SpectrumFileError& e) {
+        EXPECT_STREQ(e.what(),
+                     "Файл «huge.mat»: файл обрывается: переменная с байта 0 не дописана");
+    }
+}
+
 } // namespace
 } // namespace orbistan
