@@ -60,6 +60,9 @@ void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
             ? std::max({task.judgeBy->Fo, task.judgeBy->Fi, 2 * task.judgeBy->Fw, task.judgeBy->Fq})
             : kDefaultHighestFault;
     r.bandMap = bandMap(w.samples, w.sampleRate, highest, part(0, 0.5));
+    if (!(r.bandMap->bestMeasure > 0)) { // silence, or a record too short for any band
+        throw SpectrumFileError("полоса для огибающей не выбрана: ни в одной полосе нет сигнала");
+    }
     r.band = r.bandMap->best;
     r.envelope =
         envelopeSpectrum(w.samples, w.sampleRate, r.band, task.transform, false, part(0.5, 0.75));

@@ -198,6 +198,20 @@ TEST_F(WorkbenchDocument, OverlayIsShownInTheSameUnits) {
     EXPECT_FALSE(doc_.overlay());
 }
 
+// The band messages say which band: the one given, or that the automatic choice found none.
+TEST_F(WorkbenchDocument, BandMessagesSayWhichBand) {
+    ASSERT_EQ(
+        writeFileAtomically(dir_ / "silent.wav", encodeWav(std::vector<double>(24000), 12000)), 0);
+    WorkbenchTask t;
+    t.kind = TaskKind::Envelope;
+    t.path = dir_ / "silent.wav";
+    EXPECT_EQ(runTask(t).error,
+              "Файл «silent.wav»: полоса для огибающей не выбрана: ни в одной полосе нет сигнала");
+    t.band = Band{100, 9000};
+    EXPECT_EQ(runTask(t).error, "Файл «silent.wav»: полоса 100–9000 Гц: полоса огибающей должна "
+                                "лежать между 0 и 6000 Гц и быть шире двух линий записи");
+}
+
 TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
     WorkbenchSettings s;
     s.statedUnits = {{"audio", Unit::G}, {"matlab", Unit::MetrePerSecond2}};
