@@ -286,6 +286,35 @@ std::string damagedVersion4(const std::filesystem::path& path) {
     return {};
 }
 
+// A version 7.3 file is HDF5 behind a 512-byte header: its superblock (version 0 to 3) says
+// how long the file is, and a file cut short, or without the signature, is refused before
+// the HDF5 library reads it. Empty when it holds what it says.
+std::string damagedVersion73(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const auto size = static_cast<std::uint64_t>(in.tellg());
+    unsigned char b[64] = {};
+    in.seekg(512);
+    if (!in.read(reinterpret_cast<char*>(b), sizeof b) ||
+        std::string_view(reinterpret_cast<const char*>(b), 8) != "\x89HDF\r\n\x1a\n") {
+        return "после заголовка MATLAB 7.3 нет данных HDF5";
+    }
+    const unsigned version = b[8];
+    const unsigned offsets = version >= 2 ? b[9] : b[13];
+    const std::size_t base = version >= 2 ? 12 : version == 1 ? 28 : 24;
+    if (version > 3 || (offsets != 2 && offsets != 4 && offsets != 8)) {
+        return "заголовок HDF5 не читается";
+    }
+    std::uint64_t end = 0; // the end-of-file address, after the base and one more address
+    for (unsigned i = 0; i < offsets; ++i) {
+        end |= std::uint64_t(b[base + 2 * offsets + i]) << (8 * i);
+    }
+    if (end > size) {
+        return "файл обрывается: по заголовку HDF5 в нём " + std::to_string(end) + " байт, а их " +
+               std::to_string(size);
+    }
+    return {};
+}
+
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
     return s;
@@ -341,11 +370,13 @@ std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path
         return std::nullopt;
     }
     const std::string prefix = fileMessagePrefix(displayName(path));
-    // matio allocates what a version 4 header says before it reads a byte more.
-    if (!Version5(path).tagged() && !isVersion73(path)) {
-        if (const std::string damage = damagedVersion4(path); !damage.empty()) {
-            throw SpectrumFileError(prefix + damage);
-        }
+    // matio allocates what a version 4 header says before it reads a byte more; HDF5 reads
+    // past a cut file's end.
+    const std::string early = isVersion73(path)          ? damagedVersion73(path)
+                              : !Version5(path).tagged() ? damagedVersion4(path)
+                                                         : std::string();
+    if (!early.empty()) {
+        throw SpectrumFileError(prefix + early);
     }
     const MatFile file = openMat(path);
     if (!file) {

@@ -528,5 +528,28 @@ TEST_F(MatLayouts, Version4HeadersPromisingTooMuchAreRefusedFirst) {
     }
 }
 
+// A version 7.3 file cut short is refused from its HDF5 superblock, before HDF5 reads it.
+TEST_F(MatLayouts, Version73CutShortIsRefusedFromItsSuperblock) {
+    const std::string whole = readDataFile(std::string(ORBISTAN_TEST_DATA) + "/plain73.mat").bytes;
+    ASSERT_GT(whole.size(), 1000u);
+    const struct {
+        std::size_t length;
+        std::string message;
+    } cases[] = {
+        {1000, "файл обрывается: по заголовку HDF5 в нём " + std::to_string(whole.size()) +
+                   " байт, а их 1000"},
+        {520, "после заголовка MATLAB 7.3 нет данных HDF5"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(writeFileAtomically(dir_ / "cut73.mat", whole.substr(0, c.length)), 0);
+        try {
+            readSpectrumFile(dir_ / "cut73.mat", {});
+            ADD_FAILURE() << c.length;
+        } catch (const SpectrumFileError& e) {
+            EXPECT_EQ(std::string(e.what()), "Файл «cut73.mat»: " + c.message);
+        }
+    }
+}
+
 } // namespace
 } // namespace orbistan
