@@ -198,6 +198,30 @@ TEST_F(WorkbenchDocument, OverlayIsShownInTheSameUnits) {
     EXPECT_FALSE(doc_.overlay());
 }
 
+// With a bearing to judge by, the envelope kept is the clearer of the band map's band and
+// the pre-whitened whole band, each computed as its own task would.
+TEST_F(WorkbenchDocument, TheClearerOfTheTwoEnvelopesIsKept) {
+    WorkbenchTask t;
+    t.kind = TaskKind::Envelope;
+    t.path = wav_;
+    t.judgeBy = bearing6205().bases;
+    const TaskResult both = runTask(t);
+    ASSERT_TRUE(both.error.empty()) << both.error;
+    ASSERT_TRUE(both.bandMap);
+    WorkbenchTask white = t, band = t;
+    white.judgeBy.reset(), white.whiten = true;
+    band.judgeBy.reset(), band.band = both.bandMap->best;
+    const auto first = [](const TaskResult& r) {
+        return rankEvidence(*r.envelope, bearing6205().bases).front();
+    };
+    const FamilyEvidence w = first(runTask(white)), b = first(runTask(band));
+    const bool whiteClearer = w.verdict != b.verdict ? w.verdict > b.verdict : w.score > b.score;
+    EXPECT_EQ(both.whitened, whiteClearer);
+    EXPECT_EQ(first(both).family, "outer");
+    EXPECT_EQ(first(both).verdict, Verdict::Strong);
+    EXPECT_EQ(first(both).score, whiteClearer ? w.score : b.score);
+}
+
 // The band messages say which band: the one given, or that the automatic choice found none.
 TEST_F(WorkbenchDocument, BandMessagesSayWhichBand) {
     ASSERT_EQ(
