@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <new>
 #include <optional>
 
 namespace orbistan {
@@ -252,6 +253,10 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             << kUsage << "\nFILE of the spectrum commands, by its format:\n"
             << formatList();
         return ExitUsage;
+    } catch (const std::bad_alloc&) {
+        // A whole-record transform of a long record can need more than the machine has.
+        err << "orbistan-cli: не хватает памяти; возьмите меньше линий (--lines)\n";
+        return ExitFile;
     }
 }
 

@@ -74,6 +74,8 @@ void checkBand(Band band, double sampleRate, std::size_t n) {
 std::vector<double> squaredEnvelope(std::span<const double> samples, double sampleRate, Band band,
                                     bool whiten, const Progress& progress) {
     checkBand(band, sampleRate, samples.size());
+    // The record's forward and inverse transforms and the envelope: about 56 bytes a sample.
+    requireMemory(56.0 * static_cast<double>(samples.size()));
     progress.step(0);
     RecordTransform record(samples, sampleRate);
     if (whiten) {

@@ -8,10 +8,28 @@
 #include <sstream>
 #include <system_error>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace orbistan {
 
 std::string fileMessagePrefix(const std::string& name) {
     return "Файл «" + name + "»: ";
+}
+
+void requireMemory(double bytes) {
+    double allowed = 0.5 * static_cast<double>(sysconf(_SC_PHYS_PAGES)) *
+                     static_cast<double>(sysconf(_SC_PAGE_SIZE));
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        allowed = std::min(allowed, 0.5 * static_cast<double>(limit.rlim_cur));
+    }
+    if (allowed > 0 && bytes > allowed) {
+        throw SpectrumFileError(
+            "для этого нужно около " + std::to_string(std::lround(bytes / (1 << 20))) +
+            " МБ памяти, а взять можно " + std::to_string(std::lround(allowed / (1 << 20))) +
+            " МБ: возьмите меньше линий");
+    }
 }
 
 std::string readFailureText(int runtimeCode) {

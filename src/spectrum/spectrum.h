@@ -58,6 +58,11 @@ private:
 // "Файл «name»: " — how every reading failure begins.
 std::string fileMessagePrefix(const std::string& name);
 
+// Throws SpectrumFileError when work would need more than `bytes` of memory than may be
+// taken: half the machine's memory, or half the address space the process may have. Memory
+// exhausted in the middle of FFTW's planning would end the process.
+void requireMemory(double bytes);
+
 // Why a file could not be read, in the words of the spectrum's messages, from a run-time
 // error code (the calculator's data files keep their English run-time texts).
 std::string readFailureText(int runtimeCode);

@@ -93,6 +93,9 @@ Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
     const std::size_t asked =
         settings.lines > 0 ? static_cast<std::size_t>(settings.lines) * 256 / 100 : samples.size();
     const std::size_t n = std::min(asked, samples.size());
+    // The transform's buffers, the window, the powers and the spectrum: about 40 bytes a
+    // sample of the segment.
+    requireMemory(40.0 * static_cast<double>(n));
     const std::size_t hop = settings.window == WindowKind::Rect ? n : n / 2;
     const std::size_t segments = 1 + (samples.size() - n) / hop;
     // A periodic window's cosines sum to nothing over the period: its sum is n times its

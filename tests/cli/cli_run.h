@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,7 +27,9 @@ inline std::string drain(int fd) {
     return s;
 }
 
-inline CliRun runCli(std::vector<std::string> args, const std::string& cwd = {}) {
+// With `memoryLimit`, the command runs with that much address space at most.
+inline CliRun runCli(std::vector<std::string> args, const std::string& cwd = {},
+                     rlim_t memoryLimit = 0) {
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0) {
         ADD_FAILURE() << "pipe";
@@ -36,6 +39,10 @@ inline CliRun runCli(std::vector<std::string> args, const std::string& cwd = {})
     if (pid == 0) {
         if (!cwd.empty() && chdir(cwd.c_str()) != 0) {
             _exit(126);
+        }
+        if (memoryLimit != 0) {
+            const rlimit limit{memoryLimit, memoryLimit};
+            setrlimit(RLIMIT_AS, &limit);
         }
         dup2(out[1], 1);
         dup2(err[1], 2);

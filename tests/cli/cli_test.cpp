@@ -476,4 +476,24 @@ TEST_F(CliSpectrum, ANamedPipeIsRefusedAtOnce) {
     }
 }
 
+// A whole-record transform that would need more memory than may be taken is refused before
+// it starts, with exit 4 and a message, not an abort. (A sanitizer's own reservations need more address space than any
+// limit leaves: there the limit cannot be set.)
+TEST_F(CliSpectrum, ExhaustedMemoryIsAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "address space limits do not combine with AddressSanitizer";
+#else
+    const std::string wav = (dir_ / "long.wav").string();
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    ASSERT_EQ(runCli(plus(as("synth", g),
+                          {"--fault", "none", "--rate", "48000", "--seconds", "200", "--out", wav}))
+                  .status,
+              0);
+    const CliRun r = runCli({"spectrum", wav, "--lines", "all"}, {}, rlim_t(400) << 20);
+    EXPECT_EQ(r.status, 4) << r.err;
+    EXPECT_EQ(r.err.rfind("Файл «long.wav»: для этого нужно около ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(" МБ: возьмите меньше линий\n"), std::string::npos) << r.err;
+#endif
+}
+
 } // namespace
