@@ -140,6 +140,7 @@ struct Harmonic {
 struct Weighed {
     FamilyEvidence evidence;
     std::vector<Harmonic> harmonics;
+    double clarity = 0; // the score of all its lines, before any is claimed
 };
 
 Weighed weigh(const Spectrum& s, const Family& f, double slip) {
@@ -151,6 +152,7 @@ Weighed weigh(const Spectrum& s, const Family& f, double slip) {
     }
     const double fundamental = anchor(s, f, slip);
     e.found = fundamental;
+    std::vector<double> significances;
     for (int k = 1; k <= kEvidenceHarmonics && k * f.base < s.frequency.back(); ++k) {
         if (k * f.base < lowestResolvable(s)) {
             continue; // lost in the 0 Hz line at this resolution
@@ -160,10 +162,13 @@ Weighed weigh(const Spectrum& s, const Family& f, double slip) {
         const double reach = fundamental > 0 ? std::max(s.resolution, 0.003 * centre)
                                              : std::max(s.resolution, slip * centre);
         w.harmonics.push_back({k, familyLine(s, f, centre - reach, centre + reach)});
+        significances.push_back(w.harmonics.back().line ? w.harmonics.back().line->significance
+                                                        : 0);
         if (f.modulator > 0) {
             countSidebands(s, f, centre, e);
         }
     }
+    w.clarity = combined(significances);
     return w;
 }
 
@@ -217,19 +222,12 @@ std::vector<FamilyEvidence> rankEvidence(const Spectrum& s, const SearchBases& b
     for (const Family& f : families) {
         weighed.push_back(weigh(s, f, slipPercent / 100));
     }
-    // The clearest family first claims its lines, from all of them as found.
-    for (Weighed& w : weighed) {
-        std::vector<double> unclaimed;
-        judge(s, w, unclaimed);
-        w.evidence.verdict = Verdict::None;
-    }
-    std::stable_sort(weighed.begin(), weighed.end(), [](const Weighed& x, const Weighed& y) {
-        return x.evidence.score > y.evidence.score;
-    });
+    // The clearest family, by all the lines it found, first claims them.
+    std::stable_sort(weighed.begin(), weighed.end(),
+                     [](const Weighed& x, const Weighed& y) { return x.clarity > y.clarity; });
     std::vector<double> claims;
     std::vector<FamilyEvidence> ranked;
     for (Weighed& w : weighed) {
-        w.evidence.harmonicsFound = 0;
         judge(s, w, claims);
         ranked.push_back(w.evidence);
     }

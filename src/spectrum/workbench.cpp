@@ -338,7 +338,6 @@ WorkbenchChange Workbench::applyEnvelope(TaskResult r) {
     envelope_ = std::move(r.envelope);
     envelopeBand_ = r.band;
     envelopeWasChosen_ = !r.task.band;
-    envelopeWhitened_ = r.whitened;
     if (r.bandMap) {
         bandMap_ = std::move(r.bandMap);
     }

@@ -136,7 +136,6 @@ public:
     const Spectrum* overlay() const { return overlay_ ? &*overlayDisplayed_ : nullptr; }
     bool showingEnvelope() const { return showingEnvelope_; }
     Band envelopeBand() const { return envelopeBand_; }
-    bool envelopeWhitened() const { return envelopeWhitened_; }
     // The band map of the last band chosen for the record shown.
     const std::optional<BandMap>& bandMap() const { return bandMap_; }
     // The record's rate; and whether it is only assumed (its file states none, and no rate
@@ -176,7 +175,6 @@ private:
     std::optional<Spectrum> envelope_;
     Band envelopeBand_;
     bool envelopeWasChosen_ = false; // its band chosen by the program, not given
-    bool envelopeWhitened_ = false;
     std::optional<BandMap> bandMap_;
     bool showingEnvelope_ = false;
     bool velocity_ = false;
