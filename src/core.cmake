@@ -23,12 +23,14 @@ add_library(orbistan_core STATIC
     ${core_dir}/datafiles/group_file.cpp
     ${core_dir}/datafiles/settings.cpp
 )
-# The spectrum work, on FFTW3, libsndfile and matio: only what reads or analyses spectra
+# The spectrum work, on FFTW3, libsndfile, matio and zlib (to check compressed MATLAB
+# variables before matio trusts them): only what reads or analyses spectra
 # links it.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FFTW3 REQUIRED IMPORTED_TARGET fftw3)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 pkg_check_modules(MATIO REQUIRED IMPORTED_TARGET matio)
+pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
 add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/spectrum.cpp
     ${core_dir}/spectrum/text_spectrum.cpp
@@ -49,9 +51,11 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/statistics.cpp
     ${core_dir}/spectrum/uff.cpp
     ${core_dir}/spectrum/mat_file.cpp
+    ${core_dir}/spectrum/mat_layout.cpp
     ${core_dir}/spectrum/workbench_settings.cpp
 )
 target_link_libraries(orbistan_spectrum PUBLIC orbistan_core
-                      PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE PkgConfig::MATIO orbistan_warnings)
+                      PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE PkgConfig::MATIO PkgConfig::ZLIB
+                              orbistan_warnings)
 target_include_directories(orbistan_core PUBLIC ${core_dir})
 target_link_libraries(orbistan_core PRIVATE orbistan_warnings)

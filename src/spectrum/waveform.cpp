@@ -63,6 +63,16 @@ SoundFile openSound(const std::filesystem::path& path, SF_INFO& info) {
     return file;
 }
 
+// Why reading stopped early, in the program's language: libsndfile's own texts are English.
+std::string readBreakText(int error) {
+    if (error == SF_ERR_SYSTEM) {
+        return readFailureText(runtimeCodeFromErrno(errno));
+    }
+    // libsndfile fits an uncompressed length to what the file holds; a compressed stream
+    // that ends before its stated length is cut, any other failure is damage.
+    return error == SF_ERR_NO_ERROR ? "файл обрывается" : "данные повреждены";
+}
+
 } // namespace
 
 std::optional<WaveformInfo> probeWaveform(const std::filesystem::path& path) {
@@ -88,7 +98,9 @@ Waveform readWaveform(const std::filesystem::path& path, int channel, const Prog
     Waveform w;
     w.sampleRate = info.samplerate;
     w.channels = info.channels;
-    w.samples.resize(static_cast<std::size_t>(info.frames));
+    // A compressed stream can claim far more than it holds: the room is reserved, never
+    // filled ahead of what is decoded.
+    w.samples.reserve(static_cast<std::size_t>(info.frames));
     constexpr sf_count_t kChunk = 1 << 15;
     // One channel is read straight into place; of several, the chosen one is picked out.
     std::vector<double> chunk(info.channels > 1 ? static_cast<std::size_t>(kChunk) * info.channels
@@ -97,14 +109,14 @@ Waveform readWaveform(const std::filesystem::path& path, int channel, const Prog
     while (done < info.frames) {
         progress.step(static_cast<double>(done) / info.frames);
         const sf_count_t want = std::min(kChunk, info.frames - done);
+        w.samples.resize(static_cast<std::size_t>(done + want));
         double* into = info.channels > 1 ? chunk.data() : w.samples.data() + done;
         const sf_count_t got = sf_readf_double(file.get(), into, want);
         if (got <= 0) {
-            // libsndfile fits the length to what the file holds; a failure here is damage.
-            const int error = sf_error(file.get());
             throw SpectrumFileError(prefix + "отсчёт " + std::to_string(done + 1) + ": " +
-                                    (error ? sf_error_number(error) : "файл обрывается"));
+                                    readBreakText(sf_error(file.get())));
         }
+        w.samples.resize(static_cast<std::size_t>(done + got));
         for (sf_count_t i = 0; i < got; ++i) {
             double& v = w.samples[static_cast<std::size_t>(done + i)];
             if (info.channels > 1) {
@@ -228,13 +240,13 @@ sf_count_t memoryTell(void* user) {
 
 } // namespace
 
-std::string encodeWav(const std::vector<double>& samples, int sampleRate) {
+std::string encodeWav(const std::vector<double>& samples, int sampleRate, int format) {
     MemoryFile memory;
     SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    info.format = format != 0 ? format : SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     {
         const SoundFile file(sf_open_virtual(&io, SFM_WRITE, &info, &memory));
         if (!file) {

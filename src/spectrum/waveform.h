@@ -44,7 +44,8 @@ struct FileFormat;
 // Audio files through libsndfile: a channel each.
 const FileFormat& audioFormat();
 
-// The samples as a one-channel WAV of 32-bit floats, ready to be written whole.
-std::string encodeWav(const std::vector<double>& samples, int sampleRate);
+// The samples as a one-channel sound file of libsndfile's `format` (by default a WAV of
+// 32-bit floats), ready to be written whole.
+std::string encodeWav(const std::vector<double>& samples, int sampleRate, int format = 0);
 
 } // namespace orbistan

@@ -553,3 +553,35 @@ TEST_F(MatLayouts, Version73CutShortIsRefusedFromItsSuperblock) {
 
 } // namespace
 } // namespace orbistan
+
+namespace orbistan {
+namespace {
+
+// Damaged version 5 files (tests/data/damaged, from tools/make_damaged_mat_fixtures.py)
+// whose sizes lie: each is refused from its layout before matio allocates by those sizes or
+// hands on values it never read, compressed variables included.
+TEST(MatDamaged, SizesThatLieAboutTheBytesAreRefused) {
+    const struct {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {"dims_4gb.mat", "переменная с байта 128 повреждена"},
+        {"cell_billion.mat", "переменная с байта 128 повреждена"},
+        {"struct_billion.mat", "переменная с байта 128 повреждена"},
+        {"compressed_short.mat",
+         "переменная «x»: её размеры обещают 1000 значений, а в файле их 16"},
+        {"compressed_claim.mat", "переменная с байта 128 повреждена"},
+        {"compressed_cut.mat", "переменная с байта 128 повреждена"},
+    };
+    for (const auto& c : cases) {
+        try {
+            readSpectrumFile(std::string(ORBISTAN_TEST_DATA) + "/damaged/" + c.file, {});
+            ADD_FAILURE() << c.file << " read";
+        } catch (const SpectrumFileError& e) {
+            EXPECT_EQ(std::string(e.what()), "Файл «" + std::string(c.file) + "»: " + c.message);
+        }
+    }
+}
+
+} // namespace
+} // namespace orbistan

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/resource.h>
 
 #include <cmath>
 #include <numbers>
@@ -278,6 +279,37 @@ TEST_F(SpectrumFiles, RefusesWhatIsNoSpectrumWithAMessage) {
     // The float WAV the synthesis writes reads back what was written.
     ASSERT_EQ(writeFileAtomically(dir_ / "ok.wav", wav), 0);
     EXPECT_EQ(readWaveform(dir_ / "ok.wav", 0).samples, std::vector<double>(1000, 0.25));
+}
+
+// A FLAC stream claiming 2^27 samples over 4 096 is refused where it ends, in Russian, and
+// the room its claim asks for is never filled: the peak memory grows by far less than the
+// gigabyte the claim would take.
+TEST_F(SpectrumFiles, ACompressedStreamClaimingMoreThanItHoldsIsRefusedWhereItEnds) {
+    std::string flac =
+        encodeWav(std::vector<double>(4096, 0.25), 8000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    ASSERT_EQ(flac.substr(0, 4), "fLaC");
+    // STREAMINFO's rate, channels, bits and total samples share 64 bits from byte 18; the
+    // total is the low 36.
+    std::uint64_t packed = 0;
+    for (int i = 0; i < 8; ++i) {
+        packed = packed << 8 | static_cast<unsigned char>(flac[18 + i]);
+    }
+    ASSERT_EQ(packed & 0xfffffffffULL, 4096u);
+    packed = (packed & ~0xfffffffffULL) | (1ULL << 27);
+    for (int i = 7; i >= 0; --i, packed >>= 8) {
+        flac[18 + i] = static_cast<char>(packed & 0xff);
+    }
+    ASSERT_EQ(writeFileAtomically(dir_ / "claim.flac", flac), 0);
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    try {
+        readWaveform(dir_ / "claim.flac", 0);
+        ADD_FAILURE() << "read";
+    } catch (const SpectrumFileError& e) {
+        EXPECT_STREQ(e.what(), "Файл «claim.flac»: отсчёт 4097: файл обрывается");
+    }
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "KiB";
 }
 
 } // namespace
