@@ -1,4 +1,5 @@
 #include "platform/paths.h"
+#include "platform/runtime_error.h"
 #include "ui/kit/application.h"
 #include "ui/kit/style.h"
 #include "ui/main/TForm1.h"
@@ -60,5 +61,7 @@ int main(int argc, char** argv) {
     form1.createWindows();
     form1.show();
     orbistan::ui::centerOnScreen(form1);
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    orbistan::quietStandardErrorForExit();
+    return status;
 }

@@ -1,6 +1,10 @@
 #include "platform/runtime_error.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
 
 namespace orbistan {
 
@@ -57,6 +61,14 @@ int runtimeCodeFromErrno(int err) {
         default:
             return err;
         }
+    }
+}
+
+void quietStandardErrorForExit() {
+    std::fflush(stderr);
+    if (const int null = open("/dev/null", O_WRONLY); null >= 0) {
+        dup2(null, STDERR_FILENO);
+        close(null);
     }
 }
 

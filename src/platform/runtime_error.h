@@ -21,4 +21,8 @@ std::string runtimeErrorText(int code);
 // The run-time code of a failed system call, as the platform the texts come from numbers them.
 int runtimeCodeFromErrno(int err);
 
+// Points standard error at /dev/null once the program has said all it will: libraries'
+// handlers that run at exit (HDF5's, after a damaged file) would print there otherwise.
+void quietStandardErrorForExit();
+
 } // namespace orbistan

@@ -477,8 +477,8 @@ TEST_F(CliSpectrum, ANamedPipeIsRefusedAtOnce) {
 }
 
 // A whole-record transform that would need more memory than may be taken is refused before
-// it starts, with exit 4 and a message, not an abort. (A sanitizer's own reservations need more address space than any
-// limit leaves: there the limit cannot be set.)
+// it starts, with exit 4 and a message, not an abort. (A sanitizer's own reservations need more
+// address space than any limit leaves: there the limit cannot be set.)
 TEST_F(CliSpectrum, ExhaustedMemoryIsAMessage) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "address space limits do not combine with AddressSanitizer";
@@ -494,6 +494,16 @@ TEST_F(CliSpectrum, ExhaustedMemoryIsAMessage) {
     EXPECT_EQ(r.err.rfind("Файл «long.wav»: для этого нужно около ", 0), 0u) << r.err;
     EXPECT_NE(r.err.find(" МБ: возьмите меньше линий\n"), std::string::npos) << r.err;
 #endif
+}
+
+// A damaged version 7.3 file leaves HDF5 objects open inside matio, and HDF5 complains of
+// them as the process ends: standard error holds the program's message and nothing else.
+TEST_F(CliSpectrum, DecodersKeepTheirChatterOffStandardError) {
+    const CliRun r =
+        runCli({"spectrum", std::string(ORBISTAN_TEST_DATA) + "/damaged/hdf5_left_open.mat",
+                "--rate", "1000"});
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(r.err, "Файл «hdf5_left_open.mat»: в нём нет числового вектора\n");
 }
 
 } // namespace
