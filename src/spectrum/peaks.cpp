@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace orbistan {
 
@@ -11,12 +12,27 @@ namespace {
 // and its window's skirts are a minority of it.
 constexpr std::size_t kFloorHalfWidth = 25;
 
+std::pair<std::size_t, std::size_t> neighbourhood(std::size_t size, std::size_t line) {
+    return {line > kFloorHalfWidth ? line - kFloorHalfWidth : 0,
+            std::min(size, line + kFloorHalfWidth + 1)};
+}
+
+// Whether the line stands kPeakOverFloor times above the floor: whether more than half of
+// its neighbourhood lies that far below it, which is the median's test counted without
+// sorting (millions of lines are tested).
+bool aboveFloor(const std::vector<double>& a, std::size_t line) {
+    const auto [from, to] = neighbourhood(a.size(), line);
+    std::size_t below = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        below += kPeakOverFloor * a[i] < a[line] ? 1 : 0;
+    }
+    return below > (to - from) / 2;
+}
+
 } // namespace
 
 double noiseFloor(const Spectrum& s, std::size_t line) {
-    const std::size_t n = s.amplitude.size();
-    const std::size_t from = line > kFloorHalfWidth ? line - kFloorHalfWidth : 0;
-    const std::size_t to = std::min(n, line + kFloorHalfWidth + 1);
+    const auto [from, to] = neighbourhood(s.amplitude.size(), line);
     std::vector<double> around(s.amplitude.begin() + from, s.amplitude.begin() + to);
     auto middle = around.begin() + around.size() / 2;
     std::nth_element(around.begin(), middle, around.end());
@@ -69,7 +85,7 @@ std::vector<Peak> findPeaks(const Spectrum& s, std::size_t count) {
     std::vector<Peak> peaks;
     for (std::size_t k = 1; k + 1 < a.size(); ++k) {
         // A flat top of two equal lines counts once, at its first line.
-        if (a[k] > a[k - 1] && a[k] >= a[k + 1] && a[k] > kPeakOverFloor * noiseFloor(s, k)) {
+        if (a[k] > a[k - 1] && a[k] >= a[k + 1] && aboveFloor(a, k)) {
             peaks.push_back({refinedFrequency(s, k), a[k], k});
         }
     }

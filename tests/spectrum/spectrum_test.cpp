@@ -14,7 +14,9 @@
 #include <sndfile.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 namespace orbistan {
@@ -108,6 +110,36 @@ TEST(Transform, FlatTopReadsASinesAmplitudeWithinATenthOfAPercent) {
                                            {WindowKind::FlatTop, 3200, Scaling::Rms});
     EXPECT_NEAR(findPeaks(rms, 1).at(0).amplitude, 2.5 / std::numbers::sqrt2, 2.5e-3);
     EXPECT_EQ(amplitudeCaption(rms.units), "Амплитуда, СКЗ");
+}
+
+// The peaks are exactly the local maxima standing twice above the median of their
+// neighbourhood, whatever the spectrum: ties, plateaus and the ends included.
+TEST(Peaks, AreTheMaximaAboveTwiceTheirNeighbourhoodsMedian) {
+    std::uint32_t state = 7;
+    for (const int levels : {3, 50, 100000}) {
+        Spectrum s;
+        for (std::size_t k = 0; k < 4000; ++k) {
+            state = state * 1664525u + 1013904223u;
+            s.frequency.push_back(static_cast<double>(k));
+            s.amplitude.push_back(static_cast<double>((state >> 8) % levels) *
+                                  (k % 97 == 0 ? 9 : 1));
+        }
+        const std::vector<Peak> found = findPeaks(s, s.frequency.size());
+        std::vector<std::size_t> lines;
+        for (const Peak& p : found) {
+            lines.push_back(p.line);
+        }
+        std::sort(lines.begin(), lines.end());
+        std::vector<std::size_t> expected;
+        const std::vector<double>& a = s.amplitude;
+        for (std::size_t k = 1; k + 1 < a.size(); ++k) {
+            if (a[k] > a[k - 1] && a[k] >= a[k + 1] && a[k] > kPeakOverFloor * noiseFloor(s, k)) {
+                expected.push_back(k);
+            }
+        }
+        EXPECT_EQ(lines, expected) << levels;
+        EXPECT_FALSE(expected.empty()) << levels;
+    }
 }
 
 TEST(Transform, LinesSetTheResolutionAndTheWholeRecordTheRest) {
