@@ -14,6 +14,8 @@ public:
     explicit RangeExtremes(const std::vector<double>& values);
     // Over the lines [from, to), from < to <= the number of values.
     std::pair<double, double> over(std::size_t from, std::size_t to) const;
+    // The same values, moved elsewhere (into the document from the worker's result).
+    void rebind(const std::vector<double>& values) { values_ = &values; }
 
 private:
     static constexpr std::size_t kBlock = 1024;

@@ -107,6 +107,28 @@ void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progr
     r.envelope->source = displayName(task.path);
 }
 
+Unit statedFor(const std::map<std::string, Unit>& units, const std::string& format) {
+    const auto it = units.find(format);
+    return it == units.end() ? Unit::Unknown : it->second;
+}
+
+// The spectrum the task gives, as its showAs asks it shown, with its peaks.
+void prepare(TaskResult& r) {
+    const Spectrum* s = r.spectrum();
+    if (!r.task.showAs || !s || r.task.kind == TaskKind::Overlay) {
+        return;
+    }
+    const ShowAs& as = *r.task.showAs;
+    PreparedSpectrum& p = r.prepared.emplace();
+    const bool envelope = r.task.kind == TaskKind::Envelope;
+    p.stated = statedFor(as.statedUnits, envelope ? as.format : r.contents->format);
+    p.velocity = as.velocity && !envelope && velocityOffered(*s, p.stated);
+    p.peakCount = as.peaks;
+    p.displayed = presentSpectrum(*s, p.stated, p.velocity);
+    p.peaks = findPeaks(p.displayed, static_cast<std::size_t>(as.peaks));
+    p.extremes = RangeExtremes(p.displayed.amplitude);
+}
+
 } // namespace
 
 TaskResult runTask(WorkbenchTask task, const Progress& progress) {
@@ -119,6 +141,7 @@ TaskResult runTask(WorkbenchTask task, const Progress& progress) {
         } else {
             r.contents = openSpectrumFile(t.path, t.source, t.transform, progress);
         }
+        prepare(r);
     } catch (const SpectrumFileError& e) {
         r.error = namingTheFile(t.path, e.what());
     } catch (const SpectrumCancelled&) {
@@ -154,13 +177,19 @@ WorkbenchTask Workbench::openTask(const std::filesystem::path& path) const {
     t.path = path;
     t.transform = settings_.transform;
     t.source.assumedRates = settings_.statedRates;
+    t.showAs = showAs({});
     return t;
 }
 
 WorkbenchTask Workbench::overlayTask(const std::filesystem::path& path) const {
     WorkbenchTask t = openTask(path);
     t.kind = TaskKind::Overlay;
+    t.showAs.reset();
     return t;
+}
+
+ShowAs Workbench::showAs(const std::string& format) const {
+    return {settings_.statedUnits, format, velocity_, settings_.peaks};
 }
 
 // The file shown read again: the same choices (a rate given for it included) but for those
@@ -187,6 +216,7 @@ std::optional<WorkbenchTask> Workbench::envelopeTask(std::optional<Band> band) c
     t.band = band;
     t.whiten = settings_.whiten;
     t.slipPercent = settings_.slipPercent;
+    t.showAs = showAs(shown_->format);
     if (!band && !t.whiten && bearing_) {
         t.judgeBy = bearing_->bases; // the clearer of the two methods
     }
@@ -215,7 +245,11 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
         return change;
     }
     change.lines = true;
-    refreshLines();
+    if (s.peaks != before.peaks) {
+        findLines();
+    } else {
+        explainLines();
+    }
     return change;
 }
 
@@ -303,7 +337,7 @@ bool Workbench::setBearing(std::optional<WorkbenchBearing> bearing) {
         return false;
     }
     bearing_ = std::move(bearing);
-    refreshLines();
+    explainLines();
     return true;
 }
 
@@ -343,7 +377,7 @@ WorkbenchChange Workbench::applyEnvelope(TaskResult r) {
     }
     showingEnvelope_ = true;
     change.shown = change.controls = true;
-    refresh();
+    change.prepared = refresh(std::move(r.prepared));
     return change;
 }
 
@@ -354,7 +388,7 @@ WorkbenchChange Workbench::applyOpened(TaskResult r) {
         overlay_ = std::move(c);
         overlay_->record.reset(); // only its spectrum is drawn
         change.overlay = true;
-        refresh();
+        refreshOverlay();
         return change;
     }
     const bool envelopeWanted = r.task.kind == TaskKind::Reopen && showingEnvelope_;
@@ -377,7 +411,7 @@ WorkbenchChange Workbench::applyOpened(TaskResult r) {
         change.next =
             envelopeTask(envelopeWasChosen_ ? std::nullopt : std::optional(envelopeBand_));
     }
-    refresh();
+    change.prepared = refresh(std::move(r.prepared));
     return change;
 }
 
@@ -395,8 +429,7 @@ Unit Workbench::statedUnit() const {
     if (!shown_) {
         return Unit::Unknown;
     }
-    const auto it = settings_.statedUnits.find(shown_->format);
-    return it == settings_.statedUnits.end() ? Unit::Unknown : it->second;
+    return statedFor(settings_.statedUnits, shown_->format);
 }
 
 bool Workbench::fileStatesUnit() const {
@@ -432,40 +465,58 @@ std::optional<double> Workbench::refinedShaftSpeed() const {
     return refineShaftSpeed(*shown_->spectrum, bearing_->bases.Fr);
 }
 
-void Workbench::refresh() {
+bool Workbench::refresh(std::optional<PreparedSpectrum> prepared) {
     if (!shown_) {
-        return;
+        return false;
     }
-    const Spectrum& base = showingEnvelope_ && envelope_ ? *envelope_ : *shown_->spectrum;
-    displayed_ = presentSpectrum(base, statedUnit(), velocity());
-    extremes_ = RangeExtremes(displayed_.amplitude);
-    if (overlay_) {
-        const auto it = settings_.statedUnits.find(overlay_->format);
-        overlayDisplayed_ = presentSpectrum(
-            *overlay_->spectrum, it == settings_.statedUnits.end() ? Unit::Unknown : it->second,
-            velocity());
+    const bool fits = prepared && prepared->stated == statedUnit() &&
+                      prepared->velocity == velocity() && prepared->peakCount == settings_.peaks;
+    if (fits) {
+        displayed_ = std::move(prepared->displayed);
+        peaks_ = std::move(prepared->peaks);
+        extremes_ = std::move(prepared->extremes);
+        extremes_.rebind(displayed_.amplitude);
+    } else {
+        const Spectrum& base = showingEnvelope_ && envelope_ ? *envelope_ : *shown_->spectrum;
+        displayed_ = presentSpectrum(base, statedUnit(), velocity());
+        peaks_ = findPeaks(displayed_, static_cast<std::size_t>(settings_.peaks));
+        extremes_ = RangeExtremes(displayed_.amplitude);
     }
-    refreshLines();
+    refreshOverlay();
+    explainLines();
+    return fits;
 }
 
-void Workbench::refreshLines() {
+void Workbench::refreshOverlay() {
+    if (overlay_) {
+        overlayDisplayed_ = presentSpectrum(
+            *overlay_->spectrum, statedFor(settings_.statedUnits, overlay_->format), velocity());
+    }
+}
+
+void Workbench::findLines() {
+    if (shown_) {
+        peaks_ = findPeaks(displayed_, static_cast<std::size_t>(settings_.peaks));
+    }
+    explainLines();
+}
+
+void Workbench::explainLines() {
     markers_ = {};
     rows_.clear();
     evidence_.clear();
     if (!shown_) {
         return;
     }
-    const std::vector<Peak> peaks =
-        findPeaks(displayed_, static_cast<std::size_t>(settings_.peaks));
     if (!bearing_) {
-        for (const Peak& p : peaks) {
+        for (const Peak& p : peaks_) {
             rows_.push_back({p, std::nullopt});
         }
         return;
     }
     markers_ = markerStrokes(markerLines(bearing_->bases, settings_.families, settings_.harmonics,
                                          settings_.sidebands, displayed_.frequency.back()));
-    rows_ = explainPeaks(peaks, bearing_->bases, bearing_->search, bearing_->precision,
+    rows_ = explainPeaks(peaks_, bearing_->bases, bearing_->search, bearing_->precision,
                          displayed_.resolution);
     evidence_ = rankEvidence(displayed_, bearing_->bases, settings_.slipPercent);
 }

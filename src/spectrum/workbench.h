@@ -17,6 +17,7 @@
 #include "spectrum/workbench_settings.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,25 @@ enum class TaskKind {
     Envelope, // the envelope spectrum of a band of the record shown (or of a file's)
 };
 
+// How the spectrum a task gives is to be shown, as the workbench stood when it asked: the
+// worker prepares it, so that the window's thread never scans a long spectrum for peaks.
+struct ShowAs {
+    std::map<std::string, Unit> statedUnits; // per format, for files that name no unit
+    std::string format;                      // the shown file's, for an envelope
+    bool velocity = false;
+    int peaks = 0;
+};
+
+// A spectrum as shown, its peaks, and what it was prepared for.
+struct PreparedSpectrum {
+    Spectrum displayed;
+    std::vector<Peak> peaks;
+    RangeExtremes extremes; // of the displayed amplitudes, to be rebound where they move
+    Unit stated = Unit::Unknown;
+    bool velocity = false;
+    int peakCount = 0;
+};
+
 struct WorkbenchTask {
     TaskKind kind = TaskKind::Open;
     std::filesystem::path path;
@@ -59,15 +79,17 @@ struct WorkbenchTask {
     // taken from the transform settings.
     bool linesForRate = false;
     bool spectrumIfNoRecord = false;
+    std::optional<ShowAs> showAs; // the spectrum prepared for showing, when set
 };
 
 struct TaskResult {
     WorkbenchTask task;
     std::optional<FileContents> contents; // Open, Reopen, Overlay; an Envelope read from a file
     std::optional<Spectrum> envelope;
-    Band band;                      // the envelope's, as chosen
-    bool whitened = false;          // of the pre-whitened record
-    std::optional<BandMap> bandMap; // when the band was chosen
+    Band band;                                // the envelope's, as chosen
+    bool whitened = false;                    // of the pre-whitened record
+    std::optional<BandMap> bandMap;           // when the band was chosen
+    std::optional<PreparedSpectrum> prepared; // as the task's showAs asked
     std::string error;
     bool cancelled = false;
     // The spectrum the task gives: the envelope's, or the file's.
@@ -92,6 +114,7 @@ struct WorkbenchChange {
     std::optional<double> shaftSpeed;  // Hz, from a file that states its speed
     std::optional<WorkbenchTask> next; // work that follows at once
     std::string error;                 // a message for the user
+    bool prepared = false;             // what is drawn is the spectrum the task prepared
 };
 
 class Workbench {
@@ -162,8 +185,13 @@ private:
     WorkbenchChange applyOpened(TaskResult r);
     WorkbenchChange applyEnvelope(TaskResult r);
     void rememberFolder(const std::filesystem::path& path, WorkbenchChange& change);
-    void refresh();      // what is drawn, and all that follows from it
-    void refreshLines(); // markers, peaks and evidence
+    ShowAs showAs(const std::string& format) const;
+    // What is drawn, and all that follows from it; from the task's preparation when it was
+    // prepared for the workbench as it stands. True when it was.
+    bool refresh(std::optional<PreparedSpectrum> prepared = std::nullopt);
+    void refreshOverlay();
+    void findLines();    // the peaks, and all that follows from them
+    void explainLines(); // markers, explanations and evidence
 
     WorkbenchSettings settings_;
     std::optional<WorkbenchBearing> bearing_;
@@ -182,6 +210,7 @@ private:
     std::optional<Spectrum> overlayDisplayed_;
     Spectrum displayed_;
     RangeExtremes extremes_;
+    std::vector<Peak> peaks_;
     MarkerStrokes markers_;
     std::vector<ExplainedPeak> rows_;
     std::vector<FamilyEvidence> evidence_;

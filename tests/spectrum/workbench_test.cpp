@@ -77,6 +77,47 @@ TEST_F(WorkbenchDocument, OpeningShowsTheFileAndTheBearingExplainsIt) {
     EXPECT_LT(doc_.markerLineCount(), before);
 }
 
+// The worker prepares the spectrum as shown and its peaks; the document takes them when
+// it still stands as the task found it, and prepares them itself when the user changed
+// what they depend on meanwhile (the number of peaks, the unit, velocity).
+TEST_F(WorkbenchDocument, WhatTheWorkerPreparedIsTakenOnlyWhileItFits) {
+    const WorkbenchChange opened = step(doc_.openTask(wav_));
+    EXPECT_TRUE(opened.prepared);
+    const std::vector<ExplainedPeak> rows = doc_.rows();
+    ASSERT_EQ(rows.size(), 20u);
+
+    const std::optional<WorkbenchTask> envelope = doc_.envelopeTask(Band{2000, 4000});
+    ASSERT_TRUE(envelope && envelope->showAs);
+    TaskResult r = runTask(*envelope);
+    ASSERT_TRUE(r.prepared);
+    EXPECT_GT(r.prepared->peaks.size(), 5u);
+    WorkbenchSettings fewer = doc_.settings();
+    fewer.peaks = 5;
+    doc_.changeSettings(fewer, 0); // while the envelope was computed
+    EXPECT_EQ(doc_.rows().size(), 5u);
+    const WorkbenchChange stale = doc_.apply(std::move(r));
+    EXPECT_FALSE(stale.prepared);
+    EXPECT_EQ(doc_.rows().size(), 5u);
+    EXPECT_TRUE(doc_.showingEnvelope());
+
+    // Prepared or not, the same spectrum and peaks.
+    Workbench fresh;
+    fresh.changeSettings(fewer, 0);
+    const TaskResult opened2 = runTask(fresh.openTask(wav_));
+    ASSERT_TRUE(opened2.prepared);
+    EXPECT_TRUE(fresh.apply(opened2).prepared);
+    const std::vector<ExplainedPeak> preparedRows = fresh.rows();
+    WorkbenchSettings more = fewer;
+    more.peaks = 6;
+    fresh.changeSettings(more, 0);
+    fresh.changeSettings(fewer, 0); // found again on this thread
+    ASSERT_EQ(fresh.rows().size(), preparedRows.size());
+    for (std::size_t i = 0; i < preparedRows.size(); ++i) {
+        EXPECT_EQ(fresh.rows()[i].peak.line, preparedRows[i].peak.line);
+        EXPECT_EQ(fresh.rows()[i].peak.frequency, preparedRows[i].peak.frequency);
+    }
+}
+
 TEST_F(WorkbenchDocument, NewTransformReopensAndAFailureRevertsIt) {
     step(doc_.openTask(wav_));
     WorkbenchChange c = doc_.changeSettings(withLines(800), 0);

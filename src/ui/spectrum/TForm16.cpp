@@ -33,7 +33,8 @@ struct TForm16::Job {
     std::atomic<bool> cancel{false};
     std::atomic<double> progress{0};
     QElapsedTimer started;
-    std::optional<TaskResult> result; // written by the worker before it finishes
+    std::optional<TaskResult> result;            // written by the worker before it finishes
+    QSharedPointer<QCPGraphDataContainer> graph; // of the spectrum the worker prepared
 };
 
 namespace {
@@ -335,6 +336,9 @@ void TForm16::run(std::optional<WorkbenchTask> task) {
     QThread* thread = QThread::create([job] {
         job->result =
             runTask(job->task, Progress([&job](double f) { job->progress = f; }, &job->cancel));
+        if (const auto& prepared = job->result->prepared) {
+            job->graph = graphData(prepared->displayed.frequency, prepared->displayed.amplitude);
+        }
     });
     thread->setParent(this);
     connect(thread, &QThread::finished, this, [this, job, thread] {
@@ -352,17 +356,18 @@ void TForm16::jobFinished(const std::shared_ptr<Job>& job) {
     progressTimer_->stop();
     ui->progressBar->hide();
     ui->cancelButton->hide();
-    applyChange(doc_.apply(std::move(*job->result)));
+    applyChange(doc_.apply(std::move(*job->result)), job.get());
 }
 
 // Whatever the document says changed is shown; what it asks for next is started.
-void TForm16::applyChange(const WorkbenchChange& change) {
+void TForm16::applyChange(const WorkbenchChange& change, const Job* job) {
     if (change.settings) {
         saveSettings();
     }
     if (change.shown) {
         refreshBearing();
-        showShown(change.keepRange);
+        showShown(change.keepRange,
+                  change.prepared && job ? job->graph : QSharedPointer<QCPGraphDataContainer>());
     } else if (change.lines) {
         drawMarkers();
         showPeakTable();
@@ -457,7 +462,7 @@ void TForm16::boundsEdited() {
     const auto high = readNumber(fieldNumberText(toCore(ui->Edit2->text())));
     if (low && high && *low < *high) {
         ui->Chart1->xAxis->setRange(*low, *high);
-        ui->Chart1->replot();
+        ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
     }
     rangeChanged(); // a bound that does not read goes back to what is shown
 }
@@ -477,7 +482,7 @@ void TForm16::showFullRange() {
     if (const Spectrum* s = doc_.displayed()) {
         const std::vector<double>& f = s->frequency;
         ui->Chart1->xAxis->setRange(f.front(), f.back());
-        ui->Chart1->replot();
+        ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
     }
 }
 

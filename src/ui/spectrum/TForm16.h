@@ -8,6 +8,7 @@
 #include "spectrum/workbench.h"
 
 #include <QColor>
+#include <QSharedPointer>
 #include <QWidget>
 
 #include <filesystem>
@@ -16,6 +17,9 @@
 #include <optional>
 
 class QCPGraph;
+class QCPGraphData;
+template <class DataType> class QCPDataContainer;
+using QCPGraphDataContainer = QCPDataContainer<QCPGraphData>;
 class QCheckBox;
 class QTimer;
 
@@ -88,7 +92,8 @@ private:
     void clearOverlay();
     void run(std::optional<WorkbenchTask> task);
     void jobFinished(const std::shared_ptr<Job>& job);
-    void applyChange(const WorkbenchChange& change);
+    // With the job whose result it was, whose prepared graph is then shown.
+    void applyChange(const WorkbenchChange& change, const Job* job = nullptr);
     void showProgress();
     void cancelJob();
     void showFileProblem(const QString& message);
@@ -107,7 +112,8 @@ private:
     // ---- TForm16_plot.cpp: the plot
     void setUpPlot();
     void setUpMarkerGraphs();
-    void showShown(bool keepRange);
+    // From the graph the worker prepared, when it did.
+    void showShown(bool keepRange, const QSharedPointer<QCPGraphDataContainer>& prepared = {});
     void showControlsOfShown();
     void showSources();
     void showUnit();

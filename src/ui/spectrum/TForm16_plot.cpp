@@ -32,6 +32,17 @@ int frequencyDecimals(double resolution) {
 
 } // namespace
 
+QSharedPointer<QCPGraphDataContainer> graphData(const std::vector<double>& keys,
+                                                const std::vector<double>& values) {
+    QVector<QCPGraphData> lines(static_cast<qsizetype>(keys.size()));
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        lines[static_cast<qsizetype>(i)] = {keys[i], values[i]};
+    }
+    auto data = QSharedPointer<QCPGraphDataContainer>::create();
+    data->set(lines, true);
+    return data;
+}
+
 QColor familyColour(int family) {
     static const QColor kColours[] = {QColor(0, 70, 200),  QColor(0, 140, 60),
                                       QColor(200, 0, 200), QColor(120, 40, 160),
@@ -184,15 +195,13 @@ void TForm16::showUnit() {
     ui->velocityBox->setChecked(doc_.velocity());
 }
 
-void TForm16::showShown(bool keepRange) {
+void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContainer>& prepared) {
     const Spectrum* s = doc_.displayed();
     if (!s) {
         return;
     }
     QCustomPlot* plot = ui->Chart1;
-    QVector<double> keys(s->frequency.begin(), s->frequency.end());
-    QVector<double> values(s->amplitude.begin(), s->amplitude.end());
-    plot->graph(0)->setData(keys, values, true);
+    plot->graph(0)->setData(prepared ? prepared : graphData(s->frequency, s->amplitude));
     plot->xAxis->setLabel("Частота, Гц");
     plot->yAxis->setLabel(QString::fromStdString(amplitudeCaption(s->units)));
     static_cast<QCPTextElement*>(plot->plotLayout()->element(0, 0))
@@ -212,20 +221,19 @@ void TForm16::showShown(bool keepRange) {
 
 // The second file's spectrum, under the first and in the same units; not over an envelope.
 void TForm16::drawOverlay() {
-    QVector<double> keys, values;
     const Spectrum* s = doc_.overlay();
-    if (s && doc_.hasSpectrum() && !doc_.showingEnvelope()) {
-        keys = QVector<double>(s->frequency.begin(), s->frequency.end());
-        values = QVector<double>(s->amplitude.begin(), s->amplitude.end());
+    const bool drawn = s && doc_.hasSpectrum() && !doc_.showingEnvelope();
+    overlayGraph_->setData(drawn ? graphData(s->frequency, s->amplitude)
+                                 : QSharedPointer<QCPGraphDataContainer>::create());
+    if (drawn) {
         overlayGraph_->setName("Наложен: " + QString::fromStdString(s->source));
         overlayGraph_->addToLegend();
     } else {
         overlayGraph_->removeFromLegend();
     }
     ui->clearOverlayButton->setEnabled(s != nullptr);
-    overlayGraph_->setData(keys, values, true);
     ui->Chart1->legend->setVisible(ui->Chart1->legend->itemCount() > 0);
-    ui->Chart1->replot();
+    ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void TForm16::bandDragged(double low, double high) {
@@ -266,7 +274,7 @@ void TForm16::drawMarkers() {
     }
     plot->legend->setVisible(anyEntry || plot->legend->hasItemWithPlottable(overlayGraph_));
     placeMarkers();
-    plot->replot();
+    plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
 // The strokes span the value axis as it stands.

@@ -9,3 +9,14 @@
 #undef signals
 #undef slots
 #undef foreach
+
+#include <vector>
+
+namespace orbistan::ui {
+
+// Lines as a graph's data, ready to be swapped into a graph at once: for a long spectrum it
+// is built on the worker, not on the window's thread.
+QSharedPointer<QCPGraphDataContainer> graphData(const std::vector<double>& keys,
+                                                const std::vector<double>& values);
+
+} // namespace orbistan::ui
