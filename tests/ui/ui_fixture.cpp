@@ -24,6 +24,10 @@ void UiFixture::start(const std::function<void(const QString& dir)>& prepare) {
     unansweredBefore_ = ui::unansweredModalCount();
     ui::setModalHandler([this](QDialog& dialog) {
         shown_ << dialog.metaObject()->className();
+        if (answers_.empty() && standing_) {
+            standing_(dialog);
+            return;
+        }
         if (answers_.empty()) {
             unexpected_ << dialog.metaObject()->className();
             dialog.reject();
@@ -91,6 +95,7 @@ void UiFixture::stop() {
     QVERIFY2(unexpected_.isEmpty(), qPrintable("unexpected windows: " + unexpected_.join(", ")));
     const bool allUsed = answers_.empty();
     answers_.clear();
+    standing_ = {};
     QVERIFY2(allUsed, "a scripted answer was not used");
     QCOMPARE(ui::unansweredModalCount(), unansweredBefore_);
 }

@@ -45,6 +45,9 @@ public:
     void answer(std::function<void(QDialog&)> script);
     // Answers the next windows by clicking the button of that caption, recording their names.
     void answerAll(int count, const QString& buttonText);
+    // Answers every modal window that no queued answer is left for, however many come,
+    // until set empty again (random use cannot know how many will).
+    void answerEvery(std::function<void(QDialog&)> script) { standing_ = std::move(script); }
 
     QStringList shownWindows() const { return shown_; }
     // What stop() would fail on; a test of the fixture itself takes it back.
@@ -84,6 +87,7 @@ private:
     QString oldDir_;
     std::unique_ptr<ui::TForm1> form_;
     std::deque<std::function<void(QDialog&)>> answers_;
+    std::function<void(QDialog&)> standing_;
     QStringList shown_;
     QStringList unexpected_;
     int unansweredBefore_ = 0;

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -28,6 +29,7 @@
 #include "bearing_mat.h"
 
 #include <cmath>
+#include <random>
 
 #include <sys/stat.h>
 
@@ -443,6 +445,74 @@ private Q_SLOTS:
         QCOMPARE(plot()->graph(0)->dataCount(), 10'000'001);
         QCOMPARE(spectrumWindow()->findChild<QTableWidget*>("peakTable")->rowCount(), 20);
         QVERIFY2(longest < 100, qPrintable(QString("%1 ms without an answer").arg(longest)));
+    }
+
+    // Random use as a hurried analyst's, seeded: opens of good files and bad ones (refused,
+    // damaged, a named pipe, a missing one), cancels, new transforms, envelopes, overlays,
+    // closes. Every refusal is a message naming its file, the window never stays busy, and
+    // what it draws is always the whole spectrum it holds.
+    void randomUseLeavesTheWindowSound() {
+        const QString dir = f.programDir();
+        write("good.csv", "Hz;g\n1;0,1\n2;0,5\n3;0,1\n4;0,2\n5;0,1\n");
+        write("bad.csv", "Hz;A\n1;1\n2;2\n2;3\n");
+        write("cut.wav", orbistan::encodeWav(std::vector<double>(1000, 0.25), 8000).substr(0, 30));
+        QVERIFY(QFile::copy(QString(ORBISTAN_TEST_DATA) + "/damaged/dims_4gb.mat", dir + "/d.mat"));
+        QCOMPARE(mkfifo((dir + "/pipe.wav").toLocal8Bit().constData(), 0600), 0);
+        const QStringList files = {
+            wav_,           dir + "/good.csv", dir + "/bad.csv",   dir + "/cut.wav",
+            dir + "/d.mat", dir + "/pipe.wav", dir + "/absent.wav"};
+        QStringList messages;
+        f.answerEvery([&messages](QDialog& d) {
+            if (auto* box = qobject_cast<QMessageBox*>(&d)) {
+                messages << box->text();
+            }
+            d.accept();
+        });
+        std::mt19937 rng(20261208);
+        QTest::keyClick(&f.form(), Qt::Key_G, Qt::ControlModifier);
+        for (int step = 0; step < 120; ++step) {
+            TForm16* w = spectrumWindow();
+            const QString file = files[static_cast<int>(rng() % files.size())];
+            switch (rng() % 8) {
+            case 0:
+            case 1:
+                w->openFile(file.toStdString());
+                break;
+            case 2:
+                w->findChild<QPushButton*>("cancelButton")->click();
+                break;
+            case 3: {
+                auto* lines = w->findChild<QComboBox*>("linesBox");
+                lines->setCurrentIndex(static_cast<int>(rng() % lines->count()));
+                Q_EMIT lines->activated(lines->currentIndex());
+                break;
+            }
+            case 4:
+                w->findChild<QPushButton*>("suggestBandButton")->click();
+                break;
+            case 5:
+                orbistan::ui::setFileDialogHandler(
+                    [file](const orbistan::ui::FileRequest&) { return file; });
+                w->findChild<QPushButton*>("overlayButton")->click();
+                break;
+            case 6:
+                w->close();
+                QTest::keyClick(&f.form(), Qt::Key_G, Qt::ControlModifier);
+                break;
+            default:
+                QTest::qWait(static_cast<int>(rng() % 60));
+            }
+            QApplication::processEvents();
+            if (const orbistan::Spectrum* s = spectrum()) {
+                QCOMPARE(plot()->graph(0)->dataCount(), static_cast<int>(s->frequency.size()));
+            }
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(!messages.isEmpty());
+        for (const QString& m : messages) {
+            QVERIFY2(m.startsWith("Файл «"), qPrintable(m));
+        }
+        f.answerEvery({});
     }
 
     // The dialog offers every format the workbench reads, the analysts' ones too.
