@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <mutex>
 
 namespace orbistan {
 
@@ -61,6 +62,36 @@ int runtimeCodeFromErrno(int err) {
         default:
             return err;
         }
+    }
+}
+
+namespace {
+
+std::mutex mutedLock;
+int mutedCount = 0;
+int savedStandardError = -1;
+
+} // namespace
+
+StandardErrorMuted::StandardErrorMuted() {
+    const std::lock_guard lock(mutedLock);
+    if (mutedCount++ == 0) {
+        std::fflush(stderr);
+        savedStandardError = dup(STDERR_FILENO);
+        if (const int null = open("/dev/null", O_WRONLY); null >= 0) {
+            dup2(null, STDERR_FILENO);
+            close(null);
+        }
+    }
+}
+
+StandardErrorMuted::~StandardErrorMuted() {
+    const std::lock_guard lock(mutedLock);
+    if (--mutedCount == 0 && savedStandardError >= 0) {
+        std::fflush(stderr);
+        dup2(savedStandardError, STDERR_FILENO);
+        close(savedStandardError);
+        savedStandardError = -1;
     }
 }
 

@@ -25,4 +25,15 @@ int runtimeCodeFromErrno(int err);
 // handlers that run at exit (HDF5's, after a damaged file) would print there otherwise.
 void quietStandardErrorForExit();
 
+// Standard error points at /dev/null while one lives (on any thread; the last one to go
+// gives it back): decoders inside libraries (libsndfile's MPEG one) print their complaints
+// there, beside or before the program's own message.
+class StandardErrorMuted {
+public:
+    StandardErrorMuted();
+    ~StandardErrorMuted();
+    StandardErrorMuted(const StandardErrorMuted&) = delete;
+    StandardErrorMuted& operator=(const StandardErrorMuted&) = delete;
+};
+
 } // namespace orbistan

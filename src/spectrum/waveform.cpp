@@ -36,6 +36,8 @@ std::string formatName(int format) {
 SoundFile openSound(const std::filesystem::path& path, SF_INFO& info) {
     requireRegularFile(path);
     info = SF_INFO{};
+    // libsndfile tries its MPEG decoder on what it does not know, which complains on stderr.
+    const StandardErrorMuted quiet;
     SoundFile file(sf_open(path.c_str(), SFM_READ, &info));
     if (!file) {
         const int error = sf_error(nullptr);
@@ -102,6 +104,7 @@ Waveform readWaveform(const std::filesystem::path& path, int channel, const Prog
     // filled ahead of what is decoded.
     w.samples.reserve(static_cast<std::size_t>(info.frames));
     constexpr sf_count_t kChunk = 1 << 15;
+    const StandardErrorMuted quiet;
     // One channel is read straight into place; of several, the chosen one is picked out.
     std::vector<double> chunk(info.channels > 1 ? static_cast<std::size_t>(kChunk) * info.channels
                                                 : 0);

@@ -504,6 +504,15 @@ TEST_F(CliSpectrum, DecodersKeepTheirChatterOffStandardError) {
                 "--rate", "1000"});
     EXPECT_EQ(r.status, 4);
     EXPECT_EQ(r.err, "Файл «hdf5_left_open.mat»: в нём нет числового вектора\n");
+    // UTF-16 text under an audio name: libsndfile tries its MPEG decoder, which complains.
+    std::string utf16 = "\xff\xfe";
+    for (const char c : std::string("Hz;A\n1;1\n2;2\n3;1\n")) {
+        utf16 += std::string{c, '\0'};
+    }
+    std::ofstream(dir_ / "u16.wav", std::ios::binary) << utf16;
+    const CliRun text = runCli({"spectrum", (dir_ / "u16.wav").string()});
+    EXPECT_EQ(text.status, 4);
+    EXPECT_EQ(text.err, "Файл «u16.wav»: заголовок не читается\n");
 }
 
 } // namespace
