@@ -1,5 +1,7 @@
 #include "spectrum/peaks.h"
 
+#include "spectrum/transform.h"
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -29,6 +31,18 @@ bool aboveFloor(const std::vector<double>& a, std::size_t line) {
     return below > (to - from) / 2;
 }
 
+// How far (in lines, 0 … 0,5) a tone lies from its line towards the higher neighbour whose
+// share of the line's amplitude is `ratio`: the window's own shape inverted, by bisection
+// (the share grows from the shape's one line off to 1 half way).
+double offsetByShape(WindowKind window, double ratio) {
+    double low = 0, high = 0.5;
+    for (int i = 0; i < 40; ++i) {
+        const double mid = (low + high) / 2;
+        (windowKernel(window, 1 - mid) / windowKernel(window, mid) < ratio ? low : high) = mid;
+    }
+    return (low + high) / 2;
+}
+
 } // namespace
 
 double noiseFloor(const Spectrum& s, std::size_t line) {
@@ -45,6 +59,12 @@ double refinedFrequency(const Spectrum& s, std::size_t k) {
     if (k == 0 || k + 1 >= a.size()) {
         return f[k];
     }
+    if (s.window && a[k] > 0 && a[k] >= a[k - 1] && a[k] >= a[k + 1]) {
+        const bool up = a[k + 1] >= a[k - 1];
+        const double offset = offsetByShape(*s.window, (up ? a[k + 1] : a[k - 1]) / a[k]);
+        return f[k] + (up ? offset * (f[k + 1] - f[k]) : -offset * (f[k] - f[k - 1]));
+    }
+    // A file's spectrum, of a window not known: a parabola through the logarithms.
     double l = a[k - 1], c = a[k], r = a[k + 1];
     if (l > 0 && c > 0 && r > 0) {
         l = std::log(l), c = std::log(c), r = std::log(r);
@@ -82,11 +102,12 @@ std::size_t snapToPeak(const Spectrum& s, double frequency, double reach) {
 
 std::vector<Peak> findPeaks(const Spectrum& s, std::size_t count) {
     const std::vector<double>& a = s.amplitude;
+    const std::vector<double>& f = s.frequency;
     std::vector<Peak> peaks;
     for (std::size_t k = 1; k + 1 < a.size(); ++k) {
         // A flat top of two equal lines counts once, at its first line.
         if (a[k] > a[k - 1] && a[k] >= a[k + 1] && aboveFloor(a, k)) {
-            peaks.push_back({refinedFrequency(s, k), a[k], k});
+            peaks.push_back({f[k], a[k], k});
         }
     }
     const auto higher = [](const Peak& x, const Peak& y) {
@@ -98,6 +119,9 @@ std::vector<Peak> findPeaks(const Spectrum& s, std::size_t count) {
         peaks.resize(count);
     } else {
         std::sort(peaks.begin(), peaks.end(), higher);
+    }
+    for (Peak& p : peaks) {
+        p.frequency = refinedFrequency(s, p.line); // only those kept: it costs a bisection
     }
     return peaks;
 }

@@ -29,8 +29,10 @@ double noiseFloor(const Spectrum& spectrum, std::size_t line);
 // or the nearest line when there is none.
 std::size_t snapToPeak(const Spectrum& spectrum, double frequency, double reach);
 
-// Where a local maximum at `line` lies between the lines, by a parabola through the
-// logarithms of the three amplitudes (exact for a Gaussian, close for the usual windows).
+// Where a local maximum at `line` lies between the lines: by the shape of the window the
+// spectrum was transformed with, from the higher neighbour's share (exact for a tone alone,
+// whatever the window); for a file's spectrum, of no known window, by a parabola through the
+// logarithms of the three amplitudes.
 double refinedFrequency(const Spectrum& spectrum, std::size_t line);
 
 } // namespace orbistan

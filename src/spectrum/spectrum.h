@@ -7,11 +7,14 @@
 #include <atomic>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace orbistan {
+
+enum class WindowKind { Hann, FlatTop, Rect };
 
 struct Spectrum {
     std::vector<double> frequency; // Hz, strictly ascending
@@ -22,6 +25,9 @@ struct Spectrum {
     // How many independent spectra its lines average, in effect: how far a line of noise
     // scatters (1: one transform, or not known; more for overlapping segments averaged).
     double averages = 1;
+    // The window its lines were transformed with; none for a spectrum read from a file,
+    // whose window is not known. A peak's place between the lines follows its shape.
+    std::optional<WindowKind> window = std::nullopt;
 };
 
 // A file that cannot be read as a spectrum or a waveform; the message names the file and

@@ -9,14 +9,48 @@
 
 namespace orbistan {
 
+namespace {
+
+// Flat top HFT95 (Heinzel et al.): within 0,0044 dB (0,05 %) of a sine's amplitude anywhere
+// between two lines; the common five-term flat top errs twice as much. Each window is a sum
+// of cosines, the k-th with the sign (−1)^k.
+constexpr double kFlatTop[] = {1, 1.9383379, 1.3045202, 0.4028270, 0.0350665};
+constexpr double kHann[] = {0.5, 0.5};
+constexpr double kRect[] = {1};
+
+std::span<const double> cosineTerms(WindowKind kind) {
+    switch (kind) {
+    case WindowKind::Hann:
+        return kHann;
+    case WindowKind::FlatTop:
+        return kFlatTop;
+    default:
+        return kRect;
+    }
+}
+
+double sinc(double x) {
+    return x == 0 ? 1.0 : std::sin(std::numbers::pi * x) / (std::numbers::pi * x);
+}
+
+} // namespace
+
+double windowKernel(WindowKind kind, double offset) {
+    // The k-th cosine's sign cancels its shift's: each adds its coefficient's half at ±k.
+    const std::span<const double> a = cosineTerms(kind);
+    double sum = a[0] * sinc(offset);
+    for (std::size_t k = 1; k < a.size(); ++k) {
+        const auto shift = static_cast<double>(k);
+        sum += a[k] / 2 * (sinc(offset - shift) + sinc(offset + shift));
+    }
+    return std::abs(sum) / a[0];
+}
+
 std::vector<double> windowCoefficients(WindowKind kind, std::size_t n) {
     std::vector<double> w(n, 1.0);
     if (kind == WindowKind::Rect) {
         return w;
     }
-    // Flat top HFT95 (Heinzel et al.): within 0,0044 dB (0,05 %) of a sine's amplitude
-    // anywhere between two lines; the common five-term flat top errs twice as much.
-    static constexpr double kFlatTop[] = {1, 1.9383379, 1.3045202, 0.4028270, 0.0350665};
     // cos(2πi/n) by rotating a unit vector one step at a time, set exactly every block:
     // a long record's window costs a multiplication per sample instead of a cosine.
     constexpr std::size_t kExactEvery = 1024;
@@ -110,6 +144,7 @@ Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
     Spectrum sp;
     sp.averages = effectiveAverages(w, hop, segments);
     sp.resolution = sampleRate / static_cast<double>(n);
+    sp.window = settings.window;
     sp.frequency.resize(bins);
     sp.amplitude.resize(bins);
     const double rms = settings.scaling == Scaling::Rms ? std::numbers::sqrt2 / 2 : 1.0;

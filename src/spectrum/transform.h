@@ -11,8 +11,6 @@
 
 namespace orbistan {
 
-enum class WindowKind { Hann, FlatTop, Rect };
-
 // The numbers of lines an analyser offers; 0 takes the whole record as one segment.
 inline constexpr std::array<int, 7> kLineChoices = {400, 800, 1600, 3200, 6400, 12800, 25600};
 
@@ -25,6 +23,10 @@ struct TransformSettings {
 
 // The window's coefficients over n samples, periodic (as spectral analysis uses them).
 std::vector<double> windowCoefficients(WindowKind kind, std::size_t n);
+
+// The magnitude of the window's transform `offset` lines from a tone's frequency, 1 at the
+// tone: the shape every tone takes in the spectrum, whatever the segment's length.
+double windowKernel(WindowKind kind, double offset);
 
 // Segments of 2,56 samples per line, overlapping by half (none for the rectangular window,
 // whose segments would otherwise count the same samples twice at full weight). A record
