@@ -107,8 +107,8 @@ Spectrum envelopeSpectrum(std::span<const double> samples, double sampleRate, Ba
                           Progress([&](double f) { progress.step(0.8 + 0.2 * f); }, nullptr));
     s.units.quantity = Quantity::SquaredEnvelope;
     s.units.label = std::string(whiten ? "Огибающая² выбеленного сигнала " : "Огибающая² ") +
-                    std::to_string(static_cast<long>(band.low)) + "–" +
-                    std::to_string(static_cast<long>(band.high)) + " Гц";
+                    std::to_string(std::lround(band.low)) + "–" +
+                    std::to_string(std::lround(band.high)) + " Гц"; // as the band's fields round
     return s;
 }
 

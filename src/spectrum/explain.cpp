@@ -96,13 +96,18 @@ std::vector<ExplainedPeak> explainPeaks(const std::vector<Peak>& peaks, const Se
     return rows;
 }
 
-std::string peakTable(const std::vector<ExplainedPeak>& rows, char sep) {
+namespace {
+
+std::string headerLine(const std::vector<std::string>& captions, char sep) {
     std::string out;
-    for (const char* h : {"rank", "frequency", "amplitude", "explanation", "m", "n", "value"}) {
-        out += h;
-        out += sep;
+    for (const std::string& caption : captions) {
+        out += (out.empty() ? "" : std::string(1, sep)) + caption;
     }
-    out += "residual\n";
+    return out + '\n';
+}
+
+std::string peakRows(const std::vector<ExplainedPeak>& rows, char sep) {
+    std::string out;
     int rank = 0;
     for (const ExplainedPeak& r : rows) {
         out += std::to_string(++rank) + sep + formatGeneral(r.peak.frequency) + sep +
@@ -116,6 +121,24 @@ std::string peakTable(const std::vector<ExplainedPeak>& rows, char sep) {
                sep + formatGeneral(e.value) + sep + formatGeneral(e.residual) + '\n';
     }
     return out;
+}
+
+} // namespace
+
+std::string peakTable(const std::vector<ExplainedPeak>& rows, char sep) {
+    static const std::vector<std::string> kHeader = {
+        "rank", "frequency", "amplitude", "explanation", "m", "n", "value", "residual"};
+    return headerLine(kHeader, sep) + peakRows(rows, sep);
+}
+
+const std::vector<std::string>& peakTableCaptions() {
+    static const std::vector<std::string> kCaptions = {
+        "№", "Частота, Гц", "Амплитуда", "Объяснение", "m", "n", "Значение", "Невязка"};
+    return kCaptions;
+}
+
+std::string peakTableForSpreadsheet(const std::vector<ExplainedPeak>& rows) {
+    return "\xEF\xBB\xBF" + headerLine(peakTableCaptions(), ';') + peakRows(rows, ';');
 }
 
 } // namespace orbistan

@@ -40,4 +40,12 @@ std::vector<ExplainedPeak> explainPeaks(const std::vector<Peak>& peaks, const Se
 // where nothing explains a peak.
 std::string peakTable(const std::vector<ExplainedPeak>& rows, char separator);
 
+// The peak table's column captions, as the window shows them.
+const std::vector<std::string>& peakTableCaptions();
+
+// The table for a spreadsheet in a Russian locale: UTF-8 with a byte-order mark (without it
+// such a spreadsheet reads «2·Fr» as «2В·Fr»), the window's captions, semicolons, decimal
+// commas, every digit.
+std::string peakTableForSpreadsheet(const std::vector<ExplainedPeak>& rows);
+
 } // namespace orbistan

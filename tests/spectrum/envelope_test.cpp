@@ -180,6 +180,13 @@ TEST(Envelope, PreWhitenedWholeBandFindsTheFault) {
     }
 }
 
+// The caption rounds the band's edges as its fields do, never cutting them short.
+TEST(Envelope, CaptionRoundsTheBandAsItsFieldsDo) {
+    const SynthSettings s = bearing(Fault::Outer);
+    const Spectrum e = envelopeSpectrum(synthesize(s), s.sampleRate, {1997.6, 4001.5}, {}, false);
+    EXPECT_EQ(amplitudeCaption(e.units), "Огибающая² 1998–4002 Гц, пик");
+}
+
 // The band map covers the band at every level of the 1/3-binary tree, widest first, down to
 // three times the highest fault frequency; the resonance's band is the best.
 TEST(BandMapTree, LevelsCoverTheBandAndTheResonanceWins) {

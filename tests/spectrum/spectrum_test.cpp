@@ -269,6 +269,12 @@ TEST(Explanation, TableLinesAsTheCommandLinePrintsThem) {
               "1\t107,5\t0,25\tFo\t1\t\t107,25\t0,25\n"
               "2\t60,5\t1E-5\tFo - Fq\t2\t3\t60,25\t0,25\n"
               "3\t33\t2\t-\t\t\t\t\n");
+    // For a spreadsheet: a byte-order mark, the window's captions, every digit.
+    const std::vector<ExplainedPeak> shaft = {
+        {{59.9, 0.5, 4}, Explanation{"2·Fr", true, 2, 0, 59.9, 0}}};
+    EXPECT_EQ(peakTableForSpreadsheet(shaft),
+              "\xEF\xBB\xBF№;Частота, Гц;Амплитуда;Объяснение;m;n;Значение;Невязка\n"
+              "1;59,9;0,5;2·Fr;2;;59,9;0\n");
 }
 
 // ---- Files and the synthetic fault ------------------------------------------------------

@@ -131,8 +131,11 @@ void TForm16::setUpPeakTable() {
     page->addLayout(tools);
     QTableWidget* table = ui->peakTable;
     table->setColumnCount(8);
-    table->setHorizontalHeaderLabels(
-        {"№", "Частота, Гц", "Амплитуда", "Объяснение", "m", "n", "Значение", "Невязка"});
+    QStringList captions;
+    for (const std::string& caption : peakTableCaptions()) {
+        captions << QString::fromStdString(caption);
+    }
+    table->setHorizontalHeaderLabels(captions);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -124,7 +124,8 @@ void TForm16::exportTable() {
     if (file.isEmpty()) {
         return;
     }
-    if (const int error = writeFileAtomically(file.toStdString(), peakTable(doc_.rows(), ';'))) {
+    if (const int error =
+            writeFileAtomically(file.toStdString(), peakTableForSpreadsheet(doc_.rows()))) {
         showRuntimeError(error);
     }
 }
