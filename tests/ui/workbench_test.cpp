@@ -131,6 +131,8 @@ private Q_SLOTS:
         QVERIFY2(f.edit("Edit8")->text().startsWith("106,9"), qPrintable(f.edit("Edit8")->text()));
         QWidget* results = UiFixture::topLevel("TForm10");
         QVERIFY(results && results->isVisible());
+        // The results come up behind the spectrum being read.
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(spectrumWindow()));
         bool listed = false;
         for (auto* memo : results->findChildren<QPlainTextEdit*>()) {
             listed |= memo->toPlainText().contains("1Fo-0Fr=106,979844155844");
@@ -145,6 +147,33 @@ private Q_SLOTS:
         QTest::keyClick(low, Qt::Key_Return);
         QCOMPARE(plot()->xAxis->range().lower, 150.5);
         QCOMPARE(plot()->xAxis->range().upper, 400.0);
+
+        // Nothing lies below 0 Hz: a pan or a zoom there keeps its span above it.
+        plot()->xAxis->setRange(-100, 50);
+        QCOMPARE(plot()->xAxis->range().lower, 0.0);
+        QCOMPARE(plot()->xAxis->range().upper, 150.0);
+        QCOMPARE(low->text(), QString("0"));
+
+        // Another file shows its whole range, and the fields say so, the one typed in too.
+        auto* high = spectrumWindow()->findChild<QLineEdit*>("Edit2");
+        high->setFocus();
+        high->selectAll();
+        QTest::keyClicks(high, "40");
+        QTest::keyClick(high, Qt::Key_Return);
+        QCOMPARE(plot()->xAxis->range().upper, 40.0);
+        write("small.csv", "Hz;g\n1;0,1\n2;0,5\n3;0,1\n4;0,2\n5;0,1\n");
+        spectrumWindow()->openFile((f.programDir() + "/small.csv").toStdString());
+        QTRY_VERIFY(!spectrumWindow()->busy());
+        QCOMPARE(plot()->xAxis->range().upper, 5.0);
+        QCOMPARE(high->text(), QString("5"));
+        QCOMPARE(low->text(), QString("1"));
+
+        // The program ends while a bound is being typed: the field's last word finds no
+        // plot to move, and nothing breaks.
+        high->setFocus();
+        QTest::keyClicks(high, "3");
+        f.restart();
+        QVERIFY(spectrumWindow());
     }
 
     void settingsAndFolderAreRemembered() {
@@ -287,6 +316,17 @@ private Q_SLOTS:
         QVERIFY(orbistan::test::writeBearingMat(mat, de, std::vector<double>(12000, 0.0), 1800));
         computeAndOpen(QString::fromStdString(mat));
         QCOMPARE(f.edit("Edit2")->text(), QString("30"));
+        QCOMPARE(f.form().state().NoResult, 0);
+        // The file's speed replaced the one typed, said over the plot, with the way back.
+        auto* notice = spectrumWindow()->findChild<QWidget*>("shaftSpeedNotice");
+        QVERIFY(notice && notice->isVisible());
+        const QString said = notice->findChild<QLabel*>()->text();
+        QCOMPARE(said, QString("Fr = 30 Гц — из файла «97.mat» (было 29,95 Гц)"));
+        auto* undo = spectrumWindow()->findChild<QPushButton*>("shaftSpeedUndoButton");
+        QCOMPARE(undo->text(), QString("Вернуть 29,95"));
+        undo->click();
+        QCOMPARE(f.edit("Edit2")->text(), QString("29,95"));
+        QVERIFY(!notice->isVisible());
         QCOMPARE(f.form().state().NoResult, 0);
         auto* chooser = spectrumWindow()->findChild<QComboBox*>("channelBox");
         QCOMPARE(chooser->count(), 2); // the records, not the RPM scalar

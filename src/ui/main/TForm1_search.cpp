@@ -57,6 +57,7 @@ void TForm1::Edit61Edited(const QString& text) {
 void TForm1::bindSpectrumWindow() {
     form16_->setProgramDir(state_.ProgramDir);
     form16_->setBearingSource([this] { return spectrumBearing(); });
+    form16_->setShaftSpeedText([this] { return ui->Edit2->text(); });
     connect(form16_.get(), &TForm16::peakChosen, this, [this](const QString& frequency) {
         ui->Edit8->setText(frequency);
         SpeedButton36Click();

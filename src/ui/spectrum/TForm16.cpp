@@ -15,9 +15,13 @@
 
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QPushButton>
 #include <QShortcut>
 #include <QThread>
 #include <QTimer>
@@ -53,6 +57,10 @@ QString fileFilter() {
 } // namespace
 
 TForm16::~TForm16() {
+    // A bound field losing its focus as the children go would reach for the plot, gone.
+    for (QLineEdit* edit : {ui->Edit1, ui->Edit2}) {
+        disconnect(edit, nullptr, this, nullptr);
+    }
     if (job_) {
         job_->cancel = true;
     }
@@ -92,6 +100,7 @@ void TForm16::setUpControls() {
     }
     bandMapView_ = new BandMapView(ui->bandMapPlot);
     ui->envelopePage->installEventFilter(this);
+    setUpShaftSpeedNotice();
     // Each family's box shows a stroke of the colour its lines are drawn in.
     for (int i = 0; i < kMarkerFamilyCount; ++i) {
         QPixmap stroke(18, 12);
@@ -255,6 +264,48 @@ void TForm16::saveSettings() {
     }
 }
 
+void TForm16::setShaftSpeedText(std::function<QString()> text) {
+    shaftSpeedText_ = std::move(text);
+}
+
+// A line over the plot when a file's speed replaced the one typed, with the way back.
+void TForm16::setUpShaftSpeedNotice() {
+    shaftSpeedNotice_ = new QFrame(this);
+    shaftSpeedNotice_->setObjectName("shaftSpeedNotice");
+    shaftSpeedNotice_->setStyleSheet(
+        "#shaftSpeedNotice { background: #fff6d0; border: 1px solid #d0b040; }");
+    auto* row = new QHBoxLayout(shaftSpeedNotice_);
+    row->setContentsMargins(6, 2, 2, 2);
+    shaftSpeedNoticeText_ = new QLabel(shaftSpeedNotice_);
+    shaftSpeedUndo_ = new QPushButton(shaftSpeedNotice_);
+    shaftSpeedUndo_->setObjectName("shaftSpeedUndoButton");
+    row->addWidget(shaftSpeedNoticeText_);
+    row->addWidget(shaftSpeedUndo_);
+    shaftSpeedNotice_->hide();
+    connect(shaftSpeedUndo_, &QPushButton::clicked, this, [this] {
+        shaftSpeedNotice_->hide();
+        Q_EMIT shaftSpeedChosen(replacedShaftSpeed_);
+    });
+}
+
+void TForm16::shaftSpeedFromFile(double hz) {
+    const QString before = shaftSpeedText_ ? shaftSpeedText_() : QString();
+    const QString now = fromCore(formatGeneral(hz));
+    Q_EMIT shaftSpeedChosen(now);
+    if (before.trimmed().isEmpty() || before == now) {
+        return;
+    }
+    replacedShaftSpeed_ = before;
+    shaftSpeedNoticeText_->setText("Fr = " + now + " Гц — из файла «" +
+                                   QString::fromStdString(displayName(doc_.shownPath())) +
+                                   "» (было " + before + " Гц)");
+    shaftSpeedUndo_->setText("Вернуть " + before);
+    shaftSpeedNotice_->adjustSize();
+    shaftSpeedNotice_->move(ui->Chart1->x() + 60, ui->Chart1->y() + 28);
+    shaftSpeedNotice_->show();
+    shaftSpeedNotice_->raise();
+}
+
 void TForm16::setBearingSource(std::function<std::optional<WorkbenchBearing>()> source) {
     bearingSource_ = std::move(source);
 }
@@ -382,8 +433,11 @@ void TForm16::applyChange(const WorkbenchChange& change, const Job* job) {
         showSettings();
         showControlsOfShown();
     }
+    if (change.shown && !change.keepRange) {
+        shaftSpeedNotice_->hide(); // another file: the notice was of the last one
+    }
     if (change.shaftSpeed) {
-        Q_EMIT shaftSpeedChosen(fromCore(formatGeneral(*change.shaftSpeed)));
+        shaftSpeedFromFile(*change.shaftSpeed);
     }
     if (!change.error.empty()) {
         showFileProblem(QString::fromStdString(change.error));
@@ -463,6 +517,8 @@ QString boundText(double v) {
 void TForm16::boundsEdited() {
     const auto low = readNumber(fieldNumberText(toCore(ui->Edit1->text())));
     const auto high = readNumber(fieldNumberText(toCore(ui->Edit2->text())));
+    ui->Edit1->setModified(false);
+    ui->Edit2->setModified(false);
     if (low && high && *low < *high) {
         ui->Chart1->xAxis->setRange(*low, *high);
         ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
@@ -472,11 +528,15 @@ void TForm16::boundsEdited() {
 
 void TForm16::rangeChanged() {
     const QCPRange r = ui->Chart1->xAxis->range();
-    if (!ui->Edit1->hasFocus() || ui->Edit1->text().isEmpty()) {
-        ui->Edit1->setText(boundText(r.lower));
+    if (r.lower < 0) { // no line lies below 0 Hz: the view keeps its span above it
+        ui->Chart1->xAxis->setRange(0, r.size()); // which comes back here
+        return;
     }
-    if (!ui->Edit2->hasFocus() || ui->Edit2->text().isEmpty()) {
-        ui->Edit2->setText(boundText(r.upper));
+    // A bound being typed is left alone; one entered follows the axis like the other.
+    for (auto [edit, value] : {std::pair{ui->Edit1, r.lower}, std::pair{ui->Edit2, r.upper}}) {
+        if (!edit->hasFocus() || !edit->isModified() || edit->text().isEmpty()) {
+            edit->setText(boundText(value));
+        }
     }
     fitValueAxis();
 }

@@ -21,6 +21,8 @@ class QCPGraphData;
 template <class DataType> class QCPDataContainer;
 using QCPGraphDataContainer = QCPDataContainer<QCPGraphData>;
 class QCheckBox;
+class QLabel;
+class QPushButton;
 class QTimer;
 
 namespace Ui {
@@ -46,6 +48,9 @@ public:
     // Asked whenever the markers or the explanations are drawn; empty when nothing is
     // computed.
     void setBearingSource(std::function<std::optional<WorkbenchBearing>()> source);
+    // The shaft speed field's text, as the main window shows it: what a file's speed
+    // replaces, and what «Вернуть» gives back.
+    void setShaftSpeedText(std::function<QString()> text);
     // The main window computed anew: markers and explanations follow.
     void bearingChanged();
 
@@ -97,6 +102,8 @@ private:
     void showProgress();
     void cancelJob();
     void showFileProblem(const QString& message);
+    void setUpShaftSpeedNotice();
+    void shaftSpeedFromFile(double hz);
 
     void envelopeToggled(bool on);
     void bandEdited();
@@ -139,6 +146,11 @@ private:
     std::unique_ptr<Ui::TForm16> ui; // the form's controls, made by uic
     std::filesystem::path programDir_;
     std::function<std::optional<WorkbenchBearing>()> bearingSource_;
+    std::function<QString()> shaftSpeedText_;
+    QWidget* shaftSpeedNotice_ = nullptr; // a file's speed replaced the one typed
+    QLabel* shaftSpeedNoticeText_ = nullptr;
+    QPushButton* shaftSpeedUndo_ = nullptr;
+    QString replacedShaftSpeed_;
     std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};
     Workbench doc_;
 

@@ -209,6 +209,9 @@ void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContain
             (doc_.showingEnvelope() ? "Спектр огибающей: " : "Спектр: ") + s->source));
     interaction_->setBandDragAllowed(doc_.hasRecord() && !doc_.showingEnvelope());
     if (!keepRange) {
+        // Bounds typed for the last file go: the fields show the new axis, focused or not.
+        ui->Edit1->clear();
+        ui->Edit2->clear();
         plot->xAxis->setRange(s->frequency.front(), s->frequency.back());
     }
     rangeChanged();
@@ -335,6 +338,9 @@ void TForm16::chooseAt(double frequency) {
     const int digits = frequencyDecimals(s->resolution);
     const double scale = std::pow(10.0, digits);
     Q_EMIT peakChosen(fromCore(formatGeneral(std::round(frequency * scale) / scale)));
+    // The results came up behind: the spectrum being read stays in front.
+    raise();
+    activateWindow();
 }
 
 } // namespace orbistan::ui
