@@ -36,4 +36,5 @@ cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DORBISTAN_SANITIZE=ON -DBUILD_TESTING=ON -DORBISTAN_BENCH=OFF -DORBISTAN_WERROR=ON >/dev/null
 cmake --build "$root/build-asan" -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS="suppressions=$root/scripts/lsan-suppressions.txt" \
     ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"

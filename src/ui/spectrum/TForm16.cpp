@@ -272,13 +272,16 @@ void TForm16::setShaftSpeedText(std::function<QString()> text) {
 void TForm16::setUpShaftSpeedNotice() {
     shaftSpeedNotice_ = new QFrame(this);
     shaftSpeedNotice_->setObjectName("shaftSpeedNotice");
+    shaftSpeedNotice_->setAccessibleName("Частота вращения из файла");
+    shaftSpeedNotice_->setAccessibleDescription("shaftSpeedNotice");
     shaftSpeedNotice_->setStyleSheet(
         "#shaftSpeedNotice { background: #fff6d0; border: 1px solid #d0b040; }");
     auto* row = new QHBoxLayout(shaftSpeedNotice_);
     row->setContentsMargins(6, 2, 2, 2);
     shaftSpeedNoticeText_ = new QLabel(shaftSpeedNotice_);
-    shaftSpeedUndo_ = new QPushButton(shaftSpeedNotice_);
+    shaftSpeedUndo_ = new QPushButton("Вернуть", shaftSpeedNotice_);
     shaftSpeedUndo_->setObjectName("shaftSpeedUndoButton");
+    shaftSpeedUndo_->setAccessibleDescription("shaftSpeedUndoButton");
     row->addWidget(shaftSpeedNoticeText_);
     row->addWidget(shaftSpeedUndo_);
     shaftSpeedNotice_->hide();
