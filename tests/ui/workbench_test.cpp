@@ -363,11 +363,38 @@ private Q_SLOTS:
         bool listed = false;
         for (int i = 0; i < plot()->legend->itemCount(); ++i) {
             auto* item = qobject_cast<QCPPlottableLegendItem*>(plot()->legend->item(i));
-            listed |= item && item->plottable()->name() == "Наложен: outer.wav";
+            // A recording of no stated unit, over one in g: on an axis of its own.
+            listed |= item && item->plottable()->name() == "Наложен: outer.wav (правая ось)";
         }
         QVERIFY(listed);
         spectrumWindow()->findChild<QPushButton*>("clearOverlayButton")->click();
         QCOMPARE(plot()->legend->itemCount(), 6);
+    }
+
+    // An overlay is never cut off: in the spectrum's units it widens the value axis; in
+    // other units it gets its own axis, on the right, captioned with them.
+    void overlayKeepsItsValuesAndItsUnits() {
+        write("g.csv", "Hz;Acceleration, g\n1;0,1\n2;0,2\n3;0,1\n4;0,15\n");
+        write("g-loud.csv", "Hz;Acceleration, g\n1;0,5\n2;0,9\n3;0,4\n4;0,3\n");
+        write("v.csv", "Hz;Velocity, mm/s\n1;4\n2;12\n3;7\n4;3\n");
+        computeAndOpen(f.programDir() + "/g.csv");
+        const auto overlay = [this](const QString& name) {
+            const QString path = f.programDir() + "/" + name;
+            orbistan::ui::setFileDialogHandler(
+                [path](const orbistan::ui::FileRequest&) { return path; });
+            spectrumWindow()->findChild<QPushButton*>("overlayButton")->click();
+            QTRY_VERIFY(!spectrumWindow()->busy());
+        };
+        overlay("g-loud.csv");
+        QVERIFY(!plot()->yAxis2->visible());
+        QVERIFY(plot()->yAxis->range().upper >= 0.9);
+        overlay("v.csv");
+        QVERIFY(plot()->yAxis2->visible());
+        QCOMPARE(plot()->yAxis2->label(), QString("Velocity, мм/с")); // as the file names it
+        QVERIFY(plot()->yAxis2->range().upper >= 12);
+        QVERIFY(plot()->yAxis->range().upper < 0.3); // the spectrum's own scale again
+        spectrumWindow()->findChild<QPushButton*>("clearOverlayButton")->click();
+        QVERIFY(!plot()->yAxis2->visible());
     }
 
     // A MATLAB record that states no rate: the rate assumed is shown as such; the rate typed

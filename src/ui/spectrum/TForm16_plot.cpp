@@ -30,6 +30,25 @@ int frequencyDecimals(double resolution) {
     return std::clamp(static_cast<int>(std::ceil(-std::log10(resolution / 100))), 0, 6);
 }
 
+// The least and greatest amplitude of the lines within the range, if any lie there.
+std::optional<std::pair<double, double>> visibleExtremes(const Spectrum& s, const QCPRange& r) {
+    const auto from = std::lower_bound(s.frequency.begin(), s.frequency.end(), r.lower);
+    const auto to = std::upper_bound(from, s.frequency.end(), r.upper);
+    if (from >= to) {
+        return std::nullopt;
+    }
+    const auto [low, high] = std::minmax_element(s.amplitude.begin() + (from - s.frequency.begin()),
+                                                 s.amplitude.begin() + (to - s.frequency.begin()));
+    return std::pair{*low, *high};
+}
+
+// A value axis from 0 (or below, for negative values) to a little above the highest.
+QCPRange spanOf(double least, double most) {
+    const double bottom = std::min(0.0, least);
+    const double top = most > bottom ? most : bottom + 1;
+    return QCPRange(bottom, top + 0.08 * (top - bottom));
+}
+
 } // namespace
 
 QSharedPointer<QCPGraphDataContainer> graphData(const std::vector<double>& keys,
@@ -65,7 +84,8 @@ void TForm16::setUpPlot() {
     setUpMarkerGraphs();
     overlayGraph_ = plot->addGraph();
     overlayGraph_->setLayer("markers");
-    overlayGraph_->setPen(QPen(QColor(0, 120, 230), 1));
+    overlayGraph_->setPen(QPen(QColor(0, 150, 170), 1)); // teal: no family's colour
+    plot->yAxis2->setTickLabels(true);
     overlayGraph_->removeFromLegend();
     plot->legend->setVisible(false);
     plot->legend->setFont(QFont(plot->font().family(), 8));
@@ -228,8 +248,18 @@ void TForm16::drawOverlay() {
     const bool drawn = s && doc_.hasSpectrum() && !doc_.showingEnvelope();
     overlayGraph_->setData(drawn ? graphData(s->frequency, s->amplitude)
                                  : QSharedPointer<QCPGraphDataContainer>::create());
+    // In other units than the spectrum's, it gets an axis of its own, on the right.
+    const QString caption = drawn ? QString::fromStdString(amplitudeCaption(s->units)) : QString();
+    const bool ownAxis =
+        drawn && caption != QString::fromStdString(amplitudeCaption(doc_.displayed()->units));
+    QCustomPlot* plot = ui->Chart1;
+    overlayGraph_->setValueAxis(ownAxis ? plot->yAxis2 : plot->yAxis);
+    plot->yAxis2->setVisible(ownAxis);
+    plot->yAxis2->setLabel(caption);
+    fitValueAxis();
     if (drawn) {
-        overlayGraph_->setName("Наложен: " + QString::fromStdString(s->source));
+        overlayGraph_->setName("Наложен: " + QString::fromStdString(s->source) +
+                               (ownAxis ? " (правая ось)" : ""));
         overlayGraph_->addToLegend();
     } else {
         overlayGraph_->removeFromLegend();
@@ -256,11 +286,20 @@ void TForm16::fitValueAxis() {
     if (from >= to) {
         return;
     }
-    const auto [low, high] =
+    auto [low, high] =
         doc_.extremes().over(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
-    const double bottom = std::min(0.0, low);
-    const double top = high > bottom ? high : bottom + 1;
-    ui->Chart1->yAxis->setRange(bottom, top + 0.08 * (top - bottom));
+    // The overlay is never cut off: on the spectrum's axis it widens it, on its own it sets it.
+    const Spectrum* o = doc_.overlay();
+    if (const auto seen =
+            o && overlayGraph_->data()->size() > 0 ? visibleExtremes(*o, r) : std::nullopt) {
+        if (overlayGraph_->valueAxis() == ui->Chart1->yAxis2) {
+            ui->Chart1->yAxis2->setRange(spanOf(seen->first, seen->second));
+        } else {
+            low = std::min(low, seen->first);
+            high = std::max(high, seen->second);
+        }
+    }
+    ui->Chart1->yAxis->setRange(spanOf(low, high));
     placeMarkers();
 }
 
