@@ -16,10 +16,12 @@
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -395,6 +397,29 @@ private Q_SLOTS:
         QVERIFY(plot()->yAxis->range().upper < 0.3); // the spectrum's own scale again
         spectrumWindow()->findChild<QPushButton*>("clearOverlayButton")->click();
         QVERIFY(!plot()->yAxis2->visible());
+    }
+
+    // The window opens at a useful size inside the screen; what a wide window gains goes to
+    // the window's and the channel's choosers, so their texts show whole.
+    void opensAtAUsefulSizeAndShowsNamesWhole() {
+        const std::string mat = (f.programDir() + "/97.mat").toStdString();
+        QVERIFY(orbistan::test::writeBearingMat(mat, std::vector<double>(4096, 0.5),
+                                                std::vector<double>(4096, 0.0), 1797));
+        computeAndOpen(QString::fromStdString(mat));
+        TForm16* w = spectrumWindow();
+        const QRect area = w->screen()->availableGeometry();
+        QCOMPARE(w->size(),
+                 QSize(1200, 800).boundedTo(area.size() * 9 / 10).expandedTo(w->minimumSize()));
+        w->resize(1200, 800);
+        auto* window = w->findChild<QComboBox*>("windowBox");
+        window->setCurrentIndex(window->findText("Плоская вершина"));
+        QVERIFY(window->width() >= window->sizeHint().width());
+        auto* channel = w->findChild<QComboBox*>("channelBox");
+        QCOMPARE(channel->currentText(), QString("X097_DE_time"));
+        QVERIFY(channel->width() >= channel->sizeHint().width());
+        QCOMPARE(channel->toolTip(), QString("X097_DE_time"));
+        const QRect group = w->findChild<QGroupBox*>("analysisGroup")->geometry();
+        QVERIFY(channel->geometry().right() < group.width());
     }
 
     // A MATLAB record that states no rate: the rate assumed is shown as such; the rate typed

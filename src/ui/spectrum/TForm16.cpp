@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QThread>
 #include <QTimer>
@@ -563,6 +564,32 @@ bool TForm16::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // The plot takes the width and two thirds of the height gained; the peak table the rest.
+// The first time, a useful size: 1200 × 800, or most of a smaller screen, never beyond it,
+// and never below the form's own size.
+void TForm16::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        placed_ = true;
+        if (const QScreen* screen = this->screen()) {
+            const QSize area = screen->availableGeometry().size() * 9 / 10;
+            resize(QSize(1200, 800).boundedTo(area).expandedTo(minimumSize()));
+            centerOnScreen(*this);
+        }
+    }
+    QWidget::showEvent(event);
+}
+
+// What a wider window gains goes to the window's chooser, as much as its longest name needs,
+// and the rest to the channel's, whose names (MATLAB variables) can be long.
+void TForm16::layOutAnalysisRow(int extra) {
+    const int windowGain = std::clamp(ui->windowBox->sizeHint().width() - 112, 0, extra);
+    ui->windowBox->resize(112 + windowGain, ui->windowBox->height());
+    ui->linesLabel->move(172 + windowGain, ui->linesLabel->y());
+    ui->linesBox->move(216 + windowGain, ui->linesBox->y());
+    ui->channelLabel->move(324 + windowGain, ui->channelLabel->y());
+    ui->channelBox->setGeometry(368 + windowGain, ui->channelBox->y(), 68 + extra - windowGain,
+                                ui->channelBox->height());
+}
+
 void TForm16::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const QSize base = minimumSize();
@@ -573,7 +600,8 @@ void TForm16::resizeEvent(QResizeEvent* event) {
     ui->cancelButton->move(548 + dx / 2, 170 + plotDy / 2);
     ui->SpeedButton1->move(10, 392 + plotDy);
     ui->GroupBox1->move(44, 386 + plotDy);
-    ui->analysisGroup->move(380, 386 + plotDy);
+    ui->analysisGroup->setGeometry(380, 386 + plotDy, 445 + dx, 76);
+    layOutAnalysisRow(dx);
     ui->markersGroup->move(4, 466 + plotDy);
     ui->analysisTabs->setGeometry(380, 466 + plotDy, 445 + dx, 102 + dy - plotDy);
 

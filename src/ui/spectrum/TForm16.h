@@ -73,6 +73,7 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -103,6 +104,7 @@ private:
     void cancelJob();
     void showFileProblem(const QString& message);
     void setUpShaftSpeedNotice();
+    void layOutAnalysisRow(int extra);
     void shaftSpeedFromFile(double hz);
 
     void envelopeToggled(bool on);
@@ -151,6 +153,7 @@ private:
     QLabel* shaftSpeedNoticeText_ = nullptr;
     QPushButton* shaftSpeedUndo_ = nullptr;
     QString replacedShaftSpeed_;
+    bool placed_ = false; // sized and centred the first time it is shown
     std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};
     Workbench doc_;
 

@@ -189,6 +189,7 @@ void TForm16::showSources() {
         ui->channelBox->addItem("1");
     }
     ui->channelBox->setCurrentIndex(shown.sources.empty() ? 0 : shown.source);
+    ui->channelBox->setToolTip(ui->channelBox->currentText()); // whole, where the box is narrow
     ui->channelBox->setEnabled(shown.sources.size() > 1);
     static const char* const kCaptions[] = {"Канал", "Канал", "Набор", "Запись"};
     ui->channelLabel->setText(kCaptions[static_cast<int>(shown.sourceKind)]);
