@@ -619,6 +619,19 @@ private Q_SLOTS:
         QVERIFY(f.edit("Edit8")->text().isEmpty());
         QVERIFY(!spectrumWindow()->busy());
         QVERIFY(!spectrum());
+
+        // The empty window says how to open a file, and offers a button with a text.
+        auto* hint = spectrumWindow()->findChild<QWidget*>("emptyHint");
+        QVERIFY(hint->isVisible());
+        QCOMPARE(hint->findChild<QLabel*>("emptyHintText")->text(),
+                 QString("Откройте файл: Ctrl+O или перетащите его сюда"));
+        const QString wav = wav_;
+        orbistan::ui::setFileDialogHandler(
+            [wav](const orbistan::ui::FileRequest& r) { return r.save ? QString() : wav; });
+        QTest::mouseClick(hint->findChild<QPushButton*>("emptyOpenButton"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(spectrum());
+        QVERIFY(!hint->isVisible());
     }
 
     void fileDialogListsEveryFormat() {

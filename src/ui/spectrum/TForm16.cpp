@@ -102,6 +102,7 @@ void TForm16::setUpControls() {
     bandMapView_ = new BandMapView(ui->bandMapPlot);
     ui->envelopePage->installEventFilter(this);
     setUpShaftSpeedNotice();
+    setUpEmptyHint();
     // Each family's box shows a stroke of the colour its lines are drawn in.
     for (int i = 0; i < kMarkerFamilyCount; ++i) {
         QPixmap stroke(18, 12);
@@ -269,6 +270,25 @@ void TForm16::setShaftSpeedText(std::function<QString()> text) {
     shaftSpeedText_ = std::move(text);
 }
 
+// Over the empty plot, the way to a first file, in words and as a button with a text.
+void TForm16::setUpEmptyHint() {
+    emptyHint_ = new QFrame(this);
+    emptyHint_->setObjectName("emptyHint");
+    emptyHint_->setAccessibleName("Как открыть файл");
+    emptyHint_->setAccessibleDescription("emptyHint");
+    auto* column = new QVBoxLayout(emptyHint_);
+    auto* text = new QLabel("Откройте файл: Ctrl+O или перетащите его сюда", emptyHint_);
+    text->setObjectName("emptyHintText");
+    text->setAccessibleDescription("emptyHintText");
+    auto* open = new QPushButton("Открыть файл…", emptyHint_);
+    open->setObjectName("emptyOpenButton");
+    open->setAccessibleDescription("emptyOpenButton");
+    column->addWidget(text, 0, Qt::AlignHCenter);
+    column->addWidget(open, 0, Qt::AlignHCenter);
+    connect(open, &QPushButton::clicked, this, &TForm16::chooseAndOpen);
+    emptyHint_->adjustSize();
+}
+
 // A line over the plot when a file's speed replaced the one typed, with the way back.
 void TForm16::setUpShaftSpeedNotice() {
     shaftSpeedNotice_ = new QFrame(this);
@@ -414,6 +434,7 @@ void TForm16::jobFinished(const std::shared_ptr<Job>& job) {
     progressTimer_->stop();
     ui->progressBar->hide();
     ui->cancelButton->hide();
+    emptyHint_->setVisible(!doc_.hasSpectrum());
     applyChange(doc_.apply(std::move(*job->result)), job.get());
 }
 
@@ -456,6 +477,7 @@ void TForm16::showProgress() {
     ui->progressBar->setFormat(
         QString::fromStdString("«" + displayName(job_->task.path) + "»: %p %"));
     ui->progressBar->setValue(static_cast<int>(100 * job_->progress.load()));
+    emptyHint_->hide(); // the progress takes its place
     ui->progressBar->show();
     ui->cancelButton->show();
 }
@@ -606,6 +628,10 @@ void TForm16::resizeEvent(QResizeEvent* event) {
     ui->analysisTabs->setGeometry(380, 466 + plotDy, 445 + dx, 102 + dy - plotDy);
 
     placeEvidencePanel();
+    const QRect chart = ui->Chart1->geometry();
+    emptyHint_->move(chart.center() - QPoint(emptyHint_->width() / 2, emptyHint_->height() / 2));
+    emptyHint_->setVisible(!doc_.hasSpectrum());
+    emptyHint_->raise();
 }
 
 } // namespace orbistan::ui

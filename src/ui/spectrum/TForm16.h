@@ -104,6 +104,7 @@ private:
     void cancelJob();
     void showFileProblem(const QString& message);
     void setUpShaftSpeedNotice();
+    void setUpEmptyHint();
     void layOutAnalysisRow(int extra);
     void shaftSpeedFromFile(double hz);
 
@@ -153,7 +154,8 @@ private:
     QLabel* shaftSpeedNoticeText_ = nullptr;
     QPushButton* shaftSpeedUndo_ = nullptr;
     QString replacedShaftSpeed_;
-    bool placed_ = false; // sized and centred the first time it is shown
+    bool placed_ = false;          // sized and centred the first time it is shown
+    QWidget* emptyHint_ = nullptr; // over the plot while no file is open: how to open one
     std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};
     Workbench doc_;
 

@@ -222,6 +222,7 @@ void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContain
         return;
     }
     QCustomPlot* plot = ui->Chart1;
+    emptyHint_->hide();
     plot->graph(0)->setData(prepared ? prepared : graphData(s->frequency, s->amplitude));
     plot->xAxis->setLabel("Частота, Гц");
     plot->yAxis->setLabel(QString::fromStdString(amplitudeCaption(s->units)));
