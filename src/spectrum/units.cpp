@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace orbistan {
 
@@ -195,6 +196,40 @@ Units withStatedUnit(Units u, Unit stated) {
     u.unit = stated;
     u.quantity = stated == Unit::MillimetrePerSecond ? Quantity::Velocity : Quantity::Acceleration;
     return u;
+}
+
+double onScale(double amplitude, AmplitudeScale scale) {
+    if (scale == AmplitudeScale::Linear) {
+        return amplitude;
+    }
+    if (scale == AmplitudeScale::Logarithmic) {
+        return amplitude > 0 ? amplitude : kLogarithmicFloor;
+    }
+    return amplitude > 0 ? std::max(20 * std::log10(amplitude), kDecibelFloor) : kDecibelFloor;
+}
+
+std::pair<double, double> valueAxisOnScale(double least, double greatest, AmplitudeScale scale) {
+    if (scale == AmplitudeScale::Linear || !(greatest > 0)) {
+        const double bottom = std::min(0.0, least);
+        const double top = greatest > bottom ? greatest : bottom + 1;
+        return {bottom, top + 0.08 * (top - bottom)};
+    }
+    const double bottom = std::max(least, greatest * 1e-6);
+    if (scale == AmplitudeScale::Logarithmic) {
+        return {bottom / 1.5, greatest * 1.5};
+    }
+    return {onScale(bottom, scale) - 3, onScale(greatest, scale) + 6};
+}
+
+std::string captionOnScale(const Units& u, AmplitudeScale scale) {
+    if (scale != AmplitudeScale::Decibel) {
+        return amplitudeCaption(u);
+    }
+    Units bare = u; // the unit moves into the reference
+    bare.unit = Unit::Unknown;
+    bare.unitText.clear();
+    const std::string unit = unitName(u);
+    return amplitudeCaption(bare) + ", дБ отн. 1" + (unit.empty() ? "" : " " + unit);
 }
 
 } // namespace orbistan

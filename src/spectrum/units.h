@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace orbistan {
 
@@ -38,6 +39,24 @@ std::string amplitudeCaption(const Units& u);
 
 // How a unit is named on its own: "g", "м/с²", "мм/с", "мкм", the file's text, or "".
 std::string unitName(const Units& u);
+
+// How amplitudes stand on the value axis: as they are, on a logarithmic axis, or in decibels
+// re 1 of their unit (20·lg A).
+enum class AmplitudeScale { Linear, Logarithmic, Decibel };
+
+// The amplitude as the axis of that scale carries it: in decibels, 20·lg A; nothing (0 and
+// below) at the floor, which a logarithm has.
+double onScale(double amplitude, AmplitudeScale scale);
+inline constexpr double kDecibelFloor = -240;
+inline constexpr double kLogarithmicFloor = 1e-12;
+
+// The value axis for amplitudes from `least` to `greatest` (as they are): from 0 a little
+// above the greatest; on the logarithmic and the decibel scales at most 120 dB (six decades)
+// below it, from the least where that is higher.
+std::pair<double, double> valueAxisOnScale(double least, double greatest, AmplitudeScale scale);
+
+// The value axis's caption on that scale: in decibels, «…, дБ отн. 1 g».
+std::string captionOnScale(const Units& u, AmplitudeScale scale);
 
 // The factor that turns an acceleration in this unit into mm/s², when the unit is known
 // as one of acceleration; none for anything else.

@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::array<const char*, 3> kWindowNames = {"hann", "flattop", "rect"};
 constexpr std::array<const char*, 2> kScalingNames = {"peak", "rms"};
+constexpr std::array<const char*, 3> kScaleNames = {"linear", "log", "db"};
 
 std::optional<int> wholeIn(std::string_view text, int low, int high) {
     int value = 0;
@@ -69,7 +70,8 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
         text += "rate." + format + "=" + numberText(rate) + "\n";
     }
     text += std::string("whiten=") + (s.whiten ? "1" : "0") +
-            "\nslip=" + numberText(s.slipPercent) + "\n";
+            "\nslip=" + numberText(s.slipPercent) +
+            "\naxis=" + kScaleNames[static_cast<int>(s.amplitudeScale)] + "\n";
     return text;
 }
 
@@ -152,6 +154,10 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         s.whiten = value == "1";
     } else if (key == "slip") {
         s.slipPercent = numberIn(value, 0, kMaxSlipPercent).value_or(s.slipPercent);
+    } else if (key == "axis") {
+        if (const auto a = nameIn(value, kScaleNames)) {
+            s.amplitudeScale = static_cast<AmplitudeScale>(*a);
+        }
     }
 }
 

@@ -35,6 +35,7 @@ struct WorkbenchSettings {
     std::map<std::string, double> statedRates;
     bool whiten = false;    // the envelope of the pre-whitened record
     double slipPercent = 2; // how far a family's fundamental is looked for
+    AmplitudeScale amplitudeScale = AmplitudeScale::Linear; // of the value axis
 
     bool operator==(const WorkbenchSettings&) const = default;
 };

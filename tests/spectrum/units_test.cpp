@@ -114,3 +114,44 @@ TEST(Units, VelocityDividesBy2PiFInMillimetres) {
 
 } // namespace
 } // namespace orbistan
+
+namespace orbistan {
+namespace {
+
+// The amplitude scales: decibels re 1 of the unit with nothing at the floor; value axes
+// that hold the greatest amplitude and at most six decades below it; the caption moves the
+// unit into the decibels' reference.
+TEST(AmplitudeScales, ValuesAxesAndCaptions) {
+    EXPECT_EQ(onScale(0.5, AmplitudeScale::Linear), 0.5);
+    EXPECT_EQ(onScale(0.5, AmplitudeScale::Logarithmic), 0.5);
+    EXPECT_EQ(onScale(0, AmplitudeScale::Logarithmic), kLogarithmicFloor);
+    EXPECT_NEAR(onScale(0.1, AmplitudeScale::Decibel), -20, 1e-12);
+    EXPECT_NEAR(onScale(10, AmplitudeScale::Decibel), 20, 1e-12);
+    EXPECT_EQ(onScale(0, AmplitudeScale::Decibel), kDecibelFloor);
+    EXPECT_EQ(onScale(-1, AmplitudeScale::Decibel), kDecibelFloor);
+    const struct {
+        double least, greatest;
+        AmplitudeScale scale;
+        double bottom, top;
+    } axes[] = {
+        {0.1, 2, AmplitudeScale::Linear, 0, 2.16},
+        {-1, 1, AmplitudeScale::Linear, -1, 1.16},
+        {0, 0, AmplitudeScale::Decibel, 0, 1.08}, // nothing to show: as linear
+        {0.01, 1, AmplitudeScale::Logarithmic, 0.01 / 1.5, 1.5},
+        {0, 1, AmplitudeScale::Logarithmic, 1e-6 / 1.5, 1.5},
+        {0.01, 1, AmplitudeScale::Decibel, -43, 6},
+        {0, 10, AmplitudeScale::Decibel, -103, 26},
+    };
+    for (const auto& a : axes) {
+        const auto [bottom, top] = valueAxisOnScale(a.least, a.greatest, a.scale);
+        EXPECT_NEAR(bottom, a.bottom, 1e-9) << a.least << " " << static_cast<int>(a.scale);
+        EXPECT_NEAR(top, a.top, 1e-9) << a.greatest << " " << static_cast<int>(a.scale);
+    }
+    const Units g = unitsFromCaption("Acceleration, g");
+    EXPECT_EQ(captionOnScale(g, AmplitudeScale::Linear), amplitudeCaption(g));
+    EXPECT_EQ(captionOnScale(g, AmplitudeScale::Decibel), "Acceleration, дБ отн. 1 g");
+    EXPECT_EQ(captionOnScale(Units{}, AmplitudeScale::Decibel), "Амплитуда, дБ отн. 1");
+}
+
+} // namespace
+} // namespace orbistan

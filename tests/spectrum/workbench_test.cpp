@@ -281,9 +281,13 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
     WorkbenchSettings s;
     s.statedUnits = {{"audio", Unit::G}, {"matlab", Unit::MetrePerSecond2}};
     EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
+    for (const AmplitudeScale scale : {AmplitudeScale::Logarithmic, AmplitudeScale::Decibel}) {
+        s.amplitudeScale = scale;
+        EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
+    }
     const WorkbenchSettings bad =
         parseWorkbenchSettings("unit.audio=furlong\nunit.=g\nunit.Audio=g\nunit.uff=\n"
-                               "lines=777\nharmonics=0\nscaling=unknown\n");
+                               "lines=777\nharmonics=0\nscaling=unknown\naxis=dBA\n");
     EXPECT_EQ(bad, WorkbenchSettings{});
 }
 

@@ -422,6 +422,34 @@ private Q_SLOTS:
         QVERIFY(channel->geometry().right() < group.width());
     }
 
+    // The amplitude scale, by its control and by Ctrl+L: linear, logarithmic, decibels re 1
+    // of the unit; the table keeps the amplitudes; the scale is remembered.
+    void amplitudeScaleIsSwitchedAndRemembered() {
+        write("g.csv", "Hz;Acceleration, g\n1;0,1\n2;10\n3;0,01\n4;1\n");
+        computeAndOpen(f.programDir() + "/g.csv");
+        auto* axis = spectrumWindow()->findChild<QComboBox*>("axisBox");
+        QCOMPARE(axis->currentText(), QString("Линейная"));
+        axis->setCurrentIndex(axis->findText("дБ"));
+        Q_EMIT axis->activated(axis->currentIndex());
+        QCOMPARE(plot()->graph(0)->data()->at(1)->value, 20.0);
+        QCOMPARE(plot()->graph(0)->data()->at(2)->value, -40.0);
+        QCOMPARE(plot()->yAxis->label(), QString("Acceleration, дБ отн. 1 g"));
+        QVERIFY(plot()->yAxis->range().lower <= -40 && plot()->yAxis->range().upper >= 20);
+        QVERIFY(spectrumWindow()->findChild<QTableWidget*>("peakTable")->item(0, 2)->text() ==
+                "10");
+        QTest::keyClick(spectrumWindow(), Qt::Key_L, Qt::ControlModifier); // on to linear
+        QCOMPARE(axis->currentText(), QString("Линейная"));
+        QCOMPARE(plot()->graph(0)->data()->at(2)->value, 0.01);
+        QTest::keyClick(spectrumWindow(), Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(axis->currentText(), QString("Логарифм."));
+        QCOMPARE(plot()->yAxis->scaleType(), QCPAxis::stLogarithmic);
+        QVERIFY(plot()->yAxis->range().lower <= 0.01 && plot()->yAxis->range().upper >= 10);
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("axis=log\n"));
+        f.restart();
+        QCOMPARE(spectrumWindow()->findChild<QComboBox*>("axisBox")->currentText(),
+                 QString("Логарифм."));
+    }
+
     // A MATLAB record that states no rate: the rate assumed is shown as such; the rate typed
     // reads it anew and is remembered for such files; the envelope's band map takes a click;
     // pre-whitening and the slip are settings.

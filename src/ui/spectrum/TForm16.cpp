@@ -38,8 +38,9 @@ struct TForm16::Job {
     std::atomic<bool> cancel{false};
     std::atomic<double> progress{0};
     QElapsedTimer started;
-    std::optional<TaskResult> result;            // written by the worker before it finishes
-    QSharedPointer<QCPGraphDataContainer> graph; // of the spectrum the worker prepared
+    std::optional<TaskResult> result;              // written by the worker before it finishes
+    QSharedPointer<QCPGraphDataContainer> graph;   // of the spectrum the worker prepared
+    AmplitudeScale scale = AmplitudeScale::Linear; // the graph's
 };
 
 namespace {
@@ -90,6 +91,7 @@ void TForm16::setUpControls() {
     }
     ui->linesBox->addItem("вся запись", 0);
     ui->scalingBox->addItems({"Пик", "СКЗ"});
+    ui->axisBox->addItems({"Линейная", "Логарифм.", "дБ"});
     ui->unitBox->addItems({"не указана", "g", "м/с²", "мм/с"});
     ui->channelBox->addItem("1");
     for (QWidget* w : std::initializer_list<QWidget*>{
@@ -180,9 +182,15 @@ void TForm16::bindControls() {
     for (QSpinBox* box : {ui->harmonicsBox, ui->sidebandsBox, ui->peaksBox}) {
         connect(box, &QSpinBox::valueChanged, this, &TForm16::controlsChanged);
     }
-    for (QComboBox* box : {ui->windowBox, ui->linesBox, ui->scalingBox, ui->channelBox}) {
+    for (QComboBox* box :
+         {ui->windowBox, ui->linesBox, ui->scalingBox, ui->channelBox, ui->axisBox}) {
         connect(box, &QComboBox::activated, this, &TForm16::controlsChanged);
     }
+    auto* nextScale = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
+    connect(nextScale, &QShortcut::activated, this, [this] {
+        ui->axisBox->setCurrentIndex((ui->axisBox->currentIndex() + 1) % ui->axisBox->count());
+        controlsChanged();
+    });
     connect(ui->unitBox, &QComboBox::activated, this, &TForm16::unitChosen);
     connect(ui->rateEdit, &QLineEdit::editingFinished, this, &TForm16::rateEdited);
     connect(ui->exportCsvButton, &QPushButton::clicked, this, &TForm16::exportTable);
@@ -235,6 +243,7 @@ void TForm16::showSettings() {
     ui->windowBox->setCurrentIndex(static_cast<int>(s.transform.window));
     ui->linesBox->setCurrentIndex(ui->linesBox->findData(s.transform.lines));
     ui->scalingBox->setCurrentIndex(static_cast<int>(s.transform.scaling));
+    ui->axisBox->setCurrentIndex(static_cast<int>(s.amplitudeScale));
 }
 
 WorkbenchSettings TForm16::settingsFromControls() const {
@@ -250,6 +259,7 @@ WorkbenchSettings TForm16::settingsFromControls() const {
     s.transform.scaling = static_cast<Scaling>(ui->scalingBox->currentIndex());
     s.whiten = ui->whitenBox->isChecked();
     s.slipPercent = ui->slipBox->value();
+    s.amplitudeScale = static_cast<AmplitudeScale>(ui->axisBox->currentIndex());
     return s;
 }
 
@@ -257,7 +267,11 @@ WorkbenchSettings TForm16::settingsFromControls() const {
 // another source read, when the document asks for it.
 void TForm16::controlsChanged() {
     const int source = doc_.shown() ? ui->channelBox->currentIndex() : 0;
+    const AmplitudeScale before = doc_.settings().amplitudeScale;
     applyChange(doc_.changeSettings(settingsFromControls(), source));
+    if (doc_.settings().amplitudeScale != before) {
+        showShown(true); // the same lines on another scale
+    }
 }
 
 void TForm16::saveSettings() {
@@ -409,13 +423,15 @@ void TForm16::run(std::optional<WorkbenchTask> task) {
     }
     auto job = std::make_shared<Job>();
     job->task = std::move(*task);
+    job->scale = doc_.settings().amplitudeScale;
     job->started.start();
     job_ = job;
     QThread* thread = QThread::create([job] {
         job->result =
             runTask(job->task, Progress([&job](double f) { job->progress = f; }, &job->cancel));
         if (const auto& prepared = job->result->prepared) {
-            job->graph = graphData(prepared->displayed.frequency, prepared->displayed.amplitude);
+            job->graph =
+                graphData(prepared->displayed.frequency, prepared->displayed.amplitude, job->scale);
         }
     });
     thread->setParent(this);
@@ -446,7 +462,9 @@ void TForm16::applyChange(const WorkbenchChange& change, const Job* job) {
     if (change.shown) {
         refreshBearing();
         showShown(change.keepRange,
-                  change.prepared && job ? job->graph : QSharedPointer<QCPGraphDataContainer>());
+                  change.prepared && job && job->scale == doc_.settings().amplitudeScale
+                      ? job->graph
+                      : QSharedPointer<QCPGraphDataContainer>());
     } else if (change.lines) {
         drawMarkers();
         showPeakTable();

@@ -42,20 +42,29 @@ std::optional<std::pair<double, double>> visibleExtremes(const Spectrum& s, cons
     return std::pair{*low, *high};
 }
 
-// A value axis from 0 (or below, for negative values) to a little above the highest.
-QCPRange spanOf(double least, double most) {
-    const double bottom = std::min(0.0, least);
-    const double top = most > bottom ? most : bottom + 1;
-    return QCPRange(bottom, top + 0.08 * (top - bottom));
+QCPRange axisRange(double least, double greatest, AmplitudeScale scale) {
+    const auto [bottom, top] = valueAxisOnScale(least, greatest, scale);
+    return QCPRange(bottom, top);
+}
+
+// A value axis in the scale's kind: logarithmic ticks for the logarithmic scale.
+void setAxisScale(QCPAxis& axis, AmplitudeScale scale) {
+    const bool log = scale == AmplitudeScale::Logarithmic;
+    if ((axis.scaleType() == QCPAxis::stLogarithmic) != log) {
+        axis.setScaleType(log ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
+        axis.setTicker(log ? QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog)
+                           : QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
+    }
 }
 
 } // namespace
 
 QSharedPointer<QCPGraphDataContainer> graphData(const std::vector<double>& keys,
-                                                const std::vector<double>& values) {
+                                                const std::vector<double>& values,
+                                                AmplitudeScale scale) {
     QVector<QCPGraphData> lines(static_cast<qsizetype>(keys.size()));
     for (std::size_t i = 0; i < keys.size(); ++i) {
-        lines[static_cast<qsizetype>(i)] = {keys[i], values[i]};
+        lines[static_cast<qsizetype>(i)] = {keys[i], onScale(values[i], scale)};
     }
     auto data = QSharedPointer<QCPGraphDataContainer>::create();
     data->set(lines, true);
@@ -223,9 +232,12 @@ void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContain
     }
     QCustomPlot* plot = ui->Chart1;
     emptyHint_->hide();
-    plot->graph(0)->setData(prepared ? prepared : graphData(s->frequency, s->amplitude));
+    const AmplitudeScale scale = doc_.settings().amplitudeScale;
+    plot->graph(0)->setData(prepared ? prepared : graphData(s->frequency, s->amplitude, scale));
     plot->xAxis->setLabel("Частота, Гц");
-    plot->yAxis->setLabel(QString::fromStdString(amplitudeCaption(s->units)));
+    setAxisScale(*plot->yAxis, scale);
+    setAxisScale(*plot->yAxis2, scale);
+    plot->yAxis->setLabel(QString::fromStdString(captionOnScale(s->units, scale)));
     static_cast<QCPTextElement*>(plot->plotLayout()->element(0, 0))
         ->setText(QString::fromStdString(
             (doc_.showingEnvelope() ? "Спектр огибающей: " : "Спектр: ") + s->source));
@@ -248,12 +260,14 @@ void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContain
 void TForm16::drawOverlay() {
     const Spectrum* s = doc_.overlay();
     const bool drawn = s && doc_.hasSpectrum() && !doc_.showingEnvelope();
-    overlayGraph_->setData(drawn ? graphData(s->frequency, s->amplitude)
+    const AmplitudeScale scale = doc_.settings().amplitudeScale;
+    overlayGraph_->setData(drawn ? graphData(s->frequency, s->amplitude, scale)
                                  : QSharedPointer<QCPGraphDataContainer>::create());
     // In other units than the spectrum's, it gets an axis of its own, on the right.
-    const QString caption = drawn ? QString::fromStdString(amplitudeCaption(s->units)) : QString();
     const bool ownAxis =
-        drawn && caption != QString::fromStdString(amplitudeCaption(doc_.displayed()->units));
+        drawn && amplitudeCaption(s->units) != amplitudeCaption(doc_.displayed()->units);
+    const QString caption =
+        drawn ? QString::fromStdString(captionOnScale(s->units, scale)) : QString();
     QCustomPlot* plot = ui->Chart1;
     overlayGraph_->setValueAxis(ownAxis ? plot->yAxis2 : plot->yAxis);
     plot->yAxis2->setVisible(ownAxis);
@@ -290,18 +304,19 @@ void TForm16::fitValueAxis() {
     }
     auto [low, high] =
         doc_.extremes().over(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+    const AmplitudeScale scale = doc_.settings().amplitudeScale;
     // The overlay is never cut off: on the spectrum's axis it widens it, on its own it sets it.
     const Spectrum* o = doc_.overlay();
     if (const auto seen =
             o && overlayGraph_->data()->size() > 0 ? visibleExtremes(*o, r) : std::nullopt) {
         if (overlayGraph_->valueAxis() == ui->Chart1->yAxis2) {
-            ui->Chart1->yAxis2->setRange(spanOf(seen->first, seen->second));
+            ui->Chart1->yAxis2->setRange(axisRange(seen->first, seen->second, scale));
         } else {
             low = std::min(low, seen->first);
             high = std::max(high, seen->second);
         }
     }
-    ui->Chart1->yAxis->setRange(spanOf(low, high));
+    ui->Chart1->yAxis->setRange(axisRange(low, high, scale));
     placeMarkers();
 }
 

@@ -10,13 +10,15 @@
 #undef slots
 #undef foreach
 
+#include "spectrum/units.h"
+
 #include <vector>
 
 namespace orbistan::ui {
 
 // Lines as a graph's data, ready to be swapped into a graph at once: for a long spectrum it
 // is built on the worker, not on the window's thread.
-QSharedPointer<QCPGraphDataContainer> graphData(const std::vector<double>& keys,
-                                                const std::vector<double>& values);
+QSharedPointer<QCPGraphDataContainer>
+graphData(const std::vector<double>& keys, const std::vector<double>& values, AmplitudeScale scale);
 
 } // namespace orbistan::ui
