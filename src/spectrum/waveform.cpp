@@ -87,6 +87,47 @@ std::optional<WaveformInfo> probeWaveform(const std::filesystem::path& path) {
                         formatName(info.format)};
 }
 
+namespace {
+
+// The chosen channel's samples, chunk by chunk, each checked; the message names the sample
+// where reading stopped.
+void readSamples(SNDFILE* file, const SF_INFO& info, int channel, const std::string& prefix,
+                 std::vector<double>& out, const Progress& progress) {
+    // A compressed stream can claim far more than it holds: the room is reserved, never
+    // filled ahead of what is decoded.
+    out.reserve(static_cast<std::size_t>(info.frames));
+    constexpr sf_count_t kChunk = 1 << 15;
+    const StandardErrorMuted quiet;
+    // One channel is read straight into place; of several, the chosen one is picked out.
+    std::vector<double> chunk(info.channels > 1 ? static_cast<std::size_t>(kChunk) * info.channels
+                                                : 0);
+    for (sf_count_t done = 0; done < info.frames;) {
+        progress.step(static_cast<double>(done) / info.frames);
+        const sf_count_t want = std::min(kChunk, info.frames - done);
+        out.resize(static_cast<std::size_t>(done + want));
+        double* into = info.channels > 1 ? chunk.data() : out.data() + done;
+        const sf_count_t got = sf_readf_double(file, into, want);
+        if (got <= 0) {
+            throw SpectrumFileError(prefix + "отсчёт " + std::to_string(done + 1) + ": " +
+                                    readBreakText(sf_error(file)));
+        }
+        out.resize(static_cast<std::size_t>(done + got));
+        for (sf_count_t i = 0; i < got; ++i) {
+            double& v = out[static_cast<std::size_t>(done + i)];
+            if (info.channels > 1) {
+                v = chunk[static_cast<std::size_t>(i * info.channels + channel)];
+            }
+            if (!std::isfinite(v)) {
+                throw SpectrumFileError(prefix + "отсчёт " + std::to_string(done + i + 1) +
+                                        ": не число");
+            }
+        }
+        done += got;
+    }
+}
+
+} // namespace
+
 Waveform readWaveform(const std::filesystem::path& path, int channel, const Progress& progress) {
     SF_INFO info;
     const SoundFile file = openSound(path, info);
@@ -100,38 +141,7 @@ Waveform readWaveform(const std::filesystem::path& path, int channel, const Prog
     Waveform w;
     w.sampleRate = info.samplerate;
     w.channels = info.channels;
-    // A compressed stream can claim far more than it holds: the room is reserved, never
-    // filled ahead of what is decoded.
-    w.samples.reserve(static_cast<std::size_t>(info.frames));
-    constexpr sf_count_t kChunk = 1 << 15;
-    const StandardErrorMuted quiet;
-    // One channel is read straight into place; of several, the chosen one is picked out.
-    std::vector<double> chunk(info.channels > 1 ? static_cast<std::size_t>(kChunk) * info.channels
-                                                : 0);
-    sf_count_t done = 0;
-    while (done < info.frames) {
-        progress.step(static_cast<double>(done) / info.frames);
-        const sf_count_t want = std::min(kChunk, info.frames - done);
-        w.samples.resize(static_cast<std::size_t>(done + want));
-        double* into = info.channels > 1 ? chunk.data() : w.samples.data() + done;
-        const sf_count_t got = sf_readf_double(file.get(), into, want);
-        if (got <= 0) {
-            throw SpectrumFileError(prefix + "отсчёт " + std::to_string(done + 1) + ": " +
-                                    readBreakText(sf_error(file.get())));
-        }
-        w.samples.resize(static_cast<std::size_t>(done + got));
-        for (sf_count_t i = 0; i < got; ++i) {
-            double& v = w.samples[static_cast<std::size_t>(done + i)];
-            if (info.channels > 1) {
-                v = chunk[static_cast<std::size_t>(i * info.channels + channel)];
-            }
-            if (!std::isfinite(v)) {
-                throw SpectrumFileError(prefix + "отсчёт " + std::to_string(done + i + 1) +
-                                        ": не число");
-            }
-        }
-        done += got;
-    }
+    readSamples(file.get(), info, channel, prefix, w.samples, progress);
     progress.step(1);
     return w;
 }

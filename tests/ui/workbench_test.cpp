@@ -149,7 +149,12 @@ private Q_SLOTS:
         QTest::keyClick(low, Qt::Key_Return);
         QCOMPARE(plot()->xAxis->range().lower, 150.5);
         QCOMPARE(plot()->xAxis->range().upper, 400.0);
+    }
 
+    // The bounds follow the axis, never below 0 Hz, and a new file's whole range.
+    void boundsFollowTheAxisAndANewFile() {
+        computeAndOpen(wav_);
+        auto* low = spectrumWindow()->findChild<QLineEdit*>("Edit1");
         // Nothing lies below 0 Hz: a pan or a zoom there keeps its span above it.
         plot()->xAxis->setRange(-100, 50);
         QCOMPARE(plot()->xAxis->range().lower, 0.0);
