@@ -1,6 +1,7 @@
 #include "spectrum/markers.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace orbistan {
 
@@ -48,6 +49,35 @@ MarkerStrokes markerStrokes(const std::vector<MarkerLine>& lines) {
         std::sort(group.begin(), group.end());
     }
     return strokes;
+}
+
+namespace {
+
+std::string times(int k, std::string_view name) {
+    return (k == 1 ? std::string() : std::to_string(k) + "·") + std::string(name);
+}
+
+} // namespace
+
+std::string markerName(const MarkerLine& line) {
+    const MarkerFamilyInfo& family = markerFamilies()[static_cast<std::size_t>(line.family)];
+    std::string name = times(line.harmonic, family.name);
+    if (line.sideband != 0) {
+        name += (line.sideband > 0 ? "+" : "−") + times(std::abs(line.sideband), family.modulator);
+    }
+    return name;
+}
+
+std::optional<MarkerLine> nearestMarker(const std::vector<MarkerLine>& lines, double frequency,
+                                        double reach) {
+    std::optional<MarkerLine> best;
+    for (const MarkerLine& line : lines) {
+        const double distance = std::abs(line.frequency - frequency);
+        if (distance <= reach && (!best || distance < std::abs(best->frequency - frequency))) {
+            best = line;
+        }
+    }
+    return best;
 }
 
 } // namespace orbistan

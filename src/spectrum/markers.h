@@ -5,6 +5,8 @@
 #include "search/search.h"
 
 #include <array>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,5 +39,12 @@ std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool,
 // each group in ascending order (a family's strokes are one graph).
 using MarkerStrokes = std::array<std::vector<double>, 12>;
 MarkerStrokes markerStrokes(const std::vector<MarkerLine>& lines);
+
+// A line's name as the peak table writes explanations: "Fo", "2·Fo", "Fi+Fr", "3·Fi−2·Fr".
+std::string markerName(const MarkerLine& line);
+
+// The line nearest to `frequency`, when one lies within `reach` Hz.
+std::optional<MarkerLine> nearestMarker(const std::vector<MarkerLine>& lines, double frequency,
+                                        double reach);
 
 } // namespace orbistan

@@ -503,6 +503,7 @@ void Workbench::findLines() {
 
 void Workbench::explainLines() {
     markers_ = {};
+    markerLines_.clear();
     rows_.clear();
     evidence_.clear();
     if (!shown_) {
@@ -514,8 +515,9 @@ void Workbench::explainLines() {
         }
         return;
     }
-    markers_ = markerStrokes(markerLines(bearing_->bases, settings_.families, settings_.harmonics,
-                                         settings_.sidebands, displayed_.frequency.back()));
+    markerLines_ = orbistan::markerLines(bearing_->bases, settings_.families, settings_.harmonics,
+                                         settings_.sidebands, displayed_.frequency.back());
+    markers_ = markerStrokes(markerLines_);
     rows_ = explainPeaks(peaks_, bearing_->bases, bearing_->search, bearing_->precision,
                          displayed_.resolution);
     evidence_ = rankEvidence(displayed_, bearing_->bases, settings_.slipPercent);

@@ -172,6 +172,7 @@ public:
     const std::optional<WorkbenchBearing>& bearing() const { return bearing_; }
     const std::vector<ExplainedPeak>& rows() const { return rows_; }
     const MarkerStrokes& markers() const { return markers_; }
+    const std::vector<MarkerLine>& markerLines() const { return markerLines_; }
     int markerLineCount() const;
     const RangeExtremes& extremes() const { return extremes_; }
     const std::vector<FamilyEvidence>& evidence() const { return evidence_; }
@@ -211,6 +212,7 @@ private:
     Spectrum displayed_;
     RangeExtremes extremes_;
     std::vector<Peak> peaks_;
+    std::vector<MarkerLine> markerLines_;
     MarkerStrokes markers_;
     std::vector<ExplainedPeak> rows_;
     std::vector<FamilyEvidence> evidence_;

@@ -307,6 +307,27 @@ TEST(Markers, StrokesGroupHarmonicsAndSidebandsPerFamilyInOrder) {
     EXPECT_TRUE(strokes[6 + MarkFq].empty());  // the cage has no sidebands
 }
 
+// Lines are named as the table writes explanations, and the nearest within reach is found.
+TEST(Markers, NamesAndTheNearestLine) {
+    const struct {
+        MarkerLine line;
+        const char* name;
+    } names[] = {
+        {{0, MarkFo, 1, 0}, "Fo"},        {{0, MarkFo, 2, 0}, "2·Fo"},
+        {{0, MarkFi, 1, 1}, "Fi+Fr"},     {{0, MarkFi, 3, -2}, "3·Fi−2·Fr"},
+        {{0, Mark2Fw, 1, -1}, "2·Fw−Fq"}, {{0, MarkFr, 4, 0}, "4·Fr"},
+    };
+    for (const auto& n : names) {
+        EXPECT_EQ(markerName(n.line), n.name);
+    }
+    const std::array<bool, 6> all{true, true, true, true, true, true};
+    const std::vector<MarkerLine> lines = markerLines(bearing6205().bases, all, 3, 1, 400);
+    const std::optional<MarkerLine> near = nearestMarker(lines, 214.5, 1);
+    ASSERT_TRUE(near);
+    EXPECT_EQ(markerName(*near), "2·Fo");
+    EXPECT_FALSE(nearestMarker(lines, 214.5, 0.1));
+}
+
 TEST(Peaks, TheCursorSnapsToTheHighestPeakWithinReach) {
     Spectrum s;
     s.frequency = {0, 1, 2, 3, 4, 5, 6, 7, 8};

@@ -151,6 +151,37 @@ private Q_SLOTS:
         QCOMPARE(plot()->xAxis->range().upper, 400.0);
     }
 
+    // The keyboard: arrows move the cursor from peak to peak, the read-out names the marker
+    // it stands on; + and − zoom around it; Home shows the whole span.
+    void keysMoveTheCursorAndZoom() {
+        computeAndOpen(wav_);
+        const auto readout = [] {
+            for (int i = 0; i < plot()->itemCount(); ++i) {
+                if (auto* t = qobject_cast<QCPItemText*>(plot()->item(i)); t && t->visible()) {
+                    return t->text();
+                }
+            }
+            return QString();
+        };
+        plot()->xAxis->setRange(100, 400);
+        QTest::mouseClick(plot(), Qt::MiddleButton); // the plot takes the focus, as a click does
+        QTest::keyClick(plot(), Qt::Key_Right);
+        QVERIFY2(readout().startsWith("106,9") && readout().endsWith("≈ Fo"),
+                 qPrintable(readout()));
+        QTest::keyClick(plot(), Qt::Key_Right);
+        const QString second = readout();
+        QVERIFY2(!second.startsWith("106,9"), qPrintable(second));
+        QTest::keyClick(plot(), Qt::Key_Left);
+        QVERIFY2(readout().startsWith("106,9"), qPrintable(readout()));
+        QTest::keyClick(plot(), Qt::Key_Plus);
+        QCOMPARE(plot()->xAxis->range().size(), 150.0);
+        QVERIFY(plot()->xAxis->range().contains(106.9));
+        QTest::keyClick(plot(), Qt::Key_Minus);
+        QCOMPARE(plot()->xAxis->range().size(), 300.0);
+        QTest::keyClick(plot(), Qt::Key_Home);
+        QCOMPARE(plot()->xAxis->range().upper, spectrum()->frequency.back());
+    }
+
     // The bounds follow the axis, never below 0 Hz, and a new file's whole range.
     void boundsFollowTheAxisAndANewFile() {
         computeAndOpen(wav_);

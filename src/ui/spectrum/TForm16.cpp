@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -604,6 +605,31 @@ bool TForm16::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // The plot takes the width and two thirds of the height gained; the peak table the rest.
+void TForm16::keyPressEvent(QKeyEvent* event) {
+    if (!doc_.displayed()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Left:
+        stepCursor(event->key() == Qt::Key_Right ? 1 : -1);
+        break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        zoomAroundCursor(0.5);
+        break;
+    case Qt::Key_Minus:
+        zoomAroundCursor(2);
+        break;
+    case Qt::Key_Home:
+        showFullRange();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
 // The first time, a useful size: 1200 × 800, or most of a smaller screen, never beyond it,
 // and never below the form's own size.
 void TForm16::showEvent(QShowEvent* event) {

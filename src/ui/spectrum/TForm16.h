@@ -74,6 +74,8 @@ Q_SIGNALS:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Arrows move the cursor from peak to peak, + and − zoom around it, Home shows all.
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -133,6 +135,8 @@ private:
     void drawMarkers();
     void placeMarkers();
     void moveCursor(double frequency);
+    void stepCursor(int direction);
+    void zoomAroundCursor(double factor);
     void plotClicked(double frequency);
     void chooseAt(double frequency);
     void bandDragged(double low, double high);
@@ -156,6 +160,7 @@ private:
     QString replacedShaftSpeed_;
     bool placed_ = false;          // sized and centred the first time it is shown
     QWidget* emptyHint_ = nullptr; // over the plot while no file is open: how to open one
+    std::optional<double> cursor_; // where the cursor stands, Hz
     std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};
     Workbench doc_;
 

@@ -80,6 +80,7 @@ QColor familyColour(int family) {
 
 void TForm16::setUpPlot() {
     QCustomPlot* plot = ui->Chart1;
+    plot->setFocusPolicy(Qt::ClickFocus); // for the cursor's keys
     plot->setBackground(Qt::white);
     plot->plotLayout()->insertRow(0);
     plot->plotLayout()->addElement(
@@ -375,8 +376,47 @@ void TForm16::moveCursor(double frequency) {
     if (doc_.bearing() && doc_.bearing()->bases.Fr > 0) {
         text += "   " + decimalText(f / doc_.bearing()->bases.Fr, 3) + " × Fr";
     }
-    text += "   A = " + significantText(amplitude);
-    interaction_->showCursor(f, amplitude, text);
+    const std::string unit = unitName(s->units);
+    text += "   A = " + significantText(amplitude) + (unit.empty() ? "" : " " + fromCore(unit));
+    // The marker line it stands on, within the slip a family's lines are looked for in.
+    const double reach = std::max(2 * s->resolution, f * doc_.settings().slipPercent / 100);
+    if (const auto marker = nearestMarker(doc_.markerLines(), f, reach)) {
+        text += "   ≈ " + QString::fromStdString(markerName(*marker));
+    }
+    cursor_ = f;
+    interaction_->showCursor(f, onScale(amplitude, doc_.settings().amplitudeScale), text);
+}
+
+void TForm16::stepCursor(int direction) {
+    std::vector<double> peaks;
+    for (const ExplainedPeak& row : doc_.rows()) {
+        peaks.push_back(row.peak.frequency);
+    }
+    if (peaks.empty()) {
+        return;
+    }
+    std::sort(peaks.begin(), peaks.end());
+    const QCPRange view = ui->Chart1->xAxis->range();
+    const double from = cursor_.value_or(direction > 0 ? view.lower : view.upper);
+    const auto next = direction > 0 ? std::upper_bound(peaks.begin(), peaks.end(), from + 1e-9)
+                                    : std::lower_bound(peaks.begin(), peaks.end(), from - 1e-9);
+    if (direction > 0 ? next == peaks.end() : next == peaks.begin()) {
+        return; // no peak further that way
+    }
+    const double to = direction > 0 ? *next : *(next - 1);
+    if (!view.contains(to)) { // the view follows the cursor
+        ui->Chart1->xAxis->setRange(to - view.size() / 2, to + view.size() / 2);
+    }
+    moveCursor(to);
+    ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TForm16::zoomAroundCursor(double factor) {
+    const QCPRange view = ui->Chart1->xAxis->range();
+    const double centre = cursor_.value_or(view.center());
+    ui->Chart1->xAxis->setRange(centre - (centre - view.lower) * factor,
+                                centre + (view.upper - centre) * factor);
+    ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
 }
 
 // A click on the plot chooses the peak it snaps to; on an empty plot, nothing.
