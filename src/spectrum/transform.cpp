@@ -170,7 +170,7 @@ Spectrum recordSpectrum(const Waveform& record, const TransformSettings& setting
     return s;
 }
 
-std::optional<Spectrum> toVelocity(const Spectrum& a) {
+std::optional<Spectrum> toVelocity(const Spectrum& a, double lowCut) {
     const std::optional<double> scale = accelerationToMillimetres(a.units);
     if (!scale) {
         return std::nullopt;
@@ -179,7 +179,8 @@ std::optional<Spectrum> toVelocity(const Spectrum& a) {
     v.units = velocityUnits(a.units);
     for (std::size_t k = 0; k < v.amplitude.size(); ++k) {
         const double f = v.frequency[k];
-        v.amplitude[k] = f > 0 ? v.amplitude[k] * *scale / (2 * std::numbers::pi * f) : 0;
+        v.amplitude[k] =
+            f > 0 && f >= lowCut ? v.amplitude[k] * *scale / (2 * std::numbers::pi * f) : 0;
     }
     return v;
 }

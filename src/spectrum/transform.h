@@ -41,7 +41,8 @@ Spectrum recordSpectrum(const Waveform& record, const TransformSettings& setting
                         const Progress& progress = {});
 
 // An acceleration spectrum in a known unit as velocity in mm/s: each line divided by 2πf
-// (the 0 Hz line becomes nothing). Empty for any other spectrum, where it means nothing.
-std::optional<Spectrum> toVelocity(const Spectrum& acceleration);
+// (the 0 Hz line, and those below `lowCut` Hz, where the division only magnifies the
+// sensor's drift, become nothing). Empty for any other spectrum, where it means nothing.
+std::optional<Spectrum> toVelocity(const Spectrum& acceleration, double lowCut = 0);
 
 } // namespace orbistan

@@ -123,8 +123,9 @@ void prepare(TaskResult& r) {
     const bool envelope = r.task.kind == TaskKind::Envelope;
     p.stated = statedFor(as.statedUnits, envelope ? as.format : r.contents->format);
     p.velocity = as.velocity && !envelope && velocityOffered(*s, p.stated);
+    p.velocityLowCut = as.velocityLowCut;
     p.peakCount = as.peaks;
-    p.displayed = presentSpectrum(*s, p.stated, p.velocity);
+    p.displayed = presentSpectrum(*s, p.stated, p.velocity, p.velocityLowCut);
     p.peaks = findPeaks(p.displayed, static_cast<std::size_t>(as.peaks));
     p.extremes = RangeExtremes(p.displayed.amplitude);
 }
@@ -156,11 +157,11 @@ bool velocityOffered(const Spectrum& s, Unit stated) {
     return accelerationToMillimetres(withStatedUnit(s.units, stated)).has_value();
 }
 
-Spectrum presentSpectrum(const Spectrum& s, Unit stated, bool velocity) {
+Spectrum presentSpectrum(const Spectrum& s, Unit stated, bool velocity, double lowCut) {
     Spectrum out = s;
     out.units = withStatedUnit(s.units, stated);
     if (velocity) {
-        if (std::optional<Spectrum> v = toVelocity(out)) {
+        if (std::optional<Spectrum> v = toVelocity(out, lowCut)) {
             return std::move(*v);
         }
     }
@@ -189,7 +190,7 @@ WorkbenchTask Workbench::overlayTask(const std::filesystem::path& path) const {
 }
 
 ShowAs Workbench::showAs(const std::string& format) const {
-    return {settings_.statedUnits, format, velocity_, settings_.peaks};
+    return {settings_.statedUnits, format, velocity_, settings_.velocityLowCut, settings_.peaks};
 }
 
 // The file shown read again: the same choices (a rate given for it included) but for those
@@ -237,6 +238,11 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
     // spectra: another dataset is another spectrum).
     if (sourceChanged || (record_ && s.transform != before.transform)) {
         change.next = reopenTask(sourceChanged ? source : shown_->source);
+        return change;
+    }
+    if (s.velocityLowCut != before.velocityLowCut && velocity()) {
+        change.shown = change.overlay = true;
+        refresh();
         return change;
     }
     if (s.whiten != before.whiten && showingEnvelope_) {
@@ -470,7 +476,8 @@ bool Workbench::refresh(std::optional<PreparedSpectrum> prepared) {
         return false;
     }
     const bool fits = prepared && prepared->stated == statedUnit() &&
-                      prepared->velocity == velocity() && prepared->peakCount == settings_.peaks;
+                      prepared->velocity == velocity() && prepared->peakCount == settings_.peaks &&
+                      prepared->velocityLowCut == settings_.velocityLowCut;
     if (fits) {
         displayed_ = std::move(prepared->displayed);
         peaks_ = std::move(prepared->peaks);
@@ -478,7 +485,7 @@ bool Workbench::refresh(std::optional<PreparedSpectrum> prepared) {
         extremes_.rebind(displayed_.amplitude);
     } else {
         const Spectrum& base = showingEnvelope_ && envelope_ ? *envelope_ : *shown_->spectrum;
-        displayed_ = presentSpectrum(base, statedUnit(), velocity());
+        displayed_ = presentSpectrum(base, statedUnit(), velocity(), settings_.velocityLowCut);
         peaks_ = findPeaks(displayed_, static_cast<std::size_t>(settings_.peaks));
         extremes_ = RangeExtremes(displayed_.amplitude);
     }
@@ -489,8 +496,9 @@ bool Workbench::refresh(std::optional<PreparedSpectrum> prepared) {
 
 void Workbench::refreshOverlay() {
     if (overlay_) {
-        overlayDisplayed_ = presentSpectrum(
-            *overlay_->spectrum, statedFor(settings_.statedUnits, overlay_->format), velocity());
+        overlayDisplayed_ =
+            presentSpectrum(*overlay_->spectrum, statedFor(settings_.statedUnits, overlay_->format),
+                            velocity(), settings_.velocityLowCut);
     }
 }
 

@@ -47,6 +47,7 @@ struct ShowAs {
     std::map<std::string, Unit> statedUnits; // per format, for files that name no unit
     std::string format;                      // the shown file's, for an envelope
     bool velocity = false;
+    double velocityLowCut = 0;
     int peaks = 0;
 };
 
@@ -57,6 +58,7 @@ struct PreparedSpectrum {
     RangeExtremes extremes; // of the displayed amplitudes, to be rebound where they move
     Unit stated = Unit::Unknown;
     bool velocity = false;
+    double velocityLowCut = 0;
     int peakCount = 0;
 };
 
@@ -102,7 +104,7 @@ TaskResult runTask(WorkbenchTask task, const Progress& progress = {});
 // The spectrum as shown: in the unit the user stated where the file names none, and as
 // velocity when asked and where velocity means something.
 bool velocityOffered(const Spectrum& s, Unit stated);
-Spectrum presentSpectrum(const Spectrum& s, Unit stated, bool velocity);
+Spectrum presentSpectrum(const Spectrum& s, Unit stated, bool velocity, double lowCut = 0);
 
 struct WorkbenchChange {
     bool shown = false;    // what is drawn changed

@@ -71,7 +71,8 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     }
     text += std::string("whiten=") + (s.whiten ? "1" : "0") +
             "\nslip=" + numberText(s.slipPercent) +
-            "\naxis=" + kScaleNames[static_cast<int>(s.amplitudeScale)] + "\n";
+            "\naxis=" + kScaleNames[static_cast<int>(s.amplitudeScale)] +
+            "\nvelocity_from=" + numberText(s.velocityLowCut) + "\n";
     return text;
 }
 
@@ -154,6 +155,8 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         s.whiten = value == "1";
     } else if (key == "slip") {
         s.slipPercent = numberIn(value, 0, kMaxSlipPercent).value_or(s.slipPercent);
+    } else if (key == "velocity_from") {
+        s.velocityLowCut = numberIn(value, 0, kMaxVelocityLowCut).value_or(s.velocityLowCut);
     } else if (key == "axis") {
         if (const auto a = nameIn(value, kScaleNames)) {
             s.amplitudeScale = static_cast<AmplitudeScale>(*a);

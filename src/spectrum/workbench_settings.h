@@ -21,6 +21,8 @@ inline constexpr int kMaxMarkerHarmonics = 20;
 inline constexpr int kMaxSidebands = 5;
 inline constexpr int kMaxPeakRows = 200;
 inline constexpr double kMaxSlipPercent = 20;
+inline constexpr double kDefaultVelocityLowCut = 2;
+inline constexpr double kMaxVelocityLowCut = 1000;
 
 struct WorkbenchSettings {
     std::string folder; // of the file opened last
@@ -36,6 +38,7 @@ struct WorkbenchSettings {
     bool whiten = false;    // the envelope of the pre-whitened record
     double slipPercent = 2; // how far a family's fundamental is looked for
     AmplitudeScale amplitudeScale = AmplitudeScale::Linear; // of the value axis
+    double velocityLowCut = kDefaultVelocityLowCut; // Hz: velocity's lines below it are nothing
 
     bool operator==(const WorkbenchSettings&) const = default;
 };

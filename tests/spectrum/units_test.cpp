@@ -101,6 +101,10 @@ TEST(Units, VelocityDividesBy2PiFInMillimetres) {
     EXPECT_EQ(v->amplitude[0], 0);
     EXPECT_NEAR(v->amplitude[1], 9806.65 / (2 * std::numbers::pi * 100), 1e-9); // 15,607 mm/s
     EXPECT_NEAR(v->amplitude[2], v->amplitude[1] / 2, 1e-12);
+    // Below the low cut-off nothing: the division there only magnifies a sensor's drift.
+    const std::optional<Spectrum> cut = toVelocity(g, 150);
+    EXPECT_EQ(cut->amplitude, (std::vector<double>{0, 0, v->amplitude[2]}));
+    EXPECT_EQ(presentSpectrum(g, Unit::Unknown, true, 150).amplitude, cut->amplitude);
     // A transformed recording's caption names its scaling, which is no unit.
     Spectrum peak{{1, 2}, {1, 1}, with({}, Scaling::Peak), "x", 1};
     EXPECT_FALSE(toVelocity(peak));

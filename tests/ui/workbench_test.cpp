@@ -388,8 +388,27 @@ private Q_SLOTS:
         Q_EMIT unit->activated(unit->currentIndex());
         QCOMPARE(plot()->yAxis->label(), QString("Ускорение, пик, g"));
         QVERIFY(velocity->isEnabled());
+        // Velocity stands with the spectrum, not the envelope, with its low cut-off.
+        QVERIFY(spectrumWindow()->findChild<QWidget*>("peaksPage")->isAncestorOf(velocity));
         velocity->click();
         QCOMPARE(plot()->yAxis->label(), QString("Скорость, пик, мм/с"));
+        chooser->setCurrentIndex(chooser->findText("X097_DE_time")); // the record that sounds
+        Q_EMIT chooser->activated(chooser->currentIndex());
+        QTRY_VERIFY(!spectrumWindow()->busy());
+        auto* cut = spectrumWindow()->findChild<QDoubleSpinBox*>("velocityCutBox");
+        QCOMPARE(cut->value(), 2.0);
+        const auto below20 = [] {
+            double sum = 0;
+            for (std::size_t k = 0; spectrum()->frequency[k] < 20; ++k) {
+                sum += spectrum()->amplitude[k];
+            }
+            return sum;
+        };
+        QCOMPARE(spectrum()->amplitude[0], 0.0); // below 2 Hz
+        QVERIFY(below20() > 0);
+        cut->setValue(20);
+        QCOMPARE(below20(), 0.0);
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("velocity_from=20\n"));
         velocity->click();
         QVERIFY(f.fileBytes("Spectrum.ini").contains("unit.matlab=g\n"));
 

@@ -133,7 +133,9 @@ void TForm16::setUpPeakTable() {
     page->addWidget(ui->peakTable, 1);
     auto* tools = new QHBoxLayout;
     tools->setContentsMargins(4, 0, 4, 0);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->peaksLabel, ui->peaksBox}) {
+    // Velocity belongs with the spectrum, not with its envelope.
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->peaksLabel, ui->peaksBox, ui->velocityBox,
+                                                      ui->velocityCutBox}) {
         tools->addWidget(w);
     }
     tools->addStretch(1);
@@ -212,6 +214,7 @@ void TForm16::bindAnalysis() {
             [this] { run(doc_.envelopeTask(std::nullopt)); });
     connect(ui->refineSpeedButton, &QPushButton::clicked, this, &TForm16::refineSpeed);
     connect(ui->velocityBox, &QCheckBox::toggled, this, &TForm16::velocityToggled);
+    connect(ui->velocityCutBox, &QDoubleSpinBox::valueChanged, this, &TForm16::controlsChanged);
     connect(ui->whitenBox, &QCheckBox::toggled, this, &TForm16::controlsChanged);
     connect(ui->slipBox, &QDoubleSpinBox::valueChanged, this, &TForm16::controlsChanged);
     connect(bandMapView_, &BandMapView::bandChosen, this,
@@ -231,7 +234,8 @@ void TForm16::setProgramDir(const std::filesystem::path& dir) {
 void TForm16::showSettings() {
     const WorkbenchSettings& s = doc_.settings();
     const QSignalBlocker b1(ui->harmonicsBox), b2(ui->sidebandsBox), b3(ui->peaksBox),
-        b4(ui->whitenBox), b5(ui->slipBox);
+        b4(ui->whitenBox), b5(ui->slipBox), b6(ui->velocityCutBox);
+    ui->velocityCutBox->setValue(s.velocityLowCut);
     ui->whitenBox->setChecked(s.whiten);
     ui->slipBox->setValue(s.slipPercent);
     for (int i = 0; i < kMarkerFamilyCount; ++i) {
@@ -261,6 +265,7 @@ WorkbenchSettings TForm16::settingsFromControls() const {
     s.whiten = ui->whitenBox->isChecked();
     s.slipPercent = ui->slipBox->value();
     s.amplitudeScale = static_cast<AmplitudeScale>(ui->axisBox->currentIndex());
+    s.velocityLowCut = ui->velocityCutBox->value();
     return s;
 }
 

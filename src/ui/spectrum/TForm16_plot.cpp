@@ -223,6 +223,7 @@ void TForm16::showUnit() {
     }
     ui->unitBox->setEnabled(!fromFile && !doc_.showingEnvelope());
     ui->velocityBox->setEnabled(doc_.velocityOffered());
+    ui->velocityCutBox->setEnabled(doc_.velocityOffered());
     ui->velocityBox->setChecked(doc_.velocity());
 }
 
