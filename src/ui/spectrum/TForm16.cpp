@@ -345,7 +345,9 @@ void TForm16::shaftSpeedFromFile(double hz) {
                                    "» (было " + before + " Гц)");
     shaftSpeedUndo_->setText("Вернуть " + before);
     shaftSpeedNotice_->adjustSize();
-    shaftSpeedNotice_->move(ui->Chart1->x() + 60, ui->Chart1->y() + 28);
+    // At the top in the middle: the cursor's read-out has the left, the legend the right.
+    const QRect chart = ui->Chart1->geometry();
+    shaftSpeedNotice_->move(chart.center().x() - shaftSpeedNotice_->width() / 2, chart.y() + 28);
     shaftSpeedNotice_->show();
     shaftSpeedNotice_->raise();
 }
