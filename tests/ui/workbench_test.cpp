@@ -52,6 +52,14 @@ QCustomPlot* plot() {
     return spectrumWindow()->findChild<QCustomPlot*>("Chart1");
 }
 
+// Replaces a field's text as a user does, and confirms it with Enter.
+void typeAndEnter(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
 int markerCount() {
     return spectrumWindow()->markerLineCount();
 }
@@ -143,10 +151,7 @@ private Q_SLOTS:
         // The bounds follow the view, and typed they set it.
         QCOMPARE(spectrumWindow()->findChild<QLineEdit*>("Edit2")->text(), QString("400"));
         auto* low = spectrumWindow()->findChild<QLineEdit*>("Edit1");
-        low->setFocus();
-        low->selectAll();
-        QTest::keyClicks(low, "150,5");
-        QTest::keyClick(low, Qt::Key_Return);
+        typeAndEnter(low, "150,5");
         QCOMPARE(plot()->xAxis->range().lower, 150.5);
         QCOMPARE(plot()->xAxis->range().upper, 400.0);
     }
@@ -194,10 +199,7 @@ private Q_SLOTS:
 
         // Another file shows its whole range, and the fields say so, the one typed in too.
         auto* high = spectrumWindow()->findChild<QLineEdit*>("Edit2");
-        high->setFocus();
-        high->selectAll();
-        QTest::keyClicks(high, "40");
-        QTest::keyClick(high, Qt::Key_Return);
+        typeAndEnter(high, "40");
         QCOMPARE(plot()->xAxis->range().upper, 40.0);
         write("small.csv", "Hz;g\n1;0,1\n2;0,5\n3;0,1\n4;0,2\n5;0,1\n");
         spectrumWindow()->openFile((f.programDir() + "/small.csv").toStdString());
@@ -522,10 +524,7 @@ private Q_SLOTS:
         QVERIFY(rate->font().italic());
         QCOMPARE(spectrumWindow()->findChild<QLabel*>("rateUnitLabel")->text(),
                  QString("Гц, принята"));
-        rate->setFocus();
-        rate->selectAll();
-        QTest::keyClicks(rate, "24000");
-        QTest::keyClick(rate, Qt::Key_Return);
+        typeAndEnter(rate, "24000");
         QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
         QCOMPARE(rate->text(), QString("24000"));
         QVERIFY(!rate->font().italic());
