@@ -262,12 +262,12 @@ void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::
     }
 }
 
-} // namespace
-
-MatRecording readMatRecording(const std::filesystem::path& path, const std::string& variable,
-                              const Progress& progress) {
+// The record of the file whose vectors were listed: the listing walks every variable (and
+// inflates the compressed ones), so it is done once per reading.
+MatRecording readListed(const std::filesystem::path& path,
+                        const std::optional<std::vector<MatVector>>& vectors,
+                        const std::string& variable, const Progress& progress) {
     const std::string prefix = fileMessagePrefix(displayName(path));
-    const std::optional<std::vector<MatVector>> vectors = listMatVectors(path);
     if (!vectors) {
         throw SpectrumFileError(prefix + "это не файл MATLAB, который можно прочесть");
     }
@@ -287,6 +287,13 @@ MatRecording readMatRecording(const std::filesystem::path& path, const std::stri
     readScalars(file.get(), *vectors, prefix, r);
     progress.step(1);
     return r;
+}
+
+} // namespace
+
+MatRecording readMatRecording(const std::filesystem::path& path, const std::string& variable,
+                              const Progress& progress) {
+    return readListed(path, listMatVectors(path), variable, progress);
 }
 
 namespace {
@@ -316,7 +323,7 @@ FileContents readMatFile(const std::filesystem::path& path, const SourceChoice& 
         variable = names[static_cast<std::size_t>(
             chosenIndex(choice, static_cast<int>(names.size()), 0, displayName(path), "записи"))];
     }
-    MatRecording m = readMatRecording(path, variable, progress);
+    MatRecording m = readListed(path, vectors, variable, progress);
     c.source = static_cast<int>(std::find(names.begin(), names.end(), m.variable) - names.begin());
     c.description = "MATLAB, " + visibleText(m.variable);
     c.shaftRpm = m.shaftRpm;
