@@ -1,12 +1,15 @@
 // Opening a 10-second 48 kHz one-channel WAV as a spectrum, against the floor of the same
 // run: the bare libsndfile read of the record plus one bare FFTW transform of it. And the
-// explanation of the 50 highest peaks of a synthetic fault's spectrum.
+// explanation of the 50 highest peaks of a synthetic fault's spectrum. And a narrow span of a
+// minute's record, against the bare transform of the record already decimated.
 #include "calc/frequencies.h"
 #include "platform/atomic_file.h"
+#include "spectrum/decimate.h"
 #include "spectrum/envelope.h"
 #include "spectrum/explain.h"
 #include "spectrum/formats.h"
 #include "spectrum/synth.h"
+#include "spectrum/transform.h"
 
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
@@ -124,5 +127,79 @@ void BM_SuggestBand(benchmark::State& st) {
     }
 }
 BENCHMARK(BM_SuggestBand)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// ---- A span narrower than the record's band: 60 seconds at 48 kHz, 3200 lines.
+
+const std::vector<double>& minuteRecord() {
+    static const std::vector<double> x = [] {
+        SynthSettings s = outerFault(48000);
+        s.seconds = 60;
+        return synthesize(s);
+    }();
+    return x;
+}
+
+// The floor: the decimated record (made before timing) transformed by bare FFTW as the
+// analyser does, Hann segments of 2,56 samples per line overlapping by half, powers summed.
+void BM_FloorBareTransformOfDecimated(benchmark::State& st) {
+    const std::size_t factor = decimationFactor(48000, static_cast<double>(st.range(0)));
+    const std::vector<double> x = decimate(minuteRecord(), factor);
+    const std::size_t n = 8192;
+    const std::vector<double> w = windowCoefficients(WindowKind::Hann, n);
+    double* in = fftw_alloc_real(n);
+    fftw_complex* out = fftw_alloc_complex(n / 2 + 1);
+    fftw_plan plan = fftw_plan_dft_r2c_1d(static_cast<int>(n), in, out, FFTW_ESTIMATE);
+    std::vector<double> power(3201);
+    for (auto _ : st) {
+        std::fill(power.begin(), power.end(), 0.0);
+        for (std::size_t start = 0; start + n <= x.size(); start += n / 2) {
+            for (std::size_t i = 0; i < n; ++i) {
+                in[i] = x[start + i] * w[i];
+            }
+            fftw_execute(plan);
+            for (std::size_t k = 0; k < power.size(); ++k) {
+                power[k] += out[k][0] * out[k][0] + out[k][1] * out[k][1];
+            }
+        }
+        benchmark::DoNotOptimize(power[1]);
+    }
+    fftw_destroy_plan(plan);
+    fftw_free(in);
+    fftw_free(out);
+}
+BENCHMARK(BM_FloorBareTransformOfDecimated)
+    ->Arg(500)
+    ->Arg(2000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The whole work: filter, decimate, transform.
+void BM_SpanOfAMinute(benchmark::State& st) {
+    const TransformSettings settings{WindowKind::Hann, 3200, Scaling::Peak,
+                                     static_cast<double>(st.range(0))};
+    for (auto _ : st) {
+        benchmark::DoNotOptimize(amplitudeSpectrum(minuteRecord(), 48000, settings).amplitude[1]);
+    }
+}
+BENCHMARK(BM_SpanOfAMinute)
+    ->Arg(500)
+    ->Arg(2000)
+    ->Arg(5000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The same fine lines without decimating: segments as long as the lines need at 48 kHz.
+void BM_SameLinesWithoutDecimating(benchmark::State& st) {
+    const double spacing = 48000.0 / static_cast<double>(decimationFactor(48000, 500)) / 8192;
+    const std::size_t n = static_cast<std::size_t>(48000 / spacing);
+    for (auto _ : st) {
+        benchmark::DoNotOptimize(
+            amplitudeSpectrum(std::span(minuteRecord()).first(minuteRecord().size()), 48000,
+                              {WindowKind::Hann, static_cast<int>(n * 100 / 256)})
+                .amplitude[1]);
+    }
+}
+BENCHMARK(BM_SameLinesWithoutDecimating)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -36,6 +36,7 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/text_spectrum.cpp
     ${core_dir}/spectrum/waveform.cpp
     ${core_dir}/spectrum/transform.cpp
+    ${core_dir}/spectrum/decimate.cpp
     ${core_dir}/spectrum/peaks.cpp
     ${core_dir}/spectrum/explain.cpp
     ${core_dir}/spectrum/synth.cpp

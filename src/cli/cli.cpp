@@ -31,14 +31,15 @@ constexpr const char* kUsage =
     " [--load L] [--shape S] [--info TEXT] [--other]\n"
     "       orbistan-cli base list [--other]\n"
     "       orbistan-cli spectrum FILE [<compute options>] [--peaks N] [--tolerance T]"
-    " [--max-harmonic M] [--max-frequency F] [--window hann|flattop|rect] [--lines L]"
+    " [--max-harmonic M] [--max-frequency F] [--window hann|flattop|rect] [--lines L] [--span HZ]"
     " [--channel K] [--variable NAME] [--rate HZ] [--scaling peak|rms] [--unit g|m/s2|mm/s]"
     " [--velocity]\n"
     "       orbistan-cli synth --fault outer|inner|ball|none --out FILE.wav <compute options>"
     " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]\n"
     "       orbistan-cli envelope FILE --band LOW:HIGH|auto [--whiten] [<options of spectrum>]\n"
     "       orbistan-cli diagnose FILE <compute options, --Fr from the file if it states it>"
-    " [--band LOW:HIGH|auto] [--whiten] [--slip PCT] [--window W] [--lines L] [--scaling S]"
+    " [--band LOW:HIGH|auto] [--whiten] [--slip PCT] [--window W] [--lines L] [--span HZ] "
+    "[--scaling S]"
     " [--channel K] [--variable NAME] [--rate HZ] [--unit U]";
 
 int rowByName(const std::string& name) {

@@ -70,6 +70,13 @@ TransformSettings transformOptions(const ComputeArgs& a) {
             throw UsageError{"--lines takes 400, 800, 1600, 3200, 6400, 12800, 25600 or all"};
         }
     }
+    if (a.extra.count("--span")) {
+        const std::optional<double> span = numberOption(a, "--span", "");
+        if (!span || !(*span > 0 && *span <= kMaxSampleRate)) {
+            throw UsageError{"--span takes the highest frequency to show, in Hz"};
+        }
+        t.span = *span;
+    }
     return t;
 }
 
@@ -174,7 +181,7 @@ std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeA
 }
 
 const std::vector<std::string> kTransformOptions = {
-    "--window", "--lines", "--scaling", "--channel", "--variable", "--unit", "--rate"};
+    "--window", "--lines", "--span", "--scaling", "--channel", "--variable", "--unit", "--rate"};
 
 std::vector<std::string> with(std::vector<std::string> options,
                               const std::vector<std::string>& more) {

@@ -102,9 +102,12 @@ Spectrum envelopeSpectrum(std::span<const double> samples, double sampleRate, Ba
     const std::vector<double> e =
         squaredEnvelope(samples, sampleRate, band, whiten,
                         Progress([&](double f) { progress.step(0.8 * f); }, nullptr));
-    Spectrum s =
-        amplitudeSpectrum(e, sampleRate, settings,
-                          Progress([&](double f) { progress.step(0.8 + 0.2 * f); }, nullptr));
+    // The envelope's lines are chosen for its band and rate; a span asked of the record's
+    // spectrum does not narrow them.
+    TransformSettings lines = settings;
+    lines.span = 0;
+    Spectrum s = amplitudeSpectrum(
+        e, sampleRate, lines, Progress([&](double f) { progress.step(0.8 + 0.2 * f); }, nullptr));
     s.units.quantity = Quantity::SquaredEnvelope;
     s.units.label = std::string(whiten ? "Огибающая² выбеленного сигнала " : "Огибающая² ") +
                     std::to_string(std::lround(band.low)) + "–" +

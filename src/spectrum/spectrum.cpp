@@ -1,5 +1,6 @@
 #include "spectrum/spectrum.h"
 
+#include "calc/numbers.h"
 #include "platform/cp1251.h"
 #include "platform/runtime_error.h"
 
@@ -77,6 +78,16 @@ void requireRegularFile(const std::filesystem::path& path) {
     if (!std::filesystem::is_regular_file(status)) {
         throw SpectrumFileError(fileMessagePrefix(displayName(path)) + "это не файл данных");
     }
+}
+
+std::string lineSpacingText(const Spectrum& s) {
+    if (s.frequency.size() < 2) {
+        return {};
+    }
+    const double spacing = s.resolution > 0 ? s.resolution : s.frequency[1] - s.frequency[0];
+    const double unit = std::pow(10.0, std::floor(std::log10(spacing)) - 2);
+    return "шаг " + formatGeneral(std::round(spacing / unit) * unit) + " Гц, до " +
+           formatGeneral(std::round(s.frequency.back() * 10) / 10) + " Гц";
 }
 
 } // namespace orbistan

@@ -30,6 +30,10 @@ struct Spectrum {
     std::optional<WindowKind> window = std::nullopt;
 };
 
+// "шаг 0,163 Гц, до 520,8 Гц": the spacing of the lines to three significant digits and the
+// highest line to a tenth of a hertz; empty for a spectrum of fewer than two lines.
+std::string lineSpacingText(const Spectrum& s);
+
 // A file that cannot be read as a spectrum or a waveform; the message names the file and
 // the line or sample where reading failed.
 class SpectrumFileError : public std::runtime_error {

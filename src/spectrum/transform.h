@@ -18,6 +18,10 @@ struct TransformSettings {
     WindowKind window = WindowKind::Hann;
     int lines = 3200; // a kLineChoices value, or 0
     Scaling scaling = Scaling::Peak;
+    // The highest frequency wanted, Hz: the record is low-pass filtered and decimated to the
+    // least rate that shows it before it is transformed, so that the lines grow as fine as
+    // the span is narrow. 0, or a span the record's rate cannot narrow, takes the whole band.
+    double span = 0;
     bool operator==(const TransformSettings&) const = default;
 };
 
@@ -36,6 +40,9 @@ double windowKernel(WindowKind kind, double offset);
 Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
                            const TransformSettings& settings, const Progress& progress = {});
 
+// The spectrum shows up to the span asked for (the decimated rate over 2,56), never the
+// decimating filter's transition above it.
+//
 // A recording's spectrum: amplitudeSpectrum with the recording's units.
 Spectrum recordSpectrum(const Waveform& record, const TransformSettings& settings,
                         const Progress& progress = {});

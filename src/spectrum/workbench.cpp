@@ -190,7 +190,8 @@ WorkbenchTask Workbench::overlayTask(const std::filesystem::path& path) const {
 }
 
 ShowAs Workbench::showAs(const std::string& format) const {
-    return {settings_.statedUnits, format, velocity_, settings_.velocityLowCut, settings_.peaks};
+    return {settings_.statedUnits, format, settings_.velocity, settings_.velocityLowCut,
+            settings_.peaks};
 }
 
 // The file shown read again: the same choices (a rate given for it included) but for those
@@ -307,12 +308,17 @@ std::optional<WorkbenchTask> Workbench::bandTyped(Band band) const {
 
 WorkbenchChange Workbench::setVelocity(bool on) {
     WorkbenchChange change;
-    if (velocity_ != on) {
-        velocity_ = on;
+    if (settings_.velocity != on) {
+        settings_.velocity = on;
+        change.settings = true;
         change.shown = change.overlay = shown_.has_value();
         refresh();
     }
     return change;
+}
+
+void Workbench::setSession(const WorkbenchSession& session) {
+    settings_.session = session;
 }
 
 WorkbenchChange Workbench::setStatedUnit(Unit unit) {

@@ -139,6 +139,8 @@ public:
     // A typed band different from the envelope's asks for its envelope.
     std::optional<WorkbenchTask> bandTyped(Band band) const;
     WorkbenchChange setVelocity(bool on);
+    // Where the window stands, to be saved with the settings; nothing is redrawn.
+    void setSession(const WorkbenchSession& session);
     // The shown record's sample rate: a task reading it again at that rate; for a file that
     // states none the rate is remembered for every file of its kind.
     WorkbenchChange setRate(double rate);
@@ -167,7 +169,7 @@ public:
     // was given).
     std::optional<double> sampleRate() const;
     bool rateAssumed() const;
-    bool velocity() const { return velocity_ && velocityOffered(); }
+    bool velocity() const { return settings_.velocity && velocityOffered(); }
     bool velocityOffered() const;
     Unit statedUnit() const;
     bool fileStatesUnit() const;
@@ -208,7 +210,6 @@ private:
     bool envelopeWasChosen_ = false; // its band chosen by the program, not given
     std::optional<BandMap> bandMap_;
     bool showingEnvelope_ = false;
-    bool velocity_ = false;
     std::optional<FileContents> overlay_;
     std::optional<Spectrum> overlayDisplayed_;
     Spectrum displayed_;

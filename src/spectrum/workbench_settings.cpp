@@ -49,6 +49,26 @@ std::optional<int> nameIn(std::string_view text, const std::array<const char*, N
     return std::nullopt;
 }
 
+std::string pairText(const std::array<double, 2>& p) {
+    return numberText(p[0]) + ":" + numberText(p[1]);
+}
+
+std::string formatSession(const WorkbenchSession& s) {
+    std::string text = std::string("envelope=") + (s.envelope ? "1" : "0") + "\n";
+    if (s.place) {
+        const auto& [x, y, w, h] = *s.place;
+        text += "place=" + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) +
+                "," + std::to_string(h) + "\n";
+    }
+    if (s.view) {
+        text += "view=" + pairText(*s.view) + "\n";
+    }
+    if (s.band) {
+        text += "band=" + pairText(*s.band) + "\n";
+    }
+    return text;
+}
+
 } // namespace
 
 std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
@@ -72,7 +92,9 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     text += std::string("whiten=") + (s.whiten ? "1" : "0") +
             "\nslip=" + numberText(s.slipPercent) +
             "\naxis=" + kScaleNames[static_cast<int>(s.amplitudeScale)] +
-            "\nvelocity_from=" + numberText(s.velocityLowCut) + "\n";
+            "\nvelocity_from=" + numberText(s.velocityLowCut) +
+            "\nspan=" + numberText(s.transform.span) + "\nvelocity=" + (s.velocity ? "1" : "0") +
+            "\n" + formatSession(s.session);
     return text;
 }
 
@@ -126,7 +148,57 @@ void readStatedRate(std::string_view key, std::string_view value, WorkbenchSetti
     }
 }
 
+// "LOW:HIGH", finite, LOW below HIGH, neither below 0.
+std::optional<std::array<double, 2>> readPair(std::string_view value) {
+    const std::size_t colon = value.find(':');
+    if (colon == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto low = numberIn(value.substr(0, colon), 0, kMaxSampleRate);
+    const auto high = numberIn(value.substr(colon + 1), 0, kMaxSampleRate);
+    if (!low || !high || !(*low < *high)) {
+        return std::nullopt;
+    }
+    return std::array{*low, *high};
+}
+
+// "X,Y,W,H": a size no screen has, or no size at all, is no place.
+void readPlace(std::string_view value, WorkbenchSession& s) {
+    std::array<int, 4> place{};
+    for (std::size_t i = 0; i < place.size(); ++i) {
+        const std::size_t comma = i + 1 < place.size() ? value.find(',') : value.size();
+        if (comma == std::string_view::npos) {
+            return;
+        }
+        const auto v = wholeIn(value.substr(0, comma), i < 2 ? -100000 : 100, 100000);
+        if (!v) {
+            return;
+        }
+        place[i] = *v;
+        value.remove_prefix(std::min(comma + 1, value.size()));
+    }
+    s.place = place;
+}
+
+bool readSession(std::string_view key, std::string_view value, WorkbenchSession& s) {
+    if (key == "envelope" && (value == "0" || value == "1")) {
+        s.envelope = value == "1";
+    } else if (key == "place") {
+        readPlace(value, s);
+    } else if (key == "view") {
+        s.view = readPair(value);
+    } else if (key == "band") {
+        s.band = readPair(value);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void readSetting(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    if (readSession(key, value, s.session)) {
+        return;
+    }
     if (key == "folder") {
         readFolder(value, s);
     } else if (key == "families") {
@@ -151,12 +223,16 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         readStatedUnit(key, value, s);
     } else if (key.starts_with("rate.")) {
         readStatedRate(key, value, s);
+    } else if (key == "velocity" && (value == "0" || value == "1")) {
+        s.velocity = value == "1";
     } else if (key == "whiten" && (value == "0" || value == "1")) {
         s.whiten = value == "1";
     } else if (key == "slip") {
         s.slipPercent = numberIn(value, 0, kMaxSlipPercent).value_or(s.slipPercent);
     } else if (key == "velocity_from") {
         s.velocityLowCut = numberIn(value, 0, kMaxVelocityLowCut).value_or(s.velocityLowCut);
+    } else if (key == "span") {
+        s.transform.span = numberIn(value, 0, kMaxSampleRate).value_or(s.transform.span);
     } else if (key == "axis") {
         if (const auto a = nameIn(value, kScaleNames)) {
             s.amplitudeScale = static_cast<AmplitudeScale>(*a);

@@ -8,6 +8,7 @@
 #include <array>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,16 @@ inline constexpr double kMaxSlipPercent = 20;
 inline constexpr double kDefaultVelocityLowCut = 2;
 inline constexpr double kMaxVelocityLowCut = 1000;
 
+// Where the analyst left the window: restored when it opens and for the first file shown
+// after a start, so that a session goes on where it stopped.
+struct WorkbenchSession {
+    std::optional<std::array<int, 4>> place;   // the window's x, y, width, height
+    std::optional<std::array<double, 2>> view; // the frequency axis shown, Hz
+    std::optional<std::array<double, 2>> band; // the envelope's band as typed, Hz
+    bool envelope = false;                     // the envelope spectrum was shown
+    bool operator==(const WorkbenchSession&) const = default;
+};
+
 struct WorkbenchSettings {
     std::string folder; // of the file opened last
     std::array<bool, kMarkerFamilyCount> families{true, true, true, true, true, true};
@@ -39,6 +50,8 @@ struct WorkbenchSettings {
     double slipPercent = 2; // how far a family's fundamental is looked for
     AmplitudeScale amplitudeScale = AmplitudeScale::Linear; // of the value axis
     double velocityLowCut = kDefaultVelocityLowCut; // Hz: velocity's lines below it are nothing
+    bool velocity = false; // acceleration shown as velocity, where it can be
+    WorkbenchSession session;
 
     bool operator==(const WorkbenchSettings&) const = default;
 };

@@ -1,6 +1,8 @@
 // orbistan-cli driven as a process, as scripts use it.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -286,6 +288,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"spectrum_without_file", {"spectrum"}, 1, ""},
         FailCase{"spectrum_bad_window", {"spectrum", "x.wav", "--window", "kaiser"}, 1, ""},
         FailCase{"spectrum_bad_lines", {"spectrum", "x.wav", "--lines", "500"}, 1, ""},
+        FailCase{"spectrum_negative_span", {"spectrum", "x.wav", "--span", "-5"}, 1, ""},
+        FailCase{"spectrum_wordy_span", {"spectrum", "x.wav", "--span", "wide"}, 1, ""},
         FailCase{"spectrum_some_geometry", {"spectrum", "x.wav", "--Z", "9"}, 1, ""},
         FailCase{"spectrum_missing_file",
                  {"spectrum", "/nonexistent/замер.wav"},
@@ -348,6 +352,37 @@ TEST_F(CliSpectrum, SynthesisedFaultIsExplained) {
     EXPECT_NE(bare.out.find("\n1\t"), std::string::npos);
     EXPECT_EQ(bare.out.find("Fr"), std::string::npos) << bare.out;
     EXPECT_NE(bare.out.find("\t-\t\t\t\t\n"), std::string::npos) << bare.out;
+}
+
+// A narrow span gives fine lines from few: the fault's line at 400 lines over 0–500 Hz is
+// placed as well as at 3 200 over the whole band, and nothing above the span is listed.
+TEST_F(CliSpectrum, ASpanNarrowsTheLines) {
+    const std::string wav = (dir_ / "outer.wav").string();
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    ASSERT_EQ(
+        runCli(plus(as("synth", g), {"--fault", "outer", "--out", wav, "--noise", "0,01"})).status,
+        0);
+    for (const char* lines : {"400", "3200"}) {
+        const CliRun r = runCli({"spectrum", wav, "--span", "500", "--lines", lines, "--peaks",
+                                 "50", "--window", "flattop"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::istringstream table(r.out);
+        std::string line;
+        std::getline(table, line);
+        double nearestFo = 1e9;
+        int rows = 0;
+        while (std::getline(table, line)) {
+            const std::size_t tab = line.find('\t');
+            std::string f = line.substr(tab + 1, line.find('\t', tab + 1) - tab - 1);
+            std::replace(f.begin(), f.end(), ',', '.');
+            const double hz = std::stod(f);
+            EXPECT_LE(hz, 12000.0 / 9 / 2.56) << line; // the 9-fold rate shows 520,8 Hz
+            nearestFo = std::min(nearestFo, std::abs(hz - 106.979844155844));
+            ++rows;
+        }
+        EXPECT_GT(rows, 3) << r.out;
+        EXPECT_LT(nearestFo, 0.1) << lines << "\n" << r.out;
+    }
 }
 
 // The three faults and noise alone, synthesised and diagnosed from their envelope spectra.

@@ -1,5 +1,6 @@
 // The spectrum core on inputs whose answers are known: text files in every shape the
 // collectors export, sines of known amplitude, and a synthetic bearing fault.
+#include "spectrum/decimate.h"
 #include "spectrum/evidence.h"
 #include "spectrum/explain.h"
 #include "spectrum/extremes.h"
@@ -194,6 +195,67 @@ TEST(Transform, LinesSetTheResolutionAndTheWholeRecordTheRest) {
     EXPECT_NEAR(findPeaks(lines, 1).at(0).frequency, 440.3, lines.resolution / 10);
     // A record shorter than one segment is taken whole.
     EXPECT_EQ(amplitudeSpectrum(sine(1, 50, 1000, 100), 1000, {}).frequency.size(), 51u);
+}
+
+// A span narrower than the record's band: the record is filtered and decimated, so the
+// lines grow fine and what lies above the span never folds into it.
+TEST(Transform, ASpanDecimatesWithoutFoldingOrLosingAmplitude) {
+    struct Case {
+        double rate, span;
+        int lines;
+        std::size_t factor;
+    };
+    for (const Case c : {Case{48000, 500, 3200, 37}, Case{12000, 1000, 800, 4},
+                         Case{25600, 5000, 1600, 2}, Case{50000, 600, 0, 32}}) {
+        const std::size_t factor = decimationFactor(c.rate, c.span);
+        ASSERT_EQ(factor, c.factor) << c.rate << " " << c.span;
+        const double nyquist = c.rate / static_cast<double>(2 * factor);
+        const std::size_t n = static_cast<std::size_t>(c.rate * 12);
+        // Within the span, just below its edge, and two tones that would fold onto it.
+        const double inside = 0.37 * c.span, edge = 0.99 * c.span;
+        const double folding = 1.5 * nyquist, nearFold = 1.25 * nyquist;
+        std::vector<double> x = sine(1, inside, c.rate, n);
+        for (const auto& [a, f] :
+             {std::pair{0.5, edge}, std::pair{3.0, folding}, std::pair{3.0, nearFold}}) {
+            const std::vector<double> t = sine(a, f, c.rate, n);
+            for (std::size_t i = 0; i < n; ++i) {
+                x[i] += t[i];
+            }
+        }
+        const Spectrum s =
+            amplitudeSpectrum(x, c.rate, {WindowKind::FlatTop, c.lines, Scaling::Peak, c.span});
+        const std::string where = std::to_string(c.rate) + " " + std::to_string(c.span);
+        EXPECT_GE(s.frequency.back(), c.span) << where;
+        EXPECT_LE(s.frequency.back(), nyquist * 2 / 2.56 * (1 + 1e-9)) << where;
+        if (c.lines) {
+            EXPECT_EQ(s.frequency.size(), static_cast<std::size_t>(c.lines) + 1) << where;
+            EXPECT_NEAR(s.resolution, 2 * nyquist / (2.56 * c.lines), 1e-9) << where;
+        }
+        const auto at = [&s](double f) {
+            return s.amplitude[static_cast<std::size_t>(std::lround(f / s.resolution))];
+        };
+        EXPECT_NEAR(at(inside), 1, 3e-3) << where;
+        EXPECT_NEAR(at(edge), 0.5, 1.5e-3) << where;
+        for (const double f : {folding, nearFold}) {
+            const double folded = 2 * nyquist - f;
+            EXPECT_LT(at(folded), 3 * 1e-4) << where << " " << f; // 80 dB under the tone
+        }
+    }
+    // A span the record's rate cannot narrow takes the whole band, as no span does.
+    const std::vector<double> x = sine(1, 440.3, 12000, 48000);
+    EXPECT_EQ(amplitudeSpectrum(x, 12000, {WindowKind::Hann, 800, Scaling::Peak, 4000}).amplitude,
+              amplitudeSpectrum(x, 12000, {WindowKind::Hann, 800}).amplitude);
+    EXPECT_EQ(decimationFactor(12000, 0), 1u);
+    // A record shorter than the filter keeps its own band rather than failing.
+    EXPECT_EQ(amplitudeSpectrum(sine(1, 50, 48000, 500), 48000,
+                                {WindowKind::Hann, 400, Scaling::Peak, 100})
+                  .frequency.size(),
+              251u);
+    std::atomic<bool> cancel{true};
+    EXPECT_THROW(amplitudeSpectrum(sine(1, 50, 48000, 480000), 48000,
+                                   {WindowKind::Hann, 400, Scaling::Peak, 100},
+                                   Progress(nullptr, &cancel)),
+                 SpectrumCancelled);
 }
 
 TEST(Transform, CancelStopsTheWork) {

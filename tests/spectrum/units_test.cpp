@@ -159,3 +159,30 @@ TEST(AmplitudeScales, ValuesAxesAndCaptions) {
 
 } // namespace
 } // namespace orbistan
+
+namespace orbistan {
+namespace {
+
+// The read-out beside «Макс. частота»: three significant digits of the spacing, a tenth of
+// a hertz of the top; nothing for a spectrum of one line.
+TEST(LineSpacing, ReadsTheSpacingAndTheTop) {
+    const auto spectrumOf = [](double resolution, double top) {
+        Spectrum s;
+        s.resolution = resolution;
+        s.frequency = {0, resolution, top};
+        return s;
+    };
+    EXPECT_EQ(lineSpacingText(spectrumOf(12000.0 / 9 / 8192, 520.833333)),
+              "шаг 0,163 Гц, до 520,8 Гц");
+    EXPECT_EQ(lineSpacingText(spectrumOf(12000.0 / 8192, 4687.5)), "шаг 1,46 Гц, до 4687,5 Гц");
+    EXPECT_EQ(lineSpacingText(spectrumOf(48000.0 / 1024, 18750)), "шаг 46,9 Гц, до 18750 Гц");
+    EXPECT_EQ(lineSpacingText(spectrumOf(0.0012345, 3.9)), "шаг 0,00123 Гц, до 3,9 Гц");
+    Spectrum file; // no resolution stated: the first two lines' distance
+    file.frequency = {10, 12.5, 15};
+    EXPECT_EQ(lineSpacingText(file), "шаг 2,5 Гц, до 15 Гц");
+    file.frequency = {10};
+    EXPECT_EQ(lineSpacingText(file), "");
+}
+
+} // namespace
+} // namespace orbistan

@@ -507,6 +507,86 @@ private Q_SLOTS:
                  QString("Логарифм."));
     }
 
+    // «Макс. частота» narrows a record's span: the lines grow finer, the read-out beside it
+    // says how fine, and the choice is remembered; a spectrum read from a file has no record
+    // to narrow.
+    void spanNarrowsTheLinesAndIsRemembered() {
+        computeAndOpen(wav_);
+        auto* span = spectrumWindow()->findChild<QComboBox*>("spanBox");
+        auto* spacing = spectrumWindow()->findChild<QLabel*>("resolutionLabel");
+        QVERIFY(span->isEnabled());
+        QCOMPARE(spacing->text(), QString("шаг 1,46 Гц, до 4687,5 Гц"));
+        span->setFocus();
+        span->setCurrentIndex(span->findText("500 Гц"));
+        Q_EMIT span->activated(span->currentIndex());
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCOMPARE(spacing->text(), QString("шаг 0,163 Гц, до 520,8 Гц"));
+        QCOMPARE(plot()->graph(0)->dataCount(), 3201);
+        QVERIFY(spectrum()->frequency.back() >= 500 && spectrum()->frequency.back() < 521);
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("span=500\n"));
+        f.restart();
+        QCOMPARE(spectrumWindow()->findChild<QComboBox*>("spanBox")->currentText(),
+                 QString("500 Гц"));
+        write("g.csv", "Hz;Acceleration, g\n1;0,1\n2;10\n3;0,01\n4;1\n");
+        computeAndOpen(f.programDir() + "/g.csv");
+        QVERIFY(!spectrumWindow()->findChild<QComboBox*>("spanBox")->isEnabled());
+        QCOMPARE(spectrumWindow()->findChild<QLabel*>("resolutionLabel")->text(),
+                 QString("шаг 1 Гц, до 4 Гц"));
+    }
+
+    // Closed and started again, the window stands where it was left: its place (brought back
+    // onto the screen), the envelope of the band typed, the span shown, velocity.
+    void sessionGoesOnAfterARestart() {
+        computeAndOpen(wav_);
+        TForm16* w = spectrumWindow();
+        typeAndEnter(w->findChild<QLineEdit*>("bandLowEdit"), "2000");
+        typeAndEnter(w->findChild<QLineEdit*>("bandHighEdit"), "4000");
+        QTRY_VERIFY_WITH_TIMEOUT(!w->busy(), 20000);
+        if (!w->showingEnvelope()) {
+            w->findChild<QCheckBox*>("envelopeBox")->click();
+            QTRY_VERIFY_WITH_TIMEOUT(!w->busy(), 20000);
+        }
+        QVERIFY(w->showingEnvelope());
+        typeAndEnter(w->findChild<QLineEdit*>("Edit1"), "10");
+        typeAndEnter(w->findChild<QLineEdit*>("Edit2"), "300");
+        w->setGeometry(5000, 40, 900, 600); // beyond the screen's right edge
+        w->close();
+        const QByteArray saved = f.fileBytes("Spectrum.ini");
+        QVERIFY2(saved.contains("envelope=1\n") && saved.contains("band=2000:4000\n") &&
+                     saved.contains("view=10:300\n") && saved.contains("place=5000,40,900,600\n"),
+                 saved.constData());
+
+        f.restart();
+        computeAndOpen(wav_);
+        w = spectrumWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(w->showingEnvelope() && !w->busy(), 20000);
+        QCOMPARE(w->findChild<QLineEdit*>("bandLowEdit")->text(), QString("2000"));
+        QCOMPARE(plot()->xAxis->range().lower, 10.0);
+        QCOMPARE(plot()->xAxis->range().upper, 300.0);
+        QCOMPARE(w->findChild<QLineEdit*>("Edit2")->text(), QString("300"));
+        const QRect area = w->screen()->availableGeometry();
+        QCOMPARE(w->size(), QSize(900, 600).boundedTo(area.size()).expandedTo(w->minimumSize()));
+        QVERIFY(w->x() <= area.x() + std::max(0, area.width() - w->width()));
+        // The platform may shift a window by its frame's few pixels.
+        QVERIFY2(w->x() >= area.x() && std::abs(w->y() - 40) <= 4,
+                 qPrintable(QString("%1 %2").arg(w->x()).arg(w->y())));
+
+        // Only the first file resumes: the next opens whole, as its own spectrum.
+        computeAndOpen(wav_);
+        QVERIFY(!w->showingEnvelope());
+        QCOMPARE(plot()->xAxis->range().lower, 0.0);
+
+        // Velocity is remembered like the rest.
+        write("g.csv", "Hz;Acceleration, g\n1;0,1\n2;10\n3;0,01\n4;1\n");
+        computeAndOpen(f.programDir() + "/g.csv");
+        w->findChild<QCheckBox*>("velocityBox")->click();
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("velocity=1\n"));
+        f.restart();
+        computeAndOpen(f.programDir() + "/g.csv");
+        QVERIFY(spectrumWindow()->findChild<QCheckBox*>("velocityBox")->isChecked());
+        QCOMPARE(plot()->yAxis->label(), QString("Скорость, мм/с"));
+    }
+
     // A MATLAB record that states no rate: the rate assumed is shown as such; the rate typed
     // reads it anew and is remembered for such files; the envelope's band map takes a click;
     // pre-whitening and the slip are settings.

@@ -60,6 +60,7 @@ QString fileFilter() {
 } // namespace
 
 TForm16::~TForm16() {
+    saveSession();
     // A bound field losing its focus as the children go would reach for the plot, gone.
     for (QLineEdit* edit : {ui->Edit1, ui->Edit2}) {
         disconnect(edit, nullptr, this, nullptr);
@@ -91,6 +92,10 @@ void TForm16::setUpControls() {
         ui->linesBox->addItem(QString::number(lines), lines);
     }
     ui->linesBox->addItem("вся запись", 0);
+    ui->spanBox->addItem("вся полоса", 0.0);
+    for (const int hz : {100, 200, 500, 1000, 2000, 5000, 10000, 20000}) {
+        ui->spanBox->addItem(QString::number(hz) + " Гц", static_cast<double>(hz));
+    }
     ui->scalingBox->addItems({"Пик", "СКЗ"});
     ui->axisBox->addItems({"Линейная", "Логарифм.", "дБ"});
     ui->unitBox->addItems({"не указана", "g", "м/с²", "мм/с"});
@@ -186,7 +191,7 @@ void TForm16::bindControls() {
         connect(box, &QSpinBox::valueChanged, this, &TForm16::controlsChanged);
     }
     for (QComboBox* box :
-         {ui->windowBox, ui->linesBox, ui->scalingBox, ui->channelBox, ui->axisBox}) {
+         {ui->windowBox, ui->linesBox, ui->spanBox, ui->scalingBox, ui->channelBox, ui->axisBox}) {
         connect(box, &QComboBox::activated, this, &TForm16::controlsChanged);
     }
     auto* nextScale = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
@@ -229,6 +234,7 @@ void TForm16::setProgramDir(const std::filesystem::path& dir) {
     programDir_ = dir;
     doc_.changeSettings(loadWorkbenchSettings(dir), 0);
     showSettings();
+    showSessionBand();
 }
 
 void TForm16::showSettings() {
@@ -247,6 +253,7 @@ void TForm16::showSettings() {
     ui->peaksBox->setValue(s.peaks);
     ui->windowBox->setCurrentIndex(static_cast<int>(s.transform.window));
     ui->linesBox->setCurrentIndex(ui->linesBox->findData(s.transform.lines));
+    ui->spanBox->setCurrentIndex(std::max(0, ui->spanBox->findData(s.transform.span)));
     ui->scalingBox->setCurrentIndex(static_cast<int>(s.transform.scaling));
     ui->axisBox->setCurrentIndex(static_cast<int>(s.amplitudeScale));
 }
@@ -261,6 +268,7 @@ WorkbenchSettings TForm16::settingsFromControls() const {
     s.peaks = ui->peaksBox->value();
     s.transform.window = static_cast<WindowKind>(ui->windowBox->currentIndex());
     s.transform.lines = ui->linesBox->currentData().toInt();
+    s.transform.span = ui->spanBox->currentData().toDouble();
     s.transform.scaling = static_cast<Scaling>(ui->scalingBox->currentIndex());
     s.whiten = ui->whitenBox->isChecked();
     s.slipPercent = ui->slipBox->value();
@@ -491,7 +499,11 @@ void TForm16::applyChange(const WorkbenchChange& change, const Job* job) {
         shaftSpeedFromFile(*change.shaftSpeed);
     }
     if (!change.error.empty()) {
+        resuming_ = false;
         showFileProblem(QString::fromStdString(change.error));
+    }
+    if (!change.next) {
+        resumeSession(change);
     }
     run(change.next);
 }
@@ -637,20 +649,6 @@ void TForm16::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-// The first time, a useful size: 1200 × 800, or most of a smaller screen, never beyond it,
-// and never below the form's own size.
-void TForm16::showEvent(QShowEvent* event) {
-    if (!placed_) {
-        placed_ = true;
-        if (const QScreen* screen = this->screen()) {
-            const QSize area = screen->availableGeometry().size() * 9 / 10;
-            resize(QSize(1200, 800).boundedTo(area).expandedTo(minimumSize()));
-            centerOnScreen(*this);
-        }
-    }
-    QWidget::showEvent(event);
-}
-
 // What a wider window gains goes to the window's chooser, as much as its longest name needs,
 // and the rest to the channel's, whose names (MATLAB variables) can be long.
 void TForm16::layOutAnalysisRow(int extra) {
@@ -668,12 +666,12 @@ void TForm16::resizeEvent(QResizeEvent* event) {
     const QSize base = minimumSize();
     const int dx = width() - base.width(), dy = height() - base.height();
     const int plotDy = dy * 2 / 3;
-    ui->Chart1->setGeometry(4, 4, 821 + dx, 377 + plotDy);
+    ui->Chart1->setGeometry(4, 4, 821 + dx, 351 + plotDy);
     ui->progressBar->move(200 + dx / 2, 170 + plotDy / 2);
     ui->cancelButton->move(548 + dx / 2, 170 + plotDy / 2);
-    ui->SpeedButton1->move(10, 392 + plotDy);
-    ui->GroupBox1->move(44, 386 + plotDy);
-    ui->analysisGroup->setGeometry(380, 386 + plotDy, 445 + dx, 76);
+    ui->SpeedButton1->move(10, 366 + plotDy);
+    ui->GroupBox1->move(44, 360 + plotDy);
+    ui->analysisGroup->setGeometry(380, 360 + plotDy, 445 + dx, 102);
     layOutAnalysisRow(dx);
     ui->markersGroup->move(4, 466 + plotDy);
     ui->analysisTabs->setGeometry(380, 466 + plotDy, 445 + dx, 102 + dy - plotDy);

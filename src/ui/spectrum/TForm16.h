@@ -74,6 +74,7 @@ Q_SIGNALS:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     // Arrows move the cursor from peak to peak, + and − zoom around it, Home shows all.
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -121,6 +122,12 @@ private:
     void rangeChanged();
     void showFullRange();
 
+    // ---- TForm16_session.cpp: where the analyst left the window, saved and resumed
+    void placeWindow();
+    void showSessionBand();
+    void saveSession();
+    void resumeSession(const WorkbenchChange& change);
+
     // ---- TForm16_plot.cpp: the plot
     void setUpPlot();
     void setUpMarkerGraphs();
@@ -158,7 +165,8 @@ private:
     QLabel* shaftSpeedNoticeText_ = nullptr;
     QPushButton* shaftSpeedUndo_ = nullptr;
     QString replacedShaftSpeed_;
-    bool placed_ = false;          // sized and centred the first time it is shown
+    bool placed_ = false;          // sized and placed the first time it is shown
+    bool resuming_ = true;         // the first file shown goes on with the last session
     QWidget* emptyHint_ = nullptr; // over the plot while no file is open: how to open one
     std::optional<double> cursor_; // where the cursor stands, Hz
     std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};

@@ -142,8 +142,8 @@ void TForm16::setUpMarkerGraphs() {
 // offers, the envelope's band and switch, velocity and the unit.
 void TForm16::showControlsOfShown() {
     const bool record = doc_.hasRecord();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{ui->windowBox, ui->linesBox, ui->scalingBox}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->windowBox, ui->linesBox, ui->spanBox,
+                                                      ui->scalingBox}) {
         w->setEnabled(record);
     }
     for (QWidget* w : std::initializer_list<QWidget*>{ui->envelopeBox, ui->bandLowEdit,
@@ -164,6 +164,8 @@ void TForm16::showControlsOfShown() {
         ui->bandHighEdit->setText(fromCore(formatGeneral(std::round(doc_.envelopeBand().high))));
     }
     ui->clearOverlayButton->setEnabled(doc_.overlay() != nullptr);
+    ui->resolutionLabel->setText(
+        doc_.displayed() ? QString::fromStdString(lineSpacingText(*doc_.displayed())) : QString());
     showSources();
     showUnit();
     showRate();

@@ -1,0 +1,130 @@
+// Where the analyst left the spectrum window: its place on the screen, the span shown, the
+// envelope's band and whether the envelope was shown. Saved with the settings when the
+// window is closed; the place is taken when it opens, the rest with the first file shown
+// after a start.
+#include "ui/spectrum/TForm16.h"
+#include "ui_TForm16.h"
+
+#include "calc/numbers.h"
+#include "ui/kit/style.h"
+#include "ui/kit/text.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace orbistan::ui {
+
+namespace {
+
+// The free area of the screen the place overlaps most; the primary screen's when it
+// overlaps none (a screen gone since).
+QRect screenAreaFor(const QRect& place) {
+    QRect best = QGuiApplication::primaryScreen()->availableGeometry();
+    long bestOverlap = 0;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = screen->availableGeometry().intersected(place);
+        const long overlap = static_cast<long>(common.width()) * common.height();
+        if (overlap > bestOverlap) {
+            best = screen->availableGeometry();
+            bestOverlap = overlap;
+        }
+    }
+    return best;
+}
+
+// A place brought back onto its screen: no larger than the free area (never below the
+// form's own size), moved in so that as much of it as fits lies on it, its top-left first.
+QRect broughtOnScreen(const QRect& place, const QRect& area, const QSize& minimum) {
+    const QSize size = place.size().boundedTo(area.size()).expandedTo(minimum);
+    const auto inside = [](int at, int low, int room) {
+        return std::max(low, std::min(at, low + room));
+    };
+    return {inside(place.x(), area.x(), area.width() - size.width()),
+            inside(place.y(), area.y(), area.height() - size.height()), size.width(),
+            size.height()};
+}
+
+} // namespace
+
+void TForm16::showEvent(QShowEvent* event) {
+    if (!placed_) {
+        placed_ = true;
+        placeWindow();
+    }
+    QWidget::showEvent(event);
+}
+
+void TForm16::hideEvent(QHideEvent* event) {
+    saveSession();
+    QWidget::hideEvent(event);
+}
+
+// Where it was left, brought back onto a screen; the first time 1200 × 800, or most of a smaller
+// screen, never beyond it, and never below the form's own size.
+void TForm16::placeWindow() {
+    if (const auto& place = doc_.settings().session.place) {
+        const QRect rect((*place)[0], (*place)[1], (*place)[2], (*place)[3]);
+        setGeometry(broughtOnScreen(rect, screenAreaFor(rect), minimumSize()));
+        return;
+    }
+    if (const QScreen* screen = this->screen()) {
+        const QSize area = screen->availableGeometry().size() * 9 / 10;
+        resize(QSize(1200, 800).boundedTo(area).expandedTo(minimumSize()));
+        centerOnScreen(*this);
+    }
+}
+
+void TForm16::showSessionBand() {
+    if (const auto& band = doc_.settings().session.band) {
+        ui->bandLowEdit->setText(fromCore(formatGeneral((*band)[0])));
+        ui->bandHighEdit->setText(fromCore(formatGeneral((*band)[1])));
+    }
+}
+
+// What was never shown keeps the session it had: a window opened and closed without a file
+// forgets neither the span nor the envelope.
+void TForm16::saveSession() {
+    if (!placed_ || programDir_.empty()) {
+        return;
+    }
+    WorkbenchSession s = doc_.settings().session;
+    const QRect place = geometry();
+    s.place = {place.x(), place.y(), place.width(), place.height()};
+    if (doc_.hasSpectrum() && !resuming_) {
+        const QCPRange view = ui->Chart1->xAxis->range();
+        s.view = std::array{view.lower, view.upper};
+        s.envelope = doc_.showingEnvelope();
+    }
+    if (const std::optional<Band> band = typedBand()) {
+        s.band = std::array{band->low, band->high};
+    }
+    if (s != doc_.settings().session) {
+        doc_.setSession(s);
+        saveSettings();
+    }
+}
+
+// The first file shown after a start: its envelope when the envelope was shown last (of the
+// band typed then), then the span shown last, as far as the new spectrum reaches.
+void TForm16::resumeSession(const WorkbenchChange& change) {
+    if (!resuming_ || !change.shown || !doc_.hasSpectrum()) {
+        return;
+    }
+    const WorkbenchSession& s = doc_.settings().session;
+    if (s.envelope && !doc_.showingEnvelope() && doc_.hasRecord()) {
+        ui->envelopeBox->setChecked(true); // asks for it; this goes on when it is shown
+        return;
+    }
+    resuming_ = false;
+    const Spectrum& shown = *doc_.displayed();
+    if (s.view) {
+        const double low = std::max((*s.view)[0], shown.frequency.front());
+        const double high = std::min((*s.view)[1], shown.frequency.back());
+        if (low < high) {
+            ui->Chart1->xAxis->setRange(low, high); // the bounds follow
+            ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
+        }
+    }
+}
+
+} // namespace orbistan::ui
