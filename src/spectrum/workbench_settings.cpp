@@ -13,6 +13,7 @@ namespace {
 constexpr std::array<const char*, 3> kWindowNames = {"hann", "flattop", "rect"};
 constexpr std::array<const char*, 2> kScalingNames = {"peak", "rms"};
 constexpr std::array<const char*, 3> kScaleNames = {"linear", "log", "db"};
+constexpr std::array<const char*, 3> kPanelNames = {"plot", "beside", "hidden"};
 
 std::optional<int> wholeIn(std::string_view text, int low, int high) {
     int value = 0;
@@ -94,7 +95,8 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
             "\naxis=" + kScaleNames[static_cast<int>(s.amplitudeScale)] +
             "\nvelocity_from=" + numberText(s.velocityLowCut) +
             "\nspan=" + numberText(s.transform.span) + "\nvelocity=" + (s.velocity ? "1" : "0") +
-            "\n" + formatSession(s.session);
+            "\npeak_labels=" + std::to_string(s.peakLabels) +
+            "\npanels=" + kPanelNames[static_cast<int>(s.panels)] + "\n" + formatSession(s.session);
     return text;
 }
 
@@ -223,6 +225,12 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         readStatedUnit(key, value, s);
     } else if (key.starts_with("rate.")) {
         readStatedRate(key, value, s);
+    } else if (key == "peak_labels") {
+        s.peakLabels = wholeIn(value, 0, kMaxPeakLabels).value_or(s.peakLabels);
+    } else if (key == "panels") {
+        if (const auto p = nameIn(value, kPanelNames)) {
+            s.panels = static_cast<PanelPlace>(*p);
+        }
     } else if (key == "velocity" && (value == "0" || value == "1")) {
         s.velocity = value == "1";
     } else if (key == "whiten" && (value == "0" || value == "1")) {

@@ -25,6 +25,11 @@ inline constexpr double kMaxSlipPercent = 20;
 inline constexpr double kDefaultVelocityLowCut = 2;
 inline constexpr double kMaxVelocityLowCut = 1000;
 
+// Where the legend and the diagnosis stand: over the plot's corner, in a column beside it
+// (the plot narrows), or not at all.
+enum class PanelPlace { OnPlot, Beside, Hidden };
+inline constexpr int kMaxPeakLabels = 50;
+
 // Where the analyst left the window: restored when it opens and for the first file shown
 // after a start, so that a session goes on where it stopped.
 struct WorkbenchSession {
@@ -51,6 +56,8 @@ struct WorkbenchSettings {
     AmplitudeScale amplitudeScale = AmplitudeScale::Linear; // of the value axis
     double velocityLowCut = kDefaultVelocityLowCut; // Hz: velocity's lines below it are nothing
     bool velocity = false; // acceleration shown as velocity, where it can be
+    int peakLabels = 5;    // the highest peaks written with their frequency, 0 … kMaxPeakLabels
+    PanelPlace panels = PanelPlace::OnPlot;
     WorkbenchSession session;
 
     bool operator==(const WorkbenchSettings&) const = default;

@@ -287,13 +287,15 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
     }
     s.velocity = true;
     s.transform.span = 500;
+    s.peakLabels = 12;
+    s.panels = PanelPlace::Beside;
     s.session = {std::array{-1200, 40, 1300, 900}, std::array{10.5, 300.0},
                  std::array{2000.0, 4000.0}, true};
     EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
     const WorkbenchSettings bad = parseWorkbenchSettings(
         "unit.audio=furlong\nunit.=g\nunit.Audio=g\nunit.uff=\n"
         "lines=777\nharmonics=0\nscaling=unknown\naxis=dBA\nspan=-5\nvelocity=yes\n"
-        "envelope=2\nview=300:10\nband=1e400:2\nplace=1,2,3\nplace=0,0,50,50\n"
+        "envelope=2\npeak_labels=51\npanels=left\nview=300:10\nband=1e400:2\nplace=1,2,3\nplace=0,0,50,50\n"
         "place=0,0,800,600,7\nview=nan:5\n");
     EXPECT_EQ(bad, WorkbenchSettings{});
 }

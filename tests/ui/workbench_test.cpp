@@ -10,6 +10,7 @@
 #include "ui/spectrum/TForm16.h"
 #include "ui/spectrum/plot.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -58,6 +60,62 @@ void typeAndEnter(QLineEdit* field, const QString& text) {
     field->selectAll();
     QTest::keyClicks(field, text);
     QTest::keyClick(field, Qt::Key_Return);
+}
+
+// The cursor's read-out as a screen reader hears it: the plot's name goes on with it (and
+// with a harmonic or sideband cursor's read-out after it).
+QString spokenPlot() {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(plot());
+    return a ? a->text(QAccessible::Name) : QString();
+}
+
+QString cursorReadout() {
+    const QStringList parts = spokenPlot().split(". ");
+    return parts.size() > 1 && parts[0] == "Спектр" ? parts[1] : QString();
+}
+
+// The plot's labels standing, by their texts, and whether any two of them overlap.
+QStringList standingLabels(const QColor& colour, bool* overlap = nullptr) {
+    QStringList texts;
+    std::vector<QRectF> rects;
+    for (int i = 0; i < plot()->itemCount(); ++i) {
+        auto* t = qobject_cast<QCPItemText*>(plot()->item(i));
+        if (t && t->visible() && t->layer()->name() == "labels" && t->color() == colour) {
+            texts << t->text();
+            rects.emplace_back(t->topLeft->pixelPosition(), t->bottomRight->pixelPosition());
+        }
+    }
+    for (std::size_t i = 0; overlap && i < rects.size(); ++i) {
+        for (std::size_t j = i + 1; j < rects.size(); ++j) {
+            *overlap = *overlap || rects[i].intersects(rects[j]);
+        }
+    }
+    return texts;
+}
+
+// A right click at the frequency, and the action of that name chosen from the menu that
+// comes up.
+void chooseFromPlotMenu(double hz, const QString& action) {
+    bool chosen = false;
+    QTimer::singleShot(20, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu && menu->objectName() == "plotMenu");
+        auto* a = menu->findChild<QAction*>(action);
+        QVERIFY2(a && a->isEnabled(), qPrintable(action));
+        menu->close();
+        a->trigger();
+        chosen = true;
+    });
+    const QPoint at(static_cast<int>(plot()->xAxis->coordToPixel(hz)), 150);
+    QTest::mouseClick(plot(), Qt::RightButton, Qt::NoModifier, at);
+    QTRY_VERIFY(chosen);
+}
+
+void hover(double hz) {
+    const QPointF at(plot()->xAxis->coordToPixel(hz), 100);
+    QMouseEvent move(QEvent::MouseMove, at, plot()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(plot(), &move);
 }
 
 int markerCount() {
@@ -127,12 +185,7 @@ private Q_SLOTS:
         QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), plot()->mapToGlobal(QPointF(x, 100)),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(plot(), &move);
-        QString readout;
-        for (int i = 0; i < plot()->itemCount(); ++i) {
-            if (auto* text = qobject_cast<QCPItemText*>(plot()->item(i)); text && text->visible()) {
-                readout = text->text();
-            }
-        }
+        const QString readout = cursorReadout();
         // 106,97 Hz is 6418 CPM and 3,572 orders of 29,95 Hz.
         QVERIFY2(readout.startsWith("106,9") && readout.contains(" CPM ") &&
                      readout.contains("3,57") && readout.contains("× Fr   A = 0,0"),
@@ -160,14 +213,7 @@ private Q_SLOTS:
     // it stands on; + and − zoom around it; Home shows the whole span.
     void keysMoveTheCursorAndZoom() {
         computeAndOpen(wav_);
-        const auto readout = [] {
-            for (int i = 0; i < plot()->itemCount(); ++i) {
-                if (auto* t = qobject_cast<QCPItemText*>(plot()->item(i)); t && t->visible()) {
-                    return t->text();
-                }
-            }
-            return QString();
-        };
+        const auto readout = [] { return cursorReadout(); };
         plot()->xAxis->setRange(100, 400);
         QTest::mouseClick(plot(), Qt::MiddleButton); // the plot takes the focus, as a click does
         QTest::keyClick(plot(), Qt::Key_Right);
@@ -521,6 +567,7 @@ private Q_SLOTS:
         Q_EMIT span->activated(span->currentIndex());
         QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
         QCOMPARE(spacing->text(), QString("шаг 0,163 Гц, до 520,8 Гц"));
+        QCOMPARE(plot()->xAxis->range().upper, spectrum()->frequency.back()); // the view narrows
         QCOMPARE(plot()->graph(0)->dataCount(), 3201);
         QVERIFY(spectrum()->frequency.back() >= 500 && spectrum()->frequency.back() < 521);
         QVERIFY(f.fileBytes("Spectrum.ini").contains("span=500\n"));
@@ -532,6 +579,79 @@ private Q_SLOTS:
         QVERIFY(!spectrumWindow()->findChild<QComboBox*>("spanBox")->isEnabled());
         QCOMPARE(spectrumWindow()->findChild<QLabel*>("resolutionLabel")->text(),
                  QString("шаг 1 Гц, до 4 Гц"));
+    }
+
+    // Marker lines named at the top and the highest peaks by frequency, never overlapping;
+    // the harmonic and sideband cursors by key and by the plot's menu; the legend and the
+    // diagnosis beside the plot or hidden; all remembered, all spoken.
+    void labelsCursorsAndPanels() {
+        computeAndOpen(wav_);
+        const QColor fo = orbistan::ui::familyColour(0), peak(150, 0, 0);
+        bool overlap = false;
+        const QStringList whole = standingLabels(fo, &overlap);
+        QVERIFY2(whole.contains("Fo") && !overlap, qPrintable(whole.join(' ')));
+        plot()->xAxis->setRange(60, 160);
+        plot()->replot();
+        const QStringList near = standingLabels(fo);
+        QVERIFY2(near.contains("Fo") && near.contains("Fo−Fr"), qPrintable(near.join(' ')));
+        // Fo+Fr at 136,9 Hz gives way to 2·Fw at 139 Hz until the view is close enough.
+        QVERIFY2(!near.contains("Fo+Fr"), qPrintable(near.join(' ')));
+        plot()->xAxis->setRange(130, 145);
+        plot()->replot();
+        QVERIFY2(standingLabels(fo).contains("Fo+Fr"), qPrintable(standingLabels(fo).join(' ')));
+        plot()->xAxis->setRange(0, 4700);
+        plot()->replot();
+        overlap = false;
+        const QStringList peaks = standingLabels(peak, &overlap);
+        QVERIFY2(!peaks.isEmpty() && peaks.size() <= 5 && !overlap, qPrintable(peaks.join(' ')));
+        // The highest peak always stands, with the frequency the table gives it.
+        const double highest = spectrumWindow()->peakRows().at(0).peak.frequency;
+        QVERIFY2(peaks.contains(QString::number(highest, 'f', 1).replace('.', ',')),
+                 qPrintable(peaks.join(' ')));
+
+        // H on Fo: its ten harmonics, read.
+        plot()->setFocus();
+        plot()->xAxis->setRange(0, 1200);
+        plot()->replot();
+        hover(107.5);
+        QTest::keyClick(spectrumWindow(), Qt::Key_H);
+        QVERIFY2(spokenPlot().contains(". Гармоники 106,9") && spokenPlot().contains(" 10× "),
+                 qPrintable(spokenPlot()));
+        QCOMPARE(standingLabels(QColor(20, 20, 20)).first(), QString("1×"));
+        // The menu's sideband cursor: the centre on 2·Fo, the spacing from Fo, by key.
+        chooseFromPlotMenu(214, "sidebandCursorAction");
+        QVERIFY2(spokenPlot().contains("центр 213,9"), qPrintable(spokenPlot()));
+        hover(107.5);
+        QKeyEvent russianB(QEvent::KeyPress, 0x0418, Qt::NoModifier, "и"); // И, where B is
+        QApplication::sendEvent(spectrumWindow(), &russianB);
+        QVERIFY2(spokenPlot().contains(". Боковые 213,9") && spokenPlot().contains(" ± 106,9") &&
+                     spokenPlot().contains("−1 ") && spokenPlot().contains("+5 "),
+                 qPrintable(spokenPlot()));
+        QTest::keyClick(spectrumWindow(), Qt::Key_Escape);
+        QVERIFY(!spokenPlot().contains("Боковые"));
+        QVERIFY(standingLabels(QColor(20, 20, 20)).isEmpty());
+
+        // Peak labels from the menu; the legend and the diagnosis beside the plot, then hidden.
+        chooseFromPlotMenu(500, "peakLabels0Action");
+        QVERIFY(standingLabels(peak).isEmpty());
+        auto* panel = spectrumWindow()->findChild<QLabel*>("evidencePanel");
+        QVERIFY2(panel->isVisible() && panel->accessibleName().contains("Fo: "),
+                 qPrintable(panel->accessibleName()));
+        chooseFromPlotMenu(500, "panels1Action");
+        const QRect axes = plot()->axisRect()->rect();
+        QVERIFY(plot()->legend->visible() && plot()->legend->outerRect().left() >= axes.right());
+        QVERIFY(panel->isVisible() && panel->x() >= plot()->x() + axes.right());
+        chooseFromPlotMenu(500, "panels2Action");
+        QVERIFY(!plot()->legend->visible() && !panel->isVisible());
+        const QByteArray saved = f.fileBytes("Spectrum.ini");
+        QVERIFY2(saved.contains("panels=hidden\n") && saved.contains("peak_labels=0\n"),
+                 saved.constData());
+        f.restart();
+        computeAndOpen(wav_);
+        QVERIFY(!plot()->legend->visible());
+        chooseFromPlotMenu(500, "panels0Action");
+        QVERIFY(plot()->legend->visible() &&
+                plot()->legend->outerRect().right() <= plot()->axisRect()->rect().right());
     }
 
     // Closed and started again, the window stands where it was left: its place (brought back

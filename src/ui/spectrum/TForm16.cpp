@@ -235,6 +235,7 @@ void TForm16::setProgramDir(const std::filesystem::path& dir) {
     doc_.changeSettings(loadWorkbenchSettings(dir), 0);
     showSettings();
     showSessionBand();
+    placePanels();
 }
 
 void TForm16::showSettings() {
@@ -643,6 +644,21 @@ void TForm16::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Home:
         showFullRange();
+        break;
+    case Qt::Key_H: // the same keys in the Russian layout: Р and И
+    case 0x0420:    // Р
+        if (cursor_) {
+            placeHarmonicCursor(*cursor_);
+        }
+        break;
+    case Qt::Key_B:
+    case 0x0418: // И
+        if (cursor_) {
+            placeSidebandCursor(*cursor_);
+        }
+        break;
+    case Qt::Key_Escape:
+        clearCursors();
         break;
     default:
         QWidget::keyPressEvent(event);

@@ -5,6 +5,7 @@
 // window. What is shown and every decision about it is the core's Workbench; this class
 // holds the widgets, the plot's items, the worker thread and the progress timer.
 
+#include "spectrum/cursors.h"
 #include "spectrum/workbench.h"
 
 #include <QColor>
@@ -17,6 +18,9 @@
 #include <optional>
 
 class QCPGraph;
+class QCPItemText;
+class QCPLayoutElement;
+class QCPLayoutGrid;
 class QCPGraphData;
 template <class DataType> class QCPDataContainer;
 using QCPGraphDataContainer = QCPDataContainer<QCPGraphData>;
@@ -122,6 +126,24 @@ private:
     void rangeChanged();
     void showFullRange();
 
+    // ---- TForm16_labels.cpp: labels, the harmonic and sideband cursors, the plot's menu, the
+    // legend's and the diagnosis's place
+    void setUpLabels();
+    void drawLabels();
+    void placeHarmonicCursor(double frequency);
+    void placeSidebandCursor(double frequency);
+    void clearCursors();
+    // The marks of the cursor placed, and its read-out.
+    std::vector<CursorMark> cursorMarks(std::string* readout) const;
+    void drawCursorMarks();
+    void showPlotMenu(double frequency, const QPoint& globalPos);
+    void setPeakLabels(int count);
+    void setPanelPlace(PanelPlace place);
+    void placePanels();
+    void showLegend();
+    void placeEvidencePanel();
+    QString plotAccessibleName() const;
+
     // ---- TForm16_session.cpp: where the analyst left the window, saved and resumed
     void placeWindow();
     void showSessionBand();
@@ -152,7 +174,6 @@ private:
     // ---- TForm16_peaks.cpp: the table, the evidence, the exports
     void showPeakTable();
     void showEvidence();
-    void placeEvidencePanel();
     void refineSpeed();
     void exportTable();
     void exportPlot(bool pdf);
@@ -180,6 +201,12 @@ private:
     QCPGraph* overlayGraph_ = nullptr;
     // Per family, its harmonics' graph, then per family its sidebands' graph.
     std::array<QCPGraph*, 2 * kMarkerFamilyCount> markerGraphs_{};
+    std::vector<QCPItemText*> markerLabels_, peakLabels_, cursorLabels_;
+    QCPGraph* cursorGraph_ = nullptr; // the harmonic or sideband cursor's lines
+    QCPItemText* cursorMarksText_ = nullptr;
+    std::optional<double> harmonicFundamental_, sidebandCentre_, sidebandSpacing_;
+    QCPLayoutGrid* sideColumn_ = nullptr;   // the legend and the diagnosis beside the plot
+    QCPLayoutElement* panelRoom_ = nullptr; // the diagnosis's room in it
 };
 
 } // namespace orbistan::ui

@@ -12,6 +12,8 @@
 #include "ui/kit/text.h"
 #include "ui/spectrum/plot.h"
 
+#include <QTextDocument>
+
 #include <QBuffer>
 #include <QMessageBox>
 #include <QPdfWriter>
@@ -79,16 +81,12 @@ void TForm16::showEvidence() {
     }
     ui->evidencePanel->setText(html);
     ui->evidencePanel->adjustSize();
-    ui->evidencePanel->show();
+    // Read aloud as it reads: the verdicts, not only the panel's name.
+    QTextDocument plain;
+    plain.setHtml(html);
+    ui->evidencePanel->setAccessibleName(plain.toPlainText().replace('\n', ". "));
+    ui->evidencePanel->setVisible(doc_.settings().panels != PanelPlace::Hidden);
     placeEvidencePanel();
-}
-
-void TForm16::placeEvidencePanel() {
-    const QRect chart = ui->Chart1->geometry();
-    const QRect axes = ui->Chart1->axisRect()->rect();
-    const QSize size = ui->evidencePanel->size();
-    ui->evidencePanel->move(chart.x() + axes.right() - size.width() - 4,
-                            chart.y() + axes.bottom() - size.height() - 4);
 }
 
 // The shaft's own line near the typed Fr, offered for a new computation.

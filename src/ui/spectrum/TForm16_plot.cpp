@@ -22,14 +22,6 @@ namespace {
 // The cursor snaps to a peak this many pixels away.
 constexpr double kSnapPixels = 8;
 
-// Enough decimals to tell neighbouring lines apart, two more than the resolution needs.
-int frequencyDecimals(double resolution) {
-    if (!(resolution > 0)) {
-        return 2;
-    }
-    return std::clamp(static_cast<int>(std::ceil(-std::log10(resolution / 100))), 0, 6);
-}
-
 // The least and greatest amplitude of the lines within the range, if any lie there.
 std::optional<std::pair<double, double>> visibleExtremes(const Spectrum& s, const QCPRange& r) {
     const auto from = std::lower_bound(s.frequency.begin(), s.frequency.end(), r.lower);
@@ -71,6 +63,13 @@ QSharedPointer<QCPGraphDataContainer> graphData(const std::vector<double>& keys,
     return data;
 }
 
+int frequencyDecimals(double resolution) {
+    if (!(resolution > 0)) {
+        return 2;
+    }
+    return std::clamp(static_cast<int>(std::ceil(-std::log10(resolution / 100))), 0, 6);
+}
+
 QColor familyColour(int family) {
     static const QColor kColours[] = {QColor(0, 70, 200),  QColor(0, 140, 60),
                                       QColor(200, 0, 200), QColor(120, 40, 160),
@@ -108,6 +107,8 @@ void TForm16::setUpPlot() {
     connect(interaction_, &PlotInteraction::hovered, this, &TForm16::moveCursor);
     connect(interaction_, &PlotInteraction::clicked, this, &TForm16::plotClicked);
     connect(interaction_, &PlotInteraction::bandChosen, this, &TForm16::bandDragged);
+    connect(plot, &QCustomPlot::afterLayout, this, &TForm16::placeEvidencePanel);
+    setUpLabels();
 }
 
 // The families' legend entries (graphs without data, in the families' colours), then each
@@ -246,11 +247,14 @@ void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContain
         ->setText(QString::fromStdString(
             (doc_.showingEnvelope() ? "Спектр огибающей: " : "Спектр: ") + s->source));
     interaction_->setBandDragAllowed(doc_.hasRecord() && !doc_.showingEnvelope());
-    if (!keepRange) {
+    const QCPRange view = plot->xAxis->range();
+    if (!keepRange || view.lower >= s->frequency.back()) {
         // Bounds typed for the last file go: the fields show the new axis, focused or not.
         ui->Edit1->clear();
         ui->Edit2->clear();
         plot->xAxis->setRange(s->frequency.front(), s->frequency.back());
+    } else if (view.upper > s->frequency.back()) { // a narrower span: the view narrows with it
+        plot->xAxis->setRange(view.lower, s->frequency.back());
     }
     rangeChanged();
     showControlsOfShown();
@@ -285,7 +289,7 @@ void TForm16::drawOverlay() {
         overlayGraph_->removeFromLegend();
     }
     ui->clearOverlayButton->setEnabled(s != nullptr);
-    ui->Chart1->legend->setVisible(ui->Chart1->legend->itemCount() > 0);
+    showLegend();
     ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -335,7 +339,8 @@ void TForm16::drawMarkers() {
             anyEntry = true;
         }
     }
-    plot->legend->setVisible(anyEntry || plot->legend->hasItemWithPlottable(overlayGraph_));
+    (void)anyEntry;
+    showLegend();
     placeMarkers();
     plot->replot(QCustomPlot::rpQueuedReplot);
 }
@@ -351,6 +356,7 @@ void TForm16::placeMarkers() {
         }
         markerGraphs_[g]->setData(keys, values, true);
     }
+    drawLabels();
 }
 
 // ---- Cursor and click ---------------------------------------------------------------------
@@ -388,6 +394,7 @@ void TForm16::moveCursor(double frequency) {
     }
     cursor_ = f;
     interaction_->showCursor(f, onScale(amplitude, doc_.settings().amplitudeScale), text);
+    ui->Chart1->setAccessibleName(plotAccessibleName());
 }
 
 void TForm16::stepCursor(int direction) {

@@ -21,4 +21,8 @@ namespace orbistan::ui {
 QSharedPointer<QCPGraphDataContainer>
 graphData(const std::vector<double>& keys, const std::vector<double>& values, AmplitudeScale scale);
 
+// A frequency's decimals as the cursor reads it: enough to tell neighbouring lines apart, two
+// more than the resolution needs.
+int frequencyDecimals(double resolution);
+
 } // namespace orbistan::ui

@@ -120,7 +120,11 @@ void PlotInteraction::released(QMouseEvent* e) {
         layer_->replot();
         if (!click) {
             Q_EMIT bandChosen(std::max(0.0, std::min(from, to)), std::max(from, to));
+        } else {
+            Q_EMIT menuRequested(to, e->globalPosition().toPoint());
         }
+    } else if (e->button() == Qt::RightButton && click) {
+        Q_EMIT menuRequested(frequencyAt(e), e->globalPosition().toPoint());
     } else if (e->button() == Qt::LeftButton && click) { // not the end of a pan
         Q_EMIT clicked(frequencyAt(e));
     }

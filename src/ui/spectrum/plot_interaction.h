@@ -29,11 +29,15 @@ public:
     void showCursor(double frequency, double amplitude, const QString& readout);
     void hideCursor();
     QString readout() const;
+    // The read-out's item, for what is placed under it.
+    QCPItemText* readoutItem() const { return text_; }
 
 Q_SIGNALS:
     void hovered(double frequency);
     void clicked(double frequency);
     void bandChosen(double low, double high);
+    // A right click that dragged out no band: the plot's menu, at the screen's point.
+    void menuRequested(double frequency, const QPoint& globalPos);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

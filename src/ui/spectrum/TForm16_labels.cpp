@@ -1,0 +1,357 @@
+// What the spectrum plot writes on itself: the marker lines' names and the highest peaks'
+// frequencies, thinned where they crowd; the harmonic and sideband cursors with what they
+// read; the plot's menu; and where the legend and the diagnosis stand.
+#include "ui/spectrum/TForm16.h"
+#include "ui_TForm16.h"
+
+#include "ui/spectrum/plot_interaction.h"
+
+#include "spectrum/cursors.h"
+#include "ui/kit/text.h"
+#include "ui/spectrum/plot.h"
+
+#include <QMenu>
+
+#include <cmath>
+#include <limits>
+
+namespace orbistan::ui {
+
+namespace {
+
+constexpr double kLabelGap = 3; // pixels kept clear between two labels
+
+// The pool's i-th label, made on the labels' layer when first needed.
+QCPItemText* pooled(QCustomPlot* plot, std::vector<QCPItemText*>& pool, std::size_t i) {
+    while (pool.size() <= i) {
+        auto* label = new QCPItemText(plot);
+        label->setLayer("labels");
+        label->setFont(QFont(plot->font().family(), 7));
+        label->setBrush(QColor(255, 255, 255, 200));
+        label->setPadding(QMargins(1, 0, 1, 0));
+        label->setClipToAxisRect(true);
+        pool.push_back(label);
+    }
+    pool[i]->setVisible(true);
+    return pool[i];
+}
+
+void hideFrom(std::vector<QCPItemText*>& pool, std::size_t from) {
+    for (std::size_t i = from; i < pool.size(); ++i) {
+        pool[i]->setVisible(false);
+    }
+}
+
+struct Label {
+    double frequency = 0;
+    double value = 0; // on the value axis; NaN: at the top of the plot
+    QString text;
+    QColor colour;
+    int priority = 0;
+};
+
+// The labels that stand after thinning, drawn from the pool.
+void drawThinned(QCustomPlot* plot, std::vector<QCPItemText*>& pool,
+                 const std::vector<Label>& labels) {
+    const QFontMetrics metrics(QFont(plot->font().family(), 7));
+    std::vector<LabelSpan> spans;
+    for (const Label& l : labels) {
+        const double x = plot->xAxis->coordToPixel(l.frequency);
+        const double half = (metrics.horizontalAdvance(l.text) + 2) / 2.0;
+        // A peak's label stands on the peak; the others in a row at the top.
+        const double bottom = std::isnan(l.value) ? 0 : plot->yAxis->coordToPixel(l.value);
+        spans.push_back({x - half, x + half, l.priority,
+                         std::isnan(l.value) ? 0 : bottom - metrics.height(), bottom});
+    }
+    std::size_t used = 0;
+    for (const std::size_t i : thinLabels(spans, kLabelGap)) {
+        QCPItemText* item = pooled(plot, pool, used++);
+        const Label& l = labels[i];
+        const bool top = std::isnan(l.value);
+        item->position->setTypeX(QCPItemPosition::ptPlotCoords);
+        item->position->setTypeY(top ? QCPItemPosition::ptAxisRectRatio
+                                     : QCPItemPosition::ptPlotCoords);
+        item->position->setCoords(l.frequency, top ? 0 : l.value);
+        item->setPositionAlignment(Qt::AlignHCenter | (top ? Qt::AlignTop : Qt::AlignBottom));
+        item->setText(l.text);
+        item->setColor(l.colour);
+    }
+    hideFrom(pool, used);
+}
+
+} // namespace
+
+void TForm16::setUpLabels() {
+    QCustomPlot* plot = ui->Chart1;
+    plot->addLayer("labels", plot->layer("markers"), QCustomPlot::limAbove);
+    cursorGraph_ = plot->addGraph();
+    cursorGraph_->setLayer("labels");
+    cursorGraph_->removeFromLegend();
+    cursorGraph_->setAdaptiveSampling(false);
+    cursorGraph_->setPen(QPen(QColor(20, 20, 20), 1, Qt::DashDotLine));
+    cursorMarksText_ = new QCPItemText(plot);
+    cursorMarksText_->setLayer("labels");
+    cursorMarksText_->position->setType(QCPItemPosition::ptAbsolute);
+    cursorMarksText_->position->setParentAnchor(interaction_->readoutItem()->bottomLeft);
+    cursorMarksText_->position->setCoords(0, 3); // under the cursor's read-out
+    cursorMarksText_->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
+    cursorMarksText_->setBrush(QColor(235, 245, 255, 230));
+    cursorMarksText_->setPadding(QMargins(4, 2, 4, 2));
+    cursorMarksText_->setVisible(false);
+    sideColumn_ = new QCPLayoutGrid;
+    panelRoom_ = new QCPLayoutElement(plot);
+    connect(interaction_, &PlotInteraction::menuRequested, this, &TForm16::showPlotMenu);
+}
+
+// The marker lines in view by name, the harmonics before their sidebands; the highest
+// peaks by frequency, the highest first.
+void TForm16::drawLabels() {
+    QCustomPlot* plot = ui->Chart1;
+    const QCPRange view = plot->xAxis->range();
+    std::vector<Label> markers;
+    if (doc_.hasSpectrum() && doc_.bearing()) {
+        for (const MarkerLine& line : doc_.markerLines()) {
+            if (view.contains(line.frequency)) {
+                markers.push_back({line.frequency, std::numeric_limits<double>::quiet_NaN(),
+                                   QString::fromStdString(markerName(line)),
+                                   familyColour(line.family), markerLabelPriority(line)});
+            }
+        }
+    }
+    drawThinned(plot, markerLabels_, markers);
+    std::vector<Label> peaks;
+    const Spectrum* s = doc_.displayed();
+    const AmplitudeScale scale = doc_.settings().amplitudeScale;
+    const auto count = static_cast<std::size_t>(doc_.settings().peakLabels);
+    for (std::size_t i = 0; s && i < doc_.rows().size() && i < count; ++i) {
+        const Peak& p = doc_.rows()[i].peak;
+        if (view.contains(p.frequency)) {
+            peaks.push_back(
+                {p.frequency, onScale(p.amplitude, scale),
+                 decimalText(p.frequency, std::max(0, frequencyDecimals(s->resolution) - 1)),
+                 QColor(150, 0, 0), static_cast<int>(i)});
+        }
+    }
+    drawThinned(plot, peakLabels_, peaks);
+    drawCursorMarks();
+}
+
+// ---- The harmonic and sideband cursors ----------------------------------------------------
+
+void TForm16::placeHarmonicCursor(double frequency) {
+    if (doc_.displayed() && frequency > 0) {
+        sidebandCentre_.reset();
+        sidebandSpacing_.reset();
+        harmonicFundamental_ = snappedFrequency(frequency, nullptr);
+        drawCursorMarks();
+        ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
+    }
+}
+
+// The first placing sets the centre; the next, on a sideband, the spacing; another starts
+// again at a new centre.
+void TForm16::placeSidebandCursor(double frequency) {
+    if (!doc_.displayed()) {
+        return;
+    }
+    harmonicFundamental_.reset();
+    const double f = snappedFrequency(frequency, nullptr);
+    if (sidebandCentre_ && !sidebandSpacing_ && std::abs(f - *sidebandCentre_) > 0) {
+        sidebandSpacing_ = std::abs(f - *sidebandCentre_);
+    } else {
+        sidebandCentre_ = f;
+        sidebandSpacing_.reset();
+    }
+    drawCursorMarks();
+    ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TForm16::clearCursors() {
+    harmonicFundamental_.reset();
+    sidebandCentre_.reset();
+    sidebandSpacing_.reset();
+    drawCursorMarks();
+    ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
+}
+
+std::vector<CursorMark> TForm16::cursorMarks(std::string* readout) const {
+    const Spectrum* s = doc_.displayed();
+    if (!s) {
+        return {};
+    }
+    const int digits = frequencyDecimals(s->resolution);
+    if (harmonicFundamental_) {
+        std::vector<CursorMark> marks = harmonicMarks(*s, *harmonicFundamental_);
+        *readout = harmonicReadout(marks, *harmonicFundamental_, digits);
+        return marks;
+    }
+    if (sidebandCentre_ && sidebandSpacing_) {
+        std::vector<CursorMark> marks = sidebandMarks(*s, *sidebandCentre_, *sidebandSpacing_);
+        *readout = sidebandReadout(marks, *sidebandCentre_, *sidebandSpacing_, digits);
+        return marks;
+    }
+    if (sidebandCentre_) {
+        *readout = "Боковые: центр " + decimalText(*sidebandCentre_, digits).toStdString() +
+                   " Гц; поставьте курсор на боковую и нажмите B";
+        return {{*sidebandCentre_, 0, "0"}};
+    }
+    return {};
+}
+
+void TForm16::drawCursorMarks() {
+    std::string readout;
+    const std::vector<CursorMark> marks = cursorMarks(&readout);
+    const QCPRange y = ui->Chart1->yAxis->range();
+    QVector<double> keys, values;
+    std::vector<Label> names;
+    for (const CursorMark& m : marks) {
+        keys << m.frequency << m.frequency << m.frequency;
+        values << y.lower << y.upper << std::numeric_limits<double>::quiet_NaN();
+        names.push_back({m.frequency, std::numeric_limits<double>::quiet_NaN(),
+                         QString::fromStdString(m.name), QColor(20, 20, 20), 0});
+    }
+    cursorGraph_->setData(keys, values, true);
+    // The cursor's names stand a row under the markers' so that neither hides the other.
+    drawThinned(ui->Chart1, cursorLabels_, names);
+    for (QCPItemText* label : cursorLabels_) {
+        label->setPositionAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        label->position->setCoords(label->position->key(), 0.05);
+    }
+    cursorMarksText_->setText(QString::fromStdString(readout));
+    cursorMarksText_->setVisible(!readout.empty());
+    ui->Chart1->setAccessibleName(plotAccessibleName());
+}
+
+// ---- The plot's menu -----------------------------------------------------------------------
+
+void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
+    if (!doc_.displayed()) {
+        return;
+    }
+    QMenu menu(this);
+    menu.setObjectName("plotMenu");
+    const auto add = [&menu](const QString& text, const QString& name, auto slot) {
+        QAction* a = menu.addAction(text, slot);
+        a->setObjectName(name);
+        return a;
+    };
+    add("Гармонический курсор здесь\tH", "harmonicCursorAction",
+        [this, frequency] { placeHarmonicCursor(frequency); });
+    add(sidebandCentre_ && !sidebandSpacing_ ? "Курсор боковых: шаг до этой линии\tB"
+                                             : "Курсор боковых: центр здесь\tB",
+        "sidebandCursorAction", [this, frequency] { placeSidebandCursor(frequency); });
+    add("Убрать курсоры\tEsc", "clearCursorsAction", [this] {
+        clearCursors();
+    })->setEnabled(harmonicFundamental_ || sidebandCentre_);
+    QMenu* labels = menu.addMenu("Подписи пиков");
+    for (const int n : {0, 5, 10, 20}) {
+        QAction* a = labels->addAction(n == 0 ? QString("Без подписей")
+                                              : QString("%1 самых высоких").arg(n));
+        a->setObjectName(QString("peakLabels%1Action").arg(n));
+        a->setCheckable(true);
+        a->setChecked(doc_.settings().peakLabels == n);
+        connect(a, &QAction::triggered, this, [this, n] { setPeakLabels(n); });
+    }
+    QMenu* panels = menu.addMenu("Легенда и диагноз");
+    const std::pair<PanelPlace, const char*> places[] = {{PanelPlace::OnPlot, "На графике"},
+                                                         {PanelPlace::Beside, "Сбоку от графика"},
+                                                         {PanelPlace::Hidden, "Скрыть"}};
+    for (const auto& [place, text] : places) {
+        QAction* a = panels->addAction(text);
+        a->setObjectName(QString("panels%1Action").arg(static_cast<int>(place)));
+        a->setCheckable(true);
+        a->setChecked(doc_.settings().panels == place);
+        connect(a, &QAction::triggered, this, [this, place] { setPanelPlace(place); });
+    }
+    menu.exec(globalPos);
+}
+
+void TForm16::setPeakLabels(int count) {
+    WorkbenchSettings s = doc_.settings();
+    s.peakLabels = count;
+    doc_.changeSettings(s, doc_.shown() ? doc_.shown()->source : 0);
+    saveSettings();
+    drawLabels();
+    ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TForm16::setPanelPlace(PanelPlace place) {
+    WorkbenchSettings s = doc_.settings();
+    s.panels = place;
+    doc_.changeSettings(s, doc_.shown() ? doc_.shown()->source : 0);
+    saveSettings();
+    placePanels();
+}
+
+// ---- The legend and the diagnosis ----------------------------------------------------------
+
+// Over the plot, the legend at the top right and the diagnosis at the bottom right; beside
+// it, both in a column of their own that the plot gives up; hidden, neither.
+void TForm16::placePanels() {
+    QCustomPlot* plot = ui->Chart1;
+    const PanelPlace place = doc_.settings().panels;
+    QCPLayoutInset* inset = plot->axisRect()->insetLayout();
+    const bool beside = place == PanelPlace::Beside;
+    const bool inSide = sideColumn_->elementCount() > 0 && sideColumn_->hasElement(0, 0);
+    if (beside && !inSide) {
+        inset->take(plot->legend);
+        inset->simplify();
+        sideColumn_->addElement(0, 0, plot->legend);
+        sideColumn_->addElement(1, 0, panelRoom_);
+        sideColumn_->setRowStretchFactor(0, 0.001);
+        plot->plotLayout()->addElement(1, 1, sideColumn_);
+        plot->plotLayout()->setColumnStretchFactor(1, 0.001);
+    } else if (!beside && inSide) {
+        sideColumn_->take(plot->legend);
+        sideColumn_->take(panelRoom_);
+        sideColumn_->simplify();
+        plot->plotLayout()->take(sideColumn_);
+        plot->plotLayout()->simplify();
+        inset->addElement(plot->legend, Qt::AlignTop | Qt::AlignRight);
+    }
+    const QSize panel = ui->evidencePanel->sizeHint();
+    sideColumn_->setMinimumSize(beside ? std::max(panel.width() + 8, 160) : 0, 0);
+    panelRoom_->setMinimumSize(beside ? panel + QSize(8, 8) : QSize(0, 0));
+    showLegend();
+    showEvidence();
+    plot->replot(); // at once: the diagnosis panel is placed by the layout it computes
+    placeEvidencePanel();
+}
+
+void TForm16::showLegend() {
+    QCustomPlot* plot = ui->Chart1;
+    bool any = plot->legend->hasItemWithPlottable(overlayGraph_);
+    for (int f = 0; f < kMarkerFamilyCount; ++f) {
+        any = any || plot->legend->hasItemWithPlottable(plot->graph(f + 1));
+    }
+    plot->legend->setVisible(any && doc_.settings().panels != PanelPlace::Hidden);
+}
+
+void TForm16::placeEvidencePanel() {
+    const QRect chart = ui->Chart1->geometry();
+    const QSize size = ui->evidencePanel->size();
+    if (doc_.settings().panels == PanelPlace::Beside) {
+        const QRect room = panelRoom_->outerRect();
+        ui->evidencePanel->move(chart.x() + room.x() + 4, chart.y() + room.y() + 4);
+        return;
+    }
+    const QRect axes = ui->Chart1->axisRect()->rect();
+    ui->evidencePanel->move(chart.x() + axes.right() - size.width() - 4,
+                            chart.y() + axes.bottom() - size.height() - 4);
+}
+
+// What a screen reader says of the plot: its name, the cursor's read-out and the harmonic or
+// sideband cursor's.
+QString TForm16::plotAccessibleName() const {
+    QString name = "Спектр";
+    for (const QString& part :
+         {interaction_->readout(),
+          cursorMarksText_->visible() ? cursorMarksText_->text() : QString()}) {
+        if (!part.isEmpty()) {
+            name += ". " + part;
+        }
+    }
+    return name;
+}
+
+} // namespace orbistan::ui

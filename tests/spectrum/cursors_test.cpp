@@ -1,0 +1,100 @@
+// The plot's labels and cursors decided without a widget: which labels stand when they
+// crowd, and what the harmonic and sideband cursors read off a spectrum of known lines.
+#include "spectrum/cursors.h"
+
+#include <gtest/gtest.h>
+
+namespace orbistan {
+namespace {
+
+struct ThinCase {
+    const char* name;
+    std::vector<LabelSpan> spans;
+    double gap;
+    std::vector<std::size_t> kept;
+};
+
+class LabelThinning : public testing::TestWithParam<ThinCase> {};
+
+TEST_P(LabelThinning, KeepsTheMostImportantClearOfEachOther) {
+    EXPECT_EQ(thinLabels(GetParam().spans, GetParam().gap), GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LabelThinning,
+    testing::Values(ThinCase{"none", {}, 4, {}},
+                    ThinCase{"apart", {{0, 10, 5}, {20, 30, 5}, {40, 50, 5}}, 4, {0, 1, 2}},
+                    // The second overlaps both others and matters most: they give way.
+                    ThinCase{"overlapping", {{0, 10, 2}, {8, 18, 1}, {16, 26, 3}}, 0, {1}},
+                    // Touching within the gap counts as crowding; the lower frequency wins a tie.
+                    ThinCase{"gap", {{0, 10, 1}, {12, 22, 1}, {30, 40, 1}}, 3, {0, 2}},
+                    ThinCase{"gap_exact", {{0, 10, 1}, {13, 23, 1}}, 3, {0, 1}},
+                    ThinCase{"order_kept", {{40, 50, 9}, {0, 10, 1}, {20, 30, 5}}, 4, {0, 1, 2}},
+                    // Peaks' labels stand at their heights: one above another both stand.
+                    ThinCase{"stacked",
+                             {{0, 10, 1, 0, 12}, {5, 15, 2, 20, 32}, {5, 15, 3, 10, 22}},
+                             2,
+                             {0, 1}}),
+    [](const testing::TestParamInfo<ThinCase>& info) { return std::string(info.param.name); });
+
+TEST(LabelPriority, HarmonicsBeforeSidebandsLowOrdersFirst) {
+    const MarkerLine fo{107, MarkFo, 1, 0}, fo2{214, MarkFo, 2, 0}, fi{162, MarkFi, 1, 0},
+        foSide{137, MarkFo, 1, 1}, fo2Side{184, MarkFo, 2, -1}, fo10{1070, MarkFo, 10, 0};
+    EXPECT_LT(markerLabelPriority(fo), markerLabelPriority(fi));
+    EXPECT_LT(markerLabelPriority(fi), markerLabelPriority(fo2));
+    EXPECT_LT(markerLabelPriority(fo10), markerLabelPriority(foSide));
+    EXPECT_LT(markerLabelPriority(foSide), markerLabelPriority(fo2Side));
+}
+
+// Lines 1 Hz apart up to 1000 Hz: a noise of 0,01 with a family at 100 Hz (amplitude 1/k)
+// and sidebands ±30 Hz around 500 Hz (0,2).
+Spectrum knownLines() {
+    Spectrum s;
+    s.resolution = 1;
+    for (int k = 0; k <= 1000; ++k) {
+        s.frequency.push_back(k);
+        s.amplitude.push_back(0.01);
+    }
+    for (int k = 1; k <= 10; ++k) {
+        s.amplitude[static_cast<std::size_t>(100 * k + (k == 3))] = 1.0 / k; // 3× one line off
+    }
+    s.amplitude[470] = s.amplitude[530] = 0.2;
+    return s;
+}
+
+TEST(HarmonicCursor, ReadsEachHarmonicAsFarAsTheSpectrumReaches) {
+    const Spectrum s = knownLines();
+    const std::vector<CursorMark> marks = harmonicMarks(s, 100);
+    ASSERT_EQ(marks.size(), 10u);
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        EXPECT_DOUBLE_EQ(marks[i].frequency, 100.0 * static_cast<double>(i + 1));
+        EXPECT_DOUBLE_EQ(marks[i].amplitude, 1.0 / static_cast<double>(i + 1)) << i;
+        EXPECT_EQ(marks[i].name, std::to_string(i + 1) + "×");
+    }
+    EXPECT_EQ(harmonicMarks(s, 300).size(), 3u); // 1200 Hz lies beyond
+    EXPECT_TRUE(harmonicMarks(s, 0).empty());
+    EXPECT_DOUBLE_EQ(harmonicMarks(s, 150, 2)[1].amplitude, 1.0 / 3); // the line beside 300 Hz
+    EXPECT_EQ(harmonicReadout(harmonicMarks(s, 100, 3), 100.004, 2),
+              "Гармоники 100 Гц: 1× 1 · 2× 0,5 · 3× 0,3333");
+}
+
+TEST(SidebandCursor, ReadsTheCentreAndEitherSide) {
+    const Spectrum s = knownLines();
+    const std::vector<CursorMark> marks = sidebandMarks(s, 500, 30, 2);
+    ASSERT_EQ(marks.size(), 5u);
+    const char* names[] = {"−2", "−1", "0", "+1", "+2"};
+    const double amplitudes[] = {0.01, 0.2, 0.2, 0.2, 0.01};
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        EXPECT_EQ(marks[i].name, names[i]);
+        EXPECT_DOUBLE_EQ(marks[i].frequency, 500 + 30 * (static_cast<double>(i) - 2));
+        EXPECT_DOUBLE_EQ(marks[i].amplitude, amplitudes[i]) << i;
+    }
+    // Near the spectrum's start only those within it.
+    EXPECT_EQ(sidebandMarks(s, 40, 30, 3).size(), 5u); // −1 at 10 Hz, none below 0
+    EXPECT_TRUE(sidebandMarks(s, 500, 0).empty());
+    EXPECT_EQ(sidebandReadout(sidebandMarks(s, 500, 30, 1), 500, 29.951, 1),
+              "Боковые 500 ± 30 Гц: −1 0,2 · 0 0,2 · +1 0,2");
+}
+
+} // namespace
+} // namespace orbistan
