@@ -45,6 +45,7 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/workbench.cpp
     ${core_dir}/spectrum/markers.cpp
     ${core_dir}/spectrum/cursors.cpp
+    ${core_dir}/spectrum/report.cpp
     ${core_dir}/spectrum/extremes.cpp
     ${core_dir}/spectrum/fft.cpp
     ${core_dir}/spectrum/envelope.cpp

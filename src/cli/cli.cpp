@@ -40,7 +40,9 @@ constexpr const char* kUsage =
     "       orbistan-cli diagnose FILE <compute options, --Fr from the file if it states it>"
     " [--band LOW:HIGH|auto] [--whiten] [--slip PCT] [--window W] [--lines L] [--span HZ] "
     "[--scaling S]"
-    " [--channel K] [--variable NAME] [--rate HZ] [--unit U]";
+    " [--channel K] [--variable NAME] [--rate HZ] [--unit U]\n"
+    "       orbistan-cli report FILE <compute options, --Fr from the file if it states it>"
+    " --out REPORT.pdf [--number N] [--band LOW:HIGH|auto] [<options of spectrum>]";
 
 int rowByName(const std::string& name) {
     for (int row = kDefectCount; row < ResultCount; ++row) {
@@ -232,7 +234,7 @@ const std::map<std::string, Command>& commands() {
         {"harmonics", harmonics},      {"key", keyAdapter},
         {"base", baseCommand},         {"spectrum", spectrumCommand},
         {"synth", synthAdapter},       {"envelope", envelopeCommand},
-        {"diagnose", diagnoseCommand},
+        {"diagnose", diagnoseCommand}, {"report", reportCommand},
     };
     return table;
 }

@@ -1,6 +1,7 @@
 // orbistan-cli spectrum and synth: a file's peak table with its explanations, and the
 // synthetic bearing signals whose answers are known.
 #include "cli/common.h"
+#include "cli/report_pdf.h"
 
 #include "calc/messages.h"
 #include "calc/numbers.h"
@@ -15,6 +16,7 @@
 #include "spectrum/workbench.h"
 
 #include <cmath>
+#include <ctime>
 #include <map>
 
 namespace orbistan {
@@ -335,6 +337,87 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
     for (const FamilyEvidence& e : rankEvidence(*spectrum, basesOf(c), task.slipPercent)) {
         out << e.family << '\t' << formatGeneral(std::round(e.score * 1000) / 1000) << '\t'
             << verdictName(e.verdict) << '\t' << describeEvidence(e) << '\n';
+    }
+    return ExitDone;
+}
+
+namespace {
+
+// The workbench as the window would stand after opening the file with these options: the
+// file's spectrum explained for the bearing, or the envelope of --band. Empty with the
+// file's message written.
+std::optional<int> openForReport(Workbench& doc, const WorkbenchTask& asked, const ComputeArgs& a,
+                                 std::ostream& err) {
+    WorkbenchTask open = doc.openTask(asked.path);
+    open.source = asked.source;
+    std::optional<WorkbenchTask> next = open;
+    while (next) {
+        const WorkbenchChange change = doc.apply(runTask(*next));
+        if (!change.error.empty()) {
+            err << change.error << '\n';
+            return ExitFile;
+        }
+        next = change.next;
+        if (!next && a.extra.count("--band") && !doc.showingEnvelope() && doc.hasRecord()) {
+            next = doc.envelopeTask(bandOption(a, "auto"));
+        }
+    }
+    if (a.extra.count("--unit")) {
+        doc.setStatedUnit(unitOption(a));
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+// The one-page PDF of the spectrum window for the file, the bearing and the options.
+int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostream& err) {
+    if (args.size() < 2 || args[1].starts_with("--")) {
+        throw UsageError{"missing FILE"};
+    }
+    std::vector<std::string> given;
+    try {
+        given = withShaftSpeed(args); // as diagnose: Fr from a file that states it
+    } catch (const SpectrumFileError& e) {
+        err << e.what() << '\n';
+        return ExitFile;
+    }
+    const std::vector<std::string> options =
+        with(kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency",
+                                 "--band", "--slip", "--out", "--number"});
+    const ComputeArgs a = parseCompute(given, {options, {"--velocity", "--whiten"}}, 2, true);
+    const std::string out = extraOr(a, "--out", "");
+    if (out.empty()) {
+        throw UsageError{"missing option --out REPORT.pdf"};
+    }
+    const WorkbenchTask task = taskOf(given[1], a, TaskKind::Open);
+    PeakSearch search;
+    if (const auto refused = readPeakSearch(a, search, err)) {
+        return *refused;
+    }
+    WorkbenchSettings settings;
+    settings.transform = task.transform;
+    settings.peaks = static_cast<int>(wholeOption(a, "--peaks", "20", 1, kMaxPeakRows));
+    settings.velocity = a.extra.count("--velocity") > 0;
+    settings.whiten = a.extra.count("--whiten") > 0;
+    settings.slipPercent = slipOption(a);
+    Workbench doc(settings);
+    doc.setBearing(WorkbenchBearing{*search.bases, search.parameters, a.precision});
+    if (const auto failed = openForReport(doc, task, a, err)) {
+        return *failed;
+    }
+    ComputeOutcome c;
+    computeOrRefuse(a, c, err);
+    const BearingInputs& in = c.validation.inputs;
+    const std::time_t now = std::time(nullptr);
+    char date[32];
+    std::strftime(date, sizeof date, "%d.%m.%Y %H:%M", std::localtime(&now));
+    const Report report =
+        makeReport(doc, {extraOr(a, "--number", ""), geometryText(in.d, in.D, in.dw, in.Z, in.a),
+                         date, in.Fr});
+    if (const int error = writeFileAtomically(out, reportPdfBytes(report, doc))) {
+        err << runtimeErrorText(error) << '\n';
+        return ExitFile;
     }
     return ExitDone;
 }

@@ -385,6 +385,41 @@ TEST_F(CliSpectrum, ASpanNarrowsTheLines) {
     }
 }
 
+// The report: one A4 page of PDF, written whole; refusals as the other spectrum commands'.
+TEST_F(CliSpectrum, ReportWritesOnePageOfPdf) {
+    const std::string wav = (dir_ / "outer.wav").string();
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    ASSERT_EQ(runCli(plus(as("synth", g), {"--fault", "outer", "--out", wav})).status, 0);
+    const auto options = std::vector<std::string>(g.begin() + 1, g.end());
+    const std::string pdf = (dir_ / "отчёт.pdf").string();
+    const CliRun r = runCli(
+        plus(plus({"report", wav}, options), {"--out", pdf, "--number", "6205", "--band", "auto"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "");
+    std::ifstream in(pdf, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(bytes.starts_with("%PDF-")) << bytes.substr(0, 10);
+    EXPECT_TRUE(bytes.ends_with("%%EOF\n"));
+    EXPECT_NE(bytes.find("/Count 1"), std::string::npos);           // one page
+    EXPECT_NE(bytes.find("/MediaBox [0 0 595"), std::string::npos); // A4
+    EXPECT_GT(bytes.size(), 10000u); // the plot, the facts and the table are drawn
+
+    const std::string kept = (dir_ / "kept.pdf").string();
+    std::ofstream(kept) << "old";
+    const CliRun missing =
+        runCli(plus(plus({"report", (dir_ / "нет.wav").string()}, options), {"--out", kept}));
+    EXPECT_EQ(missing.status, 4);
+    EXPECT_EQ(missing.err, "Файл «нет.wav»: такого файла нет\n");
+    std::ifstream old(kept);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "old"); // untouched
+    EXPECT_EQ(runCli(plus(plus({"report", wav}, options), {})).status, 1);  // no --out
+    const CliRun unwritable =
+        runCli(plus(plus({"report", wav}, options), {"--out", "/nonexistent/r.pdf"}));
+    EXPECT_EQ(unwritable.status, 4);
+    EXPECT_FALSE(unwritable.err.empty());
+}
+
 // The three faults and noise alone, synthesised and diagnosed from their envelope spectra.
 TEST_F(CliSpectrum, DiagnoseRanksTheSynthesisedFaultFirst) {
     const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");

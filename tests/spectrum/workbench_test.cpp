@@ -1,5 +1,6 @@
 // The spectrum document's transitions, without a window: requests become tasks, tasks run,
 // and their results change what is shown exactly as the window shows it.
+#include "spectrum/report.h"
 #include "spectrum/workbench.h"
 
 #include "bearing_mat.h"
@@ -80,6 +81,76 @@ TEST_F(WorkbenchDocument, OpeningShowsTheFileAndTheBearingExplainsIt) {
 // The worker prepares the spectrum as shown and its peaks; the document takes them when
 // it still stands as the task found it, and prepares them itself when the user changed
 // what they depend on meanwhile (the number of peaks, the unit, velocity).
+// The report says what the window shows: the bearing, the file and how it was transformed,
+// the table as the window shows it, the diagnosis; nothing while nothing is shown.
+TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
+    const ReportContext context{"6205", geometryText(25, 52, 7.94, 9, 0), "08.12.2026 17:30",
+                                29.95};
+    EXPECT_TRUE(makeReport(doc_, context).title.empty());
+    step(doc_.openTask(wav_));
+    doc_.setBearing(bearing6205());
+    const Report r = makeReport(doc_, context);
+    EXPECT_EQ(r.title, "outer.wav");
+    const std::vector<std::pair<std::string, std::string>> facts = {
+        {"Подшипник", "6205"},
+        {"Геометрия", "d = 25 мм, D = 52 мм, Dw = 7,94 мм, Z = 9, α = 0°"},
+        {"Fr", "29,95 Гц (1797 об/мин)"},
+        {"Файл", wav_.string()},
+        {"Канал", "1"},
+        {"Частота дискретизации", "12000 Гц"},
+        {"Расчёт", "окно Ханна, 3200 линий, пик"},
+        {"Показан", "спектр; шаг 1,46 Гц, до 4687,5 Гц; Амплитуда, пик"},
+        {"Дата", "08.12.2026 17:30"}};
+    EXPECT_EQ(r.facts, facts);
+    EXPECT_EQ(r.captions, peakTableCaptions());
+    ASSERT_EQ(r.rows.size(), doc_.rows().size());
+    EXPECT_EQ(r.rows[0], peakTableCells(1, doc_.rows()[0]));
+    ASSERT_EQ(r.diagnosis.size(), 5u);
+    EXPECT_EQ(r.diagnosis[0], "Диагноз по спектру");
+    EXPECT_TRUE(r.diagnosis[1].starts_with("Fo: ")) << r.diagnosis[1];
+
+    // A narrower span and the envelope say so.
+    WorkbenchSettings s = doc_.settings();
+    s.transform.span = 1000;
+    s.transform.window = WindowKind::FlatTop;
+    step(doc_.changeSettings(s, 0).next);
+    step(doc_.envelopeTask(Band{2000, 4000}));
+    const Report e = makeReport(doc_, {});
+    EXPECT_EQ(e.facts[0], (std::pair<std::string, std::string>{"Подшипник", "—"}));
+    const auto fact = [&e](const std::string& caption) {
+        for (const auto& [c, v] : e.facts) {
+            if (c == caption) {
+                return v;
+            }
+        }
+        return std::string("(none)");
+    };
+    EXPECT_EQ(fact("Расчёт"), "окно плоская вершина, 3200 линий, макс. частота 1000 Гц, пик");
+    EXPECT_TRUE(fact("Показан").starts_with("спектр огибающей 2000–4000 Гц; шаг "))
+        << fact("Показан");
+    EXPECT_EQ(fact("Геометрия"), "(none)");
+    EXPECT_EQ(e.diagnosis.at(0), "Диагноз по спектру огибающей");
+}
+
+TEST(ReportCells, AsTheWindowsTableShowsThem) {
+    ExplainedPeak plain{{106.97984, 0.000123456, 73}, std::nullopt};
+    EXPECT_EQ(peakTableCells(3, plain),
+              (std::vector<std::string>{"3", "106,98", "0,0001235", "-", "", "", "", ""}));
+    Explanation e;
+    e.name = "Fo + Fq", e.m = 1, e.n = 2, e.value = 130.7531, e.residual = -0.0004;
+    ExplainedPeak explained{{130.75, 2.5, 9}, e};
+    EXPECT_EQ(
+        peakTableCells(1, explained),
+        (std::vector<std::string>{"1", "130,75", "2,5", "Fo + Fq", "1", "2", "130,753", "0"}));
+    e.single = true;
+    explained.best = e;
+    EXPECT_EQ(peakTableCells(1, explained)[5], "");
+    for (const auto& [v, text] : std::vector<std::pair<double, std::string>>{
+             {0.5, "0,5"}, {1234567, "1,235e+06"}, {-0.00012344, "-0,0001234"}, {0, "0"}}) {
+        EXPECT_EQ(fourSignificant(v), text) << v;
+    }
+}
+
 TEST_F(WorkbenchDocument, WhatTheWorkerPreparedIsTakenOnlyWhileItFits) {
     const WorkbenchChange opened = step(doc_.openTask(wav_));
     EXPECT_TRUE(opened.prepared);
@@ -295,7 +366,8 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
     const WorkbenchSettings bad = parseWorkbenchSettings(
         "unit.audio=furlong\nunit.=g\nunit.Audio=g\nunit.uff=\n"
         "lines=777\nharmonics=0\nscaling=unknown\naxis=dBA\nspan=-5\nvelocity=yes\n"
-        "envelope=2\npeak_labels=51\npanels=left\nview=300:10\nband=1e400:2\nplace=1,2,3\nplace=0,0,50,50\n"
+        "envelope=2\npeak_labels=51\npanels=left\nview=300:10\nband=1e400:2\nplace=1,2,3\nplace=0,"
+        "0,50,50\n"
         "place=0,0,800,600,7\nview=nan:5\n");
     EXPECT_EQ(bad, WorkbenchSettings{});
 }

@@ -997,13 +997,12 @@ private Q_SLOTS:
         QCOMPARE(plot()->graph(0)->dataCount(), 3);
         QCOMPARE(plot()->yAxis->label(), QString("Amplitude"));
 
-        for (const char* name : {"table.csv", "plot.png", "plot.pdf"}) {
+        for (const auto& [name, button] :
+             {std::pair{"table.csv", "exportCsvButton"}, std::pair{"plot.png", "exportPngButton"},
+              std::pair{"plot.pdf", "exportPdfButton"}, std::pair{"report.pdf", "reportButton"}}) {
             const QString path = f.programDir() + "/" + name;
             orbistan::ui::setFileDialogHandler(
                 [path](const orbistan::ui::FileRequest& r) { return r.save ? path : QString(); });
-            const QString button = QString(name).endsWith("csv")   ? "exportCsvButton"
-                                   : QString(name).endsWith("png") ? "exportPngButton"
-                                                                   : "exportPdfButton";
             spectrumWindow()->findChild<QPushButton*>(button)->click();
         }
         // As a spreadsheet in a Russian locale opens it: a byte-order mark, the captions
@@ -1011,8 +1010,20 @@ private Q_SLOTS:
         QCOMPARE(f.fileBytes("table.csv"),
                  QByteArray("\xEF\xBB\xBF№;Частота, Гц;Амплитуда;Объяснение;m;n;Значение;Невязка\n"
                             "1;5000;0,9;-;;;;\n")); // beyond the search's maximum frequency
-        QVERIFY(f.fileBytes("plot.png").startsWith("\x89PNG"));
+        // The picture carries a title line over the plot: dark text on a white strip.
+        const QImage picture = QImage::fromData(f.fileBytes("plot.png"), "PNG");
+        QCOMPARE(picture.size(), plot()->size() + QSize(0, 26));
+        int dark = 0;
+        for (int y = 0; y < 26; ++y) {
+            for (int x = 0; x < picture.width(); ++x) {
+                dark += qGray(picture.pixel(x, y)) < 100;
+            }
+        }
+        QVERIFY2(dark > 50, qPrintable(QString::number(dark)));
         QVERIFY(f.fileBytes("plot.pdf").startsWith("%PDF"));
+        const QByteArray report = f.fileBytes("report.pdf");
+        QVERIFY(report.startsWith("%PDF") && report.contains("/Count 1") &&
+                report.contains("/MediaBox [0 0 595"));
     }
 };
 

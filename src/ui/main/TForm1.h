@@ -24,7 +24,8 @@ class TForm1;
 
 namespace orbistan {
 struct WorkbenchBearing;
-}
+struct ReportContext;
+} // namespace orbistan
 
 namespace orbistan::ui {
 
@@ -105,6 +106,7 @@ private:
     // are searched here.
     void bindSpectrumWindow();
     std::optional<WorkbenchBearing> spectrumBearing() const;
+    ReportContext reportContext() const;
     void bindCoefficientButtons();
     void bindHarmonicLists();
     void Edit61Edited(const QString& text);

@@ -7,6 +7,7 @@
 #include "calc/numbers.h"
 #include "search/harmonics.h"
 #include "search/search.h"
+#include "spectrum/report.h"
 #include "ui/dialogs/TForm10.h"
 #include "ui/dialogs/TForm8.h"
 #include "ui/kit/style.h"
@@ -58,6 +59,7 @@ void TForm1::bindSpectrumWindow() {
     form16_->setProgramDir(state_.ProgramDir);
     form16_->setBearingSource([this] { return spectrumBearing(); });
     form16_->setShaftSpeedText([this] { return ui->Edit2->text(); });
+    form16_->setReportSource([this] { return reportContext(); });
     connect(form16_.get(), &TForm16::peakChosen, this, [this](const QString& frequency) {
         ui->Edit8->setText(frequency);
         SpeedButton36Click();
@@ -86,6 +88,19 @@ std::optional<WorkbenchBearing> TForm1::spectrumBearing() const {
     const Results& r = state_.results;
     return WorkbenchBearing{searchBases(r, state_.inputs.Fr), applySearchLimits(read).parameters,
                             state_.Precision};
+}
+
+// The bearing as the spectrum's report names it: its number, and the geometry and speed it
+// was computed with (none while nothing is computed).
+ReportContext TForm1::reportContext() const {
+    ReportContext c;
+    c.bearingNumber = ui->Edit9->text().trimmed().toStdString();
+    if (state_.NoResult == 0) {
+        const BearingInputs& in = state_.inputs;
+        c.geometry = geometryText(in.d, in.D, in.dw, in.Z, in.a);
+        c.shaftHz = in.Fr;
+    }
+    return c;
 }
 
 void TForm1::bindCoefficientButtons() {

@@ -102,9 +102,9 @@ void TForm16::setUpControls() {
     ui->channelBox->addItem("1");
     for (QWidget* w : std::initializer_list<QWidget*>{
              ui->channelBox, ui->unitBox, ui->rateEdit, ui->exportCsvButton, ui->exportPngButton,
-             ui->exportPdfButton, ui->envelopeBox, ui->bandLowEdit, ui->bandHighEdit,
-             ui->suggestBandButton, ui->refineSpeedButton, ui->velocityBox, ui->overlayButton,
-             ui->clearOverlayButton}) {
+             ui->exportPdfButton, ui->reportButton, ui->envelopeBox, ui->bandLowEdit,
+             ui->bandHighEdit, ui->suggestBandButton, ui->refineSpeedButton, ui->velocityBox,
+             ui->overlayButton, ui->clearOverlayButton}) {
         w->setEnabled(false);
     }
     bandMapView_ = new BandMapView(ui->bandMapPlot);
@@ -146,7 +146,7 @@ void TForm16::setUpPeakTable() {
     tools->addStretch(1);
     for (QWidget* w : std::initializer_list<QWidget*>{ui->overlayButton, ui->clearOverlayButton,
                                                       ui->exportCsvButton, ui->exportPngButton,
-                                                      ui->exportPdfButton}) {
+                                                      ui->exportPdfButton, ui->reportButton}) {
         tools->addWidget(w);
     }
     page->addLayout(tools);
@@ -203,6 +203,7 @@ void TForm16::bindControls() {
     connect(ui->rateEdit, &QLineEdit::editingFinished, this, &TForm16::rateEdited);
     connect(ui->exportCsvButton, &QPushButton::clicked, this, &TForm16::exportTable);
     connect(ui->exportPngButton, &QPushButton::clicked, this, [this] { exportPlot(false); });
+    connect(ui->reportButton, &QPushButton::clicked, this, &TForm16::writeReport);
     connect(ui->exportPdfButton, &QPushButton::clicked, this, [this] { exportPlot(true); });
     connect(ui->peakTable, &QTableWidget::cellActivated, this, [this](int row, int) {
         if (row >= 0 && row < static_cast<int>(doc_.rows().size())) {
@@ -293,6 +294,10 @@ void TForm16::saveSettings() {
     if (!programDir_.empty()) {
         saveWorkbenchSettings(programDir_, doc_.settings()); // preferences: a failure loses little
     }
+}
+
+void TForm16::setReportSource(std::function<ReportContext()> source) {
+    reportSource_ = std::move(source);
 }
 
 void TForm16::setShaftSpeedText(std::function<QString()> text) {

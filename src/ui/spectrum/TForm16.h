@@ -6,6 +6,7 @@
 // holds the widgets, the plot's items, the worker thread and the progress timer.
 
 #include "spectrum/cursors.h"
+#include "spectrum/report.h"
 #include "spectrum/workbench.h"
 
 #include <QColor>
@@ -38,9 +39,6 @@ namespace orbistan::ui {
 class BandMapView;
 class PlotInteraction;
 
-// The colour of a marker family, in the order of markerFamilies().
-QColor familyColour(int family);
-
 class TForm16 : public QWidget {
     Q_OBJECT
 public:
@@ -55,6 +53,8 @@ public:
     // The shaft speed field's text, as the main window shows it: what a file's speed
     // replaces, and what «Вернуть» gives back.
     void setShaftSpeedText(std::function<QString()> text);
+    // The bearing's number and geometry as the report names them.
+    void setReportSource(std::function<ReportContext()> source);
     // The main window computed anew: markers and explanations follow.
     void bearingChanged();
 
@@ -177,11 +177,14 @@ private:
     void refineSpeed();
     void exportTable();
     void exportPlot(bool pdf);
+    Report currentReport() const;
+    void writeReport();
 
     std::unique_ptr<Ui::TForm16> ui; // the form's controls, made by uic
     std::filesystem::path programDir_;
     std::function<std::optional<WorkbenchBearing>()> bearingSource_;
     std::function<QString()> shaftSpeedText_;
+    std::function<ReportContext()> reportSource_;
     QWidget* shaftSpeedNotice_ = nullptr; // a file's speed replaced the one typed
     QLabel* shaftSpeedNoticeText_ = nullptr;
     QPushButton* shaftSpeedUndo_ = nullptr;

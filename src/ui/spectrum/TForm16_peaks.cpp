@@ -11,10 +11,12 @@
 #include "ui/kit/modal.h"
 #include "ui/kit/text.h"
 #include "ui/spectrum/plot.h"
+#include "ui/spectrum/report_page.h"
 
 #include <QTextDocument>
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QMessageBox>
 #include <QPdfWriter>
 
@@ -24,20 +26,10 @@ namespace orbistan::ui {
 
 namespace {
 
-QString rounded(double v, double unit) {
-    return fromCore(formatGeneral(std::round(v / unit) * unit));
-}
-
 QStringList rowCells(int rank, const ExplainedPeak& row) {
-    QStringList cells = {QString::number(rank), rounded(row.peak.frequency, 0.001),
-                         significantText(row.peak.amplitude)};
-    if (row.best) {
-        const Explanation& e = *row.best;
-        cells << QString::fromStdString(e.name) << fromCore(formatGeneral(e.m))
-              << (e.single ? QString() : fromCore(formatGeneral(e.n))) << rounded(e.value, 0.001)
-              << rounded(e.residual, 0.001);
-    } else {
-        cells << "-" << QString() << QString() << QString() << QString();
+    QStringList cells;
+    for (const std::string& cell : peakTableCells(rank, row)) {
+        cells << QString::fromStdString(cell);
     }
     return cells;
 }
@@ -148,10 +140,35 @@ void TForm16::exportPlot(bool pdf) {
         QCPPainter painter(&writer);
         plot->toPainter(&painter, plot->width(), plot->height());
     } else {
-        plot->toPixmap().save(&buffer, "PNG");
+        titledPicture(plot->toPixmap(), reportTitleLine(currentReport())).save(&buffer, "PNG");
     }
     // The file is written whole or not at all, as every file of the program.
     if (const int error = writeFileAtomically(file.toStdString(), buffer.data().toStdString())) {
+        showRuntimeError(error);
+    }
+}
+
+Report TForm16::currentReport() const {
+    ReportContext context = reportSource_ ? reportSource_() : ReportContext{};
+    if (context.date.empty()) {
+        context.date = QDateTime::currentDateTime().toString("dd.MM.yyyy HH:mm").toStdString();
+    }
+    return makeReport(doc_, context);
+}
+
+// The page to hand over, of what is shown between the bounds shown.
+void TForm16::writeReport() {
+    if (!doc_.hasSpectrum()) {
+        return;
+    }
+    const QString file = chooseFile(this, {true, QString::fromStdString(doc_.settings().folder),
+                                           "Документ PDF (*.pdf)", "pdf", true});
+    if (file.isEmpty()) {
+        return;
+    }
+    const QCPRange view = ui->Chart1->xAxis->range();
+    const QByteArray pdf = reportPdf(currentReport(), doc_, view.lower, view.upper);
+    if (const int error = writeFileAtomically(file.toStdString(), pdf.toStdString())) {
         showRuntimeError(error);
     }
 }

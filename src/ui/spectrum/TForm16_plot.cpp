@@ -51,32 +51,6 @@ void setAxisScale(QCPAxis& axis, AmplitudeScale scale) {
 
 } // namespace
 
-QSharedPointer<QCPGraphDataContainer> graphData(const std::vector<double>& keys,
-                                                const std::vector<double>& values,
-                                                AmplitudeScale scale) {
-    QVector<QCPGraphData> lines(static_cast<qsizetype>(keys.size()));
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        lines[static_cast<qsizetype>(i)] = {keys[i], onScale(values[i], scale)};
-    }
-    auto data = QSharedPointer<QCPGraphDataContainer>::create();
-    data->set(lines, true);
-    return data;
-}
-
-int frequencyDecimals(double resolution) {
-    if (!(resolution > 0)) {
-        return 2;
-    }
-    return std::clamp(static_cast<int>(std::ceil(-std::log10(resolution / 100))), 0, 6);
-}
-
-QColor familyColour(int family) {
-    static const QColor kColours[] = {QColor(0, 70, 200),  QColor(0, 140, 60),
-                                      QColor(200, 0, 200), QColor(120, 40, 160),
-                                      QColor(230, 120, 0), QColor(90, 90, 90)};
-    return kColours[family];
-}
-
 void TForm16::setUpPlot() {
     QCustomPlot* plot = ui->Chart1;
     plot->setFocusPolicy(Qt::ClickFocus); // for the cursor's keys
@@ -153,7 +127,7 @@ void TForm16::showControlsOfShown() {
     }
     for (QWidget* w : std::initializer_list<QWidget*>{ui->refineSpeedButton, ui->overlayButton,
                                                       ui->exportCsvButton, ui->exportPngButton,
-                                                      ui->exportPdfButton}) {
+                                                      ui->exportPdfButton, ui->reportButton}) {
         w->setEnabled(true);
     }
     {

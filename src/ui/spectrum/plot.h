@@ -21,6 +21,9 @@ namespace orbistan::ui {
 QSharedPointer<QCPGraphDataContainer>
 graphData(const std::vector<double>& keys, const std::vector<double>& values, AmplitudeScale scale);
 
+// The colour of a marker family, in the order of markerFamilies().
+QColor familyColour(int family);
+
 // A frequency's decimals as the cursor reads it: enough to tell neighbouring lines apart, two
 // more than the resolution needs.
 int frequencyDecimals(double resolution);

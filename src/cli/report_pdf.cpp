@@ -1,0 +1,38 @@
+#include "cli/report_pdf.h"
+
+#include "ui/spectrum/report_page.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace orbistan {
+
+namespace {
+
+// Qt's notes on its own set-up (a missing runtime folder, fonts) are not the user's business;
+// what goes wrong with the report is said by the command itself.
+void keepQtQuiet(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "orbistan-cli: %s\n", message.toLocal8Bit().constData());
+    }
+}
+
+} // namespace
+
+std::string reportPdfBytes(const Report& report, const Workbench& doc) {
+    // The plot is a widget: widgets need an application, here one without a screen.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(keepQtQuiet);
+    static int argc = 1;
+    static char name[] = "orbistan-cli";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = QApplication::instance()
+                                   ? nullptr
+                                   : new QApplication(argc, argv); // lives as long as the process
+    (void)app;
+    return ui::reportPdf(report, doc, 0, 0).toStdString();
+}
+
+} // namespace orbistan

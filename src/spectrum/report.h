@@ -1,0 +1,43 @@
+#pragma once
+// The one-page report an analyst hands over: what was measured and how, the bearing, the
+// peak table with its explanations and the diagnosis, as texts; the window and the command
+// line draw the same page from it (with the plot) and write it as PDF.
+
+#include "spectrum/workbench.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orbistan {
+
+// What the workbench does not hold: the bearing as the calculator names it, and the date.
+struct ReportContext {
+    std::string bearingNumber;     // empty when the bearing has none
+    std::string geometry;          // "d = 25 мм, D = 52 мм, Dw = 7,94 мм, Z = 9, α = 0°"
+    std::string date;              // "08.12.2026 17:30"
+    std::optional<double> shaftHz; // Fr as computed with
+};
+
+struct Report {
+    std::string title;                                      // the file's name
+    std::vector<std::pair<std::string, std::string>> facts; // caption, value
+    std::vector<std::string> captions;                      // of the peak table
+    std::vector<std::vector<std::string>> rows;             // as the window's table shows them
+    std::vector<std::string> diagnosis;                     // a heading, then a line a family
+};
+
+// "d = 25 мм, D = 52 мм, Dw = 7,94 мм, Z = 9, α = 0°".
+std::string geometryText(double d, double D, double dw, double Z, double a);
+
+// The report of what the workbench shows; an empty title when it shows nothing.
+Report makeReport(const Workbench& doc, const ReportContext& context);
+
+// The peak table's cells as the window shows them: frequency, value and residual to a
+// thousandth of a hertz, the amplitude to four significant digits.
+std::vector<std::string> peakTableCells(int rank, const ExplainedPeak& row);
+
+// "0,5", "1,235E-05": four significant digits with the decimal comma.
+std::string fourSignificant(double v);
+
+} // namespace orbistan
