@@ -408,11 +408,15 @@ private Q_SLOTS:
         QVERIFY(notice && notice->isVisible());
         const QString said = notice->findChild<QLabel*>()->text();
         QCOMPARE(said, QString("Fr = 30 Гц — из файла «97.mat» (было 29,95 Гц)"));
+        // In its own strip over the plot: it hides nothing drawn.
+        const int plotTop = plot()->geometry().top();
+        QVERIFY(notice->geometry().bottom() < plotTop);
         auto* undo = spectrumWindow()->findChild<QPushButton*>("shaftSpeedUndoButton");
         QCOMPARE(undo->text(), QString("Вернуть 29,95"));
         undo->click();
         QCOMPARE(f.edit("Edit2")->text(), QString("29,95"));
         QVERIFY(!notice->isVisible());
+        QVERIFY(plot()->geometry().top() < plotTop); // the plot takes the strip back
         QCOMPARE(f.form().state().NoResult, 0);
         auto* chooser = spectrumWindow()->findChild<QComboBox*>("channelBox");
         QCOMPARE(chooser->count(), 2); // the records, not the RPM scalar

@@ -341,7 +341,7 @@ void TForm16::setUpShaftSpeedNotice() {
     row->addWidget(shaftSpeedUndo_);
     shaftSpeedNotice_->hide();
     connect(shaftSpeedUndo_, &QPushButton::clicked, this, [this] {
-        shaftSpeedNotice_->hide();
+        showShaftSpeedNotice(false);
         Q_EMIT shaftSpeedChosen(replacedShaftSpeed_);
     });
 }
@@ -359,11 +359,14 @@ void TForm16::shaftSpeedFromFile(double hz) {
                                    "» (было " + before + " Гц)");
     shaftSpeedUndo_->setText("Вернуть " + before);
     shaftSpeedNotice_->adjustSize();
-    // At the top in the middle: the cursor's read-out has the left, the legend the right.
-    const QRect chart = ui->Chart1->geometry();
-    shaftSpeedNotice_->move(chart.center().x() - shaftSpeedNotice_->width() / 2, chart.y() + 28);
-    shaftSpeedNotice_->show();
-    shaftSpeedNotice_->raise();
+    showShaftSpeedNotice(true);
+}
+
+// In a strip of its own over the plot, which gives up the room: it covers neither the
+// markers' names nor the cursor's read-outs.
+void TForm16::showShaftSpeedNotice(bool shown) {
+    shaftSpeedNotice_->setVisible(shown);
+    layOutPlot();
 }
 
 void TForm16::setBearingSource(std::function<std::optional<WorkbenchBearing>()> source) {
@@ -499,7 +502,7 @@ void TForm16::applyChange(const WorkbenchChange& change, const Job* job) {
         showControlsOfShown();
     }
     if (change.shown && !change.keepRange) {
-        shaftSpeedNotice_->hide(); // another file: the notice was of the last one
+        showShaftSpeedNotice(false); // another file: the notice was of the last one
     }
     if (change.shaftSpeed) {
         shaftSpeedFromFile(*change.shaftSpeed);
@@ -682,12 +685,23 @@ void TForm16::layOutAnalysisRow(int extra) {
                                 ui->channelBox->height());
 }
 
+// The plot takes the top two thirds of what the window gains, under the shaft-speed
+// notice's strip while it shows.
+void TForm16::layOutPlot() {
+    const QSize base = minimumSize();
+    const int dx = width() - base.width(), plotDy = (height() - base.height()) * 2 / 3;
+    const int strip = shaftSpeedNotice_->isVisible() ? shaftSpeedNotice_->height() + 4 : 0;
+    ui->Chart1->setGeometry(4, 4 + strip, 821 + dx, 351 + plotDy - strip);
+    shaftSpeedNotice_->move(4 + (ui->Chart1->width() - shaftSpeedNotice_->width()) / 2, 4);
+    placeEvidencePanel();
+}
+
 void TForm16::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const QSize base = minimumSize();
     const int dx = width() - base.width(), dy = height() - base.height();
     const int plotDy = dy * 2 / 3;
-    ui->Chart1->setGeometry(4, 4, 821 + dx, 351 + plotDy);
+    layOutPlot();
     ui->progressBar->move(200 + dx / 2, 170 + plotDy / 2);
     ui->cancelButton->move(548 + dx / 2, 170 + plotDy / 2);
     ui->SpeedButton1->move(10, 366 + plotDy);
@@ -697,7 +711,6 @@ void TForm16::resizeEvent(QResizeEvent* event) {
     ui->markersGroup->move(4, 466 + plotDy);
     ui->analysisTabs->setGeometry(380, 466 + plotDy, 445 + dx, 102 + dy - plotDy);
 
-    placeEvidencePanel();
     const QRect chart = ui->Chart1->geometry();
     emptyHint_->move(chart.center() - QPoint(emptyHint_->width() / 2, emptyHint_->height() / 2));
     emptyHint_->setVisible(!doc_.hasSpectrum());

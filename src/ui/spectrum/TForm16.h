@@ -114,6 +114,8 @@ private:
     void setUpEmptyHint();
     void layOutAnalysisRow(int extra);
     void shaftSpeedFromFile(double hz);
+    void showShaftSpeedNotice(bool shown);
+    void layOutPlot();
 
     void envelopeToggled(bool on);
     void bandEdited();

@@ -99,6 +99,7 @@ void TForm16::setUpLabels() {
     cursorMarksText_->setPadding(QMargins(4, 2, 4, 2));
     cursorMarksText_->setVisible(false);
     sideColumn_ = new QCPLayoutGrid;
+    sideColumn_->setMargins(QMargins(6, 0, 6, 0)); // clear of the axis and of the edge
     panelRoom_ = new QCPLayoutElement(plot);
     connect(interaction_, &PlotInteraction::menuRequested, this, &TForm16::showPlotMenu);
 }
@@ -211,11 +212,12 @@ void TForm16::drawCursorMarks() {
                          QString::fromStdString(m.name), QColor(20, 20, 20), 0});
     }
     cursorGraph_->setData(keys, values, true);
-    // The cursor's names stand a row under the markers' so that neither hides the other.
+    // The cursor's names stand at the foot of the plot: the markers' names and the read-outs
+    // have its head.
     drawThinned(ui->Chart1, cursorLabels_, names);
     for (QCPItemText* label : cursorLabels_) {
-        label->setPositionAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        label->position->setCoords(label->position->key(), 0.05);
+        label->setPositionAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        label->position->setCoords(label->position->key(), 1);
     }
     cursorMarksText_->setText(QString::fromStdString(readout));
     cursorMarksText_->setVisible(!readout.empty());
@@ -291,7 +293,8 @@ void TForm16::placePanels() {
     QCustomPlot* plot = ui->Chart1;
     const PanelPlace place = doc_.settings().panels;
     QCPLayoutInset* inset = plot->axisRect()->insetLayout();
-    const bool beside = place == PanelPlace::Beside;
+    // Nothing to stand beside an empty plot: the column comes with the first spectrum.
+    const bool beside = place == PanelPlace::Beside && doc_.hasSpectrum();
     const bool inSide = sideColumn_->elementCount() > 0 && sideColumn_->hasElement(0, 0);
     if (beside && !inSide) {
         inset->take(plot->legend);
@@ -309,11 +312,21 @@ void TForm16::placePanels() {
         plot->plotLayout()->simplify();
         inset->addElement(plot->legend, Qt::AlignTop | Qt::AlignRight);
     }
-    const QSize panel = ui->evidencePanel->sizeHint();
-    sideColumn_->setMinimumSize(beside ? std::max(panel.width() + 8, 160) : 0, 0);
-    panelRoom_->setMinimumSize(beside ? panel + QSize(8, 8) : QSize(0, 0));
+    // Beside the plot the diagnosis wraps to the column's width, as wide as the legend needs.
+    constexpr int kColumnWidth = 300;
+    ui->evidencePanel->setWordWrap(beside);
+    if (beside) {
+        ui->evidencePanel->setFixedWidth(kColumnWidth - 8);
+    } else {
+        ui->evidencePanel->setMinimumWidth(0);
+        ui->evidencePanel->setMaximumWidth(QWIDGETSIZE_MAX);
+    }
     showLegend();
     showEvidence();
+    const int width = std::max(kColumnWidth, plot->legend->minimumOuterSizeHint().width());
+    sideColumn_->setMinimumSize(beside ? width : 0, 0);
+    sideColumn_->setMaximumSize(beside ? width : QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    panelRoom_->setMinimumSize(beside ? ui->evidencePanel->size() + QSize(8, 8) : QSize(0, 0));
     plot->replot(); // at once: the diagnosis panel is placed by the layout it computes
     placeEvidencePanel();
 }
@@ -330,7 +343,7 @@ void TForm16::showLegend() {
 void TForm16::placeEvidencePanel() {
     const QRect chart = ui->Chart1->geometry();
     const QSize size = ui->evidencePanel->size();
-    if (doc_.settings().panels == PanelPlace::Beside) {
+    if (doc_.settings().panels == PanelPlace::Beside && doc_.hasSpectrum()) {
         const QRect room = panelRoom_->outerRect();
         ui->evidencePanel->move(chart.x() + room.x() + 4, chart.y() + room.y() + 4);
         return;

@@ -236,6 +236,9 @@ void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContain
     drawMarkers();
     showPeakTable();
     showEvidence();
+    if (doc_.settings().panels == PanelPlace::Beside && sideColumn_->elementCount() == 0) {
+        placePanels(); // the first spectrum: the column beside it opens
+    }
 }
 
 // The second file's spectrum, under the first and in the same units; not over an envelope.
