@@ -368,6 +368,17 @@ std::optional<int> openForReport(Workbench& doc, const WorkbenchTask& asked, con
     return std::nullopt;
 }
 
+// The window's settings as the options give them.
+WorkbenchSettings reportSettings(const ComputeArgs& a, const WorkbenchTask& task) {
+    WorkbenchSettings settings;
+    settings.transform = task.transform;
+    settings.peaks = static_cast<int>(wholeOption(a, "--peaks", "20", 1, kMaxPeakRows));
+    settings.velocity = a.extra.count("--velocity") > 0;
+    settings.whiten = a.extra.count("--whiten") > 0;
+    settings.slipPercent = slipOption(a);
+    return settings;
+}
+
 } // namespace
 
 // The one-page PDF of the spectrum window for the file, the bearing and the options.
@@ -395,13 +406,7 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
     if (const auto refused = readPeakSearch(a, search, err)) {
         return *refused;
     }
-    WorkbenchSettings settings;
-    settings.transform = task.transform;
-    settings.peaks = static_cast<int>(wholeOption(a, "--peaks", "20", 1, kMaxPeakRows));
-    settings.velocity = a.extra.count("--velocity") > 0;
-    settings.whiten = a.extra.count("--whiten") > 0;
-    settings.slipPercent = slipOption(a);
-    Workbench doc(settings);
+    Workbench doc(reportSettings(a, task));
     doc.setBearing(WorkbenchBearing{*search.bases, search.parameters, a.precision});
     if (const auto failed = openForReport(doc, task, a, err)) {
         return *failed;

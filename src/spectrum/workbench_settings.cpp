@@ -197,8 +197,30 @@ bool readSession(std::string_view key, std::string_view value, WorkbenchSession&
     return true;
 }
 
+// How the plot shows what it shows.
+bool readDisplay(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    if (key == "peak_labels") {
+        s.peakLabels = wholeIn(value, 0, kMaxPeakLabels).value_or(s.peakLabels);
+    } else if (key == "panels") {
+        if (const auto p = nameIn(value, kPanelNames)) {
+            s.panels = static_cast<PanelPlace>(*p);
+        }
+    } else if (key == "velocity") {
+        if (value == "0" || value == "1") {
+            s.velocity = value == "1";
+        }
+    } else if (key == "axis") {
+        if (const auto a = nameIn(value, kScaleNames)) {
+            s.amplitudeScale = static_cast<AmplitudeScale>(*a);
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void readSetting(std::string_view key, std::string_view value, WorkbenchSettings& s) {
-    if (readSession(key, value, s.session)) {
+    if (readSession(key, value, s.session) || readDisplay(key, value, s)) {
         return;
     }
     if (key == "folder") {
@@ -225,14 +247,6 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         readStatedUnit(key, value, s);
     } else if (key.starts_with("rate.")) {
         readStatedRate(key, value, s);
-    } else if (key == "peak_labels") {
-        s.peakLabels = wholeIn(value, 0, kMaxPeakLabels).value_or(s.peakLabels);
-    } else if (key == "panels") {
-        if (const auto p = nameIn(value, kPanelNames)) {
-            s.panels = static_cast<PanelPlace>(*p);
-        }
-    } else if (key == "velocity" && (value == "0" || value == "1")) {
-        s.velocity = value == "1";
     } else if (key == "whiten" && (value == "0" || value == "1")) {
         s.whiten = value == "1";
     } else if (key == "slip") {
@@ -241,10 +255,6 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         s.velocityLowCut = numberIn(value, 0, kMaxVelocityLowCut).value_or(s.velocityLowCut);
     } else if (key == "span") {
         s.transform.span = numberIn(value, 0, kMaxSampleRate).value_or(s.transform.span);
-    } else if (key == "axis") {
-        if (const auto a = nameIn(value, kScaleNames)) {
-            s.amplitudeScale = static_cast<AmplitudeScale>(*a);
-        }
     }
 }
 
