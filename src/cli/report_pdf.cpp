@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace orbistan {
 
@@ -25,13 +26,14 @@ std::string reportPdfBytes(const Report& report, const Workbench& doc) {
     // The plot is a widget: widgets need an application, here one without a screen.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     qInstallMessageHandler(keepQtQuiet);
-    static int argc = 1;
-    static char name[] = "orbistan-cli";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = QApplication::instance()
-                                   ? nullptr
-                                   : new QApplication(argc, argv); // lives as long as the process
-    (void)app;
+    int argc = 1;
+    char name[] = "orbistan-cli";
+    char* argv[] = {name, nullptr};
+    // One report a process: the application lives while the page is drawn, and goes with it.
+    std::optional<QApplication> app;
+    if (!QApplication::instance()) {
+        app.emplace(argc, argv);
+    }
     return ui::reportPdf(report, doc, 0, 0).toStdString();
 }
 

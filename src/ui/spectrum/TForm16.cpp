@@ -61,6 +61,11 @@ QString fileFilter() {
 
 TForm16::~TForm16() {
     saveSession();
+    // Beside the plot, its layout owns the side column; otherwise the window does.
+    if (!sideColumn_->layout()) {
+        delete sideColumn_;
+        delete panelRoom_;
+    }
     // A bound field losing its focus as the children go would reach for the plot, gone.
     for (QLineEdit* edit : {ui->Edit1, ui->Edit2}) {
         disconnect(edit, nullptr, this, nullptr);
