@@ -9,6 +9,7 @@
 #include "spectrum/cursors.h"
 #include "ui/kit/text.h"
 #include "ui/spectrum/plot.h"
+#include "ui/spectrum/plot_labels.h"
 
 #include <QMenu>
 
@@ -19,14 +20,12 @@ namespace orbistan::ui {
 
 namespace {
 
-constexpr double kLabelGap = 3; // pixels kept clear between two labels
-
 // The pool's i-th label, made on the labels' layer when first needed.
 QCPItemText* pooled(QCustomPlot* plot, std::vector<QCPItemText*>& pool, std::size_t i) {
     while (pool.size() <= i) {
         auto* label = new QCPItemText(plot);
         label->setLayer("labels");
-        label->setFont(QFont(plot->font().family(), 7));
+        label->setFont(labelFont(*plot));
         label->setBrush(QColor(255, 255, 255, 200));
         label->setPadding(QMargins(1, 0, 1, 0));
         label->setClipToAxisRect(true);
@@ -42,39 +41,12 @@ void hideFrom(std::vector<QCPItemText*>& pool, std::size_t from) {
     }
 }
 
-struct Label {
-    double frequency = 0;
-    double value = 0; // on the value axis; NaN: at the top of the plot
-    QString text;
-    QColor colour;
-    int priority = 0;
-};
-
 // The labels that stand after thinning, drawn from the pool.
 void drawThinned(QCustomPlot* plot, std::vector<QCPItemText*>& pool,
-                 const std::vector<Label>& labels) {
-    const QFontMetrics metrics(QFont(plot->font().family(), 7));
-    std::vector<LabelSpan> spans;
-    for (const Label& l : labels) {
-        const double x = plot->xAxis->coordToPixel(l.frequency);
-        const double half = (metrics.horizontalAdvance(l.text) + 2) / 2.0;
-        // A peak's label stands on the peak; the others in a row at the top.
-        const double bottom = std::isnan(l.value) ? 0 : plot->yAxis->coordToPixel(l.value);
-        spans.push_back({x - half, x + half, l.priority,
-                         std::isnan(l.value) ? 0 : bottom - metrics.height(), bottom});
-    }
+                 const std::vector<PlotLabel>& labels) {
     std::size_t used = 0;
-    for (const std::size_t i : thinLabels(spans, kLabelGap)) {
-        QCPItemText* item = pooled(plot, pool, used++);
-        const Label& l = labels[i];
-        const bool top = std::isnan(l.value);
-        item->position->setTypeX(QCPItemPosition::ptPlotCoords);
-        item->position->setTypeY(top ? QCPItemPosition::ptAxisRectRatio
-                                     : QCPItemPosition::ptPlotCoords);
-        item->position->setCoords(l.frequency, top ? 0 : l.value);
-        item->setPositionAlignment(Qt::AlignHCenter | (top ? Qt::AlignTop : Qt::AlignBottom));
-        item->setText(l.text);
-        item->setColor(l.colour);
+    for (const std::size_t i : standingLabels(*plot, labels)) {
+        showLabel(*pooled(plot, pool, used++), labels[i]);
     }
     hideFrom(pool, used);
 }
@@ -107,33 +79,9 @@ void TForm16::setUpLabels() {
 // The marker lines in view by name, the harmonics before their sidebands; the highest
 // peaks by frequency, the highest first.
 void TForm16::drawLabels() {
-    QCustomPlot* plot = ui->Chart1;
-    const QCPRange view = plot->xAxis->range();
-    std::vector<Label> markers;
-    if (doc_.hasSpectrum() && doc_.bearing()) {
-        for (const MarkerLine& line : doc_.markerLines()) {
-            if (view.contains(line.frequency)) {
-                markers.push_back({line.frequency, std::numeric_limits<double>::quiet_NaN(),
-                                   QString::fromStdString(markerName(line)),
-                                   familyColour(line.family), markerLabelPriority(line)});
-            }
-        }
-    }
-    drawThinned(plot, markerLabels_, markers);
-    std::vector<Label> peaks;
-    const Spectrum* s = doc_.displayed();
-    const AmplitudeScale scale = doc_.settings().amplitudeScale;
-    const auto count = static_cast<std::size_t>(doc_.settings().peakLabels);
-    for (std::size_t i = 0; s && i < doc_.rows().size() && i < count; ++i) {
-        const Peak& p = doc_.rows()[i].peak;
-        if (view.contains(p.frequency)) {
-            peaks.push_back(
-                {p.frequency, onScale(p.amplitude, scale),
-                 decimalText(p.frequency, std::max(0, frequencyDecimals(s->resolution) - 1)),
-                 QColor(150, 0, 0), static_cast<int>(i)});
-        }
-    }
-    drawThinned(plot, peakLabels_, peaks);
+    const QCPRange view = ui->Chart1->xAxis->range();
+    drawThinned(ui->Chart1, markerLabels_, markerNameLabels(doc_, view));
+    drawThinned(ui->Chart1, peakLabels_, peakLabels(doc_, view));
     drawCursorMarks();
 }
 
@@ -204,7 +152,7 @@ void TForm16::drawCursorMarks() {
     const std::vector<CursorMark> marks = cursorMarks(&readout);
     const QCPRange y = ui->Chart1->yAxis->range();
     QVector<double> keys, values;
-    std::vector<Label> names;
+    std::vector<PlotLabel> names;
     for (const CursorMark& m : marks) {
         keys << m.frequency << m.frequency << m.frequency;
         values << y.lower << y.upper << std::numeric_limits<double>::quiet_NaN();
@@ -245,25 +193,28 @@ void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
     add("Убрать курсоры\tEsc", "clearCursorsAction", [this] {
         clearCursors();
     })->setEnabled(harmonicFundamental_ || sidebandCentre_);
+    // A choice of a submenu: checked when it is the setting's, named for the tests.
+    const auto choice = [this](QMenu* sub, const QString& text, const QString& name, bool checked,
+                               std::function<void()> chosen) {
+        QAction* a = sub->addAction(text);
+        a->setObjectName(name);
+        a->setCheckable(true);
+        a->setChecked(checked);
+        connect(a, &QAction::triggered, this, std::move(chosen));
+    };
     QMenu* labels = menu.addMenu("Подписи пиков");
     for (const int n : {0, 5, 10, 20}) {
-        QAction* a = labels->addAction(n == 0 ? QString("Без подписей")
-                                              : QString("%1 самых высоких").arg(n));
-        a->setObjectName(QString("peakLabels%1Action").arg(n));
-        a->setCheckable(true);
-        a->setChecked(doc_.settings().peakLabels == n);
-        connect(a, &QAction::triggered, this, [this, n] { setPeakLabels(n); });
+        choice(labels, n == 0 ? QString("Без подписей") : QString("%1 самых высоких").arg(n),
+               QString("peakLabels%1Action").arg(n), doc_.settings().peakLabels == n,
+               [this, n] { setPeakLabels(n); });
     }
     QMenu* panels = menu.addMenu("Легенда и диагноз");
     const std::pair<PanelPlace, const char*> places[] = {{PanelPlace::OnPlot, "На графике"},
                                                          {PanelPlace::Beside, "Сбоку от графика"},
                                                          {PanelPlace::Hidden, "Скрыть"}};
     for (const auto& [place, text] : places) {
-        QAction* a = panels->addAction(text);
-        a->setObjectName(QString("panels%1Action").arg(static_cast<int>(place)));
-        a->setCheckable(true);
-        a->setChecked(doc_.settings().panels == place);
-        connect(a, &QAction::triggered, this, [this, place] { setPanelPlace(place); });
+        choice(panels, text, QString("panels%1Action").arg(static_cast<int>(place)),
+               doc_.settings().panels == place, [this, place] { setPanelPlace(place); });
     }
     menu.exec(globalPos);
 }

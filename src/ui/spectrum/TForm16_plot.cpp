@@ -307,16 +307,13 @@ void TForm16::fitValueAxis() {
 
 void TForm16::drawMarkers() {
     QCustomPlot* plot = ui->Chart1;
-    bool anyEntry = false;
     for (int f = 0; f < kMarkerFamilyCount; ++f) {
         const bool on = doc_.hasSpectrum() && doc_.bearing() && doc_.settings().families[f];
         plot->graph(f + 1)->removeFromLegend();
         if (on) {
             plot->graph(f + 1)->addToLegend();
-            anyEntry = true;
         }
     }
-    (void)anyEntry;
     showLegend();
     placeMarkers();
     plot->replot(QCustomPlot::rpQueuedReplot);

@@ -2,6 +2,7 @@
 
 #include "spectrum/cursors.h"
 #include "ui/spectrum/plot.h"
+#include "ui/spectrum/plot_labels.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -18,59 +19,27 @@ QString text(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// Labels that stand after thinning, on the plot's axis rect.
-void addLabels(QCustomPlot& plot,
-               const std::vector<std::tuple<double, double, QString, QColor, int>>& labels) {
-    const QFont font(plot.font().family(), 7);
-    const QFontMetrics metrics(font);
-    std::vector<LabelSpan> spans;
-    for (const auto& [f, v, t, colour, priority] : labels) {
-        const double x = plot.xAxis->coordToPixel(f);
-        const double half = (metrics.horizontalAdvance(t) + 2) / 2.0;
-        const double bottom = std::isnan(v) ? 0 : plot.yAxis->coordToPixel(v);
-        spans.push_back(
-            {x - half, x + half, priority, std::isnan(v) ? 0 : bottom - metrics.height(), bottom});
-    }
-    for (const std::size_t i : thinLabels(spans, 3)) {
-        const auto& [f, v, t, colour, priority] = labels[i];
-        auto* item = new QCPItemText(&plot);
-        item->setFont(font);
-        item->setColor(colour);
-        item->setText(t);
-        item->setBrush(QColor(255, 255, 255, 200));
-        item->position->setTypeX(QCPItemPosition::ptPlotCoords);
-        item->position->setTypeY(std::isnan(v) ? QCPItemPosition::ptAxisRectRatio
-                                               : QCPItemPosition::ptPlotCoords);
-        item->position->setCoords(f, std::isnan(v) ? 0 : v);
-        item->setPositionAlignment(Qt::AlignHCenter |
-                                   (std::isnan(v) ? Qt::AlignTop : Qt::AlignBottom));
-    }
-}
-
+// The marker lines with their names, and the highest peaks' frequencies, as the window
+// draws them.
 void addMarkers(QCustomPlot& plot, const Workbench& doc, const QCPRange& y) {
-    std::vector<std::tuple<double, double, QString, QColor, int>> labels;
+    const QCPRange view = plot.xAxis->range();
     for (const MarkerLine& line : doc.markerLines()) {
-        if (!plot.xAxis->range().contains(line.frequency)) {
-            continue;
-        }
-        QCPGraph* g = plot.addGraph();
-        g->setPen(QPen(familyColour(line.family), 1, line.sideband ? Qt::DotLine : Qt::SolidLine));
-        g->setData({line.frequency, line.frequency}, {y.lower, y.upper});
-        labels.emplace_back(line.frequency, std::numeric_limits<double>::quiet_NaN(),
-                            text(markerName(line)), familyColour(line.family),
-                            markerLabelPriority(line));
-    }
-    const AmplitudeScale scale = doc.settings().amplitudeScale;
-    for (std::size_t i = 0;
-         i < doc.rows().size() && i < static_cast<std::size_t>(doc.settings().peakLabels); ++i) {
-        const Peak& p = doc.rows()[i].peak;
-        if (plot.xAxis->range().contains(p.frequency)) {
-            labels.emplace_back(p.frequency, onScale(p.amplitude, scale),
-                                QString::number(p.frequency, 'f', 1).replace('.', ','),
-                                QColor(150, 0, 0), static_cast<int>(i));
+        if (view.contains(line.frequency)) {
+            QCPGraph* g = plot.addGraph();
+            g->setPen(
+                QPen(familyColour(line.family), 1, line.sideband ? Qt::DotLine : Qt::SolidLine));
+            g->setData({line.frequency, line.frequency}, {y.lower, y.upper});
         }
     }
-    addLabels(plot, labels);
+    for (const std::vector<PlotLabel>& labels :
+         {markerNameLabels(doc, view), peakLabels(doc, view)}) {
+        for (const std::size_t i : standingLabels(plot, labels)) {
+            auto* item = new QCPItemText(&plot);
+            item->setFont(labelFont(plot));
+            item->setBrush(QColor(255, 255, 255, 200));
+            showLabel(*item, labels[i]);
+        }
+    }
 }
 
 } // namespace
