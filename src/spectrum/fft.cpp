@@ -1,8 +1,10 @@
 #include "spectrum/fft.h"
 
 #include <algorithm>
+#include <cmath>
 #include <mutex>
 #include <new>
+#include <numbers>
 
 namespace orbistan::fft {
 
@@ -67,6 +69,69 @@ Inverse::~Inverse() {
 const fftw_complex* Inverse::run() {
     fftw_execute(plan_);
     return out_.get();
+}
+
+InPlace::InPlace(std::size_t n) : n_(n), data_(allocate<double>(2 * (n / 2 + 1))) {}
+
+std::size_t goodEvenSize(std::size_t n) {
+    return 2 * goodSize((n + 1) / 2);
+}
+
+Phasor::Phasor(double start, double step)
+    : start_(start), step_(step), cosStep_(std::cos(step)), sinStep_(std::sin(step)),
+      re_(std::cos(start)), im_(std::sin(start)) {}
+
+void Phasor::reset() {
+    const double angle = start_ + step_ * static_cast<double>(k_);
+    re_ = std::cos(angle);
+    im_ = std::sin(angle);
+}
+
+void InPlace::forward(std::size_t count) {
+    // The samples read as count / 2 complex points (even ones real, odd ones imaginary) and
+    // transformed; line k of the record is then E + e^{−2πik/count}·O, where E and O, the
+    // transforms of the even and of the odd samples, come from points k and h − k.
+    const std::size_t h = count / 2;
+    complexTransform(h, FFTW_FORWARD);
+    fftw_complex* z = lines();
+    const double r0 = z[0][0], i0 = z[0][1];
+    z[0][0] = r0 + i0;
+    z[0][1] = 0;
+    z[h][0] = r0 - i0;
+    z[h][1] = 0;
+    Phasor w(-2 * std::numbers::pi / static_cast<double>(count),
+             -2 * std::numbers::pi / static_cast<double>(count));
+    for (std::size_t k = 1; k <= h / 2; ++k, w.next()) {
+        const std::size_t j = h - k;
+        const double er = (z[k][0] + z[j][0]) / 2, ei = (z[k][1] - z[j][1]) / 2;
+        const double odr = (z[k][1] + z[j][1]) / 2, odi = (z[j][0] - z[k][0]) / 2;
+        const double tr = w.re() * odr - w.im() * odi, ti = w.re() * odi + w.im() * odr;
+        z[k][0] = er + tr;
+        z[k][1] = ei + ti;
+        z[j][0] = er - tr;
+        z[j][1] = ti - ei;
+    }
+}
+
+void InPlace::complexTransform(std::size_t length, int sign) {
+    fftw_plan& plan = plans_[{length, sign}];
+    if (!plan) {
+        const std::lock_guard lock(plannerMutex());
+        plan = fftw_plan_dft_1d(static_cast<int>(length), lines(), lines(), sign, FFTW_ESTIMATE);
+    }
+    fftw_execute(plan);
+}
+
+void InPlace::releasePlans() {
+    const std::lock_guard lock(plannerMutex());
+    for (const auto& [key, plan] : plans_) {
+        fftw_destroy_plan(plan);
+    }
+    plans_.clear();
+}
+
+InPlace::~InPlace() {
+    releasePlans();
 }
 
 } // namespace orbistan::fft

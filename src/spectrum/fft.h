@@ -6,7 +6,9 @@
 #include <fftw3.h>
 
 #include <cstddef>
+#include <map>
 #include <memory>
+#include <utility>
 
 namespace orbistan::fft {
 
@@ -49,6 +51,66 @@ private:
     Buffer<fftw_complex> in_;
     Buffer<fftw_complex> out_;
     fftw_plan plan_ = nullptr;
+};
+
+// The least even length at or above n that goodSize would take for its half.
+std::size_t goodEvenSize(std::size_t n);
+
+// e^{iθ}, e^{i(θ + step)}, e^{i(θ + 2·step)}, … by rotation, set exactly every 64 steps so that
+// rounding cannot build up.
+class Phasor {
+public:
+    Phasor(double start, double step);
+    double re() const { return re_; }
+    double im() const { return im_; }
+    void next() {
+        if (++k_ % 64 == 0) {
+            reset();
+            return;
+        }
+        const double re = re_ * cosStep_ - im_ * sinStep_;
+        im_ = im_ * cosStep_ + re_ * sinStep_;
+        re_ = re;
+    }
+
+private:
+    void reset();
+    double start_, step_, cosStep_, sinStep_, re_ = 1, im_ = 0;
+    std::size_t k_ = 0;
+};
+
+// n real samples (n even) transformed in place to their n / 2 + 1 lines; the same memory then
+// serves complex transforms of up to n / 2 + 1 points, so that a band cut from a long record
+// needs no second buffer as long as the record.
+class InPlace {
+public:
+    explicit InPlace(std::size_t n);
+    ~InPlace();
+    InPlace(const InPlace&) = delete;
+    InPlace& operator=(const InPlace&) = delete;
+    InPlace(InPlace&& other) noexcept
+        : n_(other.n_), data_(std::move(other.data_)), plans_(std::exchange(other.plans_, {})) {}
+    InPlace& operator=(InPlace&&) = delete;
+    std::size_t size() const { return n_; }
+    double* samples() { return data_.get(); }
+    fftw_complex* lines() { return reinterpret_cast<fftw_complex*>(data_.get()); }
+    // The first `count` samples (even, at most size()) to their count / 2 + 1 lines, by a
+    // complex transform of half the length: FFTW's own real transform of a long record plans
+    // tables as large as the record.
+    void forward(std::size_t count);
+    void forward() { forward(n_); }
+    // The first `length` lines transformed as complex points, FFTW_FORWARD or FFTW_BACKWARD,
+    // unscaled.
+    void complexTransform(std::size_t length, int sign);
+    // Plans kept hold tables as long as their transforms: a buffer done with a length lets
+    // them go.
+    void releasePlans();
+
+private:
+    std::size_t n_;
+    Buffer<double> data_;
+    // Planning computes a transform's tables anew: a band search repeats a few lengths.
+    std::map<std::pair<std::size_t, int>, fftw_plan> plans_;
 };
 
 } // namespace orbistan::fft

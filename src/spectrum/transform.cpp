@@ -3,10 +3,12 @@
 #include "spectrum/decimate.h"
 #include "spectrum/fft.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <mutex>
 #include <numbers>
+#include <stdexcept>
 
 namespace orbistan {
 
@@ -78,6 +80,10 @@ std::vector<double> windowCoefficients(WindowKind kind, std::size_t n) {
     return w;
 }
 
+std::size_t segmentLength(int lines) {
+    return static_cast<std::size_t>(std::max(lines, 0)) * 256 / 100;
+}
+
 namespace {
 
 // The power of each line summed over the segments of n samples, each `hop` after the last.
@@ -122,13 +128,14 @@ double effectiveAverages(const std::vector<double>& w, std::size_t hop, std::siz
 
 namespace {
 
+// `wantedBins` lines, or 0 for as many as the settings show.
 Spectrum transformAtRate(std::span<const double> samples, double sampleRate,
-                         const TransformSettings& settings, const Progress& progress) {
+                         const TransformSettings& settings, const Progress& progress,
+                         std::size_t wantedBins = 0) {
     if (samples.size() < 2 || !(sampleRate > 0)) {
         throw SpectrumFileError("в записи меньше двух отсчётов");
     }
-    const std::size_t asked =
-        settings.lines > 0 ? static_cast<std::size_t>(settings.lines) * 256 / 100 : samples.size();
+    const std::size_t asked = settings.lines > 0 ? segmentLength(settings.lines) : samples.size();
     const std::size_t n = std::min(asked, samples.size());
     // The transform's buffers, the window, the powers and the spectrum: about 40 bytes a
     // sample of the segment.
@@ -140,8 +147,10 @@ Spectrum transformAtRate(std::span<const double> samples, double sampleRate,
     // for none).
     const double windowSum =
         static_cast<double>(n) * (settings.window == WindowKind::Hann ? 0.5 : 1.0);
-    const std::size_t bins =
-        settings.lines > 0 && n == asked ? static_cast<std::size_t>(settings.lines) + 1 : n / 2 + 1;
+    const std::size_t bins = wantedBins > 0 ? std::min(wantedBins, n / 2 + 1)
+                             : settings.lines > 0 && n == asked
+                                 ? static_cast<std::size_t>(settings.lines) + 1
+                                 : n / 2 + 1;
     const std::vector<double> w = windowCoefficients(settings.window, n);
     const std::vector<double> power = segmentPowers(samples, n, hop, bins, w, progress);
     Spectrum sp;
@@ -190,6 +199,27 @@ Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
     }
     sp.frequency.resize(keep);
     sp.amplitude.resize(keep);
+    return sp;
+}
+
+Spectrum bandLimitedSpectrum(std::span<const double> samples, double sampleRate, std::size_t factor,
+                             const TransformSettings& settings, const Progress& progress) {
+    const std::size_t segment = settings.lines > 0 ? segmentLength(settings.lines) : 0;
+    TransformSettings slower = settings;
+    slower.lines = settings.lines / static_cast<int>(factor);
+    slower.span = 0;
+    if (factor < 2 || segment == 0 || segment % factor != 0 ||
+        segmentLength(slower.lines) != segment / factor || samples.size() * factor < segment) {
+        throw std::invalid_argument("bandLimitedSpectrum: a factor the segment does not take");
+    }
+    // The lines up to this rate's Nyquist frequency, the record's content; above it nothing.
+    Spectrum sp = transformAtRate(samples, sampleRate, slower, progress, segment / factor / 2 + 1);
+    const auto bins = static_cast<std::size_t>(settings.lines) + 1;
+    sp.frequency.resize(bins);
+    sp.amplitude.resize(bins, 0.0);
+    for (std::size_t k = 0; k < bins; ++k) {
+        sp.frequency[k] = static_cast<double>(k) * sp.resolution;
+    }
     return sp;
 }
 

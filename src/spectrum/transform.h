@@ -40,6 +40,16 @@ double windowKernel(WindowKind kind, double offset);
 Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
                            const TransformSettings& settings, const Progress& progress = {});
 
+// The samples of a segment that gives `lines` lines: 2,56 a line.
+std::size_t segmentLength(int lines);
+
+// The spectrum amplitudeSpectrum gives, at `factor` times this rate, of a record with no
+// content above this rate's Nyquist frequency, from the record taken every factor-th sample:
+// the same segments in time, the same lines, those above this Nyquist frequency nothing. The
+// factor must divide the segment of settings.lines (> 0) down to a whole number of lines.
+Spectrum bandLimitedSpectrum(std::span<const double> samples, double sampleRate, std::size_t factor,
+                             const TransformSettings& settings, const Progress& progress = {});
+
 // The spectrum shows up to the span asked for (the decimated rate over 2,56), never the
 // decimating filter's transition above it.
 //
