@@ -128,7 +128,10 @@ private:
     // needs half a record's worth of memory less.
     void everySample(std::size_t n, std::size_t lines, const Progress& progress) {
         const std::size_t m = buffer_.size(), half = m / 2;
+        // One plan at a time: a plan of a long transform holds tables half the record's size.
+        buffer_.releasePlans();
         buffer_.complexTransform(half, FFTW_BACKWARD);
+        buffer_.releasePlans();
         std::vector<float> even((n + 1) / 2);
         const fftw_complex* z = buffer_.lines();
         for (std::size_t j = 0; j < even.size(); ++j) {
@@ -136,12 +139,12 @@ private:
         }
         progress.step(0.6);
         buffer_.complexTransform(half, FFTW_FORWARD);
+        buffer_.releasePlans();
         fftw_complex* lineAt = buffer_.lines();
-        for (std::size_t i = 0; i < lines; ++i) {
-            const double angle =
-                2 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(m);
-            const double c = std::cos(angle) / static_cast<double>(half);
-            const double s = std::sin(angle) / static_cast<double>(half);
+        const double scale = 1 / static_cast<double>(half);
+        fft::Phasor turn(0, 2 * std::numbers::pi / static_cast<double>(m));
+        for (std::size_t i = 0; i < lines; ++i, turn.next()) {
+            const double c = turn.re() * scale, s = turn.im() * scale;
             const double re = lineAt[i][0], im = lineAt[i][1];
             lineAt[i][0] = re * c - im * s;
             lineAt[i][1] = re * s + im * c;
