@@ -199,4 +199,10 @@ double roundToPrecision(double value, int precision) {
     return static_cast<double>(whole / p);
 }
 
+std::string geometryText(double d, double D, double dw, double Z, double a) {
+    return "d = " + formatGeneral(d) + " мм, D = " + formatGeneral(D) +
+           " мм, Dw = " + formatGeneral(dw) + " мм, Z = " + formatGeneral(Z) +
+           ", α = " + formatGeneral(a) + "°";
+}
+
 } // namespace orbistan

@@ -28,6 +28,9 @@ std::optional<double> readNumber(std::string_view text);
 // zeros; exponent form ("1,5E-7", "1E15") outside 0,0001 <= |v| < 10^15.
 std::string formatGeneral(double value);
 
+// A bearing's geometry as a report states it: "d = 25 мм, D = 52 мм, Dw = 7,94 мм, Z = 9, α = 0°".
+std::string geometryText(double d, double D, double dw, double Z, double a);
+
 // The real form of the data files: exactly 23 characters, e.g. " 2.50000000000000E+0001".
 std::string formatFileReal(double value);
 

@@ -84,12 +84,6 @@ std::vector<std::pair<std::string, std::string>> reportFacts(const Workbench& do
 
 } // namespace
 
-std::string geometryText(double d, double D, double dw, double Z, double a) {
-    return "d = " + formatGeneral(d) + " мм, D = " + formatGeneral(D) +
-           " мм, Dw = " + formatGeneral(dw) + " мм, Z = " + formatGeneral(Z) +
-           ", α = " + formatGeneral(a) + "°";
-}
-
 std::vector<std::string> peakTableCells(int rank, const ExplainedPeak& row) {
     std::vector<std::string> cells = {std::to_string(rank), thousandths(row.peak.frequency),
                                       fourSignificant(row.peak.amplitude)};

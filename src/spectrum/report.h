@@ -3,6 +3,7 @@
 // peak table with its explanations and the diagnosis, as texts; the window and the command
 // line draw the same page from it (with the plot) and write it as PDF.
 
+#include "calc/numbers.h" // geometryText, for the report's context
 #include "spectrum/workbench.h"
 
 #include <string>
@@ -26,9 +27,6 @@ struct Report {
     std::vector<std::vector<std::string>> rows;             // as the window's table shows them
     std::vector<std::string> diagnosis;                     // a heading, then a line a family
 };
-
-// "d = 25 мм, D = 52 мм, Dw = 7,94 мм, Z = 9, α = 0°".
-std::string geometryText(double d, double D, double dw, double Z, double a);
 
 // The report of what the workbench shows; an empty title when it shows nothing.
 Report makeReport(const Workbench& doc, const ReportContext& context);

@@ -21,6 +21,20 @@ for f in bin/orbistan bin/orbistan-cli; do
     [ -x "$usr/$f" ] || fail "$f is not installed"
 done
 
+# The spectrum window's library, where the program looks for it (relative to the program,
+# as the program states it), with every library it needs found and its entry point exported.
+from_bin=$(strings -a -el "$usr/bin/orbistan" | grep -m1 -E '^\.\./lib.*/orbistan$' || true)
+workbench=$usr/bin/$from_bin/liborbistan_workbench.so
+if [ -z "$from_bin" ] || [ ! -f "$workbench" ]; then
+    fail "the spectrum window's library is not where the program looks (bin/$from_bin)"
+else
+    ! ldd "$workbench" | grep -q 'not found' || fail "the spectrum window's library lacks: $(ldd "$workbench" | grep 'not found')"
+    nm -D --defined-only "$workbench" | grep -q ' orbistanCreateSpectrumWorkbench$' ||
+        fail "the spectrum window's library exports no entry point"
+fi
+ldd "$usr/bin/orbistan" | grep -qE 'libsndfile|libmatio|libfftw3|QCustomPlot' &&
+    fail "the window program loads the spectrum's libraries at start"
+
 desktop=$usr/share/applications/$id.desktop
 metainfo=$usr/share/metainfo/$id.metainfo.xml
 out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $out"
@@ -72,6 +86,7 @@ start_until "$work/terminal" "$work/terminal/Basa/Russian" env XDG_DATA_HOME="$w
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; fail "cpack -G DEB"; }
 deb=$(ls "$work"/deb/orbistan_*.deb 2>/dev/null | head -n 1)
+from_bin_lib=${from_bin#../lib/}
 if [ -n "$deb" ]; then
     depends=$(dpkg-deb -f "$deb" Depends)
     for lib in libqt6widgets6 libqcustomplot2.1-qt6 libc6 qt6-translations-l10n libfftw3-double3 \
@@ -79,7 +94,8 @@ if [ -n "$deb" ]; then
         [[ "$depends" == *"$lib"* ]] || fail "the package does not depend on $lib: $depends"
     done
     contents=$(dpkg-deb -c "$deb")
-    for f in ./usr/bin/orbistan ./usr/bin/orbistan-cli ./usr/share/applications/$id.desktop \
+    for f in ./usr/bin/orbistan ./usr/bin/orbistan-cli ./usr/lib/$from_bin_lib/liborbistan_workbench.so \
+        ./usr/share/applications/$id.desktop \
         ./usr/share/metainfo/$id.metainfo.xml ./usr/share/icons/hicolor/48x48/apps/$id.png; do
         grep -qF " $f" <<<"$contents" || fail "the package lacks $f"
     done

@@ -6,6 +6,8 @@
 #include "calc/messages.h"
 #include "ui/dialogs/TForm8.h"
 #include "ui/kit/application.h"
+#include "ui/kit/spectrum_workbench.h"
+#include "ui/main/workbench_library.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -13,6 +15,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QScreen>
@@ -25,6 +28,17 @@ using orbistan::test::UiFixture;
 namespace {
 
 const QColor kNavy(0x00, 0x00, 0x80);
+
+// Whether a shared library whose file name begins so is mapped into this process.
+bool mapped(const char* library) {
+    QFile maps("/proc/self/maps");
+    return maps.open(QIODevice::ReadOnly) &&
+           maps.readAll().contains(QByteArray("/") + QByteArray(library));
+}
+
+QWidget* topLevel(const QString& name) {
+    return UiFixture::topLevel(name);
+}
 const QColor kBlue(0x00, 0x00, 0xFF);
 
 // What a screen reader says for a control.
@@ -140,7 +154,49 @@ private Q_SLOTS:
         QVERIFY(!f.form().isVisible());
     }
 
+    // The spectrum window and its libraries wait until the window is first asked for: the
+    // calculator starts without them.
+    void theSpectrumWindowIsMadeWhenFirstAskedFor() {
+        QVERIFY(!topLevel("TForm16"));
+        for (const char* library :
+             {"liborbistan_workbench", "libsndfile", "libmatio", "libfftw3", "libQCustomPlot"}) {
+            QVERIFY2(!mapped(library), library);
+        }
+        QWidget* spectrum = f.form().spectrumWindow()->widget();
+        QCOMPARE(topLevel("TForm16"), spectrum);
+        QVERIFY(!spectrum->isVisible());
+        QCOMPARE(f.form().spectrumWindow()->widget(), spectrum); // once
+        for (const char* library : {"liborbistan_workbench", "libsndfile", "libfftw3"}) {
+            QVERIFY2(mapped(library), library);
+        }
+        f.action("N64")->trigger();
+        QVERIFY(spectrum->isVisible());
+        spectrum->hide();
+    }
+
+    // A spectrum window library that is missing or damaged is named, and nothing opens.
+    void aMissingOrDamagedSpectrumLibraryIsNamed() {
+        const QString dir = f.programDir();
+        const QStringList places = orbistan::ui::workbenchLibraryPlaces(dir);
+        QCOMPARE(places.size(), 3);
+        QVERIFY(places[0].startsWith(dir + "/") && places[0].endsWith(".so"));
+        orbistan::ui::WorkbenchLibrary none =
+            orbistan::ui::openWorkbenchLibrary({dir + "/nothing.so"});
+        QVERIFY(!none.create);
+        QVERIFY2(none.error.contains("не найдена"), qPrintable(none.error));
+        QFile damaged(dir + "/damaged.so");
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("not a library") > 0);
+        damaged.close();
+        orbistan::ui::WorkbenchLibrary broken =
+            orbistan::ui::openWorkbenchLibrary({dir + "/nothing.so", damaged.fileName()});
+        QVERIFY(!broken.create);
+        QVERIFY2(broken.error.contains(damaged.fileName()) &&
+                     broken.error.contains("не загружается"),
+                 qPrintable(broken.error));
+    }
+
     void createsEveryWindowWithItsCaptionAndSize() {
+        f.form().spectrumWindow();
         const QList<std::tuple<QString, QString, QSize>> expected = {
             {"TForm2", "Обратите внимание!!!", {505, 107}},
             {"TForm3", "Обратите внимание!!!", {504, 108}},
@@ -180,6 +236,7 @@ private Q_SLOTS:
     }
 
     void everyControlCanBeFoundByAssistiveTechnology() {
+        f.form().spectrumWindow();
         for (QWidget* top : QApplication::topLevelWidgets()) {
             if (top->objectName().startsWith("TForm")) {
                 expectSpokenAsShown(*top);

@@ -42,8 +42,10 @@ using orbistan::ui::TForm16;
 
 namespace {
 
+// The spectrum window, made as the main window makes it the first time it is asked for.
 TForm16* spectrumWindow() {
-    return qobject_cast<TForm16*>(UiFixture::topLevel("TForm16"));
+    auto* main = qobject_cast<orbistan::ui::TForm1*>(UiFixture::topLevel("TForm1"));
+    return main ? dynamic_cast<TForm16*>(main->spectrumWindow()) : nullptr;
 }
 
 const orbistan::Spectrum* spectrum() {

@@ -18,9 +18,9 @@
 #include "ui/dialogs/TForm8.h"
 #include "ui/dialogs/TForm9.h"
 #include "ui/kit/icon.h"
+#include "ui/kit/spectrum_workbench.h"
 #include "ui/kit/style.h"
 #include "ui/kit/text.h"
-#include "ui/spectrum/TForm16.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -75,9 +75,7 @@ void TForm1::createWindows() {
     form13_ = std::make_unique<TForm13>();
     form14_ = std::make_unique<TForm14>();
     form15_ = std::make_unique<TForm15>();
-    form16_ = std::make_unique<TForm16>();
     bindBaseWindows();
-    bindSpectrumWindow();
 }
 
 // Closing the main window by any means saves the settings once and ends the program,

@@ -43,7 +43,7 @@ class TForm12;
 class TForm13;
 class TForm14;
 class TForm15;
-class TForm16;
+class SpectrumWorkbench;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -52,8 +52,12 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // Creates the fifteen other windows, once each, in their start-up order.
+    // Creates the other windows, once each, in their start-up order; the spectrum window
+    // waits until it is first asked for.
     void createWindows();
+    // The spectrum window, made the first time it is asked for (its library opened then);
+    // nothing, with the reason shown, when its library cannot be opened.
+    SpectrumWorkbench* spectrumWindow();
 
     ProcessState& state() { return state_; }
     const ProcessState& state() const { return state_; }
@@ -102,8 +106,7 @@ private:
 
     // The search and its tools (TForm1_search.cpp).
     void bindSearch();
-    // The spectrum window reads the bearing and the search fields, and its clicked peaks
-    // are searched here.
+    // It reads the bearing and the search fields, and its clicked peaks are searched here.
     void bindSpectrumWindow();
     std::optional<WorkbenchBearing> spectrumBearing() const;
     ReportContext reportContext() const;
@@ -214,7 +217,7 @@ private:
     std::unique_ptr<TForm13> form13_;
     std::unique_ptr<TForm14> form14_;
     std::unique_ptr<TForm15> form15_;
-    std::unique_ptr<TForm16> form16_;
+    std::unique_ptr<SpectrumWorkbench> form16_;
 };
 
 } // namespace orbistan::ui

@@ -1,6 +1,6 @@
 // The input side of the main window: fields, keypad, transfers, and "ВЫЧИСЛИТЬ".
+#include "ui/kit/spectrum_workbench.h"
 #include "ui/main/TForm1.h"
-#include "ui/spectrum/TForm16.h"
 #include "ui_TForm1.h"
 
 #include "base/bearing_number.h"
@@ -190,7 +190,9 @@ void TForm1::SpeedButton1Click() {
     state_.NoResult = 0;
     ui->SpeedButton40->setEnabled(true);
     recordInGroup();
-    form16_->bearingChanged();
+    if (form16_) { // a window not yet made reads the bearing when it is
+        form16_->bearingChanged();
+    }
 }
 
 void TForm1::showRangeWarnings(const std::vector<RangeWarning>& warnings) {

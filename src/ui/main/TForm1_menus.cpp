@@ -9,8 +9,8 @@
 #include "ui/dialogs/TForm12.h"
 #include "ui/dialogs/TForm4.h"
 #include "ui/kit/modal.h"
+#include "ui/kit/spectrum_workbench.h"
 #include "ui/kit/style.h"
-#include "ui/spectrum/TForm16.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -189,9 +189,12 @@ void TForm1::N4Click() {
 }
 
 void TForm1::N64Click() {
-    form16_->show();
-    form16_->raise();
-    form16_->activateWindow();
+    if (SpectrumWorkbench* spectrum = spectrumWindow()) {
+        QWidget* window = spectrum->widget();
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
 }
 
 // The calculator is any program the user places as CALC.exe beside the data; it runs on its

@@ -10,11 +10,13 @@
 #include "spectrum/report.h"
 #include "ui/dialogs/TForm10.h"
 #include "ui/dialogs/TForm8.h"
+#include "ui/kit/spectrum_workbench.h"
 #include "ui/kit/style.h"
 #include "ui/kit/text.h"
-#include "ui/spectrum/TForm16.h"
+#include "ui/main/workbench_library.h"
 
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
@@ -55,18 +57,31 @@ void TForm1::Edit61Edited(const QString& text) {
     }
 }
 
+SpectrumWorkbench* TForm1::spectrumWindow() {
+    if (!form16_) {
+        const WorkbenchLibrary library = openWorkbenchLibrary();
+        if (!library.create) {
+            QMessageBox::critical(this, "Орбистан", library.error);
+            return nullptr;
+        }
+        form16_.reset(library.create());
+        bindSpectrumWindow();
+    }
+    return form16_.get();
+}
+
 void TForm1::bindSpectrumWindow() {
     form16_->setProgramDir(state_.ProgramDir);
     form16_->setBearingSource([this] { return spectrumBearing(); });
     form16_->setShaftSpeedText([this] { return ui->Edit2->text(); });
     form16_->setReportSource([this] { return reportContext(); });
-    connect(form16_.get(), &TForm16::peakChosen, this, [this](const QString& frequency) {
+    form16_->onPeakChosen([this](const QString& frequency) {
         ui->Edit8->setText(frequency);
         SpeedButton36Click();
     });
     // A bearing already computed is computed anew at the speed the spectrum shows; otherwise
     // the speed waits in its field for the geometry.
-    connect(form16_.get(), &TForm16::shaftSpeedChosen, this, [this](const QString& fr) {
+    form16_->onShaftSpeedChosen([this](const QString& fr) {
         ui->Edit2->setText(fr);
         if (state_.NoResult == 0) {
             SpeedButton1Click();

@@ -305,6 +305,14 @@ void TForm16::setReportSource(std::function<ReportContext()> source) {
     reportSource_ = std::move(source);
 }
 
+void TForm16::onPeakChosen(std::function<void(const QString&)> chosen) {
+    connect(this, &TForm16::peakChosen, this, std::move(chosen));
+}
+
+void TForm16::onShaftSpeedChosen(std::function<void(const QString&)> chosen) {
+    connect(this, &TForm16::shaftSpeedChosen, this, std::move(chosen));
+}
+
 void TForm16::setShaftSpeedText(std::function<QString()> text) {
     shaftSpeedText_ = std::move(text);
 }

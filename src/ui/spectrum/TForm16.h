@@ -8,6 +8,7 @@
 #include "spectrum/cursors.h"
 #include "spectrum/report.h"
 #include "spectrum/workbench.h"
+#include "ui/kit/spectrum_workbench.h"
 
 #include <QColor>
 #include <QSharedPointer>
@@ -39,24 +40,27 @@ namespace orbistan::ui {
 class BandMapView;
 class PlotInteraction;
 
-class TForm16 : public QWidget {
+class TForm16 : public QWidget, public SpectrumWorkbench {
     Q_OBJECT
 public:
     explicit TForm16(QWidget* parent = nullptr);
     ~TForm16() override;
 
+    QWidget* widget() override { return this; }
     // Where the window keeps its settings file; read at once.
-    void setProgramDir(const std::filesystem::path& dir);
+    void setProgramDir(const std::filesystem::path& dir) override;
     // Asked whenever the markers or the explanations are drawn; empty when nothing is
     // computed.
-    void setBearingSource(std::function<std::optional<WorkbenchBearing>()> source);
+    void setBearingSource(std::function<std::optional<WorkbenchBearing>()> source) override;
     // The shaft speed field's text, as the main window shows it: what a file's speed
     // replaces, and what «Вернуть» gives back.
-    void setShaftSpeedText(std::function<QString()> text);
+    void setShaftSpeedText(std::function<QString()> text) override;
     // The bearing's number and geometry as the report names them.
-    void setReportSource(std::function<ReportContext()> source);
+    void setReportSource(std::function<ReportContext()> source) override;
+    void onPeakChosen(std::function<void(const QString&)> chosen) override;
+    void onShaftSpeedChosen(std::function<void(const QString&)> chosen) override;
     // The main window computed anew: markers and explanations follow.
-    void bearingChanged();
+    void bearingChanged() override;
 
     // Opens a file as the button, Ctrl+O and a drop do; the work runs off the window's
     // thread and the previous spectrum stays until the new one is ready.
