@@ -73,8 +73,29 @@ const fftw_complex* Inverse::run() {
 
 InPlace::InPlace(std::size_t n) : n_(n), data_(allocate<double>(2 * (n / 2 + 1))) {}
 
+std::size_t leanSize(std::size_t n) {
+    constexpr std::size_t kLong = std::size_t{1} << 19;
+    if (n < kLong) {
+        return goodSize(n);
+    }
+    std::size_t best = 0;
+    for (const std::size_t twice : {1, 2}) {
+        // The least even, 2-3-5-7-smooth s with twice·s² ≥ n.
+        auto s = static_cast<std::size_t>(std::sqrt(static_cast<double>(n / twice)));
+        while (twice * s * s < n) {
+            ++s;
+        }
+        s = goodSize(s);
+        while (s % 2 != 0) {
+            s = goodSize(s + 1);
+        }
+        best = best == 0 ? twice * s * s : std::min(best, twice * s * s);
+    }
+    return best;
+}
+
 std::size_t goodEvenSize(std::size_t n) {
-    return 2 * goodSize((n + 1) / 2);
+    return 2 * leanSize((n + 1) / 2);
 }
 
 Phasor::Phasor(double start, double step)

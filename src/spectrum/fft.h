@@ -53,7 +53,15 @@ private:
     fftw_plan plan_ = nullptr;
 };
 
-// The least even length at or above n that goodSize would take for its half.
+// The least length at or above n that FFTW transforms fast and plans lean: goodSize for
+// short transforms; for long ones s² or 2·s² with s an even product of 2, 3, 5 and 7, which
+// FFTW splits near the square root (about twice as fast as an arbitrary round length, with
+// tables of a few megabytes, where other round lengths take tables half the buffer's size).
+// Twice such a length, and half of it, is one too.
+std::size_t leanSize(std::size_t n);
+
+// Twice the lean length for half of n: an even length whose real transform (a complex one of
+// half the length) is lean.
 std::size_t goodEvenSize(std::size_t n);
 
 // e^{iθ}, e^{i(θ + step)}, e^{i(θ + 2·step)}, … by rotation, set exactly every 64 steps so that

@@ -312,7 +312,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // The real transform done as a complex one of half the length gives FFTW's own lines.
 TEST(InPlaceTransform, GivesTheRealTransformsLines) {
-    for (const std::size_t n : {2u, 4u, 6u, 10u, 64u, 198u, 1000u, 4096u, 30030u}) {
+    for (const std::size_t n : {2u, 4u, 6u, 10u, 64u, 198u, 1000u, 4096u, 30030u, 2880000u}) {
         const std::vector<double> x = noisyTones(n, static_cast<unsigned>(n));
         fft::Forward reference(n);
         std::copy(x.begin(), x.end(), reference.input());
@@ -325,6 +325,39 @@ TEST(InPlaceTransform, GivesTheRealTransformsLines) {
             EXPECT_NEAR(got[k][0], expected[k][0], 1e-9 * static_cast<double>(n)) << n << " " << k;
             EXPECT_NEAR(got[k][1], expected[k][1], 1e-9 * static_cast<double>(n)) << n << " " << k;
         }
+    }
+}
+
+bool smooth(std::size_t n) {
+    for (const std::size_t p : {2u, 3u, 5u, 7u}) {
+        while (n % p == 0) {
+            n /= p;
+        }
+    }
+    return n == 1;
+}
+
+// Long transforms take s² or 2·s², s even and 2-3-5-7-smooth, the least such at or above the
+// length asked; short ones any smooth length.
+TEST(LeanSize, IsTheLeastLeanLengthAtOrAbove) {
+    for (const std::size_t n : {1u, 17u, 1000u, 121265u, 524287u}) {
+        EXPECT_EQ(fft::leanSize(n), fft::goodSize(n)) << n;
+    }
+    for (const std::size_t n : {524288u, 1440000u, 1440001u, 2879999u, 14400000u, 28800000u}) {
+        const std::size_t m = fft::leanSize(n);
+        EXPECT_GE(m, n);
+        EXPECT_LE(m, n + n / 20) << n; // at most about 5 % of padding
+        std::size_t least = 0;
+        for (std::size_t s = 2; 2 * s * s / 2 <= 2 * m; s += 2) {
+            for (const std::size_t twice : {1u, 2u}) {
+                const std::size_t c = twice * s * s;
+                if (smooth(s) && c >= n && (least == 0 || c < least)) {
+                    least = c;
+                }
+            }
+        }
+        EXPECT_EQ(m, least) << n;
+        EXPECT_EQ(fft::goodEvenSize(2 * n) % 2, 0u);
     }
 }
 
