@@ -5,7 +5,9 @@ window of one label, measured by map_wait on an Xvfb display of its own, each pr
 own empty working directory, one warm-up launch each, then ROUNDS interleaved rounds.
 Prints each program's median and the ratios the start-up is judged by.
 
-    bench/python/startup_bench.py BUILD_DIR [--rounds 9]
+    bench/python/startup_bench.py BUILD_DIR [--rounds 9] [--also NAME=PROGRAM]...
+
+--also adds a program to the rounds: another build of the window program, say.
 """
 import argparse
 import os
@@ -20,6 +22,7 @@ def main():
     a = argparse.ArgumentParser()
     a.add_argument("build")
     a.add_argument("--rounds", type=int, default=9)
+    a.add_argument("--also", action="append", default=[])
     args = a.parse_args()
     build = os.path.abspath(args.build)
     map_wait = os.path.join(build, "bench", "map_wait")
@@ -27,6 +30,9 @@ def main():
         "Орбистан": [os.path.join(build, "src", "orbistan")],
         "bare Qt label": [os.path.join(build, "bench", "bench_bare_label")],
     }
+    for extra in args.also:
+        name, program = extra.split("=", 1)
+        programs[name] = [os.path.abspath(program)]
     for name, command in (("SpeedCrunch", "speedcrunch"), ("galculator", "galculator")):
         if shutil.which(command):
             programs[name] = [command]
