@@ -86,7 +86,7 @@ public:
 private:
     static std::size_t paddedLength(std::size_t n, std::size_t factor) {
         const std::size_t step = std::max<std::size_t>(factor, 2);
-        return step * fft::leanSize((n + step - 1) / step);
+        return step * fft::leanSize((n + step - 1) / step, n);
     }
 
     // The band's positive lines, scaled to the analytic signal (and to one, pre-whitened),

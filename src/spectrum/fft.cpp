@@ -73,9 +73,9 @@ const fftw_complex* Inverse::run() {
 
 InPlace::InPlace(std::size_t n) : n_(n), data_(allocate<double>(2 * (n / 2 + 1))) {}
 
-std::size_t leanSize(std::size_t n) {
+std::size_t leanSize(std::size_t n, std::size_t longest) {
     constexpr std::size_t kLong = std::size_t{1} << 19;
-    if (n < kLong) {
+    if (std::max(n, longest) < kLong) {
         return goodSize(n);
     }
     std::size_t best = 0;
@@ -95,7 +95,7 @@ std::size_t leanSize(std::size_t n) {
 }
 
 std::size_t goodEvenSize(std::size_t n) {
-    return 2 * leanSize((n + 1) / 2);
+    return 2 * leanSize((n + 1) / 2, n);
 }
 
 Phasor::Phasor(double start, double step)

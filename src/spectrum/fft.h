@@ -57,11 +57,12 @@ private:
 // short transforms; for long ones s² or 2·s² with s an even product of 2, 3, 5 and 7, which
 // FFTW splits near the square root (about twice as fast as an arbitrary round length, with
 // tables of a few megabytes, where other round lengths take tables half the buffer's size).
-// Twice such a length, and half of it, is one too.
-std::size_t leanSize(std::size_t n);
+// Twice such a length, and half of it, is one too. `longest`, the longest transform that will
+// be a power-of-two multiple of this one, decides which rule holds when it is longer than n.
+std::size_t leanSize(std::size_t n, std::size_t longest = 0);
 
 // Twice the lean length for half of n: an even length whose real transform (a complex one of
-// half the length) is lean.
+// half the length) is lean, and so is the complex transform of its whole length.
 std::size_t goodEvenSize(std::size_t n);
 
 // e^{iθ}, e^{i(θ + step)}, e^{i(θ + 2·step)}, … by rotation, set exactly every 64 steps so that

@@ -359,6 +359,15 @@ TEST(LeanSize, IsTheLeastLeanLengthAtOrAbove) {
         EXPECT_EQ(m, least) << n;
         EXPECT_EQ(fft::goodEvenSize(2 * n) % 2, 0u);
     }
+    // A short transform that a long one will be a multiple of takes the long rule: both
+    // are lean.
+    const std::size_t part = fft::leanSize(180001, 2880000);
+    EXPECT_GE(part, 180001u);
+    const std::size_t s = static_cast<std::size_t>(std::lround(std::sqrt(part))),
+                      h = static_cast<std::size_t>(std::lround(std::sqrt(part / 2)));
+    EXPECT_TRUE((s * s == part && s % 2 == 0 && smooth(s)) ||
+                (2 * h * h == part && h % 2 == 0 && smooth(h)))
+        << part;
 }
 
 TEST(BandLimitedSpectrum, RefusesAFactorTheSegmentDoesNotTake) {
