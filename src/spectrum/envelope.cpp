@@ -89,9 +89,12 @@ private:
         return step * fft::leanSize((n + step - 1) / step, n);
     }
 
-    // The band's positive lines, scaled to the analytic signal (and to one, pre-whitened),
-    // moved to the start; the rest of a decimated transform's length nothing. Returns how
-    // many lines the band has.
+    // The band's positive lines, scaled to the analytic signal, moved to the start; the rest
+    // of a decimated transform's length nothing. Returns how many lines the band has.
+    // Pre-whitened (cepstral pre-whitening: each line's magnitude made one, its phase kept),
+    // the resonances and discrete frequencies no longer dominate and the impacts' repetition
+    // is what the envelope shows (Sawalhi and Randall; the most reliable of the methods Smith
+    // and Randall compared on the CWRU data, MSSP 64-65, 2015).
     std::size_t bandToBaseband(double sampleRate, Band band, bool whiten) {
         const std::size_t m = buffer_.size();
         const double perLine = sampleRate / static_cast<double>(m);
