@@ -4,36 +4,20 @@
 // resident memory with the record shown and the peak through the band choice, from
 // /proc/self/status (VmRSS, VmHWM).
 //   ./build/bench/bench_window_memory RECORD.wav      (orbistan-cli synth makes one)
-#include "ui/kit/application.h"
-#include "ui/main/TForm1.h"
+#include "offscreen_window.h"
 #include "ui/spectrum/TForm16.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QToolButton>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <string>
 
 namespace {
 
-// A line of /proc/self/status in MiB.
 double statusMiB(const char* key) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(key, 0) == 0) {
-            return static_cast<double>(std::strtol(line.c_str() + std::strlen(key), nullptr, 10)) /
-                   1024;
-        }
-    }
-    return -1;
+    return static_cast<double>(orbistan::bench::statusKiB(key)) / 1024;
 }
 
 void waitUntilIdle(const orbistan::ui::TForm16& window) {
@@ -50,20 +34,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path record = std::filesystem::absolute(argv[1]);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    QApplication app(argc, argv);
-    orbistan::ui::setUpApplication(app);
-    orbistan::ui::TForm1 w;
-    w.createWindows();
-    w.show();
-    const std::pair<const char*, const char*> fields[] = {
-        {"Edit1", "9"}, {"Edit2", "29,95"}, {"Edit3", "7,94"}, {"Edit4", "39,04"},
-        {"Edit5", "25"}, {"Edit6", "0"}};
-    for (const auto& [name, text] : fields) {
-        w.findChild<QLineEdit*>(name)->setText(text);
-    }
+    orbistan::bench::OffscreenMainWindow window(argc, argv,
+                                                {{"Edit1", "9"},
+                                                 {"Edit2", "29,95"},
+                                                 {"Edit3", "7,94"},
+                                                 {"Edit4", "39,04"},
+                                                 {"Edit5", "25"},
+                                                 {"Edit6", "0"}});
+    orbistan::ui::TForm1& w = window.form();
     w.findChild<QToolButton*>("SpeedButton1")->click();
     auto* spectrum = dynamic_cast<orbistan::ui::TForm16*>(w.spectrumWindow());
     spectrum->show();
