@@ -55,22 +55,6 @@ fftw_complex* Forward::run() {
     return out_.get();
 }
 
-Inverse::Inverse(std::size_t n) : in_(allocate<fftw_complex>(n)), out_(allocate<fftw_complex>(n)) {
-    const std::lock_guard lock(plannerMutex());
-    plan_ =
-        fftw_plan_dft_1d(static_cast<int>(n), in_.get(), out_.get(), FFTW_BACKWARD, FFTW_ESTIMATE);
-}
-
-Inverse::~Inverse() {
-    const std::lock_guard lock(plannerMutex());
-    fftw_destroy_plan(plan_);
-}
-
-const fftw_complex* Inverse::run() {
-    fftw_execute(plan_);
-    return out_.get();
-}
-
 InPlace::InPlace(std::size_t n) : n_(n), data_(allocate<double>(2 * (n / 2 + 1))) {}
 
 std::size_t leanSize(std::size_t n, std::size_t longest) {

@@ -37,22 +37,6 @@ private:
     fftw_plan plan_ = nullptr;
 };
 
-// n complex lines back to n complex samples, unscaled.
-class Inverse {
-public:
-    explicit Inverse(std::size_t n);
-    ~Inverse();
-    Inverse(const Inverse&) = delete;
-    Inverse& operator=(const Inverse&) = delete;
-    fftw_complex* input() { return in_.get(); }
-    const fftw_complex* run();
-
-private:
-    Buffer<fftw_complex> in_;
-    Buffer<fftw_complex> out_;
-    fftw_plan plan_ = nullptr;
-};
-
 // The least length at or above n that FFTW transforms fast and plans lean: goodSize for
 // short transforms; for long ones s² or 2·s² with s an even product of 2, 3, 5 and 7, which
 // FFTW splits near the square root (about twice as fast as an arbitrary round length, with

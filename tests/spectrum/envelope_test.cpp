@@ -241,8 +241,7 @@ Spectrum envelopeTheLongWay(const std::vector<double>& x, double rate, Band band
     fft::Forward forward(n);
     std::copy(x.begin(), x.end(), forward.input());
     const fftw_complex* X = forward.run();
-    fft::Inverse inverse(n);
-    fftw_complex* z = inverse.input();
+    std::vector<fftw_complex> z(n), a(n);
     std::fill(z[0], z[0] + 2 * n, 0.0);
     const double perLine = rate / static_cast<double>(n);
     const auto first = static_cast<std::size_t>(std::max(1.0, std::ceil(band.low / perLine)));
@@ -252,7 +251,10 @@ Spectrum envelopeTheLongWay(const std::vector<double>& x, double rate, Band band
         z[k][0] = 2 * X[k][0] / magnitude / static_cast<double>(n);
         z[k][1] = 2 * X[k][1] / magnitude / static_cast<double>(n);
     }
-    const fftw_complex* a = inverse.run();
+    fftw_plan inverse =
+        fftw_plan_dft_1d(static_cast<int>(n), z.data(), a.data(), FFTW_BACKWARD, FFTW_ESTIMATE);
+    fftw_execute(inverse);
+    fftw_destroy_plan(inverse);
     std::vector<double> e(n);
     double mean = 0;
     for (std::size_t i = 0; i < n; ++i) {
