@@ -51,6 +51,7 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/envelope.cpp
     ${core_dir}/spectrum/band_map.cpp
     ${core_dir}/spectrum/evidence.cpp
+    ${core_dir}/spectrum/families.cpp
     ${core_dir}/spectrum/statistics.cpp
     ${core_dir}/spectrum/uff.cpp
     ${core_dir}/spectrum/mat_file.cpp

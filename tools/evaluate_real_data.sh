@@ -1,41 +1,78 @@
 #!/usr/bin/env bash
 # The diagnosis of every record of the public bearing data sets found in a folder, as
-# docs/real-data.md reports it: one line per record, tab-separated, the file, the fault its
-# name says, the load (the CWRU 0 hp records and the first MFPT load are the held-out set),
-# and the first family and verdict of `orbistan-cli diagnose`, the shaft speed taken from
-# the file (or, for the few CWRU files that hold none, the data set's nominal speed for the
-# load: 1797, 1772, 1750 and 1730 rpm).
+# docs/real-data.md reports it: one line per record, tab-separated — the file, the fault its
+# name says, the load, the set (the CWRU 0 hp records and the first MFPT load are held out;
+# the MFPT baselines, where present, too), the first family and verdict of
+# `orbistan-cli diagnose`, whether the record is named (its fault first and at least weak;
+# for a healthy record, nothing strong), and the families called strong that are not its
+# fault. The shaft speed is taken from the file, or, for the few CWRU files that hold none,
+# the data set's nominal speed for the load (1797, 1772, 1750 and 1730 rpm). After the
+# records, a summary per set: records named, families wrongly called strong, healthy records
+# with a strong family.
 #   tools/evaluate_real_data.sh CLI FOLDER [more diagnose options]
 # FOLDER holds the CWRU files as the data set names them (12k_Drive_End_IR007_1_106.mat,
-# 48k_Drive_End_…, normal_0_97.mat) and the MFPT ones (InnerRaceFault_vload_1.mat, …).
+# 48k_Drive_End_…, normal_0_97.mat) and the MFPT ones (InnerRaceFault_vload_1.mat, …,
+# baseline_1.mat).
 set -euo pipefail
 cli="$1"
 folder="$2"
 shift 2
 cwru=(--Z 9 --dw 7,94 --D 52 --d 26,08 --a 0)
 mfpt=(--Z 8 --dw 5,969 --D 40 --d 23,246 --a 0)
-for f in "$folder"/*.mat; do
-    b="$(basename "$f")"
-    case "$b" in
-    12k_*) args=("${cwru[@]}" --rate 12000) ;;
-    48k_* | normal_*) args=("${cwru[@]}" --rate 48000) ;;
-    *Fault_vload_*) args=("${mfpt[@]}") ;;
-    *) continue ;;
-    esac
-    case "$b" in
-    *_B0*) fault=ball ;; *_IR0* | InnerRace*) fault=inner ;; *_OR0* | OuterRace*) fault=outer ;;
-    *) fault=none ;;
-    esac
-    case "$b" in
-    *vload_*) load="${b##*_}" load="${load%.mat}" ;;
-    normal_*) load="$(echo "$b" | cut -d_ -f2)" ;;
-    *) load="$(echo "$b" | sed -E 's/.*_([0-3])_[0-9]+\.mat/\1/')" ;;
-    esac
-    if ! out="$("$cli" diagnose "$f" "${args[@]}" "$@" 2>/dev/null)"; then
-        nominal=(29,95 29,5333 29,1667 28,8333)
-        out="$("$cli" diagnose "$f" "${args[@]}" --Fr "${nominal[$load]}" "$@" 2>/dev/null)" ||
-            out=""
-    fi
-    first="$(printf '%s\n' "$out" | head -n 1 | cut -f 1,3)"
-    printf '%s\t%s\t%s\t%s\n' "$b" "$fault" "$load" "${first:-unread}"
-done
+{
+    for f in "$folder"/*.mat; do
+        b="$(basename "$f")"
+        case "$b" in
+        12k_*) args=("${cwru[@]}" --rate 12000) ;;
+        48k_* | normal_*) args=("${cwru[@]}" --rate 48000) ;;
+        *Fault_vload_* | baseline_*) args=("${mfpt[@]}") ;;
+        *) continue ;;
+        esac
+        case "$b" in
+        *_B0*) fault=ball ;; *_IR0* | InnerRace*) fault=inner ;; *_OR0* | OuterRace*) fault=outer ;;
+        *) fault=none ;;
+        esac
+        case "$b" in
+        *vload_*) load="${b##*_}" load="${load%.mat}" ;;
+        baseline_*) load=270lbs ;;
+        normal_*) load="$(echo "$b" | cut -d_ -f2)" ;;
+        *) load="$(echo "$b" | sed -E 's/.*_([0-3])_[0-9]+\.mat/\1/')" ;;
+        esac
+        case "$b" in
+        12k_*) set=cwru12 ;; 48k_* | normal_*) set=cwru48 ;; *) set=mfpt ;;
+        esac
+        case "$b" in
+        *vload_1.mat | baseline_* | *_0_*) held="held out" ;; *) held=tuning ;;
+        esac
+        if ! out="$("$cli" diagnose "$f" "${args[@]}" "$@" 2>/dev/null)"; then
+            nominal=(29,95 29,5333 29,1667 28,8333)
+            out="$("$cli" diagnose "$f" "${args[@]}" --Fr "${nominal[$load]}" "$@" 2>/dev/null)" ||
+                out=""
+        fi
+        first="$(printf '%s\n' "$out" | head -n 1 | cut -f 1,3)"
+        wrong="$(printf '%s\n' "$out" | awk -F'\t' -v fault="$fault" \
+            '$3 == "strong" && $1 != fault { printf "%s%s", n++ ? "," : "", $1 }')"
+        printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$b" "$fault" "$load" "$set $held" \
+            "${first:-unread	}" "${wrong:--}"
+    done
+} | awk -F'\t' '
+    {
+        named = $2 == "none" ? $7 == "-" : ($5 == $2 && ($6 == "weak" || $6 == "strong"))
+        printf "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", $1, $2, $3, $4, $5, $6,
+            named ? "yes" : "no", $7
+        records[$4]++
+        hits[$4] += named
+        if ($7 != "-") wrong[$4] += split($7, w, ",")
+        if ($2 == "none") { healthy[$4]++; if ($7 != "-") alarmed[$4]++ }
+    }
+    END {
+        print ""
+        print "set\tnamed\twrongly strong\thealthy with a strong family"
+        n = split("cwru12 tuning,cwru12 held out,cwru48 held out,mfpt tuning,mfpt held out", sets, ",")
+        for (i = 1; i <= n; i++) {
+            s = sets[i]
+            if (!(s in records)) continue
+            printf "%s\t%d / %d\t%d\t%d / %d\n", s, hits[s], records[s], wrong[s],
+                alarmed[s], healthy[s]
+        }
+    }'

@@ -335,8 +335,8 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
         return ExitFile;
     }
     for (const FamilyEvidence& e : rankEvidence(*spectrum, basesOf(c), task.slipPercent)) {
-        out << e.family << '\t' << formatGeneral(std::round(e.score * 1000) / 1000) << '\t'
-            << verdictName(e.verdict) << '\t' << describeEvidence(e) << '\n';
+        out << faultFamily(e.family).key << '\t' << formatGeneral(std::round(e.score * 1000) / 1000)
+            << '\t' << verdictKey(e.verdict) << '\t' << describeEvidence(e) << '\n';
     }
     return ExitDone;
 }

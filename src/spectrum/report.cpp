@@ -112,10 +112,9 @@ Report makeReport(const Workbench& doc, const ReportContext& context) {
     if (!doc.evidence().empty()) {
         r.diagnosis.push_back(doc.showingEnvelope() ? "Диагноз по спектру огибающей"
                                                     : "Диагноз по спектру");
-        static const char* const kVerdicts[] = {"нет", "слабые признаки", "сильные признаки"};
         for (const FamilyEvidence& e : doc.evidence()) {
             r.diagnosis.push_back(describeEvidence(e, true) + ": " +
-                                  kVerdicts[static_cast<int>(e.verdict)]);
+                                  std::string(verdictWords(e.verdict)));
         }
     }
     return r;

@@ -21,8 +21,8 @@ double lowerSeries(double a, double x) {
     return sum * std::exp(-x + a * std::log(x) - std::lgamma(a));
 }
 
-// Q(a, x) by its continued fraction (modified Lentz), for x ≥ a + 1.
-double upperFraction(double a, double x) {
+// ln Q(a, x) by its continued fraction (modified Lentz), for x ≥ a + 1.
+double logUpperFraction(double a, double x) {
     constexpr double tiny =
         std::numeric_limits<double>::min() / std::numeric_limits<double>::epsilon();
     double b = x + 1 - a, c = 1 / tiny, d = 1 / b, h = d;
@@ -40,7 +40,7 @@ double upperFraction(double a, double x) {
             break;
         }
     }
-    return std::exp(-x + a * std::log(x) - std::lgamma(a)) * h;
+    return -x + a * std::log(x) - std::lgamma(a) + std::log(h);
 }
 
 // The median of a gamma variate of shape a and scale 1.
@@ -59,12 +59,31 @@ double gammaQ(double a, double x) {
     if (!(x > 0)) {
         return 1;
     }
-    return x < a + 1 ? std::clamp(1 - lowerSeries(a, x), 0.0, 1.0) : upperFraction(a, x);
+    return x < a + 1 ? std::clamp(1 - lowerSeries(a, x), 0.0, 1.0)
+                     : std::exp(logUpperFraction(a, x));
+}
+
+double log10GammaQ(double a, double x) {
+    if (!(x > 0)) {
+        return 0;
+    }
+    return (x < a + 1 ? std::log(std::clamp(1 - lowerSeries(a, x), 1e-300, 1.0))
+                      : logUpperFraction(a, x)) /
+           std::log(10.0);
 }
 
 double lineExceedance(double ratio, double averages) {
     const double k = std::max(1.0, averages);
     return gammaQ(k, ratio * ratio * gammaMedian(k));
+}
+
+double log10HighestExceedance(double ratio, double averages, double lines) {
+    const double k = std::max(1.0, averages);
+    const double one = log10GammaQ(k, ratio * ratio * gammaMedian(k));
+    if (one < -8) { // 1 − (1 − p)^n is n·p to many digits here
+        return one + std::log10(std::max(1.0, lines));
+    }
+    return std::log10(std::max(highestExceedance(ratio, averages, lines), 1e-300));
 }
 
 double highestExceedance(double ratio, double averages, double lines) {

@@ -228,7 +228,7 @@ TEST_F(WorkbenchDocument, EnvelopeFollowsTheRecordTransformedAnew) {
     EXPECT_TRUE(e.shown && e.keepRange);
     EXPECT_TRUE(doc_.showingEnvelope());
     EXPECT_EQ(amplitudeCaption(doc_.displayed()->units), "Огибающая² 2000–4000 Гц, пик");
-    EXPECT_EQ(doc_.evidence().at(0).family, "outer");
+    EXPECT_EQ(doc_.evidence().at(0).family, FaultFamily::Outer);
     EXPECT_FALSE(doc_.bandTyped({2000, 4000})); // the band shown
     EXPECT_TRUE(doc_.bandTyped({2100, 4000}));
 
@@ -329,7 +329,7 @@ TEST_F(WorkbenchDocument, TheClearerOfTheTwoEnvelopesIsKept) {
     const FamilyEvidence w = first(runTask(white)), b = first(runTask(band));
     const bool whiteClearer = w.verdict != b.verdict ? w.verdict > b.verdict : w.score > b.score;
     EXPECT_EQ(both.whitened, whiteClearer);
-    EXPECT_EQ(first(both).family, "outer");
+    EXPECT_EQ(first(both).family, FaultFamily::Outer);
     EXPECT_EQ(first(both).verdict, Verdict::Strong);
     EXPECT_EQ(first(both).score, whiteClearer ? w.score : b.score);
 }
