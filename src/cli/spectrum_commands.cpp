@@ -138,11 +138,11 @@ WorkbenchTask taskOf(const std::string& file, const ComputeArgs& a, TaskKind kin
 }
 
 // What the user should know of the rate a recording was read at: assumed, or given over the
-// file's own.
-void noteRate(const WorkbenchTask& task, const TaskResult& r, std::ostream& err) {
+// file's own. True when it was assumed.
+bool noteRate(const WorkbenchTask& task, const TaskResult& r, std::ostream& err) {
     const bool recording = r.envelope || (r.contents && r.contents->record);
     if (!recording || !r.contents) {
-        return;
+        return false;
     }
     const std::string prefix = fileMessagePrefix(displayName(task.path));
     const std::optional<double>& stated = r.contents->statedRate;
@@ -150,22 +150,33 @@ void noteRate(const WorkbenchTask& task, const TaskResult& r, std::ostream& err)
         err << prefix << "частота дискретизации в нём не указана; принята "
             << rateText(r.contents->record ? r.contents->record->sampleRate : kDefaultMatSampleRate)
             << " Гц (задайте её: --rate)\n";
-    } else if (stated && task.source.rate && *stated != *task.source.rate) {
+        return true;
+    }
+    if (stated && task.source.rate && *stated != *task.source.rate) {
         err << prefix << "в нём указана частота дискретизации " << rateText(*stated)
             << " Гц; взята --rate " << rateText(*task.source.rate) << " Гц\n";
     }
+    return false;
+}
+
+// The verdicts just printed were made at a rate only assumed.
+void noteVerdictsOnAssumedRate(const std::filesystem::path& path, std::ostream& err) {
+    err << fileMessagePrefix(displayName(path)) << kRateAssumedCaveat << '\n';
 }
 
 // The spectrum of the task, in the stated unit and as velocity when asked; empty with the
 // file's message written.
 std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeArgs& a,
-                                       std::ostream& err) {
+                                       std::ostream& err, bool* rateAssumed = nullptr) {
     const TaskResult r = runTask(task);
     if (!r.error.empty() || !r.spectrum()) {
         err << r.error << '\n';
         return std::nullopt;
     }
-    noteRate(task, r, err);
+    const bool assumed = noteRate(task, r, err);
+    if (rateAssumed) {
+        *rateAssumed = assumed;
+    }
     const Spectrum& s = *r.spectrum();
     const Unit stated = unitOption(a);
     const std::string prefix = fileMessagePrefix(displayName(task.path));
@@ -330,13 +341,18 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
     if (!a.extra.count("--band") && !task.whiten) {
         task.judgeBy = basesOf(c);
     }
-    const std::optional<Spectrum> spectrum = runForSpectrum(task, a, err);
+    bool assumed = false;
+    const std::optional<Spectrum> spectrum = runForSpectrum(task, a, err, &assumed);
     if (!spectrum) {
         return ExitFile;
     }
     for (const FamilyEvidence& e : rankEvidence(*spectrum, basesOf(c), task.slipPercent)) {
         out << faultFamily(e.family).key << '\t' << formatGeneral(std::round(e.score * 1000) / 1000)
             << '\t' << verdictKey(e.verdict) << '\t' << describeEvidence(e) << '\n';
+    }
+    if (assumed) {
+        out.flush();
+        noteVerdictsOnAssumedRate(task.path, err);
     }
     return ExitDone;
 }
@@ -423,6 +439,9 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
     if (const int error = writeFileAtomically(out, reportPdfBytes(report, doc))) {
         err << runtimeErrorText(error) << '\n';
         return ExitFile;
+    }
+    if (doc.rateAssumed() && !doc.evidence().empty()) {
+        noteVerdictsOnAssumedRate(task.path, err);
     }
     return ExitDone;
 }

@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orbistan {
@@ -31,6 +32,10 @@ struct FamilyEvidence {
 };
 
 inline constexpr int kEvidenceHarmonics = 5;
+// Said beside the verdicts of a record read at a rate only assumed: every line may stand
+// elsewhere than the families are looked for.
+inline constexpr std::string_view kRateAssumedCaveat =
+    "частота дискретизации принята: признаки не проверены";
 // How far from its kinematic frequency a family's fundamental is looked for: real bearings
 // slip, their lines 1–2 % from the computed ones.
 inline constexpr double kDefaultSlipPercent = 2;

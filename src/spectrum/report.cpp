@@ -110,11 +110,18 @@ Report makeReport(const Workbench& doc, const ReportContext& context) {
         r.rows.push_back(peakTableCells(++rank, row));
     }
     if (!doc.evidence().empty()) {
-        r.diagnosis.push_back(doc.showingEnvelope() ? "Диагноз по спектру огибающей"
-                                                    : "Диагноз по спектру");
+        r.diagnosis.push_back(
+            {doc.showingEnvelope() ? "Диагноз по спектру огибающей" : "Диагноз по спектру",
+             std::nullopt});
+        const bool assumed = doc.rateAssumed();
+        if (assumed) {
+            r.diagnosis.push_back({std::string(kRateAssumedCaveat), std::nullopt});
+        }
         for (const FamilyEvidence& e : doc.evidence()) {
-            r.diagnosis.push_back(describeEvidence(e, true) + ": " +
-                                  std::string(verdictWords(e.verdict)));
+            // On an assumed rate the verdict is said, but not vouched for.
+            r.diagnosis.push_back(
+                {describeEvidence(e, true) + ": " + std::string(verdictWords(e.verdict)),
+                 assumed ? std::nullopt : std::optional(e.verdict)});
         }
     }
     return r;

@@ -20,12 +20,19 @@ struct ReportContext {
     std::optional<double> shaftHz; // Fr as computed with
 };
 
+struct DiagnosisLine {
+    std::string text;
+    std::optional<Verdict> verdict; // none for the heading and the caveat
+    // A strong verdict on a rate the file states or the user gave: the page marks it.
+    bool marked() const { return verdict == Verdict::Strong; }
+};
+
 struct Report {
     std::string title;                                      // the file's name
     std::vector<std::pair<std::string, std::string>> facts; // caption, value
     std::vector<std::string> captions;                      // of the peak table
     std::vector<std::vector<std::string>> rows;             // as the window's table shows them
-    std::vector<std::string> diagnosis;                     // a heading, then a line a family
+    std::vector<DiagnosisLine> diagnosis; // a heading, the rate's caveat, a line a family
 };
 
 // The report of what the workbench shows; an empty title when it shows nothing.

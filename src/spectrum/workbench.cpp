@@ -178,6 +178,10 @@ WorkbenchTask Workbench::openTask(const std::filesystem::path& path) const {
     t.path = path;
     t.transform = settings_.transform;
     t.source.assumedRates = settings_.statedRates;
+    if (const auto own = settings_.fileRates.find(path.string());
+        own != settings_.fileRates.end()) {
+        t.source.rate = own->second; // given for this very file before
+    }
     t.showAs = showAs({});
     return t;
 }
@@ -262,7 +266,15 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
 
 WorkbenchChange Workbench::setRate(double rate) {
     WorkbenchChange change;
-    if (!record_ || rate == record_->sampleRate) {
+    if (!record_) {
+        return change;
+    }
+    if (rate == record_->sampleRate) {
+        if (rateAssumed()) { // the rate assumed, confirmed: this file's own from now on
+            shownChoice_.rate = rate;
+            settings_.fileRates[shownPath_.string()] = rate;
+            change.settings = change.lines = change.controls = true;
+        }
         return change;
     }
     if (!(std::isfinite(rate) && rate >= kMinSampleRate && rate <= kMaxSampleRate)) {
@@ -272,12 +284,12 @@ WorkbenchChange Workbench::setRate(double rate) {
         return change;
     }
     WorkbenchTask t = reopenTask(shown_->source);
-    if (shown_->statedRate) {
-        t.source.rate = rate; // this file only: it states its own
-    } else {
-        settings_.statedRates[shown_->format] = rate; // every file of its kind that states none
+    t.source.rate = rate; // this file's own
+    if (!shown_->statedRate) {
+        // Remembered for this file; offered, as assumed, for the next that states none.
+        settings_.fileRates[shownPath_.string()] = rate;
+        settings_.statedRates[shown_->format] = rate;
         t.source.assumedRates = settings_.statedRates;
-        t.source.rate.reset();
         change.settings = true;
     }
     change.next = std::move(t);
@@ -466,8 +478,7 @@ std::optional<double> Workbench::sampleRate() const {
 }
 
 bool Workbench::rateAssumed() const {
-    return record_ && !shown_->statedRate && !shownChoice_.rate &&
-           !settings_.statedRates.contains(shown_->format);
+    return record_ && !shown_->statedRate && !shownChoice_.rate;
 }
 
 std::optional<double> Workbench::refinedShaftSpeed() const {

@@ -142,7 +142,8 @@ public:
     // Where the window stands, to be saved with the settings; nothing is redrawn.
     void setSession(const WorkbenchSession& session);
     // The shown record's sample rate: a task reading it again at that rate; for a file that
-    // states none the rate is remembered for every file of its kind.
+    // states none the rate is remembered for that file, and offered, as assumed, for the
+    // next of its kind that states none.
     WorkbenchChange setRate(double rate);
     // For files of the shown format that name no unit; remembered per format.
     WorkbenchChange setStatedUnit(Unit unit);
@@ -166,7 +167,7 @@ public:
     // The band map of the last band chosen for the record shown.
     const std::optional<BandMap>& bandMap() const { return bandMap_; }
     // The record's rate; and whether it is only assumed (its file states none, and no rate
-    // was given).
+    // was given for it): no verdict is to be trusted then.
     std::optional<double> sampleRate() const;
     bool rateAssumed() const;
     bool velocity() const { return settings_.velocity && velocityOffered(); }

@@ -90,6 +90,11 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     for (const auto& [format, rate] : s.statedRates) {
         text += "rate." + format + "=" + numberText(rate) + "\n";
     }
+    for (const auto& [path, rate] : s.fileRates) {
+        if (path.find_first_of("\r\n") == std::string::npos) {
+            text += "file_rate=" + numberText(rate) + " " + path + "\n";
+        }
+    }
     text += std::string("whiten=") + (s.whiten ? "1" : "0") +
             "\nslip=" + numberText(s.slipPercent) +
             "\naxis=" + kScaleNames[static_cast<int>(s.amplitudeScale)] +
@@ -147,6 +152,17 @@ void readStatedRate(std::string_view key, std::string_view value, WorkbenchSetti
     const auto rate = numberIn(value, kMinSampleRate, kMaxSampleRate);
     if (formatKey(format) && rate) {
         s.statedRates[std::string(format)] = *rate;
+    }
+}
+
+// "file_rate=48000 /data/a.mat": the rate, a blank, the path.
+void readFileRate(std::string_view value, WorkbenchSettings& s) {
+    const std::size_t blank = value.find(' ');
+    if (blank == std::string_view::npos || blank + 1 == value.size()) {
+        return;
+    }
+    if (const auto rate = numberIn(value.substr(0, blank), kMinSampleRate, kMaxSampleRate)) {
+        s.fileRates[std::string(value.substr(blank + 1))] = *rate;
     }
 }
 
@@ -247,6 +263,8 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         readStatedUnit(key, value, s);
     } else if (key.starts_with("rate.")) {
         readStatedRate(key, value, s);
+    } else if (key == "file_rate") {
+        readFileRate(value, s);
     } else if (key == "whiten" && (value == "0" || value == "1")) {
         s.whiten = value == "1";
     } else if (key == "slip") {

@@ -49,8 +49,11 @@ struct WorkbenchSettings {
     int peaks = 20; // rows of the peak table, 1 … kMaxPeakRows
     // The unit stated for files of a format (by its key) that name none.
     std::map<std::string, Unit> statedUnits;
-    // The sample rate given for files of a format that state none, Hz.
+    // The sample rate last given for a file of a format that states none, Hz: offered, as
+    // assumed, for the next such file.
     std::map<std::string, double> statedRates;
+    // The sample rate given for a file that states none, by its path: that file's own.
+    std::map<std::string, double> fileRates;
     bool whiten = false;    // the envelope of the pre-whitened record
     double slipPercent = 2; // how far a family's fundamental is looked for
     AmplitudeScale amplitudeScale = AmplitudeScale::Linear; // of the value axis

@@ -65,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(
         return name.substr(0, name.size() - 4);
     });
 
-// A file that states no rate is read at the rate assumed, and the command says which.
+// A file that states no rate is read at the rate assumed: the command says which, and that
+// the verdicts it printed are not vouched for; given the rate, it says neither.
 TEST(RealRecordRate, AFileWithoutRateSaysWhatItAssumed) {
     std::vector<std::string> args = {"diagnose", std::string(ORBISTAN_TEST_DATA) +
                                                      "/real/cwru_48k_Drive_End_IR007_0_109.mat"};
@@ -73,8 +74,14 @@ TEST(RealRecordRate, AFileWithoutRateSaysWhatItAssumed) {
     const CliRun assumed = runCli(args);
     ASSERT_EQ(assumed.status, 0) << assumed.err;
     EXPECT_EQ(assumed.err, "Файл «cwru_48k_Drive_End_IR007_0_109.mat»: частота дискретизации в "
-                           "нём не указана; принята 12000 Гц (задайте её: --rate)\n");
+                           "нём не указана; принята 12000 Гц (задайте её: --rate)\n"
+                           "Файл «cwru_48k_Drive_End_IR007_0_109.mat»: частота дискретизации "
+                           "принята: признаки не проверены\n");
     EXPECT_EQ(std::count(assumed.out.begin(), assumed.out.end(), '\n'), 4) << assumed.out;
+    args.insert(args.end(), {"--rate", "48000"});
+    const CliRun given = runCli(args);
+    ASSERT_EQ(given.status, 0) << given.err;
+    EXPECT_EQ(given.err, "");
 }
 
 } // namespace

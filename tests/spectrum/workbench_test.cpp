@@ -106,8 +106,9 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     ASSERT_EQ(r.rows.size(), doc_.rows().size());
     EXPECT_EQ(r.rows[0], peakTableCells(1, doc_.rows()[0]));
     ASSERT_EQ(r.diagnosis.size(), 5u);
-    EXPECT_EQ(r.diagnosis[0], "Диагноз по спектру");
-    EXPECT_TRUE(r.diagnosis[1].starts_with("Fo: ")) << r.diagnosis[1];
+    EXPECT_EQ(r.diagnosis[0].text, "Диагноз по спектру");
+    EXPECT_TRUE(r.diagnosis[1].text.starts_with("Fo: ")) << r.diagnosis[1].text;
+    EXPECT_EQ(r.diagnosis[1].verdict, doc_.evidence()[0].verdict);
 
     // A narrower span and the envelope say so.
     WorkbenchSettings s = doc_.settings();
@@ -129,7 +130,43 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     EXPECT_TRUE(fact("Показан").starts_with("спектр огибающей 2000–4000 Гц; шаг "))
         << fact("Показан");
     EXPECT_EQ(fact("Геометрия"), "(none)");
-    EXPECT_EQ(e.diagnosis.at(0), "Диагноз по спектру огибающей");
+    EXPECT_EQ(e.diagnosis.at(0).text, "Диагноз по спектру огибающей");
+}
+
+// A record whose file states no rate is read at a rate assumed: the page says its verdicts
+// are not vouched for, and marks none. Once the rate is given for that file, they are; a
+// second file of its kind is offered the rate, still as assumed.
+TEST_F(WorkbenchDocument, NoVerdictIsVouchedForOnAnAssumedRate) {
+    const auto mat = dir_ / "97.mat";
+    const auto other = dir_ / "98.mat";
+    for (const auto& path : {mat, other}) {
+        ASSERT_TRUE(test::writeBearingMat(path, synthesize(outerFault()), {}, 1797));
+    }
+    doc_.setBearing(bearing6205());
+    step(doc_.openTask(mat));
+    step(doc_.envelopeTask(Band{2000, 4000}));
+    ASSERT_TRUE(doc_.rateAssumed());
+    const auto strong = [](const Report& r) {
+        return std::count_if(r.diagnosis.begin(), r.diagnosis.end(),
+                             [](const DiagnosisLine& l) { return l.marked(); });
+    };
+    Report r = makeReport(doc_, {});
+    ASSERT_GE(r.diagnosis.size(), 2u);
+    EXPECT_EQ(r.diagnosis[1].text, kRateAssumedCaveat);
+    EXPECT_EQ(strong(r), 0);
+    EXPECT_NE(r.diagnosis[2].text.find("сильные признаки"), std::string::npos);
+
+    EXPECT_FALSE(doc_.setRate(12000).next); // confirmed as it was read: nothing to read again
+    EXPECT_FALSE(doc_.rateAssumed());
+    r = makeReport(doc_, {});
+    EXPECT_EQ(r.diagnosis[1].text.find(kRateAssumedCaveat), std::string::npos);
+    EXPECT_EQ(strong(r), 1);
+
+    step(doc_.openTask(other));
+    EXPECT_TRUE(doc_.rateAssumed());
+    EXPECT_EQ(doc_.sampleRate(), 12000);
+    step(doc_.openTask(mat));
+    EXPECT_FALSE(doc_.rateAssumed());
 }
 
 TEST(ReportCells, AsTheWindowsTableShowsThem) {
@@ -362,13 +399,18 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
     s.panels = PanelPlace::Beside;
     s.session = {std::array{-1200, 40, 1300, 900}, std::array{10.5, 300.0},
                  std::array{2000.0, 4000.0}, true};
+    s.fileRates = {{"/data/с пробелом и = знаком.mat", 48000}, {"/b.mat", 12000}};
     EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
+    s.fileRates["/a\nb.mat"] = 24000; // a path no line can hold is not kept
+    EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)).fileRates.size(), 2u);
+    s.fileRates.erase("/a\nb.mat");
     const WorkbenchSettings bad = parseWorkbenchSettings(
         "unit.audio=furlong\nunit.=g\nunit.Audio=g\nunit.uff=\n"
         "lines=777\nharmonics=0\nscaling=unknown\naxis=dBA\nspan=-5\nvelocity=yes\n"
         "envelope=2\npeak_labels=51\npanels=left\nview=300:10\nband=1e400:2\nplace=1,2,3\nplace=0,"
         "0,50,50\n"
-        "place=0,0,800,600,7\nview=nan:5\n");
+        "place=0,0,800,600,7\nview=nan:5\nfile_rate=48000\nfile_rate=0 /a.mat\n"
+        "file_rate=x /a.mat\nfile_rate=48000 \n");
     EXPECT_EQ(bad, WorkbenchSettings{});
 }
 

@@ -762,11 +762,21 @@ private Q_SLOTS:
         spectrumWindow()->findChild<QDoubleSpinBox*>("slipBox")->setValue(3);
         QVERIFY(f.fileBytes("Spectrum.ini").contains("whiten=1\nslip=3\n"));
 
-        // A file of the same kind that states no rate opens at the rate given.
+        // The file opens again at the rate given for it; another of its kind that states no
+        // rate is offered that rate, marked as assumed, its verdicts not vouched for.
         f.restart();
         computeAndOpen(QString::fromStdString(mat));
-        QCOMPARE(spectrumWindow()->findChild<QLineEdit*>("rateEdit")->text(), QString("24000"));
+        rate = spectrumWindow()->findChild<QLineEdit*>("rateEdit");
+        QCOMPARE(rate->text(), QString("24000"));
+        QVERIFY(!rate->font().italic());
         QVERIFY(spectrumWindow()->findChild<QCheckBox*>("whitenBox")->isChecked());
+        const std::string other = (f.programDir() + "/other.mat").toStdString();
+        QVERIFY(orbistan::test::writeBearingMat(other, synthesize(s), {0.0, 0.0}, 1797));
+        computeAndOpen(QString::fromStdString(other));
+        QCOMPARE(rate->text(), QString("24000"));
+        QVERIFY(rate->font().italic());
+        QCOMPARE(spectrumWindow()->findChild<QLabel*>("rateUnitLabel")->text(),
+                 QString("Гц, принята"));
     }
 
     // A named pipe, opened or overlaid, is refused at once, and the window stays as it was.

@@ -59,17 +59,21 @@ void TForm16::showEvidence() {
         ui->evidencePanel->hide();
         return;
     }
-    static const char* const kColours[] = {"#808080", "#c07000", "#c00000"};
-    static const char* const kVerdicts[] = {"нет", "слабые признаки", "сильные признаки"};
     QString html = doc_.showingEnvelope() ? QString("<b>Диагноз</b> по огибающей %1–%2 Гц")
                                                 .arg(std::lround(doc_.envelopeBand().low))
                                                 .arg(std::lround(doc_.envelopeBand().high))
                                           : QString("<b>Диагноз</b> по спектру");
+    if (doc_.rateAssumed()) {
+        html += QString("<br><i style='color:#b04000'>%1</i>")
+                    .arg(QString::fromUtf8(kRateAssumedCaveat.data(),
+                                           static_cast<qsizetype>(kRateAssumedCaveat.size())));
+    }
     for (const FamilyEvidence& e : doc_.evidence()) {
-        const int v = static_cast<int>(e.verdict);
-        html +=
-            QString("<br><span style='color:%1'>%2: %3</span>")
-                .arg(kColours[v], QString::fromStdString(describeEvidence(e, true)), kVerdicts[v]);
+        html += QString("<br><span style='color:%1'>%2: %3</span>")
+                    .arg(QColor(QRgb(verdictRgb(e.verdict))).name(),
+                         QString::fromStdString(describeEvidence(e, true)),
+                         QString::fromUtf8(verdictWords(e.verdict).data(),
+                                           static_cast<qsizetype>(verdictWords(e.verdict).size())));
     }
     ui->evidencePanel->setText(html);
     ui->evidencePanel->adjustSize();

@@ -160,7 +160,7 @@ void TForm16::showRate() {
     ui->rateEdit->setStyleSheet(assumed ? "QLineEdit { color: #b04000; }" : QString());
     ui->rateUnitLabel->setText(assumed ? "Гц, принята" : "Гц");
     ui->rateEdit->setToolTip(assumed ? "Файл не указывает частоту дискретизации: принята эта. "
-                                       "Введите верную, и она запомнится для таких файлов."
+                                       "Введите верную: она запомнится для этого файла."
                                      : "Частота дискретизации записи");
 }
 

@@ -124,10 +124,10 @@ public:
         }
         y_ += 6;
     }
-    void diagnosis(const std::vector<std::string>& lines) {
+    void diagnosis(const std::vector<DiagnosisLine>& lines) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            line(text(lines[i]), 9, i == 0,
-                 lines[i].find("сильные") != std::string::npos ? QColor(192, 0, 0) : Qt::black);
+            line(text(lines[i].text), 9, i == 0,
+                 lines[i].marked() ? QColor(QRgb(verdictRgb(Verdict::Strong))) : Qt::black);
         }
         y_ += 6;
     }
