@@ -1,5 +1,7 @@
 #include "spectrum/markers.h"
 
+#include "spectrum/families.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,20 +9,24 @@ namespace orbistan {
 
 const std::array<MarkerFamilyInfo, 6>& markerFamilies() {
     static const std::array<MarkerFamilyInfo, 6> kFamilies = {{
-        {"Fo", "наружное кольцо", "Fr"},
-        {"Fi", "внутреннее кольцо", "Fr"},
-        {"Fw", "вращение тела качения", "Fq"},
-        {"2·Fw", "тело качения", "Fq"},
-        {"Fq", "сепаратор", ""},
-        {"Fr", "вал", ""},
+        {"Fo", "наружное кольцо", "Fr", 0x0046c8},
+        {"Fi", "внутреннее кольцо", "Fr", 0x008c3c},
+        {"Fw", "вращение тела качения", "Fq", 0xc800c8},
+        {"2·Fw", "тело качения", "Fq", 0x7828a0},
+        {"Fq", "сепаратор", "", 0xe67800},
+        {"Fr", "вал", "", 0x5a5a5a},
     }};
     return kFamilies;
 }
 
 std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool, 6>& families,
                                     int harmonics, int sidebands, double maxFrequency) {
-    const double base[] = {b.Fo, b.Fi, b.Fw, 2 * b.Fw, b.Fq, b.Fr};
-    const double modulator[] = {b.Fr, b.Fr, b.Fq, b.Fq, 0, 0};
+    double base[] = {0, 0, b.Fw, 0, 0, b.Fr};
+    double modulator[] = {0, 0, b.Fq, 0, 0, 0};
+    for (const FaultFamilyInfo& f : faultFamilies()) {
+        base[f.marker] = f.base(b);
+        modulator[f.marker] = f.modulator(b);
+    }
     std::vector<MarkerLine> lines;
     for (int f = 0; f < 6; ++f) {
         if (!families[f] || !(base[f] > 0)) {

@@ -5,6 +5,7 @@
 #include "search/search.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@ struct MarkerFamilyInfo {
     std::string_view name;      // "2·Fw"
     std::string_view meaning;   // what it is the frequency of, for the legend
     std::string_view modulator; // the frequency of its sidebands, empty when none
+    std::uint32_t rgb;          // its colour, 0xRRGGBB
 };
 const std::array<MarkerFamilyInfo, 6>& markerFamilies();
 
@@ -29,9 +31,8 @@ struct MarkerLine {
     int sideband = 0; // −k … +k, 0 for the harmonic itself
 };
 
-// The lines of the families switched on, up to maxFrequency. The inner race is modulated
-// by the shaft (it turns through the load zone), the rolling element and 2·Fw by the cage,
-// the outer race by the shaft too (an unbalanced load turns with it); Fq and Fr have none.
+// The lines of the families switched on, up to maxFrequency: the fault families' as their
+// table (families.h) says; Fw, like 2·Fw, modulated by the cage; Fr without sidebands.
 std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool, 6>& families,
                                     int harmonics, int sidebands, double maxFrequency);
 

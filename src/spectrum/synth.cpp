@@ -1,7 +1,10 @@
 #include "spectrum/synth.h"
 
+#include "spectrum/families.h"
+
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <random>
 
 namespace orbistan {
@@ -47,19 +50,27 @@ std::vector<double> background(const SynthSettings& s, std::size_t count) {
     return x;
 }
 
-// The fault's impact rate and the frequency that modulates its strength (0: none).
+// The fault's impact rate and the frequency that modulates its strength (0: none), as the
+// families' table has them: the outer race's impacts keep their strength (its ±Fr belong to
+// an unbalanced load, not to the fault).
 std::pair<double, double> impactRate(const SynthSettings& s) {
+    std::optional<FaultFamily> family;
     switch (s.fault) {
     case Fault::Outer:
-        return {s.Fo, 0};
-    case Fault::Inner:
-        return {s.Fi, s.Fr};
-    case Fault::Ball:
-        return {2 * s.Fw, s.Fq};
-    case Fault::None:
+        family = FaultFamily::Outer;
         break;
+    case Fault::Inner:
+        family = FaultFamily::Inner;
+        break;
+    case Fault::Ball:
+        family = FaultFamily::Ball;
+        break;
+    case Fault::None:
+        return {0, 0};
     }
-    return {0, 0};
+    const FaultFamilyInfo& f = faultFamily(*family);
+    const SearchBases b{s.Fo, s.Fi, s.Fw, s.Fq, s.Fr};
+    return {f.base(b), f.sidebandsExpected ? f.modulator(b) : 0};
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "ui/spectrum/plot.h"
 
+#include "spectrum/markers.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -25,10 +27,7 @@ int frequencyDecimals(double resolution) {
 }
 
 QColor familyColour(int family) {
-    static const QColor kColours[] = {QColor(0, 70, 200),  QColor(0, 140, 60),
-                                      QColor(200, 0, 200), QColor(120, 40, 160),
-                                      QColor(230, 120, 0), QColor(90, 90, 90)};
-    return kColours[family];
+    return QColor(QRgb(markerFamilies()[static_cast<std::size_t>(family)].rgb));
 }
 
 } // namespace orbistan::ui
