@@ -83,12 +83,58 @@ std::vector<Explanation> explainFrequency(double frequency, const SearchBases& b
     return ranked;
 }
 
+namespace {
+
+// The line of a found family at `frequency`: of the families as ranked, the first whose
+// harmonic (within the resolution, or 0,3 %: the lines found line up that closely) stands
+// there, else the first whose sideband does.
+std::optional<Explanation> byDiagnosis(double frequency, const SearchBases& bases,
+                                       const SearchParameters& p, double resolution,
+                                       const std::vector<FamilyEvidence>& diagnosis) {
+    const double near = std::max(resolution, 0.003 * frequency);
+    for (const int sidebands : {0, 2}) {
+        for (const FamilyEvidence& e : diagnosis) {
+            if (e.verdict == Verdict::None || !(e.found > 0)) {
+                continue;
+            }
+            const FaultFamilyInfo& f = faultFamily(e.family);
+            const double modulator = f.modulator(bases);
+            for (int k = 1; k * f.searchMultiple <= p.maxHarmonic; ++k) {
+                for (int n = -sidebands; n <= sidebands; ++n) {
+                    const double value = k * e.found + n * modulator;
+                    if ((sidebands == 0) != (n == 0) || (n != 0 && !(modulator > 0)) ||
+                        std::abs(value - frequency) > near) {
+                        continue;
+                    }
+                    const double m = k * f.searchMultiple;
+                    if (n == 0) {
+                        const std::string symbol(f.searchSymbol);
+                        return Explanation{m == 1 ? symbol : formatGeneral(m) + "·" + symbol,
+                                           true, m, 0, value, std::abs(value - frequency)};
+                    }
+                    return Explanation{std::string(n > 0 ? f.plus : f.minus), false, m,
+                                       std::abs(n) * 1.0, value, std::abs(value - frequency)};
+                }
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::vector<ExplainedPeak> explainPeaks(const std::vector<Peak>& peaks, const SearchBases& bases,
                                         const SearchParameters& p, int precision,
-                                        double resolution) {
+                                        double resolution,
+                                        const std::vector<FamilyEvidence>& diagnosis) {
     std::vector<ExplainedPeak> rows;
     rows.reserve(peaks.size());
     for (const Peak& peak : peaks) {
+        if (std::optional<Explanation> found =
+                byDiagnosis(peak.frequency, bases, p, resolution, diagnosis)) {
+            rows.push_back({peak, std::move(found)});
+            continue;
+        }
         std::vector<Explanation> e =
             explainFrequency(peak.frequency, bases, p, precision, resolution);
         rows.push_back({peak, e.empty() ? std::nullopt : std::optional(std::move(e.front()))});

@@ -6,6 +6,7 @@
 // kinematics make such twins common (Fo = Z·Fq exactly), and the analyst must read "Fo".
 
 #include "search/search.h"
+#include "spectrum/evidence.h"
 #include "spectrum/peaks.h"
 
 #include <optional>
@@ -31,9 +32,13 @@ struct ExplainedPeak {
     std::optional<Explanation> best;
 };
 
+// Each peak explained: as a line of a family the diagnosis found (`diagnosis`, at least
+// weak), at the frequency it was found at — its harmonic, then its first two sidebands —
+// before any combination of the computed frequencies.
 std::vector<ExplainedPeak> explainPeaks(const std::vector<Peak>& peaks, const SearchBases& bases,
                                         const SearchParameters& p, int precision,
-                                        double resolution);
+                                        double resolution,
+                                        const std::vector<FamilyEvidence>& diagnosis = {});
 
 // The peak table as text: the header line `rank frequency amplitude explanation m n value
 // residual`, then a line per peak; numbers in the general text form, `-` and empty fields

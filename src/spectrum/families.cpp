@@ -8,15 +8,15 @@ const std::array<FaultFamilyInfo, 4>& faultFamilies() {
     static const std::array<FaultFamilyInfo, 4> kFamilies = {{
         {FaultFamily::Outer, "outer", "Fo", "наружное кольцо",
          [](const SearchBases& b) { return b.Fo; }, [](const SearchBases& b) { return b.Fr; }, "Fr",
-         false, MarkFo},
+         false, MarkFo, "Fo", 1, "Fo + Fr", "Fo - Fr"},
         {FaultFamily::Inner, "inner", "Fi", "внутреннее кольцо",
          [](const SearchBases& b) { return b.Fi; }, [](const SearchBases& b) { return b.Fr; }, "Fr",
-         true, MarkFi},
+         true, MarkFi, "Fi", 1, "Fi + Fr", "Fi - Fr"},
         {FaultFamily::Ball, "ball", "2·Fw", "тело качения",
          [](const SearchBases& b) { return 2 * b.Fw; }, [](const SearchBases& b) { return b.Fq; },
-         "Fq", true, Mark2Fw},
+         "Fq", true, Mark2Fw, "Fw", 2, "Fw + Fq", "Fw - Fq"},
         {FaultFamily::Cage, "cage", "Fq", "сепаратор", [](const SearchBases& b) { return b.Fq; },
-         [](const SearchBases&) { return 0.0; }, "", false, MarkFq},
+         [](const SearchBases&) { return 0.0; }, "", false, MarkFq, "Fq", 1, "", ""},
     }};
     return kFamilies;
 }

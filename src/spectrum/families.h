@@ -31,6 +31,11 @@ struct FaultFamilyInfo {
     // with the cage); the outer race's ±Fr appear only with an unbalanced load.
     bool sidebandsExpected;
     int marker; // its lines among the marker families (markers.h), drawn in their colour
+    // How the frequency search names its lines: the fundamental is `searchMultiple` times
+    // `searchSymbol` (2·Fw is twice Fw), its sidebands the search's combination `plus`/`minus`.
+    std::string_view searchSymbol;
+    int searchMultiple;
+    std::string_view plus, minus;
 };
 
 const std::array<FaultFamilyInfo, 4>& faultFamilies();

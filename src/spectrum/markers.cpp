@@ -20,12 +20,20 @@ const std::array<MarkerFamilyInfo, 6>& markerFamilies() {
 }
 
 std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool, 6>& families,
-                                    int harmonics, int sidebands, double maxFrequency) {
+                                    int harmonics, int sidebands, double maxFrequency,
+                                    const std::vector<FoundFamily>& found) {
     double base[] = {0, 0, b.Fw, 0, 0, b.Fr};
     double modulator[] = {0, 0, b.Fq, 0, 0, 0};
     for (const FaultFamilyInfo& f : faultFamilies()) {
         base[f.marker] = f.base(b);
         modulator[f.marker] = f.modulator(b);
+    }
+    double kinematic[6];
+    std::copy(std::begin(base), std::end(base), std::begin(kinematic));
+    for (const FoundFamily& f : found) {
+        if (f.marker >= 0 && f.marker < 6 && f.found > 0) {
+            base[f.marker] = f.found;
+        }
     }
     std::vector<MarkerLine> lines;
     for (int f = 0; f < 6; ++f) {
@@ -40,6 +48,9 @@ std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool,
                     lines.push_back({v, f, h, s});
                 }
             }
+            if (base[f] != kinematic[f] && h * kinematic[f] <= maxFrequency) {
+                lines.push_back({h * kinematic[f], f, h, 0, true});
+            }
         }
     }
     return lines;
@@ -48,8 +59,8 @@ std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool,
 MarkerStrokes markerStrokes(const std::vector<MarkerLine>& lines) {
     MarkerStrokes strokes;
     for (const MarkerLine& line : lines) {
-        strokes[static_cast<std::size_t>((line.sideband != 0) * 6 + line.family)].push_back(
-            line.frequency);
+        const int kind = line.computed ? 2 : line.sideband != 0 ? 1 : 0;
+        strokes[static_cast<std::size_t>(kind * 6 + line.family)].push_back(line.frequency);
     }
     for (std::vector<double>& group : strokes) {
         std::sort(group.begin(), group.end());
@@ -79,7 +90,7 @@ std::optional<MarkerLine> nearestMarker(const std::vector<MarkerLine>& lines, do
     std::optional<MarkerLine> best;
     for (const MarkerLine& line : lines) {
         const double distance = std::abs(line.frequency - frequency);
-        if (distance <= reach && (!best || distance < std::abs(best->frequency - frequency))) {
+        if (!line.computed && distance <= reach && (!best || distance < std::abs(best->frequency - frequency))) {
             best = line;
         }
     }

@@ -29,22 +29,35 @@ struct MarkerLine {
     int family = 0;
     int harmonic = 1; // 1, 2, …
     int sideband = 0; // −k … +k, 0 for the harmonic itself
+    // Where the kinematics put a harmonic of a family the diagnosis found elsewhere: drawn
+    // faint beside the line found, named by it.
+    bool computed = false;
+};
+
+// A family the diagnosis found: its lines stand at `found`, not where the kinematics put
+// them.
+struct FoundFamily {
+    int marker = 0; // its marker family
+    double found = 0;
 };
 
 // The lines of the families switched on, up to maxFrequency: the fault families' as their
 // table (families.h) says; Fw, like 2·Fw, modulated by the cage; Fr without sidebands.
 std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool, 6>& families,
-                                    int harmonics, int sidebands, double maxFrequency);
+                                    int harmonics, int sidebands, double maxFrequency,
+                                    const std::vector<FoundFamily>& found = {});
 
 // The lines as they are drawn: per family its harmonics, then per family its sidebands,
-// each group in ascending order (a family's strokes are one graph).
-using MarkerStrokes = std::array<std::vector<double>, 12>;
+// then per family the computed harmonics of a family found elsewhere; each group in
+// ascending order (a family's strokes are one graph).
+using MarkerStrokes = std::array<std::vector<double>, 18>;
 MarkerStrokes markerStrokes(const std::vector<MarkerLine>& lines);
 
 // A line's name as the peak table writes explanations: "Fo", "2·Fo", "Fi+Fr", "3·Fi−2·Fr".
 std::string markerName(const MarkerLine& line);
 
-// The line nearest to `frequency`, when one lies within `reach` Hz.
+// The line nearest to `frequency`, when one lies within `reach` Hz; computed lines beside a
+// found family's are not looked at.
 std::optional<MarkerLine> nearestMarker(const std::vector<MarkerLine>& lines, double frequency,
                                         double reach);
 

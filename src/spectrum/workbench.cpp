@@ -540,12 +540,20 @@ void Workbench::explainLines() {
         }
         return;
     }
+    // The diagnosis first: the lines of the families it finds are drawn, and the peaks
+    // explained, where it found them.
+    evidence_ = rankEvidence(displayed_, bearing_->bases, settings_.slipPercent);
+    std::vector<FoundFamily> found;
+    for (const FamilyEvidence& e : evidence_) {
+        if (e.verdict != Verdict::None && e.found > 0) {
+            found.push_back({faultFamily(e.family).marker, e.found});
+        }
+    }
     markerLines_ = orbistan::markerLines(bearing_->bases, settings_.families, settings_.harmonics,
-                                         settings_.sidebands, displayed_.frequency.back());
+                                         settings_.sidebands, displayed_.frequency.back(), found);
     markers_ = markerStrokes(markerLines_);
     rows_ = explainPeaks(peaks_, bearing_->bases, bearing_->search, bearing_->precision,
-                         displayed_.resolution);
-    evidence_ = rankEvidence(displayed_, bearing_->bases, settings_.slipPercent);
+                         displayed_.resolution, evidence_);
 }
 
 } // namespace orbistan

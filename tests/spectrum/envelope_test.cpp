@@ -1,8 +1,11 @@
 // Envelope analysis and the verdict per fault on synthetic signals whose answers are known:
 // a 6205 at 1797 rpm, 12 kHz for 10 s, impacts ringing a 3 kHz resonance in noise.
+#include "calc/numbers.h"
 #include "spectrum/band_map.h"
 #include "spectrum/envelope.h"
 #include "spectrum/evidence.h"
+#include "spectrum/explain.h"
+#include "spectrum/markers.h"
 #include "spectrum/fft.h"
 #include "spectrum/synth.h"
 
@@ -220,6 +223,54 @@ TEST(Evidence, LinesTheMachineOrAClearerFamilyExplainMakeNoOtherFamilyStrong) {
                 << c.what << ": " << describeEvidence(ranked[i]);
         }
     }
+}
+
+// Once a family is found, the peak table names its lines as its harmonics and sidebands at
+// the frequency found, however the computed frequencies combine near them, and its marker
+// lines stand there, the computed ones beside them only as such.
+TEST(Evidence, TheFoundFamilysLinesAreExplainedAndDrawnWhereFound) {
+    const double fi = kBases.Fi * 0.991; // slipped, as real inner races do
+    std::vector<std::pair<double, double>> lines;
+    for (int k = 1; k <= 5; ++k) {
+        lines.push_back({k * fi, 40});
+        lines.push_back({k * fi - kBases.Fr, 12});
+        lines.push_back({k * fi + kBases.Fr, 12});
+    }
+    const Spectrum s = linesOn(lines);
+    const std::vector<FamilyEvidence> diagnosis = rankEvidence(s, kBases);
+    ASSERT_EQ(diagnosis[0].family, FaultFamily::Inner);
+    ASSERT_NEAR(diagnosis[0].found, fi, s.resolution / 2);
+    const std::vector<ExplainedPeak> rows =
+        explainPeaks(findPeaks(s, 15), kBases, {0, 1, 1, 10, 1000}, 1, s.resolution, diagnosis);
+    ASSERT_EQ(rows.size(), 15u);
+    for (const ExplainedPeak& row : rows) {
+        ASSERT_TRUE(row.best) << row.peak.frequency;
+        const double k = std::round((row.peak.frequency + 1) / fi); // sidebands: k·Fi ± Fr
+        const double offset = row.peak.frequency - k * fi;
+        const std::string expected = std::abs(offset) < 1 ? (k == 1 ? "Fi" : formatGeneral(k) + "·Fi")
+                                     : offset > 0          ? "Fi + Fr"
+                                                           : "Fi - Fr";
+        EXPECT_EQ(row.best->name, expected) << row.peak.frequency;
+        EXPECT_EQ(row.best->m, k) << row.peak.frequency;
+        EXPECT_LE(row.best->residual, s.resolution) << row.peak.frequency;
+    }
+
+    const std::array<bool, 6> all{true, true, true, true, true, true};
+    const std::vector<MarkerLine> markers =
+        markerLines(kBases, all, 3, 1, 1000, {{MarkFi, diagnosis[0].found}});
+    for (int k = 1; k <= 3; ++k) {
+        const auto at = [&](double f, bool computed) {
+            return std::count_if(markers.begin(), markers.end(), [&](const MarkerLine& m) {
+                return m.family == MarkFi && m.sideband == 0 && m.computed == computed &&
+                       std::abs(m.frequency - f) < 1e-9;
+            });
+        };
+        EXPECT_EQ(at(k * diagnosis[0].found, false), 1) << k;
+        EXPECT_EQ(at(k * kBases.Fi, true), 1) << k;
+    }
+    const std::optional<MarkerLine> named = nearestMarker(markers, kBases.Fi, 2);
+    ASSERT_TRUE(named);
+    EXPECT_FALSE(named->computed); // the cursor names the line found, not the computed one
 }
 
 // Scores are never cut off: two strong families rank by how clear they are, however clear.

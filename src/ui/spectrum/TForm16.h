@@ -209,7 +209,7 @@ private:
     BandMapView* bandMapView_ = nullptr;
     QCPGraph* overlayGraph_ = nullptr;
     // Per family, its harmonics' graph, then per family its sidebands' graph.
-    std::array<QCPGraph*, 2 * kMarkerFamilyCount> markerGraphs_{};
+    std::array<QCPGraph*, 3 * kMarkerFamilyCount> markerGraphs_{};
     std::vector<QCPItemText*> markerLabels_, peakLabels_, cursorLabels_;
     QCPGraph* cursorGraph_ = nullptr; // the harmonic or sideband cursor's lines
     QCPItemText* cursorMarksText_ = nullptr;

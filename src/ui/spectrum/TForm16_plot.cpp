@@ -99,15 +99,14 @@ void TForm16::setUpMarkerGraphs() {
         entry->setPen(QPen(familyColour(f), 2));
         entry->removeFromLegend();
     }
-    for (int kind = 0; kind < 2; ++kind) {
+    for (int kind = 0; kind < 3; ++kind) {
         for (int f = 0; f < kMarkerFamilyCount; ++f) {
             QCPGraph* g = plot->addGraph();
             g->setLayer("markers");
             g->removeFromLegend();
             g->setAdaptiveSampling(false);
             g->setAntialiased(false); // vertical strokes fall on whole pixels anyway
-            g->setPen(QPen(familyColour(f), kind == 0 ? 1.2 : 1,
-                           kind == 0 ? Qt::SolidLine : Qt::DotLine));
+            g->setPen(markerPen(f, kind));
             markerGraphs_[static_cast<std::size_t>(kind * kMarkerFamilyCount + f)] = g;
         }
     }

@@ -30,4 +30,13 @@ QColor familyColour(int family) {
     return QColor(QRgb(markerFamilies()[static_cast<std::size_t>(family)].rgb));
 }
 
+QPen markerPen(int family, int kind) {
+    QColor colour = familyColour(family);
+    if (kind == 2) {
+        colour.setAlpha(80);
+    }
+    return QPen(colour, kind == 0 ? 1.2 : 1,
+                kind == 0 ? Qt::SolidLine : kind == 1 ? Qt::DotLine : Qt::DashLine);
+}
+
 } // namespace orbistan::ui

@@ -23,6 +23,9 @@ graphData(const std::vector<double>& keys, const std::vector<double>& values, Am
 
 // The colour of a marker family, in the order of markerFamilies().
 QColor familyColour(int family);
+// A marker line's pen: a harmonic solid, a sideband dotted, a computed line beside the one
+// the diagnosis found faint (kind 0, 1, 2).
+QPen markerPen(int family, int kind);
 
 // A frequency's decimals as the cursor reads it: enough to tell neighbouring lines apart, two
 // more than the resolution needs.

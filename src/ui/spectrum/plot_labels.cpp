@@ -19,7 +19,7 @@ std::vector<PlotLabel> markerNameLabels(const Workbench& doc, const QCPRange& vi
         return labels;
     }
     for (const MarkerLine& line : doc.markerLines()) {
-        if (view.contains(line.frequency)) {
+        if (view.contains(line.frequency) && !line.computed) { // the found line is named
             labels.push_back({line.frequency, std::numeric_limits<double>::quiet_NaN(),
                               QString::fromStdString(markerName(line)), familyColour(line.family),
                               markerLabelPriority(line)});

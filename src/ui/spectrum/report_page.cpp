@@ -26,8 +26,7 @@ void addMarkers(QCustomPlot& plot, const Workbench& doc, const QCPRange& y) {
     for (const MarkerLine& line : doc.markerLines()) {
         if (view.contains(line.frequency)) {
             QCPGraph* g = plot.addGraph();
-            g->setPen(
-                QPen(familyColour(line.family), 1, line.sideband ? Qt::DotLine : Qt::SolidLine));
+            g->setPen(markerPen(line.family, line.computed ? 2 : line.sideband ? 1 : 0));
             g->setData({line.frequency, line.frequency}, {y.lower, y.upper});
         }
     }
