@@ -290,6 +290,11 @@ double slipOption(const ComputeArgs& a) {
     return *slip;
 }
 
+// The envelope's lines for the diagnosis: as --lines gives them, else chosen for the rate.
+std::optional<int> linesOption(const ComputeArgs& a, const WorkbenchTask& task) {
+    return a.extra.count("--lines") ? std::optional(task.transform.lines) : std::nullopt;
+}
+
 // The arguments with --Fr taken from the file when they lack it: a MATLAB file's RPM
 // variable or its struct's shaft rate. Throws SpectrumFileError for a file that cannot be
 // read.
@@ -330,23 +335,21 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
     }
     const ComputeArgs a =
         parseCompute(args, {with(kTransformOptions, {"--band", "--slip"}), {"--whiten"}}, 2, true);
-    WorkbenchTask task = taskOf(args[1], a, TaskKind::Envelope);
-    task.spectrumIfNoRecord = true;
-    task.slipPercent = slipOption(a);
-    task.linesForRate = !a.extra.count("--lines");
+    const WorkbenchTask asked = taskOf(args[1], a, TaskKind::Envelope);
     ComputeOutcome c;
     if (const auto refused = computeOrRefuse(a, c, err)) {
         return *refused;
     }
-    if (!a.extra.count("--band") && !task.whiten) {
-        task.judgeBy = basesOf(c);
-    }
-    bool assumed = false;
-    const std::optional<Spectrum> spectrum = runForSpectrum(task, a, err, &assumed);
-    if (!spectrum) {
+    const WorkbenchTask task =
+        diagnosisTask(asked.path, asked.source, asked.transform, basesOf(c), asked.band,
+                      asked.whiten, slipOption(a), linesOption(a, asked));
+    const TaskResult r = runTask(task);
+    if (!r.error.empty() || !r.diagnosis) {
+        err << r.error << '\n';
         return ExitFile;
     }
-    for (const FamilyEvidence& e : rankEvidence(*spectrum, basesOf(c), task.slipPercent)) {
+    const bool assumed = noteRate(task, r, err);
+    for (const FamilyEvidence& e : r.diagnosis->families) {
         out << faultFamily(e.family).key << '\t' << formatGeneral(std::round(e.score * 1000) / 1000)
             << '\t' << verdictKey(e.verdict) << '\t' << describeEvidence(e) << '\n';
     }
@@ -381,6 +384,10 @@ std::optional<int> openForReport(Workbench& doc, const WorkbenchTask& asked, con
     if (a.extra.count("--unit")) {
         doc.setStatedUnit(unitOption(a));
     }
+    // The record's diagnosis, as `diagnose` makes it with the same options.
+    while (const std::optional<WorkbenchTask> diagnosis = doc.pendingDiagnosis()) {
+        doc.apply(runTask(*diagnosis));
+    }
     return std::nullopt;
 }
 
@@ -392,6 +399,10 @@ WorkbenchSettings reportSettings(const ComputeArgs& a, const WorkbenchTask& task
     settings.velocity = a.extra.count("--velocity") > 0;
     settings.whiten = a.extra.count("--whiten") > 0;
     settings.slipPercent = slipOption(a);
+    if (const std::optional<Band> band = bandOption(a, "auto")) {
+        settings.diagnosisBand = std::array{band->low, band->high};
+    }
+    settings.diagnosisLines = linesOption(a, task);
     return settings;
 }
 

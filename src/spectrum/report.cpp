@@ -109,10 +109,8 @@ Report makeReport(const Workbench& doc, const ReportContext& context) {
     for (const ExplainedPeak& row : doc.rows()) {
         r.rows.push_back(peakTableCells(++rank, row));
     }
-    if (!doc.evidence().empty()) {
-        r.diagnosis.push_back(
-            {doc.showingEnvelope() ? "Диагноз по спектру огибающей" : "Диагноз по спектру",
-             std::nullopt});
+    if (doc.bearing()) {
+        r.diagnosis.push_back({doc.diagnosisHeading(), std::nullopt});
         const bool assumed = doc.rateAssumed();
         if (assumed) {
             r.diagnosis.push_back({std::string(kRateAssumedCaveat), std::nullopt});

@@ -107,6 +107,18 @@ void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progr
     r.envelope->source = displayName(task.path);
 }
 
+// The record's envelope made as for the diagnosis and judged; a spectrum file's spectrum
+// judged as it is.
+void runDiagnosis(const WorkbenchTask& task, TaskResult& r, const Progress& progress) {
+    runEnvelope(task, r, progress);
+    const Spectrum* judged = r.spectrum();
+    if (!judged || !task.judgeBy) {
+        return;
+    }
+    r.diagnosis = Diagnosis{rankEvidence(*judged, *task.judgeBy, task.slipPercent), r.band,
+                            r.whitened, judged->resolution};
+}
+
 Unit statedFor(const std::map<std::string, Unit>& units, const std::string& format) {
     const auto it = units.find(format);
     return it == units.end() ? Unit::Unknown : it->second;
@@ -139,6 +151,8 @@ TaskResult runTask(WorkbenchTask task, const Progress& progress) {
     try {
         if (t.kind == TaskKind::Envelope) {
             runEnvelope(t, r, progress);
+        } else if (t.kind == TaskKind::Diagnosis) {
+            runDiagnosis(t, r, progress);
         } else {
             r.contents = openSpectrumFile(t.path, t.source, t.transform, progress);
         }
@@ -166,6 +180,26 @@ Spectrum presentSpectrum(const Spectrum& s, Unit stated, bool velocity, double l
         }
     }
     return out;
+}
+
+WorkbenchTask diagnosisTask(const std::filesystem::path& path, const SourceChoice& source,
+                            TransformSettings transform, const SearchBases& bases,
+                            std::optional<Band> band, bool whiten, double slipPercent,
+                            std::optional<int> lines) {
+    WorkbenchTask t;
+    t.kind = TaskKind::Diagnosis;
+    t.path = path;
+    t.source = source;
+    transform.span = 0; // the envelope's own band decides what it spans
+    t.transform = transform;
+    t.band = band;
+    t.whiten = whiten;
+    t.judgeBy = bases; // with neither band nor whitening: the clearer of the two methods
+    t.slipPercent = slipPercent;
+    t.linesForRate = !lines;
+    t.transform.lines = lines.value_or(t.transform.lines);
+    t.spectrumIfNoRecord = true;
+    return t;
 }
 
 // ---- Requests -----------------------------------------------------------------------------
@@ -218,6 +252,10 @@ std::optional<WorkbenchTask> Workbench::envelopeTask(std::optional<Band> band) c
     t.path = shownPath_;
     t.source = shownChoice_;
     t.transform = shownTransform_;
+    // At the diagnosis's resolution, so that what is drawn is what was judged.
+    t.transform.span = 0;
+    t.linesForRate = !settings_.diagnosisLines;
+    t.transform.lines = settings_.diagnosisLines.value_or(t.transform.lines);
     t.record = record_;
     t.band = band;
     t.whiten = settings_.whiten;
@@ -239,6 +277,10 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
     }
     settings_ = s;
     change.settings = s != before;
+    if (s.whiten != before.whiten || s.slipPercent != before.slipPercent ||
+        s.diagnosisBand != before.diagnosisBand || s.diagnosisLines != before.diagnosisLines) {
+        forgetDiagnosis();
+    }
     // A record transformed anew, or another source read (a universal file's datasets hold
     // spectra: another dataset is another spectrum).
     if (sourceChanged || (record_ && s.transform != before.transform)) {
@@ -310,6 +352,21 @@ WorkbenchChange Workbench::showEnvelope(bool on, std::optional<Band> typed) {
     return change;
 }
 
+std::optional<WorkbenchTask> Workbench::pendingDiagnosis() const {
+    if (!record_ || !bearing_ || diagnosis_ || !diagnosisFailure_.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<Band> band =
+        settings_.diagnosisBand
+            ? std::optional(Band{(*settings_.diagnosisBand)[0], (*settings_.diagnosisBand)[1]})
+            : std::nullopt;
+    WorkbenchTask t = diagnosisTask(shownPath_, shownChoice_, shownTransform_, bearing_->bases,
+                                    band, settings_.whiten, settings_.slipPercent,
+                                    settings_.diagnosisLines);
+    t.record = record_;
+    return t;
+}
+
 std::optional<WorkbenchTask> Workbench::bandTyped(Band band) const {
     if (!(band.low < band.high) ||
         (envelope_ && band.low == envelopeBand_.low && band.high == envelopeBand_.high)) {
@@ -360,6 +417,9 @@ bool Workbench::setBearing(std::optional<WorkbenchBearing> bearing) {
     if (bearing == bearing_) {
         return false;
     }
+    if (!bearing || !bearing_ || bearing->bases != bearing_->bases) {
+        forgetDiagnosis(); // the search's fields alone judge nothing anew
+    }
     bearing_ = std::move(bearing);
     explainLines();
     return true;
@@ -374,12 +434,25 @@ WorkbenchChange Workbench::apply(TaskResult r) {
     if (r.task.kind == TaskKind::Envelope) {
         return applyEnvelope(std::move(r));
     }
+    if (r.task.kind == TaskKind::Diagnosis) {
+        return applyDiagnosis(std::move(r));
+    }
     return applyOpened(std::move(r));
 }
 
-// A failed or cancelled job leaves what was shown, and the controls go back to it.
+// A failed or cancelled job leaves what was shown, and the controls go back to it. A
+// diagnosis that failed says why in its place and is not asked for again until what it
+// judges changes.
 WorkbenchChange Workbench::applyFailure(const TaskResult& r) {
     WorkbenchChange change;
+    if (r.task.kind == TaskKind::Diagnosis) {
+        if (r.task.record == record_) {
+            diagnosisFailure_ = r.cancelled ? "отменён" : r.error;
+            change.lines = true;
+            explainLines();
+        }
+        return change;
+    }
     change.error = r.error;
     change.controls = true;
     if (r.task.kind == TaskKind::Reopen || r.task.kind == TaskKind::Open) {
@@ -389,6 +462,24 @@ WorkbenchChange Workbench::applyFailure(const TaskResult& r) {
         }
     }
     return change;
+}
+
+WorkbenchChange Workbench::applyDiagnosis(TaskResult r) {
+    WorkbenchChange change;
+    // Only for the record and bearing it was asked for: another may be shown by now.
+    if (r.task.record != record_ || !bearing_ || !r.task.judgeBy ||
+        *r.task.judgeBy != bearing_->bases || !r.diagnosis) {
+        return change;
+    }
+    diagnosis_ = std::move(r.diagnosis);
+    change.lines = true;
+    explainLines();
+    return change;
+}
+
+void Workbench::forgetDiagnosis() {
+    diagnosis_.reset();
+    diagnosisFailure_.clear();
 }
 
 WorkbenchChange Workbench::applyEnvelope(TaskResult r) {
@@ -422,6 +513,7 @@ WorkbenchChange Workbench::applyOpened(TaskResult r) {
     shownPath_ = r.task.path;
     shownChoice_ = r.task.source;
     shownTransform_ = r.task.transform;
+    forgetDiagnosis();
     envelope_.reset();
     bandMap_.reset();
     showingEnvelope_ = false;
@@ -479,6 +571,29 @@ std::optional<double> Workbench::sampleRate() const {
 
 bool Workbench::rateAssumed() const {
     return record_ && !shown_->statedRate && !shownChoice_.rate;
+}
+
+std::string Workbench::diagnosisHeading() const {
+    if (!shown_ || !bearing_) {
+        return {};
+    }
+    if (!record_) {
+        return "Диагноз по спектру";
+    }
+    if (!diagnosisFailure_.empty()) {
+        return "Диагноз не поставлен: " + diagnosisFailure_;
+    }
+    if (!diagnosis_) {
+        return "Диагноз вычисляется…";
+    }
+    const Band& b = diagnosis_->band;
+    Spectrum spacing;
+    spacing.resolution = diagnosis_->resolution;
+    spacing.frequency = {0, diagnosis_->resolution};
+    const std::string step = lineSpacingText(spacing);
+    return std::string("Диагноз по огибающей ") + (diagnosis_->whitened ? "выбеленного сигнала " : "") +
+           std::to_string(std::lround(b.low)) + "–" + std::to_string(std::lround(b.high)) +
+           " Гц, " + step.substr(0, step.find(", до")); // "шаг 1,46 Гц"
 }
 
 std::optional<double> Workbench::refinedShaftSpeed() const {
@@ -541,8 +656,12 @@ void Workbench::explainLines() {
         return;
     }
     // The diagnosis first: the lines of the families it finds are drawn, and the peaks
-    // explained, where it found them.
-    evidence_ = rankEvidence(displayed_, bearing_->bases, settings_.slipPercent);
+    // explained, where it found them. A record's is its own, whatever is drawn of it.
+    if (record_) {
+        evidence_ = diagnosis_ ? diagnosis_->families : std::vector<FamilyEvidence>{};
+    } else {
+        evidence_ = rankEvidence(displayed_, bearing_->bases, settings_.slipPercent);
+    }
     std::vector<FoundFamily> found;
     for (const FamilyEvidence& e : evidence_) {
         if (e.verdict != Verdict::None && e.found > 0) {

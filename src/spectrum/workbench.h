@@ -39,6 +39,10 @@ enum class TaskKind {
     Reopen,   // the file shown, with other transform settings or another source
     Overlay,  // a second file, drawn under the first
     Envelope, // the envelope spectrum of a band of the record shown (or of a file's)
+    // The record's diagnosis: the envelope as `orbistan-cli diagnose` makes it (the clearer
+    // of the chosen band's and the pre-whitened record's, at the resolution chosen for the
+    // diagnosis), judged for the bearing; not shown.
+    Diagnosis,
 };
 
 // How the spectrum a task gives is to be shown, as the workbench stood when it asked: the
@@ -84,6 +88,23 @@ struct WorkbenchTask {
     std::optional<ShowAs> showAs; // the spectrum prepared for showing, when set
 };
 
+// What the record's diagnosis was made of, and what it found.
+struct Diagnosis {
+    std::vector<FamilyEvidence> families; // strongest first
+    Band band;
+    bool whitened = false;
+    double resolution = 0; // of the envelope spectrum, Hz
+};
+
+// The task that makes a record's diagnosis (or a file's spectrum's, for a spectrum file):
+// one for the window, the report and the command line, so that all say the same.
+// `band` and `whiten` as the envelope's options; `lines` none for the resolution chosen for
+// the diagnosis at the record's rate (envelopeLines).
+WorkbenchTask diagnosisTask(const std::filesystem::path& path, const SourceChoice& source,
+                            TransformSettings transform, const SearchBases& bases,
+                            std::optional<Band> band, bool whiten, double slipPercent,
+                            std::optional<int> lines);
+
 struct TaskResult {
     WorkbenchTask task;
     std::optional<FileContents> contents; // Open, Reopen, Overlay; an Envelope read from a file
@@ -92,6 +113,7 @@ struct TaskResult {
     bool whitened = false;                    // of the pre-whitened record
     std::optional<BandMap> bandMap;           // when the band was chosen
     std::optional<PreparedSpectrum> prepared; // as the task's showAs asked
+    std::optional<Diagnosis> diagnosis;       // Diagnosis
     std::string error;
     bool cancelled = false;
     // The spectrum the task gives: the envelope's, or the file's.
@@ -136,6 +158,9 @@ public:
     // The envelope switch: on shows the envelope computed, or asks for it (typed band, or
     // the most impulsive when the band does not read).
     WorkbenchChange showEnvelope(bool on, std::optional<Band> typed);
+    // The record's diagnosis, when it is wanted and not yet made (nor failed) for the record,
+    // bearing and settings as they stand.
+    std::optional<WorkbenchTask> pendingDiagnosis() const;
     // A typed band different from the envelope's asks for its envelope.
     std::optional<WorkbenchTask> bandTyped(Band band) const;
     WorkbenchChange setVelocity(bool on);
@@ -180,7 +205,13 @@ public:
     const std::vector<MarkerLine>& markerLines() const { return markerLines_; }
     int markerLineCount() const;
     const RangeExtremes& extremes() const { return extremes_; }
+    // The diagnosis shown: for a record, its own (the same whatever part of it is drawn);
+    // for a spectrum file, its spectrum's. Empty while the record's is being made.
     const std::vector<FamilyEvidence>& evidence() const { return evidence_; }
+    // "Диагноз по огибающей 2000–4000 Гц", "Диагноз по спектру", "Диагноз вычисляется…", or
+    // why there is none.
+    std::string diagnosisHeading() const;
+    const std::optional<Diagnosis>& recordDiagnosis() const { return diagnosis_; }
     // The shaft's line near the bearing's Fr in the file's spectrum; none without a bearing
     // or a line there.
     std::optional<double> refinedShaftSpeed() const;
@@ -190,6 +221,8 @@ private:
     WorkbenchChange applyFailure(const TaskResult& r);
     WorkbenchChange applyOpened(TaskResult r);
     WorkbenchChange applyEnvelope(TaskResult r);
+    WorkbenchChange applyDiagnosis(TaskResult r);
+    void forgetDiagnosis();
     void rememberFolder(const std::filesystem::path& path, WorkbenchChange& change);
     ShowAs showAs(const std::string& format) const;
     // What is drawn, and all that follows from it; from the task's preparation when it was
@@ -220,6 +253,8 @@ private:
     MarkerStrokes markers_;
     std::vector<ExplainedPeak> rows_;
     std::vector<FamilyEvidence> evidence_;
+    std::optional<Diagnosis> diagnosis_; // the record's
+    std::string diagnosisFailure_;       // why the record's was not made; not asked again
 };
 
 } // namespace orbistan

@@ -55,6 +55,10 @@ struct WorkbenchSettings {
     // The sample rate given for a file that states none, by its path: that file's own.
     std::map<std::string, double> fileRates;
     bool whiten = false;    // the envelope of the pre-whitened record
+    // The band the diagnosis is made in (none: chosen); its envelope's lines (none: chosen
+    // for the record's rate; 0: all). Given by the command line's --band and --lines.
+    std::optional<std::array<double, 2>> diagnosisBand;
+    std::optional<int> diagnosisLines;
     double slipPercent = 2; // how far a family's fundamental is looked for
     AmplitudeScale amplitudeScale = AmplitudeScale::Linear; // of the value axis
     double velocityLowCut = kDefaultVelocityLowCut; // Hz: velocity's lines below it are nothing

@@ -64,7 +64,38 @@ TEST_F(WorkbenchDocument, OpeningShowsTheFileAndTheBearingExplainsIt) {
     EXPECT_TRUE(doc_.setBearing(bearing6205()));
     EXPECT_FALSE(doc_.setBearing(bearing6205())); // the same bearing: nothing to redo
     EXPECT_GT(doc_.markerLineCount(), 0);
-    EXPECT_EQ(doc_.evidence().size(), 4u);
+    // The record's diagnosis is made apart, as the command line makes it; then shown
+    // whatever part of the record is drawn.
+    EXPECT_TRUE(doc_.evidence().empty());
+    EXPECT_EQ(doc_.diagnosisHeading(), "Диагноз вычисляется…");
+    const std::optional<WorkbenchTask> diagnosis = doc_.pendingDiagnosis();
+    ASSERT_TRUE(diagnosis);
+    EXPECT_EQ(diagnosis->kind, TaskKind::Diagnosis);
+    EXPECT_TRUE(diagnosis->linesForRate);
+    EXPECT_TRUE(step(diagnosis).lines);
+    EXPECT_FALSE(doc_.pendingDiagnosis());
+    ASSERT_EQ(doc_.evidence().size(), 4u);
+    EXPECT_EQ(doc_.evidence()[0].family, FaultFamily::Outer);
+    EXPECT_EQ(doc_.evidence()[0].verdict, Verdict::Strong);
+    EXPECT_TRUE(doc_.diagnosisHeading().starts_with("Диагноз по огибающей ")) << doc_.diagnosisHeading();
+    EXPECT_TRUE(doc_.diagnosisHeading().ends_with(" Гц, шаг 1,46 Гц")) << doc_.diagnosisHeading();
+    // The raw spectrum's peaks at the outer race's lines are named by the line found.
+    const bool named = std::any_of(doc_.rows().begin(), doc_.rows().end(), [](const ExplainedPeak& r) {
+        return r.best && r.best->name == "2·Fo";
+    });
+    EXPECT_TRUE(named);
+    // Another bearing is judged anew; the search's fields alone judge nothing anew.
+    WorkbenchBearing wider = bearing6205();
+    wider.search.tolerance = 2;
+    EXPECT_TRUE(doc_.setBearing(wider));
+    EXPECT_FALSE(doc_.pendingDiagnosis());
+    WorkbenchBearing other = bearing6205();
+    other.bases.Fr = 25;
+    EXPECT_TRUE(doc_.setBearing(other));
+    EXPECT_TRUE(doc_.pendingDiagnosis());
+    EXPECT_TRUE(doc_.evidence().empty());
+    doc_.setBearing(bearing6205());
+    step(doc_.pendingDiagnosis());
     const bool explained = std::any_of(doc_.rows().begin(), doc_.rows().end(),
                                        [](const ExplainedPeak& r) { return r.best; });
     EXPECT_TRUE(explained);
@@ -89,6 +120,7 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     EXPECT_TRUE(makeReport(doc_, context).title.empty());
     step(doc_.openTask(wav_));
     doc_.setBearing(bearing6205());
+    step(doc_.pendingDiagnosis());
     const Report r = makeReport(doc_, context);
     EXPECT_EQ(r.title, "outer.wav");
     const std::vector<std::pair<std::string, std::string>> facts = {
@@ -106,7 +138,7 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     ASSERT_EQ(r.rows.size(), doc_.rows().size());
     EXPECT_EQ(r.rows[0], peakTableCells(1, doc_.rows()[0]));
     ASSERT_EQ(r.diagnosis.size(), 5u);
-    EXPECT_EQ(r.diagnosis[0].text, "Диагноз по спектру");
+    EXPECT_EQ(r.diagnosis[0].text, doc_.diagnosisHeading());
     EXPECT_TRUE(r.diagnosis[1].text.starts_with("Fo: ")) << r.diagnosis[1].text;
     EXPECT_EQ(r.diagnosis[1].verdict, doc_.evidence()[0].verdict);
 
@@ -130,7 +162,7 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     EXPECT_TRUE(fact("Показан").starts_with("спектр огибающей 2000–4000 Гц; шаг "))
         << fact("Показан");
     EXPECT_EQ(fact("Геометрия"), "(none)");
-    EXPECT_EQ(e.diagnosis.at(0).text, "Диагноз по спектру огибающей");
+    EXPECT_EQ(e.diagnosis.at(0).text, "Диагноз вычисляется…"); // the record read anew
 }
 
 // A record whose file states no rate is read at a rate assumed: the page says its verdicts
@@ -144,7 +176,7 @@ TEST_F(WorkbenchDocument, NoVerdictIsVouchedForOnAnAssumedRate) {
     }
     doc_.setBearing(bearing6205());
     step(doc_.openTask(mat));
-    step(doc_.envelopeTask(Band{2000, 4000}));
+    step(doc_.pendingDiagnosis());
     ASSERT_TRUE(doc_.rateAssumed());
     const auto strong = [](const Report& r) {
         return std::count_if(r.diagnosis.begin(), r.diagnosis.end(),
@@ -265,6 +297,7 @@ TEST_F(WorkbenchDocument, EnvelopeFollowsTheRecordTransformedAnew) {
     EXPECT_TRUE(e.shown && e.keepRange);
     EXPECT_TRUE(doc_.showingEnvelope());
     EXPECT_EQ(amplitudeCaption(doc_.displayed()->units), "Огибающая² 2000–4000 Гц, пик");
+    step(doc_.pendingDiagnosis());
     EXPECT_EQ(doc_.evidence().at(0).family, FaultFamily::Outer);
     EXPECT_FALSE(doc_.bandTyped({2000, 4000})); // the band shown
     EXPECT_TRUE(doc_.bandTyped({2100, 4000}));
@@ -276,7 +309,8 @@ TEST_F(WorkbenchDocument, EnvelopeFollowsTheRecordTransformedAnew) {
     EXPECT_EQ(reopened.next->band->low, 2000);
     step(reopened.next);
     EXPECT_TRUE(doc_.showingEnvelope());
-    EXPECT_EQ(doc_.displayed()->frequency.size(), 6401u);
+    // Drawn at the diagnosis's resolution, whatever the spectrum's lines: what is judged.
+    EXPECT_EQ(doc_.displayed()->frequency.size(), 3201u);
 
     // Switched off and on: the envelope computed is shown again, no task.
     EXPECT_TRUE(doc_.showEnvelope(false, std::nullopt).shown);

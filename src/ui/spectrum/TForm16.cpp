@@ -395,6 +395,7 @@ void TForm16::bearingChanged() {
     drawMarkers();
     showPeakTable();
     showEvidence();
+    runPendingDiagnosis();
 }
 
 // The search fields may have changed in the main window meanwhile: the table follows them
@@ -402,8 +403,7 @@ void TForm16::bearingChanged() {
 void TForm16::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && doc_.hasSpectrum()) {
-        refreshBearing();
-        showPeakTable();
+        bearingChanged();
     }
 }
 
@@ -528,6 +528,14 @@ void TForm16::applyChange(const WorkbenchChange& change, const Job* job) {
         resumeSession(change);
     }
     run(change.next);
+    runPendingDiagnosis();
+}
+
+// The record's diagnosis once nothing else is to be done: what the analyst asked for first.
+void TForm16::runPendingDiagnosis() {
+    if (!busy()) {
+        run(doc_.pendingDiagnosis());
+    }
 }
 
 void TForm16::showProgress() {

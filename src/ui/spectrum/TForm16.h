@@ -111,6 +111,7 @@ private:
     void jobFinished(const std::shared_ptr<Job>& job);
     // With the job whose result it was, whose prepared graph is then shown.
     void applyChange(const WorkbenchChange& change, const Job* job = nullptr);
+    void runPendingDiagnosis();
     void showProgress();
     void cancelJob();
     void showFileProblem(const QString& message);

@@ -59,10 +59,8 @@ void TForm16::showEvidence() {
         ui->evidencePanel->hide();
         return;
     }
-    QString html = doc_.showingEnvelope() ? QString("<b>Диагноз</b> по огибающей %1–%2 Гц")
-                                                .arg(std::lround(doc_.envelopeBand().low))
-                                                .arg(std::lround(doc_.envelopeBand().high))
-                                          : QString("<b>Диагноз</b> по спектру");
+    const QString heading = QString::fromStdString(doc_.diagnosisHeading()).toHtmlEscaped();
+    QString html = "<b>Диагноз</b>" + heading.mid(QString("Диагноз").size());
     if (doc_.rateAssumed()) {
         html += QString("<br><i style='color:#b04000'>%1</i>")
                     .arg(QString::fromUtf8(kRateAssumedCaveat.data(),
