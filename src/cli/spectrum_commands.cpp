@@ -257,8 +257,13 @@ int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     const std::vector<Peak> found = findPeaks(*spectrum, peaks);
     std::vector<ExplainedPeak> rows;
     if (search.bases) {
-        rows = explainPeaks(found, *search.bases, search.parameters, a.precision,
-                            spectrum->resolution);
+        // As the window explains them: by the families the file's diagnosis found.
+        const TaskResult diagnosis =
+            runTask(diagnosisTask(task.path, task.source, task.transform, *search.bases,
+                                  std::nullopt, false, kDefaultSlipPercent, std::nullopt));
+        rows = explainPeaks(
+            found, *search.bases, search.parameters, a.precision, spectrum->resolution,
+            diagnosis.diagnosis ? diagnosis.diagnosis->families : std::vector<FamilyEvidence>{});
     } else {
         for (const Peak& p : found) {
             rows.push_back({p, std::nullopt});

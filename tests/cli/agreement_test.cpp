@@ -1,0 +1,117 @@
+// One diagnosis everywhere: a real record diagnosed by `orbistan-cli diagnose`, by the
+// workbench as the spectrum window drives it (opened, its rate given, the bearing
+// computed; the panel shows its evidence) and on the report page (which the PDF draws)
+// names the same families, verdicts and frequencies found.
+#include "cli_run.h"
+
+#include "calc/compute.h"
+#include "calc/numbers.h"
+#include "spectrum/report.h"
+#include "spectrum/workbench.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace orbistan {
+namespace {
+
+struct Record {
+    const char* file;
+    std::vector<std::string> bearing; // the compute options
+    double rate;                      // given, for a file that states none; 0: stated
+};
+
+// The bearing as the calculator computes it from the same geometry and Fr.
+SearchBases computed(const std::vector<std::string>& bearing, double Fr) {
+    InputTexts texts;
+    const std::pair<InputField, const char*> fields[] = {
+        {InZ, "--Z"}, {InDw, "--dw"}, {InD, "--D"}, {Ind, "--d"}, {InA, "--a"}};
+    for (const auto& [field, name] : fields) {
+        texts.fields[field] = *(std::find(bearing.begin(), bearing.end(), name) + 1);
+    }
+    texts.fields[InFr] = formatGeneral(Fr);
+    texts.multipliers.fill("1");
+    const ComputeOutcome c = runComputation(texts, 1);
+    EXPECT_EQ(c.kind, ComputeOutcome::Done);
+    return searchBases(c.results, c.validation.inputs.Fr);
+}
+
+// The families as `diagnose` prints them: "family verdict found" per line.
+std::vector<std::string> fromCommandLine(const Record& r) {
+    std::vector<std::string> args = {"diagnose",
+                                     std::string(ORBISTAN_TEST_DATA) + "/real/" + r.file};
+    args.insert(args.end(), r.bearing.begin(), r.bearing.end());
+    if (r.rate > 0) {
+        args.insert(args.end(), {"--rate", std::to_string(static_cast<int>(r.rate))});
+    }
+    const CliRun run = runCli(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::vector<std::string> lines;
+    std::istringstream out(run.out);
+    for (std::string line; std::getline(out, line);) {
+        const std::size_t score = line.find('\t'), verdict = line.find('\t', score + 1);
+        lines.push_back(line.substr(0, score) + " " + line.substr(verdict + 1));
+    }
+    return lines;
+}
+
+TEST(OneDiagnosis, TheWindowTheCommandLineAndTheReportAgree) {
+    const Record records[] = {
+        {"cwru_12k_Drive_End_OR007@6_1_131.mat",
+         {"--Z", "9", "--dw", "7,94", "--D", "52", "--d", "26,08", "--a", "0"},
+         12000},
+        {"mfpt_InnerRaceFault_vload_1.mat",
+         {"--Z", "8", "--dw", "5,969", "--D", "40", "--d", "23,246", "--a", "0"},
+         0},
+    };
+    for (const Record& r : records) {
+        SCOPED_TRACE(r.file);
+        const std::vector<std::string> expected = fromCommandLine(r);
+        ASSERT_EQ(expected.size(), 4u);
+
+        Workbench doc;
+        const auto apply = [&doc](const std::optional<WorkbenchTask>& t) {
+            ASSERT_TRUE(t);
+            const WorkbenchChange c = doc.apply(runTask(*t));
+            ASSERT_EQ(c.error, "");
+            if (c.next) {
+                doc.apply(runTask(*c.next));
+            }
+        };
+        apply(doc.openTask(std::string(ORBISTAN_TEST_DATA) + "/real/" + r.file));
+        if (r.rate > 0) {
+            const WorkbenchChange rate = doc.setRate(r.rate);
+            if (rate.next) { // else the rate assumed was the one given: only confirmed
+                apply(rate.next);
+            }
+        }
+        ASSERT_TRUE(doc.shown()->shaftRpm);
+        doc.setBearing(WorkbenchBearing{
+            computed(r.bearing, *doc.shown()->shaftRpm / 60), {0, 1, 1, 10, 1000}, 1});
+        apply(doc.pendingDiagnosis());
+        ASSERT_FALSE(doc.rateAssumed());
+
+        std::vector<std::string> window;
+        for (const FamilyEvidence& e : doc.evidence()) {
+            window.push_back(std::string(faultFamily(e.family).key) + " " +
+                             std::string(verdictKey(e.verdict)) + "\t" + describeEvidence(e));
+        }
+        EXPECT_EQ(window, expected);
+
+        const Report report = makeReport(doc, {});
+        ASSERT_EQ(report.diagnosis.size(), 5u);
+        for (std::size_t i = 0; i < 4; ++i) {
+            const FamilyEvidence& e = doc.evidence()[i];
+            EXPECT_EQ(report.diagnosis[i + 1].text,
+                      describeEvidence(e, true) + ": " + std::string(verdictWords(e.verdict)));
+            EXPECT_EQ(report.diagnosis[i + 1].verdict, e.verdict);
+        }
+    }
+}
+
+} // namespace
+} // namespace orbistan
