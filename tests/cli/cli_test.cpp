@@ -345,7 +345,8 @@ TEST_F(CliSpectrum, SynthesisedFaultIsExplained) {
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
               "rank\tfrequency\tamplitude\texplanation\tm\tn\tvalue\tresidual");
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 21);
-    EXPECT_NE(r.out.find("\tFo\t1\t\t106,979844155844\t"), std::string::npos) << r.out;
+    // Named as the diagnosis found it: its value the line found, a hair from the computed.
+    EXPECT_NE(r.out.find("\tFo\t1\t\t106,98"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\t2·Fo\t2\t\t"), std::string::npos) << r.out;
     const CliRun bare = runCli({"spectrum", wav, "--peaks", "3", "--window", "flattop"});
     ASSERT_EQ(bare.status, 0) << bare.err;
