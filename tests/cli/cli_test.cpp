@@ -419,6 +419,21 @@ TEST_F(CliSpectrum, ReportWritesOnePageOfPdf) {
         runCli(plus(plus({"report", wav}, options), {"--out", "/nonexistent/r.pdf"}));
     EXPECT_EQ(unwritable.status, 4);
     EXPECT_FALSE(unwritable.err.empty());
+
+    // A record whose file states no rate: the page is written, and the verdicts on it are
+    // said not to be vouched for.
+    const std::string mat =
+        std::string(ORBISTAN_TEST_DATA) + "/real/cwru_12k_Drive_End_IR007_1_106.mat";
+    const std::vector<std::string> cwru = {"--Z", "9",   "--dw",  "7,94", "--D",
+                                           "52",  "--d", "26,08", "--a",  "0"};
+    const CliRun assumed = runCli(plus(plus({"report", mat}, cwru), {"--out", pdf}));
+    EXPECT_EQ(assumed.status, 0) << assumed.err;
+    EXPECT_EQ(assumed.err, "Файл «cwru_12k_Drive_End_IR007_1_106.mat»: частота дискретизации "
+                           "принята: признаки не проверены\n");
+    const CliRun given =
+        runCli(plus(plus({"report", mat}, cwru), {"--out", pdf, "--rate", "12000"}));
+    EXPECT_EQ(given.status, 0) << given.err;
+    EXPECT_EQ(given.err, "");
 }
 
 // The three faults and noise alone, synthesised and diagnosed from their envelope spectra.
