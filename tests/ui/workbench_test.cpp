@@ -777,6 +777,16 @@ private Q_SLOTS:
         QVERIFY(rate->font().italic());
         QCOMPARE(spectrumWindow()->findChild<QLabel*>("rateUnitLabel")->text(),
                  QString("Гц, принята"));
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        auto* panel = spectrumWindow()->findChild<QLabel*>("evidencePanel");
+        QVERIFY2(panel->text().contains("частота дискретизации принята: признаки не проверены"),
+                 qPrintable(panel->text()));
+        // Confirmed as offered: the rate is the file's own, its verdicts vouched for.
+        typeAndEnter(rate, "24000");
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(!rate->font().italic());
+        QCOMPARE(spectrumWindow()->findChild<QLabel*>("rateUnitLabel")->text(), QString("Гц"));
+        QVERIFY2(!panel->text().contains("принята"), qPrintable(panel->text()));
     }
 
     // A named pipe, opened or overlaid, is refused at once, and the window stays as it was.

@@ -66,8 +66,10 @@ TForm16::~TForm16() {
         delete sideColumn_;
         delete panelRoom_;
     }
-    // A bound field losing its focus as the children go would reach for the plot, gone.
-    for (QLineEdit* edit : {ui->Edit1, ui->Edit2}) {
+    // A field losing its focus as the children go would reach for the plot and the
+    // document, gone.
+    for (QLineEdit* edit :
+         {ui->Edit1, ui->Edit2, ui->rateEdit, ui->bandLowEdit, ui->bandHighEdit}) {
         disconnect(edit, nullptr, this, nullptr);
     }
     if (job_) {
