@@ -20,17 +20,30 @@ struct Line {
     double decibels() const { return 20 * std::log10(ratio); }
 };
 
+// The rules, and where they come from. Envelope analysis reads a fault from a family of
+// discrete lines at its characteristic frequency, its harmonics lined up on one fundamental
+// that has slipped 1–2 % from the kinematic one, and the sidebands its modulation puts
+// there (±Fr for the inner race, ±Fq for the rolling element) — Randall and Antoni,
+// "Rolling element bearing diagnostics — a tutorial", MSSP 25 (2011). Smith and Randall's
+// benchmark on the CWRU data (MSSP 64–65, 2015) calls a record diagnosable where those
+// lines stand clearly above the rest, and warns of what else stands there: the shaft's
+// harmonics, the mains, and other families' lines (ball faults showing the cage's, inner
+// races' sidebands landing near other families). Hence each line is weighed against noise
+// and against the discrete lines around it, and lines something else explains are not the
+// family's.
+
 // A line of the family stands at least 3 dB above the floor and clear of noise at 1 in 100
-// in its window.
+// in its window: below that, an analyst does not see a line at all.
 constexpr double kLineRatio = std::numbers::sqrt2;
 constexpr double kFoundSignificance = 2;
 // An analyst calls a family a fault on sight when its lines stand about 10 dB above the
-// floor (the severity bands of envelope analysis begin there), and worth a look from 6.
+// floor on average (the severity bands of envelope analysis begin there); with the
+// sidebands its modulation puts there, 6 dB is as telling.
 constexpr double kStrongDecibels = 10;
 constexpr double kModulatedDecibels = 6;
 // How unlikely the family's lines are as noise or as discrete lines that happen to stand
 // where its harmonics belong (−log10, Fisher's combination over the harmonics looked at):
-// strong evidence beyond 1 in 10^8, weak beyond 1 in 10^4.
+// strong evidence beyond 1 in 10^8, worth a look beyond 1 in 100.
 constexpr double kStrongScore = 8;
 constexpr double kWeakScore = 2;
 
