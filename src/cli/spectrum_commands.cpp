@@ -411,6 +411,17 @@ WorkbenchSettings reportSettings(const ComputeArgs& a, const WorkbenchTask& task
     return settings;
 }
 
+// The bearing as the options name it, and the date of now.
+ReportContext reportContext(const ComputeArgs& a, std::ostream& err) {
+    ComputeOutcome c;
+    computeOrRefuse(a, c, err);
+    const BearingInputs& in = c.validation.inputs;
+    const std::time_t now = std::time(nullptr);
+    char date[32];
+    std::strftime(date, sizeof date, "%d.%m.%Y %H:%M", std::localtime(&now));
+    return {extraOr(a, "--number", ""), geometryText(in.d, in.D, in.dw, in.Z, in.a), date, in.Fr};
+}
+
 } // namespace
 
 // The one-page PDF of the spectrum window for the file, the bearing and the options.
@@ -443,15 +454,7 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
     if (const auto failed = openForReport(doc, task, a, err)) {
         return *failed;
     }
-    ComputeOutcome c;
-    computeOrRefuse(a, c, err);
-    const BearingInputs& in = c.validation.inputs;
-    const std::time_t now = std::time(nullptr);
-    char date[32];
-    std::strftime(date, sizeof date, "%d.%m.%Y %H:%M", std::localtime(&now));
-    const Report report =
-        makeReport(doc, {extraOr(a, "--number", ""), geometryText(in.d, in.D, in.dw, in.Z, in.a),
-                         date, in.Fr});
+    const Report report = makeReport(doc, reportContext(a, err));
     if (const int error = writeFileAtomically(out, reportPdfBytes(report, doc))) {
         err << runtimeErrorText(error) << '\n';
         return ExitFile;

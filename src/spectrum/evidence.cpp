@@ -263,6 +263,33 @@ void countSidebands(const Judging& j, double modulator, double centre, FamilyEvi
     }
 }
 
+// How unlikely each harmonic found is as noise or a stray line (log10, into the harmonic),
+// beside the discrete lines around it that nothing accounts for: its own lines (its
+// harmonics as found, its sidebands where `fundamental` puts them) are no stray lines.
+std::vector<double> alignment(const Judging& j, Weighed& w, double fundamental) {
+    const Spectrum& s = j.s;
+    std::vector<double> own = patternOf(*w.info, j.b, fundamental);
+    for (const Harmonic& h : w.harmonics) {
+        if (h.line) {
+            own.push_back(h.line->frequency);
+        }
+    }
+    const auto accounted = [&](double f) {
+        return j.machineLine(f) || (j.skipExplained && j.explained(f)) ||
+               std::any_of(own.begin(), own.end(),
+                           [&](double o) { return std::abs(o - f) <= sameLine(s, f); });
+    };
+    std::vector<double> chances;
+    for (Harmonic& h : w.harmonics) {
+        if (h.line) {
+            h.evidence =
+                j.discrete.coincidence(*h.line, h.window, lowestResolvable(s), j.top, accounted);
+        }
+        chances.push_back(h.evidence);
+    }
+    return chances;
+}
+
 Weighed weigh(const Judging& j, const FaultFamilyInfo& f) {
     Weighed w{&f, {}, {}, 0};
     w.evidence.family = f.id;
@@ -289,27 +316,7 @@ Weighed weigh(const Judging& j, const FaultFamilyInfo& f) {
             countSidebands(j, modulator, centre, e);
         }
     }
-    // Its own lines are no stray lines: its harmonics as found, its sidebands where the
-    // fundamental puts them.
-    std::vector<double> own = patternOf(f, j.b, fundamental > 0 ? fundamental : base);
-    for (const Harmonic& h : w.harmonics) {
-        if (h.line) {
-            own.push_back(h.line->frequency);
-        }
-    }
-    std::vector<double> chances;
-    for (Harmonic& h : w.harmonics) {
-        if (h.line) {
-            h.evidence = j.discrete.coincidence(
-                *h.line, h.window, lowestResolvable(s), j.top, [&](double f) {
-                    return j.machineLine(f) || (j.skipExplained && j.explained(f)) ||
-                           std::any_of(own.begin(), own.end(),
-                                       [&](double o) { return std::abs(o - f) <= sameLine(s, f); });
-                });
-        }
-        chances.push_back(h.evidence);
-    }
-    w.clarity = combined(chances);
+    w.clarity = combined(alignment(j, w, fundamental > 0 ? fundamental : base));
     return w;
 }
 
