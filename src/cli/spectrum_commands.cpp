@@ -467,16 +467,19 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
 
 namespace {
 
+// The families' keys (the cage's own fault is not synthesised), or none.
 Fault faultOption(const ComputeArgs& a) {
-    static const std::map<std::string, Fault> kFaults = {{"outer", Fault::Outer},
-                                                         {"inner", Fault::Inner},
-                                                         {"ball", Fault::Ball},
-                                                         {"none", Fault::None}};
-    const auto fault = kFaults.find(extraOr(a, "--fault", ""));
-    if (fault == kFaults.end()) {
+    const std::string key = extraOr(a, "--fault", "");
+    const std::optional<FaultFamily> family = faultFamilyFromKey(key);
+    if (key == "none") {
+        return Fault::None;
+    }
+    if (!family || *family == FaultFamily::Cage) {
         throw UsageError{"--fault takes outer, inner, ball or none"};
     }
-    return fault->second;
+    return *family == FaultFamily::Outer   ? Fault::Outer
+           : *family == FaultFamily::Inner ? Fault::Inner
+                                           : Fault::Ball;
 }
 
 // The signal's own settings; false when a number does not read.

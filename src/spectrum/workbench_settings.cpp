@@ -158,7 +158,9 @@ void readStatedRate(std::string_view key, std::string_view value, WorkbenchSetti
 // "file_rate=48000 /data/a.mat": the rate, a blank, the path.
 void readFileRate(std::string_view value, WorkbenchSettings& s) {
     const std::size_t blank = value.find(' ');
-    if (blank == std::string_view::npos || blank + 1 == value.size()) {
+    // A path no line of the file can hold is not one to remember.
+    if (blank == std::string_view::npos || blank + 1 == value.size() ||
+        value.find_first_of("\r\n") != std::string_view::npos) {
         return;
     }
     if (const auto rate = numberIn(value.substr(0, blank), kMinSampleRate, kMaxSampleRate)) {

@@ -77,12 +77,13 @@ TEST_F(WorkbenchDocument, OpeningShowsTheFileAndTheBearingExplainsIt) {
     ASSERT_EQ(doc_.evidence().size(), 4u);
     EXPECT_EQ(doc_.evidence()[0].family, FaultFamily::Outer);
     EXPECT_EQ(doc_.evidence()[0].verdict, Verdict::Strong);
-    EXPECT_TRUE(doc_.diagnosisHeading().starts_with("Диагноз по огибающей ")) << doc_.diagnosisHeading();
+    EXPECT_TRUE(doc_.diagnosisHeading().starts_with("Диагноз по огибающей "))
+        << doc_.diagnosisHeading();
     EXPECT_TRUE(doc_.diagnosisHeading().ends_with(" Гц, шаг 1,46 Гц")) << doc_.diagnosisHeading();
     // The raw spectrum's peaks at the outer race's lines are named by the line found.
-    const bool named = std::any_of(doc_.rows().begin(), doc_.rows().end(), [](const ExplainedPeak& r) {
-        return r.best && r.best->name == "2·Fo";
-    });
+    const bool named =
+        std::any_of(doc_.rows().begin(), doc_.rows().end(),
+                    [](const ExplainedPeak& r) { return r.best && r.best->name == "2·Fo"; });
     EXPECT_TRUE(named);
     // Another bearing is judged anew; the search's fields alone judge nothing anew.
     WorkbenchBearing wider = bearing6205();
@@ -444,7 +445,7 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
         "envelope=2\npeak_labels=51\npanels=left\nview=300:10\nband=1e400:2\nplace=1,2,3\nplace=0,"
         "0,50,50\n"
         "place=0,0,800,600,7\nview=nan:5\nfile_rate=48000\nfile_rate=0 /a.mat\n"
-        "file_rate=x /a.mat\nfile_rate=48000 \n");
+        "file_rate=x /a.mat\nfile_rate=48000 \nfile_rate=48000 /a\rb.mat\n");
     EXPECT_EQ(bad, WorkbenchSettings{});
 }
 
