@@ -166,16 +166,21 @@ void noteVerdictsOnAssumedRate(const std::filesystem::path& path, std::ostream& 
 
 // The spectrum of the task, in the stated unit and as velocity when asked; empty with the
 // file's message written.
+// The record read, when `record` asks for it, for more work on it without reading it again.
 std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeArgs& a,
-                                       std::ostream& err, bool* rateAssumed = nullptr) {
-    const TaskResult r = runTask(task);
+                                       std::ostream& err,
+                                       std::shared_ptr<const Waveform>* record = nullptr) {
+    TaskResult r = runTask(task);
     if (!r.error.empty() || !r.spectrum()) {
         err << r.error << '\n';
         return std::nullopt;
     }
-    const bool assumed = noteRate(task, r, err);
-    if (rateAssumed) {
-        *rateAssumed = assumed;
+    noteRate(task, r, err);
+    if (record) {
+        *record = r.record;
+        if (!*record && r.contents && r.contents->record) {
+            *record = std::make_shared<const Waveform>(std::move(*r.contents->record));
+        }
     }
     const Spectrum& s = *r.spectrum();
     const Unit stated = unitOption(a);
@@ -250,17 +255,21 @@ int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (const auto refused = readPeakSearch(a, search, err)) {
         return *refused;
     }
-    const std::optional<Spectrum> spectrum = runForSpectrum(task, a, err);
+    std::shared_ptr<const Waveform> record;
+    const std::optional<Spectrum> spectrum = runForSpectrum(task, a, err, &record);
     if (!spectrum) {
         return ExitFile;
     }
     const std::vector<Peak> found = findPeaks(*spectrum, peaks);
     std::vector<ExplainedPeak> rows;
     if (search.bases) {
-        // As the window explains them: by the families the file's diagnosis found.
-        const TaskResult diagnosis =
-            runTask(diagnosisTask(task.path, task.source, task.transform, *search.bases,
-                                  std::nullopt, false, kDefaultSlipPercent, std::nullopt));
+        // As the window explains them: by the families the file's diagnosis found, made of
+        // the record already read (a spectrum file's of its spectrum, read again).
+        WorkbenchTask diagnose =
+            diagnosisTask(task.path, task.source, task.transform, *search.bases, std::nullopt,
+                          false, kDefaultSlipPercent, std::nullopt);
+        diagnose.record = record;
+        const TaskResult diagnosis = runTask(diagnose);
         rows = explainPeaks(
             found, *search.bases, search.parameters, a.precision, spectrum->resolution,
             diagnosis.diagnosis ? diagnosis.diagnosis->families : std::vector<FamilyEvidence>{});

@@ -92,6 +92,7 @@ void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progr
     if (!record) {
         return;
     }
+    r.record = record;
     WorkbenchTask t = task;
     if (t.linesForRate) {
         t.transform.lines = envelopeLines(record->sampleRate);
@@ -360,9 +361,9 @@ std::optional<WorkbenchTask> Workbench::pendingDiagnosis() const {
         settings_.diagnosisBand
             ? std::optional(Band{(*settings_.diagnosisBand)[0], (*settings_.diagnosisBand)[1]})
             : std::nullopt;
-    WorkbenchTask t = diagnosisTask(shownPath_, shownChoice_, shownTransform_, bearing_->bases,
-                                    band, settings_.whiten, settings_.slipPercent,
-                                    settings_.diagnosisLines);
+    WorkbenchTask t =
+        diagnosisTask(shownPath_, shownChoice_, shownTransform_, bearing_->bases, band,
+                      settings_.whiten, settings_.slipPercent, settings_.diagnosisLines);
     t.record = record_;
     return t;
 }
@@ -591,7 +592,8 @@ std::string Workbench::diagnosisHeading() const {
     spacing.resolution = diagnosis_->resolution;
     spacing.frequency = {0, diagnosis_->resolution};
     const std::string step = lineSpacingText(spacing);
-    return std::string("Диагноз по огибающей ") + (diagnosis_->whitened ? "выбеленного сигнала " : "") +
+    return std::string("Диагноз по огибающей ") +
+           (diagnosis_->whitened ? "выбеленного сигнала " : "") +
            std::to_string(std::lround(b.low)) + "–" + std::to_string(std::lround(b.high)) +
            " Гц, " + step.substr(0, step.find(", до")); // "шаг 1,46 Гц"
 }

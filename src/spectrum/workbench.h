@@ -114,6 +114,7 @@ struct TaskResult {
     std::optional<BandMap> bandMap;           // when the band was chosen
     std::optional<PreparedSpectrum> prepared; // as the task's showAs asked
     std::optional<Diagnosis> diagnosis;       // Diagnosis
+    std::shared_ptr<const Waveform> record;   // Envelope, Diagnosis: the record worked on
     std::string error;
     bool cancelled = false;
     // The spectrum the task gives: the envelope's, or the file's.
