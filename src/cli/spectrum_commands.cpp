@@ -234,6 +234,29 @@ std::optional<int> readPeakSearch(const ComputeArgs& a, PeakSearch& p, std::ostr
     return std::nullopt;
 }
 
+// The peaks explained, when the geometry is given, as the window explains them: by the
+// families the file's diagnosis found, made of the record already read (a spectrum file's
+// of its spectrum, read again).
+std::vector<ExplainedPeak> explainedRows(const std::vector<Peak>& found, const Spectrum& spectrum,
+                                         const WorkbenchTask& task,
+                                         const std::shared_ptr<const Waveform>& record,
+                                         const PeakSearch& search, int precision) {
+    std::vector<ExplainedPeak> rows;
+    if (!search.bases) {
+        for (const Peak& p : found) {
+            rows.push_back({p, std::nullopt});
+        }
+        return rows;
+    }
+    WorkbenchTask diagnose = diagnosisTask(task.path, task.source, task.transform, *search.bases,
+                                           std::nullopt, false, kDefaultSlipPercent, std::nullopt);
+    diagnose.record = record;
+    const TaskResult diagnosis = runTask(diagnose);
+    return explainPeaks(found, *search.bases, search.parameters, precision, spectrum.resolution,
+                        diagnosis.diagnosis ? diagnosis.diagnosis->families
+                                            : std::vector<FamilyEvidence>{});
+}
+
 // spectrum and envelope: the peak table, explained when the geometry is given.
 int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                 TaskKind kind) {
@@ -260,25 +283,9 @@ int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!spectrum) {
         return ExitFile;
     }
-    const std::vector<Peak> found = findPeaks(*spectrum, peaks);
-    std::vector<ExplainedPeak> rows;
-    if (search.bases) {
-        // As the window explains them: by the families the file's diagnosis found, made of
-        // the record already read (a spectrum file's of its spectrum, read again).
-        WorkbenchTask diagnose =
-            diagnosisTask(task.path, task.source, task.transform, *search.bases, std::nullopt,
-                          false, kDefaultSlipPercent, std::nullopt);
-        diagnose.record = record;
-        const TaskResult diagnosis = runTask(diagnose);
-        rows = explainPeaks(
-            found, *search.bases, search.parameters, a.precision, spectrum->resolution,
-            diagnosis.diagnosis ? diagnosis.diagnosis->families : std::vector<FamilyEvidence>{});
-    } else {
-        for (const Peak& p : found) {
-            rows.push_back({p, std::nullopt});
-        }
-    }
-    out << peakTable(rows, '\t');
+    out << peakTable(
+        explainedRows(findPeaks(*spectrum, peaks), *spectrum, task, record, search, a.precision),
+        '\t');
     return ExitDone;
 }
 
