@@ -4,12 +4,13 @@
 // minute's record, against the bare transform of the record already decimated.
 #include "calc/frequencies.h"
 #include "platform/atomic_file.h"
-#include "spectrum/decimate.h"
-#include "spectrum/envelope.h"
-#include "spectrum/explain.h"
-#include "spectrum/formats.h"
-#include "spectrum/synth.h"
-#include "spectrum/transform.h"
+#include "spectrum/diagnosis/explain.h"
+#include "spectrum/diagnosis/synth.h"
+#include "spectrum/dsp/decimate.h"
+#include "spectrum/dsp/envelope.h"
+#include "spectrum/dsp/transform.h"
+#include "spectrum/io/audio.h"
+#include "spectrum/io/formats.h"
 
 #include <benchmark/benchmark.h>
 #include <fftw3.h>

@@ -1,12 +1,12 @@
 // The spectrum window's redraw after a zoom, with a spectrum of 1 000 000 lines, against a
 // bare QCustomPlot of the same size drawing the same data in the same run.
 #include "platform/atomic_file.h"
-#include "spectrum/formats.h"
-#include "spectrum/synth.h"
-#include "spectrum/waveform.h"
+#include "spectrum/diagnosis/synth.h"
+#include "spectrum/io/audio.h"
+#include "spectrum/io/formats.h"
 #include "ui/kit/application.h"
+#include "ui/plot/plot.h"
 #include "ui/spectrum/TForm16.h"
-#include "ui/spectrum/plot.h"
 
 #include <QApplication>
 #include <QDir>

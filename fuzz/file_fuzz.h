@@ -5,7 +5,7 @@
 // files.
 
 #include "platform/cp1251.h"
-#include "spectrum/formats.h"
+#include "spectrum/io/formats.h"
 
 #include <unistd.h>
 

@@ -1,8 +1,8 @@
 // Any bytes as a text spectrum: the reader refuses with a message or reads a spectrum whose
 // lines ascend and whose numbers are finite; its peaks lie on its lines.
 #include "platform/cp1251.h"
-#include "spectrum/peaks.h"
-#include "spectrum/text_spectrum.h"
+#include "spectrum/dsp/peaks.h"
+#include "spectrum/io/text_spectrum.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Any bytes as a universal file: the reader refuses with a readable message or gives
 // datasets whose values are finite and whose abscissa, when uneven, matches them.
 #include "platform/cp1251.h"
-#include "spectrum/uff.h"
+#include "spectrum/io/uff.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Any bytes as the spectrum window's settings file: every value read is within its range,
 // and the settings written from it read back the same.
-#include "spectrum/workbench_settings.h"
+#include "spectrum/workbench/workbench_settings.h"
 
 #include <algorithm>
 #include <cstdint>

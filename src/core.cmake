@@ -32,31 +32,31 @@ pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 pkg_check_modules(MATIO REQUIRED IMPORTED_TARGET matio)
 pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
 add_library(orbistan_spectrum STATIC
-    ${core_dir}/spectrum/spectrum.cpp
-    ${core_dir}/spectrum/text_spectrum.cpp
-    ${core_dir}/spectrum/waveform.cpp
-    ${core_dir}/spectrum/transform.cpp
-    ${core_dir}/spectrum/decimate.cpp
-    ${core_dir}/spectrum/peaks.cpp
-    ${core_dir}/spectrum/explain.cpp
-    ${core_dir}/spectrum/synth.cpp
-    ${core_dir}/spectrum/units.cpp
-    ${core_dir}/spectrum/formats.cpp
-    ${core_dir}/spectrum/workbench.cpp
-    ${core_dir}/spectrum/markers.cpp
-    ${core_dir}/spectrum/cursors.cpp
-    ${core_dir}/spectrum/report.cpp
-    ${core_dir}/spectrum/extremes.cpp
-    ${core_dir}/spectrum/fft.cpp
-    ${core_dir}/spectrum/envelope.cpp
-    ${core_dir}/spectrum/band_map.cpp
-    ${core_dir}/spectrum/evidence.cpp
-    ${core_dir}/spectrum/families.cpp
-    ${core_dir}/spectrum/statistics.cpp
-    ${core_dir}/spectrum/uff.cpp
-    ${core_dir}/spectrum/mat_file.cpp
-    ${core_dir}/spectrum/mat_layout.cpp
-    ${core_dir}/spectrum/workbench_settings.cpp
+    ${core_dir}/spectrum/signal/spectrum.cpp
+    ${core_dir}/spectrum/signal/units.cpp
+    ${core_dir}/spectrum/dsp/band_map.cpp
+    ${core_dir}/spectrum/dsp/decimate.cpp
+    ${core_dir}/spectrum/dsp/envelope.cpp
+    ${core_dir}/spectrum/dsp/extremes.cpp
+    ${core_dir}/spectrum/dsp/fft.cpp
+    ${core_dir}/spectrum/dsp/peaks.cpp
+    ${core_dir}/spectrum/dsp/statistics.cpp
+    ${core_dir}/spectrum/dsp/transform.cpp
+    ${core_dir}/spectrum/io/audio.cpp
+    ${core_dir}/spectrum/io/formats.cpp
+    ${core_dir}/spectrum/io/mat_file.cpp
+    ${core_dir}/spectrum/io/mat_layout.cpp
+    ${core_dir}/spectrum/io/text_spectrum.cpp
+    ${core_dir}/spectrum/io/uff.cpp
+    ${core_dir}/spectrum/diagnosis/cursors.cpp
+    ${core_dir}/spectrum/diagnosis/evidence.cpp
+    ${core_dir}/spectrum/diagnosis/explain.cpp
+    ${core_dir}/spectrum/diagnosis/families.cpp
+    ${core_dir}/spectrum/diagnosis/markers.cpp
+    ${core_dir}/spectrum/diagnosis/synth.cpp
+    ${core_dir}/spectrum/workbench/report.cpp
+    ${core_dir}/spectrum/workbench/workbench.cpp
+    ${core_dir}/spectrum/workbench/workbench_settings.cpp
 )
 target_link_libraries(orbistan_spectrum PUBLIC orbistan_core
                       PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE PkgConfig::MATIO PkgConfig::ZLIB

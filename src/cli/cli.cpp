@@ -8,7 +8,7 @@
 #include "platform/cp1251.h"
 #include "search/harmonics.h"
 #include "search/search.h"
-#include "spectrum/formats.h"
+#include "spectrum/io/formats.h"
 
 #include <algorithm>
 #include <map>

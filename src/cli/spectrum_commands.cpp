@@ -1,19 +1,20 @@
 // orbistan-cli spectrum and synth: a file's peak table with its explanations, and the
 // synthetic bearing signals whose answers are known.
 #include "cli/common.h"
-#include "cli/report_pdf.h"
+#include "ui/report/report_pdf.h"
 
 #include "calc/messages.h"
 #include "calc/numbers.h"
 #include "platform/atomic_file.h"
 #include "platform/cp1251.h"
 #include "platform/runtime_error.h"
-#include "spectrum/envelope.h"
-#include "spectrum/evidence.h"
-#include "spectrum/explain.h"
-#include "spectrum/mat_file.h"
-#include "spectrum/synth.h"
-#include "spectrum/workbench.h"
+#include "spectrum/diagnosis/evidence.h"
+#include "spectrum/diagnosis/explain.h"
+#include "spectrum/diagnosis/synth.h"
+#include "spectrum/dsp/envelope.h"
+#include "spectrum/io/audio.h"
+#include "spectrum/io/mat_file.h"
+#include "spectrum/workbench/workbench.h"
 
 #include <cmath>
 #include <ctime>

@@ -6,8 +6,8 @@
 
 #include "calc/compute.h"
 #include "calc/numbers.h"
-#include "spectrum/report.h"
-#include "spectrum/workbench.h"
+#include "spectrum/workbench/report.h"
+#include "spectrum/workbench/workbench.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // (noise alone, and shaft vibration in noise), at every number of lines and the whole
 // record, with each window, nothing is strong and at most 1 % of the spectra show a family
 // as weak.
-#include "spectrum/evidence.h"
-#include "spectrum/synth.h"
-#include "spectrum/transform.h"
+#include "spectrum/diagnosis/evidence.h"
+#include "spectrum/diagnosis/synth.h"
+#include "spectrum/dsp/transform.h"
 
 #include <gtest/gtest.h>
 

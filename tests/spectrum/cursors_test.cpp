@@ -1,6 +1,6 @@
 // The plot's labels and cursors decided without a widget: which labels stand when they
 // crowd, and what the harmonic and sideband cursors read off a spectrum of known lines.
-#include "spectrum/cursors.h"
+#include "spectrum/diagnosis/cursors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Envelope analysis and the verdict per fault on synthetic signals whose answers are known:
 // a 6205 at 1797 rpm, 12 kHz for 10 s, impacts ringing a 3 kHz resonance in noise.
 #include "calc/numbers.h"
-#include "spectrum/band_map.h"
-#include "spectrum/envelope.h"
-#include "spectrum/evidence.h"
-#include "spectrum/explain.h"
-#include "spectrum/markers.h"
-#include "spectrum/fft.h"
-#include "spectrum/synth.h"
+#include "spectrum/diagnosis/evidence.h"
+#include "spectrum/diagnosis/explain.h"
+#include "spectrum/diagnosis/markers.h"
+#include "spectrum/diagnosis/synth.h"
+#include "spectrum/dsp/band_map.h"
+#include "spectrum/dsp/envelope.h"
+#include "spectrum/dsp/fft.h"
 
 #include <gtest/gtest.h>
 
@@ -247,9 +247,10 @@ TEST(Evidence, TheFoundFamilysLinesAreExplainedAndDrawnWhereFound) {
         ASSERT_TRUE(row.best) << row.peak.frequency;
         const double k = std::round((row.peak.frequency + 1) / fi); // sidebands: k·Fi ± Fr
         const double offset = row.peak.frequency - k * fi;
-        const std::string expected = std::abs(offset) < 1 ? (k == 1 ? "Fi" : formatGeneral(k) + "·Fi")
-                                     : offset > 0          ? "Fi + Fr"
-                                                           : "Fi - Fr";
+        const std::string expected = std::abs(offset) < 1
+                                         ? (k == 1 ? "Fi" : formatGeneral(k) + "·Fi")
+                                     : offset > 0 ? "Fi + Fr"
+                                                  : "Fi - Fr";
         EXPECT_EQ(row.best->name, expected) << row.peak.frequency;
         EXPECT_EQ(row.best->m, k) << row.peak.frequency;
         EXPECT_LE(row.best->residual, s.resolution) << row.peak.frequency;

@@ -1,9 +1,9 @@
 // The analysts' file formats, written here as their writers write them and read back: the
 // universal file's dataset 58 (ASCII and binary) and MATLAB files (versions 5 and 7.3).
-#include "spectrum/formats.h"
-#include "spectrum/mat_file.h"
-#include "spectrum/uff.h"
-#include "spectrum/waveform.h"
+#include "spectrum/io/audio.h"
+#include "spectrum/io/formats.h"
+#include "spectrum/io/mat_file.h"
+#include "spectrum/io/uff.h"
 
 #include "bearing_mat.h"
 #include "platform/atomic_file.h"

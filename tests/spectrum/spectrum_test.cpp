@@ -1,12 +1,13 @@
 // The spectrum core on inputs whose answers are known: text files in every shape the
 // collectors export, sines of known amplitude, and a synthetic bearing fault.
-#include "spectrum/decimate.h"
-#include "spectrum/evidence.h"
-#include "spectrum/explain.h"
-#include "spectrum/extremes.h"
-#include "spectrum/formats.h"
-#include "spectrum/synth.h"
-#include "spectrum/text_spectrum.h"
+#include "spectrum/diagnosis/evidence.h"
+#include "spectrum/diagnosis/explain.h"
+#include "spectrum/diagnosis/synth.h"
+#include "spectrum/dsp/decimate.h"
+#include "spectrum/dsp/extremes.h"
+#include "spectrum/io/audio.h"
+#include "spectrum/io/formats.h"
+#include "spectrum/io/text_spectrum.h"
 
 #include "calc/frequencies.h"
 #include "platform/atomic_file.h"

@@ -1,8 +1,8 @@
 // Units as data: what a file's caption or unit text says, the caption shown for it, and
 // whether velocity can be had from it, by what factor.
-#include "spectrum/transform.h"
-#include "spectrum/units.h"
-#include "spectrum/workbench.h"
+#include "spectrum/dsp/transform.h"
+#include "spectrum/signal/units.h"
+#include "spectrum/workbench/workbench.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
 // The spectrum document's transitions, without a window: requests become tasks, tasks run,
 // and their results change what is shown exactly as the window shows it.
-#include "spectrum/report.h"
-#include "spectrum/workbench.h"
+#include "spectrum/io/audio.h"
+#include "spectrum/workbench/report.h"
+#include "spectrum/workbench/workbench.h"
 
 #include "bearing_mat.h"
 #include "platform/atomic_file.h"
-#include "spectrum/synth.h"
+#include "spectrum/diagnosis/synth.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // and the About, calculator and spectrum windows.
 #include "ui_fixture.h"
 
-#include "ui/spectrum/plot.h"
+#include "ui/plot/plot.h"
 
 #include <QAction>
 #include <QApplication>

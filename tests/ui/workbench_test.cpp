@@ -4,11 +4,11 @@
 
 #include "calc/frequencies.h"
 #include "platform/atomic_file.h"
-#include "spectrum/synth.h"
-#include "spectrum/waveform.h"
+#include "spectrum/diagnosis/synth.h"
+#include "spectrum/io/audio.h"
 #include "ui/kit/file_dialog.h"
+#include "ui/plot/plot.h"
 #include "ui/spectrum/TForm16.h"
-#include "ui/spectrum/plot.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -4,8 +4,8 @@
 // lives in a library of its own that the main window opens the first time the window is
 // asked for: a calculation never waits for them at start-up.
 
-#include "spectrum/report.h"
-#include "spectrum/workbench.h"
+#include "spectrum/workbench/report.h"
+#include "spectrum/workbench/workbench.h"
 
 #include <QString>
 

@@ -11,7 +11,7 @@
 #include "ui/kit/modal.h"
 #include "ui/kit/style.h"
 #include "ui/kit/text.h"
-#include "ui/spectrum/plot.h"
+#include "ui/plot/plot.h"
 
 #include <QDragEnterEvent>
 #include <QElapsedTimer>

@@ -5,9 +5,9 @@
 // window. What is shown and every decision about it is the core's Workbench; this class
 // holds the widgets, the plot's items, the worker thread and the progress timer.
 
-#include "spectrum/cursors.h"
-#include "spectrum/report.h"
-#include "spectrum/workbench.h"
+#include "spectrum/diagnosis/cursors.h"
+#include "spectrum/workbench/report.h"
+#include "spectrum/workbench/workbench.h"
 #include "ui/kit/spectrum_workbench.h"
 
 #include <QColor>

@@ -6,10 +6,10 @@
 
 #include "ui/spectrum/plot_interaction.h"
 
-#include "spectrum/cursors.h"
+#include "spectrum/diagnosis/cursors.h"
 #include "ui/kit/text.h"
-#include "ui/spectrum/plot.h"
-#include "ui/spectrum/plot_labels.h"
+#include "ui/plot/plot.h"
+#include "ui/plot/plot_labels.h"
 
 #include <QMenu>
 

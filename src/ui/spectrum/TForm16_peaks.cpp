@@ -5,13 +5,13 @@
 
 #include "calc/numbers.h"
 #include "platform/atomic_file.h"
-#include "spectrum/evidence.h"
+#include "spectrum/diagnosis/evidence.h"
 #include "ui/kit/errorbox.h"
 #include "ui/kit/file_dialog.h"
 #include "ui/kit/modal.h"
 #include "ui/kit/text.h"
-#include "ui/spectrum/plot.h"
-#include "ui/spectrum/report_page.h"
+#include "ui/plot/plot.h"
+#include "ui/report/report_page.h"
 
 #include <QTextDocument>
 

@@ -7,9 +7,9 @@
 #include "ui/spectrum/plot_interaction.h"
 
 #include "calc/numbers.h"
-#include "spectrum/markers.h"
+#include "spectrum/diagnosis/markers.h"
 #include "ui/kit/text.h"
-#include "ui/spectrum/plot.h"
+#include "ui/plot/plot.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "ui/spectrum/band_map_view.h"
 
-#include "ui/spectrum/plot.h"
+#include "ui/plot/plot.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // (widest at the top), each band as bright as its envelope spectrum shows recurring
 // impacts; the band the envelope was taken of outlined. A click takes the band under it.
 
-#include "spectrum/band_map.h"
+#include "spectrum/dsp/band_map.h"
 
 #include <QObject>
 

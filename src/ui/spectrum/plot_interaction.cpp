@@ -1,6 +1,6 @@
 #include "ui/spectrum/plot_interaction.h"
 
-#include "ui/spectrum/plot.h"
+#include "ui/plot/plot.h"
 
 namespace orbistan::ui {
 

@@ -1,0 +1,114 @@
+#include "spectrum/diagnosis/cursors.h"
+
+#include "calc/numbers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace orbistan {
+
+std::vector<std::size_t> thinLabels(const std::vector<LabelSpan>& spans, double gap) {
+    std::vector<std::size_t> order(spans.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&spans](std::size_t a, std::size_t b) {
+        return spans[a].priority != spans[b].priority ? spans[a].priority < spans[b].priority
+                                                      : spans[a].left < spans[b].left;
+    });
+    std::vector<std::size_t> kept;
+    for (const std::size_t i : order) {
+        const bool clear = std::none_of(kept.begin(), kept.end(), [&](std::size_t k) {
+            const LabelSpan &a = spans[i], &b = spans[k];
+            return a.left < b.right + gap && b.left < a.right + gap && a.top <= b.bottom + gap &&
+                   b.top <= a.bottom + gap;
+        });
+        if (clear) {
+            kept.push_back(i);
+        }
+    }
+    std::sort(kept.begin(), kept.end());
+    return kept;
+}
+
+int markerLabelPriority(const MarkerLine& line) {
+    return (line.sideband != 0 ? 10000 : 0) + 100 * std::abs(line.sideband) + 10 * line.harmonic +
+           line.family;
+}
+
+namespace {
+
+// The highest line within one line of f; the spectrum's lines ascend.
+double amplitudeNear(const Spectrum& s, double f) {
+    const auto at = std::lower_bound(s.frequency.begin(), s.frequency.end(), f);
+    const std::size_t k = static_cast<std::size_t>(at - s.frequency.begin());
+    double best = 0;
+    for (std::size_t i = k > 0 ? k - 1 : 0; i <= k + 1 && i < s.frequency.size(); ++i) {
+        best = std::max(best, s.amplitude[i]);
+    }
+    return best;
+}
+
+bool within(const Spectrum& s, double f) {
+    return !s.frequency.empty() && f >= s.frequency.front() && f <= s.frequency.back();
+}
+
+std::string amplitudeText(double v) {
+    if (v == 0) {
+        return "0";
+    }
+    const double unit = std::pow(10.0, std::floor(std::log10(std::abs(v))) - 3);
+    return formatGeneral(std::round(v / unit) * unit);
+}
+
+std::string fixedText(double v, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return formatGeneral(std::round(v * scale) / scale);
+}
+
+std::string joined(const std::vector<CursorMark>& marks) {
+    std::string text;
+    for (const CursorMark& m : marks) {
+        text += (text.empty() ? "" : " · ") + m.name + " " + amplitudeText(m.amplitude);
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<CursorMark> harmonicMarks(const Spectrum& s, double fundamental, int count) {
+    std::vector<CursorMark> marks;
+    for (int k = 1; k <= count && fundamental > 0; ++k) {
+        const double f = k * fundamental;
+        if (!within(s, f)) {
+            break;
+        }
+        marks.push_back({f, amplitudeNear(s, f), std::to_string(k) + "×"});
+    }
+    return marks;
+}
+
+std::vector<CursorMark> sidebandMarks(const Spectrum& s, double centre, double spacing, int count) {
+    std::vector<CursorMark> marks;
+    for (int k = -count; k <= count && spacing > 0; ++k) {
+        const double f = centre + k * spacing;
+        if (within(s, f)) {
+            const std::string name =
+                k == 0 ? "0" : (k < 0 ? "−" : "+") + std::to_string(std::abs(k));
+            marks.push_back({f, amplitudeNear(s, f), name});
+        }
+    }
+    return marks;
+}
+
+std::string harmonicReadout(const std::vector<CursorMark>& marks, double fundamental,
+                            int decimals) {
+    return "Гармоники " + fixedText(fundamental, decimals) + " Гц: " + joined(marks);
+}
+
+std::string sidebandReadout(const std::vector<CursorMark>& marks, double centre, double spacing,
+                            int decimals) {
+    return "Боковые " + fixedText(centre, decimals) + " ± " + fixedText(spacing, decimals) +
+           " Гц: " + joined(marks);
+}
+
+} // namespace orbistan

@@ -1,0 +1,61 @@
+#pragma once
+// Which fault of the bearing the lines of a spectrum point to. For each family of the table
+// (families.h) it looks for the harmonics near where they belong, the sidebands its
+// modulator puts around them, and judges what it found against the lines a machine's
+// spectrum has anyway: how far above the floor, how well they line up on one fundamental
+// beside the density of discrete lines around them, and whether the shaft, the mains or a
+// clearer family explains them as well.
+
+#include "search/search.h"
+#include "spectrum/diagnosis/families.h"
+#include "spectrum/signal/spectrum.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orbistan {
+
+struct FamilyEvidence {
+    FaultFamily family = FaultFamily::Outer;
+    int harmonicsExpected = 0, harmonicsFound = 0;
+    int sidebandsExpected = 0, sidebandsFound = 0;
+    double decibelsAboveFloor = 0; // the mean over the harmonics found
+    double expected = 0;           // the kinematic frequency, Hz
+    double found = 0;              // the fundamental as found, Hz; 0 when not found
+    // −log10 of the chance that the lines found are noise or discrete lines that happen to
+    // stand there: the score by which families are ranked, never cut off.
+    double score = 0;
+    Verdict verdict = Verdict::None;
+    std::vector<double> lines; // the harmonics found, Hz
+};
+
+inline constexpr int kEvidenceHarmonics = 5;
+// Said beside the verdicts of a record read at a rate only assumed: every line may stand
+// elsewhere than the families are looked for.
+inline constexpr std::string_view kRateAssumedCaveat =
+    "частота дискретизации принята: признаки не проверены";
+// How far from its kinematic frequency a family's fundamental is looked for: real bearings
+// slip, their lines 1–2 % from the computed ones.
+inline constexpr double kDefaultSlipPercent = 2;
+
+// The four families, strongest verdict first, then the highest score (equal ones in the
+// table's order). Each fundamental is looked for within ±slipPercent of its kinematic
+// value, its harmonics and sidebands at multiples of the frequency found.
+std::vector<FamilyEvidence> rankEvidence(const Spectrum& spectrum, const SearchBases& bases,
+                                         double slipPercent = kDefaultSlipPercent);
+
+// The family's fundamental as the evidence places it: where it was found, else where the
+// kinematics put it.
+double foundOrExpected(const FamilyEvidence& e);
+
+// "Fo: 106,1 Hz (−0,8 %), 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 8";
+// in Russian for the window.
+std::string describeEvidence(const FamilyEvidence& e, bool russian = false);
+
+// The shaft speed as the spectrum shows it: the highest peak within 5 % of the typed Fr,
+// standing clear of the floor, refined between the lines; empty when there is none there.
+std::optional<double> refineShaftSpeed(const Spectrum& spectrum, double typedFr);
+
+} // namespace orbistan

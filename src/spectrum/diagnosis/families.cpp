@@ -1,0 +1,51 @@
+#include "spectrum/diagnosis/families.h"
+
+#include "spectrum/diagnosis/markers.h"
+
+namespace orbistan {
+
+const std::array<FaultFamilyInfo, 4>& faultFamilies() {
+    static const std::array<FaultFamilyInfo, 4> kFamilies = {{
+        {FaultFamily::Outer, "outer", "Fo", "наружное кольцо",
+         [](const SearchBases& b) { return b.Fo; }, [](const SearchBases& b) { return b.Fr; }, "Fr",
+         false, MarkFo, "Fo", 1, "Fo + Fr", "Fo - Fr"},
+        {FaultFamily::Inner, "inner", "Fi", "внутреннее кольцо",
+         [](const SearchBases& b) { return b.Fi; }, [](const SearchBases& b) { return b.Fr; }, "Fr",
+         true, MarkFi, "Fi", 1, "Fi + Fr", "Fi - Fr"},
+        {FaultFamily::Ball, "ball", "2·Fw", "тело качения",
+         [](const SearchBases& b) { return 2 * b.Fw; }, [](const SearchBases& b) { return b.Fq; },
+         "Fq", true, Mark2Fw, "Fw", 2, "Fw + Fq", "Fw - Fq"},
+        {FaultFamily::Cage, "cage", "Fq", "сепаратор", [](const SearchBases& b) { return b.Fq; },
+         [](const SearchBases&) { return 0.0; }, "", false, MarkFq, "Fq", 1, "", ""},
+    }};
+    return kFamilies;
+}
+
+const FaultFamilyInfo& faultFamily(FaultFamily f) {
+    return faultFamilies()[static_cast<std::size_t>(f)];
+}
+
+std::optional<FaultFamily> faultFamilyFromKey(std::string_view key) {
+    for (const FaultFamilyInfo& f : faultFamilies()) {
+        if (f.key == key) {
+            return f.id;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string_view verdictKey(Verdict v) {
+    return v == Verdict::Strong ? "strong" : v == Verdict::Weak ? "weak" : "none";
+}
+
+std::string_view verdictWords(Verdict v) {
+    return v == Verdict::Strong ? "сильные признаки"
+           : v == Verdict::Weak ? "слабые признаки"
+                                : "нет";
+}
+
+std::uint32_t verdictRgb(Verdict v) {
+    return v == Verdict::Strong ? 0xc00000 : v == Verdict::Weak ? 0xc07000 : 0x808080;
+}
+
+} // namespace orbistan

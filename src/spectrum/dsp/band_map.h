@@ -1,0 +1,41 @@
+#pragma once
+// Which band's envelope shows a bearing's impacts best: a fast kurtogram over the 1/3-binary
+// tree of bands (Antoni, "Fast computation of the kurtogram for the detection of transient
+// faults", MSSP 21, 2007), judged not by the kurtosis of the band's signal, which a few
+// isolated spikes drive up, but by the kurtosis of the band's squared-envelope spectrum,
+// which only repetition raises: impacts that recur give lines, a lone spike a flat spectrum
+// (the weakness of spectral kurtosis on these data shown by Smith and Randall, MSSP 64-65,
+// 2015; the envelope spectrum's kurtosis as in the "protrugram" of Barszcz and JabŁoński,
+// MSSP 25, 2011). The record is pre-whitened first, so that discrete frequencies beating in a
+// band are not taken for impacts.
+
+#include "spectrum/dsp/envelope.h"
+
+#include <span>
+#include <vector>
+
+namespace orbistan {
+
+struct BandMapLevel {
+    double bandwidth = 0;         // Hz; band i spans [i·bandwidth, (i + 1)·bandwidth]
+    std::vector<double> measures; // the kurtosis of each band's envelope spectrum
+};
+
+struct BandMap {
+    std::vector<BandMapLevel> levels; // widest first
+    Band best;
+    double bestMeasure = 0;
+};
+
+// The highest defect frequency assumed when the bearing is not known: above the inner race's
+// of the usual bearings at the usual speeds.
+inline constexpr double kDefaultHighestFault = 200;
+
+// Bands of a half of the Nyquist frequency down to three times `highestFault` (a band must
+// carry a fault's lines and their sidebands), each level a third or a half narrower than
+// the last; each band's envelope spectrum judged from 1 Hz to three times `highestFault`.
+// Throws SpectrumFileError for a record too short, SpectrumCancelled when asked to stop.
+BandMap bandMap(std::span<const double> samples, double sampleRate, double highestFault,
+                const Progress& progress = {});
+
+} // namespace orbistan

@@ -1,0 +1,38 @@
+#pragma once
+// The peaks of a spectrum: local maxima standing above the running median of their
+// neighbourhood, their frequency refined between the lines.
+
+#include "spectrum/signal/spectrum.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace orbistan {
+
+struct Peak {
+    double frequency = 0; // refined between the lines
+    double amplitude = 0; // the line's own amplitude
+    std::size_t line = 0; // index into the spectrum
+};
+
+// A peak must stand this many times above the median of its neighbourhood (6 dB).
+inline constexpr double kPeakOverFloor = 2.0;
+
+// The `count` highest peaks, highest first (equal ones by frequency). Lines at the ends
+// have only one neighbour and are never peaks.
+std::vector<Peak> findPeaks(const Spectrum& spectrum, std::size_t count);
+
+// The running median of the amplitudes around `line`: the noise floor there.
+double noiseFloor(const Spectrum& spectrum, std::size_t line);
+
+// The line a cursor at `frequency` snaps to: the highest local maximum within `reach` Hz,
+// or the nearest line when there is none.
+std::size_t snapToPeak(const Spectrum& spectrum, double frequency, double reach);
+
+// Where a local maximum at `line` lies between the lines: by the shape of the window the
+// spectrum was transformed with, from the higher neighbour's share (exact for a tone alone,
+// whatever the window); for a file's spectrum, of no known window, by a parabola through the
+// logarithms of the three amplitudes.
+double refinedFrequency(const Spectrum& spectrum, std::size_t line);
+
+} // namespace orbistan

@@ -1,0 +1,44 @@
+#pragma once
+// MATLAB files (version 4, 5 and 7.3) through matio: the numeric vectors they hold, and one
+// of them read as a waveform. The public bearing dataset stores a record per variable
+// (`X097_DE_time`, `X097_FE_time`) beside the shaft speed (`X097RPM`), without the sample
+// rate, which its readme gives as 12 kHz.
+
+#include "spectrum/signal/spectrum.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orbistan {
+
+struct MatVector {
+    std::string name;
+    std::size_t length = 0;
+};
+
+struct MatRecording {
+    std::vector<double> samples;
+    std::string variable;             // the one read
+    std::optional<double> sampleRate; // from a scalar named fs, Fs, sr, …
+    std::optional<double> shaftRpm;   // from a scalar whose name ends in RPM
+};
+
+// The rate assumed when the file names none: the bearing dataset's drive-end rate.
+inline constexpr double kDefaultMatSampleRate = 12000;
+
+// Empty when the file is not a MATLAB file at all (neither its header nor its name says so);
+// throws SpectrumFileError when it says so but cannot be read.
+std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path& path);
+
+// Reads `variable`, or when empty the drive-end record (a name ending in "_DE_time") or else
+// the longest vector. Throws SpectrumFileError naming the file and the variable.
+MatRecording readMatRecording(const std::filesystem::path& path, const std::string& variable,
+                              const Progress& progress = {});
+
+struct FileFormat;
+// MATLAB files: a numeric vector each.
+const FileFormat& matlabFormat();
+
+} // namespace orbistan

@@ -1,0 +1,447 @@
+#include "spectrum/io/mat_layout.h"
+
+#include "platform/cp1251.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace orbistan {
+
+namespace {
+
+// Forward-only bytes of one element's contents: a run of the file, or a compressed element
+// inflated as it is read, so that checking a long record never holds it in memory.
+class Bytes {
+public:
+    virtual ~Bytes() = default;
+    // Exactly n bytes into `out`, or past them when `out` is null; false when the run ends
+    // first.
+    virtual bool take(unsigned char* out, std::uint64_t n) = 0;
+};
+
+class FileBytes : public Bytes {
+public:
+    FileBytes(std::ifstream& in, std::uint64_t at, std::uint64_t end)
+        : in_(in), at_(at), end_(end) {}
+    bool take(unsigned char* out, std::uint64_t n) override {
+        if (n > end_ - at_) {
+            return false;
+        }
+        if (out) {
+            in_.clear();
+            in_.seekg(static_cast<std::streamoff>(at_));
+            if (!in_.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(n))) {
+                return false;
+            }
+        }
+        at_ += n;
+        return true;
+    }
+
+private:
+    std::ifstream& in_;
+    std::uint64_t at_, end_;
+};
+
+class InflatedBytes : public Bytes {
+public:
+    InflatedBytes(std::ifstream& in, std::uint64_t at, std::uint64_t end)
+        : in_(in), at_(at), end_(end) {
+        ok_ = inflateInit(&z_) == Z_OK;
+    }
+    ~InflatedBytes() override { inflateEnd(&z_); }
+    InflatedBytes(const InflatedBytes&) = delete;
+    InflatedBytes& operator=(const InflatedBytes&) = delete;
+
+    bool take(unsigned char* out, std::uint64_t n) override {
+        std::array<unsigned char, 16384> scratch;
+        while (ok_ && n > 0) {
+            const auto chunk = static_cast<uInt>(std::min<std::uint64_t>(n, scratch.size()));
+            z_.next_out = out ? out : scratch.data();
+            z_.avail_out = chunk;
+            while (ok_ && z_.avail_out > 0) {
+                step();
+            }
+            out = out ? out + chunk : nullptr;
+            n -= chunk;
+        }
+        return ok_;
+    }
+
+private:
+    // One call of inflate, fed from the file when its input is used up; a stream that ends,
+    // fails or stops giving output ends the run.
+    void step() {
+        if (z_.avail_in == 0 && at_ < end_) {
+            const auto size = std::min<std::uint64_t>(end_ - at_, input_.size());
+            in_.clear();
+            in_.seekg(static_cast<std::streamoff>(at_));
+            if (!in_.read(reinterpret_cast<char*>(input_.data()),
+                          static_cast<std::streamsize>(size))) {
+                ok_ = false;
+                return;
+            }
+            at_ += size;
+            z_.next_in = input_.data();
+            z_.avail_in = static_cast<uInt>(size);
+        }
+        const uInt before = z_.avail_out;
+        const int r = inflate(&z_, Z_NO_FLUSH);
+        ok_ = (r == Z_OK || r == Z_STREAM_END) && z_.avail_out < before;
+    }
+
+    std::ifstream& in_;
+    std::uint64_t at_, end_;
+    z_stream z_{};
+    bool ok_ = false;
+    std::array<unsigned char, 65536> input_;
+};
+
+// A tagged element: its type and byte count, and for a small element (both packed with up
+// to four bytes of data into 8 bytes) the data itself.
+struct Element {
+    std::uint32_t type = 0;
+    std::uint64_t bytes = 0, padding = 0;
+    bool small = false;
+    std::array<unsigned char, 4> data{};
+};
+
+std::size_t storedSize(std::uint32_t type) {
+    switch (type) {
+    case 1:
+    case 2:
+        return 1; // int8, uint8
+    case 3:
+    case 4:
+        return 2; // int16, uint16
+    case 5:
+    case 6:
+    case 7:
+        return 4; // int32, uint32, single
+    case 9:
+    case 12:
+    case 13:
+        return 8; // double, int64, uint64
+    default:
+        return 0;
+    }
+}
+
+// Beyond any array a file can hold, and far from overflowing a product of two.
+constexpr std::uint64_t kMostValues = std::uint64_t(1) << 40;
+
+constexpr std::uint32_t kMatrix = 14, kCompressed = 15, kInt8 = 1, kInt32 = 5, kUInt32 = 6;
+
+// Walks a matrix element's sub-elements as matio will read them: array flags, dimensions,
+// name, then the values, the cells or the fields (each a matrix again). Every count is
+// checked against the bytes its element holds before anything allocates by it.
+class Walker {
+public:
+    Walker(Bytes& in, bool swap) : in_(in), swap_(swap) {}
+
+    // Empty when the matrix of `bytes` bytes is sound; else what is wrong, or "" in
+    // `damaged` for a fault without a better name.
+    std::optional<std::string> matrix(std::uint64_t bytes, int depth) {
+        if (depth > 16) {
+            return std::string();
+        }
+        std::uint64_t left = bytes;
+        const auto flags = read(left, kUInt32, 8, 8);
+        const auto dims = flags ? read(left, kInt32, 8, 256) : std::nullopt;
+        const auto name = dims ? read(left, kInt8, 0, 4096) : std::nullopt;
+        if (!name || dims->size() % 4 != 0) {
+            return std::string();
+        }
+        const std::uint32_t klass = word(flags->data()) & 0xff;
+        const bool complex = (word(flags->data()) & 0x800) != 0;
+        std::uint64_t count = 1;
+        for (std::size_t i = 0; i < dims->size(); i += 4) {
+            const std::uint64_t d = word(dims->data() + i);
+            count = d != 0 && count > kMostValues / d ? kMostValues : count * d;
+        }
+        const std::string variable(name->begin(), name->end());
+        std::optional<std::string> problem;
+        if (klass == 1) {
+            problem = matrices(left, count, depth);
+        } else if (klass == 2 || klass == 3) {
+            problem = structure(left, count, klass == 3, depth);
+        } else if (klass >= 6 && klass <= 15) {
+            problem = values(left, count, variable);
+            if (!problem && complex) {
+                problem = values(left, count, variable); // the imaginary part
+            }
+        }
+        // What follows (a sparse matrix's indices, characters, …) only has to fit.
+        return problem                   ? problem
+               : in_.take(nullptr, left) ? std::nullopt
+                                         : std::optional(std::string());
+    }
+
+    // The next element, which must be a matrix; its byte count, its tag taken.
+    std::optional<std::uint64_t> matrixTag(std::uint64_t& left) {
+        const std::optional<Element> e = element(left);
+        return e && e->type == kMatrix && !e->small ? std::optional(e->bytes) : std::nullopt;
+    }
+
+private:
+    std::uint32_t word(const unsigned char* b) const {
+        std::uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) {
+            v |= std::uint32_t(b[swap_ ? 3 - i : i]) << (8 * i);
+        }
+        return v;
+    }
+
+    // The next element's tag, within `left` bytes, its data still to be taken.
+    std::optional<Element> element(std::uint64_t& left) {
+        unsigned char tag[8];
+        if (left < 8 || !in_.take(tag, 8)) {
+            return std::nullopt;
+        }
+        left -= 8;
+        Element e;
+        e.type = word(tag);
+        if ((e.type >> 16) != 0) {
+            e.small = true;
+            e.bytes = e.type >> 16;
+            e.type &= 0xffff;
+            std::copy(tag + 4, tag + 8, e.data.begin());
+            return e.bytes <= 4 ? std::optional(e) : std::nullopt;
+        }
+        e.bytes = word(tag + 4);
+        if (e.bytes > left) {
+            return std::nullopt;
+        }
+        // Padded to 8 bytes; a writer may leave the last element's padding out.
+        e.padding = std::min<std::uint64_t>((8 - e.bytes % 8) % 8, left - e.bytes);
+        return e;
+    }
+
+    // Whatever data the element holds after its tag, and its padding, taken.
+    bool skip(const Element& e, std::uint64_t& left) {
+        if (e.small) {
+            return true;
+        }
+        left -= e.bytes + e.padding;
+        return in_.take(nullptr, e.bytes + e.padding);
+    }
+
+    // The next element's data, of the given type and a size within bounds.
+    std::optional<std::vector<unsigned char>> read(std::uint64_t& left, std::uint32_t type,
+                                                   std::uint64_t least, std::uint64_t most) {
+        const std::optional<Element> e = element(left);
+        if (!e || e->type != type || e->bytes < least || e->bytes > most) {
+            return std::nullopt;
+        }
+        if (e->small) {
+            return std::vector<unsigned char>(e->data.begin(), e->data.begin() + e->bytes);
+        }
+        std::vector<unsigned char> data(e->bytes);
+        left -= e->bytes + e->padding;
+        if (!in_.take(data.data(), e->bytes) || !in_.take(nullptr, e->padding)) {
+            return std::nullopt;
+        }
+        return data;
+    }
+
+    // A numeric part: as many values as the dimensions promise.
+    std::optional<std::string> values(std::uint64_t& left, std::uint64_t count,
+                                      const std::string& variable) {
+        const std::optional<Element> e = element(left);
+        if (!e || storedSize(e->type) == 0) {
+            return std::string();
+        }
+        const std::uint64_t held = e->bytes / storedSize(e->type);
+        if (held < count) {
+            return "переменная «" + visibleText(variable) + "»: её размеры обещают " +
+                   std::to_string(count) + " значений, а в файле их " + std::to_string(held);
+        }
+        return skip(*e, left) ? std::nullopt : std::optional(std::string());
+    }
+
+    // `count` matrices, each at least a tag long.
+    std::optional<std::string> matrices(std::uint64_t& left, std::uint64_t count, int depth) {
+        if (count > left / 8) {
+            return std::string();
+        }
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const std::optional<std::uint64_t> bytes = matrixTag(left);
+            if (!bytes) {
+                return std::string();
+            }
+            left -= *bytes;
+            if (auto problem = matrix(*bytes, depth + 1)) {
+                return problem;
+            }
+            const std::uint64_t padding = std::min<std::uint64_t>((8 - *bytes % 8) % 8, left);
+            left -= padding;
+            if (!in_.take(nullptr, padding)) {
+                return std::string();
+            }
+        }
+        return std::nullopt;
+    }
+
+    // A struct (or an object, which first names its class): the length of a field's name,
+    // the names, then each element's fields.
+    std::optional<std::string> structure(std::uint64_t& left, std::uint64_t count, bool object,
+                                         int depth) {
+        if (object && !read(left, kInt8, 0, 4096)) {
+            return std::string();
+        }
+        const auto length = read(left, kInt32, 4, 4);
+        const auto names = length ? read(left, kInt8, 0, left) : std::nullopt;
+        const std::uint32_t each = length ? word(length->data()) : 0;
+        if (!names || (each == 0 && !names->empty()) || each > 4096) {
+            return std::string();
+        }
+        const std::uint64_t fields = each == 0 ? 0 : names->size() / each;
+        if (fields == 0) {
+            return std::nullopt;
+        }
+        return count > left / 8 / fields ? std::string() : matrices(left, fields * count, depth);
+    }
+
+    Bytes& in_;
+    bool swap_;
+};
+
+// A version 5 file: a 128-byte header and a run of variables, each a matrix or a compressed
+// one. Empty when all are sound.
+std::string damagedVersion5(std::ifstream& in, std::uint64_t size, bool swap) {
+    for (std::uint64_t at = 128; at < size;) {
+        FileBytes file(in, at, size);
+        Walker top(file, swap);
+        std::uint64_t left = size - at;
+        unsigned char tag[8];
+        if (left < 8 || !file.take(tag, 8)) {
+            return "файл обрывается: переменная с байта " + std::to_string(at) + " не дописана";
+        }
+        std::uint32_t type = 0, bytes = 0;
+        for (int i = 0; i < 4; ++i) {
+            type |= std::uint32_t(tag[swap ? 3 - i : i]) << (8 * i);
+            bytes |= std::uint32_t(tag[swap ? 7 - i : 4 + i]) << (8 * i);
+        }
+        // A file's variables are matrices or compressed ones: anything else is damage that
+        // matio would read as sizes.
+        if (type != kMatrix && type != kCompressed) {
+            return "элемент с байта " + std::to_string(at) + " не переменная (тип " +
+                   std::to_string(type & 0xffff) + ")";
+        }
+        if (bytes > left - 8) {
+            return "файл обрывается: переменная с байта " + std::to_string(at) + " не дописана";
+        }
+        std::optional<std::string> problem;
+        if (type == kMatrix) {
+            problem = top.matrix(bytes, 0);
+        } else {
+            // Deflate gives at most 1032 bytes for one: a matrix claiming more lies.
+            InflatedBytes inflated(in, at + 8, at + 8 + bytes);
+            Walker inner(inflated, swap);
+            std::uint64_t claimed = std::uint64_t(bytes) * 1032 + 64;
+            const std::optional<std::uint64_t> matrix = inner.matrixTag(claimed);
+            problem = matrix ? inner.matrix(*matrix, 0) : std::optional(std::string());
+        }
+        if (problem) {
+            return problem->empty() ? "переменная с байта " + std::to_string(at) + " повреждена"
+                                    : *problem;
+        }
+        at += 8 + (type == kCompressed ? bytes : (std::uint64_t(bytes) + 7) / 8 * 8);
+    }
+    return {};
+}
+
+// A version 4 file is a run of matrices, each a 20-byte header (type, rows, columns,
+// imaginary flag, name length), the name and the data: matio allocates what the header
+// says before it reads, so each must fit in the file. Empty when all do.
+std::string damagedVersion4(std::ifstream& in, std::uint64_t size) {
+    for (std::uint64_t at = 0; at < size;) {
+        unsigned char h[20];
+        in.clear();
+        in.seekg(static_cast<std::streamoff>(at));
+        if (at + 20 > size || !in.read(reinterpret_cast<char*>(h), 20)) {
+            return "файл обрывается: переменная с байта " + std::to_string(at) + " не дописана";
+        }
+        const auto word = [&h](int i, bool big) {
+            std::uint32_t v = 0;
+            for (int b = 0; b < 4; ++b) {
+                v |= std::uint32_t(h[4 * i + (big ? 3 - b : b)]) << (8 * b);
+            }
+            return v;
+        };
+        // As matio reads it: little-endian when that gives a valid type, else big-endian.
+        const auto valid = [](std::uint32_t t) {
+            return t % 10 <= 2 && (t / 10) % 10 <= 5 && (t / 100) % 10 == 0 && t / 1000 <= 4;
+        };
+        const bool big = !valid(word(0, false));
+        const std::uint32_t type = word(0, big);
+        static constexpr std::uint64_t kSizes[] = {8, 4, 4, 2, 2, 1};
+        const std::uint32_t precision = (type / 10) % 10;
+        if (!valid(type)) {
+            return "переменная с байта " + std::to_string(at) + ": заголовок не читается";
+        }
+        const std::uint64_t count = std::uint64_t(word(1, big)) * word(2, big);
+        const std::uint64_t bytes = 20 + std::uint64_t(word(4, big)) +
+                                    count * kSizes[precision] * (word(3, big) != 0 ? 2 : 1);
+        if (word(4, big) > 4096 || at + bytes > size) {
+            return "файл обрывается: переменная с байта " + std::to_string(at) + " не дописана";
+        }
+        at += bytes;
+    }
+    return {};
+}
+
+// A version 7.3 file is HDF5 behind a 512-byte header: its superblock (version 0 to 3) says
+// how long the file is, and a file cut short, or without the signature, is refused before
+// the HDF5 library reads it. Empty when it holds what it says.
+std::string damagedVersion73(std::ifstream& in, std::uint64_t size) {
+    unsigned char b[64] = {};
+    in.clear();
+    in.seekg(512);
+    if (!in.read(reinterpret_cast<char*>(b), sizeof b) ||
+        std::string_view(reinterpret_cast<const char*>(b), 8) != "\x89HDF\r\n\x1a\n") {
+        return "после заголовка MATLAB 7.3 нет данных HDF5";
+    }
+    const unsigned version = b[8];
+    const unsigned offsets = version >= 2 ? b[9] : b[13];
+    const std::size_t base = version >= 2 ? 12 : version == 1 ? 28 : 24;
+    if (version > 3 || (offsets != 2 && offsets != 4 && offsets != 8)) {
+        return "заголовок HDF5 не читается";
+    }
+    std::uint64_t end = 0; // the end-of-file address, after the base and one more address
+    for (unsigned i = 0; i < offsets; ++i) {
+        end |= std::uint64_t(b[base + 2 * offsets + i]) << (8 * i);
+    }
+    if (end > size) {
+        return "файл обрывается: по заголовку HDF5 в нём " + std::to_string(end) + " байт, а их " +
+               std::to_string(size);
+    }
+    return {};
+}
+
+} // namespace
+
+std::string matLayoutProblem(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const auto size = static_cast<std::uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
+    char header[128] = {};
+    in.seekg(0);
+    in.read(header, sizeof header);
+    const std::string_view head(header, static_cast<std::size_t>(in.gcount()));
+    if (head.starts_with("MATLAB 7.3")) {
+        return damagedVersion73(in, size);
+    }
+    if (head.size() == sizeof header && head.starts_with("MATLAB")) {
+        return damagedVersion5(in, size, header[126] == 'M' && header[127] == 'I');
+    }
+    return damagedVersion4(in, size);
+}
+
+} // namespace orbistan

@@ -1,0 +1,93 @@
+#include "spectrum/signal/spectrum.h"
+
+#include "calc/numbers.h"
+#include "platform/cp1251.h"
+#include "platform/runtime_error.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <system_error>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace orbistan {
+
+std::string fileMessagePrefix(const std::string& name) {
+    return "Файл «" + name + "»: ";
+}
+
+void requireMemory(double bytes) {
+    double allowed = 0.5 * static_cast<double>(sysconf(_SC_PHYS_PAGES)) *
+                     static_cast<double>(sysconf(_SC_PAGE_SIZE));
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+        allowed = std::min(allowed, 0.5 * static_cast<double>(limit.rlim_cur));
+    }
+    if (allowed > 0 && bytes > allowed) {
+        throw SpectrumFileError(
+            "для этого нужно около " + std::to_string(std::lround(bytes / (1 << 20))) +
+            " МБ памяти, а взять можно " + std::to_string(std::lround(allowed / (1 << 20))) +
+            " МБ: возьмите меньше линий");
+    }
+}
+
+std::string readFailureText(int runtimeCode) {
+    switch (runtimeCode) {
+    case kFileNotFound:
+    case kPathNotFound:
+        return "такого файла нет";
+    case kFileAccessDenied:
+        return "доступ запрещён";
+    case kTooManyOpenFiles:
+        return "открыто слишком много файлов";
+    case kReadBeyondEnd:
+        return "файл обрывается";
+    default:
+        return "ошибка чтения (" + std::to_string(runtimeCode) + ")";
+    }
+}
+
+std::string displayName(const std::filesystem::path& path) {
+    return visibleText(path.filename().string());
+}
+
+std::string rateText(double rate) {
+    std::ostringstream out;
+    out.precision(12);
+    out << rate;
+    std::string text = out.str();
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+void requireSampleRate(double rate, const std::string& fileName) {
+    if (!(std::isfinite(rate) && rate >= kMinSampleRate && rate <= kMaxSampleRate)) {
+        throw SpectrumFileError(fileMessagePrefix(fileName) + "частота дискретизации " +
+                                rateText(rate) + " Гц вне 1 Гц … 10 МГц");
+    }
+}
+
+void requireRegularFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) {
+        throw SpectrumFileError(fileMessagePrefix(displayName(path)) + "такого файла нет");
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        throw SpectrumFileError(fileMessagePrefix(displayName(path)) + "это не файл данных");
+    }
+}
+
+std::string lineSpacingText(const Spectrum& s) {
+    if (s.frequency.size() < 2) {
+        return {};
+    }
+    const double spacing = s.resolution > 0 ? s.resolution : s.frequency[1] - s.frequency[0];
+    const double unit = std::pow(10.0, std::floor(std::log10(spacing)) - 2);
+    return "шаг " + formatGeneral(std::round(spacing / unit) * unit) + " Гц, до " +
+           formatGeneral(std::round(s.frequency.back() * 10) / 10) + " Гц";
+}
+
+} // namespace orbistan

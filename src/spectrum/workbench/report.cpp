@@ -1,0 +1,128 @@
+#include "spectrum/workbench/report.h"
+
+#include "calc/numbers.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace orbistan {
+
+std::string fourSignificant(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.4g", v);
+    std::string text = buf;
+    for (char& c : text) {
+        c = c == '.' ? ',' : c;
+    }
+    return text;
+}
+
+namespace {
+
+std::string thousandths(double v) {
+    return formatGeneral(std::round(v * 1000) / 1000);
+}
+
+const char* windowName(WindowKind w) {
+    static const char* const kNames[] = {"Ханна", "плоская вершина", "прямоугольное"};
+    return kNames[static_cast<int>(w)];
+}
+
+// How the spectrum was had: the transform's settings for a record, or the file's own.
+std::string transformText(const Workbench& doc) {
+    if (!doc.hasRecord()) {
+        return "спектр из файла";
+    }
+    const TransformSettings& t = doc.settings().transform;
+    std::string text = std::string("окно ") + windowName(t.window) + ", " +
+                       (t.lines > 0 ? std::to_string(t.lines) + " линий" : "вся запись");
+    if (t.span > 0) {
+        text += ", макс. частота " + formatGeneral(t.span) + " Гц";
+    }
+    return text + (t.scaling == Scaling::Rms ? ", СКЗ" : ", пик");
+}
+
+std::string shownText(const Workbench& doc) {
+    const Spectrum& s = *doc.displayed();
+    std::string text = doc.showingEnvelope()
+                           ? "спектр огибающей " +
+                                 std::to_string(std::lround(doc.envelopeBand().low)) + "–" +
+                                 std::to_string(std::lround(doc.envelopeBand().high)) + " Гц"
+                           : std::string("спектр");
+    if (doc.velocity()) {
+        text += ", виброскорость";
+    }
+    return text + "; " + lineSpacingText(s) + "; " + amplitudeCaption(s.units);
+}
+
+std::vector<std::pair<std::string, std::string>> reportFacts(const Workbench& doc,
+                                                             const ReportContext& c) {
+    std::vector<std::pair<std::string, std::string>> facts;
+    facts.emplace_back("Подшипник", c.bearingNumber.empty() ? "—" : c.bearingNumber);
+    if (!c.geometry.empty()) {
+        facts.emplace_back("Геометрия", c.geometry);
+    }
+    if (c.shaftHz) {
+        facts.emplace_back("Fr", formatGeneral(*c.shaftHz) + " Гц (" +
+                                     formatGeneral(std::round(*c.shaftHz * 60 * 100) / 100) +
+                                     " об/мин)");
+    }
+    const FileContents& f = *doc.shown();
+    facts.emplace_back("Файл", doc.shownPath().string());
+    if (f.sources.size() > 1 || f.sourceKind != SourceKind::None) {
+        facts.emplace_back("Канал", f.sources.empty() ? "1" : f.sources.at(f.source));
+    }
+    if (const std::optional<double> rate = doc.sampleRate()) {
+        facts.emplace_back("Частота дискретизации",
+                           rateText(*rate) + " Гц" + (doc.rateAssumed() ? " (принята)" : ""));
+    }
+    facts.emplace_back("Расчёт", transformText(doc));
+    facts.emplace_back("Показан", shownText(doc));
+    facts.emplace_back("Дата", c.date);
+    return facts;
+}
+
+} // namespace
+
+std::vector<std::string> peakTableCells(int rank, const ExplainedPeak& row) {
+    std::vector<std::string> cells = {std::to_string(rank), thousandths(row.peak.frequency),
+                                      fourSignificant(row.peak.amplitude)};
+    if (row.best) {
+        const Explanation& e = *row.best;
+        cells.insert(cells.end(), {e.name, formatGeneral(e.m), e.single ? "" : formatGeneral(e.n),
+                                   thousandths(e.value), thousandths(e.residual)});
+    } else {
+        cells.insert(cells.end(), {"-", "", "", "", ""});
+    }
+    return cells;
+}
+
+Report makeReport(const Workbench& doc, const ReportContext& context) {
+    Report r;
+    if (!doc.hasSpectrum()) {
+        return r;
+    }
+    r.title = displayName(doc.shownPath());
+    r.facts = reportFacts(doc, context);
+    r.captions = peakTableCaptions();
+    int rank = 0;
+    for (const ExplainedPeak& row : doc.rows()) {
+        r.rows.push_back(peakTableCells(++rank, row));
+    }
+    if (doc.bearing()) {
+        r.diagnosis.push_back({doc.diagnosisHeading(), std::nullopt});
+        const bool assumed = doc.rateAssumed();
+        if (assumed) {
+            r.diagnosis.push_back({std::string(kRateAssumedCaveat), std::nullopt});
+        }
+        for (const FamilyEvidence& e : doc.evidence()) {
+            // On an assumed rate the verdict is said, but not vouched for.
+            r.diagnosis.push_back(
+                {describeEvidence(e, true) + ": " + std::string(verdictWords(e.verdict)),
+                 assumed ? std::nullopt : std::optional(e.verdict)});
+        }
+    }
+    return r;
+}
+
+} // namespace orbistan

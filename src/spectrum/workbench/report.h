@@ -1,0 +1,48 @@
+#pragma once
+// The one-page report an analyst hands over: what was measured and how, the bearing, the
+// peak table with its explanations and the diagnosis, as texts; the window and the command
+// line draw the same page from it (with the plot) and write it as PDF.
+
+#include "calc/numbers.h" // geometryText, for the report's context
+#include "spectrum/workbench/workbench.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orbistan {
+
+// What the workbench does not hold: the bearing as the calculator names it, and the date.
+struct ReportContext {
+    std::string bearingNumber;     // empty when the bearing has none
+    std::string geometry;          // "d = 25 мм, D = 52 мм, Dw = 7,94 мм, Z = 9, α = 0°"
+    std::string date;              // "08.12.2026 17:30"
+    std::optional<double> shaftHz; // Fr as computed with
+};
+
+struct DiagnosisLine {
+    std::string text;
+    std::optional<Verdict> verdict; // none for the heading and the caveat
+    // A strong verdict on a rate the file states or the user gave: the page marks it.
+    bool marked() const { return verdict == Verdict::Strong; }
+};
+
+struct Report {
+    std::string title;                                      // the file's name
+    std::vector<std::pair<std::string, std::string>> facts; // caption, value
+    std::vector<std::string> captions;                      // of the peak table
+    std::vector<std::vector<std::string>> rows;             // as the window's table shows them
+    std::vector<DiagnosisLine> diagnosis; // a heading, the rate's caveat, a line a family
+};
+
+// The report of what the workbench shows; an empty title when it shows nothing.
+Report makeReport(const Workbench& doc, const ReportContext& context);
+
+// The peak table's cells as the window shows them: frequency, value and residual to a
+// thousandth of a hertz, the amplitude to four significant digits.
+std::vector<std::string> peakTableCells(int rank, const ExplainedPeak& row);
+
+// "0,5", "1,235E-05": four significant digits with the decimal comma.
+std::string fourSignificant(double v);
+
+} // namespace orbistan

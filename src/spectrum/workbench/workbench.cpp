@@ -1,0 +1,680 @@
+#include "spectrum/workbench/workbench.h"
+
+#include "spectrum/dsp/band_map.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace orbistan {
+
+const Spectrum* TaskResult::spectrum() const {
+    if (envelope) {
+        return &*envelope;
+    }
+    return contents && contents->spectrum ? &*contents->spectrum : nullptr;
+}
+
+namespace {
+
+// Every message names the file, also those of the envelope's own checks.
+std::string namingTheFile(const std::filesystem::path& path, const std::string& message) {
+    const std::string prefix = fileMessagePrefix(displayName(path));
+    return message.starts_with(prefix) ? message : prefix + message;
+}
+
+// The record of an envelope's task: the one given, or the file's; none (and the file's
+// contents in the result) when the file holds a spectrum.
+std::shared_ptr<const Waveform> recordOf(const WorkbenchTask& task, TaskResult& r,
+                                         const Progress& progress) {
+    if (task.record) {
+        return task.record;
+    }
+    FileContents c = readSpectrumFile(task.path, task.source, progress);
+    if (!c.record) {
+        if (!task.spectrumIfNoRecord) {
+            throw SpectrumFileError("огибающую строят по записи сигнала, а это спектр");
+        }
+        r.contents = std::move(c);
+        return nullptr;
+    }
+    auto record = std::make_shared<const Waveform>(std::move(*c.record));
+    c.record.reset();
+    r.contents = std::move(c);
+    return record;
+}
+
+// Which of two envelope spectra shows its first family more clearly.
+bool clearer(const std::vector<FamilyEvidence>& a, const std::vector<FamilyEvidence>& b) {
+    return a.front().verdict != b.front().verdict ? a.front().verdict > b.front().verdict
+                                                  : a.front().score > b.front().score;
+}
+
+// The most impulsive band's envelope, and, with a bearing to judge by, the pre-whitened
+// record's whole band too: the clearer is kept. On the public bearing records neither
+// method is best everywhere (docs/real-data.md), and both are cheap.
+void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
+                    const std::function<Progress(double, double)>& part) {
+    const double highest =
+        task.judgeBy
+            ? std::max({task.judgeBy->Fo, task.judgeBy->Fi, 2 * task.judgeBy->Fw, task.judgeBy->Fq})
+            : kDefaultHighestFault;
+    r.bandMap = bandMap(w.samples, w.sampleRate, highest, part(0, 0.5));
+    if (!(r.bandMap->bestMeasure > 0)) { // silence, or a record too short for any band
+        throw SpectrumFileError("полоса для огибающей не выбрана: ни в одной полосе нет сигнала");
+    }
+    r.band = r.bandMap->best;
+    r.envelope =
+        envelopeSpectrum(w.samples, w.sampleRate, r.band, task.transform, false, part(0.5, 0.75));
+    if (!task.judgeBy) {
+        return;
+    }
+    const Band whole{0, w.sampleRate / 2};
+    Spectrum white =
+        envelopeSpectrum(w.samples, w.sampleRate, whole, task.transform, true, part(0.75, 1));
+    if (clearer(rankEvidence(white, *task.judgeBy, task.slipPercent),
+                rankEvidence(*r.envelope, *task.judgeBy, task.slipPercent))) {
+        r.envelope = std::move(white);
+        r.band = whole;
+        r.whitened = true;
+    }
+}
+
+void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progress) {
+    const double from = task.record ? 0 : 0.4;
+    const std::function<Progress(double, double)> part = [&progress, from](double a, double b) {
+        return Progress([&progress, from, a,
+                         b](double f) { progress.step(from + (1 - from) * (a + (b - a) * f)); },
+                        nullptr);
+    };
+    const std::shared_ptr<const Waveform> record =
+        recordOf(task, r, Progress([&](double f) { progress.step(from * f); }, nullptr));
+    if (!record) {
+        return;
+    }
+    r.record = record;
+    WorkbenchTask t = task;
+    if (t.linesForRate) {
+        t.transform.lines = envelopeLines(record->sampleRate);
+    }
+    if (t.band || t.whiten) {
+        r.band = t.band ? *t.band : Band{0, record->sampleRate / 2};
+        r.whitened = t.whiten;
+        r.envelope = envelopeSpectrum(record->samples, record->sampleRate, r.band, t.transform,
+                                      t.whiten, part(0, 1));
+    } else {
+        chooseEnvelope(t, *record, r, part);
+    }
+    r.envelope->source = displayName(task.path);
+}
+
+// The record's envelope made as for the diagnosis and judged; a spectrum file's spectrum
+// judged as it is.
+void runDiagnosis(const WorkbenchTask& task, TaskResult& r, const Progress& progress) {
+    runEnvelope(task, r, progress);
+    const Spectrum* judged = r.spectrum();
+    if (!judged || !task.judgeBy) {
+        return;
+    }
+    r.diagnosis = Diagnosis{rankEvidence(*judged, *task.judgeBy, task.slipPercent), r.band,
+                            r.whitened, judged->resolution};
+}
+
+Unit statedFor(const std::map<std::string, Unit>& units, const std::string& format) {
+    const auto it = units.find(format);
+    return it == units.end() ? Unit::Unknown : it->second;
+}
+
+// The spectrum the task gives, as its showAs asks it shown, with its peaks.
+void prepare(TaskResult& r) {
+    const Spectrum* s = r.spectrum();
+    if (!r.task.showAs || !s || r.task.kind == TaskKind::Overlay) {
+        return;
+    }
+    const ShowAs& as = *r.task.showAs;
+    PreparedSpectrum& p = r.prepared.emplace();
+    const bool envelope = r.task.kind == TaskKind::Envelope;
+    p.stated = statedFor(as.statedUnits, envelope ? as.format : r.contents->format);
+    p.velocity = as.velocity && !envelope && velocityOffered(*s, p.stated);
+    p.velocityLowCut = as.velocityLowCut;
+    p.peakCount = as.peaks;
+    p.displayed = presentSpectrum(*s, p.stated, p.velocity, p.velocityLowCut);
+    p.peaks = findPeaks(p.displayed, static_cast<std::size_t>(as.peaks));
+    p.extremes = RangeExtremes(p.displayed.amplitude);
+}
+
+} // namespace
+
+TaskResult runTask(WorkbenchTask task, const Progress& progress) {
+    TaskResult r;
+    r.task = std::move(task);
+    const WorkbenchTask& t = r.task;
+    try {
+        if (t.kind == TaskKind::Envelope) {
+            runEnvelope(t, r, progress);
+        } else if (t.kind == TaskKind::Diagnosis) {
+            runDiagnosis(t, r, progress);
+        } else {
+            r.contents = openSpectrumFile(t.path, t.source, t.transform, progress);
+        }
+        prepare(r);
+    } catch (const SpectrumFileError& e) {
+        r.error = namingTheFile(t.path, e.what());
+    } catch (const SpectrumCancelled&) {
+        r.cancelled = true;
+    } catch (const std::bad_alloc&) {
+        r.error = namingTheFile(t.path, "не хватает памяти, чтобы его прочесть");
+    }
+    return r;
+}
+
+bool velocityOffered(const Spectrum& s, Unit stated) {
+    return accelerationToMillimetres(withStatedUnit(s.units, stated)).has_value();
+}
+
+Spectrum presentSpectrum(const Spectrum& s, Unit stated, bool velocity, double lowCut) {
+    Spectrum out = s;
+    out.units = withStatedUnit(s.units, stated);
+    if (velocity) {
+        if (std::optional<Spectrum> v = toVelocity(out, lowCut)) {
+            return std::move(*v);
+        }
+    }
+    return out;
+}
+
+WorkbenchTask diagnosisTask(const std::filesystem::path& path, const SourceChoice& source,
+                            TransformSettings transform, const SearchBases& bases,
+                            std::optional<Band> band, bool whiten, double slipPercent,
+                            std::optional<int> lines) {
+    WorkbenchTask t;
+    t.kind = TaskKind::Diagnosis;
+    t.path = path;
+    t.source = source;
+    transform.span = 0; // the envelope's own band decides what it spans
+    t.transform = transform;
+    t.band = band;
+    t.whiten = whiten;
+    t.judgeBy = bases; // with neither band nor whitening: the clearer of the two methods
+    t.slipPercent = slipPercent;
+    t.linesForRate = !lines;
+    t.transform.lines = lines.value_or(t.transform.lines);
+    t.spectrumIfNoRecord = true;
+    return t;
+}
+
+// ---- Requests -----------------------------------------------------------------------------
+
+Workbench::Workbench(WorkbenchSettings settings) : settings_(std::move(settings)) {}
+
+WorkbenchTask Workbench::openTask(const std::filesystem::path& path) const {
+    WorkbenchTask t;
+    t.kind = TaskKind::Open;
+    t.path = path;
+    t.transform = settings_.transform;
+    t.source.assumedRates = settings_.statedRates;
+    if (const auto own = settings_.fileRates.find(path.string());
+        own != settings_.fileRates.end()) {
+        t.source.rate = own->second; // given for this very file before
+    }
+    t.showAs = showAs({});
+    return t;
+}
+
+WorkbenchTask Workbench::overlayTask(const std::filesystem::path& path) const {
+    WorkbenchTask t = openTask(path);
+    t.kind = TaskKind::Overlay;
+    t.showAs.reset();
+    return t;
+}
+
+ShowAs Workbench::showAs(const std::string& format) const {
+    return {settings_.statedUnits, format, settings_.velocity, settings_.velocityLowCut,
+            settings_.peaks};
+}
+
+// The file shown read again: the same choices (a rate given for it included) but for those
+// that change.
+WorkbenchTask Workbench::reopenTask(int source) const {
+    WorkbenchTask t = openTask(shownPath_);
+    t.kind = TaskKind::Reopen;
+    t.source.index = source;
+    t.source.variable.clear();
+    t.source.rate = shownChoice_.rate;
+    return t;
+}
+
+std::optional<WorkbenchTask> Workbench::envelopeTask(std::optional<Band> band) const {
+    if (!record_) {
+        return std::nullopt;
+    }
+    WorkbenchTask t;
+    t.kind = TaskKind::Envelope;
+    t.path = shownPath_;
+    t.source = shownChoice_;
+    t.transform = shownTransform_;
+    // At the diagnosis's resolution, so that what is drawn is what was judged.
+    t.transform.span = 0;
+    t.linesForRate = !settings_.diagnosisLines;
+    t.transform.lines = settings_.diagnosisLines.value_or(t.transform.lines);
+    t.record = record_;
+    t.band = band;
+    t.whiten = settings_.whiten;
+    t.slipPercent = settings_.slipPercent;
+    t.showAs = showAs(shown_->format);
+    if (!band && !t.whiten && bearing_) {
+        t.judgeBy = bearing_->bases; // the clearer of the two methods
+    }
+    return t;
+}
+
+WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source) {
+    WorkbenchChange change;
+    const WorkbenchSettings before = settings_;
+    const bool sourceChanged = shown_ && source != shown_->source &&
+                               source < static_cast<int>(shown_->sources.size()) && source >= 0;
+    if (s == before && !sourceChanged) {
+        return change;
+    }
+    settings_ = s;
+    change.settings = s != before;
+    if (s.whiten != before.whiten || s.slipPercent != before.slipPercent ||
+        s.diagnosisBand != before.diagnosisBand || s.diagnosisLines != before.diagnosisLines) {
+        forgetDiagnosis();
+    }
+    // A record transformed anew, or another source read (a universal file's datasets hold
+    // spectra: another dataset is another spectrum).
+    if (sourceChanged || (record_ && s.transform != before.transform)) {
+        change.next = reopenTask(sourceChanged ? source : shown_->source);
+        return change;
+    }
+    if (s.velocityLowCut != before.velocityLowCut && velocity()) {
+        change.shown = change.overlay = true;
+        refresh();
+        return change;
+    }
+    if (s.whiten != before.whiten && showingEnvelope_) {
+        change.next =
+            envelopeTask(envelopeWasChosen_ ? std::nullopt : std::optional(envelopeBand_));
+        return change;
+    }
+    change.lines = true;
+    if (s.peaks != before.peaks) {
+        findLines();
+    } else {
+        explainLines();
+    }
+    return change;
+}
+
+WorkbenchChange Workbench::setRate(double rate) {
+    WorkbenchChange change;
+    if (!record_) {
+        return change;
+    }
+    if (rate == record_->sampleRate) {
+        if (rateAssumed()) { // the rate assumed, confirmed: this file's own from now on
+            shownChoice_.rate = rate;
+            settings_.fileRates[shownPath_.string()] = rate;
+            change.settings = change.lines = change.controls = true;
+        }
+        return change;
+    }
+    if (!(std::isfinite(rate) && rate >= kMinSampleRate && rate <= kMaxSampleRate)) {
+        change.error = fileMessagePrefix(displayName(shownPath_)) + "частота дискретизации " +
+                       rateText(rate) + " Гц вне 1 Гц … 10 МГц";
+        change.controls = true;
+        return change;
+    }
+    WorkbenchTask t = reopenTask(shown_->source);
+    t.source.rate = rate; // this file's own
+    if (!shown_->statedRate) {
+        // Remembered for this file; offered, as assumed, for the next that states none.
+        settings_.fileRates[shownPath_.string()] = rate;
+        settings_.statedRates[shown_->format] = rate;
+        t.source.assumedRates = settings_.statedRates;
+        change.settings = true;
+    }
+    change.next = std::move(t);
+    return change;
+}
+
+WorkbenchChange Workbench::showEnvelope(bool on, std::optional<Band> typed) {
+    WorkbenchChange change;
+    if (on && !envelope_) {
+        change.next = envelopeTask(typed);
+        return change;
+    }
+    if (showingEnvelope_ != (on && envelope_.has_value())) {
+        showingEnvelope_ = on && envelope_;
+        change.shown = true;
+        refresh();
+    }
+    return change;
+}
+
+std::optional<WorkbenchTask> Workbench::pendingDiagnosis() const {
+    if (!record_ || !bearing_ || diagnosis_ || !diagnosisFailure_.empty()) {
+        return std::nullopt;
+    }
+    const std::optional<Band> band =
+        settings_.diagnosisBand
+            ? std::optional(Band{(*settings_.diagnosisBand)[0], (*settings_.diagnosisBand)[1]})
+            : std::nullopt;
+    WorkbenchTask t =
+        diagnosisTask(shownPath_, shownChoice_, shownTransform_, bearing_->bases, band,
+                      settings_.whiten, settings_.slipPercent, settings_.diagnosisLines);
+    t.record = record_;
+    return t;
+}
+
+std::optional<WorkbenchTask> Workbench::bandTyped(Band band) const {
+    if (!(band.low < band.high) ||
+        (envelope_ && band.low == envelopeBand_.low && band.high == envelopeBand_.high)) {
+        return std::nullopt;
+    }
+    return envelopeTask(band);
+}
+
+WorkbenchChange Workbench::setVelocity(bool on) {
+    WorkbenchChange change;
+    if (settings_.velocity != on) {
+        settings_.velocity = on;
+        change.settings = true;
+        change.shown = change.overlay = shown_.has_value();
+        refresh();
+    }
+    return change;
+}
+
+void Workbench::setSession(const WorkbenchSession& session) {
+    settings_.session = session;
+}
+
+WorkbenchChange Workbench::setStatedUnit(Unit unit) {
+    WorkbenchChange change;
+    if (!shown_ || fileStatesUnit() || statedUnit() == unit) {
+        return change;
+    }
+    if (unit == Unit::Unknown) {
+        settings_.statedUnits.erase(shown_->format);
+    } else {
+        settings_.statedUnits[shown_->format] = unit;
+    }
+    change.shown = change.overlay = change.settings = true;
+    refresh();
+    return change;
+}
+
+WorkbenchChange Workbench::clearOverlay() {
+    overlay_.reset();
+    overlayDisplayed_.reset();
+    WorkbenchChange change;
+    change.overlay = true;
+    return change;
+}
+
+bool Workbench::setBearing(std::optional<WorkbenchBearing> bearing) {
+    if (bearing == bearing_) {
+        return false;
+    }
+    if (!bearing || !bearing_ || bearing->bases != bearing_->bases) {
+        forgetDiagnosis(); // the search's fields alone judge nothing anew
+    }
+    bearing_ = std::move(bearing);
+    explainLines();
+    return true;
+}
+
+// ---- Results ------------------------------------------------------------------------------
+
+WorkbenchChange Workbench::apply(TaskResult r) {
+    if (r.cancelled || !r.error.empty()) {
+        return applyFailure(r);
+    }
+    if (r.task.kind == TaskKind::Envelope) {
+        return applyEnvelope(std::move(r));
+    }
+    if (r.task.kind == TaskKind::Diagnosis) {
+        return applyDiagnosis(std::move(r));
+    }
+    return applyOpened(std::move(r));
+}
+
+// A failed or cancelled job leaves what was shown, and the controls go back to it. A
+// diagnosis that failed says why in its place and is not asked for again until what it
+// judges changes.
+WorkbenchChange Workbench::applyFailure(const TaskResult& r) {
+    WorkbenchChange change;
+    if (r.task.kind == TaskKind::Diagnosis) {
+        if (r.task.record == record_) {
+            diagnosisFailure_ = r.cancelled ? "отменён" : r.error;
+            change.lines = true;
+            explainLines();
+        }
+        return change;
+    }
+    change.error = r.error;
+    change.controls = true;
+    if (r.task.kind == TaskKind::Reopen || r.task.kind == TaskKind::Open) {
+        if (shown_ && record_ && settings_.transform != shownTransform_) {
+            settings_.transform = shownTransform_;
+            change.settings = true;
+        }
+    }
+    return change;
+}
+
+WorkbenchChange Workbench::applyDiagnosis(TaskResult r) {
+    WorkbenchChange change;
+    // Only for the record and bearing it was asked for: another may be shown by now.
+    if (r.task.record != record_ || !bearing_ || !r.task.judgeBy ||
+        *r.task.judgeBy != bearing_->bases || !r.diagnosis) {
+        return change;
+    }
+    diagnosis_ = std::move(r.diagnosis);
+    change.lines = true;
+    explainLines();
+    return change;
+}
+
+void Workbench::forgetDiagnosis() {
+    diagnosis_.reset();
+    diagnosisFailure_.clear();
+}
+
+WorkbenchChange Workbench::applyEnvelope(TaskResult r) {
+    WorkbenchChange change;
+    envelope_ = std::move(r.envelope);
+    envelopeBand_ = r.band;
+    envelopeWasChosen_ = !r.task.band;
+    if (r.bandMap) {
+        bandMap_ = std::move(r.bandMap);
+    }
+    showingEnvelope_ = true;
+    change.shown = change.controls = true;
+    change.prepared = refresh(std::move(r.prepared));
+    return change;
+}
+
+WorkbenchChange Workbench::applyOpened(TaskResult r) {
+    WorkbenchChange change;
+    FileContents& c = *r.contents;
+    if (r.task.kind == TaskKind::Overlay) {
+        overlay_ = std::move(c);
+        overlay_->record.reset(); // only its spectrum is drawn
+        change.overlay = true;
+        refreshOverlay();
+        return change;
+    }
+    const bool envelopeWanted = r.task.kind == TaskKind::Reopen && showingEnvelope_;
+    record_ = c.record ? std::make_shared<const Waveform>(std::move(*c.record)) : nullptr;
+    c.record.reset();
+    shown_ = std::move(c);
+    shownPath_ = r.task.path;
+    shownChoice_ = r.task.source;
+    shownTransform_ = r.task.transform;
+    forgetDiagnosis();
+    envelope_.reset();
+    bandMap_.reset();
+    showingEnvelope_ = false;
+    rememberFolder(r.task.path, change);
+    change.shown = change.controls = true;
+    change.keepRange = r.task.kind == TaskKind::Reopen;
+    if (r.task.kind == TaskKind::Open && shown_->shaftRpm) {
+        change.shaftSpeed = *shown_->shaftRpm / 60; // the speed it was recorded at
+    }
+    if (envelopeWanted && record_) { // the record anew: so is its envelope
+        change.next =
+            envelopeTask(envelopeWasChosen_ ? std::nullopt : std::optional(envelopeBand_));
+    }
+    change.prepared = refresh(std::move(r.prepared));
+    return change;
+}
+
+void Workbench::rememberFolder(const std::filesystem::path& path, WorkbenchChange& change) {
+    const std::string folder = path.parent_path().string();
+    if (settings_.folder != folder && folder.find_first_of("\r\n") == std::string::npos) {
+        settings_.folder = folder;
+        change.settings = true;
+    }
+}
+
+// ---- State --------------------------------------------------------------------------------
+
+Unit Workbench::statedUnit() const {
+    if (!shown_) {
+        return Unit::Unknown;
+    }
+    return statedFor(settings_.statedUnits, shown_->format);
+}
+
+bool Workbench::fileStatesUnit() const {
+    return shown_ && shown_->spectrum && shown_->spectrum->units.unit != Unit::Unknown;
+}
+
+bool Workbench::velocityOffered() const {
+    return shown_ && !showingEnvelope_ &&
+           orbistan::velocityOffered(*shown_->spectrum, statedUnit());
+}
+
+int Workbench::markerLineCount() const {
+    int count = 0;
+    for (const std::vector<double>& lines : markers_) {
+        count += static_cast<int>(lines.size());
+    }
+    return count;
+}
+
+std::optional<double> Workbench::sampleRate() const {
+    return record_ ? std::optional(record_->sampleRate) : std::nullopt;
+}
+
+bool Workbench::rateAssumed() const {
+    return record_ && !shown_->statedRate && !shownChoice_.rate;
+}
+
+std::string Workbench::diagnosisHeading() const {
+    if (!shown_ || !bearing_) {
+        return {};
+    }
+    if (!record_) {
+        return "Диагноз по спектру";
+    }
+    if (!diagnosisFailure_.empty()) {
+        return "Диагноз не поставлен: " + diagnosisFailure_;
+    }
+    if (!diagnosis_) {
+        return "Диагноз вычисляется…";
+    }
+    const Band& b = diagnosis_->band;
+    Spectrum spacing;
+    spacing.resolution = diagnosis_->resolution;
+    spacing.frequency = {0, diagnosis_->resolution};
+    const std::string step = lineSpacingText(spacing);
+    return std::string("Диагноз по огибающей ") +
+           (diagnosis_->whitened ? "выбеленного сигнала " : "") +
+           std::to_string(std::lround(b.low)) + "–" + std::to_string(std::lround(b.high)) +
+           " Гц, " + step.substr(0, step.find(", до")); // "шаг 1,46 Гц"
+}
+
+std::optional<double> Workbench::refinedShaftSpeed() const {
+    if (!shown_ || !bearing_ || !(bearing_->bases.Fr > 0)) {
+        return std::nullopt;
+    }
+    return refineShaftSpeed(*shown_->spectrum, bearing_->bases.Fr);
+}
+
+bool Workbench::refresh(std::optional<PreparedSpectrum> prepared) {
+    if (!shown_) {
+        return false;
+    }
+    const bool fits = prepared && prepared->stated == statedUnit() &&
+                      prepared->velocity == velocity() && prepared->peakCount == settings_.peaks &&
+                      prepared->velocityLowCut == settings_.velocityLowCut;
+    if (fits) {
+        displayed_ = std::move(prepared->displayed);
+        peaks_ = std::move(prepared->peaks);
+        extremes_ = std::move(prepared->extremes);
+        extremes_.rebind(displayed_.amplitude);
+    } else {
+        const Spectrum& base = showingEnvelope_ && envelope_ ? *envelope_ : *shown_->spectrum;
+        displayed_ = presentSpectrum(base, statedUnit(), velocity(), settings_.velocityLowCut);
+        peaks_ = findPeaks(displayed_, static_cast<std::size_t>(settings_.peaks));
+        extremes_ = RangeExtremes(displayed_.amplitude);
+    }
+    refreshOverlay();
+    explainLines();
+    return fits;
+}
+
+void Workbench::refreshOverlay() {
+    if (overlay_) {
+        overlayDisplayed_ =
+            presentSpectrum(*overlay_->spectrum, statedFor(settings_.statedUnits, overlay_->format),
+                            velocity(), settings_.velocityLowCut);
+    }
+}
+
+void Workbench::findLines() {
+    if (shown_) {
+        peaks_ = findPeaks(displayed_, static_cast<std::size_t>(settings_.peaks));
+    }
+    explainLines();
+}
+
+void Workbench::explainLines() {
+    markers_ = {};
+    markerLines_.clear();
+    rows_.clear();
+    evidence_.clear();
+    if (!shown_) {
+        return;
+    }
+    if (!bearing_) {
+        for (const Peak& p : peaks_) {
+            rows_.push_back({p, std::nullopt});
+        }
+        return;
+    }
+    // The diagnosis first: the lines of the families it finds are drawn, and the peaks
+    // explained, where it found them. A record's is its own, whatever is drawn of it.
+    if (record_) {
+        evidence_ = diagnosis_ ? diagnosis_->families : std::vector<FamilyEvidence>{};
+    } else {
+        evidence_ = rankEvidence(displayed_, bearing_->bases, settings_.slipPercent);
+    }
+    std::vector<FoundFamily> found;
+    for (const FamilyEvidence& e : evidence_) {
+        if (e.verdict != Verdict::None && e.found > 0) {
+            found.push_back({faultFamily(e.family).marker, e.found});
+        }
+    }
+    markerLines_ = orbistan::markerLines(bearing_->bases, settings_.families, settings_.harmonics,
+                                         settings_.sidebands, displayed_.frequency.back(), found);
+    markers_ = markerStrokes(markerLines_);
+    rows_ = explainPeaks(peaks_, bearing_->bases, bearing_->search, bearing_->precision,
+                         displayed_.resolution, evidence_);
+}
+
+} // namespace orbistan

@@ -1,0 +1,309 @@
+#include "spectrum/workbench/workbench_settings.h"
+
+#include "platform/atomic_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+namespace orbistan {
+
+namespace {
+
+constexpr std::array<const char*, 3> kWindowNames = {"hann", "flattop", "rect"};
+constexpr std::array<const char*, 2> kScalingNames = {"peak", "rms"};
+constexpr std::array<const char*, 3> kScaleNames = {"linear", "log", "db"};
+constexpr std::array<const char*, 3> kPanelNames = {"plot", "beside", "hidden"};
+
+std::optional<int> wholeIn(std::string_view text, int low, int high) {
+    int value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A finite number in [low, high], written with a decimal point.
+std::optional<double> numberIn(std::string_view text, double low, double high) {
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || !(value >= low && value <= high)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string numberText(double v) {
+    char buf[32];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc{} ? std::string(buf, end) : "0";
+}
+
+template <std::size_t N>
+std::optional<int> nameIn(std::string_view text, const std::array<const char*, N>& names) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (text == names[i]) {
+            return static_cast<int>(i);
+        }
+    }
+    return std::nullopt;
+}
+
+std::string pairText(const std::array<double, 2>& p) {
+    return numberText(p[0]) + ":" + numberText(p[1]);
+}
+
+std::string formatSession(const WorkbenchSession& s) {
+    std::string text = std::string("envelope=") + (s.envelope ? "1" : "0") + "\n";
+    if (s.place) {
+        const auto& [x, y, w, h] = *s.place;
+        text += "place=" + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) +
+                "," + std::to_string(h) + "\n";
+    }
+    if (s.view) {
+        text += "view=" + pairText(*s.view) + "\n";
+    }
+    if (s.band) {
+        text += "band=" + pairText(*s.band) + "\n";
+    }
+    return text;
+}
+
+} // namespace
+
+std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
+    std::string families;
+    for (bool on : s.families) {
+        families += on ? '1' : '0';
+    }
+    std::string text = "folder=" + s.folder + "\nfamilies=" + families +
+                       "\nharmonics=" + std::to_string(s.harmonics) +
+                       "\nsidebands=" + std::to_string(s.sidebands) +
+                       "\nwindow=" + kWindowNames[static_cast<int>(s.transform.window)] +
+                       "\nlines=" + std::to_string(s.transform.lines) +
+                       "\nscaling=" + kScalingNames[static_cast<int>(s.transform.scaling)] +
+                       "\npeaks=" + std::to_string(s.peaks) + "\n";
+    for (const auto& [format, unit] : s.statedUnits) {
+        text += "unit." + format + "=" + std::string(statedUnitKey(unit)) + "\n";
+    }
+    for (const auto& [format, rate] : s.statedRates) {
+        text += "rate." + format + "=" + numberText(rate) + "\n";
+    }
+    for (const auto& [path, rate] : s.fileRates) {
+        if (path.find_first_of("\r\n") == std::string::npos) {
+            text += "file_rate=" + numberText(rate) + " " + path + "\n";
+        }
+    }
+    text += std::string("whiten=") + (s.whiten ? "1" : "0") +
+            "\nslip=" + numberText(s.slipPercent) +
+            "\naxis=" + kScaleNames[static_cast<int>(s.amplitudeScale)] +
+            "\nvelocity_from=" + numberText(s.velocityLowCut) +
+            "\nspan=" + numberText(s.transform.span) + "\nvelocity=" + (s.velocity ? "1" : "0") +
+            "\npeak_labels=" + std::to_string(s.peakLabels) +
+            "\npanels=" + kPanelNames[static_cast<int>(s.panels)] + "\n" + formatSession(s.session);
+    return text;
+}
+
+namespace {
+
+void readFolder(std::string_view value, WorkbenchSettings& s) {
+    // A folder with a control character in its name came from no dialog.
+    if (std::none_of(value.begin(), value.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+        s.folder = value;
+    }
+}
+
+void readFamilies(std::string_view value, WorkbenchSettings& s) {
+    if (value.size() == kMarkerFamilyCount &&
+        value.find_first_not_of("01") == std::string_view::npos) {
+        for (int i = 0; i < kMarkerFamilyCount; ++i) {
+            s.families[i] = value[i] == '1';
+        }
+    }
+}
+
+void readLines(std::string_view value, WorkbenchSettings& s) {
+    const auto lines = wholeIn(value, 0, kLineChoices.back());
+    if (lines && (*lines == 0 || std::find(kLineChoices.begin(), kLineChoices.end(), *lines) !=
+                                     kLineChoices.end())) {
+        s.transform.lines = *lines;
+    }
+}
+
+bool formatKey(std::string_view format) {
+    return !format.empty() &&
+           format.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string_view::npos;
+}
+
+// "unit.audio=g": format keys are lower-case letters.
+void readStatedUnit(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    const std::string_view format = key.substr(5);
+    const auto unit = statedUnitFromKey(value);
+    if (formatKey(format) && unit && *unit != Unit::Unknown) {
+        s.statedUnits[std::string(format)] = *unit;
+    }
+}
+
+// "rate.matlab=48000".
+void readStatedRate(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    const std::string_view format = key.substr(5);
+    const auto rate = numberIn(value, kMinSampleRate, kMaxSampleRate);
+    if (formatKey(format) && rate) {
+        s.statedRates[std::string(format)] = *rate;
+    }
+}
+
+// "file_rate=48000 /data/a.mat": the rate, a blank, the path.
+void readFileRate(std::string_view value, WorkbenchSettings& s) {
+    const std::size_t blank = value.find(' ');
+    // A path no line of the file can hold is not one to remember.
+    if (blank == std::string_view::npos || blank + 1 == value.size() ||
+        value.find_first_of("\r\n") != std::string_view::npos) {
+        return;
+    }
+    if (const auto rate = numberIn(value.substr(0, blank), kMinSampleRate, kMaxSampleRate)) {
+        s.fileRates[std::string(value.substr(blank + 1))] = *rate;
+    }
+}
+
+// "LOW:HIGH", finite, LOW below HIGH, neither below 0.
+std::optional<std::array<double, 2>> readPair(std::string_view value) {
+    const std::size_t colon = value.find(':');
+    if (colon == std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto low = numberIn(value.substr(0, colon), 0, kMaxSampleRate);
+    const auto high = numberIn(value.substr(colon + 1), 0, kMaxSampleRate);
+    if (!low || !high || !(*low < *high)) {
+        return std::nullopt;
+    }
+    return std::array{*low, *high};
+}
+
+// "X,Y,W,H": a size no screen has, or no size at all, is no place.
+void readPlace(std::string_view value, WorkbenchSession& s) {
+    std::array<int, 4> place{};
+    for (std::size_t i = 0; i < place.size(); ++i) {
+        const std::size_t comma = i + 1 < place.size() ? value.find(',') : value.size();
+        if (comma == std::string_view::npos) {
+            return;
+        }
+        const auto v = wholeIn(value.substr(0, comma), i < 2 ? -100000 : 100, 100000);
+        if (!v) {
+            return;
+        }
+        place[i] = *v;
+        value.remove_prefix(std::min(comma + 1, value.size()));
+    }
+    s.place = place;
+}
+
+bool readSession(std::string_view key, std::string_view value, WorkbenchSession& s) {
+    if (key == "envelope" && (value == "0" || value == "1")) {
+        s.envelope = value == "1";
+    } else if (key == "place") {
+        readPlace(value, s);
+    } else if (key == "view") {
+        s.view = readPair(value);
+    } else if (key == "band") {
+        s.band = readPair(value);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// How the plot shows what it shows.
+bool readDisplay(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    if (key == "peak_labels") {
+        s.peakLabels = wholeIn(value, 0, kMaxPeakLabels).value_or(s.peakLabels);
+    } else if (key == "panels") {
+        if (const auto p = nameIn(value, kPanelNames)) {
+            s.panels = static_cast<PanelPlace>(*p);
+        }
+    } else if (key == "velocity") {
+        if (value == "0" || value == "1") {
+            s.velocity = value == "1";
+        }
+    } else if (key == "axis") {
+        if (const auto a = nameIn(value, kScaleNames)) {
+            s.amplitudeScale = static_cast<AmplitudeScale>(*a);
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void readSetting(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    if (readSession(key, value, s.session) || readDisplay(key, value, s)) {
+        return;
+    }
+    if (key == "folder") {
+        readFolder(value, s);
+    } else if (key == "families") {
+        readFamilies(value, s);
+    } else if (key == "harmonics") {
+        s.harmonics = wholeIn(value, 1, kMaxMarkerHarmonics).value_or(s.harmonics);
+    } else if (key == "sidebands") {
+        s.sidebands = wholeIn(value, 0, kMaxSidebands).value_or(s.sidebands);
+    } else if (key == "window") {
+        if (const auto w = nameIn(value, kWindowNames)) {
+            s.transform.window = static_cast<WindowKind>(*w);
+        }
+    } else if (key == "lines") {
+        readLines(value, s);
+    } else if (key == "scaling") {
+        if (const auto k = nameIn(value, kScalingNames)) {
+            s.transform.scaling = static_cast<Scaling>(*k);
+        }
+    } else if (key == "peaks") {
+        s.peaks = wholeIn(value, 1, kMaxPeakRows).value_or(s.peaks);
+    } else if (key.starts_with("unit.")) {
+        readStatedUnit(key, value, s);
+    } else if (key.starts_with("rate.")) {
+        readStatedRate(key, value, s);
+    } else if (key == "file_rate") {
+        readFileRate(value, s);
+    } else if (key == "whiten" && (value == "0" || value == "1")) {
+        s.whiten = value == "1";
+    } else if (key == "slip") {
+        s.slipPercent = numberIn(value, 0, kMaxSlipPercent).value_or(s.slipPercent);
+    } else if (key == "velocity_from") {
+        s.velocityLowCut = numberIn(value, 0, kMaxVelocityLowCut).value_or(s.velocityLowCut);
+    } else if (key == "span") {
+        s.transform.span = numberIn(value, 0, kMaxSampleRate).value_or(s.transform.span);
+    }
+}
+
+} // namespace
+
+WorkbenchSettings parseWorkbenchSettings(std::string_view text) {
+    WorkbenchSettings s;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+        const std::size_t eq = line.find('=');
+        if (eq != std::string_view::npos) {
+            readSetting(line.substr(0, eq), line.substr(eq + 1), s);
+        }
+    }
+    return s;
+}
+
+WorkbenchSettings loadWorkbenchSettings(const std::filesystem::path& programDir) {
+    const FileBytes file = readDataFile(programDir / kWorkbenchSettingsFileName);
+    return file.error == 0 ? parseWorkbenchSettings(file.bytes) : WorkbenchSettings{};
+}
+
+int saveWorkbenchSettings(const std::filesystem::path& programDir, const WorkbenchSettings& s) {
+    return writeFileAtomically(programDir / kWorkbenchSettingsFileName, formatWorkbenchSettings(s));
+}
+
+} // namespace orbistan

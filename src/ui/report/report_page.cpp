@@ -1,0 +1,213 @@
+#include "ui/report/report_page.h"
+
+#include "spectrum/diagnosis/cursors.h"
+#include "ui/plot/plot.h"
+#include "ui/plot/plot_labels.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <cmath>
+#include <limits>
+
+namespace orbistan::ui {
+
+namespace {
+
+QString text(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The marker lines with their names, and the highest peaks' frequencies, as the window
+// draws them.
+void addMarkers(QCustomPlot& plot, const Workbench& doc, const QCPRange& y) {
+    const QCPRange view = plot.xAxis->range();
+    for (const MarkerLine& line : doc.markerLines()) {
+        if (view.contains(line.frequency)) {
+            QCPGraph* g = plot.addGraph();
+            g->setPen(markerPen(line.family, line.computed ? 2 : line.sideband ? 1 : 0));
+            g->setData({line.frequency, line.frequency}, {y.lower, y.upper});
+        }
+    }
+    for (const std::vector<PlotLabel>& labels :
+         {markerNameLabels(doc, view), peakLabels(doc, view)}) {
+        for (const std::size_t i : standingLabels(plot, labels)) {
+            auto* item = new QCPItemText(&plot);
+            item->setFont(labelFont(plot));
+            item->setBrush(QColor(255, 255, 255, 200));
+            showLabel(*item, labels[i]);
+        }
+    }
+}
+
+} // namespace
+
+void drawReportPlot(QCustomPlot& plot, const Workbench& doc, double from, double to) {
+    const Spectrum& s = *doc.displayed();
+    const AmplitudeScale scale = doc.settings().amplitudeScale;
+    plot.setBackground(Qt::white);
+    QCPGraph* g = plot.addGraph();
+    g->setPen(QPen(Qt::red));
+    g->setData(graphData(s.frequency, s.amplitude, scale));
+    if (scale == AmplitudeScale::Logarithmic) {
+        plot.yAxis->setScaleType(QCPAxis::stLogarithmic);
+        plot.yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTickerLog));
+    }
+    if (!(from < to)) {
+        from = s.frequency.front(), to = s.frequency.back();
+    }
+    plot.xAxis->setRange(from, to);
+    plot.xAxis->setLabel("Частота, Гц");
+    plot.yAxis->setLabel(text(captionOnScale(s.units, scale)));
+    const auto first =
+        std::lower_bound(s.frequency.begin(), s.frequency.end(), from) - s.frequency.begin();
+    const auto last =
+        std::upper_bound(s.frequency.begin(), s.frequency.end(), to) - s.frequency.begin();
+    if (first < last) {
+        const auto [low, high] =
+            doc.extremes().over(static_cast<std::size_t>(first), static_cast<std::size_t>(last));
+        const auto [bottom, top] = valueAxisOnScale(low, high, scale);
+        plot.yAxis->setRange(bottom, top);
+    }
+    plot.replot(); // the labels are thinned by the pixels the axes give
+    addMarkers(plot, doc, plot.yAxis->range());
+    plot.replot();
+}
+
+QString reportTitleLine(const Report& report) {
+    QString line = text(report.title);
+    for (const auto& [caption, value] : report.facts) {
+        if ((caption == "Подшипник" && value != "—") || caption == "Дата") {
+            line += " · " + (caption == "Подшипник" ? "подшипник " + text(value) : text(value));
+        }
+    }
+    return line;
+}
+
+QPixmap titledPicture(const QPixmap& plot, const QString& title) {
+    constexpr int kTitleHeight = 26;
+    QPixmap picture(plot.width(), plot.height() + kTitleHeight);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    QFont font = painter.font();
+    font.setPointSize(10);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(QRect(8, 0, plot.width() - 16, kTitleHeight), Qt::AlignVCenter | Qt::AlignLeft,
+                     title);
+    painter.drawPixmap(0, kTitleHeight, plot);
+    return picture;
+}
+
+namespace {
+
+// Lays out the page top-down; each part returns where the next begins.
+class PageWriter {
+public:
+    PageWriter(QPainter& p, QRect page) : p_(p), page_(page), y_(page.top()) {}
+
+    void title(const QString& t) {
+        line(t, 13, true, Qt::black);
+        y_ += 4;
+    }
+    void facts(const std::vector<std::pair<std::string, std::string>>& facts) {
+        for (const auto& [caption, value] : facts) {
+            setFont(9, true);
+            p_.drawText(QRect(page_.left(), y_, 170, 16), Qt::AlignLeft, text(caption));
+            setFont(9, false);
+            const QRect room(page_.left() + 175, y_, page_.width() - 175, 32);
+            const QRect used = p_.boundingRect(room, Qt::TextWordWrap, text(value));
+            p_.drawText(room, Qt::TextWordWrap, text(value));
+            y_ += std::max(16, used.height() + 2);
+        }
+        y_ += 6;
+    }
+    void diagnosis(const std::vector<DiagnosisLine>& lines) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            line(text(lines[i].text), 9, i == 0,
+                 lines[i].marked() ? QColor(QRgb(verdictRgb(Verdict::Strong))) : Qt::black);
+        }
+        y_ += 6;
+    }
+    void table(const Report& r) {
+        static const int kWidths[] = {28, 90, 80, 150, 34, 34, 90, 80};
+        const auto row = [&](const std::vector<std::string>& cells, bool bold) {
+            setFont(8, bold);
+            int x = page_.left();
+            for (std::size_t c = 0; c < cells.size() && c < std::size(kWidths); ++c) {
+                p_.drawText(QRect(x, y_, kWidths[c] - 4, 14), Qt::AlignLeft | Qt::AlignVCenter,
+                            text(cells[c]));
+                x += kWidths[c];
+            }
+            y_ += 14;
+        };
+        row(r.captions, true);
+        p_.drawLine(page_.left(), y_, page_.right(), y_);
+        std::size_t shown = 0;
+        for (; shown < r.rows.size() && y_ + 28 <= page_.bottom(); ++shown) {
+            row(r.rows[shown], false);
+        }
+        if (shown < r.rows.size()) {
+            line(QString("… и ещё %1 пиков").arg(r.rows.size() - shown), 8, false, Qt::black);
+        }
+    }
+    int y() const { return y_; }
+
+private:
+    void setFont(int points, bool bold) {
+        QFont f = p_.font();
+        f.setPointSize(points);
+        f.setBold(bold);
+        p_.setFont(f);
+    }
+    void line(const QString& t, int points, bool bold, const QColor& colour) {
+        setFont(points, bold);
+        p_.setPen(colour);
+        const QRect room(page_.left(), y_, page_.width(), 200);
+        const QRect used = p_.boundingRect(room, Qt::TextWordWrap, t);
+        p_.drawText(room, Qt::TextWordWrap, t);
+        p_.setPen(Qt::black);
+        y_ += used.height() + 2;
+    }
+
+    QPainter& p_;
+    QRect page_;
+    int y_;
+};
+
+} // namespace
+
+QByteArray reportPdf(const Report& report, const Workbench& doc, double from, double to) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(96);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+    writer.setCreator("Орбистан");
+    writer.setTitle("Отчёт: " + text(report.title));
+    QCPPainter painter(&writer);
+    const QRect page = painter.viewport();
+    PageWriter w(painter, QRect(0, 0, page.width(), page.height()));
+    w.title("Отчёт: " + reportTitleLine(report));
+    w.facts(report.facts);
+    constexpr int kPlotHeight = 330;
+    {
+        QCustomPlot plot;
+        plot.resize(page.width(), kPlotHeight);
+        drawReportPlot(plot, doc, from, to);
+        painter.save();
+        painter.translate(0, w.y());
+        plot.toPainter(&painter, page.width(), kPlotHeight);
+        painter.restore();
+    }
+    PageWriter rest(painter, QRect(0, w.y() + kPlotHeight + 8, page.width(),
+                                   page.height() - w.y() - kPlotHeight - 8));
+    rest.diagnosis(report.diagnosis);
+    rest.table(report);
+    painter.end();
+    return buffer.data();
+}
+
+} // namespace orbistan::ui
