@@ -8,7 +8,9 @@
 #include "platform/cp1251.h"
 #include "search/harmonics.h"
 #include "search/search.h"
+#include "spectrum/diagnosis/synth.h"
 #include "spectrum/io/formats.h"
+#include "spectrum/signal/vocabulary.h"
 
 #include <algorithm>
 #include <map>
@@ -19,30 +21,40 @@ namespace orbistan {
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: orbistan-cli compute --Z T --Fr T --dw T --D T --d T --a T [--precision P] "
-    "[--mult ROW=K1:K2]...\n"
-    "       orbistan-cli search <compute options> --value S [--tolerance T] [--step 1|0,5] "
-    "[--max-harmonic M] [--max-frequency F]\n"
-    "       orbistan-cli harmonics <compute options> --of Fo|Fi|Fw|Fq|Fo*|Fi*|Fw* [--sub]\n"
-    "       orbistan-cli key TEXT\n"
-    "       orbistan-cli base show|delete NUMBER [--other]\n"
-    "       orbistan-cli base save NUMBER --Z T --dw T --D T --d T --a T [--kind K] [--rows R]"
-    " [--load L] [--shape S] [--info TEXT] [--other]\n"
-    "       orbistan-cli base list [--other]\n"
-    "       orbistan-cli spectrum FILE [<compute options>] [--peaks N] [--tolerance T]"
-    " [--max-harmonic M] [--max-frequency F] [--window hann|flattop|rect] [--lines L] [--span HZ]"
-    " [--channel K] [--variable NAME] [--rate HZ] [--scaling peak|rms] [--unit g|m/s2|mm/s]"
-    " [--velocity]\n"
-    "       orbistan-cli synth --fault outer|inner|ball|none --out FILE.wav <compute options>"
-    " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]\n"
-    "       orbistan-cli envelope FILE --band LOW:HIGH|auto [--whiten] [<options of spectrum>]\n"
-    "       orbistan-cli diagnose FILE <compute options, --Fr from the file if it states it>"
-    " [--band LOW:HIGH|auto] [--whiten] [--slip PCT] [--window W] [--lines L] [--span HZ] "
-    "[--scaling S]"
-    " [--channel K] [--variable NAME] [--rate HZ] [--unit U]\n"
-    "       orbistan-cli report FILE <compute options, --Fr from the file if it states it>"
-    " --out REPORT.pdf [--number N] [--band LOW:HIGH|auto] [<options of spectrum>]";
+// The usage, its choices from the settings' tables.
+std::string usageText() {
+    return std::string(
+        "usage: orbistan-cli compute --Z T --Fr T --dw T --D T --d T --a T [--precision P] "
+        "[--mult ROW=K1:K2]...\n"
+        "       orbistan-cli search <compute options> --value S [--tolerance T] [--step 1|0,5] "
+        "[--max-harmonic M] [--max-frequency F]\n"
+        "       orbistan-cli harmonics <compute options> --of Fo|Fi|Fw|Fq|Fo*|Fi*|Fw* [--sub]\n"
+        "       orbistan-cli key TEXT\n"
+        "       orbistan-cli base show|delete NUMBER [--other]\n"
+        "       orbistan-cli base save NUMBER --Z T --dw T --D T --d T --a T [--kind K] [--rows R]"
+        " [--load L] [--shape S] [--info TEXT] [--other]\n"
+        "       orbistan-cli base list [--other]\n"
+        "       orbistan-cli spectrum FILE [<compute options>] [--peaks N] [--tolerance T]"
+        " [--max-harmonic M] [--max-frequency F] [--window " +
+        joinedKeys(kWindowTerms) +
+        "] [--lines L] [--span HZ]"
+        " [--channel K] [--variable NAME] [--rate HZ] [--scaling " +
+        joinedKeys(kScalingTerms) + "] [--unit " + joinedKeys(kStatedUnitTerms) +
+        "]"
+        " [--velocity]\n"
+        "       orbistan-cli synth --fault " +
+        joinWords(synthFaultKeys()) +
+        " --out FILE.wav <compute options>"
+        " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]\n"
+        "       orbistan-cli envelope FILE --band LOW:HIGH|auto [--whiten] [<options of "
+        "spectrum>]\n"
+        "       orbistan-cli diagnose FILE <compute options, --Fr from the file if it states it>"
+        " [--band LOW:HIGH|auto] [--whiten] [--slip PCT] [--window W] [--lines L] [--span HZ] "
+        "[--scaling S]"
+        " [--channel K] [--variable NAME] [--rate HZ] [--unit U]\n"
+        "       orbistan-cli report FILE <compute options, --Fr from the file if it states it>"
+        " --out REPORT.pdf [--number N] [--band LOW:HIGH|auto] [<options of spectrum>]");
+}
 
 int rowByName(const std::string& name) {
     for (int row = kDefectCount; row < ResultCount; ++row) {
@@ -253,7 +265,7 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return command->second(args, out, err);
     } catch (const UsageError& e) {
         err << "orbistan-cli: " << e.what << '\n'
-            << kUsage << "\nFILE of the spectrum commands, by its format:\n"
+            << usageText() << "\nFILE of the spectrum commands, by its format:\n"
             << formatList();
         return ExitUsage;
     } catch (const std::bad_alloc&) {

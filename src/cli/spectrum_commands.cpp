@@ -48,21 +48,19 @@ long wholeOption(const ComputeArgs& a, const std::string& name, const std::strin
 }
 
 TransformSettings transformOptions(const ComputeArgs& a) {
-    static const std::map<std::string, WindowKind> kWindows = {
-        {"hann", WindowKind::Hann}, {"flattop", WindowKind::FlatTop}, {"rect", WindowKind::Rect}};
-    TransformSettings t;
-    const auto window = kWindows.find(extraOr(a, "--window", "hann"));
-    if (window == kWindows.end()) {
-        throw UsageError{"--window takes hann, flattop or rect"};
+    TransformSettings t; // its defaults are the options'
+    const auto window = valueOfKey(
+        kWindowTerms, extraOr(a, "--window", std::string(termOf(kWindowTerms, t.window).key)));
+    if (!window) {
+        throw UsageError{"--window takes " + keyList(kWindowTerms)};
     }
-    t.window = window->second;
-    static const std::map<std::string, Scaling> kScalings = {{"peak", Scaling::Peak},
-                                                             {"rms", Scaling::Rms}};
-    const auto scaling = kScalings.find(extraOr(a, "--scaling", "peak"));
-    if (scaling == kScalings.end()) {
-        throw UsageError{"--scaling takes peak or rms"};
+    t.window = *window;
+    const auto scaling = valueOfKey(
+        kScalingTerms, extraOr(a, "--scaling", std::string(termOf(kScalingTerms, t.scaling).key)));
+    if (!scaling) {
+        throw UsageError{"--scaling takes " + keyList(kScalingTerms)};
     }
-    t.scaling = scaling->second;
+    t.scaling = *scaling;
     const std::string lines = extraOr(a, "--lines", "3200");
     if (lines == "all") {
         t.lines = 0;
@@ -108,9 +106,9 @@ std::optional<Band> bandOption(const ComputeArgs& a, const std::string& fallback
 
 Unit unitOption(const ComputeArgs& a) {
     const std::string text = extraOr(a, "--unit", "");
-    const std::optional<Unit> unit = statedUnitFromKey(text);
+    const std::optional<Unit> unit = valueOfKey(kStatedUnitTerms, text);
     if (!unit || (a.extra.count("--unit") && *unit == Unit::Unknown)) {
-        throw UsageError{"--unit takes g, m/s2 or mm/s"};
+        throw UsageError{"--unit takes " + keyList(kStatedUnitTerms)};
     }
     return *unit;
 }
@@ -485,18 +483,16 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
 namespace {
 
 // The families' keys (the cage's own fault is not synthesised), or none.
-Fault faultOption(const ComputeArgs& a) {
+std::optional<FaultFamily> faultOption(const ComputeArgs& a) {
     const std::string key = extraOr(a, "--fault", "");
+    if (key == kNoFaultKey) {
+        return std::nullopt;
+    }
     const std::optional<FaultFamily> family = faultFamilyFromKey(key);
-    if (key == "none") {
-        return Fault::None;
+    if (!family || !synthesised(*family)) {
+        throw UsageError{"--fault takes " + joinWords(synthFaultKeys(), ", ", " or ")};
     }
-    if (!family || *family == FaultFamily::Cage) {
-        throw UsageError{"--fault takes outer, inner, ball or none"};
-    }
-    return *family == FaultFamily::Outer   ? Fault::Outer
-           : *family == FaultFamily::Inner ? Fault::Inner
-                                           : Fault::Ball;
+    return family;
 }
 
 // The signal's own settings; false when a number does not read.

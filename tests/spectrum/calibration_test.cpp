@@ -15,7 +15,7 @@ constexpr int kSignals = 200;
 
 SynthSettings faultless(int seed) {
     SynthSettings s;
-    s.fault = Fault::None;
+    s.fault = std::nullopt;
     s.Fr = seed % 2 == 0 ? 29.95 : 0; // shaft vibration, or noise alone
     s.noise = 0.3;
     s.seconds = 65536.0 / s.sampleRate; // enough for 25 600 lines

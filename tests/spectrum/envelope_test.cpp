@@ -20,7 +20,7 @@
 namespace orbistan {
 namespace {
 
-SynthSettings bearing(Fault fault) {
+SynthSettings bearing(std::optional<FaultFamily> fault) {
     SynthSettings s;
     s.fault = fault;
     s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
@@ -30,9 +30,8 @@ SynthSettings bearing(Fault fault) {
 }
 
 struct FaultCase {
-    Fault fault;
-    std::optional<FaultFamily> family; // ranked first, as strong evidence; none: nothing strong
-    int sidebands;                     // of the first family, found of 10
+    std::optional<FaultFamily> fault; // ranked first, as strong evidence; none: nothing strong
+    int sidebands;                    // of the first family, found of 10
 };
 
 class Diagnosis : public testing::TestWithParam<FaultCase> {};
@@ -44,7 +43,7 @@ TEST_P(Diagnosis, EnvelopeOfTheResonanceBandPointsToTheFault) {
     const Spectrum e = envelopeSpectrum(x, s.sampleRate, {2000, 4000}, {});
     const std::vector<FamilyEvidence> ranked = rankEvidence(e, {s.Fo, s.Fi, s.Fw, s.Fq, s.Fr});
     ASSERT_EQ(ranked.size(), 4u);
-    if (!GetParam().family) {
+    if (!GetParam().fault) {
         for (const FamilyEvidence& f : ranked) {
             EXPECT_NE(f.verdict, Verdict::Strong) << describeEvidence(f);
         }
@@ -54,14 +53,14 @@ TEST_P(Diagnosis, EnvelopeOfTheResonanceBandPointsToTheFault) {
     EXPECT_LT(suggested.band.low, 3000);
     EXPECT_GT(suggested.band.high, 3000);
     EXPECT_GT(suggested.measure, 3);
-    EXPECT_EQ(ranked[0].family, *GetParam().family) << describeEvidence(ranked[0]);
+    EXPECT_EQ(ranked[0].family, *GetParam().fault) << describeEvidence(ranked[0]);
     EXPECT_EQ(ranked[0].verdict, Verdict::Strong);
     EXPECT_EQ(ranked[0].harmonicsFound, 5) << describeEvidence(ranked[0]);
     EXPECT_GE(ranked[0].sidebandsFound, GetParam().sidebands) << describeEvidence(ranked[0]);
     // The other families' lines that the fault's explain are not theirs: none even weak;
     // but a ball fault's cage modulation is the cage's line.
     for (std::size_t i = 1; i < ranked.size(); ++i) {
-        if (GetParam().fault == Fault::Ball) {
+        if (GetParam().fault == FaultFamily::Ball) {
             EXPECT_NE(ranked[i].verdict, Verdict::Strong) << describeEvidence(ranked[i]);
         } else {
             EXPECT_EQ(ranked[i].verdict, Verdict::None) << describeEvidence(ranked[i]);
@@ -70,10 +69,10 @@ TEST_P(Diagnosis, EnvelopeOfTheResonanceBandPointsToTheFault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, Diagnosis,
-                         testing::Values(FaultCase{Fault::Outer, FaultFamily::Outer, 0},
-                                         FaultCase{Fault::Inner, FaultFamily::Inner, 8},
-                                         FaultCase{Fault::Ball, FaultFamily::Ball, 8},
-                                         FaultCase{Fault::None, std::nullopt, 0}));
+                         testing::Values(FaultCase{FaultFamily::Outer, 0},
+                                         FaultCase{FaultFamily::Inner, 8},
+                                         FaultCase{FaultFamily::Ball, 8},
+                                         FaultCase{std::nullopt, 0}));
 
 TEST(Evidence, DescribesWhatWasFoundAndRefinesTheShaftSpeed) {
     FamilyEvidence e{FaultFamily::Inner, 5, 4, 10, 3, 12.4, 162.57, 160.8, 9.5,
@@ -84,7 +83,7 @@ TEST(Evidence, DescribesWhatWasFoundAndRefinesTheShaftSpeed) {
                                          "фона; боковые ±Fr: 3 из 10");
     e.found = 0, e.harmonicsFound = 0;
     EXPECT_EQ(describeEvidence(e), "Fi: 0 of 5 harmonics; sidebands ±Fr: 3 of 10");
-    const SynthSettings s = bearing(Fault::None);
+    const SynthSettings s = bearing(std::nullopt);
     const Spectrum raw = amplitudeSpectrum(synthesize(s), s.sampleRate, {});
     const std::optional<double> fr = refineShaftSpeed(raw, 30.6);
     ASSERT_TRUE(fr);
@@ -291,9 +290,8 @@ TEST(Evidence, ScoresRankTwoStrongFamiliesByHowClearTheyAre) {
 
 // The pre-whitened record's envelope finds each fault without a band being chosen.
 TEST(Envelope, PreWhitenedWholeBandFindsTheFault) {
-    for (const auto& [fault, family] : {std::pair{Fault::Outer, FaultFamily::Outer},
-                                        std::pair{Fault::Inner, FaultFamily::Inner}}) {
-        const SynthSettings s = bearing(fault);
+    for (const FaultFamily family : {FaultFamily::Outer, FaultFamily::Inner}) {
+        const SynthSettings s = bearing(family);
         const std::vector<double> x = synthesize(s);
         const Spectrum e = envelopeSpectrum(x, s.sampleRate, {0, 6000}, {}, true);
         EXPECT_EQ(amplitudeCaption(e.units), "Огибающая² выбеленного сигнала 0–6000 Гц, пик");
@@ -305,7 +303,7 @@ TEST(Envelope, PreWhitenedWholeBandFindsTheFault) {
 
 // The caption rounds the band's edges as its fields do, never cutting them short.
 TEST(Envelope, CaptionRoundsTheBandAsItsFieldsDo) {
-    const SynthSettings s = bearing(Fault::Outer);
+    const SynthSettings s = bearing(FaultFamily::Outer);
     const Spectrum e = envelopeSpectrum(synthesize(s), s.sampleRate, {1997.6, 4001.5}, {}, false);
     EXPECT_EQ(amplitudeCaption(e.units), "Огибающая² 1998–4002 Гц, пик");
 }
@@ -313,7 +311,7 @@ TEST(Envelope, CaptionRoundsTheBandAsItsFieldsDo) {
 // The band map covers the band at every level of the 1/3-binary tree, widest first, down to
 // three times the highest fault frequency; the resonance's band is the best.
 TEST(BandMapTree, LevelsCoverTheBandAndTheResonanceWins) {
-    const SynthSettings s = bearing(Fault::Outer);
+    const SynthSettings s = bearing(FaultFamily::Outer);
     const BandMap map = bandMap(synthesize(s), s.sampleRate, 200);
     ASSERT_GE(map.levels.size(), 5u);
     const double widths[] = {3000, 2000, 1500, 1000, 750};

@@ -347,7 +347,7 @@ class SpectrumFiles : public test::TempDirTest {};
 TEST_F(SpectrumFiles, OuterRaceFaultShowsFoAndItsHarmonicsExplainedAsFo) {
     const Results r = bearing6205();
     SynthSettings s;
-    s.fault = Fault::Outer;
+    s.fault = FaultFamily::Outer;
     s.Fr = 1797.0 / 60, s.Fo = r[Fo], s.Fi = r[Fi], s.Fw = r[Fw], s.Fq = r[Fq];
     const auto path = dir_ / "outer.wav";
     ASSERT_EQ(writeFileAtomically(path, encodeWav(synthesize(s), 12000)), 0);

@@ -1,12 +1,15 @@
 // Units as data: what a file's caption or unit text says, the caption shown for it, and
 // whether velocity can be had from it, by what factor.
+#include "spectrum/diagnosis/families.h"
 #include "spectrum/dsp/transform.h"
 #include "spectrum/signal/units.h"
+#include "spectrum/signal/vocabulary.h"
 #include "spectrum/workbench/workbench.h"
 
 #include <gtest/gtest.h>
 
 #include <numbers>
+#include <set>
 
 namespace orbistan {
 namespace {
@@ -87,10 +90,51 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Units, AFileUnitIsNeverOverriddenByAStatedOne) {
     const Units mm = unitsFromText("mm/s");
     EXPECT_EQ(withStatedUnit(mm, Unit::G), mm);
-    for (Unit u : {Unit::Unknown, Unit::G, Unit::MetrePerSecond2, Unit::MillimetrePerSecond}) {
-        EXPECT_EQ(statedUnitFromKey(statedUnitKey(u)), u);
+}
+
+// Every table of words: its keys and labels told apart, each key read back as its value,
+// each value at its chooser's index; a key of another table or of nothing is refused.
+template <class E, std::size_t N> void expectVocabularyHolds(const Vocabulary<E, N>& words) {
+    std::set<std::string_view> keys, labels;
+    for (std::size_t i = 0; i < N; ++i) {
+        const Term<E>& t = words[i];
+        EXPECT_TRUE(keys.insert(t.key).second) << t.key;
+        EXPECT_TRUE(labels.insert(t.label).second) << t.label;
+        EXPECT_EQ(valueOfKey(words, t.key), t.value) << t.key;
+        EXPECT_EQ(&termOf(words, t.value), &t) << t.key;
+        EXPECT_EQ(indexOf(words, t.value), static_cast<int>(i));
+        EXPECT_EQ(valueAt(words, static_cast<int>(i)), t.value);
+        EXPECT_FALSE(t.phrase().empty()) << t.key;
     }
-    EXPECT_FALSE(statedUnitFromKey("furlong"));
+    EXPECT_FALSE(valueOfKey(words, "furlong"));
+    EXPECT_FALSE(valueAt(words, static_cast<int>(N)));
+    EXPECT_FALSE(valueAt(words, -1));
+}
+
+TEST(Vocabulary, EveryTableTellsItsWordsApart) {
+    expectVocabularyHolds(kWindowTerms);
+    expectVocabularyHolds(kScalingTerms);
+    expectVocabularyHolds(kStatedUnitTerms);
+    expectVocabularyHolds(kAxisTerms);
+    expectVocabularyHolds(kPanelTerms);
+    expectVocabularyHolds(kVerdictTerms);
+}
+
+TEST(Vocabulary, KeysAreOfferedAndListedWithoutTheChoiceOfNothing) {
+    EXPECT_EQ(joinedKeys(kWindowTerms), "hann|flattop|rect");
+    EXPECT_EQ(keyList(kStatedUnitTerms), "g, m/s2 or mm/s");
+    EXPECT_EQ(keyList(kScalingTerms), "peak or rms");
+    EXPECT_EQ(joinWords({"outer"}, ", ", " or "), "outer");
+    EXPECT_EQ(joinWords({}), "");
+}
+
+TEST(Vocabulary, CaptionsAndTheReportWriteTheChoicesInASentence) {
+    Units u = unitsFromText("m/s2");
+    u.scaling = Scaling::Peak;
+    EXPECT_EQ(amplitudeCaption(u), "Ускорение, пик, м/с²");
+    u.scaling = Scaling::Rms;
+    u.unit = Unit::G;
+    EXPECT_EQ(amplitudeCaption(u), "Ускорение, СКЗ, g");
 }
 
 TEST(Units, VelocityDividesBy2PiFInMillimetres) {

@@ -9,6 +9,7 @@
 #include "ui/kit/file_dialog.h"
 #include "ui/plot/plot.h"
 #include "ui/spectrum/TForm16.h"
+#include "ui/spectrum/choosers.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -309,7 +310,7 @@ private Q_SLOTS:
     // shaft speed refined from the spectrum recomputes the bearing.
     void envelopeOfADraggedBandPointsToTheInnerRace() {
         orbistan::SynthSettings s;
-        s.fault = orbistan::Fault::Inner;
+        s.fault = orbistan::FaultFamily::Inner;
         s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
         s.Fw = 69.5234251692891, s.Fq = 11.8866493506493;
         s.noise = 0.3;
@@ -361,18 +362,22 @@ private Q_SLOTS:
     // Each synthetic fault, and noise alone, through the suggested band: the panel's first
     // family is the fault's, as strong evidence; noise shows nothing strong.
     void suggestedBandDiagnosesEachFault_data() {
-        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("first");
-        QTest::newRow("outer") << int(orbistan::Fault::Outer) << "Fo:";
-        QTest::newRow("inner") << int(orbistan::Fault::Inner) << "Fi:";
-        QTest::newRow("ball") << int(orbistan::Fault::Ball) << "2·Fw:";
-        QTest::newRow("none") << int(orbistan::Fault::None) << "";
+        QTest::newRow("outer") << "outer"
+                               << "Fo:";
+        QTest::newRow("inner") << "inner"
+                               << "Fi:";
+        QTest::newRow("ball") << "ball"
+                              << "2·Fw:";
+        QTest::newRow("none") << "none"
+                              << "";
     }
     void suggestedBandDiagnosesEachFault() {
-        QFETCH(int, fault);
+        QFETCH(QString, fault);
         QFETCH(QString, first);
         orbistan::SynthSettings s;
-        s.fault = static_cast<orbistan::Fault>(fault);
+        s.fault = orbistan::faultFamilyFromKey(fault.toStdString());
         s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
         s.Fw = 69.5234251692891, s.Fq = 11.8866493506493;
         s.noise = 0.3;
@@ -559,6 +564,32 @@ private Q_SLOTS:
                  QString("Логарифм."));
     }
 
+    // The choosers are the core's tables of words: their items the labels in order, and
+    // each choice kept in the settings file by its key.
+    void choosersAreMadeFromTheTablesOfWords() {
+        computeAndOpen(wav_);
+        const auto expectTable = [this](const char* name, const auto& words, const char* setting) {
+            auto* box = spectrumWindow()->findChild<QComboBox*>(name);
+            QVERIFY(box);
+            QCOMPARE(box->count(), static_cast<int>(words.size()));
+            for (int i = static_cast<int>(words.size()) - 1; i >= 0; --i) {
+                const auto& term = words[static_cast<std::size_t>(i)];
+                QCOMPARE(box->itemText(i), orbistan::ui::utf8Text(term.label));
+                if (*setting && box->isEnabled()) {
+                    box->setCurrentIndex(i);
+                    Q_EMIT box->activated(i);
+                    const QByteArray line = QByteArray(setting) + "=" +
+                                            QByteArray(term.key.data(), term.key.size()) + "\n";
+                    QTRY_VERIFY2(f.fileBytes("Spectrum.ini").contains(line), line.constData());
+                }
+            }
+        };
+        expectTable("windowBox", orbistan::kWindowTerms, "window");
+        expectTable("scalingBox", orbistan::kScalingTerms, "scaling");
+        expectTable("axisBox", orbistan::kAxisTerms, "axis");
+        expectTable("unitBox", orbistan::kStatedUnitTerms, "");
+    }
+
     // «Макс. частота» narrows a record's span: the lines grow finer, the read-out beside it
     // says how fine, and the choice is remembered; a spectrum read from a file has no record
     // to narrow.
@@ -718,7 +749,7 @@ private Q_SLOTS:
     // pre-whitening and the slip are settings.
     void rateBandMapAndWhitening() {
         orbistan::SynthSettings s;
-        s.fault = orbistan::Fault::Inner;
+        s.fault = orbistan::FaultFamily::Inner;
         s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
         s.Fw = 69.5234251692891, s.Fq = 11.8866493506493;
         s.sampleRate = 24000, s.seconds = 4, s.resonance = 6000, s.noise = 0.3;

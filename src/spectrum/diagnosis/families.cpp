@@ -34,16 +34,6 @@ std::optional<FaultFamily> faultFamilyFromKey(std::string_view key) {
     return std::nullopt;
 }
 
-std::string_view verdictKey(Verdict v) {
-    return v == Verdict::Strong ? "strong" : v == Verdict::Weak ? "weak" : "none";
-}
-
-std::string_view verdictWords(Verdict v) {
-    return v == Verdict::Strong ? "сильные признаки"
-           : v == Verdict::Weak ? "слабые признаки"
-                                : "нет";
-}
-
 std::uint32_t verdictRgb(Verdict v) {
     return v == Verdict::Strong ? 0xc00000 : v == Verdict::Weak ? 0xc07000 : 0x808080;
 }

@@ -5,6 +5,7 @@
 // signals, the command line, the window's panel and the report all read this table.
 
 #include "search/search.h"
+#include "spectrum/signal/vocabulary.h"
 
 #include <array>
 #include <cstdint>
@@ -43,10 +44,18 @@ const FaultFamilyInfo& faultFamily(FaultFamily f);
 // The family of a key ("outer", …); none for another text.
 std::optional<FaultFamily> faultFamilyFromKey(std::string_view key);
 
-// "strong", "weak", "none": files and the command line.
-std::string_view verdictKey(Verdict v);
-// "сильные признаки", "слабые признаки", "нет": the panel and the report.
-std::string_view verdictWords(Verdict v);
+// A verdict's key for files and the command line, and its words on the panel and the report.
+inline constexpr Vocabulary<Verdict, 3> kVerdictTerms = {{
+    {Verdict::None, "none", "нет"},
+    {Verdict::Weak, "weak", "слабые признаки"},
+    {Verdict::Strong, "strong", "сильные признаки"},
+}};
+inline std::string_view verdictKey(Verdict v) {
+    return termOf(kVerdictTerms, v).key;
+}
+inline std::string_view verdictWords(Verdict v) {
+    return termOf(kVerdictTerms, v).label;
+}
 // The colour a verdict is written in, 0xRRGGBB.
 std::uint32_t verdictRgb(Verdict v);
 

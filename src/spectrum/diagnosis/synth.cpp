@@ -54,26 +54,30 @@ std::vector<double> background(const SynthSettings& s, std::size_t count) {
 // families' table has them: the outer race's impacts keep their strength (its ±Fr belong to
 // an unbalanced load, not to the fault).
 std::pair<double, double> impactRate(const SynthSettings& s) {
-    std::optional<FaultFamily> family;
-    switch (s.fault) {
-    case Fault::Outer:
-        family = FaultFamily::Outer;
-        break;
-    case Fault::Inner:
-        family = FaultFamily::Inner;
-        break;
-    case Fault::Ball:
-        family = FaultFamily::Ball;
-        break;
-    case Fault::None:
+    if (!s.fault || !synthesised(*s.fault)) {
         return {0, 0};
     }
-    const FaultFamilyInfo& f = faultFamily(*family);
+    const FaultFamilyInfo& f = faultFamily(*s.fault);
     const SearchBases b{s.Fo, s.Fi, s.Fw, s.Fq, s.Fr};
     return {f.base(b), f.sidebandsExpected ? f.modulator(b) : 0};
 }
 
 } // namespace
+
+bool synthesised(FaultFamily family) {
+    return family != FaultFamily::Cage;
+}
+
+std::vector<std::string_view> synthFaultKeys() {
+    std::vector<std::string_view> keys;
+    for (const FaultFamilyInfo& f : faultFamilies()) {
+        if (synthesised(f.id)) {
+            keys.push_back(f.key);
+        }
+    }
+    keys.push_back(kNoFaultKey);
+    return keys;
+}
 
 std::vector<double> synthesize(const SynthSettings& s) {
     const auto count = static_cast<std::size_t>(std::llround(s.seconds * s.sampleRate));

@@ -4,17 +4,27 @@
 // resonance and passing a short pulse, modulated as the fault is carried through the load
 // zone; plus the shaft's own vibration and white noise.
 
+#include "spectrum/diagnosis/families.h"
+
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace orbistan {
 
-enum class Fault { None, Outer, Inner, Ball };
+// The faults synthesised are the races' and the rolling elements'; a cage's own fault is not.
+bool synthesised(FaultFamily family);
+// How the command line names a healthy bearing beside the families' keys.
+inline constexpr std::string_view kNoFaultKey = "none";
+// "outer", "inner", "ball", "none".
+std::vector<std::string_view> synthFaultKeys();
 
 struct SynthSettings {
-    Fault fault = Fault::Outer;
-    double Fr = 0;                         // shaft speed, Hz
-    double Fo = 0, Fi = 0, Fw = 0, Fq = 0; // the bearing's defect frequencies, Hz
+    std::optional<FaultFamily> fault = FaultFamily::Outer; // none: shaft and noise only
+    double Fr = 0;                                         // shaft speed, Hz
+    double Fo = 0, Fi = 0, Fw = 0, Fq = 0;                 // the bearing's defect frequencies, Hz
     double sampleRate = 12000;
     double seconds = 10;
     double resonance = 3000; // Hz

@@ -1,5 +1,7 @@
 #include "spectrum/signal/units.h"
 
+#include "spectrum/signal/vocabulary.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -106,11 +108,9 @@ Units unitsFromCaption(std::string_view caption) {
 std::string unitName(const Units& u) {
     switch (u.unit) {
     case Unit::G:
-        return "g";
     case Unit::MetrePerSecond2:
-        return "м/с²";
     case Unit::MillimetrePerSecond:
-        return "мм/с";
+        return std::string(termOf(kStatedUnitTerms, u.unit).label);
     case Unit::Micrometre:
         return "мкм";
     case Unit::Other:
@@ -127,7 +127,7 @@ std::string amplitudeCaption(const Units& u) {
     std::string caption =
         u.label.empty() ? kQuantities[static_cast<std::size_t>(u.quantity)] : u.label;
     if (u.scaling != Scaling::Unknown) {
-        caption += u.scaling == Scaling::Rms ? ", СКЗ" : ", пик";
+        caption += ", " + std::string(termOf(kScalingTerms, u.scaling).phrase());
     }
     if (const std::string unit = unitName(u); !unit.empty()) {
         caption += ", " + unit;
@@ -155,37 +155,6 @@ Units velocityUnits(const Units& acceleration) {
     v.unit = Unit::MillimetrePerSecond;
     v.scaling = acceleration.scaling;
     return v;
-}
-
-namespace {
-
-struct StatedUnit {
-    std::string_view key;
-    Unit unit;
-};
-constexpr std::array<StatedUnit, 4> kStated = {{{"", Unit::Unknown},
-                                                {"g", Unit::G},
-                                                {"m/s2", Unit::MetrePerSecond2},
-                                                {"mm/s", Unit::MillimetrePerSecond}}};
-
-} // namespace
-
-std::optional<Unit> statedUnitFromKey(std::string_view key) {
-    for (const StatedUnit& s : kStated) {
-        if (s.key == key) {
-            return s.unit;
-        }
-    }
-    return std::nullopt;
-}
-
-std::string_view statedUnitKey(Unit u) {
-    for (const StatedUnit& s : kStated) {
-        if (s.unit == u) {
-            return s.key;
-        }
-    }
-    return {};
 }
 
 Units withStatedUnit(Units u, Unit stated) {

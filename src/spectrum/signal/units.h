@@ -65,9 +65,6 @@ std::optional<double> accelerationToMillimetres(const Units& u);
 // The units of a spectrum divided by 2πf: velocity in mm/s, the scaling kept.
 Units velocityUnits(const Units& acceleration);
 
-// The units a user states for a file that names none: "g", "m/s2", "mm/s" or "" (none).
-std::optional<Unit> statedUnitFromKey(std::string_view key);
-std::string_view statedUnitKey(Unit u);
 // Applied only where the file names no unit: the file's word wins.
 Units withStatedUnit(Units u, Unit stated);
 

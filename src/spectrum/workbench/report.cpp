@@ -1,6 +1,7 @@
 #include "spectrum/workbench/report.h"
 
 #include "calc/numbers.h"
+#include "spectrum/signal/vocabulary.h"
 
 #include <cmath>
 #include <cstdio>
@@ -23,23 +24,18 @@ std::string thousandths(double v) {
     return formatGeneral(std::round(v * 1000) / 1000);
 }
 
-const char* windowName(WindowKind w) {
-    static const char* const kNames[] = {"Ханна", "плоская вершина", "прямоугольное"};
-    return kNames[static_cast<int>(w)];
-}
-
 // How the spectrum was had: the transform's settings for a record, or the file's own.
 std::string transformText(const Workbench& doc) {
     if (!doc.hasRecord()) {
         return "спектр из файла";
     }
     const TransformSettings& t = doc.settings().transform;
-    std::string text = std::string("окно ") + windowName(t.window) + ", " +
+    std::string text = "окно " + std::string(termOf(kWindowTerms, t.window).phrase()) + ", " +
                        (t.lines > 0 ? std::to_string(t.lines) + " линий" : "вся запись");
     if (t.span > 0) {
         text += ", макс. частота " + formatGeneral(t.span) + " Гц";
     }
-    return text + (t.scaling == Scaling::Rms ? ", СКЗ" : ", пик");
+    return text + ", " + std::string(termOf(kScalingTerms, t.scaling).phrase());
 }
 
 std::string shownText(const Workbench& doc) {

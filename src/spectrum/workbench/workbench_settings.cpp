@@ -10,11 +10,6 @@ namespace orbistan {
 
 namespace {
 
-constexpr std::array<const char*, 3> kWindowNames = {"hann", "flattop", "rect"};
-constexpr std::array<const char*, 2> kScalingNames = {"peak", "rms"};
-constexpr std::array<const char*, 3> kScaleNames = {"linear", "log", "db"};
-constexpr std::array<const char*, 3> kPanelNames = {"plot", "beside", "hidden"};
-
 std::optional<int> wholeIn(std::string_view text, int low, int high) {
     int value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -38,16 +33,6 @@ std::string numberText(double v) {
     char buf[32];
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
     return ec == std::errc{} ? std::string(buf, end) : "0";
-}
-
-template <std::size_t N>
-std::optional<int> nameIn(std::string_view text, const std::array<const char*, N>& names) {
-    for (std::size_t i = 0; i < N; ++i) {
-        if (text == names[i]) {
-            return static_cast<int>(i);
-        }
-    }
-    return std::nullopt;
 }
 
 std::string pairText(const std::array<double, 2>& p) {
@@ -80,12 +65,12 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     std::string text = "folder=" + s.folder + "\nfamilies=" + families +
                        "\nharmonics=" + std::to_string(s.harmonics) +
                        "\nsidebands=" + std::to_string(s.sidebands) +
-                       "\nwindow=" + kWindowNames[static_cast<int>(s.transform.window)] +
+                       "\nwindow=" + std::string(termOf(kWindowTerms, s.transform.window).key) +
                        "\nlines=" + std::to_string(s.transform.lines) +
-                       "\nscaling=" + kScalingNames[static_cast<int>(s.transform.scaling)] +
+                       "\nscaling=" + std::string(termOf(kScalingTerms, s.transform.scaling).key) +
                        "\npeaks=" + std::to_string(s.peaks) + "\n";
     for (const auto& [format, unit] : s.statedUnits) {
-        text += "unit." + format + "=" + std::string(statedUnitKey(unit)) + "\n";
+        text += "unit." + format + "=" + std::string(termOf(kStatedUnitTerms, unit).key) + "\n";
     }
     for (const auto& [format, rate] : s.statedRates) {
         text += "rate." + format + "=" + numberText(rate) + "\n";
@@ -97,11 +82,12 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     }
     text += std::string("whiten=") + (s.whiten ? "1" : "0") +
             "\nslip=" + numberText(s.slipPercent) +
-            "\naxis=" + kScaleNames[static_cast<int>(s.amplitudeScale)] +
+            "\naxis=" + std::string(termOf(kAxisTerms, s.amplitudeScale).key) +
             "\nvelocity_from=" + numberText(s.velocityLowCut) +
             "\nspan=" + numberText(s.transform.span) + "\nvelocity=" + (s.velocity ? "1" : "0") +
             "\npeak_labels=" + std::to_string(s.peakLabels) +
-            "\npanels=" + kPanelNames[static_cast<int>(s.panels)] + "\n" + formatSession(s.session);
+            "\npanels=" + std::string(termOf(kPanelTerms, s.panels).key) + "\n" +
+            formatSession(s.session);
     return text;
 }
 
@@ -140,7 +126,7 @@ bool formatKey(std::string_view format) {
 // "unit.audio=g": format keys are lower-case letters.
 void readStatedUnit(std::string_view key, std::string_view value, WorkbenchSettings& s) {
     const std::string_view format = key.substr(5);
-    const auto unit = statedUnitFromKey(value);
+    const auto unit = valueOfKey(kStatedUnitTerms, value);
     if (formatKey(format) && unit && *unit != Unit::Unknown) {
         s.statedUnits[std::string(format)] = *unit;
     }
@@ -220,17 +206,13 @@ bool readDisplay(std::string_view key, std::string_view value, WorkbenchSettings
     if (key == "peak_labels") {
         s.peakLabels = wholeIn(value, 0, kMaxPeakLabels).value_or(s.peakLabels);
     } else if (key == "panels") {
-        if (const auto p = nameIn(value, kPanelNames)) {
-            s.panels = static_cast<PanelPlace>(*p);
-        }
+        s.panels = valueOfKey(kPanelTerms, value).value_or(s.panels);
     } else if (key == "velocity") {
         if (value == "0" || value == "1") {
             s.velocity = value == "1";
         }
     } else if (key == "axis") {
-        if (const auto a = nameIn(value, kScaleNames)) {
-            s.amplitudeScale = static_cast<AmplitudeScale>(*a);
-        }
+        s.amplitudeScale = valueOfKey(kAxisTerms, value).value_or(s.amplitudeScale);
     } else {
         return false;
     }
@@ -250,15 +232,11 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
     } else if (key == "sidebands") {
         s.sidebands = wholeIn(value, 0, kMaxSidebands).value_or(s.sidebands);
     } else if (key == "window") {
-        if (const auto w = nameIn(value, kWindowNames)) {
-            s.transform.window = static_cast<WindowKind>(*w);
-        }
+        s.transform.window = valueOfKey(kWindowTerms, value).value_or(s.transform.window);
     } else if (key == "lines") {
         readLines(value, s);
     } else if (key == "scaling") {
-        if (const auto k = nameIn(value, kScalingNames)) {
-            s.transform.scaling = static_cast<Scaling>(*k);
-        }
+        s.transform.scaling = valueOfKey(kScalingTerms, value).value_or(s.transform.scaling);
     } else if (key == "peaks") {
         s.peaks = wholeIn(value, 1, kMaxPeakRows).value_or(s.peaks);
     } else if (key.starts_with("unit.")) {

@@ -4,6 +4,7 @@
 // default, so that a damaged or older file never stops the window.
 
 #include "spectrum/dsp/transform.h"
+#include "spectrum/signal/vocabulary.h"
 
 #include <array>
 #include <filesystem>
@@ -28,6 +29,11 @@ inline constexpr double kMaxVelocityLowCut = 1000;
 // Where the legend and the diagnosis stand: over the plot's corner, in a column beside it
 // (the plot narrows), or not at all.
 enum class PanelPlace { OnPlot, Beside, Hidden };
+inline constexpr Vocabulary<PanelPlace, 3> kPanelTerms = {{
+    {PanelPlace::OnPlot, "plot", "На графике"},
+    {PanelPlace::Beside, "beside", "Сбоку от графика"},
+    {PanelPlace::Hidden, "hidden", "Скрыть"},
+}};
 inline constexpr int kMaxPeakLabels = 50;
 
 // Where the analyst left the window: restored when it opens and for the first file shown

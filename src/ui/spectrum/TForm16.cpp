@@ -1,6 +1,7 @@
 // The spectrum window's frame: its controls bound to the document, the jobs that run its
 // tasks off the window's thread, and the bounds of the frequency axis.
 #include "ui/spectrum/TForm16.h"
+#include "ui/spectrum/choosers.h"
 #include "ui_TForm16.h"
 
 #include "ui/spectrum/band_map_view.h"
@@ -49,10 +50,6 @@ namespace {
 // Work shorter than this shows no progress at all.
 constexpr int kProgressDelayMs = 200;
 
-// The chooser's units, in the order of its items.
-constexpr Unit kUnitChoices[] = {Unit::Unknown, Unit::G, Unit::MetrePerSecond2,
-                                 Unit::MillimetrePerSecond};
-
 QString fileFilter() {
     return QString::fromStdString(fileDialogFilter());
 }
@@ -94,7 +91,7 @@ TForm16::TForm16(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TFo
 
 void TForm16::setUpControls() {
     ui->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    ui->windowBox->addItems({"Ханна", "Плоская вершина", "Прямоугольное"});
+    fillChooser(*ui->windowBox, kWindowTerms);
     for (int lines : kLineChoices) {
         ui->linesBox->addItem(QString::number(lines), lines);
     }
@@ -103,9 +100,9 @@ void TForm16::setUpControls() {
     for (const int hz : {100, 200, 500, 1000, 2000, 5000, 10000, 20000}) {
         ui->spanBox->addItem(QString::number(hz) + " Гц", static_cast<double>(hz));
     }
-    ui->scalingBox->addItems({"Пик", "СКЗ"});
-    ui->axisBox->addItems({"Линейная", "Логарифм.", "дБ"});
-    ui->unitBox->addItems({"не указана", "g", "м/с²", "мм/с"});
+    fillChooser(*ui->scalingBox, kScalingTerms);
+    fillChooser(*ui->axisBox, kAxisTerms);
+    fillChooser(*ui->unitBox, kStatedUnitTerms);
     ui->channelBox->addItem("1");
     for (QWidget* w : std::initializer_list<QWidget*>{
              ui->channelBox, ui->unitBox, ui->rateEdit, ui->exportCsvButton, ui->exportPngButton,
@@ -260,11 +257,11 @@ void TForm16::showSettings() {
     ui->harmonicsBox->setValue(s.harmonics);
     ui->sidebandsBox->setValue(s.sidebands);
     ui->peaksBox->setValue(s.peaks);
-    ui->windowBox->setCurrentIndex(static_cast<int>(s.transform.window));
+    showChoice(*ui->windowBox, kWindowTerms, s.transform.window);
     ui->linesBox->setCurrentIndex(ui->linesBox->findData(s.transform.lines));
     ui->spanBox->setCurrentIndex(std::max(0, ui->spanBox->findData(s.transform.span)));
-    ui->scalingBox->setCurrentIndex(static_cast<int>(s.transform.scaling));
-    ui->axisBox->setCurrentIndex(static_cast<int>(s.amplitudeScale));
+    showChoice(*ui->scalingBox, kScalingTerms, s.transform.scaling);
+    showChoice(*ui->axisBox, kAxisTerms, s.amplitudeScale);
 }
 
 WorkbenchSettings TForm16::settingsFromControls() const {
@@ -275,13 +272,13 @@ WorkbenchSettings TForm16::settingsFromControls() const {
     s.harmonics = ui->harmonicsBox->value();
     s.sidebands = ui->sidebandsBox->value();
     s.peaks = ui->peaksBox->value();
-    s.transform.window = static_cast<WindowKind>(ui->windowBox->currentIndex());
+    s.transform.window = chosenValue(*ui->windowBox, kWindowTerms);
     s.transform.lines = ui->linesBox->currentData().toInt();
     s.transform.span = ui->spanBox->currentData().toDouble();
-    s.transform.scaling = static_cast<Scaling>(ui->scalingBox->currentIndex());
+    s.transform.scaling = chosenValue(*ui->scalingBox, kScalingTerms);
     s.whiten = ui->whitenBox->isChecked();
     s.slipPercent = ui->slipBox->value();
-    s.amplitudeScale = static_cast<AmplitudeScale>(ui->axisBox->currentIndex());
+    s.amplitudeScale = chosenValue(*ui->axisBox, kAxisTerms);
     s.velocityLowCut = ui->velocityCutBox->value();
     return s;
 }
@@ -595,8 +592,8 @@ void TForm16::rateEdited() {
 }
 
 void TForm16::unitChosen(int index) {
-    if (index >= 0 && index < static_cast<int>(std::size(kUnitChoices))) {
-        applyChange(doc_.setStatedUnit(kUnitChoices[index]));
+    if (const std::optional<Unit> unit = valueAt(kStatedUnitTerms, index)) {
+        applyChange(doc_.setStatedUnit(*unit));
     }
 }
 

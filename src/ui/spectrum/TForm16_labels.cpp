@@ -2,6 +2,7 @@
 // frequencies, thinned where they crowd; the harmonic and sideband cursors with what they
 // read; the plot's menu; and where the legend and the diagnosis stand.
 #include "ui/spectrum/TForm16.h"
+#include "ui/spectrum/choosers.h"
 #include "ui_TForm16.h"
 
 #include "ui/spectrum/plot_interaction.h"
@@ -209,11 +210,9 @@ void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
                [this, n] { setPeakLabels(n); });
     }
     QMenu* panels = menu.addMenu("Легенда и диагноз");
-    const std::pair<PanelPlace, const char*> places[] = {{PanelPlace::OnPlot, "На графике"},
-                                                         {PanelPlace::Beside, "Сбоку от графика"},
-                                                         {PanelPlace::Hidden, "Скрыть"}};
-    for (const auto& [place, text] : places) {
-        choice(panels, text, QString("panels%1Action").arg(static_cast<int>(place)),
+    for (const Term<PanelPlace>& t : kPanelTerms) {
+        const PanelPlace place = t.value;
+        choice(panels, utf8Text(t.label), QString("panels%1Action").arg(static_cast<int>(place)),
                doc_.settings().panels == place, [this, place] { setPanelPlace(place); });
     }
     menu.exec(globalPos);

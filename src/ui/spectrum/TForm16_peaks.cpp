@@ -1,6 +1,7 @@
 // The spectrum window's peak table with its explanations, and the exports of the table and
 // the plot.
 #include "ui/spectrum/TForm16.h"
+#include "ui/spectrum/choosers.h"
 #include "ui_TForm16.h"
 
 #include "calc/numbers.h"
@@ -62,16 +63,13 @@ void TForm16::showEvidence() {
     const QString heading = QString::fromStdString(doc_.diagnosisHeading()).toHtmlEscaped();
     QString html = "<b>Диагноз</b>" + heading.mid(QString("Диагноз").size());
     if (doc_.rateAssumed()) {
-        html += QString("<br><i style='color:#b04000'>%1</i>")
-                    .arg(QString::fromUtf8(kRateAssumedCaveat.data(),
-                                           static_cast<qsizetype>(kRateAssumedCaveat.size())));
+        html += QString("<br><i style='color:#b04000'>%1</i>").arg(utf8Text(kRateAssumedCaveat));
     }
     for (const FamilyEvidence& e : doc_.evidence()) {
         html += QString("<br><span style='color:%1'>%2: %3</span>")
                     .arg(QColor(QRgb(verdictRgb(e.verdict))).name(),
                          QString::fromStdString(describeEvidence(e, true)),
-                         QString::fromUtf8(verdictWords(e.verdict).data(),
-                                           static_cast<qsizetype>(verdictWords(e.verdict).size())));
+                         utf8Text(verdictWords(e.verdict)));
     }
     ui->evidencePanel->setText(html);
     ui->evidencePanel->adjustSize();

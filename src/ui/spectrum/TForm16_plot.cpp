@@ -1,6 +1,7 @@
 // The spectrum window's plot: the spectrum, the defect-frequency markers, the cursor that
 // reads and snaps to the peaks, and the click that searches a peak.
 #include "ui/spectrum/TForm16.h"
+#include "ui/spectrum/choosers.h"
 #include "ui_TForm16.h"
 
 #include "ui/spectrum/band_map_view.h"
@@ -93,9 +94,7 @@ void TForm16::setUpMarkerGraphs() {
     for (int f = 0; f < kMarkerFamilyCount; ++f) {
         QCPGraph* entry = plot->addGraph();
         const MarkerFamilyInfo& info = markerFamilies()[f];
-        entry->setName(
-            QString::fromUtf8(info.name.data(), static_cast<int>(info.name.size())) + " — " +
-            QString::fromUtf8(info.meaning.data(), static_cast<int>(info.meaning.size())));
+        entry->setName(utf8Text(info.name) + " — " + utf8Text(info.meaning));
         entry->setPen(QPen(familyColour(f), 2));
         entry->removeFromLegend();
     }
@@ -186,16 +185,13 @@ void TForm16::showUnit() {
     const QSignalBlocker keep(ui->unitBox), keepVelocity(ui->velocityBox);
     const bool fromFile = doc_.fileStatesUnit();
     const Unit unit = fromFile ? doc_.shown()->spectrum->units.unit : doc_.statedUnit();
-    const int index = unit == Unit::G                     ? 1
-                      : unit == Unit::MetrePerSecond2     ? 2
-                      : unit == Unit::MillimetrePerSecond ? 3
-                                                          : 0;
+    const int index = indexOf(kStatedUnitTerms, unit);
     ui->unitBox->setCurrentIndex(index);
     if (fromFile && index == 0) { // a unit the chooser does not list
         ui->unitBox->setItemText(0,
                                  QString::fromStdString(unitName(doc_.shown()->spectrum->units)));
     } else {
-        ui->unitBox->setItemText(0, "не указана");
+        ui->unitBox->setItemText(0, utf8Text(kStatedUnitTerms.front().label));
     }
     ui->unitBox->setEnabled(!fromFile && !doc_.showingEnvelope());
     ui->velocityBox->setEnabled(doc_.velocityOffered());
