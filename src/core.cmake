@@ -32,6 +32,7 @@ pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 pkg_check_modules(MATIO REQUIRED IMPORTED_TARGET matio)
 pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
 add_library(orbistan_spectrum STATIC
+    ${core_dir}/spectrum/signal/file_problem.cpp
     ${core_dir}/spectrum/signal/spectrum.cpp
     ${core_dir}/spectrum/signal/units.cpp
     ${core_dir}/spectrum/dsp/band_map.cpp

@@ -143,24 +143,27 @@ bool noteRate(const WorkbenchTask& task, const TaskResult& r, std::ostream& err)
     if (!recording || !r.contents) {
         return false;
     }
-    const std::string prefix = fileMessagePrefix(displayName(task.path));
+    const std::string file = displayName(task.path);
     const std::optional<double>& stated = r.contents->statedRate;
     if (!stated && !task.source.rate) {
-        err << prefix << "частота дискретизации в нём не указана; принята "
-            << rateText(r.contents->record ? r.contents->record->sampleRate : kDefaultMatSampleRate)
-            << " Гц (задайте её: --rate)\n";
+        const double assumed =
+            r.contents->record ? r.contents->record->sampleRate : kDefaultMatSampleRate;
+        err << fileNoteText(file, "частота дискретизации в нём не указана; принята " +
+                                      rateText(assumed) + " Гц (задайте её: --rate)")
+            << '\n';
         return true;
     }
     if (stated && task.source.rate && *stated != *task.source.rate) {
-        err << prefix << "в нём указана частота дискретизации " << rateText(*stated)
-            << " Гц; взята --rate " << rateText(*task.source.rate) << " Гц\n";
+        err << fileNoteText(file, "в нём указана частота дискретизации " + rateText(*stated) +
+                                      " Гц; взята --rate " + rateText(*task.source.rate) + " Гц")
+            << '\n';
     }
     return false;
 }
 
 // The verdicts just printed were made at a rate only assumed.
 void noteVerdictsOnAssumedRate(const std::filesystem::path& path, std::ostream& err) {
-    err << fileMessagePrefix(displayName(path)) << kRateAssumedCaveat << '\n';
+    err << fileNoteText(displayName(path), std::string(kRateAssumedCaveat)) << '\n';
 }
 
 // The spectrum of the task, in the stated unit and as velocity when asked; empty with the
@@ -170,8 +173,8 @@ std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeA
                                        std::ostream& err,
                                        std::shared_ptr<const Waveform>* record = nullptr) {
     TaskResult r = runTask(task);
-    if (!r.error.empty() || !r.spectrum()) {
-        err << r.error << '\n';
+    if (r.problem || !r.spectrum()) {
+        err << (r.problem ? problemText(*r.problem) : std::string()) << '\n';
         return std::nullopt;
     }
     noteRate(task, r, err);
@@ -183,15 +186,18 @@ std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeA
     }
     const Spectrum& s = *r.spectrum();
     const Unit stated = unitOption(a);
-    const std::string prefix = fileMessagePrefix(displayName(task.path));
+    const std::string file = displayName(task.path);
     if (stated != Unit::Unknown && s.units.unit != Unit::Unknown) {
-        err << prefix << "единицу называет сам файл (" << unitName(s.units)
-            << "), --unit не нужна\n";
+        err << fileNoteText(file, "единицу называет сам файл (" + unitName(s.units) +
+                                      "), --unit не нужна")
+            << '\n';
     }
     const bool velocity = a.extra.count("--velocity") > 0;
     if (velocity && !velocityOffered(s, stated)) {
-        err << prefix
-            << "скорость получают из ускорения в g или м/с²; единица здесь не известна (--unit)\n";
+        err << problemText({ProblemKind::Unsuited, file, "",
+                            "скорость получают из ускорения в g или м/с²; единица здесь не "
+                            "известна (--unit)"})
+            << '\n';
         return std::nullopt;
     }
     return presentSpectrum(s, stated, velocity);
@@ -350,7 +356,7 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
     try {
         args = withShaftSpeed(given);
     } catch (const SpectrumFileError& e) {
-        err << e.what() << '\n';
+        err << problemText(e.problem()) << '\n';
         return ExitFile;
     }
     const ComputeArgs a =
@@ -364,8 +370,8 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
         diagnosisTask(asked.path, asked.source, asked.transform, basesOf(c), asked.band,
                       asked.whiten, slipOption(a), linesOption(a, asked));
     const TaskResult r = runTask(task);
-    if (!r.error.empty() || !r.diagnosis) {
-        err << r.error << '\n';
+    if (r.problem || !r.diagnosis) {
+        err << (r.problem ? problemText(*r.problem) : std::string()) << '\n';
         return ExitFile;
     }
     const bool assumed = noteRate(task, r, err);
@@ -392,8 +398,8 @@ std::optional<int> openForReport(Workbench& doc, const WorkbenchTask& asked, con
     std::optional<WorkbenchTask> next = open;
     while (next) {
         const WorkbenchChange change = doc.apply(runTask(*next));
-        if (!change.error.empty()) {
-            err << change.error << '\n';
+        if (change.problem) {
+            err << problemText(*change.problem) << '\n';
             return ExitFile;
         }
         next = change.next;
@@ -448,7 +454,7 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
     try {
         given = withShaftSpeed(args); // as diagnose: Fr from a file that states it
     } catch (const SpectrumFileError& e) {
-        err << e.what() << '\n';
+        err << problemText(e.problem()) << '\n';
         return ExitFile;
     }
     const std::vector<std::string> options =

@@ -464,17 +464,26 @@ TEST_F(MatLayouts, AbsurdValuesAreRefusedNamingThem) {
     writeWithScalar(dir_ / "rpm-huge.mat", "X1RPM", 1e300);
     ASSERT_EQ(writeFileAtomically(dir_ / "loud.wav", encodeWav({0, 1e35, 0, 0}, 8000)), 0);
     const struct {
-        std::string file, bytes, message;
+        std::string file, bytes;
+        ProblemKind kind;
+        std::string message;
     } cases[] = {
-        {"fs-inf.mat", "", "частота дискретизации inf Гц вне 1 Гц … 10 МГц"},
-        {"fs-tiny.mat", "", "частота дискретизации 4,94065645841e-324 Гц вне 1 Гц … 10 МГц"},
-        {"rpm-inf.mat", "", "частота вращения inf об/мин вне 1 … 1 000 000"},
-        {"rpm-huge.mat", "", "частота вращения 1e+300 об/мин вне 1 … 1 000 000"},
-        {"loud.wav", "", "отсчёт 2: 1e+35 — не измеренное значение"},
-        {"big.csv", "1;1\n2;1e307\n3;1\n", "точка 2: амплитуда 1e+307 — не измеренное значение"},
-        {"far.csv", "1;1\n2;1\n2e7;1\n", "точка 3: частота 2e+07 Гц вне 0 … 10 МГц"},
-        {"fine.csv", "0;1\n1e-310;1\n2e-310;1\n",
+        {"fs-inf.mat", "", ProblemKind::OutOfRange,
+         "частота дискретизации inf Гц вне 1 Гц … 10 МГц"},
+        {"fs-tiny.mat", "", ProblemKind::OutOfRange,
+         "частота дискретизации 4,94065645841e-324 Гц вне 1 Гц … 10 МГц"},
+        {"rpm-inf.mat", "", ProblemKind::OutOfRange,
+         "частота вращения inf об/мин вне 1 … 1 000 000"},
+        {"rpm-huge.mat", "", ProblemKind::OutOfRange,
+         "частота вращения 1e+300 об/мин вне 1 … 1 000 000"},
+        {"loud.wav", "", ProblemKind::Damaged, "отсчёт 2: 1e+35 — не измеренное значение"},
+        {"big.csv", "1;1\n2;1e307\n3;1\n", ProblemKind::Damaged,
+         "точка 2: амплитуда 1e+307 — не измеренное значение"},
+        {"far.csv", "1;1\n2;1\n2e7;1\n", ProblemKind::Damaged,
+         "точка 3: частота 2e+07 Гц вне 0 … 10 МГц"},
+        {"fine.csv", "0;1\n1e-310;1\n2e-310;1\n", ProblemKind::Damaged,
          "линии спектра в среднем через 1e-310 Гц: меньше 1 мкГц"},
+        {"missing.csv", "", ProblemKind::Missing, "такого файла нет"},
     };
     for (const auto& c : cases) {
         if (!c.bytes.empty()) {
@@ -485,6 +494,9 @@ TEST_F(MatLayouts, AbsurdValuesAreRefusedNamingThem) {
             ADD_FAILURE() << c.file << " opened";
         } catch (const SpectrumFileError& e) {
             EXPECT_EQ(std::string(e.what()), "Файл «" + c.file + "»: " + c.message);
+            EXPECT_EQ(e.problem().kind, c.kind) << c.file;
+            EXPECT_EQ(e.problem().file, c.file);
+            EXPECT_EQ(problemText(e.problem()), e.what());
         }
     }
 }

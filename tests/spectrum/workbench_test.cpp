@@ -52,7 +52,7 @@ protected:
 
 TEST_F(WorkbenchDocument, OpeningShowsTheFileAndTheBearingExplainsIt) {
     const WorkbenchChange c = step(doc_.openTask(wav_));
-    EXPECT_TRUE(c.shown && c.controls && !c.keepRange && c.error.empty());
+    EXPECT_TRUE(c.shown && c.controls && !c.keepRange && !c.problem);
     EXPECT_TRUE(c.settings); // the folder is remembered
     EXPECT_EQ(doc_.settings().folder, dir_.string());
     ASSERT_TRUE(doc_.displayed());
@@ -276,7 +276,9 @@ TEST_F(WorkbenchDocument, NewTransformReopensAndAFailureRevertsIt) {
     std::filesystem::remove(wav_);
     const WorkbenchChange failed = step(c.next);
     EXPECT_TRUE(failed.controls && failed.settings && !failed.shown);
-    EXPECT_EQ(failed.error, "Файл «outer.wav»: такого файла нет");
+    ASSERT_TRUE(failed.problem);
+    EXPECT_EQ(failed.problem->kind, ProblemKind::Missing);
+    EXPECT_EQ(problemText(*failed.problem), "Файл «outer.wav»: такого файла нет");
     EXPECT_EQ(doc_.settings().transform.lines, 800);
     EXPECT_EQ(doc_.displayed()->frequency.size(), 801u);
 }
@@ -287,7 +289,7 @@ TEST_F(WorkbenchDocument, CancelledWorkLeavesWhatWasShown) {
     const TaskResult r = runTask(doc_.openTask(wav_), Progress({}, &cancel));
     EXPECT_TRUE(r.cancelled);
     const WorkbenchChange c = doc_.apply(r);
-    EXPECT_TRUE(c.error.empty() && !c.shown && c.controls);
+    EXPECT_TRUE(!c.problem && !c.shown && c.controls);
     EXPECT_EQ(doc_.displayed()->frequency.size(), 3201u);
 }
 
@@ -391,7 +393,7 @@ TEST_F(WorkbenchDocument, TheClearerOfTheTwoEnvelopesIsKept) {
     t.path = wav_;
     t.judgeBy = bearing6205().bases;
     const TaskResult both = runTask(t);
-    ASSERT_TRUE(both.error.empty()) << both.error;
+    ASSERT_FALSE(both.problem) << problemText(*both.problem);
     ASSERT_TRUE(both.bandMap);
     WorkbenchTask white = t, band = t;
     white.judgeBy.reset(), white.whiten = true;
@@ -414,11 +416,18 @@ TEST_F(WorkbenchDocument, BandMessagesSayWhichBand) {
     WorkbenchTask t;
     t.kind = TaskKind::Envelope;
     t.path = dir_ / "silent.wav";
-    EXPECT_EQ(runTask(t).error,
+    // Found in the record, before the file was known to the work: named with it on the way out.
+    const std::optional<FileProblem> none = runTask(t).problem;
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->kind, ProblemKind::Unsuited);
+    EXPECT_EQ(problemText(*none),
               "Файл «silent.wav»: полоса для огибающей не выбрана: ни в одной полосе нет сигнала");
     t.band = Band{100, 9000};
-    EXPECT_EQ(runTask(t).error, "Файл «silent.wav»: полоса 100–9000 Гц: полоса огибающей должна "
-                                "лежать между 0 и 6000 Гц и быть шире двух линий записи");
+    const std::optional<FileProblem> given = runTask(t).problem;
+    ASSERT_TRUE(given);
+    EXPECT_EQ(given->where, "полоса 100–9000 Гц");
+    EXPECT_EQ(problemText(*given), "Файл «silent.wav»: полоса 100–9000 Гц: полоса огибающей должна "
+                                   "лежать между 0 и 6000 Гц и быть шире двух линий записи");
 }
 
 TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {

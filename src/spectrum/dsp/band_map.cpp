@@ -139,7 +139,8 @@ BandMap bandMap(std::span<const double> samples, double sampleRate, double highe
                 const Progress& progress) {
     const double highestModulation = 3 * highestFault;
     if (samples.size() < 256) {
-        throw SpectrumFileError("запись слишком коротка, чтобы выбрать полосу");
+        throw SpectrumFileError(
+            {ProblemKind::Unsuited, "", "", "запись слишком коротка, чтобы выбрать полосу"});
     }
     fft::InPlace record = whitenedLines(samples);
     const std::size_t n = record.size();

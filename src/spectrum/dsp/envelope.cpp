@@ -15,9 +15,10 @@ void checkBand(Band band, double sampleRate, std::size_t n) {
     const double nyquist = sampleRate / 2;
     if (!(band.low >= 0) || !(band.high <= nyquist) ||
         !(band.high - band.low >= 2 * sampleRate / n)) {
-        throw SpectrumFileError("полоса " + rateText(band.low) + "–" + rateText(band.high) +
-                                " Гц: полоса огибающей должна лежать между 0 и " +
-                                rateText(nyquist) + " Гц и быть шире двух линий записи");
+        throw SpectrumFileError({ProblemKind::Unsuited, "",
+                                 "полоса " + rateText(band.low) + "–" + rateText(band.high) + " Гц",
+                                 "полоса огибающей должна лежать между 0 и " + rateText(nyquist) +
+                                     " Гц и быть шире двух линий записи"});
     }
 }
 

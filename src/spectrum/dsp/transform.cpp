@@ -133,7 +133,7 @@ Spectrum transformAtRate(std::span<const double> samples, double sampleRate,
                          const TransformSettings& settings, const Progress& progress,
                          std::size_t wantedBins = 0) {
     if (samples.size() < 2 || !(sampleRate > 0)) {
-        throw SpectrumFileError("в записи меньше двух отсчётов");
+        throw SpectrumFileError({ProblemKind::Unsuited, "", "", "в записи меньше двух отсчётов"});
     }
     const std::size_t asked = settings.lines > 0 ? segmentLength(settings.lines) : samples.size();
     const std::size_t n = std::min(asked, samples.size());

@@ -45,34 +45,41 @@ SoundFile openSound(const std::filesystem::path& path, SF_INFO& info) {
             return nullptr;
         }
         // libsndfile knew the format but not the header's contents; or the system refused.
-        throw SpectrumFileError(fileMessagePrefix(displayName(path)) +
-                                (error == SF_ERR_SYSTEM
-                                     ? readFailureText(runtimeCodeFromErrno(errno))
-                                     : "заголовок не читается"));
+        if (error == SF_ERR_SYSTEM) {
+            throw SpectrumFileError(readFailure(displayName(path), runtimeCodeFromErrno(errno)));
+        }
+        throw SpectrumFileError(
+            {ProblemKind::Damaged, displayName(path), "", "заголовок не читается"});
     }
-    const std::string prefix = fileMessagePrefix(displayName(path));
+    const std::string name = displayName(path);
     if (info.channels < 1 || info.samplerate < 1) {
-        throw SpectrumFileError(prefix + "в заголовке нет каналов или частоты дискретизации");
+        throw SpectrumFileError(
+            {ProblemKind::Damaged, name, "", "в заголовке нет каналов или частоты дискретизации"});
     }
     if (info.frames < 1) {
-        throw SpectrumFileError(prefix + "в нём нет ни одного отсчёта");
+        throw SpectrumFileError({ProblemKind::Damaged, name, "", "в нём нет ни одного отсчёта"});
     }
     if (info.frames > kMaxWaveformFrames) {
-        throw SpectrumFileError(prefix + "запись слишком длинна (" + std::to_string(info.frames) +
-                                " отсчётов, можно не больше " + std::to_string(kMaxWaveformFrames) +
-                                ")");
+        throw SpectrumFileError({ProblemKind::TooLarge, name, "",
+                                 "запись слишком длинна (" + std::to_string(info.frames) +
+                                     " отсчётов, можно не больше " +
+                                     std::to_string(kMaxWaveformFrames) + ")"});
     }
     return file;
 }
 
-// Why reading stopped early, in the program's language: libsndfile's own texts are English.
-std::string readBreakText(int error) {
-    if (error == SF_ERR_SYSTEM) {
-        return readFailureText(runtimeCodeFromErrno(errno));
-    }
+// Why reading stopped early at a sample, in the program's language: libsndfile's own texts
+// are English.
+FileProblem readBreak(int error, const std::string& name, sf_count_t sample) {
+    FileProblem p = error == SF_ERR_SYSTEM ? readFailure(name, runtimeCodeFromErrno(errno))
+                                           : FileProblem{ProblemKind::Damaged, name, "", ""};
+    p.where = "отсчёт " + std::to_string(sample);
     // libsndfile fits an uncompressed length to what the file holds; a compressed stream
     // that ends before its stated length is cut, any other failure is damage.
-    return error == SF_ERR_NO_ERROR ? "файл обрывается" : "данные повреждены";
+    if (error != SF_ERR_SYSTEM) {
+        p.detail = error == SF_ERR_NO_ERROR ? "файл обрывается" : "данные повреждены";
+    }
+    return p;
 }
 
 } // namespace
@@ -91,7 +98,7 @@ namespace {
 
 // The chosen channel's samples, chunk by chunk, each checked; the message names the sample
 // where reading stopped.
-void readSamples(SNDFILE* file, const SF_INFO& info, int channel, const std::string& prefix,
+void readSamples(SNDFILE* file, const SF_INFO& info, int channel, const std::string& name,
                  std::vector<double>& out, const Progress& progress) {
     // A compressed stream can claim far more than it holds: the room is reserved, never
     // filled ahead of what is decoded.
@@ -108,8 +115,7 @@ void readSamples(SNDFILE* file, const SF_INFO& info, int channel, const std::str
         double* into = info.channels > 1 ? chunk.data() : out.data() + done;
         const sf_count_t got = sf_readf_double(file, into, want);
         if (got <= 0) {
-            throw SpectrumFileError(prefix + "отсчёт " + std::to_string(done + 1) + ": " +
-                                    readBreakText(sf_error(file)));
+            throw SpectrumFileError(readBreak(sf_error(file), name, done + 1));
         }
         out.resize(static_cast<std::size_t>(done + got));
         for (sf_count_t i = 0; i < got; ++i) {
@@ -118,8 +124,8 @@ void readSamples(SNDFILE* file, const SF_INFO& info, int channel, const std::str
                 v = chunk[static_cast<std::size_t>(i * info.channels + channel)];
             }
             if (!std::isfinite(v)) {
-                throw SpectrumFileError(prefix + "отсчёт " + std::to_string(done + i + 1) +
-                                        ": не число");
+                throw SpectrumFileError({ProblemKind::Damaged, name,
+                                         "отсчёт " + std::to_string(done + i + 1), "не число"});
             }
         }
         done += got;
@@ -131,17 +137,19 @@ void readSamples(SNDFILE* file, const SF_INFO& info, int channel, const std::str
 Waveform readWaveform(const std::filesystem::path& path, int channel, const Progress& progress) {
     SF_INFO info;
     const SoundFile file = openSound(path, info);
-    const std::string prefix = fileMessagePrefix(displayName(path));
+    const std::string name = displayName(path);
     if (!file) {
-        throw SpectrumFileError(prefix + "это не звуковой файл известного формата");
+        throw SpectrumFileError(
+            {ProblemKind::Unrecognised, name, "", "это не звуковой файл известного формата"});
     }
     if (channel < 0 || channel >= info.channels) {
-        throw SpectrumFileError(prefix + "в нём нет канала " + std::to_string(channel + 1));
+        throw SpectrumFileError(
+            {ProblemKind::NotOffered, name, "", "в нём нет канала " + std::to_string(channel + 1)});
     }
     Waveform w;
     w.sampleRate = info.samplerate;
     w.channels = info.channels;
-    readSamples(file.get(), info, channel, prefix, w.samples, progress);
+    readSamples(file.get(), info, channel, name, w.samples, progress);
     progress.step(1);
     return w;
 }
@@ -182,8 +190,8 @@ FileContents readAudioFile(const std::filesystem::path& path, const SourceChoice
                            const Progress& progress) {
     const std::optional<WaveformInfo> info = probeWaveform(path);
     if (!info) {
-        throw SpectrumFileError(fileMessagePrefix(displayName(path)) +
-                                "это не звуковой файл известного формата");
+        throw SpectrumFileError({ProblemKind::Unrecognised, displayName(path), "",
+                                 "это не звуковой файл известного формата"});
     }
     FileContents c;
     c.format = audioFormat().key;

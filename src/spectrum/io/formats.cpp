@@ -38,11 +38,11 @@ std::string readTextFileBytes(const std::filesystem::path& path) {
     const std::string name = displayName(path);
     std::error_code ec;
     if (std::filesystem::file_size(path, ec) > kTextSpectrumLimit && !ec) {
-        throw SpectrumFileError(fileMessagePrefix(name) + "он больше 256 МБ");
+        throw SpectrumFileError({ProblemKind::TooLarge, name, "", "он больше 256 МБ"});
     }
     FileBytes file = readDataFile(path, kTextSpectrumLimit);
     if (file.error != 0) {
-        throw SpectrumFileError(fileMessagePrefix(name) + readFailureText(file.error));
+        throw SpectrumFileError(readFailure(name, file.error));
     }
     return std::move(file.bytes);
 }
@@ -53,8 +53,8 @@ int chosenIndex(const SourceChoice& choice, int count, int fallback, const std::
         return fallback;
     }
     if (*choice.index < 0 || *choice.index >= count) {
-        throw SpectrumFileError(fileMessagePrefix(fileName) + "в нём нет " + what + " " +
-                                std::to_string(*choice.index + 1));
+        throw SpectrumFileError({ProblemKind::NotOffered, fileName, "",
+                                 "в нём нет " + what + " " + std::to_string(*choice.index + 1)});
     }
     return *choice.index;
 }
@@ -66,8 +66,7 @@ std::string headOf(const std::filesystem::path& path) {
     requireRegularFile(path);
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        throw SpectrumFileError(fileMessagePrefix(displayName(path)) +
-                                readFailureText(runtimeCodeFromErrno(errno)));
+        throw SpectrumFileError(readFailure(displayName(path), runtimeCodeFromErrno(errno)));
     }
     std::string head(kSniffBytes, '\0');
     const ssize_t got = ::read(fd, head.data(), head.size());
@@ -105,8 +104,8 @@ std::string valueText(double v) {
 void requirePhysicalRecord(const Waveform& w, const std::string& name) {
     for (std::size_t i = 0; i < w.samples.size(); ++i) {
         if (!(std::abs(w.samples[i]) <= kLargestValue)) {
-            throw SpectrumFileError(fileMessagePrefix(name) + "отсчёт " + std::to_string(i + 1) +
-                                    ": " + valueText(w.samples[i]) + " — не измеренное значение");
+            throw SpectrumFileError({ProblemKind::Damaged, name, "отсчёт " + std::to_string(i + 1),
+                                     valueText(w.samples[i]) + " — не измеренное значение"});
         }
     }
 }
@@ -114,19 +113,20 @@ void requirePhysicalRecord(const Waveform& w, const std::string& name) {
 void requirePhysicalSpectrum(const Spectrum& s, const std::string& name) {
     for (std::size_t i = 0; i < s.frequency.size(); ++i) {
         if (!(s.frequency[i] >= 0 && s.frequency[i] <= kMaxSampleRate)) {
-            throw SpectrumFileError(fileMessagePrefix(name) + "точка " + std::to_string(i + 1) +
-                                    ": частота " + valueText(s.frequency[i]) +
-                                    " Гц вне 0 … 10 МГц");
+            throw SpectrumFileError(
+                {ProblemKind::Damaged, name, "точка " + std::to_string(i + 1),
+                 "частота " + valueText(s.frequency[i]) + " Гц вне 0 … 10 МГц"});
         }
         if (!(std::abs(s.amplitude[i]) <= kLargestValue)) {
-            throw SpectrumFileError(fileMessagePrefix(name) + "точка " + std::to_string(i + 1) +
-                                    ": амплитуда " + valueText(s.amplitude[i]) +
-                                    " — не измеренное значение");
+            throw SpectrumFileError(
+                {ProblemKind::Damaged, name, "точка " + std::to_string(i + 1),
+                 "амплитуда " + valueText(s.amplitude[i]) + " — не измеренное значение"});
         }
     }
     if (!(s.resolution >= kFinestResolution)) {
-        throw SpectrumFileError(fileMessagePrefix(name) + "линии спектра в среднем через " +
-                                valueText(s.resolution) + " Гц: меньше 1 мкГц");
+        throw SpectrumFileError(
+            {ProblemKind::Damaged, name, "",
+             "линии спектра в среднем через " + valueText(s.resolution) + " Гц: меньше 1 мкГц"});
     }
 }
 
@@ -167,7 +167,7 @@ FileContents openSpectrumFile(const std::filesystem::path& path, const SourceCho
         try {
             c.spectrum = recordSpectrum(*c.record, settings, transforming);
         } catch (const SpectrumFileError& e) {
-            throw SpectrumFileError(fileMessagePrefix(displayName(path)) + e.what());
+            throw e.of(displayName(path));
         }
         c.spectrum->source = displayName(path);
     }

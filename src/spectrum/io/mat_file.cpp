@@ -149,13 +149,14 @@ std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path
     if (!isMatFile(path)) {
         return std::nullopt;
     }
-    const std::string prefix = fileMessagePrefix(displayName(path));
+    const std::string name = displayName(path);
     if (const std::string damage = matLayoutProblem(path); !damage.empty()) {
-        throw SpectrumFileError(prefix + damage);
+        throw SpectrumFileError({ProblemKind::Damaged, name, "", damage});
     }
     const MatFile file = openMat(path);
     if (!file) {
-        throw SpectrumFileError(prefix + "это не файл MATLAB, который можно прочесть");
+        throw SpectrumFileError(
+            {ProblemKind::Unrecognised, name, "", "это не файл MATLAB, который можно прочесть"});
     }
     std::vector<MatVector> vectors;
     bool unclassed = false;
@@ -166,8 +167,9 @@ std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path
         }
     }
     if (vectors.empty() && unclassed && Mat_GetVersion(file.get()) == MAT_FT_MAT73) {
-        throw SpectrumFileError(prefix + "его наборы данных HDF5 записаны без класса MATLAB "
-                                         "(файл версии 7.3 не из MATLAB): сохраните их из MATLAB");
+        throw SpectrumFileError({ProblemKind::Unrecognised, name, "",
+                                 "его наборы данных HDF5 записаны без класса MATLAB "
+                                 "(файл версии 7.3 не из MATLAB): сохраните их из MATLAB"});
     }
     return vectors;
 }
@@ -192,7 +194,7 @@ const MatVector* chooseVector(const std::vector<MatVector>& vectors, const std::
 }
 
 // The variable at a path: a top-level variable, or a field of a struct ("bearing.gs").
-std::vector<double> readVector(mat_t* file, const std::string& path, const std::string& prefix) {
+std::vector<double> readVector(mat_t* file, const std::string& path, const std::string& fileName) {
     const std::size_t dot = path.find('.');
     const MatVar top(Mat_VarRead(file, path.substr(0, dot).c_str()));
     matvar_t* v = top.get();
@@ -208,17 +210,20 @@ std::vector<double> readVector(mat_t* file, const std::string& path, const std::
     const std::size_t n = v && numeric(*v) ? lengthOf(*v) : 0;
     if (n == 0 || !v->data || n > static_cast<std::size_t>(kMaxMatLength) ||
         v->nbytes < n * Mat_SizeOfClass(v->class_type)) {
-        throw SpectrumFileError(prefix + "переменная «" + visibleText(path) + "» не читается");
+        throw SpectrumFileError({ProblemKind::Damaged, fileName, "",
+                                 "переменная «" + visibleText(path) + "» не читается"});
     }
     return valuesOf(*v, n);
 }
 
 void requireFinite(const std::vector<double>& samples, const std::string& variable,
-                   const std::string& prefix) {
+                   const std::string& fileName) {
     for (std::size_t i = 0; i < samples.size(); ++i) {
         if (!std::isfinite(samples[i])) {
-            throw SpectrumFileError(prefix + "переменная «" + visibleText(variable) + "», отсчёт " +
-                                    std::to_string(i + 1) + ": не число");
+            throw SpectrumFileError(
+                {ProblemKind::Damaged, fileName,
+                 "переменная «" + visibleText(variable) + "», отсчёт " + std::to_string(i + 1),
+                 "не число"});
         }
     }
 }
@@ -235,7 +240,7 @@ std::string leafOf(const std::string& path) {
 
 // The scalars that say the record's rate and the shaft's speed: beside it in its struct,
 // or at the top of the file; those in its struct win.
-void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::string& prefix,
+void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::string& fileName,
                  MatRecording& r) {
     const std::string parent = parentOf(r.variable);
     for (const bool own : {false, true}) {
@@ -247,7 +252,7 @@ void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::
             const std::string name = leafOf(v.name);
             const bool rate = name == "fs" || name == "sr" || name == "samplerate" ||
                               name == "sample_rate" || name == "samplingrate";
-            const double value = readVector(file, v.name, prefix).at(0);
+            const double value = readVector(file, v.name, fileName).at(0);
             if (rate) {
                 r.sampleRate = value;
             } else if (name.ends_with("rpm")) {
@@ -267,24 +272,25 @@ void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::
 MatRecording readListed(const std::filesystem::path& path,
                         const std::optional<std::vector<MatVector>>& vectors,
                         const std::string& variable, const Progress& progress) {
-    const std::string prefix = fileMessagePrefix(displayName(path));
+    const std::string name = displayName(path);
     if (!vectors) {
-        throw SpectrumFileError(prefix + "это не файл MATLAB, который можно прочесть");
+        throw SpectrumFileError(
+            {ProblemKind::Unrecognised, name, "", "это не файл MATLAB, который можно прочесть"});
     }
     const MatVector* chosen = chooseVector(*vectors, variable);
     if (!chosen) {
         throw SpectrumFileError(
-            prefix + (variable.empty()
-                          ? std::string("в нём нет числового вектора")
-                          : "в нём нет числового вектора «" + visibleText(variable) + "»"));
+            {ProblemKind::NotOffered, name, "",
+             variable.empty() ? std::string("в нём нет числового вектора")
+                              : "в нём нет числового вектора «" + visibleText(variable) + "»"});
     }
     progress.step(0);
     const MatFile file = openMat(path);
     MatRecording r;
     r.variable = chosen->name;
-    r.samples = readVector(file.get(), chosen->name, prefix);
-    requireFinite(r.samples, r.variable, prefix);
-    readScalars(file.get(), *vectors, prefix, r);
+    r.samples = readVector(file.get(), chosen->name, name);
+    requireFinite(r.samples, r.variable, name);
+    readScalars(file.get(), *vectors, name, r);
     progress.step(1);
     return r;
 }
@@ -328,8 +334,9 @@ FileContents readMatFile(const std::filesystem::path& path, const SourceChoice& 
     c.description = "MATLAB, " + visibleText(m.variable);
     c.shaftRpm = m.shaftRpm;
     if (m.shaftRpm && !(*m.shaftRpm >= 1 && *m.shaftRpm <= 1e6)) {
-        throw SpectrumFileError(fileMessagePrefix(displayName(path)) + "частота вращения " +
-                                rateText(*m.shaftRpm) + " об/мин вне 1 … 1 000 000");
+        throw SpectrumFileError(
+            {ProblemKind::OutOfRange, displayName(path), "",
+             "частота вращения " + rateText(*m.shaftRpm) + " об/мин вне 1 … 1 000 000"});
     }
     Waveform& w = c.record.emplace();
     w.rateStated = m.sampleRate.has_value();

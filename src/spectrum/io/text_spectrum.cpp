@@ -91,8 +91,8 @@ std::string quoted(const std::string& field) {
 namespace {
 
 [[noreturn]] void failAt(const std::string& name, std::size_t lineNumber, const std::string& why) {
-    throw SpectrumFileError(fileMessagePrefix(name) + "строка " + std::to_string(lineNumber) +
-                            ": " + why);
+    throw SpectrumFileError(
+        {ProblemKind::Damaged, name, "строка " + std::to_string(lineNumber), why});
 }
 
 // The line from `pos` on, trimmed; `pos` moves past its line break (CR, LF or CR LF).
@@ -155,8 +155,8 @@ Spectrum readTextSpectrum(std::string_view bytes, const std::string& name,
         }
     }
     if (s.frequency.size() < 3) {
-        throw SpectrumFileError(fileMessagePrefix(name) +
-                                "в нём меньше трёх строк с частотой и амплитудой");
+        throw SpectrumFileError(
+            {ProblemKind::Damaged, name, "", "в нём меньше трёх строк с частотой и амплитудой"});
     }
     s.units = unitsFromCaption(header);
     s.resolution = (s.frequency.back() - s.frequency.front()) / (s.frequency.size() - 1);

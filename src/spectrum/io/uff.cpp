@@ -53,8 +53,8 @@ public:
 
     [[noreturn]] void fail(const std::string& why) const { failAt(number_, why); }
     [[noreturn]] void failAt(std::size_t line, const std::string& why) const {
-        throw SpectrumFileError(fileMessagePrefix(name_) + "строка " + std::to_string(line) + ": " +
-                                why);
+        throw SpectrumFileError(
+            {ProblemKind::Damaged, name_, "строка " + std::to_string(line), why});
     }
 
 private:
@@ -351,7 +351,8 @@ std::vector<UffFunction> readUff58(std::string_view bytes, const std::string& na
         closeDataset(lines);
     }
     if (functions.empty()) {
-        throw SpectrumFileError(fileMessagePrefix(name) + "в нём нет набора данных 58");
+        throw SpectrumFileError(
+            {ProblemKind::Unrecognised, name, "", "в нём нет набора данных 58"});
     }
     return functions;
 }
@@ -359,7 +360,7 @@ std::vector<UffFunction> readUff58(std::string_view bytes, const std::string& na
 namespace {
 
 std::string datasetPlace(const UffFunction& f) {
-    return "набор 58 со строки " + std::to_string(f.firstLine) + ": ";
+    return "набор 58 со строки " + std::to_string(f.firstLine);
 }
 
 Units ordinateUnits(const UffFunction& f) {
@@ -370,8 +371,8 @@ Units ordinateUnits(const UffFunction& f) {
 
 Waveform uffRecord(UffFunction& f, int datasets, const std::string& name) {
     if (!f.even) {
-        throw SpectrumFileError(fileMessagePrefix(name) + datasetPlace(f) +
-                                "запись сигнала с неравномерным шагом");
+        throw SpectrumFileError(
+            {ProblemKind::Damaged, name, datasetPlace(f), "запись сигнала с неравномерным шагом"});
     }
     Waveform w;
     w.sampleRate = 1 / f.abscissaIncrement;
@@ -391,13 +392,13 @@ Spectrum uffSpectrum(UffFunction& f, const std::string& name) {
         s.frequency[i] = f.even ? f.abscissaMinimum + static_cast<double>(i) * f.abscissaIncrement
                                 : f.abscissa[i];
         if (!(s.frequency[i] >= 0) || (i > 0 && !(s.frequency[i] > s.frequency[i - 1]))) {
-            throw SpectrumFileError(fileMessagePrefix(name) + datasetPlace(f) + "частота точки " +
-                                    std::to_string(i + 1) + " не возрастает");
+            throw SpectrumFileError({ProblemKind::Damaged, name, datasetPlace(f),
+                                     "частота точки " + std::to_string(i + 1) + " не возрастает"});
         }
     }
     if (s.frequency.size() < 3) {
-        throw SpectrumFileError(fileMessagePrefix(name) + datasetPlace(f) +
-                                "в спектре меньше трёх точек");
+        throw SpectrumFileError(
+            {ProblemKind::Damaged, name, datasetPlace(f), "в спектре меньше трёх точек"});
     }
     s.resolution = (s.frequency.back() - s.frequency.front()) / (s.frequency.size() - 1);
     s.units = ordinateUnits(f);

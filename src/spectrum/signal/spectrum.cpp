@@ -1,22 +1,15 @@
 #include "spectrum/signal/spectrum.h"
 
 #include "calc/numbers.h"
-#include "platform/cp1251.h"
-#include "platform/runtime_error.h"
 
 #include <algorithm>
 #include <cmath>
 #include <sstream>
-#include <system_error>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace orbistan {
-
-std::string fileMessagePrefix(const std::string& name) {
-    return "Файл «" + name + "»: ";
-}
 
 void requireMemory(double bytes) {
     double allowed = 0.5 * static_cast<double>(sysconf(_SC_PHYS_PAGES)) *
@@ -27,30 +20,11 @@ void requireMemory(double bytes) {
     }
     if (allowed > 0 && bytes > allowed) {
         throw SpectrumFileError(
-            "для этого нужно около " + std::to_string(std::lround(bytes / (1 << 20))) +
-            " МБ памяти, а взять можно " + std::to_string(std::lround(allowed / (1 << 20))) +
-            " МБ: возьмите меньше линий");
+            {ProblemKind::TooLarge, "", "",
+             "для этого нужно около " + std::to_string(std::lround(bytes / (1 << 20))) +
+                 " МБ памяти, а взять можно " + std::to_string(std::lround(allowed / (1 << 20))) +
+                 " МБ: возьмите меньше линий"});
     }
-}
-
-std::string readFailureText(int runtimeCode) {
-    switch (runtimeCode) {
-    case kFileNotFound:
-    case kPathNotFound:
-        return "такого файла нет";
-    case kFileAccessDenied:
-        return "доступ запрещён";
-    case kTooManyOpenFiles:
-        return "открыто слишком много файлов";
-    case kReadBeyondEnd:
-        return "файл обрывается";
-    default:
-        return "ошибка чтения (" + std::to_string(runtimeCode) + ")";
-    }
-}
-
-std::string displayName(const std::filesystem::path& path) {
-    return visibleText(path.filename().string());
 }
 
 std::string rateText(double rate) {
@@ -64,19 +38,9 @@ std::string rateText(double rate) {
 
 void requireSampleRate(double rate, const std::string& fileName) {
     if (!(std::isfinite(rate) && rate >= kMinSampleRate && rate <= kMaxSampleRate)) {
-        throw SpectrumFileError(fileMessagePrefix(fileName) + "частота дискретизации " +
-                                rateText(rate) + " Гц вне 1 Гц … 10 МГц");
-    }
-}
-
-void requireRegularFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status)) {
-        throw SpectrumFileError(fileMessagePrefix(displayName(path)) + "такого файла нет");
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        throw SpectrumFileError(fileMessagePrefix(displayName(path)) + "это не файл данных");
+        throw SpectrumFileError(
+            {ProblemKind::OutOfRange, fileName, "",
+             "частота дискретизации " + rateText(rate) + " Гц вне 1 Гц … 10 МГц"});
     }
 }
 

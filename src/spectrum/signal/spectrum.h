@@ -2,6 +2,7 @@
 // A measured or computed amplitude spectrum, and what long spectrum work shares: the
 // progress it reports and the cancel it obeys. Texts here are display texts (UTF-8).
 
+#include "spectrum/signal/file_problem.h"
 #include "spectrum/signal/units.h"
 
 #include <atomic>
@@ -34,13 +35,6 @@ struct Spectrum {
 // highest line to a tenth of a hertz; empty for a spectrum of fewer than two lines.
 std::string lineSpacingText(const Spectrum& s);
 
-// A file that cannot be read as a spectrum or a waveform; the message names the file and
-// the line or sample where reading failed.
-class SpectrumFileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // Thrown out of long work when its cancel flag was raised.
 struct SpectrumCancelled {};
 
@@ -65,20 +59,10 @@ private:
     const std::atomic<bool>* cancel_ = nullptr;
 };
 
-// "Файл «name»: " — how every reading failure begins.
-std::string fileMessagePrefix(const std::string& name);
-
 // Throws SpectrumFileError when work would need more than `bytes` of memory than may be
 // taken: half the machine's memory, or half the address space the process may have. Memory
 // exhausted in the middle of FFTW's planning would end the process.
 void requireMemory(double bytes);
-
-// Why a file could not be read, in the words of the spectrum's messages, from a run-time
-// error code (the calculator's data files keep their English run-time texts).
-std::string readFailureText(int runtimeCode);
-
-// How messages name a file: its name without the folders, readable.
-std::string displayName(const std::filesystem::path& path);
 
 // The sample rates a recording may have: finite, 1 Hz … 10 MHz.
 inline constexpr double kMinSampleRate = 1, kMaxSampleRate = 1e7;
@@ -86,9 +70,5 @@ inline constexpr double kMinSampleRate = 1, kMaxSampleRate = 1e7;
 void requireSampleRate(double rate, const std::string& fileName);
 // "12000", "48828,125": a rate as messages write it.
 std::string rateText(double rate);
-
-// Throws SpectrumFileError unless the path is a regular file: a FIFO or a device in its
-// place would hang the reading, a folder cannot be read.
-void requireRegularFile(const std::filesystem::path& path);
 
 } // namespace orbistan

@@ -17,12 +17,6 @@ const Spectrum* TaskResult::spectrum() const {
 
 namespace {
 
-// Every message names the file, also those of the envelope's own checks.
-std::string namingTheFile(const std::filesystem::path& path, const std::string& message) {
-    const std::string prefix = fileMessagePrefix(displayName(path));
-    return message.starts_with(prefix) ? message : prefix + message;
-}
-
 // The record of an envelope's task: the one given, or the file's; none (and the file's
 // contents in the result) when the file holds a spectrum.
 std::shared_ptr<const Waveform> recordOf(const WorkbenchTask& task, TaskResult& r,
@@ -33,7 +27,8 @@ std::shared_ptr<const Waveform> recordOf(const WorkbenchTask& task, TaskResult& 
     FileContents c = readSpectrumFile(task.path, task.source, progress);
     if (!c.record) {
         if (!task.spectrumIfNoRecord) {
-            throw SpectrumFileError("огибающую строят по записи сигнала, а это спектр");
+            throw SpectrumFileError({ProblemKind::Unsuited, "", "",
+                                     "огибающую строят по записи сигнала, а это спектр"});
         }
         r.contents = std::move(c);
         return nullptr;
@@ -61,7 +56,8 @@ void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
             : kDefaultHighestFault;
     r.bandMap = bandMap(w.samples, w.sampleRate, highest, part(0, 0.5));
     if (!(r.bandMap->bestMeasure > 0)) { // silence, or a record too short for any band
-        throw SpectrumFileError("полоса для огибающей не выбрана: ни в одной полосе нет сигнала");
+        throw SpectrumFileError({ProblemKind::Unsuited, "", "",
+                                 "полоса для огибающей не выбрана: ни в одной полосе нет сигнала"});
     }
     r.band = r.bandMap->best;
     r.envelope =
@@ -159,11 +155,12 @@ TaskResult runTask(WorkbenchTask task, const Progress& progress) {
         }
         prepare(r);
     } catch (const SpectrumFileError& e) {
-        r.error = namingTheFile(t.path, e.what());
+        r.problem = e.of(displayName(t.path)).problem(); // the envelope's own checks name none
     } catch (const SpectrumCancelled&) {
         r.cancelled = true;
     } catch (const std::bad_alloc&) {
-        r.error = namingTheFile(t.path, "не хватает памяти, чтобы его прочесть");
+        r.problem = {ProblemKind::TooLarge, displayName(t.path), "",
+                     "не хватает памяти, чтобы его прочесть"};
     }
     return r;
 }
@@ -320,9 +317,10 @@ WorkbenchChange Workbench::setRate(double rate) {
         }
         return change;
     }
-    if (!(std::isfinite(rate) && rate >= kMinSampleRate && rate <= kMaxSampleRate)) {
-        change.error = fileMessagePrefix(displayName(shownPath_)) + "частота дискретизации " +
-                       rateText(rate) + " Гц вне 1 Гц … 10 МГц";
+    try {
+        requireSampleRate(rate, displayName(shownPath_));
+    } catch (const SpectrumFileError& e) {
+        change.problem = e.problem();
         change.controls = true;
         return change;
     }
@@ -429,7 +427,7 @@ bool Workbench::setBearing(std::optional<WorkbenchBearing> bearing) {
 // ---- Results ------------------------------------------------------------------------------
 
 WorkbenchChange Workbench::apply(TaskResult r) {
-    if (r.cancelled || !r.error.empty()) {
+    if (r.cancelled || r.problem) {
         return applyFailure(r);
     }
     if (r.task.kind == TaskKind::Envelope) {
@@ -448,13 +446,13 @@ WorkbenchChange Workbench::applyFailure(const TaskResult& r) {
     WorkbenchChange change;
     if (r.task.kind == TaskKind::Diagnosis) {
         if (r.task.record == record_) {
-            diagnosisFailure_ = r.cancelled ? "отменён" : r.error;
+            diagnosisFailure_ = r.cancelled ? "отменён" : problemText(*r.problem);
             change.lines = true;
             explainLines();
         }
         return change;
     }
-    change.error = r.error;
+    change.problem = r.problem;
     change.controls = true;
     if (r.task.kind == TaskKind::Reopen || r.task.kind == TaskKind::Open) {
         if (shown_ && record_ && settings_.transform != shownTransform_) {

@@ -115,7 +115,7 @@ struct TaskResult {
     std::optional<PreparedSpectrum> prepared; // as the task's showAs asked
     std::optional<Diagnosis> diagnosis;       // Diagnosis
     std::shared_ptr<const Waveform> record;   // Envelope, Diagnosis: the record worked on
-    std::string error;
+    std::optional<FileProblem> problem;       // why it failed
     bool cancelled = false;
     // The spectrum the task gives: the envelope's, or the file's.
     const Spectrum* spectrum() const;
@@ -136,10 +136,10 @@ struct WorkbenchChange {
     bool overlay = false;  // the overlay changed
     bool controls = false; // controls must show the document again (a job failed or ended)
     bool settings = false; // the settings changed and are worth saving
-    std::optional<double> shaftSpeed;  // Hz, from a file that states its speed
-    std::optional<WorkbenchTask> next; // work that follows at once
-    std::string error;                 // a message for the user
-    bool prepared = false;             // what is drawn is the spectrum the task prepared
+    std::optional<double> shaftSpeed;   // Hz, from a file that states its speed
+    std::optional<WorkbenchTask> next;  // work that follows at once
+    std::optional<FileProblem> problem; // for the user, said by problemText
+    bool prepared = false;              // what is drawn is the spectrum the task prepared
 };
 
 class Workbench {

@@ -519,9 +519,9 @@ void TForm16::applyChange(const WorkbenchChange& change, const Job* job) {
     if (change.shaftSpeed) {
         shaftSpeedFromFile(*change.shaftSpeed);
     }
-    if (!change.error.empty()) {
+    if (change.problem) {
         resuming_ = false;
-        showFileProblem(QString::fromStdString(change.error));
+        showFileProblem(QString::fromStdString(problemText(*change.problem)));
     }
     if (!change.next) {
         resumeSession(change);
