@@ -96,5 +96,58 @@ TEST(SidebandCursor, ReadsTheCentreAndEitherSide) {
               "Боковые 500 ± 30 Гц: −1 0,2 · 0 0,2 · +1 0,2");
 }
 
+// The cursor moved by the keys: from peak to peak either way, from the view's edge while it
+// stands nowhere, and nowhere past the last; zoom keeps it where it stands.
+TEST(SpectrumCursorKeys, StepsFromPeakToPeakAndZoomsAroundItself) {
+    SpectrumCursor c;
+    const std::vector<double> peaks = {300, 100, 200}; // in the table's order, by height
+    EXPECT_EQ(c.step(peaks, 1, 150, 400), 200);        // from the view's left edge
+    EXPECT_EQ(c.step(peaks, -1, 0, 250), 200);         // from its right edge
+    EXPECT_EQ(c.zoomed(0, 400, 0.5), std::make_pair(100.0, 300.0)); // around the middle
+    c.moveTo(300);
+    EXPECT_EQ(c.step(peaks, 1, 0, 400), std::nullopt); // no peak further up
+    EXPECT_EQ(c.step(peaks, -1, 0, 400), 200);
+    EXPECT_EQ(c.zoomed(0, 400, 0.5), std::make_pair(150.0, 350.0));
+    c.moveTo(100);
+    EXPECT_EQ(c.step(peaks, -1, 0, 400), std::nullopt);
+    EXPECT_EQ(c.step({}, 1, 0, 400), std::nullopt);
+}
+
+// Placing the cursors: the sideband cursor's centre, then its spacing, then a new centre;
+// the harmonic cursor takes its place, Esc clears both.
+TEST(SpectrumCursorMarks, SidebandCentreThenSpacingAndHarmonicsInstead) {
+    const Spectrum s = knownLines();
+    SpectrumCursor c;
+    std::string readout = "stale";
+    EXPECT_TRUE(c.marks(s, &readout).empty());
+    EXPECT_EQ(readout, "");
+    c.placeSideband(500);
+    EXPECT_TRUE(c.awaitingSpacing() && c.marksPlaced());
+    ASSERT_EQ(c.marks(s, &readout).size(), 1u);
+    EXPECT_EQ(readout, "Боковые: центр 500 Гц; поставьте курсор на боковую и нажмите B");
+    c.placeSideband(500); // the centre again is no spacing
+    EXPECT_TRUE(c.awaitingSpacing());
+    c.placeSideband(470);
+    EXPECT_FALSE(c.awaitingSpacing());
+    EXPECT_EQ(c.marks(s, &readout).size(), 11u);
+    EXPECT_EQ(readout.rfind("Боковые 500 ± 30 Гц: −5 ", 0), 0u) << readout;
+    c.placeSideband(200); // a third placing starts again
+    EXPECT_TRUE(c.awaitingSpacing());
+    c.placeHarmonic(100);
+    EXPECT_FALSE(c.awaitingSpacing());
+    EXPECT_EQ(c.marks(s, &readout).size(), 10u);
+    EXPECT_EQ(readout.rfind("Гармоники 100 Гц: 1× 1 · ", 0), 0u) << readout;
+    c.clearMarks();
+    EXPECT_FALSE(c.marksPlaced());
+    EXPECT_TRUE(c.marks(s, &readout).empty());
+}
+
+TEST(SpectrumCursorSnap, TakesTheNearestPeakWithinReach) {
+    const Spectrum s = knownLines();
+    const auto [f, a] = SpectrumCursor::snapped(s, 203, 5);
+    EXPECT_NEAR(f, 200, 0.5);
+    EXPECT_DOUBLE_EQ(a, 0.5);
+}
+
 } // namespace
 } // namespace orbistan

@@ -1,6 +1,7 @@
 #include "spectrum/diagnosis/cursors.h"
 
 #include "calc/numbers.h"
+#include "spectrum/dsp/peaks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -109,6 +110,72 @@ std::string sidebandReadout(const std::vector<CursorMark>& marks, double centre,
                             int decimals) {
     return "Боковые " + fixedText(centre, decimals) + " ± " + fixedText(spacing, decimals) +
            " Гц: " + joined(marks);
+}
+
+std::pair<double, double> SpectrumCursor::snapped(const Spectrum& s, double frequency,
+                                                  double reach) {
+    const std::size_t line = snapToPeak(s, frequency, reach);
+    return {refinedFrequency(s, line), s.amplitude[line]};
+}
+
+std::optional<double> SpectrumCursor::step(std::vector<double> peaks, int direction, double viewLow,
+                                           double viewHigh) const {
+    std::sort(peaks.begin(), peaks.end());
+    const double from = position_.value_or(direction > 0 ? viewLow : viewHigh);
+    const auto next = direction > 0 ? std::upper_bound(peaks.begin(), peaks.end(), from + 1e-9)
+                                    : std::lower_bound(peaks.begin(), peaks.end(), from - 1e-9);
+    if (direction > 0 ? next == peaks.end() : next == peaks.begin()) {
+        return std::nullopt;
+    }
+    return direction > 0 ? *next : *(next - 1);
+}
+
+std::pair<double, double> SpectrumCursor::zoomed(double low, double high, double factor) const {
+    const double centre = position_.value_or((low + high) / 2);
+    return {centre - (centre - low) * factor, centre + (high - centre) * factor};
+}
+
+void SpectrumCursor::placeHarmonic(double fundamental) {
+    centre_.reset();
+    spacing_.reset();
+    fundamental_ = fundamental;
+}
+
+void SpectrumCursor::placeSideband(double frequency) {
+    fundamental_.reset();
+    if (awaitingSpacing() && std::abs(frequency - *centre_) > 0) {
+        spacing_ = std::abs(frequency - *centre_);
+    } else {
+        centre_ = frequency;
+        spacing_.reset();
+    }
+}
+
+void SpectrumCursor::clearMarks() {
+    fundamental_.reset();
+    centre_.reset();
+    spacing_.reset();
+}
+
+std::vector<CursorMark> SpectrumCursor::marks(const Spectrum& s, std::string* readout) const {
+    const int digits = frequencyDecimals(s.resolution);
+    readout->clear();
+    if (fundamental_) {
+        std::vector<CursorMark> m = harmonicMarks(s, *fundamental_);
+        *readout = harmonicReadout(m, *fundamental_, digits);
+        return m;
+    }
+    if (centre_ && spacing_) {
+        std::vector<CursorMark> m = sidebandMarks(s, *centre_, *spacing_);
+        *readout = sidebandReadout(m, *centre_, *spacing_, digits);
+        return m;
+    }
+    if (centre_) {
+        *readout = "Боковые: центр " + fixedText(*centre_, digits) +
+                   " Гц; поставьте курсор на боковую и нажмите B";
+        return {{*centre_, 0, "0"}};
+    }
+    return {};
 }
 
 } // namespace orbistan

@@ -7,7 +7,9 @@
 #include "spectrum/signal/spectrum.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orbistan {
@@ -48,5 +50,39 @@ std::vector<CursorMark> sidebandMarks(const Spectrum& s, double centre, double s
 std::string harmonicReadout(const std::vector<CursorMark>& marks, double fundamental, int decimals);
 std::string sidebandReadout(const std::vector<CursorMark>& marks, double centre, double spacing,
                             int decimals);
+
+// The cursor an analyst moves over a spectrum, and the harmonic or sideband cursor placed
+// from it: where each stands, where a key takes it, what it reads.
+class SpectrumCursor {
+public:
+    // A frequency taken to the peak within `reach` Hz of it, placed between the lines as the
+    // window's shape puts it; and that peak's amplitude.
+    static std::pair<double, double> snapped(const Spectrum& s, double frequency, double reach);
+
+    std::optional<double> position() const { return position_; }
+    void moveTo(double frequency) { position_ = frequency; }
+
+    // The next of the peaks past the cursor that way (direction +1 up, −1 down), from the
+    // view's edge while the cursor stands nowhere; none past the last.
+    std::optional<double> step(std::vector<double> peaks, int direction, double viewLow,
+                               double viewHigh) const;
+    // The view [low, high] zoomed by `factor` around the cursor, or around its middle.
+    std::pair<double, double> zoomed(double low, double high, double factor) const;
+
+    // The harmonic cursor on a fundamental. The sideband cursor's first placing sets its
+    // centre, the next (elsewhere) its spacing; another starts again at a new centre. Each
+    // takes the other's place.
+    void placeHarmonic(double fundamental);
+    void placeSideband(double frequency);
+    void clearMarks();
+    bool marksPlaced() const { return fundamental_ || centre_; }
+    // The sideband cursor has its centre and waits for its spacing.
+    bool awaitingSpacing() const { return centre_ && !spacing_; }
+    // The marks the cursor placed on the spectrum, and its read-out (empty for none).
+    std::vector<CursorMark> marks(const Spectrum& s, std::string* readout) const;
+
+private:
+    std::optional<double> position_, fundamental_, centre_, spacing_;
+};
 
 } // namespace orbistan

@@ -44,6 +44,13 @@ void requireSampleRate(double rate, const std::string& fileName) {
     }
 }
 
+int frequencyDecimals(double resolution) {
+    if (!(resolution > 0)) {
+        return 2;
+    }
+    return std::clamp(static_cast<int>(std::ceil(-std::log10(resolution / 100))), 0, 6);
+}
+
 std::string lineSpacingText(const Spectrum& s) {
     if (s.frequency.size() < 2) {
         return {};

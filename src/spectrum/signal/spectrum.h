@@ -35,6 +35,10 @@ struct Spectrum {
 // highest line to a tenth of a hertz; empty for a spectrum of fewer than two lines.
 std::string lineSpacingText(const Spectrum& s);
 
+// A frequency's decimals as the cursor reads it: enough to tell neighbouring lines apart, two
+// more than the resolution needs.
+int frequencyDecimals(double resolution);
+
 // Thrown out of long work when its cancel flag was raised.
 struct SpectrumCancelled {};
 

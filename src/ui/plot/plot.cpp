@@ -19,13 +19,6 @@ QSharedPointer<QCPGraphDataContainer> graphData(const std::vector<double>& keys,
     return data;
 }
 
-int frequencyDecimals(double resolution) {
-    if (!(resolution > 0)) {
-        return 2;
-    }
-    return std::clamp(static_cast<int>(std::ceil(-std::log10(resolution / 100))), 0, 6);
-}
-
 QColor familyColour(int family) {
     return QColor(QRgb(markerFamilies()[static_cast<std::size_t>(family)].rgb));
 }

@@ -27,8 +27,4 @@ QColor familyColour(int family);
 // the diagnosis found faint (kind 0, 1, 2).
 QPen markerPen(int family, int kind);
 
-// A frequency's decimals as the cursor reads it: enough to tell neighbouring lines apart, two
-// more than the resolution needs.
-int frequencyDecimals(double resolution);
-
 } // namespace orbistan::ui

@@ -675,14 +675,14 @@ void TForm16::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_H: // the same keys in the Russian layout: Р and И
     case 0x0420:    // Р
-        if (cursor_) {
-            placeHarmonicCursor(*cursor_);
+        if (cursor_.position()) {
+            placeHarmonicCursor(*cursor_.position());
         }
         break;
     case Qt::Key_B:
     case 0x0418: // И
-        if (cursor_) {
-            placeSidebandCursor(*cursor_);
+        if (cursor_.position()) {
+            placeSidebandCursor(*cursor_.position());
         }
         break;
     case Qt::Key_Escape:

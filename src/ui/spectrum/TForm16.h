@@ -140,8 +140,6 @@ private:
     void placeHarmonicCursor(double frequency);
     void placeSidebandCursor(double frequency);
     void clearCursors();
-    // The marks of the cursor placed, and its read-out.
-    std::vector<CursorMark> cursorMarks(std::string* readout) const;
     void drawCursorMarks();
     void showPlotMenu(double frequency, const QPoint& globalPos);
     void setPeakLabels(int count);
@@ -199,7 +197,7 @@ private:
     bool placed_ = false;          // sized and placed the first time it is shown
     bool resuming_ = true;         // the first file shown goes on with the last session
     QWidget* emptyHint_ = nullptr; // over the plot while no file is open: how to open one
-    std::optional<double> cursor_; // where the cursor stands, Hz
+    SpectrumCursor cursor_;
     std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};
     Workbench doc_;
 
@@ -214,7 +212,6 @@ private:
     std::vector<QCPItemText*> markerLabels_, peakLabels_, cursorLabels_;
     QCPGraph* cursorGraph_ = nullptr; // the harmonic or sideband cursor's lines
     QCPItemText* cursorMarksText_ = nullptr;
-    std::optional<double> harmonicFundamental_, sidebandCentre_, sidebandSpacing_;
     QCPLayoutGrid* sideColumn_ = nullptr;   // the legend and the diagnosis beside the plot
     QCPLayoutElement* panelRoom_ = nullptr; // the diagnosis's room in it
 };

@@ -90,67 +90,30 @@ void TForm16::drawLabels() {
 
 void TForm16::placeHarmonicCursor(double frequency) {
     if (doc_.displayed() && frequency > 0) {
-        sidebandCentre_.reset();
-        sidebandSpacing_.reset();
-        harmonicFundamental_ = snappedFrequency(frequency, nullptr);
+        cursor_.placeHarmonic(snappedFrequency(frequency, nullptr));
         drawCursorMarks();
         ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
     }
 }
 
-// The first placing sets the centre; the next, on a sideband, the spacing; another starts
-// again at a new centre.
 void TForm16::placeSidebandCursor(double frequency) {
-    if (!doc_.displayed()) {
-        return;
+    if (doc_.displayed()) {
+        cursor_.placeSideband(snappedFrequency(frequency, nullptr));
+        drawCursorMarks();
+        ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
     }
-    harmonicFundamental_.reset();
-    const double f = snappedFrequency(frequency, nullptr);
-    if (sidebandCentre_ && !sidebandSpacing_ && std::abs(f - *sidebandCentre_) > 0) {
-        sidebandSpacing_ = std::abs(f - *sidebandCentre_);
-    } else {
-        sidebandCentre_ = f;
-        sidebandSpacing_.reset();
-    }
-    drawCursorMarks();
-    ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void TForm16::clearCursors() {
-    harmonicFundamental_.reset();
-    sidebandCentre_.reset();
-    sidebandSpacing_.reset();
+    cursor_.clearMarks();
     drawCursorMarks();
     ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
-}
-
-std::vector<CursorMark> TForm16::cursorMarks(std::string* readout) const {
-    const Spectrum* s = doc_.displayed();
-    if (!s) {
-        return {};
-    }
-    const int digits = frequencyDecimals(s->resolution);
-    if (harmonicFundamental_) {
-        std::vector<CursorMark> marks = harmonicMarks(*s, *harmonicFundamental_);
-        *readout = harmonicReadout(marks, *harmonicFundamental_, digits);
-        return marks;
-    }
-    if (sidebandCentre_ && sidebandSpacing_) {
-        std::vector<CursorMark> marks = sidebandMarks(*s, *sidebandCentre_, *sidebandSpacing_);
-        *readout = sidebandReadout(marks, *sidebandCentre_, *sidebandSpacing_, digits);
-        return marks;
-    }
-    if (sidebandCentre_) {
-        *readout = "Боковые: центр " + decimalText(*sidebandCentre_, digits).toStdString() +
-                   " Гц; поставьте курсор на боковую и нажмите B";
-        return {{*sidebandCentre_, 0, "0"}};
-    }
-    return {};
 }
 
 void TForm16::drawCursorMarks() {
     std::string readout;
-    const std::vector<CursorMark> marks = cursorMarks(&readout);
+    const std::vector<CursorMark> marks =
+        doc_.displayed() ? cursor_.marks(*doc_.displayed(), &readout) : std::vector<CursorMark>();
     const QCPRange y = ui->Chart1->yAxis->range();
     QVector<double> keys, values;
     std::vector<PlotLabel> names;
@@ -188,12 +151,12 @@ void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
     };
     add("Гармонический курсор здесь\tH", "harmonicCursorAction",
         [this, frequency] { placeHarmonicCursor(frequency); });
-    add(sidebandCentre_ && !sidebandSpacing_ ? "Курсор боковых: шаг до этой линии\tB"
-                                             : "Курсор боковых: центр здесь\tB",
+    add(cursor_.awaitingSpacing() ? "Курсор боковых: шаг до этой линии\tB"
+                                  : "Курсор боковых: центр здесь\tB",
         "sidebandCursorAction", [this, frequency] { placeSidebandCursor(frequency); });
     add("Убрать курсоры\tEsc", "clearCursorsAction", [this] {
         clearCursors();
-    })->setEnabled(harmonicFundamental_ || sidebandCentre_);
+    })->setEnabled(cursor_.marksPlaced());
     // A choice of a submenu: checked when it is the setting's, named for the tests.
     const auto choice = [this](QMenu* sub, const QString& text, const QString& name, bool checked,
                                std::function<void()> chosen) {

@@ -334,11 +334,11 @@ double TForm16::snappedFrequency(double frequency, double* amplitude) const {
     const Spectrum& s = *doc_.displayed();
     const QCPAxis* x = ui->Chart1->xAxis;
     const double reach = kSnapPixels * x->range().size() / std::max(1, x->axisRect()->width());
-    const std::size_t line = snapToPeak(s, frequency, reach);
+    const auto [f, a] = SpectrumCursor::snapped(s, frequency, reach);
     if (amplitude) {
-        *amplitude = s.amplitude[line];
+        *amplitude = a;
     }
-    return refinedFrequency(s, line);
+    return f;
 }
 
 void TForm16::moveCursor(double frequency) {
@@ -361,7 +361,7 @@ void TForm16::moveCursor(double frequency) {
     if (const auto marker = nearestMarker(doc_.markerLines(), f, reach)) {
         text += "   ≈ " + QString::fromStdString(markerName(*marker));
     }
-    cursor_ = f;
+    cursor_.moveTo(f);
     interaction_->showCursor(f, onScale(amplitude, doc_.settings().amplitudeScale), text);
     ui->Chart1->setAccessibleName(plotAccessibleName());
 }
@@ -371,30 +371,22 @@ void TForm16::stepCursor(int direction) {
     for (const ExplainedPeak& row : doc_.rows()) {
         peaks.push_back(row.peak.frequency);
     }
-    if (peaks.empty()) {
-        return;
-    }
-    std::sort(peaks.begin(), peaks.end());
     const QCPRange view = ui->Chart1->xAxis->range();
-    const double from = cursor_.value_or(direction > 0 ? view.lower : view.upper);
-    const auto next = direction > 0 ? std::upper_bound(peaks.begin(), peaks.end(), from + 1e-9)
-                                    : std::lower_bound(peaks.begin(), peaks.end(), from - 1e-9);
-    if (direction > 0 ? next == peaks.end() : next == peaks.begin()) {
+    const std::optional<double> to = cursor_.step(peaks, direction, view.lower, view.upper);
+    if (!to) {
         return; // no peak further that way
     }
-    const double to = direction > 0 ? *next : *(next - 1);
-    if (!view.contains(to)) { // the view follows the cursor
-        ui->Chart1->xAxis->setRange(to - view.size() / 2, to + view.size() / 2);
+    if (!view.contains(*to)) { // the view follows the cursor
+        ui->Chart1->xAxis->setRange(*to - view.size() / 2, *to + view.size() / 2);
     }
-    moveCursor(to);
+    moveCursor(*to);
     ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void TForm16::zoomAroundCursor(double factor) {
     const QCPRange view = ui->Chart1->xAxis->range();
-    const double centre = cursor_.value_or(view.center());
-    ui->Chart1->xAxis->setRange(centre - (centre - view.lower) * factor,
-                                centre + (view.upper - centre) * factor);
+    const auto [low, high] = cursor_.zoomed(view.lower, view.upper, factor);
+    ui->Chart1->xAxis->setRange(low, high);
     ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
 }
 
