@@ -395,24 +395,16 @@ std::optional<int> openForReport(Workbench& doc, const WorkbenchTask& asked, con
                                  std::ostream& err) {
     WorkbenchTask open = doc.openTask(asked.path);
     open.source = asked.source;
-    std::optional<WorkbenchTask> next = open;
-    while (next) {
-        const WorkbenchChange change = doc.apply(runTask(*next));
-        if (change.problem) {
-            err << problemText(*change.problem) << '\n';
-            return ExitFile;
-        }
-        next = change.next;
-        if (!next && a.extra.count("--band") && !doc.showingEnvelope() && doc.hasRecord()) {
-            next = doc.envelopeTask(bandOption(a, "auto"));
-        }
+    std::optional<FileProblem> problem = runThrough(doc, open);
+    if (!problem && a.extra.count("--band") && !doc.showingEnvelope() && doc.hasRecord()) {
+        problem = runThrough(doc, doc.envelopeTask(bandOption(a, "auto")));
+    }
+    if (problem) {
+        err << problemText(*problem) << '\n';
+        return ExitFile;
     }
     if (a.extra.count("--unit")) {
         doc.setStatedUnit(unitOption(a));
-    }
-    // The record's diagnosis, as `diagnose` makes it with the same options.
-    while (const std::optional<WorkbenchTask> diagnosis = doc.pendingDiagnosis()) {
-        doc.apply(runTask(*diagnosis));
     }
     return std::nullopt;
 }

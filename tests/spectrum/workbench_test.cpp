@@ -283,6 +283,27 @@ TEST_F(WorkbenchDocument, NewTransformReopensAndAFailureRevertsIt) {
     EXPECT_EQ(doc_.displayed()->frequency.size(), 801u);
 }
 
+// The synchronous runner goes through what each change asks for next and the record's
+// diagnosis, as the window's runner does, and stops at a file's problem.
+TEST_F(WorkbenchDocument, RunsThroughWhatFollowsAndStopsAtAProblem) {
+    doc_.setBearing(bearing6205());
+    EXPECT_FALSE(runThrough(doc_, doc_.openTask(wav_)));
+    EXPECT_FALSE(doc_.pendingDiagnosis()); // the diagnosis followed the opening
+    ASSERT_EQ(doc_.evidence().size(), 4u);
+    EXPECT_EQ(doc_.evidence()[0].verdict, Verdict::Strong);
+    EXPECT_FALSE(runThrough(doc_, doc_.envelopeTask(Band{2000, 4000})));
+    // Read again at other lines: the envelope shown follows the reading, as a task of its own.
+    EXPECT_FALSE(runThrough(doc_, doc_.changeSettings(withLines(6400), 0).next));
+    EXPECT_TRUE(doc_.showingEnvelope());
+
+    const std::optional<FileProblem> missing = runThrough(doc_, doc_.openTask(dir_ / "gone.wav"));
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->kind, ProblemKind::Missing);
+    EXPECT_EQ(missing->file, "gone.wav");
+    EXPECT_TRUE(doc_.showingEnvelope()); // what was shown stays
+    EXPECT_FALSE(runThrough(doc_, std::nullopt));
+}
+
 TEST_F(WorkbenchDocument, CancelledWorkLeavesWhatWasShown) {
     step(doc_.openTask(wav_));
     const std::atomic<bool> cancel{true};

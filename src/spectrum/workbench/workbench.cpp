@@ -675,4 +675,18 @@ void Workbench::explainLines() {
                          displayed_.resolution, evidence_);
 }
 
+std::optional<FileProblem> runThrough(Workbench& doc, std::optional<WorkbenchTask> task) {
+    while (task) {
+        const WorkbenchChange change = doc.apply(runTask(std::move(*task)));
+        if (change.problem) {
+            return change.problem;
+        }
+        task = change.next;
+    }
+    while (const std::optional<WorkbenchTask> diagnosis = doc.pendingDiagnosis()) {
+        doc.apply(runTask(*diagnosis));
+    }
+    return std::nullopt;
+}
+
 } // namespace orbistan

@@ -258,4 +258,10 @@ private:
     std::string diagnosisFailure_;       // why the record's was not made; not asked again
 };
 
+// Runs the task and all that follows it (each change's next, then the record's diagnosis) at
+// once on this thread, as the window's runner does off its own: the command line's and the
+// tests' runner. Ends at the first problem, which it returns; a diagnosis that fails is the
+// document's to say, not a problem of the file.
+std::optional<FileProblem> runThrough(Workbench& doc, std::optional<WorkbenchTask> task);
+
 } // namespace orbistan

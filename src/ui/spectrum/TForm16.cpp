@@ -2,6 +2,7 @@
 // tasks off the window's thread, and the bounds of the frequency axis.
 #include "ui/spectrum/TForm16.h"
 #include "ui/spectrum/choosers.h"
+#include "ui/spectrum/task_runner.h"
 #include "ui_TForm16.h"
 
 #include "ui/spectrum/band_map_view.h"
@@ -15,7 +16,6 @@
 #include "ui/plot/plot.h"
 
 #include <QDragEnterEvent>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -35,15 +35,15 @@
 namespace orbistan::ui {
 
 // One task on the worker: what it does, and what it hands back.
-struct TForm16::Job {
-    WorkbenchTask task;
-    std::atomic<bool> cancel{false};
-    std::atomic<double> progress{0};
-    QElapsedTimer started;
-    std::optional<TaskResult> result;              // written by the worker before it finishes
-    QSharedPointer<QCPGraphDataContainer> graph;   // of the spectrum the worker prepared
-    AmplitudeScale scale = AmplitudeScale::Linear; // the graph's
+namespace {
+
+// The graph of the spectrum a task prepared, made on the worker at the axis's scale then.
+struct PreparedGraph {
+    QSharedPointer<QCPGraphDataContainer> graph;
+    AmplitudeScale scale = AmplitudeScale::Linear;
 };
+
+} // namespace
 
 namespace {
 
@@ -69,9 +69,7 @@ TForm16::~TForm16() {
          {ui->Edit1, ui->Edit2, ui->rateEdit, ui->bandLowEdit, ui->bandHighEdit}) {
         disconnect(edit, nullptr, this, nullptr);
     }
-    if (job_) {
-        job_->cancel = true;
-    }
+    runner_->cancel();
     for (QThread* thread : findChildren<QThread*>()) {
         thread->wait();
     }
@@ -128,6 +126,8 @@ void TForm16::setUpControls() {
                                      "solid #808080; padding: 3px; }");
     ui->evidencePanel->setAttribute(Qt::WA_TransparentForMouseEvents);
     setUpPeakTable();
+    runner_ = new TaskRunner(this);
+    connect(runner_, &TaskRunner::finished, this, &TForm16::taskFinished);
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(50);
     showSettings();
@@ -436,7 +436,7 @@ void TForm16::openFile(const std::filesystem::path& path) {
 }
 
 bool TForm16::busy() const {
-    return job_ != nullptr;
+    return runner_->busy();
 }
 
 void TForm16::chooseOverlay() {
@@ -455,53 +455,41 @@ void TForm16::run(std::optional<WorkbenchTask> task) {
     if (!task) {
         return;
     }
-    if (job_) {
-        job_->cancel = true; // its thread ends on its own; its result is not wanted
-    }
-    auto job = std::make_shared<Job>();
-    job->task = std::move(*task);
-    job->scale = doc_.settings().amplitudeScale;
-    job->started.start();
-    job_ = job;
-    QThread* thread = QThread::create([job] {
-        job->result =
-            runTask(job->task, Progress([&job](double f) { job->progress = f; }, &job->cancel));
-        if (const auto& prepared = job->result->prepared) {
-            job->graph =
-                graphData(prepared->displayed.frequency, prepared->displayed.amplitude, job->scale);
+    const AmplitudeScale scale = doc_.settings().amplitudeScale;
+    runner_->start(std::move(*task), [scale](const TaskResult& r) -> std::any {
+        if (!r.prepared) {
+            return {};
         }
+        return PreparedGraph{
+            graphData(r.prepared->displayed.frequency, r.prepared->displayed.amplitude, scale),
+            scale};
     });
-    thread->setParent(this);
-    connect(thread, &QThread::finished, this, [this, job, thread] {
-        thread->deleteLater();
-        if (job == job_) {
-            jobFinished(job);
-        }
-    });
-    thread->start();
     progressTimer_->start();
 }
 
-void TForm16::jobFinished(const std::shared_ptr<Job>& job) {
-    job_.reset();
+void TForm16::taskFinished(const std::shared_ptr<TaskRunner::Outcome>& outcome) {
     progressTimer_->stop();
     ui->progressBar->hide();
     ui->cancelButton->hide();
     emptyHint_->setVisible(!doc_.hasSpectrum());
-    applyChange(doc_.apply(std::move(*job->result)), job.get());
+    QSharedPointer<QCPGraphDataContainer> graph;
+    if (const auto* prepared = std::any_cast<PreparedGraph>(&outcome->finished);
+        prepared && prepared->scale == doc_.settings().amplitudeScale) {
+        graph = prepared->graph;
+    }
+    applyChange(doc_.apply(std::move(outcome->result)), graph);
 }
 
 // Whatever the document says changed is shown; what it asks for next is started.
-void TForm16::applyChange(const WorkbenchChange& change, const Job* job) {
+void TForm16::applyChange(const WorkbenchChange& change,
+                          const QSharedPointer<QCPGraphDataContainer>& prepared) {
     if (change.settings) {
         saveSettings();
     }
     if (change.shown) {
         refreshBearing();
         showShown(change.keepRange,
-                  change.prepared && job && job->scale == doc_.settings().amplitudeScale
-                      ? job->graph
-                      : QSharedPointer<QCPGraphDataContainer>());
+                  change.prepared ? prepared : QSharedPointer<QCPGraphDataContainer>());
     } else if (change.lines) {
         drawMarkers();
         showPeakTable();
@@ -538,21 +526,19 @@ void TForm16::runPendingDiagnosis() {
 }
 
 void TForm16::showProgress() {
-    if (!job_ || job_->started.elapsed() < kProgressDelayMs) {
+    if (!runner_->busy() || runner_->elapsedMs() < kProgressDelayMs) {
         return;
     }
     ui->progressBar->setFormat(
-        QString::fromStdString("«" + displayName(job_->task.path) + "»: %p %"));
-    ui->progressBar->setValue(static_cast<int>(100 * job_->progress.load()));
+        QString::fromStdString("«" + displayName(runner_->running()->path) + "»: %p %"));
+    ui->progressBar->setValue(static_cast<int>(100 * runner_->progress()));
     emptyHint_->hide(); // the progress takes its place
     ui->progressBar->show();
     ui->cancelButton->show();
 }
 
 void TForm16::cancelJob() {
-    if (job_) {
-        job_->cancel = true;
-    }
+    runner_->cancel();
 }
 
 void TForm16::showFileProblem(const QString& message) {

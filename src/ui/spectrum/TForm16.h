@@ -2,13 +2,15 @@
 // The spectrum window: a measured spectrum or a waveform's spectrum with the current
 // bearing's defect-frequency lines on it, a cursor that reads the peaks, and the peak table
 // whose rows the frequency search explains. A click on a peak searches it in the main
-// window. What is shown and every decision about it is the core's Workbench; this class
-// holds the widgets, the plot's items, the worker thread and the progress timer.
+// window. What is shown and every decision about it is the core's Workbench, the cursor's
+// the core's SpectrumCursor, the running of tasks the TaskRunner's; this class holds the
+// widgets and the plot's items, and binds them.
 
 #include "spectrum/diagnosis/cursors.h"
 #include "spectrum/workbench/report.h"
 #include "spectrum/workbench/workbench.h"
 #include "ui/kit/spectrum_workbench.h"
+#include "ui/spectrum/task_runner.h"
 
 #include <QColor>
 #include <QSharedPointer>
@@ -91,8 +93,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    struct Job;
-
     // ---- TForm16.cpp: the frame, the controls, the jobs
     void setUpControls();
     void setUpPeakTable();
@@ -108,9 +108,10 @@ private:
     void chooseOverlay();
     void clearOverlay();
     void run(std::optional<WorkbenchTask> task);
-    void jobFinished(const std::shared_ptr<Job>& job);
-    // With the job whose result it was, whose prepared graph is then shown.
-    void applyChange(const WorkbenchChange& change, const Job* job = nullptr);
+    void taskFinished(const std::shared_ptr<TaskRunner::Outcome>& outcome);
+    // With the graph the worker prepared of the spectrum shown, when it did.
+    void applyChange(const WorkbenchChange& change,
+                     const QSharedPointer<QCPGraphDataContainer>& prepared = {});
     void runPendingDiagnosis();
     void showProgress();
     void cancelJob();
@@ -201,7 +202,7 @@ private:
     std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};
     Workbench doc_;
 
-    std::shared_ptr<Job> job_;
+    TaskRunner* runner_ = nullptr;
     QTimer* progressTimer_ = nullptr;
 
     PlotInteraction* interaction_ = nullptr;
