@@ -93,15 +93,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // ---- TForm16.cpp: the frame, the controls, the jobs
+    // ---- TForm16.cpp: the controls bound, the tasks run and what they change applied
     void setUpControls();
-    void setUpPeakTable();
     void bindControls();
     void bindAnalysis();
-    void showSettings();
-    WorkbenchSettings settingsFromControls() const;
-    void controlsChanged();
-    void saveSettings();
     void refreshBearing();
 
     void chooseAndOpen();
@@ -116,12 +111,6 @@ private:
     void showProgress();
     void cancelJob();
     void showFileProblem(const QString& message);
-    void setUpShaftSpeedNotice();
-    void setUpEmptyHint();
-    void layOutAnalysisRow(int extra);
-    void shaftSpeedFromFile(double hz);
-    void showShaftSpeedNotice(bool shown);
-    void layOutPlot();
 
     void envelopeToggled(bool on);
     void bandEdited();
@@ -130,6 +119,15 @@ private:
     void rateEdited();
     std::optional<Band> typedBand() const;
 
+    // ---- TForm16_layout.cpp: the frame laid out, the notice and the hint over the plot
+    void setUpShaftSpeedNotice();
+    void setUpEmptyHint();
+    void layOutAnalysisRow(int extra);
+    void shaftSpeedFromFile(double hz);
+    void showShaftSpeedNotice(bool shown);
+    void layOutPlot();
+
+    // ---- TForm16_axis.cpp: the frequency axis's bounds, and the keys (keyPressEvent)
     void boundsEdited();
     void rangeChanged();
     void showFullRange();
@@ -150,7 +148,11 @@ private:
     void placeEvidencePanel();
     QString plotAccessibleName() const;
 
-    // ---- TForm16_session.cpp: where the analyst left the window, saved and resumed
+    // ---- TForm16_session.cpp: the settings, and where the analyst left the window
+    void showSettings();
+    WorkbenchSettings settingsFromControls() const;
+    void controlsChanged();
+    void saveSettings();
     void placeWindow();
     void showSessionBand();
     void saveSession();
@@ -178,6 +180,7 @@ private:
     double snappedFrequency(double frequency, double* amplitude) const;
 
     // ---- TForm16_peaks.cpp: the table, the evidence, the exports
+    void setUpPeakTable();
     void showPeakTable();
     void showEvidence();
     void refineSpeed();

@@ -173,4 +173,50 @@ void TForm16::writeReport() {
     }
 }
 
+void TForm16::setUpPeakTable() {
+    // The table over a row of what is done with it: its length, a second file beside it, the
+    // exports.
+    auto* page = new QVBoxLayout(ui->peaksPage);
+    page->setContentsMargins(0, 0, 0, 2);
+    page->setSpacing(2);
+    page->addWidget(ui->peakTable, 1);
+    auto* tools = new QHBoxLayout;
+    tools->setContentsMargins(4, 0, 4, 0);
+    // Velocity belongs with the spectrum, not with its envelope.
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->peaksLabel, ui->peaksBox, ui->velocityBox,
+                                                      ui->velocityCutBox}) {
+        tools->addWidget(w);
+    }
+    tools->addStretch(1);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->overlayButton, ui->clearOverlayButton,
+                                                      ui->exportCsvButton, ui->exportPngButton,
+                                                      ui->exportPdfButton, ui->reportButton}) {
+        tools->addWidget(w);
+    }
+    page->addLayout(tools);
+    QTableWidget* table = ui->peakTable;
+    table->setColumnCount(8);
+    QStringList captions;
+    for (const std::string& caption : peakTableCaptions()) {
+        captions << QString::fromStdString(caption);
+    }
+    table->setHorizontalHeaderLabels(captions);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->verticalHeader()->setVisible(false);
+    table->verticalHeader()->setDefaultSectionSize(20);
+    table->horizontalHeader()->setSectionResizeMode(7, QHeaderView::Stretch);
+    // Eight columns in the window's width: a size smaller, as dense tables are set.
+    QFont small = table->font();
+    small.setPointSizeF(small.pointSizeF() - 1);
+    table->setFont(small);
+    table->horizontalHeader()->setFont(small);
+    table->horizontalHeader()->setMinimumSectionSize(20);
+    const int widths[] = {24, 70, 62, 78, 24, 24, 66};
+    for (int c = 0; c < 7; ++c) {
+        table->setColumnWidth(c, widths[c]);
+    }
+}
+
 } // namespace orbistan::ui

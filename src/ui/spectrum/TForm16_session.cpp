@@ -1,8 +1,9 @@
-// Where the analyst left the spectrum window: its place on the screen, the span shown, the
-// envelope's band and whether the envelope was shown. Saved with the settings when the
-// window is closed; the place is taken when it opens, the rest with the first file shown
-// after a start.
+// What the spectrum window remembers: its settings, and where the analyst left it: its place on the
+// screen, the span shown, the envelope's band and whether the envelope was shown. Saved with the
+// settings when the window is closed; the place is taken when it opens, the rest with the first
+// file shown after a start.
 #include "ui/spectrum/TForm16.h"
+#include "ui/spectrum/choosers.h"
 #include "ui_TForm16.h"
 
 #include "calc/numbers.h"
@@ -124,6 +125,73 @@ void TForm16::resumeSession(const WorkbenchChange& change) {
             ui->Chart1->xAxis->setRange(low, high); // the bounds follow
             ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
         }
+    }
+}
+
+// ---- The settings: read at the start, shown on the controls, saved on each change ---------
+
+void TForm16::setProgramDir(const std::filesystem::path& dir) {
+    programDir_ = dir;
+    doc_.changeSettings(loadWorkbenchSettings(dir), 0);
+    showSettings();
+    showSessionBand();
+    placePanels();
+}
+
+void TForm16::showSettings() {
+    const WorkbenchSettings& s = doc_.settings();
+    const QSignalBlocker b1(ui->harmonicsBox), b2(ui->sidebandsBox), b3(ui->peaksBox),
+        b4(ui->whitenBox), b5(ui->slipBox), b6(ui->velocityCutBox);
+    ui->velocityCutBox->setValue(s.velocityLowCut);
+    ui->whitenBox->setChecked(s.whiten);
+    ui->slipBox->setValue(s.slipPercent);
+    for (int i = 0; i < kMarkerFamilyCount; ++i) {
+        const QSignalBlocker keep(familyBoxes_[i]);
+        familyBoxes_[i]->setChecked(s.families[i]);
+    }
+    ui->harmonicsBox->setValue(s.harmonics);
+    ui->sidebandsBox->setValue(s.sidebands);
+    ui->peaksBox->setValue(s.peaks);
+    showChoice(*ui->windowBox, kWindowTerms, s.transform.window);
+    ui->linesBox->setCurrentIndex(ui->linesBox->findData(s.transform.lines));
+    ui->spanBox->setCurrentIndex(std::max(0, ui->spanBox->findData(s.transform.span)));
+    showChoice(*ui->scalingBox, kScalingTerms, s.transform.scaling);
+    showChoice(*ui->axisBox, kAxisTerms, s.amplitudeScale);
+}
+
+WorkbenchSettings TForm16::settingsFromControls() const {
+    WorkbenchSettings s = doc_.settings();
+    for (int i = 0; i < kMarkerFamilyCount; ++i) {
+        s.families[i] = familyBoxes_[i]->isChecked();
+    }
+    s.harmonics = ui->harmonicsBox->value();
+    s.sidebands = ui->sidebandsBox->value();
+    s.peaks = ui->peaksBox->value();
+    s.transform.window = chosenValue(*ui->windowBox, kWindowTerms);
+    s.transform.lines = ui->linesBox->currentData().toInt();
+    s.transform.span = ui->spanBox->currentData().toDouble();
+    s.transform.scaling = chosenValue(*ui->scalingBox, kScalingTerms);
+    s.whiten = ui->whitenBox->isChecked();
+    s.slipPercent = ui->slipBox->value();
+    s.amplitudeScale = chosenValue(*ui->axisBox, kAxisTerms);
+    s.velocityLowCut = ui->velocityCutBox->value();
+    return s;
+}
+
+// Any control changed: markers and table follow at once; a record is transformed anew, or
+// another source read, when the document asks for it.
+void TForm16::controlsChanged() {
+    const int source = doc_.shown() ? ui->channelBox->currentIndex() : 0;
+    const AmplitudeScale before = doc_.settings().amplitudeScale;
+    applyChange(doc_.changeSettings(settingsFromControls(), source));
+    if (doc_.settings().amplitudeScale != before) {
+        showShown(true); // the same lines on another scale
+    }
+}
+
+void TForm16::saveSettings() {
+    if (!programDir_.empty()) {
+        saveWorkbenchSettings(programDir_, doc_.settings()); // preferences: a failure loses little
     }
 }
 
