@@ -469,7 +469,7 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
     }
     const Report report = makeReport(doc, reportContext(a, err));
     if (const int error = writeFileAtomically(out, reportPdfBytes(report, doc))) {
-        err << runtimeErrorText(error) << '\n';
+        err << problemText(writeFailure(out, error)) << '\n';
         return ExitFile;
     }
     if (doc.rateAssumed() && !doc.evidence().empty()) {
@@ -543,7 +543,7 @@ int synthCommand(const std::vector<std::string>& args, std::ostream& err) {
     const int error =
         writeFileAtomically(outPath, encodeWav(synthesize(s), static_cast<int>(s.sampleRate)));
     if (error != 0) {
-        err << runtimeErrorText(error) << '\n';
+        err << problemText(writeFailure(outPath, error)) << '\n';
         return ExitFile;
     }
     return ExitDone;

@@ -80,13 +80,45 @@ void removeStaleTempFiles(const fs::path& folder) {
     }
 }
 
+// Symbolic links followed before a chain is taken for a loop, as the system's ELOOP.
+constexpr int kMaxLinks = 40;
+
 } // namespace
 
 void setWriteFaultForTesting(WriteFault fault) {
     writeFault() = std::move(fault);
 }
 
-int writeFileAtomically(const fs::path& path, std::string_view bytes) {
+std::optional<fs::path> writeTarget(const fs::path& path, int& error) {
+    fs::path target = path;
+    std::error_code ec;
+    for (int links = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++links) {
+        if (links == kMaxLinks) {
+            error = runtimeCodeFromErrno(ELOOP);
+            return std::nullopt;
+        }
+        const fs::path to = fs::read_symlink(target, ec);
+        if (ec) {
+            error = runtimeCodeFromErrno(ec.value());
+            return std::nullopt;
+        }
+        target = to.is_absolute() ? to : target.parent_path() / to;
+    }
+    const fs::file_status status = fs::status(target, ec);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        error = kFileAccessDenied;
+        return std::nullopt;
+    }
+    return target;
+}
+
+int writeFileAtomically(const fs::path& asked, std::string_view bytes) {
+    int refused = 0;
+    const std::optional<fs::path> target = writeTarget(asked, refused);
+    if (!target) {
+        return refused;
+    }
+    const fs::path& path = *target;
     removeStaleTempFiles(path.has_parent_path() ? path.parent_path() : fs::path("."));
     std::string temp = path.string() + std::string(kTempMark) + std::string(kTempRandom, 'X');
     if (const int err = injected("create")) {

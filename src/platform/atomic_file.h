@@ -19,8 +19,15 @@ inline constexpr std::size_t kDataFileLimit = 1 << 20;
 
 // 0 on success, otherwise the run-time error code of the failure. Before writing, temporary
 // files that an interrupted write of this program left in the folder more than a minute ago
-// are removed.
+// are removed. A symbolic link is written through (the link stays, what it leads to is
+// replaced); a folder, a FIFO or a device, where the path leads, is refused
+// (kFileAccessDenied) and left as it is, never replaced by a regular file.
 int writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+
+// Where writeFileAtomically would write for the path: the path, or where its symbolic links
+// lead; none, with the run-time error code, for a loop of links or a target that is not a
+// regular file.
+std::optional<std::filesystem::path> writeTarget(const std::filesystem::path& path, int& error);
 
 struct FileBytes {
     int error = 0; // 0, or the run-time error code: kFileNotFound when there is no such file

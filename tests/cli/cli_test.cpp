@@ -327,10 +327,48 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"synth_unwritable",
                  plus(as("synth", geometry("9", "25", "7", "52", "25", "0")),
                       {"--fault", "outer", "--out", "/nonexistent/x.wav"}),
-                 4, "File not found\n"}),
+                 4, "Файл «x.wav»: папки, в которую его пишут, нет\n"}),
     [](const testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
 
 class CliSpectrum : public orbistan::test::TempDirTest {};
+
+// An output that is not a regular file is refused and left as it is, never replaced by
+// one; a symbolic link is written through and stays a link.
+TEST_F(CliSpectrum, OutputsNeverReplaceWhatIsNotARegularFile) {
+    namespace fs = std::filesystem;
+    ASSERT_EQ(mkfifo((dir_ / "pipe").c_str(), 0644), 0);
+    fs::create_directories(dir_ / "folder");
+    fs::create_symlink(dir_ / "pipe", dir_ / "to-pipe");
+    fs::create_symlink(dir_ / "loop", dir_ / "loop");
+    fs::create_symlink(dir_ / "real.wav", dir_ / "link.wav");
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    const struct {
+        const char* out;
+        const char* message;
+    } refused[] = {
+        {"pipe", "Файл «pipe»: это не обычный файл (канал или устройство): записать его нельзя\n"},
+        {"to-pipe",
+         "Файл «to-pipe»: это не обычный файл (канал или устройство): записать его нельзя\n"},
+        {"folder", "Файл «folder»: это папка: записать файл на её место нельзя\n"},
+        {"loop", "Файл «loop»: ссылки на него ведут по кругу\n"},
+    };
+    for (const auto& r : refused) {
+        const CliRun run = runCli(
+            plus(as("synth", g), {"--fault", "none", "--seconds", "0,1", "--out", dir_ / r.out}));
+        EXPECT_EQ(run.status, 4) << r.out;
+        EXPECT_EQ(run.err, r.message);
+    }
+    EXPECT_TRUE(fs::is_fifo(dir_ / "pipe"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "to-pipe"));
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "folder"), fs::directory_iterator()), 0);
+
+    const CliRun linked = runCli(
+        plus(as("synth", g), {"--fault", "none", "--seconds", "0,1", "--out", dir_ / "link.wav"}));
+    EXPECT_EQ(linked.status, 0) << linked.err;
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.wav"));
+    EXPECT_GT(fs::file_size(dir_ / "real.wav"), 44u);
+}
 
 // A synthetic outer-race fault of a 6205 at 1797 rpm, written and read back: its peak at Fo
 // is explained as Fo; without geometry the table only lists the peaks.

@@ -171,6 +171,34 @@ TEST_F(WriteFaults, OnlyRegularFilesOfADataFilesSizeAreRead) {
     EXPECT_EQ(readDataFile(dir_ / "link").error, 0);
 }
 
+// A write goes through symbolic links to what they lead to; a folder, a FIFO or a device
+// where the path leads is refused and stays, and so does a loop of links.
+TEST_F(WriteFaults, WritesThroughLinksAndNeverReplacesWhatIsNotARegularFile) {
+    ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0644), 0);
+    fs::create_directories(dir_ / "folder");
+    fs::create_symlink(dir_ / "fifo", dir_ / "to-fifo");
+    fs::create_symlink("/dev/null", dir_ / "to-null");
+    fs::create_symlink(dir_ / "a", dir_ / "b");
+    fs::create_symlink(dir_ / "b", dir_ / "a");
+    for (const char* name : {"fifo", "folder", "to-fifo", "to-null"}) {
+        EXPECT_EQ(writeFileAtomically(dir_ / name, "new"), kFileAccessDenied) << name;
+    }
+    EXPECT_NE(writeFileAtomically(dir_ / "a", "new"), 0);
+    EXPECT_TRUE(fs::is_fifo(dir_ / "fifo"));
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "to-fifo") && fs::is_symlink(dir_ / "to-null"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "a") && fs::is_symlink(dir_ / "b"));
+
+    // Relative links, a chain of two, the second dangling: the file is made where it leads.
+    fs::create_symlink("second", dir_ / "first");
+    fs::create_symlink("data.Dat", dir_ / "second");
+    ASSERT_EQ(writeFileAtomically(dir_ / "first", "new"), 0);
+    EXPECT_TRUE(fs::is_symlink(dir_ / "first") && fs::is_symlink(dir_ / "second"));
+    EXPECT_EQ(readWholeFile(dir_ / "data.Dat"), "new");
+    int error = 0;
+    EXPECT_EQ(writeTarget(dir_ / "first", error), dir_ / "data.Dat");
+}
+
 TEST_F(WriteFaults, AnUnreadableFileIsKeptBesideUnderANewName) {
     writeOld("AutoSave.group");
     std::ofstream(dir_ / "AutoSave.unreadable-2026-12-08.group") << "earlier";

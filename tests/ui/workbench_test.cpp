@@ -15,9 +15,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -1081,6 +1083,23 @@ private Q_SLOTS:
         const QByteArray report = f.fileBytes("report.pdf");
         QVERIFY(report.startsWith("%PDF") && report.contains("/Count 1") &&
                 report.contains("/MediaBox [0 0 595"));
+
+        // An export onto a folder is refused, naming it, and the folder stays.
+        QDir(f.programDir()).mkdir("exports");
+        const QString folder = f.programDir() + "/exports";
+        orbistan::ui::setFileDialogHandler(
+            [folder](const orbistan::ui::FileRequest& r) { return r.save ? folder : QString(); });
+        bool told = false;
+        f.answer([&told](QDialog& d) {
+            QCOMPARE(d.objectName(), QString("SpectrumFileProblem"));
+            QCOMPARE(qobject_cast<QMessageBox*>(&d)->text(),
+                     QString("Файл «exports»: это папка: записать файл на её место нельзя"));
+            told = true;
+            d.accept();
+        });
+        spectrumWindow()->findChild<QPushButton*>("exportCsvButton")->click();
+        QVERIFY(told);
+        QVERIFY(QFileInfo(folder).isDir());
     }
 };
 

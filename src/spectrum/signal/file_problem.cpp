@@ -1,8 +1,10 @@
 #include "spectrum/signal/file_problem.h"
 
+#include "platform/atomic_file.h"
 #include "platform/cp1251.h"
 #include "platform/runtime_error.h"
 
+#include <cerrno>
 #include <system_error>
 
 namespace orbistan {
@@ -44,6 +46,35 @@ FileProblem readFailure(const std::string& file, int runtimeCode) {
     default:
         return {ProblemKind::Unreadable, file, "",
                 "ошибка чтения (" + std::to_string(runtimeCode) + ")"};
+    }
+}
+
+FileProblem writeFailure(const std::filesystem::path& path, int runtimeCode) {
+    const std::string name =
+        path.filename().empty() ? visibleText(path.string()) : displayName(path);
+    int refused = 0;
+    std::error_code ec;
+    if (!writeTarget(path, refused)) {
+        if (refused == runtimeCodeFromErrno(ELOOP)) {
+            return {ProblemKind::NotAFile, name, "", "ссылки на него ведут по кругу"};
+        }
+        return {ProblemKind::NotAFile, name, "",
+                std::filesystem::is_directory(path, ec)
+                    ? "это папка: записать файл на её место нельзя"
+                    : "это не обычный файл (канал или устройство): записать его нельзя"};
+    }
+    switch (runtimeCode) {
+    case kFileNotFound:
+    case kPathNotFound:
+        return {ProblemKind::Missing, name, "", "папки, в которую его пишут, нет"};
+    case kFileAccessDenied:
+        return {ProblemKind::Unwritable, name, "", "записать его нельзя: доступ запрещён"};
+    case kDiskFull:
+        return {ProblemKind::Unwritable, name, "",
+                "на диске не хватило места: файл не записан, прежний не тронут"};
+    default:
+        return {ProblemKind::Unwritable, name, "",
+                "ошибка записи (" + std::to_string(runtimeCode) + ")"};
     }
 }
 

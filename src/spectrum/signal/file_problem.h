@@ -20,6 +20,7 @@ enum class ProblemKind {
     TooLarge,     // beyond what the program takes: its size, its length, the memory
     OutOfRange,   // a rate or a speed that no recording has
     NotOffered,   // a channel, dataset or variable asked for that it does not hold
+    Unwritable,   // the system refused or failed the writing
     Unsuited,     // readable, but not what the work needs: a spectrum for an envelope, …
 };
 
@@ -53,6 +54,11 @@ private:
 // The problem of a failed reading, from a run-time error code: no such file, or why the
 // system refused it.
 FileProblem readFailure(const std::string& file, int runtimeCode);
+
+// The problem of a failed write of `path` (writeFileAtomically's run-time error code): a
+// folder, a FIFO or a device where it leads, a loop of links, a missing folder, no right to
+// write, a full disk.
+FileProblem writeFailure(const std::filesystem::path& path, int runtimeCode);
 
 // How messages name a file: its name without the folders, readable.
 std::string displayName(const std::filesystem::path& path);

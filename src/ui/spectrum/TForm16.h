@@ -184,6 +184,8 @@ private:
     void showPeakTable();
     void showEvidence();
     void refineSpeed();
+    // Why an export or the report was not written, naming the file.
+    void showWriteFailure(const QString& file, int runtimeCode);
     void exportTable();
     void exportPlot(bool pdf);
     Report currentReport() const;

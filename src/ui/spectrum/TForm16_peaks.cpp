@@ -7,7 +7,6 @@
 #include "calc/numbers.h"
 #include "platform/atomic_file.h"
 #include "spectrum/diagnosis/evidence.h"
-#include "ui/kit/errorbox.h"
 #include "ui/kit/file_dialog.h"
 #include "ui/kit/modal.h"
 #include "ui/kit/text.h"
@@ -108,6 +107,11 @@ void TForm16::refineSpeed() {
     }
 }
 
+void TForm16::showWriteFailure(const QString& file, int runtimeCode) {
+    showFileProblem(
+        QString::fromStdString(problemText(writeFailure(file.toStdString(), runtimeCode))));
+}
+
 void TForm16::exportTable() {
     const QString file = chooseFile(this, {true, QString::fromStdString(doc_.settings().folder),
                                            "Таблица CSV (*.csv)", "csv", true});
@@ -116,7 +120,7 @@ void TForm16::exportTable() {
     }
     if (const int error =
             writeFileAtomically(file.toStdString(), peakTableForSpreadsheet(doc_.rows()))) {
-        showRuntimeError(error);
+        showWriteFailure(file, error);
     }
 }
 
@@ -144,7 +148,7 @@ void TForm16::exportPlot(bool pdf) {
     }
     // The file is written whole or not at all, as every file of the program.
     if (const int error = writeFileAtomically(file.toStdString(), buffer.data().toStdString())) {
-        showRuntimeError(error);
+        showWriteFailure(file, error);
     }
 }
 
@@ -169,7 +173,7 @@ void TForm16::writeReport() {
     const QCPRange view = ui->Chart1->xAxis->range();
     const QByteArray pdf = reportPdf(currentReport(), doc_, view.lower, view.upper);
     if (const int error = writeFileAtomically(file.toStdString(), pdf.toStdString())) {
-        showRuntimeError(error);
+        showWriteFailure(file, error);
     }
 }
 
