@@ -166,6 +166,24 @@ void noteVerdictsOnAssumedRate(const std::filesystem::path& path, std::ostream& 
     err << fileNoteText(displayName(path), std::string(kRateAssumedCaveat)) << '\n';
 }
 
+// An option that does not apply to what the file holds is refused, never passed over: a
+// rate for a spectrum, a channel where there is nothing to choose, a variable outside MATLAB.
+void requireOptionsApply(const WorkbenchTask& task, const FileContents& c, bool recording) {
+    const std::string file = displayName(task.path);
+    if (task.source.rate && !recording) {
+        throw UsageError{
+            fileNoteText(file, "--rate к нему не относится: в нём спектр, а не запись сигнала")};
+    }
+    if (task.source.index && c.sourceKind == SourceKind::None) {
+        throw UsageError{
+            fileNoteText(file, "--channel к нему не относится: выбирать в нём нечего")};
+    }
+    if (!task.source.variable.empty() && c.sourceKind != SourceKind::Variable) {
+        throw UsageError{fileNoteText(
+            file, "--variable к нему не относится: переменные есть только в файлах MATLAB")};
+    }
+}
+
 // The spectrum of the task, in the stated unit and as velocity when asked; empty with the
 // file's message written.
 // The record read, when `record` asks for it, for more work on it without reading it again.
@@ -176,6 +194,9 @@ std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeA
     if (r.problem || !r.spectrum()) {
         err << (r.problem ? problemText(*r.problem) : std::string()) << '\n';
         return std::nullopt;
+    }
+    if (r.contents) {
+        requireOptionsApply(task, *r.contents, r.record || r.contents->record);
     }
     noteRate(task, r, err);
     if (record) {
@@ -374,6 +395,9 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
         err << (r.problem ? problemText(*r.problem) : std::string()) << '\n';
         return ExitFile;
     }
+    if (r.contents) {
+        requireOptionsApply(task, *r.contents, r.record || r.contents->record);
+    }
     const bool assumed = noteRate(task, r, err);
     for (const FamilyEvidence& e : r.diagnosis->families) {
         out << faultFamily(e.family).key << '\t' << formatGeneral(std::round(e.score * 1000) / 1000)
@@ -467,6 +491,7 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
     if (const auto failed = openForReport(doc, task, a, err)) {
         return *failed;
     }
+    requireOptionsApply(task, *doc.shown(), doc.hasRecord());
     const Report report = makeReport(doc, reportContext(a, err));
     if (const int error = writeFileAtomically(out, reportPdfBytes(report, doc))) {
         err << problemText(writeFailure(out, error)) << '\n';

@@ -370,6 +370,45 @@ TEST_F(CliSpectrum, OutputsNeverReplaceWhatIsNotARegularFile) {
     EXPECT_GT(fs::file_size(dir_ / "real.wav"), 44u);
 }
 
+// An option that does not apply to what the file holds is refused, naming the file and the
+// option, on every command that reads the file.
+TEST_F(CliSpectrum, OptionsThatDoNotApplyAreRefusedNotPassedOver) {
+    std::ofstream(dir_ / "s.csv") << "Hz;A\n1;1\n2;2\n3;1\n";
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    const std::string wav = dir_ / "x.wav";
+    ASSERT_EQ(
+        runCli(plus(as("synth", g), {"--fault", "none", "--seconds", "0,2", "--out", wav})).status,
+        0);
+    const std::string csv = dir_ / "s.csv";
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"spectrum", csv, "--rate", "1000"},
+         "Файл «s.csv»: --rate к нему не относится: в нём спектр, а не запись сигнала"},
+        {{"spectrum", csv, "--channel", "3"},
+         "Файл «s.csv»: --channel к нему не относится: выбирать в нём нечего"},
+        {plus(as("diagnose", g), {"--rate", "1000"}),
+         "Файл «s.csv»: --rate к нему не относится: в нём спектр, а не запись сигнала"},
+        {{"spectrum", wav, "--variable", "X097_DE_time"},
+         "Файл «x.wav»: --variable к нему не относится: переменные есть только в файлах MATLAB"},
+        {plus(as("report", g), {"--variable", "X", "--out", dir_ / "r.pdf"}),
+         "Файл «x.wav»: --variable к нему не относится: переменные есть только в файлах MATLAB"},
+    };
+    for (auto c : cases) {
+        if (c.args[0] == "diagnose") {
+            c.args.insert(c.args.begin() + 1, csv);
+        } else if (c.args[0] == "report") {
+            c.args.insert(c.args.begin() + 1, wav);
+        }
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.status, 1) << c.message;
+        EXPECT_EQ(run.err.rfind(std::string("orbistan-cli: ") + c.message + "\n", 0), 0u)
+            << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "r.pdf"));
+}
+
 // A synthetic outer-race fault of a 6205 at 1797 rpm, written and read back: its peak at Fo
 // is explained as Fo; without geometry the table only lists the peaks.
 TEST_F(CliSpectrum, SynthesisedFaultIsExplained) {
