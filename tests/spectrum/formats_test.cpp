@@ -10,7 +10,9 @@
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
+
 #include <matio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -456,10 +458,36 @@ void writeWithScalar(const std::filesystem::path& path, const char* scalar, doub
 
 // Values no measurement gives are refused with the file and the value named, before any
 // transform or statistic could overflow or run away on them.
+// A loop of links and a folder that may not be entered are said as what they are, not as a
+// missing file.
+TEST_F(FormatTable, LoopsAndLockedFoldersAreNotMissingFiles) {
+    std::filesystem::create_symlink(dir_ / "loop.csv", dir_ / "loop.csv");
+    try {
+        openSpectrumFile(dir_ / "loop.csv", {}, {});
+        ADD_FAILURE() << "opened";
+    } catch (const SpectrumFileError& e) {
+        EXPECT_STREQ(e.what(), "Файл «loop.csv»: ссылки на него ведут по кругу");
+    }
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "a folder's permissions do not stop root";
+    }
+    std::filesystem::create_directories(dir_ / "locked");
+    ASSERT_EQ(writeFileAtomically(dir_ / "locked" / "s.csv", "1;1\n2;2\n3;1\n"), 0);
+    std::filesystem::permissions(dir_ / "locked", std::filesystem::perms::none);
+    try {
+        openSpectrumFile(dir_ / "locked" / "s.csv", {}, {});
+        ADD_FAILURE() << "opened";
+    } catch (const SpectrumFileError& e) {
+        EXPECT_STREQ(e.what(), "Файл «s.csv»: нет доступа к папке, в которой он лежит");
+    }
+    std::filesystem::permissions(dir_ / "locked", std::filesystem::perms::owner_all);
+}
+
 TEST_F(MatLayouts, AbsurdValuesAreRefusedNamingThem) {
     const double inf = std::numeric_limits<double>::infinity();
     writeWithScalar(dir_ / "fs-inf.mat", "fs", inf);
     writeWithScalar(dir_ / "fs-tiny.mat", "fs", 5e-324);
+    writeWithScalar(dir_ / "fs-over.mat", "fs", std::nextafter(1e7, 2e7));
     writeWithScalar(dir_ / "rpm-inf.mat", "X1RPM", inf);
     writeWithScalar(dir_ / "rpm-huge.mat", "X1RPM", 1e300);
     ASSERT_EQ(writeFileAtomically(dir_ / "loud.wav", encodeWav({0, 1e35, 0, 0}, 8000)), 0);
@@ -471,12 +499,18 @@ TEST_F(MatLayouts, AbsurdValuesAreRefusedNamingThem) {
         {"fs-inf.mat", "", ProblemKind::OutOfRange,
          "частота дискретизации inf Гц вне 1 Гц … 10 МГц"},
         {"fs-tiny.mat", "", ProblemKind::OutOfRange,
-         "частота дискретизации 4,94065645841e-324 Гц вне 1 Гц … 10 МГц"},
+         "частота дискретизации 5e-324 Гц вне 1 Гц … 10 МГц"},
+        // Just over a limit: every digit that tells it from the limit.
+        {"fs-over.mat", "", ProblemKind::OutOfRange,
+         "частота дискретизации 10000000,000000002 Гц вне 1 Гц … 10 МГц"},
+        {"just-over.csv", "1;1\n2;1.0000000000000002e30\n3;1\n", ProblemKind::Damaged,
+         "точка 2: амплитуда 1,0000000000000002e+30 — не измеренное значение"},
         {"rpm-inf.mat", "", ProblemKind::OutOfRange,
          "частота вращения inf об/мин вне 1 … 1 000 000"},
         {"rpm-huge.mat", "", ProblemKind::OutOfRange,
          "частота вращения 1e+300 об/мин вне 1 … 1 000 000"},
-        {"loud.wav", "", ProblemKind::Damaged, "отсчёт 2: 1e+35 — не измеренное значение"},
+        {"loud.wav", "", ProblemKind::Damaged,
+         "отсчёт 2: 1,0000000409184788e+35 — не измеренное значение"},
         {"big.csv", "1;1\n2;1e307\n3;1\n", ProblemKind::Damaged,
          "точка 2: амплитуда 1e+307 — не измеренное значение"},
         {"far.csv", "1;1\n2;1\n2e7;1\n", ProblemKind::Damaged,

@@ -95,17 +95,11 @@ constexpr double kLargestValue = 1e30;
 // Spectra are of frequencies a recording can hold, their lines at least this far apart.
 constexpr double kFinestResolution = 1e-6;
 
-std::string valueText(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", v);
-    return buf;
-}
-
 void requirePhysicalRecord(const Waveform& w, const std::string& name) {
     for (std::size_t i = 0; i < w.samples.size(); ++i) {
         if (!(std::abs(w.samples[i]) <= kLargestValue)) {
             throw SpectrumFileError({ProblemKind::Damaged, name, "отсчёт " + std::to_string(i + 1),
-                                     valueText(w.samples[i]) + " — не измеренное значение"});
+                                     exactText(w.samples[i]) + " — не измеренное значение"});
         }
     }
 }
@@ -115,18 +109,18 @@ void requirePhysicalSpectrum(const Spectrum& s, const std::string& name) {
         if (!(s.frequency[i] >= 0 && s.frequency[i] <= kMaxSampleRate)) {
             throw SpectrumFileError(
                 {ProblemKind::Damaged, name, "точка " + std::to_string(i + 1),
-                 "частота " + valueText(s.frequency[i]) + " Гц вне 0 … 10 МГц"});
+                 "частота " + exactText(s.frequency[i]) + " Гц вне 0 … 10 МГц"});
         }
         if (!(std::abs(s.amplitude[i]) <= kLargestValue)) {
             throw SpectrumFileError(
                 {ProblemKind::Damaged, name, "точка " + std::to_string(i + 1),
-                 "амплитуда " + valueText(s.amplitude[i]) + " — не измеренное значение"});
+                 "амплитуда " + exactText(s.amplitude[i]) + " — не измеренное значение"});
         }
     }
     if (!(s.resolution >= kFinestResolution)) {
         throw SpectrumFileError(
             {ProblemKind::Damaged, name, "",
-             "линии спектра в среднем через " + valueText(s.resolution) + " Гц: меньше 1 мкГц"});
+             "линии спектра в среднем через " + exactText(s.resolution) + " Гц: меньше 1 мкГц"});
     }
 }
 

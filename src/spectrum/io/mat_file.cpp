@@ -336,7 +336,7 @@ FileContents readMatFile(const std::filesystem::path& path, const SourceChoice& 
     if (m.shaftRpm && !(*m.shaftRpm >= 1 && *m.shaftRpm <= 1e6)) {
         throw SpectrumFileError(
             {ProblemKind::OutOfRange, displayName(path), "",
-             "частота вращения " + rateText(*m.shaftRpm) + " об/мин вне 1 … 1 000 000"});
+             "частота вращения " + exactText(*m.shaftRpm) + " об/мин вне 1 … 1 000 000"});
     }
     Waveform& w = c.record.emplace();
     w.rateStated = m.sampleRate.has_value();

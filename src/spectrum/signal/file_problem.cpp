@@ -85,6 +85,15 @@ std::string displayName(const std::filesystem::path& path) {
 void requireRegularFile(const std::filesystem::path& path) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
+    // A loop of links or a folder that may not be entered is not a missing file.
+    if (ec && ec.value() == ELOOP) {
+        throw SpectrumFileError(
+            {ProblemKind::Unreadable, displayName(path), "", "ссылки на него ведут по кругу"});
+    }
+    if (ec && ec.value() == EACCES) {
+        throw SpectrumFileError({ProblemKind::Unreadable, displayName(path), "",
+                                 "нет доступа к папке, в которой он лежит"});
+    }
     if (!std::filesystem::exists(status)) {
         throw SpectrumFileError({ProblemKind::Missing, displayName(path), "", "такого файла нет"});
     }

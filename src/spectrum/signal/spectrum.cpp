@@ -3,6 +3,7 @@
 #include "calc/numbers.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <sstream>
 
@@ -36,11 +37,19 @@ std::string rateText(double rate) {
     return text;
 }
 
+std::string exactText(double value) {
+    char buf[64];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
+    std::string text(buf, ec == std::errc{} ? end : buf);
+    std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
 void requireSampleRate(double rate, const std::string& fileName) {
     if (!(std::isfinite(rate) && rate >= kMinSampleRate && rate <= kMaxSampleRate)) {
         throw SpectrumFileError(
             {ProblemKind::OutOfRange, fileName, "",
-             "частота дискретизации " + rateText(rate) + " Гц вне 1 Гц … 10 МГц"});
+             "частота дискретизации " + exactText(rate) + " Гц вне 1 Гц … 10 МГц"});
     }
 }
 

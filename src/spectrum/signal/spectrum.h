@@ -74,5 +74,8 @@ inline constexpr double kMinSampleRate = 1, kMaxSampleRate = 1e7;
 void requireSampleRate(double rate, const std::string& fileName);
 // "12000", "48828,125": a rate as messages write it.
 std::string rateText(double rate);
+// A refused value with every digit that tells it from the limit it broke ("1,0000001e+30",
+// never "1e+30"): the shortest text that reads back as the value, with a decimal comma.
+std::string exactText(double value);
 
 } // namespace orbistan
