@@ -395,6 +395,41 @@ TEST_F(SpectrumFiles, ReadsTheChosenChannelOfAnIntegerFile) {
     EXPECT_THROW(readWaveform(path, 2), SpectrumFileError);
 }
 
+// A FLAC stream may leave its length unknown (STREAMINFO's total of 0): it is read to its
+// end, not refused as endless.
+TEST_F(SpectrumFiles, AFlacOfUnknownLengthIsReadToItsEnd) {
+    std::vector<double> samples(10000);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = 0.5 * std::sin(0.01 * static_cast<double>(i));
+    }
+    std::string flac = encodeWav(samples, 8000, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    // "fLaC", the block's 4-byte header, then STREAMINFO: its total of samples is the low
+    // 36 bits of bytes 13 … 17.
+    ASSERT_EQ(flac.substr(0, 4), "fLaC");
+    flac[8 + 13] = static_cast<char>(flac[8 + 13] & 0xF0);
+    for (int i = 14; i <= 17; ++i) {
+        flac[static_cast<std::size_t>(8 + i)] = 0;
+    }
+    ASSERT_EQ(writeFileAtomically(dir_ / "open-ended.flac", flac), 0);
+    const Waveform w = readWaveform(dir_ / "open-ended.flac", 0);
+    ASSERT_EQ(w.samples.size(), samples.size());
+    EXPECT_NEAR(w.samples[1234], samples[1234], 1e-4);
+}
+
+// A path longer than libsndfile's own open takes: read as any other.
+TEST_F(SpectrumFiles, ASoundFileAtALongPathIsRead) {
+    std::filesystem::path deep = dir_;
+    for (int i = 0; i < 12; ++i) {
+        deep /= std::string(100, static_cast<char>('a' + i));
+    }
+    std::filesystem::create_directories(deep);
+    const std::filesystem::path path = deep / "long.wav";
+    ASSERT_GT(path.string().size(), 1100u);
+    ASSERT_EQ(writeFileAtomically(path, encodeWav(std::vector<double>(800, 0.25), 8000)), 0);
+    EXPECT_EQ(readWaveform(path, 0).samples.size(), 800u);
+    EXPECT_EQ(openSpectrumFile(path, {}, {}).format, "audio");
+}
+
 TEST_F(SpectrumFiles, RefusesWhatIsNoSpectrumWithAMessage) {
     const auto wav = encodeWav(std::vector<double>(1000, 0.25), 8000);
     const struct {

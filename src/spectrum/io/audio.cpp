@@ -3,6 +3,7 @@
 #include "platform/runtime_error.h"
 #include "spectrum/io/file_format.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -32,13 +33,28 @@ std::string formatName(int format) {
     return name;
 }
 
+bool lengthUnknown(const SF_INFO& info) {
+    return info.frames == SF_COUNT_MAX;
+}
+
+[[noreturn]] void refuseTooLong(const std::string& name) {
+    throw SpectrumFileError({ProblemKind::TooLarge, name, "",
+                             "запись длиннее " + std::to_string(kMaxWaveformFrames) +
+                                 " отсчётов, больше прочесть нельзя"});
+}
+
 // Opens the file, or returns null when libsndfile does not recognise its format.
 SoundFile openSound(const std::filesystem::path& path, SF_INFO& info) {
     requireRegularFile(path);
     info = SF_INFO{};
     // libsndfile tries its MPEG decoder on what it does not know, which complains on stderr.
     const StandardErrorMuted quiet;
-    SoundFile file(sf_open(path.c_str(), SFM_READ, &info));
+    // Opened by its descriptor: libsndfile's own open cuts a path past a thousand bytes.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        throw SpectrumFileError(readFailure(displayName(path), runtimeCodeFromErrno(errno)));
+    }
+    SoundFile file(sf_open_fd(fd, SFM_READ, &info, SF_TRUE)); // closed with it, or on failure
     if (!file) {
         const int error = sf_error(nullptr);
         if (error == SF_ERR_UNRECOGNISED_FORMAT) {
@@ -59,11 +75,9 @@ SoundFile openSound(const std::filesystem::path& path, SF_INFO& info) {
     if (info.frames < 1) {
         throw SpectrumFileError({ProblemKind::Damaged, name, "", "в нём нет ни одного отсчёта"});
     }
-    if (info.frames > kMaxWaveformFrames) {
-        throw SpectrumFileError({ProblemKind::TooLarge, name, "",
-                                 "запись слишком длинна (" + std::to_string(info.frames) +
-                                     " отсчётов, можно не больше " +
-                                     std::to_string(kMaxWaveformFrames) + ")"});
+    // A stream may leave its length unknown (a FLAC file's total of 0): it is read to its end.
+    if (info.frames > kMaxWaveformFrames && !lengthUnknown(info)) {
+        refuseTooLong(name);
     }
     return file;
 }
@@ -101,19 +115,25 @@ namespace {
 void readSamples(SNDFILE* file, const SF_INFO& info, int channel, const std::string& name,
                  std::vector<double>& out, const Progress& progress) {
     // A compressed stream can claim far more than it holds: the room is reserved, never
-    // filled ahead of what is decoded.
-    out.reserve(static_cast<std::size_t>(info.frames));
+    // filled ahead of what is decoded. One of unknown length is read until it ends.
+    const bool unknown = lengthUnknown(info);
+    const sf_count_t frames = unknown ? kMaxWaveformFrames + 1 : info.frames;
+    out.reserve(unknown ? 0 : static_cast<std::size_t>(frames));
     constexpr sf_count_t kChunk = 1 << 15;
     const StandardErrorMuted quiet;
     // One channel is read straight into place; of several, the chosen one is picked out.
     std::vector<double> chunk(info.channels > 1 ? static_cast<std::size_t>(kChunk) * info.channels
                                                 : 0);
-    for (sf_count_t done = 0; done < info.frames;) {
-        progress.step(static_cast<double>(done) / info.frames);
-        const sf_count_t want = std::min(kChunk, info.frames - done);
+    for (sf_count_t done = 0; done < frames;) {
+        progress.step(unknown ? 0.0 : static_cast<double>(done) / frames);
+        const sf_count_t want = std::min(kChunk, frames - done);
         out.resize(static_cast<std::size_t>(done + want));
         double* into = info.channels > 1 ? chunk.data() : out.data() + done;
         const sf_count_t got = sf_readf_double(file, into, want);
+        if (got <= 0 && unknown && sf_error(file) == SF_ERR_NO_ERROR && done > 0) {
+            out.resize(static_cast<std::size_t>(done)); // its end
+            return;
+        }
         if (got <= 0) {
             throw SpectrumFileError(readBreak(sf_error(file), name, done + 1));
         }
@@ -129,6 +149,9 @@ void readSamples(SNDFILE* file, const SF_INFO& info, int channel, const std::str
             }
         }
         done += got;
+    }
+    if (unknown) {
+        refuseTooLong(name);
     }
 }
 
