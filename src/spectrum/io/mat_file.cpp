@@ -252,12 +252,17 @@ void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::
             const std::string name = leafOf(v.name);
             const bool rate = name == "fs" || name == "sr" || name == "samplerate" ||
                               name == "sample_rate" || name == "samplingrate";
+            const bool rpm = name.ends_with("rpm");
+            const bool shaftHz = own && name == "rate"; // a struct's shaft rate, in Hz
+            if (!rate && !rpm && !shaftHz) {
+                continue; // read only what tells something: each read seeks from the start
+            }
             const double value = readVector(file, v.name, fileName).at(0);
             if (rate) {
                 r.sampleRate = value;
-            } else if (name.ends_with("rpm")) {
+            } else if (rpm) {
                 r.shaftRpm = value;
-            } else if (own && name == "rate") { // a struct's shaft rate, in Hz
+            } else {
                 r.shaftRpm = value * 60;
             }
         }
