@@ -409,6 +409,22 @@ TEST_F(CliSpectrum, OptionsThatDoNotApplyAreRefusedNotPassedOver) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "r.pdf"));
 }
 
+// A span so narrow that its filter would outgrow the record is refused at once, within a
+// bounded memory, naming the file and the length it would need.
+TEST_F(CliSpectrum, ASpanTooNarrowForTheRecordIsRefusedInBoundedMemory) {
+    const std::string wav = dir_ / "two.wav";
+    ASSERT_EQ(runCli(plus(as("synth", geometry("9", "29,95", "7,94", "52", "25", "0")),
+                          {"--fault", "outer", "--seconds", "2", "--rate", "48000", "--out", wav}))
+                  .status,
+              0);
+    const CliRun run = runCli({"spectrum", wav, "--span", "0,0003"}, {}, rlim_t(1) << 30);
+    EXPECT_EQ(run.status, 4);
+    EXPECT_EQ(run.err, "Файл «two.wav»: макс. частота 0,0003 Гц: запись слишком коротка: для такой "
+                       "полосы в ней должно быть не меньше 1631848121 отсчётов (33996,9 с), а их "
+                       "96000\n");
+    EXPECT_EQ(run.out, "");
+}
+
 // A synthetic outer-race fault of a 6205 at 1797 rpm, written and read back: its peak at Fo
 // is explained as Fo; without geometry the table only lists the peaks.
 TEST_F(CliSpectrum, SynthesisedFaultIsExplained) {

@@ -247,11 +247,31 @@ TEST(Transform, ASpanDecimatesWithoutFoldingOrLosingAmplitude) {
     EXPECT_EQ(amplitudeSpectrum(x, 12000, {WindowKind::Hann, 800, Scaling::Peak, 4000}).amplitude,
               amplitudeSpectrum(x, 12000, {WindowKind::Hann, 800}).amplitude);
     EXPECT_EQ(decimationFactor(12000, 0), 1u);
-    // A record shorter than the filter keeps its own band rather than failing.
-    EXPECT_EQ(amplitudeSpectrum(sine(1, 50, 48000, 500), 48000,
-                                {WindowKind::Hann, 400, Scaling::Peak, 100})
-                  .frequency.size(),
-              251u);
+    // A record shorter than the filter is refused, saying how long it would have to be,
+    // before the filter is made: its length, and the memory, grow as one over the span. It
+    // is never passed off as the spectrum of the span asked for.
+    const struct {
+        double span;
+        const char* message;
+    } tooShort[] = {
+        {100, "макс. частота 100 Гц: запись слишком коротка: для такой полосы в ней должно быть "
+              "не меньше 4885 отсчётов (0,2 с), а их 500"},
+        {1e-9, "макс. частота 1e-09 Гц: запись слишком коротка: для такой полосы в ней должно "
+               "быть не меньше 4,89554435769e+14 отсчётов (10199050745,2 с), а их 500"},
+    };
+    for (const auto& c : tooShort) {
+        try {
+            amplitudeSpectrum(sine(1, 50, 48000, 500), 48000,
+                              {WindowKind::Hann, 400, Scaling::Peak, c.span});
+            ADD_FAILURE() << c.span;
+        } catch (const SpectrumFileError& e) {
+            EXPECT_STREQ(e.what(), c.message);
+            EXPECT_EQ(e.problem().kind, ProblemKind::Unsuited);
+        }
+    }
+    EXPECT_EQ(samplesToNarrow(48000, 100), 4885);
+    EXPECT_EQ(samplesToNarrow(48000, 0), 0);
+    EXPECT_EQ(samplesToNarrow(48000, 20000), 0); // no narrowing
     std::atomic<bool> cancel{true};
     EXPECT_THROW(amplitudeSpectrum(sine(1, 50, 48000, 480000), 48000,
                                    {WindowKind::Hann, 400, Scaling::Peak, 100},

@@ -28,14 +28,19 @@ double besselI0(double x) {
 // Cut off at the new Nyquist frequency; the transition reaches from the span (0,78 of
 // it) to where a frequency would fold back onto the span (1,22 of it). Kaiser's formula for
 // 90 dB over that width gives the length; the taps sum to 1 so that the gain is one.
+constexpr double kAttenuation = 90;
+
+// Half the filter's length for a factor, in taps, by Kaiser's formula.
+double halfLength(double factor) {
+    const double width = (1 - 2 / kSamplesPerSpanHz) / factor; // (1,22 − 0,78)·Nyquist
+    return std::ceil((kAttenuation - 8) / (2.285 * 2 * std::numbers::pi * width) / 2);
+}
+
 std::vector<double> lowPassTaps(std::size_t factor) {
-    constexpr double kAttenuation = 90;
     const double beta = 0.1102 * (kAttenuation - 8.7);
     const double d = static_cast<double>(factor);
-    const double cutoff = 0.5 / d;                        // cycles per sample
-    const double width = (1 - 2 / kSamplesPerSpanHz) / d; // (1,22 − 0,78)·Nyquist
-    const double length = (kAttenuation - 8) / (2.285 * 2 * std::numbers::pi * width);
-    const auto half = static_cast<std::size_t>(std::ceil(length / 2));
+    const double cutoff = 0.5 / d; // cycles per sample
+    const auto half = static_cast<std::size_t>(halfLength(d));
     std::vector<double> h(2 * half + 1);
     double sum = 0;
     for (std::size_t i = 0; i < h.size(); ++i) {
@@ -70,12 +75,21 @@ double dot(const double* a, const double* b, std::size_t n) {
 
 } // namespace
 
+double samplesToNarrow(double rate, double span) {
+    if (!(span > 0) || !(rate > 0)) {
+        return 0;
+    }
+    const double factor = std::floor(rate / (kSamplesPerSpanHz * span));
+    return factor >= 2 ? 2 * halfLength(factor) + 1 : 0;
+}
+
 std::vector<double> decimate(std::span<const double> samples, std::size_t factor,
                              const Progress& progress) {
-    const std::vector<double> h = lowPassTaps(factor);
-    if (samples.size() < h.size()) {
+    // Measured before the taps are made: they grow with the factor.
+    if (static_cast<double>(samples.size()) < 2 * halfLength(static_cast<double>(factor)) + 1) {
         return {};
     }
+    const std::vector<double> h = lowPassTaps(factor);
     const std::size_t count = (samples.size() - h.size()) / factor + 1;
     requireMemory(8.0 * static_cast<double>(count));
     std::vector<double> out(count);

@@ -20,6 +20,10 @@ inline constexpr double kSamplesPerSpanHz = 2.56;
 // rate would (a span of 0 asks for the whole band).
 std::size_t decimationFactor(double rate, double span);
 
+// The samples a record must hold to be narrowed to `span` Hz at `rate`: the filter's length;
+// 0 when the span asks for no narrowing. Grows as one over the span.
+double samplesToNarrow(double rate, double span);
+
 // The record filtered and decimated by `factor` (≥ 2): a linear-phase FIR filter (a
 // Kaiser-windowed sinc, about 26 taps per unit of factor) flat to within 10⁻⁴ up to the
 // span and at least 90 dB down wherever a frequency would fold into it. Only samples the

@@ -177,6 +177,17 @@ Spectrum transformAtRate(std::span<const double> samples, double sampleRate,
 
 Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
                            const TransformSettings& settings, const Progress& progress) {
+    // A span so narrow that the record is shorter than the filter that narrows to it is
+    // refused: neither the whole band in its place nor a filter longer than the record.
+    if (const double needed = samplesToNarrow(sampleRate, settings.span);
+        needed > static_cast<double>(samples.size())) {
+        throw SpectrumFileError(
+            {ProblemKind::Unsuited, "", "макс. частота " + rateText(settings.span) + " Гц",
+             "запись слишком коротка: для такой полосы в ней должно быть не меньше " +
+                 rateText(needed) + " отсчётов (" +
+                 rateText(std::ceil(needed / sampleRate * 10) / 10) + " с), а их " +
+                 std::to_string(samples.size())});
+    }
     const std::size_t factor = decimationFactor(sampleRate, settings.span);
     if (factor < 2) {
         return transformAtRate(samples, sampleRate, settings, progress);

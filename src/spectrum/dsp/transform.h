@@ -20,7 +20,8 @@ struct TransformSettings {
     Scaling scaling = Scaling::Peak;
     // The highest frequency wanted, Hz: the record is low-pass filtered and decimated to the
     // least rate that shows it before it is transformed, so that the lines grow as fine as
-    // the span is narrow. 0, or a span the record's rate cannot narrow, takes the whole band.
+    // the span is narrow. 0, or a span the record's rate cannot narrow, takes the whole band;
+    // a record shorter than the filter that narrows it is refused (SpectrumFileError).
     double span = 0;
     bool operator==(const TransformSettings&) const = default;
 };
