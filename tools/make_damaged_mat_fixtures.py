@@ -55,3 +55,6 @@ write('compressed_claim.mat', compressed(struct.pack('<II', 14, 0xfffffff0) + in
 # Compressed: the stream stops halfway through the values.
 whole = zlib.compress(matrix(6, [512, 1], b'x', doubles(512)))
 write('compressed_cut.mat', element(15, whole[:len(whole) // 2], pad=False))
+# A dimension of -1, and two of 2^31 - 1 whose product no file could hold.
+write('dims_negative.mat', matrix(6, [-1, 1], b'x', doubles(16)))
+write('dims_huge.mat', matrix(6, [2147483647, 2147483647], b'x', doubles(16)))

@@ -709,6 +709,10 @@ TEST(MatDamaged, SizesThatLieAboutTheBytesAreRefused) {
          "переменная «x»: её размеры обещают 1000 значений, а в файле их 16"},
         {"compressed_claim.mat", "переменная с байта 128 повреждена"},
         {"compressed_cut.mat", "переменная с байта 128 повреждена"},
+        // Dimensions are said as the file has them, never as a capped or wrapped count.
+        {"dims_negative.mat", "переменная «x»: её размер -1 отрицателен"},
+        {"dims_huge.mat", "переменная «x»: её размеры 2147483647 × 2147483647 обещают больше "
+                          "значений, чем вмещает любой файл, а в файле их 16"},
     };
     for (const auto& c : cases) {
         try {

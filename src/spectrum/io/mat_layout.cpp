@@ -163,21 +163,36 @@ public:
         }
         const std::uint32_t klass = word(flags->data()) & 0xff;
         const bool complex = (word(flags->data()) & 0x800) != 0;
-        std::uint64_t count = 1;
-        for (std::size_t i = 0; i < dims->size(); i += 4) {
-            const std::uint64_t d = word(dims->data() + i);
-            count = d != 0 && count > kMostValues / d ? kMostValues : count * d;
-        }
         const std::string variable(name->begin(), name->end());
+        // Dimensions are signed; their product is said as they are when no file could hold it.
+        std::uint64_t count = 1;
+        std::string dimsText;
+        bool beyond = false;
+        for (std::size_t i = 0; i < dims->size(); i += 4) {
+            const auto d = static_cast<std::int32_t>(word(dims->data() + i));
+            if (d < 0) {
+                return "переменная «" + visibleText(variable) + "»: её размер " +
+                       std::to_string(d) + " отрицателен";
+            }
+            const auto u = static_cast<std::uint64_t>(d);
+            beyond |= u != 0 && count > kMostValues / u;
+            count = u != 0 && count > kMostValues / u ? kMostValues : count * u;
+            dimsText += (dimsText.empty() ? "" : " × ") + std::to_string(d);
+        }
+        const std::string claim = beyond
+                                      ? "её размеры " + dimsText +
+                                            " обещают больше значений, "
+                                            "чем вмещает любой файл"
+                                      : "её размеры обещают " + std::to_string(count) + " значений";
         std::optional<std::string> problem;
         if (klass == 1) {
             problem = matrices(left, count, depth);
         } else if (klass == 2 || klass == 3) {
             problem = structure(left, count, klass == 3, depth);
         } else if (klass >= 6 && klass <= 15) {
-            problem = values(left, count, variable);
+            problem = values(left, count, variable, claim);
             if (!problem && complex) {
-                problem = values(left, count, variable); // the imaginary part
+                problem = values(left, count, variable, claim); // the imaginary part
             }
         }
         // What follows (a sparse matrix's indices, characters, …) only has to fit.
@@ -255,15 +270,15 @@ private:
 
     // A numeric part: as many values as the dimensions promise.
     std::optional<std::string> values(std::uint64_t& left, std::uint64_t count,
-                                      const std::string& variable) {
+                                      const std::string& variable, const std::string& claim) {
         const std::optional<Element> e = element(left);
         if (!e || storedSize(e->type) == 0) {
             return std::string();
         }
         const std::uint64_t held = e->bytes / storedSize(e->type);
         if (held < count) {
-            return "переменная «" + visibleText(variable) + "»: её размеры обещают " +
-                   std::to_string(count) + " значений, а в файле их " + std::to_string(held);
+            return "переменная «" + visibleText(variable) + "»: " + claim + ", а в файле их " +
+                   std::to_string(held);
         }
         return skip(*e, left) ? std::nullopt : std::optional(std::string());
     }
