@@ -164,26 +164,12 @@ public:
         const std::uint32_t klass = word(flags->data()) & 0xff;
         const bool complex = (word(flags->data()) & 0x800) != 0;
         const std::string variable(name->begin(), name->end());
-        // Dimensions are signed; their product is said as they are when no file could hold it.
-        std::uint64_t count = 1;
-        std::string dimsText;
-        bool beyond = false;
-        for (std::size_t i = 0; i < dims->size(); i += 4) {
-            const auto d = static_cast<std::int32_t>(word(dims->data() + i));
-            if (d < 0) {
-                return "переменная «" + visibleText(variable) + "»: её размер " +
-                       std::to_string(d) + " отрицателен";
-            }
-            const auto u = static_cast<std::uint64_t>(d);
-            beyond |= u != 0 && count > kMostValues / u;
-            count = u != 0 && count > kMostValues / u ? kMostValues : count * u;
-            dimsText += (dimsText.empty() ? "" : " × ") + std::to_string(d);
+        const Dimensions d = dimensions(*dims, variable);
+        if (!d.problem.empty()) {
+            return d.problem;
         }
-        const std::string claim = beyond
-                                      ? "её размеры " + dimsText +
-                                            " обещают больше значений, "
-                                            "чем вмещает любой файл"
-                                      : "её размеры обещают " + std::to_string(count) + " значений";
+        const std::uint64_t count = d.count;
+        const std::string& claim = d.claim;
         std::optional<std::string> problem;
         if (klass == 1) {
             problem = matrices(left, count, depth);
@@ -199,6 +185,38 @@ public:
         return problem                   ? problem
                : in_.take(nullptr, left) ? std::nullopt
                                          : std::optional(std::string());
+    }
+
+    // How many values the dimensions promise (at most kMostValues), and how a message says
+    // so; or what is wrong with them. They are signed, and their product is said as they
+    // are when no file could hold it.
+    struct Dimensions {
+        std::uint64_t count = 1;
+        std::string claim;
+        std::string problem;
+    };
+    Dimensions dimensions(const std::vector<unsigned char>& dims,
+                          const std::string& variable) const {
+        Dimensions out;
+        std::string text;
+        bool beyond = false;
+        for (std::size_t i = 0; i < dims.size(); i += 4) {
+            const auto d = static_cast<std::int32_t>(word(dims.data() + i));
+            if (d < 0) {
+                out.problem = "переменная «" + visibleText(variable) + "»: её размер " +
+                              std::to_string(d) + " отрицателен";
+                return out;
+            }
+            const auto u = static_cast<std::uint64_t>(d);
+            beyond |= u != 0 && out.count > kMostValues / u;
+            out.count = u != 0 && out.count > kMostValues / u ? kMostValues : out.count * u;
+            text += (text.empty() ? "" : " × ") + std::to_string(d);
+        }
+        out.claim = beyond ? "её размеры " + text +
+                                 " обещают больше значений, чем вмещает "
+                                 "любой файл"
+                           : "её размеры обещают " + std::to_string(out.count) + " значений";
+        return out;
     }
 
     // The next element, which must be a matrix; its byte count, its tag taken.
