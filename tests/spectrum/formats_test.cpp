@@ -295,41 +295,45 @@ class MatLayouts : public test::TempDirTest {};
 // The public bearing data's other layout: a struct whose fields are the record, its rate
 // and the shaft's rate in Hz; a nested struct is named by its path.
 TEST_F(MatLayouts, StructFieldsAreRecordsWithTheirRateAndSpeed) {
-    const auto path = dir_ / "mfpt.mat";
-    mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, MAT_FT_MAT5);
-    ASSERT_NE(mat, nullptr);
-    std::size_t column[2] = {kSamples.size(), 1}, one[2] = {1, 1};
-    std::vector<double> gs = kSamples;
-    double sr = 48828, rate = 25;
-    const char* fields[] = {"gs", "sr", "rate", "inner"};
-    matvar_t* bearing = Mat_VarCreateStruct("bearing", 2, one, fields, 4);
-    Mat_VarSetStructFieldByName(
-        bearing, "gs", 0,
-        Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, column, gs.data(), 0));
-    Mat_VarSetStructFieldByName(bearing, "sr", 0,
-                                Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &sr, 0));
-    Mat_VarSetStructFieldByName(
-        bearing, "rate", 0, Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &rate, 0));
-    const char* innerFields[] = {"x"};
-    matvar_t* inner = Mat_VarCreateStruct(nullptr, 2, one, innerFields, 1);
-    std::vector<double> x(3, 1.0);
-    std::size_t three[2] = {1, 3};
-    Mat_VarSetStructFieldByName(
-        inner, "x", 0, Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, three, x.data(), 0));
-    Mat_VarSetStructFieldByName(bearing, "inner", 0, inner);
-    ASSERT_EQ(Mat_VarWrite(mat, bearing, MAT_COMPRESSION_ZLIB), 0);
-    Mat_VarFree(bearing);
-    Mat_Close(mat);
+    for (const mat_ft version : {MAT_FT_MAT5, MAT_FT_MAT73}) {
+        const auto path = dir_ / (version == MAT_FT_MAT5 ? "mfpt.mat" : "mfpt-73.mat");
+        mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, version);
+        ASSERT_NE(mat, nullptr);
+        std::size_t column[2] = {kSamples.size(), 1}, one[2] = {1, 1};
+        std::vector<double> gs = kSamples;
+        double sr = 48828, rate = 25;
+        const char* fields[] = {"gs", "sr", "rate", "inner"};
+        matvar_t* bearing = Mat_VarCreateStruct("bearing", 2, one, fields, 4);
+        Mat_VarSetStructFieldByName(
+            bearing, "gs", 0,
+            Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, column, gs.data(), 0));
+        Mat_VarSetStructFieldByName(
+            bearing, "sr", 0, Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &sr, 0));
+        Mat_VarSetStructFieldByName(
+            bearing, "rate", 0,
+            Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &rate, 0));
+        const char* innerFields[] = {"x"};
+        matvar_t* inner = Mat_VarCreateStruct(nullptr, 2, one, innerFields, 1);
+        std::vector<double> x(3, 1.0);
+        std::size_t three[2] = {1, 3};
+        Mat_VarSetStructFieldByName(
+            inner, "x", 0,
+            Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, three, x.data(), 0));
+        Mat_VarSetStructFieldByName(bearing, "inner", 0, inner);
+        ASSERT_EQ(Mat_VarWrite(mat, bearing, MAT_COMPRESSION_ZLIB), 0);
+        Mat_VarFree(bearing);
+        Mat_Close(mat);
 
-    const FileContents c = readSpectrumFile(path, {});
-    EXPECT_EQ(c.sources, (std::vector<std::string>{"bearing.gs", "bearing.inner.x"}));
-    ASSERT_TRUE(c.record);
-    EXPECT_EQ(c.record->samples, kSamples);
-    EXPECT_EQ(c.record->sampleRate, 48828);
-    EXPECT_EQ(c.statedRate, 48828);
-    EXPECT_EQ(c.shaftRpm, 25 * 60);
-    EXPECT_EQ(readSpectrumFile(path, {0, "bearing.inner.x"}).record->samples, x);
-    EXPECT_EQ(readSpectrumFile(path, 1).record->samples, x);
+        const FileContents c = readSpectrumFile(path, {});
+        EXPECT_EQ(c.sources, (std::vector<std::string>{"bearing.gs", "bearing.inner.x"}));
+        ASSERT_TRUE(c.record);
+        EXPECT_EQ(c.record->samples, kSamples);
+        EXPECT_EQ(c.record->sampleRate, 48828);
+        EXPECT_EQ(c.statedRate, 48828);
+        EXPECT_EQ(c.shaftRpm, 25 * 60);
+        EXPECT_EQ(readSpectrumFile(path, {0, "bearing.inner.x"}).record->samples, x);
+        EXPECT_EQ(readSpectrumFile(path, 1).record->samples, x);
+    }
 }
 
 // Version 4 files have no tagged elements: they are read, not refused as cut.
