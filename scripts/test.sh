@@ -17,7 +17,12 @@ for corpus in "$root"/fuzz/corpus/*/; do
     name="$(basename "$corpus")"
     work="$(mktemp -d)"
     echo "fuzzing ${name} for ${FUZZ_SECONDS:-30} s"
-    if ! "$root/build-fuzz/fuzz/${name}_fuzz" -max_total_time="${FUZZ_SECONDS:-30}" \
+    # HDF5 (under matio and the 7.3 walk) asks for what a crafted header claims and checks
+    # for a refusal, as it gets one outside the sanitiser; its leaks on damaged files are its
+    # own (scripts/lsan-suppressions.txt).
+    if ! ASAN_OPTIONS=allocator_may_return_null=1 \
+        LSAN_OPTIONS="suppressions=$root/scripts/lsan-suppressions.txt" \
+        "$root/build-fuzz/fuzz/${name}_fuzz" -max_total_time="${FUZZ_SECONDS:-30}" \
         -max_len=16384 -print_final_stats=1 "$work" "$corpus" >"$work.log" 2>&1; then
         tail -n 60 "$work.log"
         echo "fuzz target ${name} failed"
