@@ -1,15 +1,18 @@
 #!/usr/bin/python3
-# Writes the fuzzers' crafted MATLAB seeds of the hard cases into fuzz/corpus/matlab: version
-# 7.3 files whose variables reach outside the file (an external link, a virtual dataset,
-# external storage, each pointing at a FIFO the fuzzer will never find) or hold nothing
-# written (a chunked dataset of 2^27 values, no chunk written), and files of many variables
-# in both versions. Needs Debian's python3-h5py and python3-numpy; run from the project's root.
+# Writes crafted MATLAB files of the hard cases: version 7.3 files whose variables reach
+# outside the file (an external link, a virtual dataset, external storage, each pointing at a
+# FIFO the fuzzer will never find) or hold nothing written (a chunked dataset of 2^27 values,
+# no chunk written), and one of many variables, into fuzz/crafted73 (kept out of the fuzz
+# corpora while HDF5 itself can hang on a mutated file: fuzz/crafted73/README.md); a version 5
+# file of many variables into the MATLAB corpus. Needs Debian's python3-h5py and
+# python3-numpy; run from the project's root.
 import struct
 
 import h5py
 import numpy as np
 
-OUT = 'fuzz/corpus/matlab/'
+OUT = 'fuzz/crafted73/'
+OUT5 = 'fuzz/corpus/matlab/'
 HEADER = (b'MATLAB 7.3 MAT-file, Platform: GLNXA64, HDF5 schema 1.00 .'.ljust(116, b' ') +
           b'\0' * 8 + b'\0\x02IM').ljust(512, b'\0')
 
@@ -68,7 +71,7 @@ def matrix(name, values):
     return struct.pack('<II', 14, len(body)) + body
 
 
-with open(OUT + 'v5_many_variables.mat', 'wb') as f:
+with open(OUT5 + 'v5_many_variables.mat', 'wb') as f:
     f.write(b'MATLAB 5.0 MAT-file, crafted'.ljust(116, b' ') + b'\0' * 8 + b'\0\x01IM')
     f.write(matrix(b'X097_DE_time', [np.sin(i * 0.1) for i in range(256)]))
     for i in range(300):
