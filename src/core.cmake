@@ -23,14 +23,13 @@ add_library(orbistan_core STATIC
     ${core_dir}/datafiles/group_file.cpp
     ${core_dir}/datafiles/settings.cpp
 )
-# The spectrum work, on FFTW3, libsndfile, matio, HDF5 (to walk a version 7.3 file's objects
-# before matio follows any out of it) and zlib (to check compressed MATLAB variables before
-# matio trusts them): only what reads or analyses spectra links it.
+# The spectrum work, on FFTW3, libsndfile, matio and zlib (to check compressed MATLAB
+# variables before matio trusts them): only what reads or analyses spectra
+# links it.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FFTW3 REQUIRED IMPORTED_TARGET fftw3)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 pkg_check_modules(MATIO REQUIRED IMPORTED_TARGET matio)
-pkg_check_modules(HDF5 REQUIRED IMPORTED_TARGET hdf5)
 pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
 add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/signal/file_problem.cpp
@@ -46,7 +45,6 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/dsp/transform.cpp
     ${core_dir}/spectrum/io/audio.cpp
     ${core_dir}/spectrum/io/formats.cpp
-    ${core_dir}/spectrum/io/hdf5_objects.cpp
     ${core_dir}/spectrum/io/mat_file.cpp
     ${core_dir}/spectrum/io/mat_layout.cpp
     ${core_dir}/spectrum/io/text_spectrum.cpp
@@ -62,8 +60,7 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/workbench/workbench_settings.cpp
 )
 target_link_libraries(orbistan_spectrum PUBLIC orbistan_core
-                      PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE PkgConfig::MATIO PkgConfig::HDF5
-                              PkgConfig::ZLIB
+                      PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE PkgConfig::MATIO PkgConfig::ZLIB
                               orbistan_warnings)
 target_include_directories(orbistan_core PUBLIC ${core_dir})
 target_link_libraries(orbistan_core PRIVATE orbistan_warnings)

@@ -1,7 +1,6 @@
 #include "spectrum/io/mat_file.h"
 
 #include "spectrum/io/file_format.h"
-#include "spectrum/io/hdf5_objects.h"
 #include "spectrum/io/mat_layout.h"
 
 #include "platform/cp1251.h"
@@ -161,16 +160,10 @@ std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path
     }
     std::vector<MatVector> vectors;
     bool unclassed = false;
-    if (Mat_GetVersion(file.get()) == MAT_FT_MAT73) {
-        Hdf5Listing listed = listHdf5Vectors(path); // one pass, where matio's is quadratic
-        vectors = std::move(listed.vectors);
-        unclassed = listed.unclassed;
-    } else {
-        while (const MatVar v = MatVar(Mat_VarReadNextInfo(file.get()))) {
-            if (v->name) {
-                collectVectors(*v, v->name, 0, vectors);
-                unclassed |= v->class_type == MAT_C_EMPTY;
-            }
+    while (const MatVar v = MatVar(Mat_VarReadNextInfo(file.get()))) {
+        if (v->name) {
+            collectVectors(*v, v->name, 0, vectors);
+            unclassed |= v->class_type == MAT_C_EMPTY;
         }
     }
     if (vectors.empty() && unclassed && Mat_GetVersion(file.get()) == MAT_FT_MAT73) {

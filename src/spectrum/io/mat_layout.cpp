@@ -1,7 +1,5 @@
 #include "spectrum/io/mat_layout.h"
 
-#include "spectrum/io/hdf5_objects.h"
-
 #include "platform/cp1251.h"
 
 #include <zlib.h>
@@ -471,8 +469,7 @@ std::string matLayoutProblem(const std::filesystem::path& path) {
     in.read(header, sizeof header);
     const std::string_view head(header, static_cast<std::size_t>(in.gcount()));
     if (head.starts_with("MATLAB 7.3")) {
-        const std::string damage = damagedVersion73(in, size);
-        return damage.empty() ? hdf5ObjectsProblem(path) : damage;
+        return damagedVersion73(in, size);
     }
     if (head.size() == sizeof header && head.starts_with("MATLAB")) {
         return damagedVersion5(in, size, header[126] == 'M' && header[127] == 'I');

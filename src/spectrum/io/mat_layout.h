@@ -10,7 +10,7 @@ namespace orbistan {
 
 // What is wrong with the file's layout, in a phrase for a message ("файл обрывается: …");
 // empty when its sizes agree with its bytes. Versions 4, 5 (compressed variables inflated
-// and walked too) and 7.3 (its HDF5 superblock, then its objects: hdf5_objects.h).
+// and walked too) and 7.3 (its HDF5 superblock).
 std::string matLayoutProblem(const std::filesystem::path& path);
 
 } // namespace orbistan
