@@ -49,7 +49,9 @@ mfpt=(--Z 8 --dw 5,969 --D 40 --d 23,246 --a 0)
             out="$("$cli" diagnose "$f" "${args[@]}" --Fr "${nominal[$load]}" "$@" 2>/dev/null)" ||
                 out=""
         fi
-        first="$(printf '%s\n' "$out" | head -n 1 | cut -f 1,3)"
+        # awk reads the whole: `head` would leave printf writing into a closed pipe, which
+        # pipefail and set -e turn into the end of the run.
+        first="$(printf '%s\n' "$out" | awk -F'\t' 'NR == 1 { print $1 "\t" $3 }')"
         wrong="$(printf '%s\n' "$out" | awk -F'\t' -v fault="$fault" \
             '$3 == "strong" && $1 != fault { printf "%s%s", n++ ? "," : "", $1 }')"
         printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$b" "$fault" "$load" "$set $held" \
