@@ -17,9 +17,9 @@ for corpus in "$root"/fuzz/corpus/*/; do
     name="$(basename "$corpus")"
     work="$(mktemp -d)"
     echo "fuzzing ${name} for ${FUZZ_SECONDS:-30} s"
-    # HDF5 (under matio and the 7.3 walk) asks for what a crafted header claims and checks
-    # for a refusal, as it gets one outside the sanitiser; its leaks on damaged files are its
-    # own (scripts/lsan-suppressions.txt).
+    # HDF5 (reading a 7.3 file in a child process) asks for what a crafted header claims and
+    # checks for a refusal, as it gets one outside the sanitiser; its leaks on damaged files
+    # are its own (scripts/lsan-suppressions.txt).
     if ! ASAN_OPTIONS=allocator_may_return_null=1 \
         LSAN_OPTIONS="suppressions=$root/scripts/lsan-suppressions.txt" \
         "$root/build-fuzz/fuzz/${name}_fuzz" -max_total_time="${FUZZ_SECONDS:-30}" \

@@ -23,13 +23,14 @@ add_library(orbistan_core STATIC
     ${core_dir}/datafiles/group_file.cpp
     ${core_dir}/datafiles/settings.cpp
 )
-# The spectrum work, on FFTW3, libsndfile, matio and zlib (to check compressed MATLAB
-# variables before matio trusts them): only what reads or analyses spectra
-# links it.
+# The spectrum work, on FFTW3, libsndfile, matio, HDF5 (to read a version 7.3 file in a
+# child process, refusing what reaches outside it) and zlib (to check compressed MATLAB
+# variables before matio trusts them): only what reads or analyses spectra links it.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(FFTW3 REQUIRED IMPORTED_TARGET fftw3)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
 pkg_check_modules(MATIO REQUIRED IMPORTED_TARGET matio)
+pkg_check_modules(HDF5 REQUIRED IMPORTED_TARGET hdf5)
 pkg_check_modules(ZLIB REQUIRED IMPORTED_TARGET zlib)
 add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/signal/file_problem.cpp
@@ -44,7 +45,9 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/dsp/statistics.cpp
     ${core_dir}/spectrum/dsp/transform.cpp
     ${core_dir}/spectrum/io/audio.cpp
+    ${core_dir}/spectrum/io/child_process.cpp
     ${core_dir}/spectrum/io/formats.cpp
+    ${core_dir}/spectrum/io/mat73.cpp
     ${core_dir}/spectrum/io/mat_file.cpp
     ${core_dir}/spectrum/io/mat_layout.cpp
     ${core_dir}/spectrum/io/text_spectrum.cpp
@@ -60,7 +63,7 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/workbench/workbench_settings.cpp
 )
 target_link_libraries(orbistan_spectrum PUBLIC orbistan_core
-                      PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE PkgConfig::MATIO PkgConfig::ZLIB
-                              orbistan_warnings)
+                      PRIVATE PkgConfig::FFTW3 PkgConfig::SNDFILE PkgConfig::MATIO PkgConfig::HDF5
+                              PkgConfig::ZLIB orbistan_warnings)
 target_include_directories(orbistan_core PUBLIC ${core_dir})
 target_link_libraries(orbistan_core PRIVATE orbistan_warnings)

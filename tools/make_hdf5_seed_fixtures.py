@@ -2,9 +2,9 @@
 # Writes crafted MATLAB files of the hard cases: version 7.3 files whose variables reach
 # outside the file (an external link, a virtual dataset, external storage, each pointing at a
 # FIFO the fuzzer will never find) or hold nothing written (a chunked dataset of 2^27 values,
-# no chunk written), and one of many variables, into fuzz/crafted73 (kept out of the fuzz
-# corpora while HDF5 itself can hang or crash on a mutated file: fuzz/crafted73/README.md); a
-# version 5 file of many variables into the MATLAB corpus. Needs Debian's python3-h5py and
+# no chunk written), and one of many variables, into fuzz/crafted73 (fuzz/crafted73/README.md,
+# copied into the MATLAB and dispatch corpora); a version 5 file of many variables into the
+# MATLAB corpus. Needs Debian's python3-h5py and
 # python3-numpy; run from the project's root.
 import struct
 

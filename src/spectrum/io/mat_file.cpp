@@ -1,6 +1,8 @@
 #include "spectrum/io/mat_file.h"
 
+#include "spectrum/io/child_process.h"
 #include "spectrum/io/file_format.h"
+#include "spectrum/io/mat73.h"
 #include "spectrum/io/mat_layout.h"
 
 #include "platform/cp1251.h"
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string_view>
@@ -35,9 +38,6 @@ void quietMatio() {
     }();
     (void)once;
 }
-
-// As long as the longest waveform of the other formats.
-constexpr std::int64_t kMaxMatLength = std::int64_t(1) << 27;
 
 bool numeric(const matvar_t& v) {
     return v.class_type >= MAT_C_DOUBLE && v.class_type <= MAT_C_UINT64 && !v.isComplex &&
@@ -132,66 +132,23 @@ void collectVectors(matvar_t& v, const std::string& name, int depth, std::vector
     }
 }
 
-bool isMatFile(const std::filesystem::path& path) {
-    // matio takes almost anything for a headerless version 4 file: a file is MATLAB's when
-    // its header says so (versions 5 and 7.3) or its name does.
+// The version of a MATLAB file, or nothing when it is not one. matio takes almost anything
+// for a headerless version 4 file: a file is MATLAB's when its header says so (versions 5
+// and 7.3) or its name does.
+std::optional<MatVersion> matFileVersion(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    char header[6] = {};
+    char header[128] = {};
     in.read(header, sizeof header);
-    return std::string_view(header, static_cast<std::size_t>(in.gcount())) == "MATLAB" ||
-           lower(path.extension().string()) == ".mat";
+    const std::string_view head(header, static_cast<std::size_t>(in.gcount()));
+    if (!head.starts_with("MATLAB") && lower(path.extension().string()) != ".mat") {
+        return std::nullopt;
+    }
+    return matVersion(head);
 }
 
 } // namespace
 
-std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path& path) {
-    requireRegularFile(path); // before anything opens it: a FIFO would block
-    if (!isMatFile(path)) {
-        return std::nullopt;
-    }
-    const std::string name = displayName(path);
-    if (const std::string damage = matLayoutProblem(path); !damage.empty()) {
-        throw SpectrumFileError({ProblemKind::Damaged, name, "", damage});
-    }
-    const MatFile file = openMat(path);
-    if (!file) {
-        throw SpectrumFileError(
-            {ProblemKind::Unrecognised, name, "", "это не файл MATLAB, который можно прочесть"});
-    }
-    std::vector<MatVector> vectors;
-    bool unclassed = false;
-    while (const MatVar v = MatVar(Mat_VarReadNextInfo(file.get()))) {
-        if (v->name) {
-            collectVectors(*v, v->name, 0, vectors);
-            unclassed |= v->class_type == MAT_C_EMPTY;
-        }
-    }
-    if (vectors.empty() && unclassed && Mat_GetVersion(file.get()) == MAT_FT_MAT73) {
-        throw SpectrumFileError({ProblemKind::Unrecognised, name, "",
-                                 "его наборы данных HDF5 записаны без класса MATLAB "
-                                 "(файл версии 7.3 не из MATLAB): сохраните их из MATLAB"});
-    }
-    return vectors;
-}
-
 namespace {
-
-// The named vector; or the drive-end record; or the longest vector.
-const MatVector* chooseVector(const std::vector<MatVector>& vectors, const std::string& variable) {
-    const MatVector* chosen = nullptr;
-    for (const MatVector& v : vectors) {
-        if (!variable.empty()) {
-            if (v.name == variable) {
-                return &v;
-            }
-        } else if (lower(v.name).ends_with("_de_time")) {
-            return &v;
-        } else if (v.length >= 2 && (!chosen || v.length > chosen->length)) {
-            chosen = &v;
-        }
-    }
-    return chosen;
-}
 
 // The variable at a path: a top-level variable, or a field of a struct ("bearing.gs").
 std::vector<double> readVector(mat_t* file, const std::string& path, const std::string& fileName) {
@@ -214,6 +171,26 @@ std::vector<double> readVector(mat_t* file, const std::string& path, const std::
                                  "переменная «" + visibleText(path) + "» не читается"});
     }
     return valuesOf(*v, n);
+}
+
+// The vector at a path the listing gave, as doubles; throws SpectrumFileError.
+using VectorRead = std::function<std::vector<double>(const std::string& path)>;
+
+// The named vector; or the drive-end record; or the longest vector.
+const MatVector* chooseVector(const std::vector<MatVector>& vectors, const std::string& variable) {
+    const MatVector* chosen = nullptr;
+    for (const MatVector& v : vectors) {
+        if (!variable.empty()) {
+            if (v.name == variable) {
+                return &v;
+            }
+        } else if (lower(v.name).ends_with("_de_time")) {
+            return &v;
+        } else if (v.length >= 2 && (!chosen || v.length > chosen->length)) {
+            chosen = &v;
+        }
+    }
+    return chosen;
 }
 
 void requireFinite(const std::vector<double>& samples, const std::string& variable,
@@ -240,8 +217,7 @@ std::string leafOf(const std::string& path) {
 
 // The scalars that say the record's rate and the shaft's speed: beside it in its struct,
 // or at the top of the file; those in its struct win.
-void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::string& fileName,
-                 MatRecording& r) {
+void readScalars(const std::vector<MatVector>& vectors, const VectorRead& read, MatRecording& r) {
     const std::string parent = parentOf(r.variable);
     for (const bool own : {false, true}) {
         for (const MatVector& v : vectors) {
@@ -255,9 +231,9 @@ void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::
             const bool rpm = name.ends_with("rpm");
             const bool shaftHz = own && name == "rate"; // a struct's shaft rate, in Hz
             if (!rate && !rpm && !shaftHz) {
-                continue; // read only what tells something: each read seeks from the start
+                continue; // read only what tells something
             }
-            const double value = readVector(file, v.name, fileName).at(0);
+            const double value = read(v.name).at(0);
             if (rate) {
                 r.sampleRate = value;
             } else if (rpm) {
@@ -272,39 +248,268 @@ void readScalars(mat_t* file, const std::vector<MatVector>& vectors, const std::
     }
 }
 
-// The record of the file whose vectors were listed: the listing walks every variable (and
-// inflates the compressed ones), so it is done once per reading.
-MatRecording readListed(const std::filesystem::path& path,
-                        const std::optional<std::vector<MatVector>>& vectors,
-                        const std::string& variable, const Progress& progress) {
-    const std::string name = displayName(path);
-    if (!vectors) {
-        throw SpectrumFileError(
-            {ProblemKind::Unrecognised, name, "", "это не файл MATLAB, который можно прочесть"});
-    }
-    const MatVector* chosen = chooseVector(*vectors, variable);
+// The record chosen among the file's vectors, with its rate and speed.
+MatRecording recordingOf(const std::vector<MatVector>& vectors, const std::string& variable,
+                         const VectorRead& read, const std::string& fileName) {
+    const MatVector* chosen = chooseVector(vectors, variable);
     if (!chosen) {
         throw SpectrumFileError(
-            {ProblemKind::NotOffered, name, "",
+            {ProblemKind::NotOffered, fileName, "",
              variable.empty() ? std::string("в нём нет числового вектора")
                               : "в нём нет числового вектора «" + visibleText(variable) + "»"});
     }
-    progress.step(0);
-    const MatFile file = openMat(path);
     MatRecording r;
     r.variable = chosen->name;
-    r.samples = readVector(file.get(), chosen->name, name);
-    requireFinite(r.samples, r.variable, name);
-    readScalars(file.get(), *vectors, name, r);
-    progress.step(1);
+    r.samples = read(chosen->name);
+    requireFinite(r.samples, r.variable, fileName);
+    readScalars(vectors, read, r);
     return r;
+}
+
+// Versions 4 and 5, through matio in this process.
+MatContents readVersion5(const std::filesystem::path& path, const MatVariablePick& pick,
+                         const Progress& progress) {
+    const std::string name = displayName(path);
+    MatFile file = openMat(path);
+    if (!file) {
+        throw SpectrumFileError(
+            {ProblemKind::Unrecognised, name, "", "это не файл MATLAB, который можно прочесть"});
+    }
+    MatContents c;
+    while (const MatVar v = MatVar(Mat_VarReadNextInfo(file.get()))) {
+        if (v->name) {
+            collectVectors(*v, v->name, 0, c.vectors);
+        }
+    }
+    const std::optional<std::string> variable = pick(c.vectors);
+    if (!variable) {
+        return c;
+    }
+    progress.step(0);
+    Mat_Rewind(file.get());
+    c.recording = recordingOf(
+        c.vectors, *variable, [&](const std::string& p) { return readVector(file.get(), p, name); },
+        name);
+    progress.step(1);
+    return c;
+}
+
+// The answer of the child that reads a version 7.3 file, and its failures: numbers as eight
+// bytes, texts after their length.
+class AnswerWriter {
+public:
+    void number(std::uint64_t v) { bytes_.append(reinterpret_cast<const char*>(&v), 8); }
+    void real(double v) { bytes_.append(reinterpret_cast<const char*>(&v), 8); }
+    void text(std::string_view t) {
+        number(t.size());
+        bytes_.append(t);
+    }
+    void optionalReal(const std::optional<double>& v) {
+        number(v.has_value());
+        real(v.value_or(0));
+    }
+    std::string take() { return std::move(bytes_); }
+
+private:
+    std::string bytes_;
+};
+
+class AnswerReader {
+public:
+    explicit AnswerReader(std::string_view bytes) : bytes_(bytes) {}
+    std::uint64_t number() {
+        std::uint64_t v = 0;
+        copy(&v, 8);
+        return v;
+    }
+    double real() {
+        double v = 0;
+        copy(&v, 8);
+        return v;
+    }
+    std::string text() {
+        const std::uint64_t n = number();
+        if (n > bytes_.size() - at_) {
+            ok_ = false;
+            return {};
+        }
+        std::string t(bytes_.substr(at_, n));
+        at_ += n;
+        return t;
+    }
+    std::optional<double> optionalReal() {
+        const bool has = number() != 0;
+        const double v = real();
+        return has ? std::optional(v) : std::nullopt;
+    }
+    std::vector<double> reals() {
+        const std::uint64_t n = number();
+        if (n > (bytes_.size() - at_) / 8) {
+            ok_ = false;
+            return {};
+        }
+        std::vector<double> v(n);
+        copy(v.data(), n * 8);
+        return v;
+    }
+    bool good() const { return ok_; } // nothing asked beyond the bytes so far
+    bool ok() const { return ok_ && at_ == bytes_.size(); }
+
+private:
+    void copy(void* out, std::size_t n) {
+        if (n > bytes_.size() - at_) {
+            ok_ = false;
+            return;
+        }
+        std::memcpy(out, bytes_.data() + at_, n);
+        at_ += n;
+    }
+    std::string_view bytes_;
+    std::size_t at_ = 0;
+    bool ok_ = true;
+};
+
+std::string problemBytes(const FileProblem& p) {
+    AnswerWriter w;
+    w.number(static_cast<std::uint64_t>(p.kind));
+    w.text(p.file);
+    w.text(p.where);
+    w.text(p.detail);
+    return w.take();
+}
+
+// The child's work: list, pick, read, answer; what fails is said as its problem.
+void answerVersion73(const std::filesystem::path& path, const MatVariablePick& pick,
+                     ChildChannel& channel) {
+    const std::string name = displayName(path);
+    try {
+        Mat73File file(path, channel);
+        const std::vector<MatVector> vectors = file.list();
+        AnswerWriter head;
+        head.number(vectors.size());
+        for (const MatVector& v : vectors) {
+            head.text(v.name);
+            head.number(v.length);
+        }
+        const std::optional<std::string> variable = pick(vectors);
+        head.number(variable.has_value());
+        if (!variable) {
+            channel.send(head.take());
+            return;
+        }
+        const MatRecording r = recordingOf(
+            vectors, *variable, [&file](const std::string& p) { return file.read(p); }, name);
+        head.text(r.variable);
+        head.optionalReal(r.sampleRate);
+        head.optionalReal(r.shaftRpm);
+        head.number(r.samples.size());
+        channel.send(head.take());
+        // The samples as they lie in memory, in pieces: no second copy of a long record.
+        const std::string_view samples(reinterpret_cast<const char*>(r.samples.data()),
+                                       r.samples.size() * sizeof(double));
+        for (std::size_t at = 0; at < samples.size(); at += std::size_t(1) << 23) {
+            channel.send(samples.substr(at, std::size_t(1) << 23));
+        }
+    } catch (const SpectrumFileError& e) {
+        channel.fail(problemBytes(e.problem()));
+    } catch (const std::bad_alloc&) {
+        channel.fail(problemBytes({ProblemKind::TooLarge, name, "", kNoMemoryToRead}));
+    }
+}
+
+MatContents contentsFromAnswer(const std::string& answer, const std::string& name) {
+    AnswerReader in(answer);
+    MatContents c;
+    const std::uint64_t count = in.number();
+    for (std::uint64_t i = 0; i < count && in.good(); ++i) {
+        MatVector v;
+        v.name = in.text();
+        v.length = static_cast<std::size_t>(in.number());
+        c.vectors.push_back(std::move(v));
+    }
+    if (in.number() != 0) {
+        MatRecording& r = c.recording.emplace();
+        r.variable = in.text();
+        r.sampleRate = in.optionalReal();
+        r.shaftRpm = in.optionalReal();
+        r.samples = in.reals();
+    }
+    if (!in.ok()) {
+        throw SpectrumFileError(
+            {ProblemKind::Damaged, name, "", "его чтение (HDF5) дало ответ, который не читается"});
+    }
+    return c;
+}
+
+FileProblem problemFromBytes(const std::string& bytes, const std::string& name) {
+    AnswerReader in(bytes);
+    FileProblem p;
+    const std::uint64_t kind = in.number();
+    p.kind = kind <= static_cast<std::uint64_t>(ProblemKind::Unsuited) ? ProblemKind(kind)
+                                                                       : ProblemKind::Damaged;
+    p.file = in.text();
+    p.where = in.text();
+    p.detail = in.text();
+    if (!in.ok()) {
+        return {ProblemKind::Damaged, name, "", "его чтение (HDF5) не удалось"};
+    }
+    return p;
+}
+
+// Version 7.3, through HDF5 in a child process: a crash of the library is this file's
+// damage, a loop of it is stopped, a cancel kills it.
+MatContents readVersion73(const std::filesystem::path& path, const MatVariablePick& pick,
+                          const Progress& progress) {
+    const std::string name = displayName(path);
+    ChildLimits limits;
+    limits.maxAnswer = static_cast<std::uint64_t>(kMaxMatLength) * 8 + (std::uint64_t(64) << 20);
+    const ChildOutcome out = runInChild(
+        [&](ChildChannel& channel) { answerVersion73(path, pick, channel); }, progress, limits);
+    using End = ChildOutcome::End;
+    switch (out.end) {
+    case End::Answered:
+        if (!out.failure.empty()) {
+            throw SpectrumFileError(problemFromBytes(out.failure, name));
+        }
+        return contentsFromAnswer(out.answer, name);
+    case End::Crashed:
+        throw SpectrumFileError(
+            {ProblemKind::Damaged, name, "", "библиотека HDF5 прервала его чтение, упав на нём"});
+    case End::Stalled:
+        throw SpectrumFileError({ProblemKind::Damaged, name, "",
+                                 "библиотека HDF5 читала его, не продвигаясь, и была остановлена"});
+    case End::Oversized:
+        throw SpectrumFileError(
+            {ProblemKind::TooLarge, name, "", "его данные больше, чем программа читает"});
+    case End::NotStarted:
+        break;
+    }
+    throw SpectrumFileError(
+        {ProblemKind::Unreadable, name, "",
+         "не удалось начать его чтение: " + std::string(std::strerror(out.error))});
 }
 
 } // namespace
 
-MatRecording readMatRecording(const std::filesystem::path& path, const std::string& variable,
-                              const Progress& progress) {
-    return readListed(path, listMatVectors(path), variable, progress);
+std::optional<MatContents> readMatContents(const std::filesystem::path& path,
+                                           const MatVariablePick& pick, const Progress& progress) {
+    requireRegularFile(path); // before anything opens it: a FIFO would block
+    const std::optional<MatVersion> version = matFileVersion(path);
+    if (!version) {
+        return std::nullopt;
+    }
+    if (const std::string damage = matLayoutProblem(path); !damage.empty()) {
+        throw SpectrumFileError({ProblemKind::Damaged, displayName(path), "", damage});
+    }
+    // HDF5 is called only in children: a thread of this process never holds its locks.
+    return version == MatVersion::V73 ? readVersion73(path, pick, progress)
+                                      : readVersion5(path, pick, progress);
+}
+
+std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path& path) {
+    std::optional<MatContents> c =
+        readMatContents(path, [](const std::vector<MatVector>&) { return std::nullopt; });
+    return c ? std::optional(std::move(c->vectors)) : std::nullopt;
 }
 
 namespace {
@@ -315,26 +520,41 @@ bool looksLikeMat(std::string_view head, const std::filesystem::path& path) {
     return head.starts_with("MATLAB") || hasExtension(path, matlabFormat().extensions);
 }
 
-// The chooser offers the records, not the scalars beside them.
+// The records among a file's vectors, as the file spells their names.
+std::vector<std::string> recordNames(const std::vector<MatVector>& vectors) {
+    std::vector<std::string> names;
+    for (const MatVector& v : vectors) {
+        if (v.length >= 2) {
+            names.push_back(v.name);
+        }
+    }
+    return names;
+}
+
 FileContents readMatFile(const std::filesystem::path& path, const SourceChoice& choice,
                          const Progress& progress) {
     FileContents c;
     c.format = matlabFormat().key;
     c.sourceKind = SourceKind::Variable;
-    const std::optional<std::vector<MatVector>> vectors = listMatVectors(path);
-    std::vector<std::string> names; // as the file spells them; the chooser shows them visible
-    for (const MatVector& v : vectors.value_or(std::vector<MatVector>{})) {
-        if (v.length >= 2) {
-            names.push_back(v.name);
-            c.sources.push_back(visibleText(v.name));
+    // The chooser offers the records, not the scalars beside them; its index names one.
+    const auto pick = [&](const std::vector<MatVector>& vectors) -> std::optional<std::string> {
+        if (choice.variable.empty() && choice.index) {
+            const std::vector<std::string> names = recordNames(vectors);
+            return names[static_cast<std::size_t>(chosenIndex(
+                choice, static_cast<int>(names.size()), 0, displayName(path), "записи"))];
         }
+        return choice.variable;
+    };
+    std::optional<MatContents> contents = readMatContents(path, pick, progress);
+    if (!contents) {
+        throw SpectrumFileError({ProblemKind::Unrecognised, displayName(path), "",
+                                 "это не файл MATLAB, который можно прочесть"});
     }
-    std::string variable = choice.variable;
-    if (variable.empty() && choice.index) {
-        variable = names[static_cast<std::size_t>(
-            chosenIndex(choice, static_cast<int>(names.size()), 0, displayName(path), "записи"))];
+    const std::vector<std::string> names = recordNames(contents->vectors);
+    for (const std::string& name : names) {
+        c.sources.push_back(visibleText(name));
     }
-    MatRecording m = readListed(path, vectors, variable, progress);
+    MatRecording& m = *contents->recording;
     c.source = static_cast<int>(std::find(names.begin(), names.end(), m.variable) - names.begin());
     c.description = "MATLAB, " + visibleText(m.variable);
     c.shaftRpm = m.shaftRpm;

@@ -6,7 +6,9 @@
 
 #include "spectrum/signal/spectrum.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,14 +30,30 @@ struct MatRecording {
 // The rate assumed when the file names none: the bearing dataset's drive-end rate.
 inline constexpr double kDefaultMatSampleRate = 12000;
 
-// Empty when the file is not a MATLAB file at all (neither its header nor its name says so);
-// throws SpectrumFileError when it says so but cannot be read.
-std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path& path);
+// As long as the longest waveform of the other formats.
+inline constexpr std::int64_t kMaxMatLength = std::int64_t(1) << 27;
 
-// Reads `variable`, or when empty the drive-end record (a name ending in "_DE_time") or else
-// the longest vector. Throws SpectrumFileError naming the file and the variable.
-MatRecording readMatRecording(const std::filesystem::path& path, const std::string& variable,
-                              const Progress& progress = {});
+// What a reading of a MATLAB file found: its numeric vectors, and the record read.
+struct MatContents {
+    std::vector<MatVector> vectors;
+    std::optional<MatRecording> recording;
+};
+
+// Which variable to read, given the file's vectors: its name, or empty for the drive-end
+// record (a name ending in "_DE_time") or else the longest vector; nullopt to read none.
+using MatVariablePick =
+    std::function<std::optional<std::string>(const std::vector<MatVector>& vectors)>;
+
+// Empty when the file is not a MATLAB file at all (neither its header nor its name says so);
+// throws SpectrumFileError naming the file (and the variable) when it says so but cannot be
+// read. A version 7.3 file is read in a child process (HDF5 may crash or loop on a crafted
+// one).
+std::optional<MatContents> readMatContents(const std::filesystem::path& path,
+                                           const MatVariablePick& pick,
+                                           const Progress& progress = {});
+
+// The vectors alone.
+std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path& path);
 
 struct FileFormat;
 // MATLAB files: a numeric vector each.

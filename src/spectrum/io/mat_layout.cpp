@@ -461,18 +461,37 @@ std::string damagedVersion73(std::ifstream& in, std::uint64_t size) {
 
 } // namespace
 
+MatVersion matVersion(std::string_view header) {
+    if (header.size() < 128) {
+        return MatVersion::V4;
+    }
+    const auto byte = [&header](std::size_t i) {
+        return unsigned(static_cast<unsigned char>(header[i]));
+    };
+    unsigned version = 0;
+    if (header[126] == 'I' && header[127] == 'M') {
+        version = byte(124) | byte(125) << 8;
+    } else if (header[126] == 'M' && header[127] == 'I') {
+        version = byte(124) << 8 | byte(125);
+    }
+    return version == 0x0200   ? MatVersion::V73
+           : version == 0x0100 ? MatVersion::V5
+                               : MatVersion::V4;
+}
+
 std::string matLayoutProblem(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     const auto size = static_cast<std::uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
     char header[128] = {};
     in.seekg(0);
     in.read(header, sizeof header);
-    const std::string_view head(header, static_cast<std::size_t>(in.gcount()));
-    if (head.starts_with("MATLAB 7.3")) {
+    switch (matVersion(std::string_view(header, static_cast<std::size_t>(in.gcount())))) {
+    case MatVersion::V73:
         return damagedVersion73(in, size);
-    }
-    if (head.size() == sizeof header && head.starts_with("MATLAB")) {
+    case MatVersion::V5:
         return damagedVersion5(in, size, header[126] == 'M' && header[127] == 'I');
+    case MatVersion::V4:
+        break;
     }
     return damagedVersion4(in, size);
 }

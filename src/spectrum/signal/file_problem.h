@@ -32,6 +32,9 @@ struct FileProblem {
     bool operator==(const FileProblem&) const = default;
 };
 
+// What is said of a file whose reading ran out of memory.
+inline constexpr const char* kNoMemoryToRead = "не хватает памяти, чтобы его прочесть";
+
 // "Файл «a.csv»: строка 12: не число"; without the file's part while it is not known.
 std::string problemText(const FileProblem& p);
 

@@ -159,8 +159,7 @@ TaskResult runTask(WorkbenchTask task, const Progress& progress) {
     } catch (const SpectrumCancelled&) {
         r.cancelled = true;
     } catch (const std::bad_alloc&) {
-        r.problem = {ProblemKind::TooLarge, displayName(t.path), "",
-                     "не хватает памяти, чтобы его прочесть"};
+        r.problem = {ProblemKind::TooLarge, displayName(t.path), "", kNoMemoryToRead};
     }
     return r;
 }
