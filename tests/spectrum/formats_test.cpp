@@ -293,6 +293,56 @@ namespace {
 
 class MatLayouts : public test::TempDirTest {};
 
+// The vectors a version 5 file lists (from the walk that checks its layout, not matio's own
+// listing): real numeric vectors at the top and in 1×1 structs, of any class, compressed or
+// not; not a matrix, a complex vector, a cell's contents or the fields of a struct array.
+TEST_F(MatLayouts, Version5ListsTheVectorsMatioWouldRead) {
+    const auto path = dir_ / "kinds.mat";
+    mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, MAT_FT_MAT5);
+    ASSERT_NE(mat, nullptr);
+    std::vector<double> x(6, 1.0), im(6, 2.0);
+    std::vector<std::int16_t> shorts(4, 3);
+    std::size_t row[2] = {1, 6}, column[2] = {4, 1}, square[2] = {2, 3}, one[2] = {1, 1},
+                two[2] = {1, 2};
+    const auto put = [&](matvar_t* v, matio_compression z = MAT_COMPRESSION_NONE) {
+        ASSERT_EQ(Mat_VarWrite(mat, v, z), 0);
+        Mat_VarFree(v);
+    };
+    put(Mat_VarCreate("row", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, row, x.data(), 0));
+    put(Mat_VarCreate("shorts", MAT_C_INT16, MAT_T_INT16, 2, column, shorts.data(), 0),
+        MAT_COMPRESSION_ZLIB);
+    put(Mat_VarCreate("matrix", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, square, x.data(), 0));
+    mat_complex_split_t z{x.data(), im.data()};
+    put(Mat_VarCreate("complex", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, row, &z, MAT_F_COMPLEX));
+    matvar_t* cell = Mat_VarCreate("cell", MAT_C_CELL, MAT_T_CELL, 2, one, nullptr, 0);
+    Mat_VarSetCell(cell, 0,
+                   Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, row, x.data(), 0));
+    put(cell);
+    const char* fields[] = {"a"};
+    matvar_t* array = Mat_VarCreateStruct("array", 2, two, fields, 1);
+    for (int i = 0; i < 2; ++i) {
+        Mat_VarSetStructFieldByName(
+            array, "a", i, Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, row, x.data(), 0));
+    }
+    put(array);
+    matvar_t* single = Mat_VarCreateStruct("single", 2, one, fields, 1);
+    Mat_VarSetStructFieldByName(
+        single, "a", 0, Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, column, x.data(), 0));
+    put(single, MAT_COMPRESSION_ZLIB);
+    Mat_Close(mat);
+
+    const std::optional<std::vector<MatVector>> vectors = listMatVectors(path);
+    ASSERT_TRUE(vectors);
+    std::vector<std::pair<std::string, std::size_t>> listed;
+    for (const MatVector& v : *vectors) {
+        listed.emplace_back(v.name, v.length);
+    }
+    EXPECT_EQ(listed, (std::vector<std::pair<std::string, std::size_t>>{
+                          {"row", 6}, {"shorts", 4}, {"single.a", 4}}));
+    EXPECT_EQ(readSpectrumFile(path, {0, "shorts"}).record->samples, std::vector<double>(4, 3));
+    EXPECT_EQ(readSpectrumFile(path, {0, "single.a"}).record->samples, std::vector<double>(4, 1.0));
+}
+
 // The public bearing data's other layout: a struct whose fields are the record, its rate
 // and the shaft's rate in Hz; a nested struct is named by its path.
 TEST_F(MatLayouts, StructFieldsAreRecordsWithTheirRateAndSpeed) {

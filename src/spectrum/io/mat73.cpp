@@ -36,9 +36,6 @@ std::string quoted(const std::string& name) {
 
 // MATLAB's class of an object, from its attribute; empty without one.
 std::string matlabClass(hid_t object) {
-    if (H5Aexists(object, "MATLAB_class") <= 0) {
-        return {};
-    }
     const Id attribute(H5Aopen(object, "MATLAB_class", H5P_DEFAULT), H5Aclose);
     const Id type(attribute.valid() ? H5Aget_type(attribute) : -1, H5Tclose);
     if (!type.valid() || H5Tget_class(type) != H5T_STRING || H5Tis_variable_str(type) != 0) {

@@ -9,12 +9,17 @@
 
 #include <matio.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <set>
 #include <string_view>
 
 namespace orbistan {
@@ -132,29 +137,40 @@ void collectVectors(matvar_t& v, const std::string& name, int depth, std::vector
     }
 }
 
-// The version of a MATLAB file, or nothing when it is not one. matio takes almost anything
-// for a headerless version 4 file: a file is MATLAB's when its header says so (versions 5
-// and 7.3) or its name does.
-std::optional<MatVersion> matFileVersion(const std::filesystem::path& path) {
+bool isMatFile(const std::filesystem::path& path) {
+    // matio takes almost anything for a headerless version 4 file: a file is MATLAB's when
+    // its header says so (versions 5 and 7.3) or its name does.
     std::ifstream in(path, std::ios::binary);
-    char header[128] = {};
+    char header[6] = {};
     in.read(header, sizeof header);
-    const std::string_view head(header, static_cast<std::size_t>(in.gcount()));
-    if (!head.starts_with("MATLAB") && lower(path.extension().string()) != ".mat") {
-        return std::nullopt;
-    }
-    return matVersion(head);
+    return std::string_view(header, static_cast<std::size_t>(in.gcount())) == "MATLAB" ||
+           lower(path.extension().string()) == ".mat";
 }
 
 } // namespace
 
 namespace {
 
-// The variable at a path: a top-level variable, or a field of a struct ("bearing.gs").
-std::vector<double> readVector(mat_t* file, const std::string& path, const std::string& fileName) {
+// The top-level variables read, by name: the first of each name, as matio finds by name.
+using TopVariables = std::map<std::string, MatVar, std::less<>>;
+
+// One pass of matio over the file, keeping the top-level variables of these names.
+TopVariables readTops(mat_t* file, const std::set<std::string>& names) {
+    TopVariables tops;
+    while (MatVar v = MatVar(Mat_VarReadNext(file))) {
+        if (v->name && names.count(v->name) && !tops.count(v->name)) {
+            tops.emplace(v->name, std::move(v));
+        }
+    }
+    return tops;
+}
+
+// The vector at a path: a top-level variable, or a field of a struct ("bearing.gs").
+std::vector<double> readVector(const TopVariables& tops, const std::string& path,
+                               const std::string& fileName) {
     const std::size_t dot = path.find('.');
-    const MatVar top(Mat_VarRead(file, path.substr(0, dot).c_str()));
-    matvar_t* v = top.get();
+    const auto top = tops.find(std::string_view(path).substr(0, dot));
+    matvar_t* v = top == tops.end() ? nullptr : top->second.get();
     for (std::size_t at = dot; v && at != std::string::npos;) {
         const std::size_t next = path.find('.', at + 1);
         const std::string field =
@@ -215,35 +231,45 @@ std::string leafOf(const std::string& path) {
     return lower(path.substr(path.rfind('.') + 1));
 }
 
+enum class ScalarMeaning { None, SampleRate, ShaftRpm, ShaftHz };
+
+// What a vector tells of the record `variable`: a scalar beside it in its struct, or at the
+// top of the file, named as a sample rate or a shaft speed.
+ScalarMeaning meaningFor(const MatVector& v, const std::string& variable) {
+    const std::string parent = parentOf(v.name);
+    const bool own = !parentOf(variable).empty() && parent == parentOf(variable);
+    if (v.length != 1 || v.name == variable || (!parent.empty() && !own)) {
+        return ScalarMeaning::None;
+    }
+    const std::string name = leafOf(v.name);
+    if (name == "fs" || name == "sr" || name == "samplerate" || name == "sample_rate" ||
+        name == "samplingrate") {
+        return ScalarMeaning::SampleRate;
+    }
+    if (name.ends_with("rpm")) {
+        return ScalarMeaning::ShaftRpm;
+    }
+    return own && name == "rate" ? ScalarMeaning::ShaftHz // a struct's shaft rate, in Hz
+                                 : ScalarMeaning::None;
+}
+
 // The scalars that say the record's rate and the shaft's speed: beside it in its struct,
-// or at the top of the file; those in its struct win.
+// or at the top of the file; those in its struct win. Only those are read.
 void readScalars(const std::vector<MatVector>& vectors, const VectorRead& read, MatRecording& r) {
-    const std::string parent = parentOf(r.variable);
     for (const bool own : {false, true}) {
         for (const MatVector& v : vectors) {
-            if (v.length != 1 || v.name == r.variable ||
-                parentOf(v.name) != (own ? parent : std::string())) {
+            const ScalarMeaning meaning = meaningFor(v, r.variable);
+            if (meaning == ScalarMeaning::None || parentOf(v.name).empty() == own) {
                 continue;
             }
-            const std::string name = leafOf(v.name);
-            const bool rate = name == "fs" || name == "sr" || name == "samplerate" ||
-                              name == "sample_rate" || name == "samplingrate";
-            const bool rpm = name.ends_with("rpm");
-            const bool shaftHz = own && name == "rate"; // a struct's shaft rate, in Hz
-            if (!rate && !rpm && !shaftHz) {
-                continue; // read only what tells something
-            }
             const double value = read(v.name).at(0);
-            if (rate) {
+            if (meaning == ScalarMeaning::SampleRate) {
                 r.sampleRate = value;
-            } else if (rpm) {
+            } else if (meaning == ScalarMeaning::ShaftRpm) {
                 r.shaftRpm = value;
             } else {
                 r.shaftRpm = value * 60;
             }
-        }
-        if (parent.empty()) {
-            break;
         }
     }
 }
@@ -266,9 +292,61 @@ MatRecording recordingOf(const std::vector<MatVector>& vectors, const std::strin
     return r;
 }
 
-// Versions 4 and 5, through matio in this process.
-MatContents readVersion5(const std::filesystem::path& path, const MatVariablePick& pick,
-                         const Progress& progress) {
+// A copy of a version 5 file holding only some of its top-level variables, in memory,
+// for matio to read by its path: matio finds a variable by reading the file from its start,
+// which made a file of many variables take as long as their number squared. Empty when the
+// system offers no such file; the descriptor closes with it.
+struct MemoryFile {
+    int fd = -1;
+    ~MemoryFile() {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd); }
+};
+
+bool copyElements(const std::filesystem::path& path, const MatLayout& layout,
+                  const std::vector<bool>& needed, MemoryFile& out) {
+    out.fd = memfd_create("orbistan-mat", MFD_CLOEXEC);
+    std::ifstream in(path, std::ios::binary);
+    if (out.fd < 0 || !std::filesystem::exists(out.path()) || !in) {
+        return false;
+    }
+    std::vector<char> buffer(std::size_t(1) << 20);
+    const auto copy = [&](std::uint64_t at, std::uint64_t n) {
+        in.seekg(static_cast<std::streamoff>(at));
+        while (n > 0) {
+            const auto piece =
+                static_cast<std::streamsize>(std::min<std::uint64_t>(n, buffer.size()));
+            if (!in.read(buffer.data(), piece) ||
+                write(out.fd, buffer.data(), static_cast<std::size_t>(piece)) != piece) {
+                return false;
+            }
+            n -= static_cast<std::uint64_t>(piece);
+        }
+        return true;
+    };
+    if (!copy(0, 128)) {
+        return false;
+    }
+    static constexpr char kZeros[8] = {};
+    for (std::size_t i = 0; i < layout.elements.size(); ++i) {
+        const MatElement& e = layout.elements[i];
+        const std::size_t padding = e.padded ? (8 - e.bytes % 8) % 8 : 0;
+        if (needed[i] && (!copy(e.at, e.bytes) ||
+                          write(out.fd, kZeros, padding) != static_cast<ssize_t>(padding))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Versions 4 and 5, through matio in this process. A version 5 file's vectors are those its
+// layout walk listed; matio reads only the top-level variables the record and its scalars
+// are in.
+MatContents readVersion5(const std::filesystem::path& path, const MatLayout& layout,
+                         const MatVariablePick& pick, const Progress& progress) {
     const std::string name = displayName(path);
     MatFile file = openMat(path);
     if (!file) {
@@ -276,9 +354,13 @@ MatContents readVersion5(const std::filesystem::path& path, const MatVariablePic
             {ProblemKind::Unrecognised, name, "", "это не файл MATLAB, который можно прочесть"});
     }
     MatContents c;
-    while (const MatVar v = MatVar(Mat_VarReadNextInfo(file.get()))) {
-        if (v->name) {
-            collectVectors(*v, v->name, 0, c.vectors);
+    if (layout.version == MatVersion::V5) {
+        c.vectors = layout.vectors;
+    } else {
+        while (const MatVar v = MatVar(Mat_VarReadNextInfo(file.get()))) {
+            if (v->name) {
+                collectVectors(*v, v->name, 0, c.vectors);
+            }
         }
     }
     const std::optional<std::string> variable = pick(c.vectors);
@@ -286,9 +368,27 @@ MatContents readVersion5(const std::filesystem::path& path, const MatVariablePic
         return c;
     }
     progress.step(0);
-    Mat_Rewind(file.get());
+    const MatVector* chosen = chooseVector(c.vectors, *variable);
+    std::set<std::string> names;
+    std::vector<bool> needed(layout.elements.size());
+    for (std::size_t i = 0; chosen && i < c.vectors.size(); ++i) {
+        const MatVector& v = c.vectors[i];
+        if (&v == chosen || meaningFor(v, chosen->name) != ScalarMeaning::None) {
+            names.insert(v.name.substr(0, v.name.find('.')));
+            if (i < layout.elementOf.size()) {
+                needed[layout.elementOf[i]] = true;
+            }
+        }
+    }
+    MemoryFile copy;
+    if (layout.version == MatVersion::V5 && copyElements(path, layout, needed, copy)) {
+        file = MatFile(Mat_Open(copy.path().c_str(), MAT_ACC_RDONLY));
+    } else {
+        Mat_Rewind(file.get());
+    }
+    const TopVariables tops = file ? readTops(file.get(), names) : TopVariables{};
     c.recording = recordingOf(
-        c.vectors, *variable, [&](const std::string& p) { return readVector(file.get(), p, name); },
+        c.vectors, *variable, [&](const std::string& p) { return readVector(tops, p, name); },
         name);
     progress.step(1);
     return c;
@@ -494,16 +594,16 @@ MatContents readVersion73(const std::filesystem::path& path, const MatVariablePi
 std::optional<MatContents> readMatContents(const std::filesystem::path& path,
                                            const MatVariablePick& pick, const Progress& progress) {
     requireRegularFile(path); // before anything opens it: a FIFO would block
-    const std::optional<MatVersion> version = matFileVersion(path);
-    if (!version) {
+    if (!isMatFile(path)) {
         return std::nullopt;
     }
-    if (const std::string damage = matLayoutProblem(path); !damage.empty()) {
-        throw SpectrumFileError({ProblemKind::Damaged, displayName(path), "", damage});
+    const MatLayout layout = matLayout(path);
+    if (!layout.problem.empty()) {
+        throw SpectrumFileError({ProblemKind::Damaged, displayName(path), "", layout.problem});
     }
     // HDF5 is called only in children: a thread of this process never holds its locks.
-    return version == MatVersion::V73 ? readVersion73(path, pick, progress)
-                                      : readVersion5(path, pick, progress);
+    return layout.version == MatVersion::V73 ? readVersion73(path, pick, progress)
+                                             : readVersion5(path, layout, pick, progress);
 }
 
 std::optional<std::vector<MatVector>> listMatVectors(const std::filesystem::path& path) {

@@ -26,33 +26,64 @@ public:
     virtual bool take(unsigned char* out, std::uint64_t n) = 0;
 };
 
-class FileBytes : public Bytes {
+// The file read through a buffer: the walk takes a few bytes at a time, and a seek and a
+// read of the system for each made a file of many small variables slow to list.
+class FileReader {
 public:
-    FileBytes(std::ifstream& in, std::uint64_t at, std::uint64_t end)
-        : in_(in), at_(at), end_(end) {}
-    bool take(unsigned char* out, std::uint64_t n) override {
-        if (n > end_ - at_) {
+    explicit FileReader(std::ifstream& in) : in_(in) {}
+    bool read(std::uint64_t at, unsigned char* out, std::uint64_t n) {
+        if (at >= start_ && n <= end_ - start_ && at - start_ <= end_ - start_ - n) {
+            std::copy_n(buffer_.data() + (at - start_), n, out);
+            return true;
+        }
+        if (n >= buffer_.size()) {
+            return fetch(at, out, n);
+        }
+        start_ = end_ = at;
+        in_.clear();
+        in_.seekg(static_cast<std::streamoff>(at));
+        in_.read(reinterpret_cast<char*>(buffer_.data()),
+                 static_cast<std::streamsize>(buffer_.size()));
+        end_ = at + static_cast<std::uint64_t>(in_.gcount());
+        if (end_ - start_ < n) {
             return false;
         }
-        if (out) {
-            in_.clear();
-            in_.seekg(static_cast<std::streamoff>(at_));
-            if (!in_.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(n))) {
-                return false;
-            }
+        std::copy_n(buffer_.data(), n, out);
+        return true;
+    }
+
+private:
+    bool fetch(std::uint64_t at, unsigned char* out, std::uint64_t n) {
+        in_.clear();
+        in_.seekg(static_cast<std::streamoff>(at));
+        return static_cast<bool>(
+            in_.read(reinterpret_cast<char*>(out), static_cast<std::streamsize>(n)));
+    }
+
+    std::ifstream& in_;
+    std::array<unsigned char, 65536> buffer_;
+    std::uint64_t start_ = 0, end_ = 0;
+};
+
+class FileBytes : public Bytes {
+public:
+    FileBytes(FileReader& in, std::uint64_t at, std::uint64_t end) : in_(in), at_(at), end_(end) {}
+    bool take(unsigned char* out, std::uint64_t n) override {
+        if (n > end_ - at_ || (out && !in_.read(at_, out, n))) {
+            return false;
         }
         at_ += n;
         return true;
     }
 
 private:
-    std::ifstream& in_;
+    FileReader& in_;
     std::uint64_t at_, end_;
 };
 
 class InflatedBytes : public Bytes {
 public:
-    InflatedBytes(std::ifstream& in, std::uint64_t at, std::uint64_t end)
+    InflatedBytes(FileReader& in, std::uint64_t at, std::uint64_t end)
         : in_(in), at_(at), end_(end) {
         ok_ = inflateInit(&z_) == Z_OK;
     }
@@ -81,10 +112,7 @@ private:
     void step() {
         if (z_.avail_in == 0 && at_ < end_) {
             const auto size = std::min<std::uint64_t>(end_ - at_, input_.size());
-            in_.clear();
-            in_.seekg(static_cast<std::streamoff>(at_));
-            if (!in_.read(reinterpret_cast<char*>(input_.data()),
-                          static_cast<std::streamsize>(size))) {
+            if (!in_.read(at_, input_.data(), size)) {
                 ok_ = false;
                 return;
             }
@@ -97,7 +125,7 @@ private:
         ok_ = (r == Z_OK || r == Z_STREAM_END) && z_.avail_out < before;
     }
 
-    std::ifstream& in_;
+    FileReader& in_;
     std::uint64_t at_, end_;
     z_stream z_{};
     bool ok_ = false;
@@ -142,13 +170,19 @@ constexpr std::uint32_t kMatrix = 14, kCompressed = 15, kInt8 = 1, kInt32 = 5, k
 // Walks a matrix element's sub-elements as matio will read them: array flags, dimensions,
 // name, then the values, the cells or the fields (each a matrix again). Every count is
 // checked against the bytes its element holds before anything allocates by it.
+//
+// On the way it lists the numeric vectors as matio would: top-level variables and the fields
+// of 1×1 structs, nested to 8 levels, named by their path ("bearing.gs").
 class Walker {
 public:
-    Walker(Bytes& in, bool swap) : in_(in), swap_(swap) {}
+    Walker(Bytes& in, bool swap, MatLayout* listing = nullptr, std::size_t element = 0)
+        : in_(in), swap_(swap), listing_(listing), element_(element) {}
 
     // Empty when the matrix of `bytes` bytes is sound; else what is wrong, or "" in
-    // `damaged` for a fault without a better name.
-    std::optional<std::string> matrix(std::uint64_t bytes, int depth) {
+    // `damaged` for a fault without a better name. It is listed under `as` (a field's path)
+    // when given, under its own name when `top`.
+    std::optional<std::string> matrix(std::uint64_t bytes, int depth, bool top = false,
+                                      const std::string* as = nullptr) {
         if (depth > 16) {
             return std::string();
         }
@@ -161,19 +195,28 @@ public:
         }
         const std::uint32_t klass = word(flags->data()) & 0xff;
         const bool complex = (word(flags->data()) & 0x800) != 0;
-        const std::string variable(name->begin(), name->end());
+        const std::string variable = as ? *as : std::string(name->begin(), name->end());
         const Dimensions d = dimensions(*dims, variable);
         if (!d.problem.empty()) {
             return d.problem;
         }
+        const bool listed = listing_ && (top || as) && !variable.empty();
         const std::uint64_t count = d.count;
         const std::string& claim = d.claim;
         std::optional<std::string> problem;
         if (klass == 1) {
             problem = matrices(left, count, depth);
         } else if (klass == 2 || klass == 3) {
-            problem = structure(left, count, klass == 3, depth);
+            const bool fieldsListed = listed && klass == 2 && count == 1 && depth < 8;
+            problem = structure(left, count, klass == 3, depth, fieldsListed ? &variable : nullptr);
         } else if (klass >= 6 && klass <= 15) {
+            if (listed && !complex && dims->size() == 8) {
+                const auto rows = word(dims->data()), columns = word(dims->data() + 4);
+                if (const std::uint64_t length = rows == 1 ? columns : columns == 1 ? rows : 0) {
+                    listing_->vectors.push_back({variable, static_cast<std::size_t>(length)});
+                    listing_->elementOf.push_back(element_);
+                }
+            }
             problem = values(left, count, variable, claim);
             if (!problem && complex) {
                 problem = values(left, count, variable, claim); // the imaginary part
@@ -299,8 +342,9 @@ private:
         return skip(*e, left) ? std::nullopt : std::optional(std::string());
     }
 
-    // `count` matrices, each at least a tag long.
-    std::optional<std::string> matrices(std::uint64_t& left, std::uint64_t count, int depth) {
+    // `count` matrices, each at least a tag long; listed under the paths `as` when given.
+    std::optional<std::string> matrices(std::uint64_t& left, std::uint64_t count, int depth,
+                                        const std::vector<std::string>* as = nullptr) {
         if (count > left / 8) {
             return std::string();
         }
@@ -310,7 +354,7 @@ private:
                 return std::string();
             }
             left -= *bytes;
-            if (auto problem = matrix(*bytes, depth + 1)) {
+            if (auto problem = matrix(*bytes, depth + 1, false, as ? &(*as)[i] : nullptr)) {
                 return problem;
             }
             const std::uint64_t padding = std::min<std::uint64_t>((8 - *bytes % 8) % 8, left);
@@ -324,8 +368,9 @@ private:
 
     // A struct (or an object, which first names its class): the length of a field's name,
     // the names, then each element's fields.
+    // The fields of a 1×1 struct are listed under `as` and their names.
     std::optional<std::string> structure(std::uint64_t& left, std::uint64_t count, bool object,
-                                         int depth) {
+                                         int depth, const std::string* as) {
         if (object && !read(left, kInt8, 0, 4096)) {
             return std::string();
         }
@@ -339,19 +384,29 @@ private:
         if (fields == 0) {
             return std::nullopt;
         }
-        return count > left / 8 / fields ? std::string() : matrices(left, fields * count, depth);
+        if (count > left / 8 / fields) {
+            return std::string();
+        }
+        std::vector<std::string> paths;
+        for (std::uint64_t i = 0; as && i < fields; ++i) {
+            const auto* first = names->data() + i * each;
+            paths.push_back(*as + "." + std::string(first, std::find(first, first + each, '\0')));
+        }
+        return matrices(left, fields * count, depth, as ? &paths : nullptr);
     }
 
     Bytes& in_;
     bool swap_;
+    MatLayout* listing_;
+    std::size_t element_; // the top-level variable walked, an index into listing_->elements
 };
 
 // A version 5 file: a 128-byte header and a run of variables, each a matrix or a compressed
-// one. Empty when all are sound.
-std::string damagedVersion5(std::ifstream& in, std::uint64_t size, bool swap) {
+// one, listed into `layout`. Empty when all are sound.
+std::string walkVersion5(std::ifstream& stream, std::uint64_t size, bool swap, MatLayout& layout) {
+    FileReader in(stream);
     for (std::uint64_t at = 128; at < size;) {
         FileBytes file(in, at, size);
-        Walker top(file, swap);
         std::uint64_t left = size - at;
         unsigned char tag[8];
         if (left < 8 || !file.take(tag, 8)) {
@@ -371,16 +426,19 @@ std::string damagedVersion5(std::ifstream& in, std::uint64_t size, bool swap) {
         if (bytes > left - 8) {
             return "файл обрывается: переменная с байта " + std::to_string(at) + " не дописана";
         }
+        const std::size_t element = layout.elements.size();
+        layout.elements.push_back({at, 8 + std::uint64_t(bytes), type == kMatrix});
         std::optional<std::string> problem;
         if (type == kMatrix) {
-            problem = top.matrix(bytes, 0);
+            Walker top(file, swap, &layout, element);
+            problem = top.matrix(bytes, 0, true);
         } else {
             // Deflate gives at most 1032 bytes for one: a matrix claiming more lies.
             InflatedBytes inflated(in, at + 8, at + 8 + bytes);
-            Walker inner(inflated, swap);
+            Walker inner(inflated, swap, &layout, element);
             std::uint64_t claimed = std::uint64_t(bytes) * 1032 + 64;
             const std::optional<std::uint64_t> matrix = inner.matrixTag(claimed);
-            problem = matrix ? inner.matrix(*matrix, 0) : std::optional(std::string());
+            problem = matrix ? inner.matrix(*matrix, 0, true) : std::optional(std::string());
         }
         if (problem) {
             return problem->empty() ? "переменная с байта " + std::to_string(at) + " повреждена"
@@ -479,21 +537,26 @@ MatVersion matVersion(std::string_view header) {
                                : MatVersion::V4;
 }
 
-std::string matLayoutProblem(const std::filesystem::path& path) {
+MatLayout matLayout(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     const auto size = static_cast<std::uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
     char header[128] = {};
     in.seekg(0);
     in.read(header, sizeof header);
-    switch (matVersion(std::string_view(header, static_cast<std::size_t>(in.gcount())))) {
+    MatLayout layout;
+    layout.version = matVersion(std::string_view(header, static_cast<std::size_t>(in.gcount())));
+    switch (layout.version) {
     case MatVersion::V73:
-        return damagedVersion73(in, size);
+        layout.problem = damagedVersion73(in, size);
+        break;
     case MatVersion::V5:
-        return damagedVersion5(in, size, header[126] == 'M' && header[127] == 'I');
+        layout.problem = walkVersion5(in, size, header[126] == 'M' && header[127] == 'I', layout);
+        break;
     case MatVersion::V4:
+        layout.problem = damagedVersion4(in, size);
         break;
     }
-    return damagedVersion4(in, size);
+    return layout;
 }
 
 } // namespace orbistan
