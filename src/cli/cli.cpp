@@ -264,7 +264,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         }
         return command->second(args, out, err);
     } catch (const UsageError& e) {
-        err << "orbistan-cli: " << e.what << '\n'
+        // The message may quote what was typed: bytes that are not text are shown as codes.
+        err << "orbistan-cli: " << visibleText(e.what) << '\n'
             << usageText() << "\nFILE of the spectrum commands, by its format:\n"
             << formatList();
         return ExitUsage;

@@ -614,6 +614,22 @@ TEST(CliUsage, NamesEveryFormatAndItsExtensions) {
     }
 }
 
+// What was typed is quoted readably: bytes that are not UTF-8 as the code page's letters,
+// control characters as codes, never raw to the terminal.
+TEST(CliUsage, QuotesWhatWasTypedReadably) {
+    const struct {
+        std::string typed, quoted;
+    } cases[] = {
+        {"--out\x8ar.pdf", "unknown option --out\xd0\x89r.pdf"},
+        {"--\x1b[31mred", "unknown option --\\x1b[31mred"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = runCli({"compute", c.typed, "1"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "orbistan-cli: " + c.quoted) << c.typed;
+    }
+}
+
 // A rate given over the one the file states is taken, with a note saying so.
 TEST_F(CliSpectrum, RateGivenOverTheFilesIsNoted) {
     const std::string wav = (dir_ / "outer.wav").string();

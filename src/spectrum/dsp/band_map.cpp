@@ -82,9 +82,12 @@ private:
                 z[i][1] = re * turn.im() + im * turn.re();
             }
         } else {
-            std::copy(lines_[first], lines_[first] + 2 * count, z[0]);
+            // By the doubles: lines_[first] and z[count] may be past the end, when empty.
+            const double* from = reinterpret_cast<const double*>(lines_) + 2 * first;
+            std::copy(from, from + 2 * count, z[0]);
         }
-        std::fill(z[count], z[count] + 2 * (half_ - count), 0.0);
+        double* const values = reinterpret_cast<double*>(z);
+        std::fill(values + 2 * count, values + 2 * half_, 0.0);
         buffer_.complexTransform(half_, FFTW_BACKWARD);
         double* e = buffer_.samples();
         for (std::size_t j = 0; j < half_; ++j) {

@@ -111,7 +111,9 @@ private:
             z[i][1] = s * z[first + i][1];
         }
         const std::size_t length = m / std::max<std::size_t>(factor_, 2);
-        std::fill(z[count], z[count] + 2 * (length - count), 0.0);
+        // By the doubles: z[count] is past the end when every line is kept.
+        double* const values = reinterpret_cast<double*>(z);
+        std::fill(values + 2 * count, values + 2 * length, 0.0);
         return count;
     }
 
