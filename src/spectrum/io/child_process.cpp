@@ -7,9 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace orbistan {
@@ -167,6 +169,66 @@ void ChildChannel::frame(char kind, std::string_view bytes) {
     writeAll(fd_, bytes.data(), bytes.size());
 }
 
+namespace {
+
+// Reads the child's frames until it ends; kills it and says why when it stalls or floods.
+class Watch {
+public:
+    Watch(pid_t pid, int fd, const ChildLimits& limits)
+        : pid_(pid), fd_(fd), limits_(limits), frames_(limits.maxAnswer),
+          busyAtSign_(processorTime(pid)) {}
+
+    // Empty when the child ended of itself; throws SpectrumCancelled on a cancel.
+    std::optional<ChildOutcome::End> run(const Progress& progress, ChildOutcome& out) {
+        double fraction = 0, shown = -1;
+        for (;;) {
+            if (fraction != shown) {
+                progress.step(fraction);
+                shown = fraction;
+            }
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, 50) > 0) {
+                const ssize_t n = read(fd_, buffer_.data(), buffer_.size());
+                if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
+                    return std::nullopt; // the child has ended, or the pipe with it
+                }
+                if (n > 0 &&
+                    !frames_.take(buffer_.data(), static_cast<std::size_t>(n), out, fraction)) {
+                    return ChildOutcome::End::Oversized;
+                }
+                lastSign_ = std::chrono::steady_clock::now();
+                freshSign_ = true;
+                continue;
+            }
+            progress.step(fraction); // a cancel is seen while the child is quiet too
+            if (stalled()) {
+                return ChildOutcome::End::Stalled;
+            }
+        }
+    }
+
+private:
+    bool stalled() {
+        if (freshSign_) { // its processor time is read when it goes quiet, not per frame
+            busyAtSign_ = processorTime(pid_);
+            freshSign_ = false;
+        }
+        return std::chrono::steady_clock::now() - lastSign_ > limits_.idle ||
+               processorTime(pid_) - busyAtSign_ > limits_.busy;
+    }
+
+    pid_t pid_;
+    int fd_;
+    ChildLimits limits_;
+    Frames frames_;
+    std::chrono::steady_clock::time_point lastSign_ = std::chrono::steady_clock::now();
+    std::chrono::milliseconds busyAtSign_;
+    bool freshSign_ = false;
+    std::array<char, 1 << 16> buffer_;
+};
+
+} // namespace
+
 ChildOutcome runInChild(const std::function<void(ChildChannel&)>& work, const Progress& progress,
                         const ChildLimits& limits) {
     ChildOutcome out;
@@ -189,62 +251,25 @@ ChildOutcome runInChild(const std::function<void(ChildChannel&)>& work, const Pr
         close(fds[0]);
         return out;
     }
-    Frames frames(limits.maxAnswer);
-    double fraction = 0, shown = -1;
-    auto lastSign = std::chrono::steady_clock::now();
-    auto busyAtSign = processorTime(pid);
-    bool freshSign = false; // its processor time is read when it goes quiet, not per frame
-    std::string buffer(1 << 16, '\0');
+    std::optional<ChildOutcome::End> stopped;
     try {
-        for (;;) {
-            if (fraction != shown) {
-                progress.step(fraction);
-                shown = fraction;
-            }
-            pollfd p{fds[0], POLLIN, 0};
-            if (poll(&p, 1, 50) > 0) {
-                const ssize_t n = read(fds[0], buffer.data(), buffer.size());
-                if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) {
-                    break; // the child has ended, or the pipe with it
-                }
-                if (n > 0 &&
-                    !frames.take(buffer.data(), static_cast<std::size_t>(n), out, fraction)) {
-                    killAndReap(pid);
-                    close(fds[0]);
-                    out.end = ChildOutcome::End::Oversized;
-                    return out;
-                }
-                lastSign = std::chrono::steady_clock::now();
-                freshSign = true;
-                continue;
-            }
-            progress.step(fraction); // a cancel is seen while the child is quiet too
-            if (freshSign) {
-                busyAtSign = processorTime(pid);
-                freshSign = false;
-            }
-            const auto quiet = std::chrono::steady_clock::now() - lastSign;
-            if (quiet > limits.idle || processorTime(pid) - busyAtSign > limits.busy) {
-                killAndReap(pid);
-                close(fds[0]);
-                out.end = ChildOutcome::End::Stalled;
-                return out;
-            }
-        }
+        stopped = Watch(pid, fds[0], limits).run(progress, out);
     } catch (...) {
         killAndReap(pid);
         close(fds[0]);
         throw;
     }
     close(fds[0]);
+    if (stopped) {
+        killAndReap(pid);
+        out.end = *stopped;
+        return out;
+    }
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-        out.end = ChildOutcome::End::Answered;
-    } else {
-        out.end = ChildOutcome::End::Crashed;
-    }
+    out.end = WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ChildOutcome::End::Answered
+                                                            : ChildOutcome::End::Crashed;
     return out;
 }
 

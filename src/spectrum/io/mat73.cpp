@@ -97,6 +97,32 @@ std::uint64_t vectorLength(hid_t dataset) {
     return dims[0] == 1 ? dims[1] : dims[1] == 1 ? dims[0] : 0;
 }
 
+// A chunked dataset partly written reads back fill values where chunks are missing.
+// (Its space status is no sign: HDF5 counts chunks against the largest extent, and
+// compressed chunks are smaller than their values.) Empty when every chunk is written.
+std::string unwrittenChunks(hid_t dataset, hid_t plist, const std::vector<hsize_t>& dims,
+                            const std::string& name) {
+    std::vector<hsize_t> chunk(dims.size());
+    hsize_t written = 0;
+    const Id space(H5Dget_space(dataset), H5Sclose);
+    if (H5Pget_chunk(plist, static_cast<int>(chunk.size()), chunk.data()) !=
+            static_cast<int>(chunk.size()) ||
+        H5Dget_num_chunks(dataset, space, &written) < 0) {
+        return {};
+    }
+    std::uint64_t needed = 1;
+    for (std::size_t i = 0; i < dims.size(); ++i) {
+        const std::uint64_t along = chunk[i] == 0 ? 1 : (dims[i] + chunk[i] - 1) / chunk[i];
+        needed = needed > (std::uint64_t(1) << 62) / std::max<std::uint64_t>(along, 1)
+                     ? std::uint64_t(1) << 62
+                     : needed * along;
+    }
+    return written < needed
+               ? "данные " + quoted(name) + " записаны не все: из " + std::to_string(needed) +
+                     " частей в файле " + std::to_string(written)
+               : std::string();
+}
+
 // What makes a dataset's data other than what this file holds: drawn from other files,
 // stored outside it, or never written. Empty when it is this file's.
 std::string datasetProblem(hid_t dataset, const std::string& name) {
@@ -120,28 +146,8 @@ std::string datasetProblem(hid_t dataset, const std::string& name) {
         return "данные " + quoted(name) + " не записаны: в файле лишь их размер (" +
                std::to_string(values) + " значений)";
     }
-    // A chunked dataset partly written reads back fill values where chunks are missing.
-    // (Its space status is no sign: HDF5 counts chunks against the largest extent, and
-    // compressed chunks are smaller than their values.)
     if (values > 0 && layout == H5D_CHUNKED) {
-        std::vector<hsize_t> chunk(dims.size());
-        hsize_t written = 0;
-        const Id space(H5Dget_space(dataset), H5Sclose);
-        if (H5Pget_chunk(plist, static_cast<int>(chunk.size()), chunk.data()) ==
-                static_cast<int>(chunk.size()) &&
-            H5Dget_num_chunks(dataset, space, &written) >= 0) {
-            std::uint64_t needed = 1;
-            for (std::size_t i = 0; i < dims.size(); ++i) {
-                const std::uint64_t along = chunk[i] == 0 ? 1 : (dims[i] + chunk[i] - 1) / chunk[i];
-                needed = needed > (std::uint64_t(1) << 62) / std::max<std::uint64_t>(along, 1)
-                             ? std::uint64_t(1) << 62
-                             : needed * along;
-            }
-            if (written < needed) {
-                return "данные " + quoted(name) + " записаны не все: из " + std::to_string(needed) +
-                       " частей в файле " + std::to_string(written);
-            }
-        }
+        return unwrittenChunks(dataset, plist, dims, name);
     }
     return {};
 }

@@ -342,6 +342,24 @@ bool copyElements(const std::filesystem::path& path, const MatLayout& layout,
     return true;
 }
 
+// The top-level variables that hold the record chosen and the scalars that tell its rate and
+// speed: their names, and which of the layout's elements they are.
+std::vector<bool> neededElements(const std::vector<MatVector>& vectors, const std::string& variable,
+                                 const MatLayout& layout, std::set<std::string>& names) {
+    const MatVector* chosen = chooseVector(vectors, variable);
+    std::vector<bool> needed(layout.elements.size());
+    for (std::size_t i = 0; chosen && i < vectors.size(); ++i) {
+        const MatVector& v = vectors[i];
+        if (&v == chosen || meaningFor(v, chosen->name) != ScalarMeaning::None) {
+            names.insert(v.name.substr(0, v.name.find('.')));
+            if (i < layout.elementOf.size()) {
+                needed[layout.elementOf[i]] = true;
+            }
+        }
+    }
+    return needed;
+}
+
 // Versions 4 and 5, through matio in this process. A version 5 file's vectors are those its
 // layout walk listed; matio reads only the top-level variables the record and its scalars
 // are in.
@@ -368,18 +386,8 @@ MatContents readVersion5(const std::filesystem::path& path, const MatLayout& lay
         return c;
     }
     progress.step(0);
-    const MatVector* chosen = chooseVector(c.vectors, *variable);
     std::set<std::string> names;
-    std::vector<bool> needed(layout.elements.size());
-    for (std::size_t i = 0; chosen && i < c.vectors.size(); ++i) {
-        const MatVector& v = c.vectors[i];
-        if (&v == chosen || meaningFor(v, chosen->name) != ScalarMeaning::None) {
-            names.insert(v.name.substr(0, v.name.find('.')));
-            if (i < layout.elementOf.size()) {
-                needed[layout.elementOf[i]] = true;
-            }
-        }
-    }
+    const std::vector<bool> needed = neededElements(c.vectors, *variable, layout, names);
     MemoryFile copy;
     if (layout.version == MatVersion::V5 && copyElements(path, layout, needed, copy)) {
         file = MatFile(Mat_Open(copy.path().c_str(), MAT_ACC_RDONLY));

@@ -210,12 +210,8 @@ public:
             const bool fieldsListed = listed && klass == 2 && count == 1 && depth < 8;
             problem = structure(left, count, klass == 3, depth, fieldsListed ? &variable : nullptr);
         } else if (klass >= 6 && klass <= 15) {
-            if (listed && !complex && dims->size() == 8) {
-                const auto rows = word(dims->data()), columns = word(dims->data() + 4);
-                if (const std::uint64_t length = rows == 1 ? columns : columns == 1 ? rows : 0) {
-                    listing_->vectors.push_back({variable, static_cast<std::size_t>(length)});
-                    listing_->elementOf.push_back(element_);
-                }
+            if (listed && !complex) {
+                listVector(variable, *dims);
             }
             problem = values(left, count, variable, claim);
             if (!problem && complex) {
@@ -267,6 +263,18 @@ public:
     }
 
 private:
+    // A numeric array of two dimensions, one of them 1, is a vector of the listing.
+    void listVector(const std::string& variable, const std::vector<unsigned char>& dims) {
+        if (dims.size() != 8) {
+            return;
+        }
+        const auto rows = word(dims.data()), columns = word(dims.data() + 4);
+        if (const std::uint64_t length = rows == 1 ? columns : columns == 1 ? rows : 0) {
+            listing_->vectors.push_back({variable, static_cast<std::size_t>(length)});
+            listing_->elementOf.push_back(element_);
+        }
+    }
+
     std::uint32_t word(const unsigned char* b) const {
         std::uint32_t v = 0;
         for (int i = 0; i < 4; ++i) {
