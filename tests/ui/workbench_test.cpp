@@ -847,6 +847,31 @@ private Q_SLOTS:
         QCOMPARE(plot()->graph(0)->dataCount(), 3201);
     }
 
+    // A version 7.3 file on which HDF5 loops for ever: «Отмена» stops the reading at once,
+    // and left alone the reading is stopped and said as the file's, the window answering
+    // throughout and the spectrum shown kept.
+    void hdf5LoopIsCancelledOrStopped() {
+        computeAndOpen(wav_);
+        const QString hang = QString(ORBISTAN_CRAFTED73) + "/hdf5_hang.mat";
+        spectrumWindow()->openFile(hang.toStdString());
+        QVERIFY(spectrumWindow()->busy());
+        QTest::qWait(200);
+        spectrumWindow()->findChild<QPushButton*>("cancelButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 500);
+        int refused = 0;
+        f.answer([&refused](QDialog& d) {
+            QCOMPARE(qobject_cast<QMessageBox*>(&d)->text(),
+                     QString("Файл «hdf5_hang.mat»: библиотека HDF5 читала его, не продвигаясь, "
+                             "и была остановлена"));
+            ++refused;
+            d.accept();
+        });
+        spectrumWindow()->openFile(hang.toStdString());
+        QTRY_COMPARE_WITH_TIMEOUT(refused, 1, 3000);
+        QVERIFY(!spectrumWindow()->busy());
+        QCOMPARE(plot()->graph(0)->dataCount(), 3201);
+    }
+
     // Twenty million samples transformed whole: ten million lines. While the worker
     // transforms them and the window takes the result in, the window's own thread answers
     // within 100 ms throughout: the peaks, their floor and the graph's data are prepared on
