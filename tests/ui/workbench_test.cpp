@@ -453,6 +453,14 @@ private Q_SLOTS:
         QVERIFY(spectrumWindow()->findChild<QWidget*>("peaksPage")->isAncestorOf(velocity));
         velocity->click();
         QCOMPARE(plot()->yAxis->label(), QString("Скорость, пик, мм/с"));
+        // The cursor's read-out, on screen and spoken, says the unit as the axis does.
+        plot()->xAxis->setRange(100, 400);
+        plot()->replot();
+        const int x = static_cast<int>(plot()->xAxis->coordToPixel(200));
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), plot()->mapToGlobal(QPointF(x, 100)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(plot(), &move);
+        QVERIFY2(cursorReadout().contains(" мм/с"), qPrintable(cursorReadout()));
         chooser->setCurrentIndex(chooser->findText("X097_DE_time")); // the record that sounds
         Q_EMIT chooser->activated(chooser->currentIndex());
         QTRY_VERIFY(!spectrumWindow()->busy());

@@ -355,7 +355,7 @@ void TForm16::moveCursor(double frequency) {
         text += "   " + decimalText(f / doc_.bearing()->bases.Fr, 3) + " × Fr";
     }
     const std::string unit = unitName(s->units);
-    text += "   A = " + significantText(amplitude) + (unit.empty() ? "" : " " + fromCore(unit));
+    text += "   A = " + significantText(amplitude) + (unit.empty() ? "" : " " + utf8Text(unit));
     // The marker line it stands on, within the slip a family's lines are looked for in.
     const double reach = std::max(2 * s->resolution, f * doc_.settings().slipPercent / 100);
     if (const auto marker = nearestMarker(doc_.markerLines(), f, reach)) {
