@@ -79,6 +79,18 @@ QString cursorReadout() {
     return parts.size() > 1 && parts[0] == "Спектр" ? parts[1] : QString();
 }
 
+// The mouse moved over the plot shown from `low` to `high` Hz, at `frequency`: the cursor
+// follows it. Its pixel column.
+int hoverPlot(double low, double high, double frequency) {
+    plot()->xAxis->setRange(low, high);
+    plot()->replot();
+    const int x = static_cast<int>(plot()->xAxis->coordToPixel(frequency));
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), plot()->mapToGlobal(QPointF(x, 100)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(plot(), &move);
+    return x;
+}
+
 // The plot's labels standing, by their texts, and whether any two of them overlap.
 QStringList standingLabels(const QColor& colour, bool* overlap = nullptr) {
     QStringList texts;
@@ -184,12 +196,7 @@ private Q_SLOTS:
         QCOMPARE(plot()->legend->itemCount(), entries - 1);
 
         // A click near Fo snaps to its peak and searches it with the main window's tolerance.
-        plot()->xAxis->setRange(0, 400);
-        plot()->replot();
-        const int x = static_cast<int>(plot()->xAxis->coordToPixel(108.5));
-        QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), plot()->mapToGlobal(QPointF(x, 100)),
-                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(plot(), &move);
+        const int x = hoverPlot(0, 400, 108.5);
         const QString readout = cursorReadout();
         // 106,97 Hz is 6418 CPM and 3,572 orders of 29,95 Hz.
         QVERIFY2(readout.startsWith("106,9") && readout.contains(" CPM ") &&
@@ -454,12 +461,7 @@ private Q_SLOTS:
         velocity->click();
         QCOMPARE(plot()->yAxis->label(), QString("Скорость, пик, мм/с"));
         // The cursor's read-out, on screen and spoken, says the unit as the axis does.
-        plot()->xAxis->setRange(100, 400);
-        plot()->replot();
-        const int x = static_cast<int>(plot()->xAxis->coordToPixel(200));
-        QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), plot()->mapToGlobal(QPointF(x, 100)),
-                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(plot(), &move);
+        hoverPlot(100, 400, 200);
         QVERIFY2(cursorReadout().contains(" мм/с"), qPrintable(cursorReadout()));
         chooser->setCurrentIndex(chooser->findText("X097_DE_time")); // the record that sounds
         Q_EMIT chooser->activated(chooser->currentIndex());
