@@ -53,7 +53,8 @@ std::string usageText() {
         "[--scaling S]"
         " [--channel K] [--variable NAME] [--rate HZ] [--unit U]\n"
         "       orbistan-cli report FILE <compute options, --Fr from the file if it states it>"
-        " --out REPORT.pdf [--number N] [--band LOW:HIGH|auto] [<options of spectrum>]");
+        " --out REPORT.pdf [--number N] [--band LOW:HIGH|auto] [<options of spectrum>]\n"
+        "       orbistan-cli levels FILE [--channel K] [--variable NAME] [--rate HZ] [--unit U]");
 }
 
 int rowByName(const std::string& name) {
@@ -247,6 +248,7 @@ const std::map<std::string, Command>& commands() {
         {"base", baseCommand},         {"spectrum", spectrumCommand},
         {"synth", synthAdapter},       {"envelope", envelopeCommand},
         {"diagnose", diagnoseCommand}, {"report", reportCommand},
+        {"levels", levelsCommand},
     };
     return table;
 }

@@ -63,6 +63,7 @@ int spectrumCommand(const std::vector<std::string>& args, std::ostream& out, std
 int synthCommand(const std::vector<std::string>& args, std::ostream& err);
 int envelopeCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int diagnoseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int levelsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int reportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace orbistan

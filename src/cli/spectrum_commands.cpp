@@ -283,11 +283,39 @@ std::vector<ExplainedPeak> explainedRows(const std::vector<Peak>& found, const S
                                             : std::vector<FamilyEvidence>{});
 }
 
+// The arguments with --Fr taken from the file when they lack it: a MATLAB file's RPM
+// variable or its struct's shaft rate. Throws SpectrumFileError for a file that cannot be
+// read.
+std::vector<std::string> withShaftSpeed(std::vector<std::string> args) {
+    // Only a command line that lacks nothing else is worth reading the file for.
+    for (const char* option : {"--Fr", "--Z", "--dw", "--D", "--d", "--a"}) {
+        if (option != std::string("--Fr") && !contains(args, option)) {
+            return args;
+        }
+    }
+    if (contains(args, "--Fr")) {
+        return args;
+    }
+    const std::optional<double> rpm = readSpectrumFile(args[1], {}).shaftRpm;
+    if (!rpm) {
+        throw UsageError{"missing option --Fr: the file states no shaft speed"};
+    }
+    args.insert(args.end(), {"--Fr", cp1251ToUtf8(formatGeneral(*rpm / 60))});
+    return args;
+}
+
 // spectrum and envelope: the peak table, explained when the geometry is given.
-int peakCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+int peakCommand(const std::vector<std::string>& given, std::ostream& out, std::ostream& err,
                 TaskKind kind) {
-    if (args.size() < 2 || args[1].starts_with("--")) {
+    if (given.size() < 2 || given[1].starts_with("--")) {
         throw UsageError{"missing FILE"};
+    }
+    std::vector<std::string> args;
+    try {
+        args = withShaftSpeed(given); // as every command: Fr from a file that states it
+    } catch (const SpectrumFileError& e) {
+        err << problemText(e.problem()) << '\n';
+        return ExitFile;
     }
     std::vector<std::string> options =
         with(kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency"});
@@ -340,27 +368,6 @@ double slipOption(const ComputeArgs& a) {
 // The envelope's lines for the diagnosis: as --lines gives them, else chosen for the rate.
 std::optional<int> linesOption(const ComputeArgs& a, const WorkbenchTask& task) {
     return a.extra.count("--lines") ? std::optional(task.transform.lines) : std::nullopt;
-}
-
-// The arguments with --Fr taken from the file when they lack it: a MATLAB file's RPM
-// variable or its struct's shaft rate. Throws SpectrumFileError for a file that cannot be
-// read.
-std::vector<std::string> withShaftSpeed(std::vector<std::string> args) {
-    // Only a command line that lacks nothing else is worth reading the file for.
-    for (const char* option : {"--Fr", "--Z", "--dw", "--D", "--d", "--a"}) {
-        if (option != std::string("--Fr") && !contains(args, option)) {
-            return args;
-        }
-    }
-    if (contains(args, "--Fr")) {
-        return args;
-    }
-    const std::optional<double> rpm = readSpectrumFile(args[1], {}).shaftRpm;
-    if (!rpm) {
-        throw UsageError{"missing option --Fr: the file states no shaft speed"};
-    }
-    args.insert(args.end(), {"--Fr", cp1251ToUtf8(formatGeneral(*rpm / 60))});
-    return args;
 }
 
 } // namespace
@@ -499,6 +506,63 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
     }
     if (doc.rateAssumed() && !doc.evidence().empty()) {
         noteVerdictsOnAssumedRate(task.path, err);
+    }
+    return ExitDone;
+}
+
+namespace {
+
+// The record of a file as `levels` names it; a file that holds a spectrum is refused.
+std::optional<Waveform> recordForLevels(const WorkbenchTask& task, std::ostream& err) {
+    try {
+        FileContents c = readSpectrumFile(task.path, task.source);
+        requireOptionsApply(task, c, c.record.has_value());
+        if (!c.record) {
+            err << problemText({ProblemKind::Unsuited, displayName(task.path), "",
+                                "в нём спектр, а уровни считают по записи сигнала"})
+                << '\n';
+        }
+        return std::move(c.record);
+    } catch (const SpectrumFileError& e) {
+        err << problemText(e.problem()) << '\n';
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+// The record's overall levels about its mean, one `name<TAB>value<TAB>unit` line each.
+int levelsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.size() < 2 || args[1].starts_with("--")) {
+        throw UsageError{"missing FILE"};
+    }
+    const ComputeArgs a =
+        parseCompute(args, {{"--channel", "--variable", "--rate", "--unit"}, {}}, 2, false);
+    if (!a.geometry.empty()) {
+        throw UsageError{"levels takes no bearing: the levels are the record's own"};
+    }
+    const WorkbenchTask task = taskOf(args[1], a, TaskKind::Open);
+    const std::optional<Waveform> record = recordForLevels(task, err);
+    if (!record) {
+        return ExitFile;
+    }
+    if (record->samples.empty()) {
+        err << problemText(
+                   {ProblemKind::Unsuited, displayName(task.path), "", "в записи нет отсчётов"})
+            << '\n';
+        return ExitFile;
+    }
+    const std::string unit = unitName(withStatedUnit(record->units, unitOption(a)));
+    const Levels l = RangeExtremes(record->samples).levels(0, record->samples.size());
+    const std::pair<const char*, double> rows[] = {{"rms", l.rms},
+                                                   {"peak", l.peak},
+                                                   {"peak-to-peak", l.peakToPeak},
+                                                   {"crest", l.crest},
+                                                   {"kurtosis", l.kurtosis}};
+    for (const auto& [name, value] : rows) {
+        const bool dimensionless = name == std::string("crest") || name == std::string("kurtosis");
+        out << name << '\t' << cp1251ToUtf8(formatGeneral(value)) << '\t'
+            << (dimensionless ? "" : unit) << '\n';
     }
     return ExitDone;
 }

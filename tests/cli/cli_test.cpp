@@ -10,12 +10,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "cli_run.h"
+#include "spectrum/io/audio.h"
 #include "temp_dir.h"
 
 namespace {
@@ -407,6 +409,46 @@ TEST_F(CliSpectrum, OptionsThatDoNotApplyAreRefusedNotPassedOver) {
             << run.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir_ / "r.pdf"));
+}
+
+// The record's levels about its mean, in its unit; a spectrum has none to give.
+TEST_F(CliSpectrum, LevelsAreTheRecordsOwn) {
+    std::vector<double> sine(48000);
+    for (std::size_t i = 0; i < sine.size(); ++i) {
+        sine[i] = 0.1 + 0.5 * std::sin(2 * 3.14159265358979 * 50 * double(i) / 48000);
+    }
+    const std::string wav = dir_ / "sine.wav";
+    std::ofstream(wav, std::ios::binary) << orbistan::encodeWav(sine, 48000);
+    const CliRun run = runCli({"levels", wav, "--unit", "g"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::istringstream lines(run.out);
+    const struct {
+        const char* name;
+        double value;
+        const char* unit;
+    } want[] = {{"rms", 0.5 / std::sqrt(2.0), "g"},
+                {"peak", 0.5, "g"},
+                {"peak-to-peak", 1.0, "g"},
+                {"crest", std::sqrt(2.0), ""},
+                {"kurtosis", 1.5, ""}};
+    for (const auto& w : want) {
+        std::string line;
+        ASSERT_TRUE(std::getline(lines, line)) << w.name;
+        const std::size_t tab = line.find('\t'), unitTab = line.rfind('\t');
+        EXPECT_EQ(line.substr(0, tab), w.name);
+        std::string number = line.substr(tab + 1, unitTab - tab - 1);
+        std::replace(number.begin(), number.end(), ',', '.');
+        EXPECT_NEAR(std::stod(number), w.value, 1e-6) << line; // stored as floats
+        EXPECT_EQ(line.substr(unitTab + 1), w.unit) << line;
+    }
+    std::string rest;
+    EXPECT_FALSE(std::getline(lines, rest)) << run.out;
+
+    std::ofstream(dir_ / "s.csv") << "Hz;A\n1;1\n2;2\n3;1\n";
+    const CliRun spectrum = runCli({"levels", dir_ / "s.csv"});
+    EXPECT_EQ(spectrum.status, 4);
+    EXPECT_EQ(spectrum.err, "Файл «s.csv»: в нём спектр, а уровни считают по записи сигнала\n");
+    EXPECT_EQ(runCli({"levels", wav, "--Z", "9"}).status, 1);
 }
 
 // A span so narrow that its filter would outgrow the record is refused at once, within a

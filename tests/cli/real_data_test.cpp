@@ -85,3 +85,27 @@ TEST(RealRecordRate, AFileWithoutRateSaysWhatItAssumed) {
 }
 
 } // namespace
+
+namespace {
+
+// One rule for every command: the shaft speed a file states stands for --Fr.
+TEST(RealRecordSpeed, EveryCommandTakesItFromTheFile) {
+    const std::string file =
+        std::string(ORBISTAN_TEST_DATA) + "/real/cwru_12k_Drive_End_OR007@6_1_131.mat";
+    for (const char* command : {"spectrum", "envelope", "diagnose"}) {
+        std::vector<std::string> args = {command, file, "--rate", "12000"};
+        args.insert(args.end(), kCwruBearing.begin(), kCwruBearing.end());
+        args.insert(args.end(), {"--span", "500"});
+        if (command == std::string("envelope")) {
+            args.insert(args.end(), {"--band", "auto"});
+        }
+        const CliRun r = runCli(args);
+        ASSERT_EQ(r.status, 0) << command << ": " << r.err;
+        // Explained: some line names a frequency of the bearing.
+        EXPECT_NE(r.out.find(command == std::string("diagnose") ? "outer\t" : "\tFo"),
+                  std::string::npos)
+            << command << ": " << r.out;
+    }
+}
+
+} // namespace

@@ -1,34 +1,131 @@
 #include "spectrum/dsp/extremes.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace orbistan {
 
-RangeExtremes::RangeExtremes(const std::vector<double>& values) : values_(&values) {
-    for (std::size_t b = 0; b < values.size(); b += kBlock) {
-        const auto [low, high] = std::minmax_element(
-            values.begin() + static_cast<std::ptrdiff_t>(b),
-            values.begin() + static_cast<std::ptrdiff_t>(std::min(values.size(), b + kBlock)));
-        blocks_.emplace_back(*low, *high);
+void RangeExtremes::Block::add(const Block& b) {
+    if (b.n == 0) {
+        return;
     }
+    if (n == 0) {
+        *this = b;
+        return;
+    }
+    low = std::min(low, b.low);
+    high = std::max(high, b.high);
+    n += b.n, s1 += b.s1, s2 += b.s2, s3 += b.s3, s4 += b.s4;
+}
+
+void RangeExtremes::Block::add(double departure, double value) {
+    low = n == 0 ? value : std::min(low, value);
+    high = n == 0 ? value : std::max(high, value);
+    const double d2 = departure * departure;
+    n += 1, s1 += departure, s2 += d2, s3 += d2 * departure, s4 += d2 * d2;
+}
+
+RangeExtremes::RangeExtremes(const std::vector<double>& values, const Progress& progress)
+    : values_(&values) {
+    constexpr std::size_t kStride = std::size_t(1) << 20;
+    double sum = 0;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        sum += values[i];
+        if (i % kStride == 0) {
+            progress.step(0.5 * double(i) / double(values.size()));
+        }
+    }
+    reference_ = values.empty() ? 0 : sum / double(values.size());
+    std::vector<Block> level((values.size() + kBase - 1) / kBase);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        level[i / kBase].add(values[i] - reference_, values[i]);
+        if (i % kStride == 0) {
+            progress.step(0.5 + 0.5 * double(i) / double(values.size()));
+        }
+    }
+    while (level.size() > 1) {
+        std::vector<Block> coarser((level.size() + kFanIn - 1) / kFanIn);
+        for (std::size_t i = 0; i < level.size(); ++i) {
+            coarser[i / kFanIn].add(level[i]);
+        }
+        levels_.push_back(std::move(level));
+        level = std::move(coarser);
+    }
+    levels_.push_back(std::move(level));
+}
+
+RangeExtremes::Block RangeExtremes::element(std::size_t level, std::size_t i) const {
+    if (level > 0) {
+        return levels_[level - 1][i];
+    }
+    Block b;
+    b.add((*values_)[i] - reference_, (*values_)[i]);
+    return b;
+}
+
+// The values [from, to) counted in elements of `level` (0: the values themselves): the
+// whole blocks of the next level inside the range from there, the ends from here.
+RangeExtremes::Block RangeExtremes::over(std::size_t level, std::size_t from,
+                                         std::size_t to) const {
+    Block r;
+    if (level < levels_.size()) {
+        const std::size_t fanIn = level == 0 ? kBase : kFanIn;
+        const std::size_t first = (from + fanIn - 1) / fanIn, last = to / fanIn;
+        if (first < last) {
+            for (std::size_t i = from; i < first * fanIn; ++i) {
+                r.add(element(level, i));
+            }
+            r.add(over(level + 1, first, last));
+            for (std::size_t i = last * fanIn; i < to; ++i) {
+                r.add(element(level, i));
+            }
+            return r;
+        }
+    }
+    for (std::size_t i = from; i < to; ++i) {
+        r.add(element(level, i));
+    }
+    return r;
 }
 
 std::pair<double, double> RangeExtremes::over(std::size_t from, std::size_t to) const {
-    const std::vector<double>& v = *values_;
-    std::pair<double, double> r{v[from], v[from]};
-    const auto take = [&r](double low, double high) {
-        r.first = std::min(r.first, low);
-        r.second = std::max(r.second, high);
-    };
-    std::size_t i = from;
-    for (; i < to && i % kBlock != 0; ++i) {
-        take(v[i], v[i]);
+    const Block b = over(0, from, to);
+    return {b.low, b.high};
+}
+
+Levels RangeExtremes::levels(std::size_t from, std::size_t to) const {
+    const Block b = over(0, from, to);
+    Levels l;
+    l.samples = static_cast<std::size_t>(b.n);
+    if (b.n == 0) {
+        return l;
     }
-    for (; i + kBlock <= to; i += kBlock) {
-        take(blocks_[i / kBlock].first, blocks_[i / kBlock].second);
+    const double d = b.s1 / b.n; // the range's mean, from the reference
+    l.mean = reference_ + d;
+    l.peakToPeak = b.high - b.low;
+    l.peak = std::max(b.high - l.mean, l.mean - b.low);
+    if (b.high == b.low) {
+        l.peak = 0;
+        return l;
     }
-    for (; i < to; ++i) {
-        take(v[i], v[i]);
+    // Central sums from the sums about the reference.
+    const double m2 = std::max(0.0, b.s2 - b.n * d * d);
+    const double m4 =
+        std::max(0.0, b.s4 - 4 * d * b.s3 + 6 * d * d * b.s2 - 3 * b.n * d * d * d * d);
+    l.rms = std::sqrt(m2 / b.n);
+    l.crest = l.rms > 0 ? l.peak / l.rms : 0;
+    l.kurtosis = m2 > 0 ? b.n * m4 / (m2 * m2) : 0;
+    return l;
+}
+
+std::vector<std::pair<double, double>> RangeExtremes::columns(std::size_t from, std::size_t to,
+                                                              std::size_t count) const {
+    std::vector<std::pair<double, double>> r;
+    r.reserve(count);
+    const std::size_t span = to - from;
+    for (std::size_t c = 0; c < count; ++c) {
+        const std::size_t a = from + span * c / count, b = from + span * (c + 1) / count;
+        r.push_back(over(a, std::max(b, a + 1)));
     }
     return r;
 }
