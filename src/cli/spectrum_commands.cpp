@@ -221,7 +221,7 @@ std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeA
             << '\n';
         return std::nullopt;
     }
-    return presentSpectrum(s, stated, velocity);
+    return presentSpectrum(s, stated, velocity, kDefaultVelocityLowCut);
 }
 
 const std::vector<std::string> kTransformOptions = {

@@ -467,7 +467,7 @@ private Q_SLOTS:
         Q_EMIT chooser->activated(chooser->currentIndex());
         QTRY_VERIFY(!spectrumWindow()->busy());
         auto* cut = spectrumWindow()->findChild<QDoubleSpinBox*>("velocityCutBox");
-        QCOMPARE(cut->value(), 2.0);
+        QCOMPARE(cut->value(), 10.0); // the lower limit of machines' velocity above 600 r/min
         const auto below20 = [] {
             double sum = 0;
             for (std::size_t k = 0; spectrum()->frequency[k] < 20; ++k) {
@@ -475,7 +475,7 @@ private Q_SLOTS:
             }
             return sum;
         };
-        QCOMPARE(spectrum()->amplitude[0], 0.0); // below 2 Hz
+        QCOMPARE(spectrum()->amplitude[0], 0.0); // below 10 Hz
         QVERIFY(below20() > 0);
         cut->setValue(20);
         QCOMPARE(below20(), 0.0);
@@ -628,6 +628,27 @@ private Q_SLOTS:
         QVERIFY(!spectrumWindow()->findChild<QComboBox*>("spanBox")->isEnabled());
         QCOMPARE(spectrumWindow()->findChild<QLabel*>("resolutionLabel")->text(),
                  QString("шаг 1 Гц, до 4 Гц"));
+    }
+
+    // A record that drifts (0,2 Hz, forty times the bearing's tone) narrowed to 500 Hz: the
+    // drift's lines are no peak of the table, and the value axis is the tone's.
+    void theRecordsDriftIsNoPeakAndSetsNoAxis() {
+        std::vector<double> x(12000 * 20);
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            const double t = double(i) / 12000;
+            x[i] = 2 * std::sin(2 * M_PI * 0.2 * t) + 0.05 * std::sin(2 * M_PI * 107.3 * t);
+        }
+        write("drift.wav", orbistan::encodeWav(x, 12000));
+        computeAndOpen(f.programDir() + "/drift.wav");
+        auto* span = spectrumWindow()->findChild<QComboBox*>("spanBox");
+        span->setCurrentIndex(span->findText("500 Гц"));
+        Q_EMIT span->activated(span->currentIndex());
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        const QString first =
+            spectrumWindow()->findChild<QTableWidget*>("peakTable")->item(0, 1)->text();
+        QVERIFY2(first.startsWith("107,"), qPrintable(first));
+        QVERIFY2(plot()->yAxis->range().upper < 0.1,
+                 qPrintable(QString::number(plot()->yAxis->range().upper)));
     }
 
     // Marker lines named at the top and the highest peaks by frequency, never overlapping;

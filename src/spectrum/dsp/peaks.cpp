@@ -14,16 +14,19 @@ namespace {
 // and its window's skirts are a minority of it.
 constexpr std::size_t kFloorHalfWidth = 25;
 
-std::pair<std::size_t, std::size_t> neighbourhood(std::size_t size, std::size_t line) {
-    return {line > kFloorHalfWidth ? line - kFloorHalfWidth : 0,
-            std::min(size, line + kFloorHalfWidth + 1)};
+// The lines around `line` whose median is its floor; what lies below the first resolvable
+// line is no floor of anything above it, so the neighbourhood is moved up, not cut.
+std::pair<std::size_t, std::size_t> neighbourhood(std::size_t size, std::size_t line,
+                                                  std::size_t first) {
+    const std::size_t from = std::max(first, line > kFloorHalfWidth ? line - kFloorHalfWidth : 0);
+    return {from, std::min(size, std::max(line, from + kFloorHalfWidth) + kFloorHalfWidth + 1)};
 }
 
 // Whether the line stands kPeakOverFloor times above the floor: whether more than half of
 // its neighbourhood lies that far below it, which is the median's test counted without
 // sorting (millions of lines are tested).
-bool aboveFloor(const std::vector<double>& a, std::size_t line) {
-    const auto [from, to] = neighbourhood(a.size(), line);
+bool aboveFloor(const std::vector<double>& a, std::size_t line, std::size_t first) {
+    const auto [from, to] = neighbourhood(a.size(), line, first);
     std::size_t below = 0;
     for (std::size_t i = from; i < to; ++i) {
         below += kPeakOverFloor * a[i] < a[line] ? 1 : 0;
@@ -46,7 +49,7 @@ double offsetByShape(WindowKind window, double ratio) {
 } // namespace
 
 double noiseFloor(const Spectrum& s, std::size_t line) {
-    const auto [from, to] = neighbourhood(s.amplitude.size(), line);
+    const auto [from, to] = neighbourhood(s.amplitude.size(), line, firstResolvableLine(s));
     std::vector<double> around(s.amplitude.begin() + from, s.amplitude.begin() + to);
     auto middle = around.begin() + around.size() / 2;
     std::nth_element(around.begin(), middle, around.end());
@@ -100,13 +103,26 @@ std::size_t snapToPeak(const Spectrum& s, double frequency, double reach) {
     return best;
 }
 
+std::size_t firstResolvableLine(const Spectrum& s) {
+    const std::vector<double>& a = s.amplitude;
+    const std::size_t lobe = s.window ? mainLobeHalfWidth(*s.window) : 0;
+    const double lowest = 2 * double(lobe) * s.resolution;
+    const auto resolvable = static_cast<std::size_t>(
+        std::lower_bound(s.frequency.begin(), s.frequency.end(), lowest * (1 - 1e-9)) -
+        s.frequency.begin());
+    const auto nothing = static_cast<std::size_t>(
+        std::find_if(a.begin(), a.end(), [](double v) { return v != 0; }) - a.begin());
+    return std::max(resolvable, nothing == 0 ? 0 : nothing + 1);
+}
+
 std::vector<Peak> findPeaks(const Spectrum& s, std::size_t count) {
     const std::vector<double>& a = s.amplitude;
     const std::vector<double>& f = s.frequency;
     std::vector<Peak> peaks;
-    for (std::size_t k = 1; k + 1 < a.size(); ++k) {
+    const std::size_t first = firstResolvableLine(s);
+    for (std::size_t k = std::max<std::size_t>(first, 1); k + 1 < a.size(); ++k) {
         // A flat top of two equal lines counts once, at its first line.
-        if (a[k] > a[k - 1] && a[k] >= a[k + 1] && aboveFloor(a, k)) {
+        if (a[k] > a[k - 1] && a[k] >= a[k + 1] && aboveFloor(a, k, first)) {
             peaks.push_back({f[k], a[k], k});
         }
     }

@@ -18,8 +18,14 @@ struct Peak {
 // A peak must stand this many times above the median of its neighbourhood (6 dB).
 inline constexpr double kPeakOverFloor = 2.0;
 
-// The `count` highest peaks, highest first (equal ones by frequency). Lines at the ends
-// have only one neighbour and are never peaks.
+// The first line that is the spectrum's own: those below twice the window's main lobe (in
+// lines each side: rectangular 1, Hann 2, flat top 5) are the leakage of the record's offset
+// and drift, and those a velocity's cut-off made nothing are nothing. A file's spectrum, of
+// no known window, keeps all its lines. They are never peaks, and the value axis is not set by them.
+std::size_t firstResolvableLine(const Spectrum& spectrum);
+
+// The `count` highest peaks, highest first (equal ones by frequency), from the first
+// resolvable line on. Lines at the ends have only one neighbour and are never peaks.
 std::vector<Peak> findPeaks(const Spectrum& spectrum, std::size_t count);
 
 // The running median of the amplitudes around `line`: the noise floor there.

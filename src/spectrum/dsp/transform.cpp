@@ -258,4 +258,8 @@ std::optional<Spectrum> toVelocity(const Spectrum& a, double lowCut) {
     return v;
 }
 
+std::size_t mainLobeHalfWidth(WindowKind kind) {
+    return cosineTerms(kind).size();
+}
+
 } // namespace orbistan

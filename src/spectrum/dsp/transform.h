@@ -33,6 +33,9 @@ std::vector<double> windowCoefficients(WindowKind kind, std::size_t n);
 // tone: the shape every tone takes in the spectrum, whatever the segment's length.
 double windowKernel(WindowKind kind, double offset);
 
+// Half the width of the window's main lobe, in lines: its number of cosine terms.
+std::size_t mainLobeHalfWidth(WindowKind kind);
+
 // Segments of 2,56 samples per line, overlapping by half (none for the rectangular window,
 // whose segments would otherwise count the same samples twice at full weight). A record
 // shorter than one segment is taken whole. The spectrum's lines run from 0 Hz to the

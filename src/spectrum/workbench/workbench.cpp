@@ -563,6 +563,22 @@ int Workbench::markerLineCount() const {
     return count;
 }
 
+std::optional<std::pair<double, double>> Workbench::extremesBetween(double from, double to) const {
+    if (!shown_) {
+        return std::nullopt;
+    }
+    const std::vector<double>& f = displayed_.frequency;
+    const auto first =
+        std::max(static_cast<std::size_t>(std::lower_bound(f.begin(), f.end(), from) - f.begin()),
+                 firstResolvableLine(displayed_));
+    const auto last =
+        static_cast<std::size_t>(std::upper_bound(f.begin(), f.end(), to) - f.begin());
+    if (first >= last) {
+        return std::nullopt;
+    }
+    return extremes_.over(first, last);
+}
+
 std::optional<double> Workbench::sampleRate() const {
     return record_ ? std::optional(record_->sampleRate) : std::nullopt;
 }

@@ -205,7 +205,9 @@ public:
     const MarkerStrokes& markers() const { return markers_; }
     const std::vector<MarkerLine>& markerLines() const { return markerLines_; }
     int markerLineCount() const;
-    const RangeExtremes& extremes() const { return extremes_; }
+    // The least and greatest amplitude drawn between the frequencies `from` and `to`, of the
+    // resolvable lines only (the record's drift sets no axis); none where no line is there.
+    std::optional<std::pair<double, double>> extremesBetween(double from, double to) const;
     // The diagnosis shown: for a record, its own (the same whatever part of it is drawn);
     // for a spectrum file, its spectrum's. Empty while the record's is being made.
     const std::vector<FamilyEvidence>& evidence() const { return evidence_; }

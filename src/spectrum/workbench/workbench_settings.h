@@ -23,7 +23,7 @@ inline constexpr int kMaxMarkerHarmonics = 20;
 inline constexpr int kMaxSidebands = 5;
 inline constexpr int kMaxPeakRows = 200;
 inline constexpr double kMaxSlipPercent = 20;
-inline constexpr double kDefaultVelocityLowCut = 2;
+inline constexpr double kDefaultVelocityLowCut = 10;
 inline constexpr double kMaxVelocityLowCut = 1000;
 
 // Where the legend and the diagnosis stand: over the plot's corner, in a column beside it

@@ -60,14 +60,8 @@ void drawReportPlot(QCustomPlot& plot, const Workbench& doc, double from, double
     plot.xAxis->setRange(from, to);
     plot.xAxis->setLabel("Частота, Гц");
     plot.yAxis->setLabel(text(captionOnScale(s.units, scale)));
-    const auto first =
-        std::lower_bound(s.frequency.begin(), s.frequency.end(), from) - s.frequency.begin();
-    const auto last =
-        std::upper_bound(s.frequency.begin(), s.frequency.end(), to) - s.frequency.begin();
-    if (first < last) {
-        const auto [low, high] =
-            doc.extremes().over(static_cast<std::size_t>(first), static_cast<std::size_t>(last));
-        const auto [bottom, top] = valueAxisOnScale(low, high, scale);
+    if (const auto seen = doc.extremesBetween(from, to)) {
+        const auto [bottom, top] = valueAxisOnScale(seen->first, seen->second, scale);
         plot.yAxis->setRange(bottom, top);
     }
     plot.replot(); // the labels are thinned by the pixels the axes give

@@ -271,19 +271,12 @@ void TForm16::bandDragged(double low, double high) {
 
 // The value axis spans what is visible of the spectrum.
 void TForm16::fitValueAxis() {
-    const Spectrum* s = doc_.displayed();
-    if (!s) {
-        return;
-    }
-    const std::vector<double>& f = s->frequency;
     const QCPRange r = ui->Chart1->xAxis->range();
-    const auto from = std::lower_bound(f.begin(), f.end(), r.lower) - f.begin();
-    const auto to = std::upper_bound(f.begin(), f.end(), r.upper) - f.begin();
-    if (from >= to) {
+    const auto visible = doc_.extremesBetween(r.lower, r.upper);
+    if (!visible) {
         return;
     }
-    auto [low, high] =
-        doc_.extremes().over(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+    auto [low, high] = *visible;
     const AmplitudeScale scale = doc_.settings().amplitudeScale;
     // The overlay is never cut off: on the spectrum's axis it widens it, on its own it sets it.
     const Spectrum* o = doc_.overlay();
