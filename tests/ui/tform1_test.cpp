@@ -80,7 +80,10 @@ void expectSpokenAsShown(QWidget& window) {
         } else if (!qobject_cast<QLabel*>(w)) {
             QVERIFY2(!spokenName(w).isEmpty(), qPrintable(where));
         }
-        QCOMPARE(w->accessibleDescription(), w->objectName());
+        // Described in words, never by the name it has in the code.
+        QVERIFY2(w->accessibleDescription() != w->objectName(),
+                 qPrintable(where + " [" + w->accessibleDescription() + "/" + w->toolTip() + "]"));
+        QCOMPARE(w->accessibleDescription(), w->toolTip());
     }
 }
 

@@ -630,6 +630,24 @@ private Q_SLOTS:
                  QString("шаг 1 Гц, до 4 Гц"));
     }
 
+    // Screen readers hear what a control is in words, never its name in the code.
+    void controlsAreDescribedInWords() {
+        computeAndOpen(wav_);
+        QWidget* window = spectrumWindow();
+        QCOMPARE(window->accessibleName(), QString("Спектр"));
+        QVERIFY(window->accessibleDescription().isEmpty());
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (w->objectName().isEmpty() || w->objectName().startsWith("qt_")) {
+                continue;
+            }
+            QVERIFY2(w->accessibleDescription() != w->objectName() &&
+                         w->accessibleName() != w->objectName(),
+                     qPrintable(w->objectName()));
+        }
+        QCOMPARE(window->findChild<QWidget*>("windowBox")->accessibleDescription(),
+                 window->findChild<QWidget*>("windowBox")->toolTip());
+    }
+
     // A record that drifts (0,2 Hz, forty times the bearing's tone) narrowed to 500 Hz: the
     // drift's lines are no peak of the table, and the value axis is the tone's.
     void theRecordsDriftIsNoPeakAndSetsNoAxis() {

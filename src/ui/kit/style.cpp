@@ -53,8 +53,10 @@ void completeAccessibility(QWidget& window) {
         if (w->objectName().isEmpty() || w->objectName().startsWith("qt_")) {
             continue;
         }
-        if (w->accessibleDescription().isEmpty()) {
-            w->setAccessibleDescription(w->objectName());
+        // Described in words, as its tooltip says it; a name in the code means nothing to
+        // whoever listens.
+        if (w->accessibleDescription().isEmpty() && !w->toolTip().isEmpty()) {
+            w->setAccessibleDescription(w->toolTip());
         }
         // A caption, a label's text or a group's title is left to Qt, which speaks it as it is
         // now: a copy taken here would go stale when the text changes before a window is shown.
@@ -70,7 +72,6 @@ void completeAccessibility(QWidget& window) {
     if (window.accessibleName().isEmpty()) {
         window.setAccessibleName(window.windowTitle());
     }
-    window.setAccessibleDescription(window.objectName());
 }
 
 void showReceivedTextFromItsStart(QLineEdit& edit) {

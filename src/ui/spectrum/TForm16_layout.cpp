@@ -24,14 +24,11 @@ void TForm16::setUpEmptyHint() {
     emptyHint_ = new QFrame(this);
     emptyHint_->setObjectName("emptyHint");
     emptyHint_->setAccessibleName("Как открыть файл");
-    emptyHint_->setAccessibleDescription("emptyHint");
     auto* column = new QVBoxLayout(emptyHint_);
     auto* text = new QLabel("Откройте файл: Ctrl+O или перетащите его сюда", emptyHint_);
     text->setObjectName("emptyHintText");
-    text->setAccessibleDescription("emptyHintText");
     auto* open = new QPushButton("Открыть файл…", emptyHint_);
     open->setObjectName("emptyOpenButton");
-    open->setAccessibleDescription("emptyOpenButton");
     column->addWidget(text, 0, Qt::AlignHCenter);
     column->addWidget(open, 0, Qt::AlignHCenter);
     connect(open, &QPushButton::clicked, this, &TForm16::chooseAndOpen);
@@ -43,7 +40,6 @@ void TForm16::setUpShaftSpeedNotice() {
     shaftSpeedNotice_ = new QFrame(this);
     shaftSpeedNotice_->setObjectName("shaftSpeedNotice");
     shaftSpeedNotice_->setAccessibleName("Частота вращения из файла");
-    shaftSpeedNotice_->setAccessibleDescription("shaftSpeedNotice");
     shaftSpeedNotice_->setStyleSheet(
         "#shaftSpeedNotice { background: #fff6d0; border: 1px solid #d0b040; }");
     auto* row = new QHBoxLayout(shaftSpeedNotice_);
@@ -51,7 +47,6 @@ void TForm16::setUpShaftSpeedNotice() {
     shaftSpeedNoticeText_ = new QLabel(shaftSpeedNotice_);
     shaftSpeedUndo_ = new QPushButton("Вернуть", shaftSpeedNotice_);
     shaftSpeedUndo_->setObjectName("shaftSpeedUndoButton");
-    shaftSpeedUndo_->setAccessibleDescription("shaftSpeedUndoButton");
     row->addWidget(shaftSpeedNoticeText_);
     row->addWidget(shaftSpeedUndo_);
     shaftSpeedNotice_->hide();
