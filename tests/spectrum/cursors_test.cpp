@@ -151,3 +151,40 @@ TEST(SpectrumCursorSnap, TakesTheNearestPeakWithinReach) {
 
 } // namespace
 } // namespace orbistan
+
+namespace orbistan {
+namespace {
+
+// The period between two marked impacts, named by the bearing's frequency it is nearest to.
+TEST(PeriodCursor, NamesTheBearingsFrequencyThePeriodIsNearest) {
+    const SearchBases bearing{106.98, 162.57, 69.52, 11.89, 29.95};
+    const struct {
+        double seconds;
+        const char* readout;
+    } cases[] = {
+        {1 / 107.1, "Δt = 9,337 мс · 1/Δt = 107,1 Гц ≈ Fo = 106,98 Гц (+0,1 %)"},
+        {1 / 160.0, "Δt = 6,25 мс · 1/Δt = 160 Гц ≈ Fi = 162,57 Гц (−1,6 %)"},
+        {1 / 139.04, "Δt = 7,192 мс · 1/Δt = 139 Гц ≈ 2·Fw = 139,04 Гц (±0 %)"},
+        {-1 / 29.95, "Δt = 33,39 мс · 1/Δt = 29,95 Гц ≈ Fr = 29,95 Гц (±0 %)"},
+        {1 / 12.3, "Δt = 81,3 мс · 1/Δt = 12,3 Гц ≈ Fq = 11,89 Гц (+3,4 %)"},
+        {1 / 80.0, "Δt = 12,5 мс · 1/Δt = 80 Гц · не частота подшипника"},
+        {2.5, "Δt = 2,5 с · 1/Δt = 0,4 Гц · не частота подшипника"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(periodReadout(readPeriod(c.seconds, bearing)), c.readout) << c.seconds;
+    }
+    EXPECT_EQ(periodReadout(readPeriod(0.01, std::nullopt)), "Δt = 10 мс · 1/Δt = 100 Гц");
+}
+
+// The periodic cursor marks every period from the first impact, only inside the view, and
+// nothing where more marks would be drawn than can be told apart.
+TEST(PeriodCursor, MarksEveryPeriodFromTheFirstImpactInsideTheView) {
+    EXPECT_EQ(periodicMarks(0.1, 0.25, 0, 1), (std::vector<double>{0.1, 0.35, 0.6, 0.85}));
+    EXPECT_EQ(periodicMarks(0.1, 0.25, 0.5, 0.9), (std::vector<double>{0.6, 0.85}));
+    EXPECT_TRUE(periodicMarks(0.1, 0.25, 0, 0.05).empty()); // before the first impact
+    EXPECT_TRUE(periodicMarks(0, 1e-6, 0, 1).empty());      // a million marks
+    EXPECT_TRUE(periodicMarks(0, 0, 0, 1).empty());
+}
+
+} // namespace
+} // namespace orbistan

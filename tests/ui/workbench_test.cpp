@@ -10,6 +10,7 @@
 #include "ui/plot/plot.h"
 #include "ui/spectrum/TForm16.h"
 #include "ui/spectrum/choosers.h"
+#include "ui/spectrum/waveform_view.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -628,6 +629,46 @@ private Q_SLOTS:
         QVERIFY(!spectrumWindow()->findChild<QComboBox*>("spanBox")->isEnabled());
         QCOMPARE(spectrumWindow()->findChild<QLabel*>("resolutionLabel")->text(),
                  QString("шаг 1 Гц, до 4 Гц"));
+    }
+
+    // The record against time: drawn as each pixel column's extremes, zoomed and panned by
+    // keys, its levels over it; two clicks one outer-race period apart read Δt as Fo, and the
+    // periodic cursor marks every period after.
+    void waveformShowsTheImpactsPeriodAndLevels() {
+        computeAndOpen(wav_);
+        auto* tabs = spectrumWindow()->findChild<QTabBar*>("viewTabs");
+        QVERIFY(tabs->isTabEnabled(1));
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        auto* view = spectrumWindow()->waveformView();
+        QTRY_VERIFY(view->isVisible());
+        QVERIFY(!plot()->isVisible());
+        QCustomPlot* wave = view->plot();
+        QCOMPARE(wave->xAxis->range().upper, 10.0); // the synthesised record's ten seconds
+        QCOMPARE(wave->graph(0)->dataCount(), 2 * wave->width()); // each column its extremes
+        QVERIFY2(view->levelsText().startsWith("Вся запись: СКЗ "), qPrintable(view->levelsText()));
+        QVERIFY(view->levelsText().contains("\nПоказано 0–10 с: СКЗ "));
+
+        wave->setFocus();
+        QTest::keyClick(wave, Qt::Key_Plus);
+        QCOMPARE(wave->xAxis->range().size(), 5.0);
+        QTest::keyClick(wave, Qt::Key_Home);
+        QCOMPARE(wave->xAxis->range().size(), 10.0);
+        wave->xAxis->setRange(0.5, 0.55);
+        QCOMPARE(wave->xAxis->label(), QString("Время, мс"));
+        QVERIFY(view->levelsText().contains("\nПоказано 0,5–0,55 с: "));
+        const auto click = [&](double t) {
+            const int x = static_cast<int>(std::lround(wave->xAxis->coordToPixel(t)));
+            QTest::mouseClick(wave, Qt::LeftButton, {}, QPoint(x, wave->height() / 2));
+        };
+        click(0.505);
+        QVERIFY(view->periodText().startsWith("Курсор 1: "));
+        click(0.505 + 1 / 106.979844155844);
+        QVERIFY2(view->periodText().contains("≈ Fo = 106,98 Гц"), qPrintable(view->periodText()));
+        spectrumWindow()->findChild<QCheckBox*>("periodicBox")->click();
+        // From 0,505 s to the view's end at 0,55 s: five periods.
+        QCOMPARE(view->periodicTimes().size(), std::size_t(5));
+        QTest::mouseClick(wave, Qt::RightButton, {}, QPoint(wave->width() / 2, wave->height() / 2));
+        QVERIFY(view->periodicTimes().empty());
     }
 
     // Screen readers hear what a control is in words, never its name in the code.

@@ -54,11 +54,7 @@ bool within(const Spectrum& s, double f) {
 }
 
 std::string amplitudeText(double v) {
-    if (v == 0) {
-        return "0";
-    }
-    const double unit = std::pow(10.0, std::floor(std::log10(std::abs(v))) - 3);
-    return formatGeneral(std::round(v / unit) * unit);
+    return significantText(v, 4);
 }
 
 std::string fixedText(double v, int decimals) {
@@ -176,6 +172,71 @@ std::vector<CursorMark> SpectrumCursor::marks(const Spectrum& s, std::string* re
         return {{*centre_, 0, "0"}};
     }
     return {};
+}
+
+std::string significantText(double v, int digits) {
+    if (v == 0 || !std::isfinite(v)) {
+        return formatGeneral(v);
+    }
+    const double unit = std::pow(10.0, std::floor(std::log10(std::abs(v))) - (digits - 1));
+    return formatGeneral(std::round(v / unit) * unit);
+}
+
+PeriodReading readPeriod(double seconds, const std::optional<SearchBases>& bases,
+                         double tolerancePercent) {
+    PeriodReading r;
+    r.seconds = std::abs(seconds);
+    r.hertz = r.seconds > 0 ? 1 / r.seconds : 0;
+    if (!bases || !(r.hertz > 0)) {
+        return r;
+    }
+    r.bearing = true;
+    const std::pair<const char*, double> candidates[] = {{"Fr", bases->Fr},
+                                                         {"Fo", bases->Fo},
+                                                         {"Fi", bases->Fi},
+                                                         {"2·Fw", 2 * bases->Fw},
+                                                         {"Fq", bases->Fq}};
+    double best = tolerancePercent / 100;
+    for (const auto& [name, hz] : candidates) {
+        const double off = hz > 0 ? r.hertz / hz - 1 : 0;
+        if (hz > 0 && std::abs(off) <= best) {
+            best = std::abs(off);
+            r.nearest = name, r.nearestHertz = hz, r.offsetPercent = 100 * off;
+        }
+    }
+    return r;
+}
+
+std::string periodReadout(const PeriodReading& r) {
+    const bool milli = r.seconds < 1;
+    std::string text = "Δt = " + significantText(milli ? r.seconds * 1000 : r.seconds, 4) +
+                       (milli ? " мс" : " с") + " · 1/Δt = " + significantText(r.hertz, 4) + " Гц";
+    if (r.nearest.empty()) {
+        return r.bearing ? text + " · не частота подшипника" : text;
+    }
+    const double offset = std::round(r.offsetPercent * 10) / 10;
+    return text + " ≈ " + r.nearest + " = " + fixedText(r.nearestHertz, 2) + " Гц (" +
+           (offset > 0   ? "+"
+            : offset < 0 ? "−"
+                         : "±") +
+           formatGeneral(std::abs(offset)) + " %)";
+}
+
+std::vector<double> periodicMarks(double first, double period, double from, double to,
+                                  std::size_t limit) {
+    std::vector<double> marks;
+    if (!(period > 0) || !(to >= from)) {
+        return marks;
+    }
+    const double k0 = std::max(0.0, std::ceil((from - first) / period));
+    const double k1 = std::floor((to - first) / period);
+    if (k1 < k0 || k1 - k0 + 1 > double(limit)) {
+        return marks;
+    }
+    for (double k = k0; k <= k1; ++k) {
+        marks.push_back(first + k * period);
+    }
+    return marks;
 }
 
 } // namespace orbistan

@@ -3,6 +3,7 @@
 // when they crowd, and the harmonic and sideband cursors an analyst places on a peak to see
 // whether a family of lines is there.
 
+#include "search/search.h"
 #include "spectrum/diagnosis/markers.h"
 #include "spectrum/signal/spectrum.h"
 
@@ -50,6 +51,29 @@ std::vector<CursorMark> sidebandMarks(const Spectrum& s, double centre, double s
 std::string harmonicReadout(const std::vector<CursorMark>& marks, double fundamental, int decimals);
 std::string sidebandReadout(const std::vector<CursorMark>& marks, double centre, double spacing,
                             int decimals);
+
+// A value to `digits` significant digits, as read-outs write amplitudes and levels.
+std::string significantText(double value, int digits = 4);
+
+// The time between two impacts an analyst marks on the waveform, as a frequency, and the
+// bearing's frequency nearest to it: the shaft's Fr, the races' Fo and Fi, the rolling
+// element's 2·Fw (it strikes both races each turn) or the cage's Fq.
+struct PeriodReading {
+    double seconds = 0, hertz = 0;
+    std::string nearest; // "Fo", "2·Fw", …; empty without a bearing or none within tolerance
+    double nearestHertz = 0;
+    double offsetPercent = 0; // of 1/Δt from it
+    bool bearing = false;     // a bearing was there to compare with
+};
+PeriodReading readPeriod(double seconds, const std::optional<SearchBases>& bases,
+                         double tolerancePercent = 5);
+// "Δt = 9,346 мс · 1/Δt = 107 Гц ≈ Fo = 106,98 Гц (+0,1 %)", "… · не частота подшипника".
+std::string periodReadout(const PeriodReading& r);
+
+// Every period from the first impact on, within [from, to]: the periodic cursor's marks; at
+// most `limit` of them (none when more would be drawn than can be told apart).
+std::vector<double> periodicMarks(double first, double period, double from, double to,
+                                  std::size_t limit = 2000);
 
 // The cursor an analyst moves over a spectrum, and the harmonic or sideband cursor placed
 // from it: where each stands, where a key takes it, what it reads.

@@ -18,6 +18,16 @@ std::string fourSignificant(double v) {
     return text;
 }
 
+std::string levelsText(const Levels& l, const std::string& unit) {
+    if (l.samples == 0 || l.peakToPeak == 0) {
+        return "нет колебаний";
+    }
+    const std::string u = unit.empty() ? "" : " " + unit;
+    return "СКЗ " + fourSignificant(l.rms) + u + " · пик " + fourSignificant(l.peak) + u +
+           " · размах " + fourSignificant(l.peakToPeak) + u + " · пик-фактор " +
+           fourSignificant(l.crest) + " · эксцесс " + fourSignificant(l.kurtosis);
+}
+
 namespace {
 
 std::string thousandths(double v) {

@@ -45,4 +45,8 @@ std::vector<std::string> peakTableCells(int rank, const ExplainedPeak& row);
 // "0,5", "1,235E-05": four significant digits with the decimal comma.
 std::string fourSignificant(double v);
 
+// "СКЗ 0,1387 g · пик 0,6196 g · размах 1,211 g · пик-фактор 4,469 · эксцесс 2,985": a
+// record's levels as the window and the page write them; "нет колебаний" for a constant one.
+std::string levelsText(const Levels& l, const std::string& unit);
+
 } // namespace orbistan

@@ -152,6 +152,11 @@ TaskResult runTask(WorkbenchTask task, const Progress& progress) {
             runDiagnosis(t, r, progress);
         } else {
             r.contents = openSpectrumFile(t.path, t.source, t.transform, progress);
+            if (r.contents->record && t.kind != TaskKind::Overlay) {
+                // Summarised once, here, so that the waveform is drawn and measured at once.
+                r.summary.emplace(r.contents->record->samples,
+                                  Progress([&progress](double) { progress.step(1); }, nullptr));
+            }
         }
         prepare(r);
     } catch (const SpectrumFileError& e) {
@@ -507,6 +512,10 @@ WorkbenchChange Workbench::applyOpened(TaskResult r) {
     const bool envelopeWanted = r.task.kind == TaskKind::Reopen && showingEnvelope_;
     record_ = c.record ? std::make_shared<const Waveform>(std::move(*c.record)) : nullptr;
     c.record.reset();
+    recordSummary_ = std::move(r.summary);
+    if (record_ && recordSummary_) {
+        recordSummary_->rebind(record_->samples);
+    }
     shown_ = std::move(c);
     shownPath_ = r.task.path;
     shownChoice_ = r.task.source;

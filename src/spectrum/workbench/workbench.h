@@ -115,7 +115,10 @@ struct TaskResult {
     std::optional<PreparedSpectrum> prepared; // as the task's showAs asked
     std::optional<Diagnosis> diagnosis;       // Diagnosis
     std::shared_ptr<const Waveform> record;   // Envelope, Diagnosis: the record worked on
-    std::optional<FileProblem> problem;       // why it failed
+    // Open, Reopen: the summary of the file's record (its extremes and levels over any range),
+    // to be rebound to the samples where they move.
+    std::optional<RangeExtremes> summary;
+    std::optional<FileProblem> problem; // why it failed
     bool cancelled = false;
     // The spectrum the task gives: the envelope's, or the file's.
     const Spectrum* spectrum() const;
@@ -186,6 +189,11 @@ public:
     const FileContents* shown() const { return shown_ ? &*shown_ : nullptr; }
     const std::filesystem::path& shownPath() const { return shownPath_; }
     bool hasRecord() const { return record_ != nullptr; }
+    const std::shared_ptr<const Waveform>& record() const { return record_; }
+    // The record's extremes and levels over any range of its samples; none without a record.
+    const RangeExtremes* recordSummary() const {
+        return record_ && recordSummary_ ? &*recordSummary_ : nullptr;
+    }
     const Spectrum* displayed() const { return shown_ ? &displayed_ : nullptr; }
     const Spectrum* overlay() const { return overlay_ ? &*overlayDisplayed_ : nullptr; }
     bool showingEnvelope() const { return showingEnvelope_; }
@@ -239,6 +247,7 @@ private:
     std::optional<WorkbenchBearing> bearing_;
     std::optional<FileContents> shown_; // its record moved into record_
     std::shared_ptr<const Waveform> record_;
+    std::optional<RangeExtremes> recordSummary_;
     std::filesystem::path shownPath_;
     SourceChoice shownChoice_;
     TransformSettings shownTransform_;

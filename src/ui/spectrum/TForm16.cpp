@@ -204,6 +204,7 @@ void TForm16::refreshBearing() {
 
 void TForm16::bearingChanged() {
     refreshBearing();
+    showWaveform();
     drawMarkers();
     showPeakTable();
     showEvidence();

@@ -31,6 +31,7 @@ using QCPGraphDataContainer = QCPDataContainer<QCPGraphData>;
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QTabBar;
 class QTimer;
 
 namespace Ui {
@@ -41,6 +42,7 @@ namespace orbistan::ui {
 
 class BandMapView;
 class PlotInteraction;
+class WaveformView;
 
 class TForm16 : public QWidget, public SpectrumWorkbench {
     Q_OBJECT
@@ -74,6 +76,7 @@ public:
     const std::vector<ExplainedPeak>& peakRows() const { return doc_.rows(); }
     // How many marker lines are drawn.
     int markerLineCount() const { return doc_.markerLineCount(); }
+    WaveformView* waveformView() const { return waveformView_; }
 
 Q_SIGNALS:
     // A peak was clicked: its frequency, as the keypad should show it.
@@ -160,6 +163,9 @@ private:
 
     // ---- TForm16_plot.cpp: the plot
     void setUpPlot();
+    // The tabs over the plot: the spectrum, and the record against time.
+    void setUpWaveformView();
+    void showWaveform();
     void setUpMarkerGraphs();
     // From the graph the worker prepared, when it did.
     void showShown(bool keepRange, const QSharedPointer<QCPGraphDataContainer>& prepared = {});
@@ -212,6 +218,8 @@ private:
 
     PlotInteraction* interaction_ = nullptr;
     BandMapView* bandMapView_ = nullptr;
+    QTabBar* viewTabs_ = nullptr;
+    WaveformView* waveformView_ = nullptr;
     QCPGraph* overlayGraph_ = nullptr;
     // Per family, its harmonics' graph, then per family its sidebands' graph.
     std::array<QCPGraph*, 3 * kMarkerFamilyCount> markerGraphs_{};

@@ -6,11 +6,13 @@
 
 #include "calc/numbers.h"
 #include "ui/kit/text.h"
+#include "ui/spectrum/waveform_view.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -111,7 +113,10 @@ void TForm16::layOutPlot() {
     const int dx = width() - base.width();
     const int plotDy = (height() - base.height()) * kPlotShareOfHeight / kHeightShares;
     const int strip = shaftSpeedNotice_->isVisible() ? shaftSpeedNotice_->height() + kNoticeGap : 0;
-    ui->Chart1->setGeometry(kPlot.adjusted(0, strip, dx, plotDy));
+    const int tabs = viewTabs_->sizeHint().height();
+    viewTabs_->setGeometry(kPlot.left(), kPlot.top() + strip, kPlot.width() + dx, tabs);
+    ui->Chart1->setGeometry(kPlot.adjusted(0, strip + tabs, dx, plotDy));
+    waveformView_->setGeometry(ui->Chart1->geometry());
     shaftSpeedNotice_->move(kPlot.left() + (ui->Chart1->width() - shaftSpeedNotice_->width()) / 2,
                             kPlot.top());
     placeEvidencePanel();

@@ -6,6 +6,9 @@
 
 #include "ui/spectrum/band_map_view.h"
 #include "ui/spectrum/plot_interaction.h"
+#include "ui/spectrum/waveform_view.h"
+
+#include <QTabBar>
 
 #include "calc/numbers.h"
 #include "spectrum/diagnosis/markers.h"
@@ -84,6 +87,39 @@ void TForm16::setUpPlot() {
     connect(interaction_, &PlotInteraction::bandChosen, this, &TForm16::bandDragged);
     connect(plot, &QCustomPlot::afterLayout, this, &TForm16::placeEvidencePanel);
     setUpLabels();
+    setUpWaveformView();
+}
+
+void TForm16::setUpWaveformView() {
+    viewTabs_ = new QTabBar(this);
+    viewTabs_->setObjectName("viewTabs");
+    viewTabs_->setAccessibleName("Вид");
+    viewTabs_->setExpanding(false);
+    viewTabs_->addTab("Спектр");
+    viewTabs_->addTab("Сигнал");
+    viewTabs_->setTabToolTip(1, "Запись во времени: удары, их период и уровни сигнала");
+    viewTabs_->setTabEnabled(1, false);
+    waveformView_ = new WaveformView(this);
+    waveformView_->hide();
+    connect(viewTabs_, &QTabBar::currentChanged, this, [this](int tab) {
+        ui->Chart1->setVisible(tab == 0);
+        waveformView_->setVisible(tab == 1);
+        emptyHint_->setVisible(tab == 0 && !doc_.hasSpectrum());
+        (tab == 0 ? static_cast<QWidget*>(ui->Chart1) : waveformView_->plot())->setFocus();
+    });
+}
+
+// The record shown against time; the spectrum's tab when there is none.
+void TForm16::showWaveform() {
+    const std::shared_ptr<const Waveform>& record = doc_.record();
+    viewTabs_->setTabEnabled(1, record != nullptr);
+    if (!record && viewTabs_->currentIndex() == 1) {
+        viewTabs_->setCurrentIndex(0);
+    }
+    waveformView_->showRecord(record, doc_.recordSummary(),
+                              record ? withStatedUnit(record->units, doc_.statedUnit()) : Units{});
+    const std::optional<WorkbenchBearing>& bearing = doc_.bearing();
+    waveformView_->setBearing(bearing ? std::optional(bearing->bases) : std::nullopt);
 }
 
 // The families' legend entries (graphs without data, in the families' colours), then each
@@ -227,6 +263,7 @@ void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContain
     }
     rangeChanged();
     showControlsOfShown();
+    showWaveform();
     drawOverlay();
     drawMarkers();
     showPeakTable();
