@@ -63,38 +63,53 @@ RangeExtremes::Block RangeExtremes::element(std::size_t level, std::size_t i) co
     return b;
 }
 
-// The values [from, to) counted in elements of `level` (0: the values themselves): the
-// whole blocks of the next level inside the range from there, the ends from here.
-RangeExtremes::Block RangeExtremes::over(std::size_t level, std::size_t from,
-                                         std::size_t to) const {
-    Block r;
+template <class Run>
+void RangeExtremes::visit(std::size_t level, std::size_t from, std::size_t to,
+                          const Run& run) const {
     if (level < levels_.size()) {
         const std::size_t fanIn = level == 0 ? kBase : kFanIn;
         const std::size_t first = (from + fanIn - 1) / fanIn, last = to / fanIn;
         if (first < last) {
-            for (std::size_t i = from; i < first * fanIn; ++i) {
-                r.add(element(level, i));
-            }
-            r.add(over(level + 1, first, last));
-            for (std::size_t i = last * fanIn; i < to; ++i) {
-                r.add(element(level, i));
-            }
-            return r;
+            run(level, from, first * fanIn);
+            visit(level + 1, first, last, run);
+            run(level, last * fanIn, to);
+            return;
         }
     }
-    for (std::size_t i = from; i < to; ++i) {
-        r.add(element(level, i));
-    }
+    run(level, from, to);
+}
+
+RangeExtremes::Block RangeExtremes::block(std::size_t from, std::size_t to) const {
+    Block r;
+    visit(0, from, to, [&](std::size_t level, std::size_t a, std::size_t b) {
+        for (std::size_t i = a; i < b; ++i) {
+            r.add(element(level, i));
+        }
+    });
     return r;
 }
 
+// Only the least and greatest: a waveform's columns are asked for at every redraw.
 std::pair<double, double> RangeExtremes::over(std::size_t from, std::size_t to) const {
-    const Block b = over(0, from, to);
-    return {b.low, b.high};
+    double low = (*values_)[from], high = low;
+    visit(0, from, to, [&](std::size_t level, std::size_t a, std::size_t b) {
+        if (level == 0) {
+            for (std::size_t i = a; i < b; ++i) {
+                low = std::min(low, (*values_)[i]);
+                high = std::max(high, (*values_)[i]);
+            }
+            return;
+        }
+        for (std::size_t i = a; i < b; ++i) {
+            low = std::min(low, levels_[level - 1][i].low);
+            high = std::max(high, levels_[level - 1][i].high);
+        }
+    });
+    return {low, high};
 }
 
 Levels RangeExtremes::levels(std::size_t from, std::size_t to) const {
-    const Block b = over(0, from, to);
+    const Block b = block(from, to);
     Levels l;
     l.samples = static_cast<std::size_t>(b.n);
     if (b.n == 0) {

@@ -51,7 +51,12 @@ public:
     };
 
 private:
-    Block over(std::size_t level, std::size_t from, std::size_t to) const;
+    // Calls run(level, from, to) on runs of elements of each level (0: the values) that
+    // together make up the values [from, to): whole blocks of the coarsest level that fit,
+    // the ends from the finer ones.
+    template <class Run>
+    void visit(std::size_t level, std::size_t from, std::size_t to, const Run& run) const;
+    Block block(std::size_t from, std::size_t to) const;
     Block element(std::size_t level, std::size_t i) const;
 
     static constexpr std::size_t kBase = 64, kFanIn = 8;

@@ -282,7 +282,7 @@ void WaveformView::drawCursors() {
     }
     period_->setText(text);
     period_->setAccessibleDescription(text);
-    plot_->replot();
+    plot_->replot(QCustomPlot::rpQueuedReplot); // once, however many changes come together
 }
 
 void WaveformView::hovered(double seconds) {
