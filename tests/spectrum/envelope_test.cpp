@@ -500,3 +500,32 @@ TEST(BandLimitedSpectrum, RefusesAFactorTheSegmentDoesNotTake) {
 
 } // namespace
 } // namespace orbistan
+
+namespace orbistan {
+namespace {
+
+// The envelope drawn over the record follows the band's modulation sample by sample, and
+// the band outside the record's lines is refused as the envelope spectrum's is.
+TEST(EnvelopeSignal, FollowsTheBandsModulation) {
+    const double rate = 12000;
+    std::vector<double> x(24000);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double t = double(i) / rate;
+        x[i] = (1 + 0.5 * std::cos(2 * std::numbers::pi * 10 * t)) *
+                   std::sin(2 * std::numbers::pi * 3000 * t) +
+               0.8 * std::sin(2 * std::numbers::pi * 200 * t); // outside the band
+    }
+    const std::vector<double> e = envelopeSignal(x, rate, {2500, 3500});
+    ASSERT_EQ(e.size(), x.size());
+    double worst = 0;
+    for (std::size_t i = 2000; i < 22000; ++i) { // away from the record's ends
+        const double t = double(i) / rate;
+        worst =
+            std::max(worst, std::abs(e[i] - (1 + 0.5 * std::cos(2 * std::numbers::pi * 10 * t))));
+    }
+    EXPECT_LT(worst, 0.01);
+    EXPECT_THROW(envelopeSignal(x, rate, {2500, 7000}), SpectrumFileError);
+}
+
+} // namespace
+} // namespace orbistan

@@ -669,6 +669,17 @@ private Q_SLOTS:
         QCOMPARE(view->periodicTimes().size(), std::size_t(5));
         QTest::mouseClick(wave, Qt::RightButton, {}, QPoint(wave->width() / 2, wave->height() / 2));
         QVERIFY(view->periodicTimes().empty());
+        // The envelope of the most impulsive band over the record, made off the window's
+        // thread; the band named beside its switch.
+        auto* envelope = spectrumWindow()->findChild<QCheckBox*>("waveformEnvelopeBox");
+        envelope->click();
+        QTRY_VERIFY_WITH_TIMEOUT(view->envelopeShown(), 20000);
+        QVERIFY2(envelope->text().startsWith("Огибающая ") && envelope->text().endsWith(" Гц"),
+                 qPrintable(envelope->text()));
+        QVERIFY(wave->graph(1)->dataCount() > 0);
+        envelope->click();
+        QVERIFY(!view->envelopeShown());
+        QCOMPARE(wave->graph(1)->dataCount(), 0);
     }
 
     // Screen readers hear what a control is in words, never its name in the code.

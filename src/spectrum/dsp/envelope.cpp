@@ -50,7 +50,7 @@ std::size_t envelopeFactor(std::size_t n, double rate, Band band, int lines) {
 class BandEnvelope {
 public:
     BandEnvelope(std::span<const double> samples, double sampleRate, Band band, bool whiten,
-                 std::size_t factor, const Progress& progress)
+                 std::size_t factor, const Progress& progress, bool removeMean = true)
         : factor_(factor), buffer_(paddedLength(samples.size(), factor)) {
         const std::size_t m = buffer_.size();
         requireMemory(10.0 * static_cast<double>(m));
@@ -72,6 +72,9 @@ public:
             everySample(samples.size(), lines, progress);
         }
         progress.step(0.9);
+        if (!removeMean) {
+            return;
+        }
         double mean = 0;
         for (const double v : values()) {
             mean += v;
@@ -203,6 +206,17 @@ Spectrum envelopeSpectrum(std::span<const double> samples, double sampleRate, Ba
                     std::to_string(std::lround(band.low)) + "–" +
                     std::to_string(std::lround(band.high)) + " Гц"; // as the band's fields round
     return s;
+}
+
+std::vector<double> envelopeSignal(std::span<const double> samples, double sampleRate, Band band,
+                                   const Progress& progress) {
+    checkBand(band, sampleRate, samples.size());
+    BandEnvelope e(samples, sampleRate, band, false, 1, progress, false);
+    std::vector<double> amplitude(e.values().begin(), e.values().end());
+    for (double& v : amplitude) {
+        v = std::sqrt(std::max(0.0, v));
+    }
+    return amplitude;
 }
 
 int envelopeLines(double sampleRate) {

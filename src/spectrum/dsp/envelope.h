@@ -7,6 +7,7 @@
 #include "spectrum/dsp/transform.h"
 
 #include <span>
+#include <vector>
 
 namespace orbistan {
 
@@ -22,6 +23,11 @@ struct Band {
 Spectrum envelopeSpectrum(std::span<const double> samples, double sampleRate, Band band,
                           const TransformSettings& settings, bool whiten = false,
                           const Progress& progress = {});
+
+// The band's envelope against time at the record's rate: the magnitude of its analytic
+// signal, sample by sample, as it is drawn over the record. The same checks on the band.
+std::vector<double> envelopeSignal(std::span<const double> samples, double sampleRate, Band band,
+                                   const Progress& progress = {});
 
 // The number of lines (of kLineChoices) that puts about 1,5 Hz between an envelope
 // spectrum's lines at this sample rate: fine enough to part a defect frequency from the

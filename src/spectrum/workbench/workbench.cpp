@@ -146,7 +146,14 @@ TaskResult runTask(WorkbenchTask task, const Progress& progress) {
     r.task = std::move(task);
     const WorkbenchTask& t = r.task;
     try {
-        if (t.kind == TaskKind::Envelope) {
+        if (t.kind == TaskKind::RecordEnvelope) {
+            const Waveform& w = *t.record;
+            const Band band =
+                t.band ? *t.band : suggestBand(w.samples, w.sampleRate, progress).band;
+            r.timeEnvelope = std::make_shared<const TimeEnvelope>(
+                band, envelopeSignal(w.samples, w.sampleRate, band, progress));
+            r.record = t.record;
+        } else if (t.kind == TaskKind::Envelope) {
             runEnvelope(t, r, progress);
         } else if (t.kind == TaskKind::Diagnosis) {
             runDiagnosis(t, r, progress);
@@ -242,6 +249,21 @@ WorkbenchTask Workbench::reopenTask(int source) const {
     t.source.index = source;
     t.source.variable.clear();
     t.source.rate = shownChoice_.rate;
+    return t;
+}
+
+std::optional<WorkbenchTask> Workbench::timeEnvelopeTask() const {
+    const std::optional<Band> band =
+        envelope_ ? std::optional(envelopeBand_) : std::optional<Band>();
+    if (!record_ || (timeEnvelope_ && (!band || (timeEnvelope_->band.low == band->low &&
+                                                 timeEnvelope_->band.high == band->high)))) {
+        return std::nullopt;
+    }
+    WorkbenchTask t;
+    t.kind = TaskKind::RecordEnvelope;
+    t.path = shownPath_;
+    t.record = record_;
+    t.band = band;
     return t;
 }
 
@@ -440,6 +462,14 @@ WorkbenchChange Workbench::apply(TaskResult r) {
     if (r.task.kind == TaskKind::Diagnosis) {
         return applyDiagnosis(std::move(r));
     }
+    if (r.task.kind == TaskKind::RecordEnvelope) {
+        WorkbenchChange change;
+        if (r.task.record == record_) { // not one of a record no longer shown
+            timeEnvelope_ = std::move(r.timeEnvelope);
+            change.waveform = true;
+        }
+        return change;
+    }
     return applyOpened(std::move(r));
 }
 
@@ -513,6 +543,7 @@ WorkbenchChange Workbench::applyOpened(TaskResult r) {
     record_ = c.record ? std::make_shared<const Waveform>(std::move(*c.record)) : nullptr;
     c.record.reset();
     recordSummary_ = std::move(r.summary);
+    timeEnvelope_.reset();
     if (record_ && recordSummary_) {
         recordSummary_->rebind(record_->samples);
     }

@@ -43,6 +43,18 @@ enum class TaskKind {
     // of the chosen band's and the pre-whitened record's, at the resolution chosen for the
     // diagnosis), judged for the bearing; not shown.
     Diagnosis,
+    // The envelope of a band against time, drawn over the record (the band of the envelope
+    // spectrum shown, else the most impulsive).
+    RecordEnvelope,
+};
+
+// A band's envelope against time, and its summary for drawing it column by column.
+struct TimeEnvelope {
+    TimeEnvelope(Band b, std::vector<double> v) : band(b), values(std::move(v)), summary(values) {}
+    TimeEnvelope(const TimeEnvelope&) = delete; // the summary points into the values
+    Band band;
+    std::vector<double> values; // at the record's rate
+    RangeExtremes summary;
 };
 
 // How the spectrum a task gives is to be shown, as the workbench stood when it asked: the
@@ -118,7 +130,8 @@ struct TaskResult {
     // Open, Reopen: the summary of the file's record (its extremes and levels over any range),
     // to be rebound to the samples where they move.
     std::optional<RangeExtremes> summary;
-    std::optional<FileProblem> problem; // why it failed
+    std::shared_ptr<const TimeEnvelope> timeEnvelope; // RecordEnvelope
+    std::optional<FileProblem> problem;               // why it failed
     bool cancelled = false;
     // The spectrum the task gives: the envelope's, or the file's.
     const Spectrum* spectrum() const;
@@ -143,6 +156,7 @@ struct WorkbenchChange {
     std::optional<WorkbenchTask> next;  // work that follows at once
     std::optional<FileProblem> problem; // for the user, said by problemText
     bool prepared = false;              // what is drawn is the spectrum the task prepared
+    bool waveform = false;              // the record's envelope against time changed
 };
 
 class Workbench {
@@ -165,6 +179,9 @@ public:
     // The record's diagnosis, when it is wanted and not yet made (nor failed) for the record,
     // bearing and settings as they stand.
     std::optional<WorkbenchTask> pendingDiagnosis() const;
+    // The envelope against time of the envelope spectrum's band (the most impulsive when
+    // none is shown), when it is not made for the record yet; none without a record.
+    std::optional<WorkbenchTask> timeEnvelopeTask() const;
     // A typed band different from the envelope's asks for its envelope.
     std::optional<WorkbenchTask> bandTyped(Band band) const;
     WorkbenchChange setVelocity(bool on);
@@ -194,6 +211,8 @@ public:
     const RangeExtremes* recordSummary() const {
         return record_ && recordSummary_ ? &*recordSummary_ : nullptr;
     }
+    // The record's envelope against time, once made for it.
+    const std::shared_ptr<const TimeEnvelope>& timeEnvelope() const { return timeEnvelope_; }
     const Spectrum* displayed() const { return shown_ ? &displayed_ : nullptr; }
     const Spectrum* overlay() const { return overlay_ ? &*overlayDisplayed_ : nullptr; }
     bool showingEnvelope() const { return showingEnvelope_; }
@@ -248,6 +267,7 @@ private:
     std::optional<FileContents> shown_; // its record moved into record_
     std::shared_ptr<const Waveform> record_;
     std::optional<RangeExtremes> recordSummary_;
+    std::shared_ptr<const TimeEnvelope> timeEnvelope_;
     std::filesystem::path shownPath_;
     SourceChoice shownChoice_;
     TransformSettings shownTransform_;

@@ -3,6 +3,7 @@
 #include "ui/spectrum/TForm16.h"
 #include "ui/spectrum/choosers.h"
 #include "ui/spectrum/task_runner.h"
+#include "ui/spectrum/waveform_view.h"
 #include "ui_TForm16.h"
 
 #include "ui/spectrum/band_map_view.h"
@@ -310,6 +311,8 @@ void TForm16::applyChange(const WorkbenchChange& change,
         showEvidence();
     } else if (change.overlay) {
         drawOverlay();
+    } else if (change.waveform) {
+        showWaveform();
     }
     if (change.controls && doc_.hasSpectrum()) {
         showSettings();
@@ -330,6 +333,9 @@ void TForm16::applyChange(const WorkbenchChange& change,
     }
     run(change.next);
     runPendingDiagnosis();
+    if (!busy() && waveformView_->envelopeAsked()) {
+        run(doc_.timeEnvelopeTask()); // of the band shown now, or of the record opened
+    }
 }
 
 // The record's diagnosis once nothing else is to be done: what the analyst asked for first.

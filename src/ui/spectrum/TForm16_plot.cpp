@@ -101,6 +101,11 @@ void TForm16::setUpWaveformView() {
     viewTabs_->setTabEnabled(1, false);
     waveformView_ = new WaveformView(this);
     waveformView_->hide();
+    connect(waveformView_, &WaveformView::envelopeWanted, this, [this](bool on) {
+        if (on) {
+            run(doc_.timeEnvelopeTask());
+        }
+    });
     connect(viewTabs_, &QTabBar::currentChanged, this, [this](int tab) {
         ui->Chart1->setVisible(tab == 0);
         waveformView_->setVisible(tab == 1);
@@ -118,6 +123,7 @@ void TForm16::showWaveform() {
     }
     waveformView_->showRecord(record, doc_.recordSummary(),
                               record ? withStatedUnit(record->units, doc_.statedUnit()) : Units{});
+    waveformView_->setEnvelope(doc_.timeEnvelope());
     const std::optional<WorkbenchBearing>& bearing = doc_.bearing();
     waveformView_->setBearing(bearing ? std::optional(bearing->bases) : std::nullopt);
 }

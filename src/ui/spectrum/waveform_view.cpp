@@ -60,6 +60,11 @@ WaveformView::WaveformView(QWidget* parent) : QWidget(parent) {
     trace_ = plot_->addGraph();
     trace_->setPen(QPen(QColor(20, 60, 140)));
     trace_->setAdaptiveSampling(false); // the columns are summarised already
+    // On an axis of its own: a band holds a small share of the record, and its shape is
+    // what the eye compares with the impacts.
+    envelopeGraph_ = plot_->addGraph(plot_->xAxis, plot_->yAxis2);
+    envelopeGraph_->setPen(QPen(QColor(230, 120, 0), 1.5));
+    envelopeGraph_->setAdaptiveSampling(false);
     marks_ = plot_->addGraph();
     marks_->setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
     auto ticker = QSharedPointer<TimeTicker>::create();
@@ -80,10 +85,15 @@ WaveformView::WaveformView(QWidget* parent) : QWidget(parent) {
     periodicBox_ = new QCheckBox("Периодический курсор", this);
     periodicBox_->setObjectName("periodicBox");
     periodicBox_->setToolTip("Отметить каждый период Δt от первого курсора");
+    envelopeBox_ = new QCheckBox("Огибающая", this);
+    envelopeBox_->setObjectName("waveformEnvelopeBox");
+    envelopeBox_->setToolTip("Огибающая полосы спектра огибающей (или самой импульсной) поверх "
+                             "сигнала: удары и их повторение");
     auto* all = new QPushButton("Весь сигнал", this);
     all->setObjectName("wholeWaveformButton");
     all->setToolTip("Показать запись целиком (Home)");
     row->addWidget(period_, 1);
+    row->addWidget(envelopeBox_);
     row->addWidget(periodicBox_);
     row->addWidget(all);
     column->addLayout(row);
@@ -94,6 +104,10 @@ WaveformView::WaveformView(QWidget* parent) : QWidget(parent) {
     connect(interaction_, &PlotInteraction::clicked, this, &WaveformView::placeCursor);
     connect(interaction_, &PlotInteraction::menuRequested, this, [this] { clearCursors(); });
     connect(periodicBox_, &QCheckBox::toggled, this, &WaveformView::setPeriodic);
+    connect(envelopeBox_, &QCheckBox::toggled, this, [this](bool on) {
+        redraw();
+        Q_EMIT envelopeWanted(on);
+    });
     connect(all, &QPushButton::clicked, this, &WaveformView::showAll);
     showRecord(nullptr, nullptr, {});
 }
@@ -104,6 +118,8 @@ void WaveformView::showRecord(std::shared_ptr<const Waveform> record, const Rang
         return; // the same record: where the analyst stands in it stays
     }
     first_.reset(), second_.reset();
+    envelope_.reset();
+    envelopeBox_->setText("Огибающая");
     record_ =
         record && summary && summary->size() == record->samples.size() && !record->samples.empty()
             ? std::move(record)
@@ -113,6 +129,29 @@ void WaveformView::showRecord(std::shared_ptr<const Waveform> record, const Rang
     plot_->yAxis->setLabel(QString::fromStdString(
         units.unit == Unit::Unknown ? std::string("Амплитуда") : "Амплитуда, " + unitName(units)));
     showAll();
+}
+
+void WaveformView::setEnvelope(std::shared_ptr<const TimeEnvelope> envelope) {
+    if (envelope == envelope_) {
+        return;
+    }
+    envelope_ = record_ && envelope && envelope->values.size() == record_->samples.size()
+                    ? std::move(envelope)
+                    : nullptr;
+    envelopeBox_->setText(envelope_ ? QString::fromStdString(
+                                          "Огибающая " +
+                                          std::to_string(std::lround(envelope_->band.low)) + "–" +
+                                          std::to_string(std::lround(envelope_->band.high)) + " Гц")
+                                    : QString("Огибающая"));
+    redraw();
+}
+
+bool WaveformView::envelopeAsked() const {
+    return envelopeBox_->isChecked();
+}
+
+bool WaveformView::envelopeShown() const {
+    return envelopeBox_->isChecked() && envelope_ && envelopeGraph_->dataCount() > 0;
 }
 
 void WaveformView::setBearing(const std::optional<SearchBases>& bearing) {
@@ -200,8 +239,45 @@ void WaveformView::redraw() {
         plot_->yAxis->setRange(low - margin, high + margin);
     }
     trace_->setData(data);
+    drawEnvelope();
     showLevels();
     drawCursors(); // replots
+}
+
+// The envelope as the greatest of each column (it is never below zero), or sample by sample.
+void WaveformView::drawEnvelope() {
+    QVector<QCPGraphData> points;
+    if (record_ && envelope_ && envelopeBox_->isChecked()) {
+        const auto [from, to] = visibleSamples();
+        const double rate = record_->sampleRate;
+        const auto columns = static_cast<std::size_t>(std::max(1, plot_->width()));
+        if (to - from <= 2 * columns) {
+            for (std::size_t i = from; i < to; ++i) {
+                points.push_back({double(i) / rate, envelope_->values[i]});
+            }
+        } else {
+            const auto extremes = envelope_->summary.columns(from, to, columns);
+            const double perColumn = double(to - from) / double(columns) / rate;
+            for (std::size_t c = 0; c < columns; ++c) {
+                points.push_back(
+                    {double(from) / rate + (double(c) + 0.5) * perColumn, extremes[c].second});
+            }
+        }
+    }
+    envelopeGraph_->data()->set(points, true);
+    const bool shown = !points.isEmpty();
+    plot_->yAxis2->setVisible(shown);
+    if (shown) {
+        const auto [from, to] = visibleSamples();
+        const double high = envelope_->summary.over(from, to).second;
+        plot_->yAxis2->setRange(0, high > 0 ? 1.05 * high : 1);
+        const std::string unit = unitName(units_);
+        plot_->yAxis2->setLabel(
+            QString::fromStdString("Огибающая " + std::to_string(std::lround(envelope_->band.low)) +
+                                   "–" + std::to_string(std::lround(envelope_->band.high)) + " Гц" +
+                                   (unit.empty() ? "" : ", " + unit)));
+        plot_->yAxis2->setLabelColor(envelopeGraph_->pen().color());
+    }
 }
 
 void WaveformView::showLevels() {

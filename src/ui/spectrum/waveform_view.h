@@ -10,6 +10,7 @@
 #include "search/search.h"
 #include "spectrum/dsp/extremes.h"
 #include "spectrum/signal/waveform.h"
+#include "spectrum/workbench/workbench.h"
 
 #include <QWidget>
 
@@ -42,12 +43,21 @@ public:
     void placeCursor(double seconds);
     void clearCursors();
     void setPeriodic(bool on);
+    // The band's envelope over the record, drawn while «Огибающая» is on; none while it is
+    // being made.
+    void setEnvelope(std::shared_ptr<const TimeEnvelope> envelope);
+    bool envelopeShown() const;
+    bool envelopeAsked() const;
 
     QCustomPlot* plot() const { return plot_; }
     QString levelsText() const;
     QString periodText() const;
     // Where the periodic cursor's marks stand, in seconds.
     const std::vector<double>& periodicTimes() const { return periodic_; }
+
+Q_SIGNALS:
+    // «Огибающая» was turned on or off.
+    void envelopeWanted(bool on);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -56,6 +66,7 @@ protected:
 private:
     void rangeChanged();
     void redraw();
+    void drawEnvelope();
     void drawCursors();
     void showLevels();
     double duration() const;
@@ -66,6 +77,9 @@ private:
     PlotInteraction* interaction_ = nullptr;
     QCPGraph* trace_ = nullptr;
     QCPGraph* marks_ = nullptr; // the cursors' and the periodic cursor's strokes
+    QCPGraph* envelopeGraph_ = nullptr;
+    QCheckBox* envelopeBox_ = nullptr;
+    std::shared_ptr<const TimeEnvelope> envelope_;
     QLabel* levels_ = nullptr;
     QLabel* period_ = nullptr;
     QCheckBox* periodicBox_ = nullptr;
