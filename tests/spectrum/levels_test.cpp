@@ -1,6 +1,7 @@
 // The levels and extremes of any range of a record, from its summary, against a direct scan
 // and against signals whose levels are known.
 #include "spectrum/dsp/extremes.h"
+#include "spectrum/workbench/report.h"
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,20 @@ TEST(RecordLevels, OfAConstantRecordAreNothing) {
     EXPECT_EQ(l.crest, 0);
     EXPECT_EQ(l.kurtosis, 0);
     EXPECT_EQ(l.samples, 8983u);
+}
+
+// Levels as the window and the page write them: four significant digits, the unit where the
+// record has one, nothing said of a record that does not move.
+TEST(RecordLevels, AreWrittenAsTheWindowShowsThem) {
+    Levels l;
+    l.samples = 1000, l.rms = 0.138661623665302, l.peak = 0.619627128379265;
+    l.peakToPeak = 1.21095389221557, l.crest = 4.46862738225902, l.kurtosis = 2.98471602272658;
+    EXPECT_EQ(levelsText(l, "g"),
+              "СКЗ 0,1387 g · пик 0,6196 g · размах 1,211 g · пик-фактор 4,469 · эксцесс 2,985");
+    EXPECT_EQ(levelsText(l, ""),
+              "СКЗ 0,1387 · пик 0,6196 · размах 1,211 · пик-фактор 4,469 · эксцесс 2,985");
+    EXPECT_EQ(levelsText(RangeExtremes(std::vector<double>(50, 2.0)).levels(0, 50), "g"),
+              "нет колебаний");
 }
 
 // Pixel columns: each the extremes of its own share of the range, the shares covering it.

@@ -132,10 +132,14 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
         {"Файл", wav_.string()},
         {"Канал", "1"},
         {"Частота дискретизации", "12000 Гц"},
+        {"Уровни записи",
+         levelsText(RangeExtremes(doc_.record()->samples).levels(0, doc_.record()->samples.size()),
+                    "")},
         {"Расчёт", "окно Ханна, 3200 линий, пик"},
         {"Показан", "спектр; шаг 1,46 Гц, до 4687,5 Гц; Амплитуда, пик"},
         {"Дата", "08.12.2026 17:30"}};
     EXPECT_EQ(r.facts, facts);
+    EXPECT_TRUE(facts[6].second.starts_with("СКЗ 0,")) << facts[6].second; // a WAV of no unit
     EXPECT_EQ(r.captions, peakTableCaptions());
     ASSERT_EQ(r.rows.size(), doc_.rows().size());
     EXPECT_EQ(r.rows[0], peakTableCells(1, doc_.rows()[0]));

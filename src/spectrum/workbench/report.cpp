@@ -82,6 +82,11 @@ std::vector<std::pair<std::string, std::string>> reportFacts(const Workbench& do
         facts.emplace_back("Частота дискретизации",
                            rateText(*rate) + " Гц" + (doc.rateAssumed() ? " (принята)" : ""));
     }
+    if (const RangeExtremes* summary = doc.recordSummary()) {
+        facts.emplace_back("Уровни записи", levelsText(summary->levels(0, summary->size()),
+                                                       unitName(withStatedUnit(doc.record()->units,
+                                                                               doc.statedUnit()))));
+    }
     facts.emplace_back("Расчёт", transformText(doc));
     facts.emplace_back("Показан", shownText(doc));
     facts.emplace_back("Дата", c.date);
