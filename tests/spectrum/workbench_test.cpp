@@ -506,9 +506,15 @@ TEST(Markers, NamesAndTheNearestLine) {
         MarkerLine line;
         const char* name;
     } names[] = {
-        {{0, MarkFo, 1, 0}, "Fo"},        {{0, MarkFo, 2, 0}, "2·Fo"},
-        {{0, MarkFi, 1, 1}, "Fi+Fr"},     {{0, MarkFi, 3, -2}, "3·Fi−2·Fr"},
-        {{0, Mark2Fw, 1, -1}, "2·Fw−Fq"}, {{0, MarkFr, 4, 0}, "4·Fr"},
+        {{0, MarkFo, 1, 0}, "Fo"},
+        {{0, MarkFo, 2, 0}, "2·Fo"},
+        {{0, MarkFi, 1, 1}, "Fi+Fr"},
+        {{0, MarkFi, 3, -2}, "3·Fi−2·Fr"},
+        {{0, Mark2Fw, 1, -1}, "2·Fw−Fq"},
+        {{0, MarkFr, 4, 0}, "4·Fr"},
+        // The rolling element's harmonics as an analyst reads them, never "2·2·Fw".
+        {{0, Mark2Fw, 2, 0}, "4·Fw"},
+        {{0, Mark2Fw, 3, 1}, "6·Fw+Fq"},
     };
     for (const auto& n : names) {
         EXPECT_EQ(markerName(n.line), n.name);

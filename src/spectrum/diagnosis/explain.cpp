@@ -28,7 +28,7 @@ Explanation fromHit(int c, double m, double n, double v, double frequency) {
     if (!single.empty()) {
         e.single = true;
         e.n = 0;
-        e.name = e.m == 1 ? single : formatGeneral(e.m) + "·" + single;
+        e.name = harmonicName(e.m, single);
     }
     return e;
 }
@@ -109,11 +109,7 @@ std::optional<Explanation> byDiagnosis(double frequency, const SearchBases& base
                     const double m = k * f.searchMultiple;
                     if (n == 0) {
                         const std::string symbol(f.searchSymbol);
-                        return Explanation{m == 1 ? symbol : formatGeneral(m) + "·" + symbol,
-                                           true,
-                                           m,
-                                           0,
-                                           value,
+                        return Explanation{harmonicName(m, symbol),    true, m, 0, value,
                                            std::abs(value - frequency)};
                     }
                     return Explanation{std::string(n > 0 ? f.plus : f.minus),

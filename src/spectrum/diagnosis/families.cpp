@@ -1,5 +1,7 @@
 #include "spectrum/diagnosis/families.h"
 
+#include "calc/numbers.h"
+
 #include "spectrum/diagnosis/markers.h"
 
 namespace orbistan {
@@ -36,6 +38,16 @@ std::optional<FaultFamily> faultFamilyFromKey(std::string_view key) {
 
 std::uint32_t verdictRgb(Verdict v) {
     return v == Verdict::Strong ? 0xc00000 : v == Verdict::Weak ? 0xc07000 : 0x808080;
+}
+
+std::string harmonicName(double k, std::string_view symbol) {
+    const std::size_t dot = symbol.find("·");
+    if (dot != std::string_view::npos && dot > 0 &&
+        symbol.substr(0, dot).find_first_not_of("0123456789") == std::string_view::npos) {
+        k *= std::stod(std::string(symbol.substr(0, dot)));
+        symbol.remove_prefix(dot + std::string_view("·").size());
+    }
+    return k == 1 ? std::string(symbol) : formatGeneral(k) + "·" + std::string(symbol);
 }
 
 } // namespace orbistan

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace orbistan {
@@ -38,6 +39,11 @@ struct FaultFamilyInfo {
     int searchMultiple;
     std::string_view plus, minus;
 };
+
+// The k-th harmonic of a frequency named by its symbol, as an analyst reads it: "Fo",
+// "3·Fo"; a symbol that is a multiple already folds in: the second harmonic of "2·Fw" is
+// "4·Fw", never "2·2·Fw".
+std::string harmonicName(double k, std::string_view symbol);
 
 const std::array<FaultFamilyInfo, 4>& faultFamilies();
 const FaultFamilyInfo& faultFamily(FaultFamily f);

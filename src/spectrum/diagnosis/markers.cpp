@@ -68,19 +68,12 @@ MarkerStrokes markerStrokes(const std::vector<MarkerLine>& lines) {
     return strokes;
 }
 
-namespace {
-
-std::string times(int k, std::string_view name) {
-    return (k == 1 ? std::string() : std::to_string(k) + "·") + std::string(name);
-}
-
-} // namespace
-
 std::string markerName(const MarkerLine& line) {
     const MarkerFamilyInfo& family = markerFamilies()[static_cast<std::size_t>(line.family)];
-    std::string name = times(line.harmonic, family.name);
+    std::string name = harmonicName(line.harmonic, family.name);
     if (line.sideband != 0) {
-        name += (line.sideband > 0 ? "+" : "−") + times(std::abs(line.sideband), family.modulator);
+        name += (line.sideband > 0 ? "+" : "−") +
+                harmonicName(std::abs(line.sideband), family.modulator);
     }
     return name;
 }
