@@ -525,6 +525,22 @@ TEST(Markers, NamesAndTheNearestLine) {
     ASSERT_TRUE(near);
     EXPECT_EQ(markerName(*near), "2·Fo");
     EXPECT_FALSE(nearestMarker(lines, 214.5, 0.1));
+
+    // A peak at 10,02·Fr, 1,7 % from 2·Fi−Fr: named by it only while the slip is unknown;
+    // once the diagnosis judged the inner race, its lines stand where it found them.
+    const SearchBases b = bearing6205().bases;
+    const double peak = 10.02 * b.Fr;
+    const auto judged = [&](bool j) {
+        return nearestMarker(markerLines(b, all, 3, 1, 400, {}, j), peak, 1.46, 2);
+    };
+    ASSERT_TRUE(judged(false));
+    EXPECT_EQ(markerName(*judged(false)), "2·Fi−Fr");
+    EXPECT_FALSE(judged(true)) << markerName(*judged(true));
+    // Found 1,5 % above its kinematic place, the family's lines are read there, exactly.
+    const std::vector<MarkerLine> found =
+        markerLines(b, all, 3, 1, 400, {{MarkFi, 1.015 * b.Fi}}, true);
+    EXPECT_EQ(markerName(*nearestMarker(found, 2 * 1.015 * b.Fi - b.Fr + 1, 1.46, 2)), "2·Fi−Fr");
+    EXPECT_FALSE(nearestMarker(found, 2 * 1.015 * b.Fi - b.Fr + 2, 1.46, 2));
 }
 
 TEST(Peaks, TheCursorSnapsToTheHighestPeakWithinReach) {

@@ -21,12 +21,14 @@ const std::array<MarkerFamilyInfo, 6>& markerFamilies() {
 
 std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool, 6>& families,
                                     int harmonics, int sidebands, double maxFrequency,
-                                    const std::vector<FoundFamily>& found) {
+                                    const std::vector<FoundFamily>& found, bool judged) {
     double base[] = {0, 0, b.Fw, 0, 0, b.Fr};
     double modulator[] = {0, 0, b.Fq, 0, 0, 0};
+    bool exact[] = {false, false, false, false, false, true}; // the shaft's speed is measured
     for (const FaultFamilyInfo& f : faultFamilies()) {
         base[f.marker] = f.base(b);
         modulator[f.marker] = f.modulator(b);
+        exact[f.marker] = judged;
     }
     double kinematic[6];
     std::copy(std::begin(base), std::end(base), std::begin(kinematic));
@@ -45,7 +47,8 @@ std::vector<MarkerLine> markerLines(const SearchBases& b, const std::array<bool,
             for (int s = -k; s <= k; ++s) {
                 const double v = h * base[f] + s * modulator[f];
                 if (v > 0 && v <= maxFrequency) {
-                    lines.push_back({v, f, h, s});
+                    const bool fixed = exact[f] || base[f] != kinematic[f];
+                    lines.push_back({v, f, h, s, false, fixed ? 0 : h * base[f]});
                 }
             }
             if (base[f] != kinematic[f] && h * kinematic[f] <= maxFrequency) {
@@ -79,11 +82,11 @@ std::string markerName(const MarkerLine& line) {
 }
 
 std::optional<MarkerLine> nearestMarker(const std::vector<MarkerLine>& lines, double frequency,
-                                        double reach) {
+                                        double resolution, double slipPercent) {
     std::optional<MarkerLine> best;
     for (const MarkerLine& line : lines) {
         const double distance = std::abs(line.frequency - frequency);
-        if (!line.computed && distance <= reach &&
+        if (!line.computed && distance <= resolution + line.slipping * slipPercent / 100 &&
             (!best || distance < std::abs(best->frequency - frequency))) {
             best = line;
         }

@@ -724,7 +724,8 @@ void Workbench::explainLines() {
         }
     }
     markerLines_ = orbistan::markerLines(bearing_->bases, settings_.families, settings_.harmonics,
-                                         settings_.sidebands, displayed_.frequency.back(), found);
+                                         settings_.sidebands, displayed_.frequency.back(), found,
+                                         !evidence_.empty());
     markers_ = markerStrokes(markerLines_);
     rows_ = explainPeaks(peaks_, bearing_->bases, bearing_->search, bearing_->precision,
                          displayed_.resolution, evidence_);

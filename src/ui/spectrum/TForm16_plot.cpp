@@ -392,9 +392,9 @@ void TForm16::moveCursor(double frequency) {
     }
     const std::string unit = unitName(s->units);
     text += "   A = " + significantText(amplitude) + (unit.empty() ? "" : " " + utf8Text(unit));
-    // The marker line it stands on, within the slip a family's lines are looked for in.
-    const double reach = std::max(2 * s->resolution, f * doc_.settings().slipPercent / 100);
-    if (const auto marker = nearestMarker(doc_.markerLines(), f, reach)) {
+    // The marker line it stands on, within the resolution and the slip of its fault's part.
+    if (const auto marker =
+            nearestMarker(doc_.markerLines(), f, s->resolution, doc_.settings().slipPercent)) {
         text += "   ≈ " + QString::fromStdString(markerName(*marker));
     }
     cursor_.moveTo(f);
