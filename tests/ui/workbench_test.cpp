@@ -682,6 +682,46 @@ private Q_SLOTS:
         QCOMPARE(wave->graph(1)->dataCount(), 0);
     }
 
+    // A new file starts clean: the cursors placed on the last one go, and the overlay stays
+    // only when the analyst says so.
+    void aNewFileStartsCleanAndAsksAboutTheOverlay() {
+        computeAndOpen(wav_);
+        plot()->xAxis->setRange(0, 1200);
+        plot()->replot();
+        hover(107.5);
+        QTest::keyClick(spectrumWindow(), Qt::Key_H);
+        QVERIFY(spokenPlot().contains("Гармоники"));
+        write("before.csv", "Hz;Acceleration, g\n100;0,1\n200;0,2\n300;0,1\n400;0,05\n");
+        const QString before = f.programDir() + "/before.csv";
+        orbistan::ui::setFileDialogHandler(
+            [before](const orbistan::ui::FileRequest&) { return before; });
+        spectrumWindow()->findChild<QPushButton*>("overlayButton")->click();
+        QTRY_VERIFY(!spectrumWindow()->busy());
+        QVERIFY(spectrumWindow()->findChild<QPushButton*>("clearOverlayButton")->isEnabled());
+
+        QString asked;
+        const auto openAnswering = [this, &asked](const QString& file, const QString& button) {
+            f.answer([&asked, button](QDialog& d) {
+                asked = static_cast<QMessageBox&>(d).text();
+                for (QPushButton* b : d.findChildren<QPushButton*>()) {
+                    if (b->text() == button) {
+                        b->click();
+                    }
+                }
+            });
+            spectrumWindow()->openFile(file.toStdString());
+            QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        };
+        QFile::copy(wav_, f.programDir() + "/second.wav");
+        openAnswering(f.programDir() + "/second.wav", "Оставить");
+        QCOMPARE(asked,
+                 QString("Наложенный спектр «before.csv» оставить на спектре нового файла?"));
+        QVERIFY(spectrumWindow()->findChild<QPushButton*>("clearOverlayButton")->isEnabled());
+        QVERIFY2(!spokenPlot().contains("Гармоники"), qPrintable(spokenPlot()));
+        openAnswering(wav_, "Убрать");
+        QVERIFY(!spectrumWindow()->findChild<QPushButton*>("clearOverlayButton")->isEnabled());
+    }
+
     // Screen readers hear what a control is in words, never its name in the code.
     void controlsAreDescribedInWords() {
         computeAndOpen(wav_);

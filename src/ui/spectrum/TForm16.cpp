@@ -247,6 +247,20 @@ void TForm16::dropEvent(QDropEvent* event) {
 }
 
 void TForm16::openFile(const std::filesystem::path& path) {
+    // The overlay was compared with the file shown; on another it stays only if wanted.
+    if (doc_.overlay() && path != doc_.shownPath()) {
+        QMessageBox ask(QMessageBox::Question, windowTitle(),
+                        "Наложенный спектр «" + QString::fromStdString(doc_.overlay()->source) +
+                            "» оставить на спектре нового файла?",
+                        QMessageBox::Yes | QMessageBox::No, this);
+        ask.setObjectName("keepOverlayQuestion");
+        ask.button(QMessageBox::Yes)->setText("Оставить");
+        ask.button(QMessageBox::No)->setText("Убрать");
+        ask.setDefaultButton(QMessageBox::No);
+        if (showModal(ask) != QMessageBox::Yes) {
+            clearOverlay();
+        }
+    }
     run(doc_.openTask(path));
 }
 
@@ -319,7 +333,10 @@ void TForm16::applyChange(const WorkbenchChange& change,
         showControlsOfShown();
     }
     if (change.shown && !change.keepRange) {
-        showShaftSpeedNotice(false); // another file: the notice was of the last one
+        // Another file: the notice and the cursors were of the last one.
+        showShaftSpeedNotice(false);
+        clearCursors();
+        interaction_->hideCursor();
     }
     if (change.shaftSpeed) {
         shaftSpeedFromFile(*change.shaftSpeed);
