@@ -131,6 +131,12 @@ TEST(SpectrumCursorMarks, SidebandCentreThenSpacingAndHarmonicsInstead) {
     EXPECT_FALSE(c.awaitingSpacing());
     EXPECT_EQ(c.marks(s, &readout).size(), 11u);
     EXPECT_EQ(readout.rfind("Боковые 500 ± 30 Гц: −5 ", 0), 0u) << readout;
+    c.setSpacing(25); // given, as the shaft's rate, over the one measured
+    EXPECT_EQ(c.marks(s, &readout).size(), 11u);
+    EXPECT_EQ(readout.rfind("Боковые 500 ± 25 Гц: −5 ", 0), 0u) << readout;
+    c.setSpacing(-3); // no spacing
+    c.marks(s, &readout);
+    EXPECT_EQ(readout.rfind("Боковые 500 ± 25 Гц", 0), 0u) << readout;
     c.placeSideband(200); // a third placing starts again
     EXPECT_TRUE(c.awaitingSpacing());
     c.placeHarmonic(100);
@@ -138,6 +144,7 @@ TEST(SpectrumCursorMarks, SidebandCentreThenSpacingAndHarmonicsInstead) {
     EXPECT_EQ(c.marks(s, &readout).size(), 10u);
     EXPECT_EQ(readout.rfind("Гармоники 100 Гц: 1× 1 · ", 0), 0u) << readout;
     c.clearMarks();
+    c.setSpacing(25); // without a centre, nothing to space
     EXPECT_FALSE(c.marksPlaced());
     EXPECT_TRUE(c.marks(s, &readout).empty());
 }

@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -807,6 +808,18 @@ private Q_SLOTS:
         QVERIFY2(spokenPlot().contains(". Боковые 213,9") && spokenPlot().contains(" ± 106,9") &&
                      spokenPlot().contains("−1 ") && spokenPlot().contains("+5 "),
                  qPrintable(spokenPlot()));
+        // Its spacing as the modulation's rate rather than a peak's: Fr, or a typed value.
+        chooseFromPlotMenu(500, "spacingFrAction");
+        QVERIFY2(spokenPlot().contains(". Боковые 213,9") && spokenPlot().contains(" ± 29,95 Гц"),
+                 qPrintable(spokenPlot()));
+        f.answer([](QDialog& d) {
+            auto& ask = static_cast<QInputDialog&>(d);
+            QCOMPARE(ask.labelText(), QString("Шаг боковых, Гц:"));
+            ask.setDoubleValue(24.5);
+            ask.accept();
+        });
+        chooseFromPlotMenu(500, "spacingTypedAction");
+        QVERIFY2(spokenPlot().contains(" ± 24,5 Гц"), qPrintable(spokenPlot()));
         QTest::keyClick(spectrumWindow(), Qt::Key_Escape);
         QVERIFY(!spokenPlot().contains("Боковые"));
         QVERIFY(standingLabels(QColor(20, 20, 20)).isEmpty());

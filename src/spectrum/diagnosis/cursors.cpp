@@ -147,6 +147,12 @@ void SpectrumCursor::placeSideband(double frequency) {
     }
 }
 
+void SpectrumCursor::setSpacing(double spacing) {
+    if (centre_ && spacing > 0 && std::isfinite(spacing)) {
+        spacing_ = spacing;
+    }
+}
+
 void SpectrumCursor::clearMarks() {
     fundamental_.reset();
     centre_.reset();

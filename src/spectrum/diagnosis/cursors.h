@@ -98,6 +98,11 @@ public:
     // takes the other's place.
     void placeHarmonic(double fundamental);
     void placeSideband(double frequency);
+    // The sideband cursor's spacing given rather than measured (Fr, Fq, a typed value): a
+    // peak snapped to lies where the spectrum's lines put it, not at the modulation's rate.
+    // Only once a centre is placed, and above 0.
+    void setSpacing(double spacing);
+    bool centrePlaced() const { return centre_.has_value(); }
     void clearMarks();
     bool marksPlaced() const { return fundamental_ || centre_; }
     // The sideband cursor has its centre and waits for its spacing.

@@ -141,6 +141,8 @@ private:
     void drawLabels();
     void placeHarmonicCursor(double frequency);
     void placeSidebandCursor(double frequency);
+    void setSidebandSpacing(double hz);
+    void askSidebandSpacing();
     void clearCursors();
     void drawCursorMarks();
     void showPlotMenu(double frequency, const QPoint& globalPos);

@@ -8,10 +8,12 @@
 #include "ui/spectrum/plot_interaction.h"
 
 #include "spectrum/diagnosis/cursors.h"
+#include "ui/kit/modal.h"
 #include "ui/kit/text.h"
 #include "ui/plot/plot.h"
 #include "ui/plot/plot_labels.h"
 
+#include <QInputDialog>
 #include <QMenu>
 
 #include <cmath>
@@ -104,6 +106,26 @@ void TForm16::placeSidebandCursor(double frequency) {
     }
 }
 
+void TForm16::setSidebandSpacing(double hz) {
+    cursor_.setSpacing(hz);
+    drawCursorMarks();
+    ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void TForm16::askSidebandSpacing() {
+    QInputDialog ask(this);
+    ask.setObjectName("sidebandSpacingDialog");
+    ask.setWindowTitle(windowTitle());
+    ask.setLabelText("Шаг боковых, Гц:");
+    ask.setInputMode(QInputDialog::DoubleInput);
+    ask.setDoubleDecimals(3);
+    ask.setDoubleRange(0.001, doc_.displayed()->frequency.back());
+    ask.setDoubleValue(doc_.bearing() ? doc_.bearing()->bases.Fr : 1);
+    if (showModal(ask) == QDialog::Accepted) {
+        setSidebandSpacing(ask.doubleValue());
+    }
+}
+
 void TForm16::clearCursors() {
     cursor_.clearMarks();
     drawCursorMarks();
@@ -154,6 +176,20 @@ void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
     add(cursor_.awaitingSpacing() ? "Курсор боковых: шаг до этой линии\tB"
                                   : "Курсор боковых: центр здесь\tB",
         "sidebandCursorAction", [this, frequency] { placeSidebandCursor(frequency); });
+    if (cursor_.centrePlaced()) { // its spacing as the modulation's rate, not a peak's
+        const std::optional<WorkbenchBearing>& bearing = doc_.bearing();
+        const auto spacing = [&](const QString& name, double hz, const QString& object) {
+            add("Шаг боковых = " + name + " (" + significantText(hz, 5) + " Гц)", object,
+                [this, hz] { setSidebandSpacing(hz); });
+        };
+        if (bearing && bearing->bases.Fr > 0) {
+            spacing("Fr", bearing->bases.Fr, "spacingFrAction");
+        }
+        if (bearing && bearing->bases.Fq > 0) {
+            spacing("Fq", bearing->bases.Fq, "spacingFqAction");
+        }
+        add("Шаг боковых…", "spacingTypedAction", [this] { askSidebandSpacing(); });
+    }
     add("Убрать курсоры\tEsc", "clearCursorsAction", [this] {
         clearCursors();
     })->setEnabled(cursor_.marksPlaced());
