@@ -529,3 +529,20 @@ TEST(EnvelopeSignal, FollowsTheBandsModulation) {
 
 } // namespace
 } // namespace orbistan
+
+namespace orbistan {
+namespace {
+
+// A band of the map read out as the analyst reads it: edges, centre and width in hertz, the
+// measure to two decimals.
+TEST(BandMapReadout, SaysTheBandsEdgesCentreWidthAndMeasure) {
+    EXPECT_EQ(bandCellText({2000, 4000}, 12.3456),
+              "Полоса 2000–4000 Гц · центр 3000 Гц · ширина 2000 Гц · эксцесс спектра "
+              "огибающей 12,35");
+    EXPECT_EQ(bandCellText({562.5, 750}, 3),
+              "Полоса 562,5–750 Гц · центр 656,3 Гц · ширина 187,5 Гц · эксцесс спектра "
+              "огибающей 3");
+}
+
+} // namespace
+} // namespace orbistan

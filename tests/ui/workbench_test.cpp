@@ -683,6 +683,50 @@ private Q_SLOTS:
         QCOMPARE(wave->graph(1)->dataCount(), 0);
     }
 
+    // The band map read large: its axes say frequency and band width, its scale what the
+    // colours measure; the band under the mouse is read out, the chosen one said over it and
+    // to screen readers; a click takes another band's envelope.
+    void bandMapIsReadLarge() {
+        computeAndOpen(wav_);
+        auto* tabs = spectrumWindow()->findChild<QTabBar*>("viewTabs");
+        QVERIFY(!tabs->isTabEnabled(2)); // no map before a band is chosen
+        spectrumWindow()->findChild<QPushButton*>("suggestBandButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(tabs->isTabEnabled(2));
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+        auto* map = spectrumWindow()->findChild<QCustomPlot*>("bandMapLargePlot");
+        QTRY_VERIFY(map->isVisible());
+        QCOMPARE(map->xAxis->label(), QString("Частота, Гц"));
+        QCOMPARE(map->yAxis->label(), QString("Ширина полосы, Гц"));
+        auto* scale = qobject_cast<QCPColorScale*>(map->plotLayout()->element(1, 1));
+        QVERIFY(scale);
+        QCOMPARE(scale->label(), QString("Эксцесс спектра огибающей"));
+        QVERIFY2(map->accessibleName().startsWith("Карта полос. Выбрана: Полоса "),
+                 qPrintable(map->accessibleName()));
+        map->replot();
+        // The widest level's first band, under the mouse, then clicked.
+        const QPoint at(static_cast<int>(map->xAxis->coordToPixel(100)),
+                        static_cast<int>(map->yAxis->coordToPixel(0)));
+        QMouseEvent move(QEvent::MouseMove, at, map->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(map, &move);
+        const auto text = [map] {
+            for (int i = 0; i < map->itemCount(); ++i) {
+                if (auto* t = qobject_cast<QCPItemText*>(map->item(i)); t && t->visible()) {
+                    return t->text();
+                }
+            }
+            return QString();
+        };
+        QVERIFY2(text().startsWith("Полоса 0–") && text().contains(" · эксцесс спектра огибающей "),
+                 qPrintable(text()));
+        QTest::mouseClick(map, Qt::LeftButton, {}, at);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(spectrumWindow()->showingEnvelope());
+        QVERIFY2(map->accessibleName().startsWith("Карта полос. Выбрана: Полоса 0–"),
+                 qPrintable(map->accessibleName()));
+    }
+
     // A new file starts clean: the cursors placed on the last one go, and the overlay stays
     // only when the analyst says so.
     void aNewFileStartsCleanAndAsksAboutTheOverlay() {

@@ -1,5 +1,7 @@
 #include "spectrum/dsp/band_map.h"
 
+#include "calc/numbers.h"
+
 #include "spectrum/dsp/fft.h"
 
 #include <algorithm>
@@ -179,6 +181,15 @@ SuggestedBand suggestBand(std::span<const double> samples, double sampleRate,
                           const Progress& progress) {
     const BandMap map = bandMap(samples, sampleRate, kDefaultHighestFault, progress);
     return {map.best, map.bestMeasure};
+}
+
+std::string bandCellText(Band band, double measure) {
+    // Band edges are whole hertz or halves of them at every level of the tree.
+    const auto hz = [](double v) { return formatGeneral(std::round(v * 10) / 10); };
+    const double rounded = std::round(measure * 100) / 100;
+    return "Полоса " + hz(band.low) + "–" + hz(band.high) + " Гц · центр " +
+           hz((band.low + band.high) / 2) + " Гц · ширина " + hz(band.high - band.low) +
+           " Гц · эксцесс спектра огибающей " + formatGeneral(rounded);
 }
 
 } // namespace orbistan

@@ -12,6 +12,7 @@
 #include "spectrum/dsp/envelope.h"
 
 #include <span>
+#include <string>
 #include <vector>
 
 namespace orbistan {
@@ -26,6 +27,13 @@ struct BandMap {
     Band best;
     double bestMeasure = 0;
 };
+
+// A band of the map as its read-out says it: "Полоса 2000–4000 Гц · центр 3000 Гц · ширина
+// 2000 Гц · эксцесс спектра огибающей 12,35".
+std::string bandCellText(Band band, double measure);
+
+// What the map's colours measure, for its scale.
+inline constexpr const char* kBandMapMeasure = "Эксцесс спектра огибающей";
 
 // The highest defect frequency assumed when the bearing is not known: above the inner race's
 // of the usual bearings at the usual speeds.

@@ -165,8 +165,9 @@ private:
 
     // ---- TForm16_plot.cpp: the plot
     void setUpPlot();
-    // The tabs over the plot: the spectrum, and the record against time.
+    // The tabs over the plot: the spectrum, the record against time, the band map.
     void setUpWaveformView();
+    void showView(int tab);
     void showWaveform();
     void setUpMarkerGraphs();
     // From the graph the worker prepared, when it did.
@@ -220,6 +221,7 @@ private:
 
     PlotInteraction* interaction_ = nullptr;
     BandMapView* bandMapView_ = nullptr;
+    BandMapView* bandMapLarge_ = nullptr; // the band map in the plot's place, to be read
     QTabBar* viewTabs_ = nullptr;
     WaveformView* waveformView_ = nullptr;
     QCPGraph* overlayGraph_ = nullptr;

@@ -117,6 +117,7 @@ void TForm16::layOutPlot() {
     viewTabs_->setGeometry(kPlot.left(), kPlot.top() + strip, kPlot.width() + dx, tabs);
     ui->Chart1->setGeometry(kPlot.adjusted(0, strip + tabs, dx, plotDy));
     waveformView_->setGeometry(ui->Chart1->geometry());
+    findChild<QWidget*>("bandMapLargePlot")->setGeometry(ui->Chart1->geometry());
     shaftSpeedNotice_->move(kPlot.left() + (ui->Chart1->width() - shaftSpeedNotice_->width()) / 2,
                             kPlot.top());
     placeEvidencePanel();

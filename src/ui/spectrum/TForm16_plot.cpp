@@ -97,21 +97,36 @@ void TForm16::setUpWaveformView() {
     viewTabs_->setExpanding(false);
     viewTabs_->addTab("Спектр");
     viewTabs_->addTab("Сигнал");
+    viewTabs_->addTab("Карта полос");
     viewTabs_->setTabToolTip(1, "Запись во времени: удары, их период и уровни сигнала");
+    viewTabs_->setTabToolTip(2, "Полосы записи и то, насколько повторяются удары в каждой: "
+                                "из неё выбрана полоса огибающей");
     viewTabs_->setTabEnabled(1, false);
+    viewTabs_->setTabEnabled(2, false);
     waveformView_ = new WaveformView(this);
     waveformView_->hide();
+    auto* large = new QCustomPlot(this);
+    large->setObjectName("bandMapLargePlot");
+    large->hide();
+    bandMapLarge_ = new BandMapView(large, true);
+    connect(bandMapLarge_, &BandMapView::bandChosen, this,
+            [this](Band band) { run(doc_.envelopeTask(band)); });
     connect(waveformView_, &WaveformView::envelopeWanted, this, [this](bool on) {
         if (on) {
             run(doc_.timeEnvelopeTask());
         }
     });
-    connect(viewTabs_, &QTabBar::currentChanged, this, [this](int tab) {
-        ui->Chart1->setVisible(tab == 0);
-        waveformView_->setVisible(tab == 1);
-        emptyHint_->setVisible(tab == 0 && !doc_.hasSpectrum());
-        (tab == 0 ? static_cast<QWidget*>(ui->Chart1) : waveformView_->plot())->setFocus();
-    });
+    connect(viewTabs_, &QTabBar::currentChanged, this, &TForm16::showView);
+}
+
+void TForm16::showView(int tab) {
+    QWidget* large = findChild<QCustomPlot*>("bandMapLargePlot");
+    ui->Chart1->setVisible(tab == 0);
+    waveformView_->setVisible(tab == 1);
+    large->setVisible(tab == 2);
+    emptyHint_->setVisible(tab == 0 && !doc_.hasSpectrum());
+    QWidget* shown[] = {ui->Chart1, waveformView_->plot(), large};
+    shown[std::clamp(tab, 0, 2)]->setFocus();
 }
 
 // The record shown against time; the spectrum's tab when there is none.
@@ -184,8 +199,14 @@ void TForm16::showControlsOfShown() {
     showSources();
     showUnit();
     showRate();
-    bandMapView_->show(doc_.bandMap(),
-                       doc_.showingEnvelope() ? std::optional(doc_.envelopeBand()) : std::nullopt);
+    const std::optional<Band> chosen =
+        doc_.showingEnvelope() ? std::optional(doc_.envelopeBand()) : std::nullopt;
+    bandMapView_->show(doc_.bandMap(), chosen);
+    bandMapLarge_->show(doc_.bandMap(), chosen);
+    viewTabs_->setTabEnabled(2, doc_.bandMap().has_value());
+    if (!doc_.bandMap() && viewTabs_->currentIndex() == 2) {
+        viewTabs_->setCurrentIndex(0);
+    }
 }
 
 // A recording's rate; one its file does not state is shown as assumed, to be corrected.

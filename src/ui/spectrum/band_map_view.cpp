@@ -2,6 +2,8 @@
 
 #include "ui/plot/plot.h"
 
+#include "calc/numbers.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -14,12 +16,9 @@ constexpr int kCells = 384;
 
 } // namespace
 
-BandMapView::BandMapView(QCustomPlot* plot) : QObject(plot), plot_(plot) {
+BandMapView::BandMapView(QCustomPlot* plot, bool detailed)
+    : QObject(plot), plot_(plot), detailed_(detailed) {
     plot->setBackground(Qt::white);
-    plot->axisRect()->setAutoMargins(QCP::msNone);
-    plot->axisRect()->setMargins(QMargins(1, 1, 1, 1));
-    plot->xAxis->setVisible(false);
-    plot->yAxis->setVisible(false);
     plot->yAxis->setRangeReversed(true); // the widest bands at the top
     colours_ = new QCPColorMap(plot->xAxis, plot->yAxis);
     colours_->setGradient(QCPColorGradient::gpThermal);
@@ -28,13 +27,51 @@ BandMapView::BandMapView(QCustomPlot* plot) : QObject(plot), plot_(plot) {
     outline_->setPen(QPen(QColor(0, 170, 255), 2));
     outline_->setVisible(false);
     connect(plot, &QCustomPlot::mousePress, this, &BandMapView::clicked);
+    if (detailed) {
+        setUpDetails();
+    } else { // a thumbnail: the map alone
+        plot->axisRect()->setAutoMargins(QCP::msNone);
+        plot->axisRect()->setMargins(QMargins(1, 1, 1, 1));
+        plot->xAxis->setVisible(false);
+        plot->yAxis->setVisible(false);
+    }
     show(std::nullopt, std::nullopt);
+}
+
+void BandMapView::setUpDetails() {
+    plot_->xAxis->setLabel("Частота, Гц");
+    plot_->yAxis->setLabel("Ширина полосы, Гц");
+    auto* scale = new QCPColorScale(plot_);
+    plot_->plotLayout()->addElement(0, 1, scale);
+    scale->setLabel(kBandMapMeasure);
+    scale->setGradient(colours_->gradient()); // the thumbnail's colours
+    colours_->setColorScale(scale);
+    auto* group = new QCPMarginGroup(plot_);
+    plot_->axisRect()->setMarginGroup(QCP::msBottom | QCP::msTop, group);
+    scale->setMarginGroup(QCP::msBottom | QCP::msTop, group);
+    plot_->plotLayout()->insertRow(0);
+    title_ = new QCPTextElement(plot_, "", QFont(plot_->font().family(), 9, QFont::Bold));
+    plot_->plotLayout()->addElement(0, 0, title_);
+    readout_ = new QCPItemText(plot_);
+    readout_->position->setType(QCPItemPosition::ptAxisRectRatio);
+    readout_->position->setCoords(0.01, 0.99);
+    readout_->setPositionAlignment(Qt::AlignBottom | Qt::AlignLeft);
+    readout_->setBrush(QColor(255, 255, 230, 230));
+    readout_->setPadding(QMargins(4, 2, 4, 2));
+    readout_->setVisible(false);
+    plot_->setMouseTracking(true);
+    connect(plot_, &QCustomPlot::mouseMove, this, &BandMapView::hovered);
+    plot_->setToolTip("Щелчок по полосе: спектр огибающей этой полосы");
 }
 
 void BandMapView::show(const std::optional<BandMap>& map, std::optional<Band> outlined) {
     map_ = map;
-    plot_->setVisible(map.has_value() && !map->levels.empty());
-    if (!plot_->isVisible()) {
+    const bool drawn = map.has_value() && !map->levels.empty();
+    if (!detailed_) { // the large one is shown by its tab
+        plot_->setVisible(drawn);
+    }
+    if (!drawn) {
+        colours_->data()->clear();
         return;
     }
     const std::vector<BandMapLevel>& levels = map->levels;
@@ -56,14 +93,53 @@ void BandMapView::show(const std::optional<BandMap>& map, std::optional<Band> ou
     plot_->xAxis->setRange(0, top);
     plot_->yAxis->setRange(-0.5, static_cast<double>(levels.size()) - 0.5);
     outline_->setVisible(false);
+    chosen_.clear();
     for (std::size_t y = 0; outlined && y < levels.size(); ++y) {
         if (std::abs(levels[y].bandwidth - (outlined->high - outlined->low)) < 1e-6 * top) {
             outline_->topLeft->setCoords(outlined->low, static_cast<double>(y) - 0.5);
             outline_->bottomRight->setCoords(outlined->high, static_cast<double>(y) + 0.5);
             outline_->setVisible(true);
+            if (const auto cell = cellAt((outlined->low + outlined->high) / 2, double(y))) {
+                chosen_ =
+                    "Выбрана: " + QString::fromStdString(bandCellText(cell->first, cell->second));
+            }
         }
     }
+    if (detailed_) {
+        QSharedPointer<QCPAxisTickerText> widths(new QCPAxisTickerText);
+        for (std::size_t y = 0; y < levels.size(); ++y) {
+            widths->addTick(double(y), QString::fromStdString(formatGeneral(
+                                           std::round(levels[y].bandwidth * 10) / 10)));
+        }
+        plot_->yAxis->setTicker(widths);
+        title_->setText(chosen_.isEmpty() ? "Карта полос: щёлкните полосу" : chosen_);
+        plot_->setAccessibleName("Карта полос" + (chosen_.isEmpty() ? QString() : ". " + chosen_));
+    }
     plot_->replot();
+}
+
+std::optional<std::pair<Band, double>> BandMapView::cellAt(double frequency, double level) const {
+    const std::optional<Band> band = bandAt(frequency, level);
+    if (!band) {
+        return std::nullopt;
+    }
+    const BandMapLevel& l = map_->levels[static_cast<std::size_t>(std::lround(level))];
+    return std::pair(*band, l.measures[static_cast<std::size_t>(band->low / l.bandwidth + 0.5)]);
+}
+
+void BandMapView::hovered(QMouseEvent* event) {
+    const QPointF at = event->position();
+    const auto cell =
+        cellAt(plot_->xAxis->pixelToCoord(at.x()), plot_->yAxis->pixelToCoord(at.y()));
+    readout_->setVisible(cell.has_value());
+    if (cell) {
+        readout_->setText(QString::fromStdString(bandCellText(cell->first, cell->second)));
+    }
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QString BandMapView::readout() const {
+    return readout_ && readout_->visible() ? readout_->text() : QString();
 }
 
 std::optional<Band> BandMapView::bandAt(double frequency, double level) const {
