@@ -107,6 +107,7 @@ void TForm16::setUpWaveformView() {
     waveformView_->hide();
     auto* large = new QCustomPlot(this);
     large->setObjectName("bandMapLargePlot");
+    large->setAccessibleName("Карта полос");
     large->hide();
     bandMapLarge_ = new BandMapView(large, true);
     connect(bandMapLarge_, &BandMapView::bandChosen, this,
