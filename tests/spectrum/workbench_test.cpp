@@ -121,6 +121,8 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
                                 29.95};
     EXPECT_TRUE(makeReport(doc_, context).title.empty());
     step(doc_.openTask(wav_));
+    EXPECT_EQ(makeReport(doc_, context).conclusion,
+              "Подшипник не рассчитан: признаки дефекта не проверялись");
     doc_.setBearing(bearing6205());
     step(doc_.pendingDiagnosis());
     const Report r = makeReport(doc_, context);
@@ -193,18 +195,37 @@ TEST_F(WorkbenchDocument, NoVerdictIsVouchedForOnAnAssumedRate) {
     EXPECT_EQ(r.diagnosis[1].text, kRateAssumedCaveat);
     EXPECT_EQ(strong(r), 0);
     EXPECT_NE(r.diagnosis[2].text.find("сильные признаки"), std::string::npos);
+    // The page's conclusion says none was checked, whatever the lines seem to say.
+    EXPECT_EQ(r.conclusion, "Частота дискретизации принята — признаки не проверены");
+    EXPECT_FALSE(r.concluded);
 
     EXPECT_FALSE(doc_.setRate(12000).next); // confirmed as it was read: nothing to read again
     EXPECT_FALSE(doc_.rateAssumed());
     r = makeReport(doc_, {});
     EXPECT_EQ(r.diagnosis[1].text.find(kRateAssumedCaveat), std::string::npos);
     EXPECT_EQ(strong(r), 1);
+    EXPECT_EQ(r.conclusion, "Дефект наружного кольца: сильные признаки");
+    EXPECT_EQ(r.concluded, Verdict::Strong);
 
     step(doc_.openTask(other));
     EXPECT_TRUE(doc_.rateAssumed());
     EXPECT_EQ(doc_.sampleRate(), 12000);
     step(doc_.openTask(mat));
     EXPECT_FALSE(doc_.rateAssumed());
+}
+
+// A healthy record's page says so in words.
+TEST_F(WorkbenchDocument, AHealthyRecordsPageConcludesNoFault) {
+    SynthSettings healthy = outerFault();
+    healthy.fault.reset();
+    const auto path = dir_ / "healthy.wav";
+    ASSERT_EQ(writeFileAtomically(path, encodeWav(synthesize(healthy), 12000)), 0);
+    doc_.setBearing(bearing6205());
+    step(doc_.openTask(path));
+    step(doc_.pendingDiagnosis());
+    const Report r = makeReport(doc_, {});
+    EXPECT_EQ(r.conclusion, "Признаков дефекта подшипника нет");
+    EXPECT_EQ(r.concluded, Verdict::None);
 }
 
 TEST(ReportCells, AsTheWindowsTableShowsThem) {

@@ -10,15 +10,15 @@ const std::array<FaultFamilyInfo, 4>& faultFamilies() {
     static const std::array<FaultFamilyInfo, 4> kFamilies = {{
         {FaultFamily::Outer, "outer", "Fo", "наружное кольцо",
          [](const SearchBases& b) { return b.Fo; }, [](const SearchBases& b) { return b.Fr; }, "Fr",
-         false, MarkFo, "Fo", 1, "Fo + Fr", "Fo - Fr"},
+         false, MarkFo, "Fo", 1, "Fo + Fr", "Fo - Fr", "наружного кольца"},
         {FaultFamily::Inner, "inner", "Fi", "внутреннее кольцо",
          [](const SearchBases& b) { return b.Fi; }, [](const SearchBases& b) { return b.Fr; }, "Fr",
-         true, MarkFi, "Fi", 1, "Fi + Fr", "Fi - Fr"},
+         true, MarkFi, "Fi", 1, "Fi + Fr", "Fi - Fr", "внутреннего кольца"},
         {FaultFamily::Ball, "ball", "2·Fw", "тело качения",
          [](const SearchBases& b) { return 2 * b.Fw; }, [](const SearchBases& b) { return b.Fq; },
-         "Fq", true, Mark2Fw, "Fw", 2, "Fw + Fq", "Fw - Fq"},
+         "Fq", true, Mark2Fw, "Fw", 2, "Fw + Fq", "Fw - Fq", "тела качения"},
         {FaultFamily::Cage, "cage", "Fq", "сепаратор", [](const SearchBases& b) { return b.Fq; },
-         [](const SearchBases&) { return 0.0; }, "", false, MarkFq, "Fq", 1, "", ""},
+         [](const SearchBases&) { return 0.0; }, "", false, MarkFq, "Fq", 1, "", "", "сепаратора"},
     }};
     return kFamilies;
 }

@@ -38,6 +38,7 @@ struct FaultFamilyInfo {
     std::string_view searchSymbol;
     int searchMultiple;
     std::string_view plus, minus;
+    std::string_view faultOf; // "наружного кольца": as "Дефект …" names the part
 };
 
 // The k-th harmonic of a frequency named by its symbol, as an analyst reads it: "Fo",

@@ -4,6 +4,7 @@
 #include "spectrum/signal/vocabulary.h"
 
 #include <cmath>
+#include <tuple>
 #include <cstdio>
 
 namespace orbistan {
@@ -108,12 +109,39 @@ std::vector<std::string> peakTableCells(int rank, const ExplainedPeak& row) {
     return cells;
 }
 
+std::pair<std::string, std::optional<Verdict>> conclusion(const Workbench& doc) {
+    if (!doc.bearing()) {
+        return {"Подшипник не рассчитан: признаки дефекта не проверялись", std::nullopt};
+    }
+    if (doc.rateAssumed()) {
+        return {"Частота дискретизации принята — признаки не проверены", std::nullopt};
+    }
+    const std::vector<FamilyEvidence>& evidence = doc.evidence();
+    if (evidence.empty()) {
+        return {doc.diagnosisHeading(), std::nullopt}; // being made, or why there is none
+    }
+    const Verdict top = evidence.front().verdict; // strongest first
+    if (top == Verdict::None) {
+        return {"Признаков дефекта подшипника нет", Verdict::None};
+    }
+    std::string text;
+    for (const FamilyEvidence& e : evidence) {
+        if (e.verdict == top) {
+            text += (text.empty() ? "" : "; ") +
+                    std::string(top == Verdict::Strong ? "Дефект " : "Возможен дефект ") +
+                    std::string(faultFamily(e.family).faultOf);
+        }
+    }
+    return {text + (top == Verdict::Strong ? ": сильные признаки" : ": слабые признаки"), top};
+}
+
 Report makeReport(const Workbench& doc, const ReportContext& context) {
     Report r;
     if (!doc.hasSpectrum()) {
         return r;
     }
     r.title = displayName(doc.shownPath());
+    std::tie(r.conclusion, r.concluded) = conclusion(doc);
     r.facts = reportFacts(doc, context);
     r.captions = peakTableCaptions();
     int rank = 0;

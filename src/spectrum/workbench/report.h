@@ -29,6 +29,8 @@ struct DiagnosisLine {
 
 struct Report {
     std::string title;                                      // the file's name
+    std::string conclusion;                                 // what was concluded, in words
+    std::optional<Verdict> concluded;                       // its verdict, for its colour
     std::vector<std::pair<std::string, std::string>> facts; // caption, value
     std::vector<std::string> captions;                      // of the peak table
     std::vector<std::vector<std::string>> rows;             // as the window's table shows them
@@ -37,6 +39,11 @@ struct Report {
 
 // The report of what the workbench shows; an empty title when it shows nothing.
 Report makeReport(const Workbench& doc, const ReportContext& context);
+
+// The page's first line: "Дефект наружного кольца: сильные признаки", "Признаков дефекта
+// подшипника нет", "Частота дискретизации принята — признаки не проверены", …; and the
+// verdict it says (none where nothing was judged).
+std::pair<std::string, std::optional<Verdict>> conclusion(const Workbench& doc);
 
 // The peak table's cells as the window shows them: frequency, value and residual to a
 // thousandth of a hertz, the amplitude to four significant digits.

@@ -105,6 +105,13 @@ public:
         line(t, 13, true, Qt::black);
         y_ += 4;
     }
+    // What was concluded, the first thing read: in the verdict's colour.
+    void conclusion(const Report& r) {
+        line(text(r.conclusion), 12, true,
+             r.concluded && *r.concluded != Verdict::None ? QColor(QRgb(verdictRgb(*r.concluded)))
+                                                          : Qt::black);
+        y_ += 4;
+    }
     void facts(const std::vector<std::pair<std::string, std::string>>& facts) {
         for (const auto& [caption, value] : facts) {
             setFont(9, true);
@@ -185,6 +192,7 @@ QByteArray reportPdf(const Report& report, const Workbench& doc, double from, do
     const QRect page = painter.viewport();
     PageWriter w(painter, QRect(0, 0, page.width(), page.height()));
     w.title("Отчёт: " + reportTitleLine(report));
+    w.conclusion(report);
     w.facts(report.facts);
     constexpr int kPlotHeight = 330;
     {
