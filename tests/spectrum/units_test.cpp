@@ -221,6 +221,12 @@ TEST(LineSpacing, ReadsTheSpacingAndTheTop) {
     EXPECT_EQ(lineSpacingText(spectrumOf(12000.0 / 8192, 4687.5)), "шаг 1,46 Гц, до 4687,5 Гц");
     EXPECT_EQ(lineSpacingText(spectrumOf(48000.0 / 1024, 18750)), "шаг 46,9 Гц, до 18750 Гц");
     EXPECT_EQ(lineSpacingText(spectrumOf(0.0012345, 3.9)), "шаг 0,00123 Гц, до 3,9 Гц");
+    // A transformed record says how many segments its lines average.
+    const std::vector<double> noise(12000 * 10, 0.5);
+    EXPECT_EQ(lineSpacingText(amplitudeSpectrum(noise, 12000, {WindowKind::Hann, 3200})),
+              "шаг 1,46 Гц, до 4687,5 Гц, усреднений: 28");
+    EXPECT_EQ(lineSpacingText(amplitudeSpectrum(noise, 12000, {WindowKind::Rect, 3200})),
+              "шаг 1,46 Гц, до 4687,5 Гц, усреднений: 14"); // its segments do not overlap
     Spectrum file; // no resolution stated: the first two lines' distance
     file.frequency = {10, 12.5, 15};
     EXPECT_EQ(lineSpacingText(file), "шаг 2,5 Гц, до 15 Гц");

@@ -138,7 +138,7 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
          levelsText(RangeExtremes(doc_.record()->samples).levels(0, doc_.record()->samples.size()),
                     "")},
         {"Расчёт", "окно Ханна, 3200 линий, пик"},
-        {"Показан", "спектр; шаг 1,46 Гц, до 4687,5 Гц; Амплитуда, пик"},
+        {"Показан", "спектр; шаг 1,46 Гц, до 4687,5 Гц, усреднений: 10; Амплитуда, пик"},
         {"Дата", "08.12.2026 17:30"}};
     EXPECT_EQ(r.facts, facts);
     EXPECT_TRUE(facts[6].second.starts_with("СКЗ 0,")) << facts[6].second; // a WAV of no unit

@@ -612,12 +612,12 @@ private Q_SLOTS:
         auto* span = spectrumWindow()->findChild<QComboBox*>("spanBox");
         auto* spacing = spectrumWindow()->findChild<QLabel*>("resolutionLabel");
         QVERIFY(span->isEnabled());
-        QCOMPARE(spacing->text(), QString("шаг 1,46 Гц, до 4687,5 Гц"));
+        QCOMPARE(spacing->text(), QString("шаг 1,46 Гц, до 4687,5 Гц, усреднений: 28"));
         span->setFocus();
         span->setCurrentIndex(span->findText("500 Гц"));
         Q_EMIT span->activated(span->currentIndex());
         QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
-        QCOMPARE(spacing->text(), QString("шаг 0,163 Гц, до 520,8 Гц"));
+        QCOMPARE(spacing->text(), QString("шаг 0,163 Гц, до 520,8 Гц, усреднений: 2"));
         QCOMPARE(plot()->xAxis->range().upper, spectrum()->frequency.back()); // the view narrows
         QCOMPARE(plot()->graph(0)->dataCount(), 3201);
         QVERIFY(spectrum()->frequency.back() >= 500 && spectrum()->frequency.back() < 521);

@@ -155,6 +155,7 @@ Spectrum transformAtRate(std::span<const double> samples, double sampleRate,
     const std::vector<double> power = segmentPowers(samples, n, hop, bins, w, progress);
     Spectrum sp;
     sp.averages = effectiveAverages(w, hop, segments);
+    sp.segments = static_cast<int>(segments);
     sp.resolution = sampleRate / static_cast<double>(n);
     sp.window = settings.window;
     sp.frequency.resize(bins);

@@ -67,7 +67,8 @@ std::string lineSpacingText(const Spectrum& s) {
     const double spacing = s.resolution > 0 ? s.resolution : s.frequency[1] - s.frequency[0];
     const double unit = std::pow(10.0, std::floor(std::log10(spacing)) - 2);
     return "шаг " + formatGeneral(std::round(spacing / unit) * unit) + " Гц, до " +
-           formatGeneral(std::round(s.frequency.back() * 10) / 10) + " Гц";
+           formatGeneral(std::round(s.frequency.back() * 10) / 10) + " Гц" +
+           (s.segments > 0 ? ", усреднений: " + std::to_string(s.segments) : "");
 }
 
 } // namespace orbistan
