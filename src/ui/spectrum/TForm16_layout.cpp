@@ -104,6 +104,9 @@ void TForm16::layOutAnalysisRow(int extra) {
     ui->channelLabel->move(kChannelLabelLeft + windowGain, ui->channelLabel->y());
     ui->channelBox->setGeometry(kChannelBoxLeft + windowGain, ui->channelBox->y(),
                                 kChannelBoxWidth + extra - windowGain, ui->channelBox->height());
+    // The lines' read-out to the group's edge: it grows with what it says.
+    QLabel* spacing = ui->resolutionLabel;
+    spacing->resize(ui->analysisGroup->width() - spacing->x() - 8, spacing->height());
 }
 
 // The plot takes the top two thirds of what the window gains, under the shaft-speed
