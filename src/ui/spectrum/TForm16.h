@@ -30,6 +30,7 @@ template <class DataType> class QCPDataContainer;
 using QCPGraphDataContainer = QCPDataContainer<QCPGraphData>;
 class QCheckBox;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QTabBar;
 class QTimer;
@@ -142,6 +143,7 @@ private:
     void placeHarmonicCursor(double frequency);
     void placeSidebandCursor(double frequency);
     void setSidebandSpacing(double hz);
+    void addSpacingActions(QMenu& menu);
     void askSidebandSpacing();
     void clearCursors();
     void drawCursorMarks();

@@ -106,6 +106,25 @@ void TForm16::placeSidebandCursor(double frequency) {
     }
 }
 
+// The sideband cursor's spacing as the modulation's rate, not a peak's: Fr, Fq or typed.
+void TForm16::addSpacingActions(QMenu& menu) {
+    const std::optional<WorkbenchBearing>& bearing = doc_.bearing();
+    const auto spacing = [&](const QString& name, double hz, const QString& object) {
+        QAction* a =
+            menu.addAction("Шаг боковых = " + name + " (" + significantText(hz, 5) + " Гц)",
+                           [this, hz] { setSidebandSpacing(hz); });
+        a->setObjectName(object);
+    };
+    if (bearing && bearing->bases.Fr > 0) {
+        spacing("Fr", bearing->bases.Fr, "spacingFrAction");
+    }
+    if (bearing && bearing->bases.Fq > 0) {
+        spacing("Fq", bearing->bases.Fq, "spacingFqAction");
+    }
+    menu.addAction("Шаг боковых…", [this] { askSidebandSpacing(); })
+        ->setObjectName("spacingTypedAction");
+}
+
 void TForm16::setSidebandSpacing(double hz) {
     cursor_.setSpacing(hz);
     drawCursorMarks();
@@ -176,19 +195,8 @@ void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
     add(cursor_.awaitingSpacing() ? "Курсор боковых: шаг до этой линии\tB"
                                   : "Курсор боковых: центр здесь\tB",
         "sidebandCursorAction", [this, frequency] { placeSidebandCursor(frequency); });
-    if (cursor_.centrePlaced()) { // its spacing as the modulation's rate, not a peak's
-        const std::optional<WorkbenchBearing>& bearing = doc_.bearing();
-        const auto spacing = [&](const QString& name, double hz, const QString& object) {
-            add("Шаг боковых = " + name + " (" + significantText(hz, 5) + " Гц)", object,
-                [this, hz] { setSidebandSpacing(hz); });
-        };
-        if (bearing && bearing->bases.Fr > 0) {
-            spacing("Fr", bearing->bases.Fr, "spacingFrAction");
-        }
-        if (bearing && bearing->bases.Fq > 0) {
-            spacing("Fq", bearing->bases.Fq, "spacingFqAction");
-        }
-        add("Шаг боковых…", "spacingTypedAction", [this] { askSidebandSpacing(); });
+    if (cursor_.centrePlaced()) {
+        addSpacingActions(menu);
     }
     add("Убрать курсоры\tEsc", "clearCursorsAction", [this] {
         clearCursors();

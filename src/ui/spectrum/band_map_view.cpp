@@ -106,16 +106,21 @@ void BandMapView::show(const std::optional<BandMap>& map, std::optional<Band> ou
         }
     }
     if (detailed_) {
-        QSharedPointer<QCPAxisTickerText> widths(new QCPAxisTickerText);
-        for (std::size_t y = 0; y < levels.size(); ++y) {
-            widths->addTick(double(y), QString::fromStdString(formatGeneral(
-                                           std::round(levels[y].bandwidth * 10) / 10)));
-        }
-        plot_->yAxis->setTicker(widths);
-        title_->setText(chosen_.isEmpty() ? "Карта полос: щёлкните полосу" : chosen_);
-        plot_->setAccessibleName("Карта полос" + (chosen_.isEmpty() ? QString() : ". " + chosen_));
+        showDetails();
     }
     plot_->replot();
+}
+
+// Each level named by its band width; the chosen band said over the map and to screen readers.
+void BandMapView::showDetails() {
+    QSharedPointer<QCPAxisTickerText> widths(new QCPAxisTickerText);
+    for (std::size_t y = 0; y < map_->levels.size(); ++y) {
+        widths->addTick(double(y), QString::fromStdString(formatGeneral(
+                                       std::round(map_->levels[y].bandwidth * 10) / 10)));
+    }
+    plot_->yAxis->setTicker(widths);
+    title_->setText(chosen_.isEmpty() ? "Карта полос: щёлкните полосу" : chosen_);
+    plot_->setAccessibleName("Карта полос" + (chosen_.isEmpty() ? QString() : ". " + chosen_));
 }
 
 std::optional<std::pair<Band, double>> BandMapView::cellAt(double frequency, double level) const {

@@ -43,6 +43,7 @@ private:
     void clicked(QMouseEvent* event);
     void hovered(QMouseEvent* event);
     void setUpDetails();
+    void showDetails();
     // The band and its measure at (frequency, level); none outside the map.
     std::optional<std::pair<Band, double>> cellAt(double frequency, double level) const;
 

@@ -50,7 +50,18 @@ WaveformView::WaveformView(QWidget* parent) : QWidget(parent) {
     levels_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     levels_->setAccessibleName("Уровни сигнала");
     column->addWidget(levels_);
+    setUpPlot();
+    column->addWidget(plot_, 1);
+    column->addLayout(controlsRow());
+    connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
+            &WaveformView::rangeChanged);
+    connect(interaction_, &PlotInteraction::hovered, this, &WaveformView::hovered);
+    connect(interaction_, &PlotInteraction::clicked, this, &WaveformView::placeCursor);
+    connect(interaction_, &PlotInteraction::menuRequested, this, [this] { clearCursors(); });
+    showRecord(nullptr, nullptr, {});
+}
 
+void WaveformView::setUpPlot() {
     plot_ = new QCustomPlot(this);
     plot_->setObjectName("waveformPlot");
     plot_->setAccessibleName("Сигнал во времени");
@@ -67,16 +78,17 @@ WaveformView::WaveformView(QWidget* parent) : QWidget(parent) {
     envelopeGraph_->setAdaptiveSampling(false);
     marks_ = plot_->addGraph();
     marks_->setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
-    auto ticker = QSharedPointer<TimeTicker>::create();
-    plot_->xAxis->setTicker(ticker);
+    plot_->xAxis->setTicker(QSharedPointer<TimeTicker>::create());
     plot_->xAxis->setLabel("Время, с");
     interaction_ = new PlotInteraction(plot_);
     interaction_->setBandDragAllowed(false);
     plot_->setToolTip("Щелчок: курсор Δt (второй щелчок — второй курсор); колесо: масштаб; "
                       "перетаскивание: сдвиг; Home: весь сигнал; правая кнопка: убрать курсоры");
-    column->addWidget(plot_, 1);
     plot_->installEventFilter(this);
+}
 
+// Under the plot: the cursors' read-out, the envelope's and the periodic cursor's switches.
+QHBoxLayout* WaveformView::controlsRow() {
     auto* row = new QHBoxLayout;
     period_ = new QLabel(this);
     period_->setObjectName("periodLabel");
@@ -96,20 +108,13 @@ WaveformView::WaveformView(QWidget* parent) : QWidget(parent) {
     row->addWidget(envelopeBox_);
     row->addWidget(periodicBox_);
     row->addWidget(all);
-    column->addLayout(row);
-
-    connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this,
-            &WaveformView::rangeChanged);
-    connect(interaction_, &PlotInteraction::hovered, this, &WaveformView::hovered);
-    connect(interaction_, &PlotInteraction::clicked, this, &WaveformView::placeCursor);
-    connect(interaction_, &PlotInteraction::menuRequested, this, [this] { clearCursors(); });
     connect(periodicBox_, &QCheckBox::toggled, this, &WaveformView::setPeriodic);
     connect(envelopeBox_, &QCheckBox::toggled, this, [this](bool on) {
         redraw();
         Q_EMIT envelopeWanted(on);
     });
     connect(all, &QPushButton::clicked, this, &WaveformView::showAll);
-    showRecord(nullptr, nullptr, {});
+    return row;
 }
 
 void WaveformView::showRecord(std::shared_ptr<const Waveform> record, const RangeExtremes* summary,

@@ -18,6 +18,7 @@
 #include <optional>
 
 class QCheckBox;
+class QHBoxLayout;
 class QCPGraph;
 class QCPItemStraightLine;
 class QCustomPlot;
@@ -64,6 +65,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setUpPlot();
+    QHBoxLayout* controlsRow();
     void rangeChanged();
     void redraw();
     void drawEnvelope();
