@@ -92,6 +92,16 @@ void BandMapView::show(const std::optional<BandMap>& map, std::optional<Band> ou
     colours_->rescaleDataRange(true);
     plot_->xAxis->setRange(0, top);
     plot_->yAxis->setRange(-0.5, static_cast<double>(levels.size()) - 0.5);
+    outline(outlined, top);
+    if (detailed_) {
+        showDetails();
+    }
+    plot_->replot();
+}
+
+// The band in use outlined on the level of its width, and said.
+void BandMapView::outline(std::optional<Band> outlined, double top) {
+    const std::vector<BandMapLevel>& levels = map_->levels;
     outline_->setVisible(false);
     chosen_.clear();
     for (std::size_t y = 0; outlined && y < levels.size(); ++y) {
@@ -105,10 +115,6 @@ void BandMapView::show(const std::optional<BandMap>& map, std::optional<Band> ou
             }
         }
     }
-    if (detailed_) {
-        showDetails();
-    }
-    plot_->replot();
 }
 
 // Each level named by its band width; the chosen band said over the map and to screen readers.

@@ -44,6 +44,7 @@ private:
     void hovered(QMouseEvent* event);
     void setUpDetails();
     void showDetails();
+    void outline(std::optional<Band> outlined, double top);
     // The band and its measure at (frequency, level); none outside the map.
     std::optional<std::pair<Band, double>> cellAt(double frequency, double level) const;
 
