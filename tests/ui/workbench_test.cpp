@@ -24,6 +24,7 @@
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -622,9 +623,23 @@ private Q_SLOTS:
         QCOMPARE(plot()->graph(0)->dataCount(), 3201);
         QVERIFY(spectrum()->frequency.back() >= 500 && spectrum()->frequency.back() < 521);
         QVERIFY(f.fileBytes("Spectrum.ini").contains("span=500\n"));
+        // A span typed rather than chosen: read as every field is, put among the choices.
+        span->lineEdit()->selectAll();
+        QTest::keyClicks(span->lineEdit(), "abc");
+        QTest::keyClick(span->lineEdit(), Qt::Key_Return);
+        QCOMPARE(span->currentText(), QString("500 Гц")); // not a span: the one shown stays
+        QVERIFY(!spectrumWindow()->busy());
+        span->lineEdit()->selectAll();
+        QTest::keyClicks(span->lineEdit(), "750,5");
+        QTest::keyClick(span->lineEdit(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCOMPARE(span->currentText(), QString("750,5 Гц"));
+        QCOMPARE(span->itemText(span->currentIndex() - 1), QString("500 Гц"));
+        QVERIFY(spectrum()->frequency.back() >= 750.5 && spectrum()->frequency.back() < 800);
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("span=750.5\n"));
         f.restart();
         QCOMPARE(spectrumWindow()->findChild<QComboBox*>("spanBox")->currentText(),
-                 QString("500 Гц"));
+                 QString("750,5 Гц"));
         write("g.csv", "Hz;Acceleration, g\n1;0,1\n2;10\n3;0,01\n4;1\n");
         computeAndOpen(f.programDir() + "/g.csv");
         QVERIFY(!spectrumWindow()->findChild<QComboBox*>("spanBox")->isEnabled());

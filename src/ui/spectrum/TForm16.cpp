@@ -17,6 +17,7 @@
 #include "ui/plot/plot.h"
 
 #include <QDragEnterEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
@@ -142,6 +143,11 @@ void TForm16::bindControls() {
          {ui->windowBox, ui->linesBox, ui->spanBox, ui->scalingBox, ui->channelBox, ui->axisBox}) {
         connect(box, &QComboBox::activated, this, &TForm16::controlsChanged);
     }
+    // «Макс. частота» takes a typed span as well as its fixed choices.
+    ui->spanBox->setEditable(true);
+    ui->spanBox->setInsertPolicy(QComboBox::NoInsert);
+    ui->spanBox->lineEdit()->setAccessibleName("Макс. частота");
+    connect(ui->spanBox->lineEdit(), &QLineEdit::returnPressed, this, &TForm16::spanTyped);
     auto* nextScale = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
     connect(nextScale, &QShortcut::activated, this, [this] {
         ui->axisBox->setCurrentIndex((ui->axisBox->currentIndex() + 1) % ui->axisBox->count());

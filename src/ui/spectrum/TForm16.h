@@ -160,6 +160,8 @@ private:
     WorkbenchSettings settingsFromControls() const;
     void controlsChanged();
     void saveSettings();
+    int spanItem(double hz);
+    void spanTyped();
     void placeWindow();
     void showSessionBand();
     void saveSession();

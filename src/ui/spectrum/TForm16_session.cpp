@@ -154,7 +154,7 @@ void TForm16::showSettings() {
     ui->peaksBox->setValue(s.peaks);
     showChoice(*ui->windowBox, kWindowTerms, s.transform.window);
     ui->linesBox->setCurrentIndex(ui->linesBox->findData(s.transform.lines));
-    ui->spanBox->setCurrentIndex(std::max(0, ui->spanBox->findData(s.transform.span)));
+    ui->spanBox->setCurrentIndex(spanItem(s.transform.span));
     showChoice(*ui->scalingBox, kScalingTerms, s.transform.scaling);
     showChoice(*ui->axisBox, kAxisTerms, s.amplitudeScale);
 }
@@ -193,6 +193,42 @@ void TForm16::saveSettings() {
     if (!programDir_.empty()) {
         saveWorkbenchSettings(programDir_, doc_.settings()); // preferences: a failure loses little
     }
+}
+
+// The span's item: one of the fixed choices, or one typed, put in order among them.
+int TForm16::spanItem(double hz) {
+    QComboBox* box = ui->spanBox;
+    if (const int i = box->findData(hz); i >= 0) {
+        return i;
+    }
+    if (!(hz > 0)) {
+        return 0; // «вся полоса»
+    }
+    int at = 1;
+    while (at < box->count() && box->itemData(at).toDouble() < hz) {
+        ++at;
+    }
+    box->insertItem(at, fromCore(formatGeneral(hz)) + " Гц", hz);
+    return at;
+}
+
+// «Макс. частота» typed: a number of hertz (the unit may be typed too), read as every field
+// is; anything else puts back the span shown.
+void TForm16::spanTyped() {
+    QComboBox* box = ui->spanBox;
+    QString typed = box->currentText();
+    typed.remove("Гц");
+    const std::optional<double> hz = readNumber(fieldNumberText(toCore(typed.trimmed())));
+    if (typed.trimmed() == box->itemText(0) || (hz && *hz == 0)) {
+        box->setCurrentIndex(0);
+    } else if (hz && *hz > 0 && *hz <= kMaxSampleRate) {
+        box->setCurrentIndex(spanItem(*hz));
+    } else {
+        box->setEditText(box->itemText(box->currentIndex()));
+        return;
+    }
+    box->setEditText(box->itemText(box->currentIndex()));
+    controlsChanged();
 }
 
 } // namespace orbistan::ui
