@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+
 namespace orbistan {
 namespace {
 
@@ -118,19 +122,25 @@ TEST_F(WorkbenchDocument, OpeningShowsTheFileAndTheBearingExplainsIt) {
 // the table as the window shows it, the diagnosis; nothing while nothing is shown.
 TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     const ReportContext context{"6205", geometryText(25, 52, 7.94, 9, 0), "08.12.2026 17:30",
-                                29.95};
+                                29.9333333333333}; // rounded as the window shows it
     EXPECT_TRUE(makeReport(doc_, context).title.empty());
     step(doc_.openTask(wav_));
     EXPECT_EQ(makeReport(doc_, context).conclusion,
               "Подшипник не рассчитан: признаки дефекта не проверялись");
     doc_.setBearing(bearing6205());
     step(doc_.pendingDiagnosis());
+    // The record's date is its file's, in local time.
+    setenv("TZ", "UTC", 1);
+    tzset();
+    using namespace std::chrono;
+    std::filesystem::last_write_time(
+        wav_, file_clock::from_sys(sys_seconds{seconds{1796112900}})); // 01.12.2026 08:15 UTC
     const Report r = makeReport(doc_, context);
     EXPECT_EQ(r.title, "outer.wav");
     const std::vector<std::pair<std::string, std::string>> facts = {
         {"Подшипник", "6205"},
         {"Геометрия", "d = 25 мм, D = 52 мм, Dw = 7,94 мм, Z = 9, α = 0°"},
-        {"Fr", "29,95 Гц (1797 об/мин)"},
+        {"Fr", "29,93 Гц (1796 об/мин)"},
         {"Файл", wav_.string()},
         {"Канал", "1"},
         {"Частота дискретизации", "12000 Гц"},
@@ -139,7 +149,8 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
                     "")},
         {"Расчёт", "окно Ханна, 3200 линий, пик"},
         {"Показан", "спектр; шаг 1,46 Гц, до 4687,5 Гц, усреднений: 10; Амплитуда, пик"},
-        {"Дата", "08.12.2026 17:30"}};
+        {"Дата измерения", "01.12.2026 08:15 (файла)"},
+        {"Дата отчёта", "08.12.2026 17:30"}};
     EXPECT_EQ(r.facts, facts);
     EXPECT_TRUE(facts[6].second.starts_with("СКЗ 0,")) << facts[6].second; // a WAV of no unit
     EXPECT_EQ(r.captions, peakTableCaptions());

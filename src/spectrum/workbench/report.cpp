@@ -3,9 +3,12 @@
 #include "calc/numbers.h"
 #include "spectrum/signal/vocabulary.h"
 
+#include <chrono>
 #include <cmath>
-#include <tuple>
 #include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <tuple>
 
 namespace orbistan {
 
@@ -62,6 +65,23 @@ std::string shownText(const Workbench& doc) {
     return text + "; " + lineSpacingText(s) + "; " + amplitudeCaption(s.units);
 }
 
+// When the file was last written, as the report writes dates; empty when it cannot be told.
+std::string modifiedText(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(path, error);
+    if (error) {
+        return {};
+    }
+    const std::time_t t =
+        std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
+    std::tm local{};
+    char text[32];
+    if (!localtime_r(&t, &local) || !std::strftime(text, sizeof text, "%d.%m.%Y %H:%M", &local)) {
+        return {};
+    }
+    return text;
+}
+
 std::vector<std::pair<std::string, std::string>> reportFacts(const Workbench& doc,
                                                              const ReportContext& c) {
     std::vector<std::pair<std::string, std::string>> facts;
@@ -70,7 +90,8 @@ std::vector<std::pair<std::string, std::string>> reportFacts(const Workbench& do
         facts.emplace_back("Геометрия", c.geometry);
     }
     if (c.shaftHz) {
-        facts.emplace_back("Fr", formatGeneral(*c.shaftHz) + " Гц (" +
+        // As the window shows a frequency: a hundredth of a hertz, not fifteen digits.
+        facts.emplace_back("Fr", formatGeneral(std::round(*c.shaftHz * 100) / 100) + " Гц (" +
                                      formatGeneral(std::round(*c.shaftHz * 60 * 100) / 100) +
                                      " об/мин)");
     }
@@ -90,7 +111,10 @@ std::vector<std::pair<std::string, std::string>> reportFacts(const Workbench& do
     }
     facts.emplace_back("Расчёт", transformText(doc));
     facts.emplace_back("Показан", shownText(doc));
-    facts.emplace_back("Дата", c.date);
+    if (const std::string measured = modifiedText(doc.shownPath()); !measured.empty()) {
+        facts.emplace_back("Дата измерения", measured + " (файла)");
+    }
+    facts.emplace_back("Дата отчёта", c.date);
     return facts;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/report/report_page.h"
 
 #include "spectrum/diagnosis/cursors.h"
+#include "spectrum/diagnosis/markers.h"
 #include "ui/plot/plot.h"
 #include "ui/plot/plot_labels.h"
 
@@ -124,6 +125,30 @@ public:
         }
         y_ += 6;
     }
+    // What each line's colour means, for the families drawn: a stroke and its name.
+    void legend(const Workbench& doc) {
+        setFont(8, false);
+        int x = page_.left();
+        const std::array<bool, 6>& on = doc.settings().families;
+        for (std::size_t f = 0; f < markerFamilies().size(); ++f) {
+            if (!on[f] || !doc.bearing()) {
+                continue;
+            }
+            const MarkerFamilyInfo& family = markerFamilies()[f];
+            const QString name =
+                text(std::string(family.name) + " — " + std::string(family.meaning));
+            const int width = p_.fontMetrics().horizontalAdvance(name) + 26;
+            if (x + width > page_.right()) {
+                x = page_.left(), y_ += 14;
+            }
+            p_.setPen(QPen(QColor(QRgb(family.rgb)), 2));
+            p_.drawLine(x, y_ + 7, x + 14, y_ + 7);
+            p_.setPen(Qt::black);
+            p_.drawText(QRect(x + 18, y_, width, 14), Qt::AlignLeft | Qt::AlignVCenter, name);
+            x += width + 8;
+        }
+        y_ += x > page_.left() ? 20 : 0;
+    }
     void diagnosis(const std::vector<DiagnosisLine>& lines) {
         for (std::size_t i = 0; i < lines.size(); ++i) {
             line(text(lines[i].text), 9, i == 0,
@@ -206,6 +231,7 @@ QByteArray reportPdf(const Report& report, const Workbench& doc, double from, do
     }
     PageWriter rest(painter, QRect(0, w.y() + kPlotHeight + 8, page.width(),
                                    page.height() - w.y() - kPlotHeight - 8));
+    rest.legend(doc);
     rest.diagnosis(report.diagnosis);
     rest.table(report);
     painter.end();
