@@ -234,6 +234,17 @@ private Q_SLOTS:
         QTest::keyClick(plot(), Qt::Key_Right);
         QVERIFY2(readout().startsWith("106,9") && readout().endsWith("≈ Fo"),
                  qPrintable(readout()));
+        // The read-out stands over the plot's top edge: it hides no line and no line's name.
+        plot()->replot();
+        bool found = false;
+        for (int i = 0; i < plot()->itemCount(); ++i) {
+            auto* t = qobject_cast<QCPItemText*>(plot()->item(i));
+            if (t && t->visible() && readout().startsWith(t->text().left(5))) {
+                found = true;
+                QVERIFY(t->bottomLeft->pixelPosition().y() <= plot()->axisRect()->top() + 1);
+            }
+        }
+        QVERIFY(found);
         QTest::keyClick(plot(), Qt::Key_Right);
         const QString second = readout();
         QVERIFY2(!second.startsWith("106,9"), qPrintable(second));

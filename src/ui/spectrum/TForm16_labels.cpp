@@ -67,9 +67,10 @@ void TForm16::setUpLabels() {
     cursorMarksText_ = new QCPItemText(plot);
     cursorMarksText_->setLayer("labels");
     cursorMarksText_->position->setType(QCPItemPosition::ptAbsolute);
-    cursorMarksText_->position->setParentAnchor(interaction_->readoutItem()->bottomLeft);
-    cursorMarksText_->position->setCoords(0, 3); // under the cursor's read-out
-    cursorMarksText_->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
+    cursorMarksText_->setClipToAxisRect(false);
+    cursorMarksText_->position->setParentAnchor(interaction_->readoutItem()->topLeft);
+    cursorMarksText_->position->setCoords(0, -2); // over the cursor's read-out, off the data
+    cursorMarksText_->setPositionAlignment(Qt::AlignBottom | Qt::AlignLeft);
     cursorMarksText_->setBrush(QColor(235, 245, 255, 230));
     cursorMarksText_->setPadding(QMargins(4, 2, 4, 2));
     cursorMarksText_->setVisible(false);

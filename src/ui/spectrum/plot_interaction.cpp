@@ -36,10 +36,14 @@ void PlotInteraction::setUpCursor() {
     dot_->setStyle(QCPItemTracer::tsCircle);
     dot_->setSize(8);
     dot_->setPen(QPen(Qt::black, 1.5));
+    // Over the plot's top edge, in a margin kept for it: it covers neither data nor the
+    // marker lines' names, which stand at the top inside.
+    plot_->axisRect()->setMinimumMargins(QMargins(0, kReadoutRoom, 0, 0));
     text_ = new QCPItemText(plot_);
+    text_->setClipToAxisRect(false);
     text_->position->setType(QCPItemPosition::ptAxisRectRatio);
-    text_->position->setCoords(0.01, 0.01);
-    text_->setPositionAlignment(Qt::AlignTop | Qt::AlignLeft);
+    text_->position->setCoords(0, 0);
+    text_->setPositionAlignment(Qt::AlignBottom | Qt::AlignLeft);
     text_->setTextAlignment(Qt::AlignLeft);
     text_->setBrush(QColor(255, 255, 230, 230));
     text_->setPadding(QMargins(4, 2, 4, 2));

@@ -21,6 +21,8 @@ namespace orbistan::ui {
 class PlotInteraction : public QObject {
     Q_OBJECT
 public:
+    // The room over the plot's top edge kept for the read-out and a strip above it.
+    static constexpr int kReadoutRoom = 44;
     explicit PlotInteraction(QCustomPlot* plot);
 
     void setBandDragAllowed(bool allowed) { bandAllowed_ = allowed; }
