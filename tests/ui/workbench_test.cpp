@@ -753,6 +753,35 @@ private Q_SLOTS:
                  qPrintable(map->accessibleName()));
     }
 
+    // The legend over the plot hides no peak: it takes the top corner over less data, and
+    // the value axis rises to clear it, whatever is shown.
+    void theLegendHidesNoPeak() {
+        computeAndOpen(wav_);
+        for (const auto& [low, high] : {std::pair(0.0, 1200.0), std::pair(380.0, 450.0),
+                                        std::pair(0.0, 4700.0), std::pair(90.0, 125.0)}) {
+            plot()->xAxis->setRange(low, high);
+            plot()->replot();
+            plot()->xAxis->setRange(low, high + 1e-9); // the legend's size is known now
+            plot()->replot();
+            const QRect legend = plot()->legend->outerRect();
+            QVERIFY(plot()->legend->visible() && legend.height() > 0);
+            const double from = plot()->xAxis->pixelToCoord(legend.left()),
+                         to = plot()->xAxis->pixelToCoord(legend.right());
+            double highest = 0;
+            for (std::size_t k = 4; k < spectrum()->frequency.size(); ++k) {
+                const double f = spectrum()->frequency[k];
+                if (f >= from && f <= to) {
+                    highest = std::max(highest, spectrum()->amplitude[k]);
+                }
+            }
+            QVERIFY2(plot()->yAxis->coordToPixel(highest) >= legend.bottom(),
+                     qPrintable(QString("%1–%2 Hz: a line of %3 reaches the legend")
+                                    .arg(low)
+                                    .arg(high)
+                                    .arg(highest)));
+        }
+    }
+
     // A new file starts clean: the cursors placed on the last one go, and the overlay stays
     // only when the analyst says so.
     void aNewFileStartsCleanAndAsksAboutTheOverlay() {

@@ -182,6 +182,7 @@ private:
     void showRate();
     void drawOverlay();
     void fitValueAxis();
+    void keepLegendOffData();
     void drawMarkers();
     void placeMarkers();
     void moveCursor(double frequency);

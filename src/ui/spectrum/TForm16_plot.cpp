@@ -355,7 +355,46 @@ void TForm16::fitValueAxis() {
         }
     }
     ui->Chart1->yAxis->setRange(axisRange(low, high, scale));
+    keepLegendOffData();
     placeMarkers();
+}
+
+// The legend over the plot stands in the top corner over less data, and the value axis
+// reaches high enough that no line under it rises into it.
+void TForm16::keepLegendOffData() {
+    QCustomPlot* plot = ui->Chart1;
+    QCPLegend* legend = plot->legend;
+    QCPLayoutInset* inset = plot->axisRect()->insetLayout();
+    const int at = inset->elements(false).indexOf(legend);
+    if (!legend->visible() || at < 0 || legend->outerRect().height() <= 0) {
+        return;
+    }
+    QCPAxis* x = plot->xAxis;
+    QCPAxis* y = plot->yAxis;
+    const QRect rect = plot->axisRect()->rect();
+    const int width = legend->outerRect().width(), height = legend->outerRect().height();
+    const AmplitudeScale scale = doc_.settings().amplitudeScale;
+    // The highest line under a corner's room, on the axis's own scale.
+    const auto highestUnder = [&](int left) {
+        const auto seen =
+            doc_.extremesBetween(x->pixelToCoord(left), x->pixelToCoord(left + width));
+        return seen ? onScale(seen->second, scale) : y->range().lower;
+    };
+    const double right = highestUnder(rect.right() - width), leftSide = highestUnder(rect.left());
+    const bool toLeft = leftSide < right;
+    inset->setInsetAlignment(at, Qt::AlignTop | (toLeft ? Qt::AlignLeft : Qt::AlignRight));
+    const double highest = std::min(leftSide, right);
+    // The share of the axis the legend takes from the top, and the axis raised to clear it.
+    const double share = std::min(0.8, double(height + 6) / std::max(1, rect.height()));
+    const QCPRange r = y->range();
+    if (y->scaleType() == QCPAxis::stLogarithmic) {
+        const double lo = std::log10(r.lower), top = std::log10(std::max(highest, r.lower));
+        if (top > lo + (1 - share) * (std::log10(r.upper) - lo)) {
+            y->setRangeUpper(std::pow(10.0, lo + (top - lo) / (1 - share)));
+        }
+    } else if (highest > r.lower + (1 - share) * r.size()) {
+        y->setRangeUpper(r.lower + (highest - r.lower) / (1 - share));
+    }
 }
 
 void TForm16::drawMarkers() {
