@@ -148,7 +148,7 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
          levelsText(RangeExtremes(doc_.record()->samples).levels(0, doc_.record()->samples.size()),
                     "")},
         {"Расчёт", "окно Ханна, 3200 линий, пик"},
-        {"Показан", "спектр; шаг 1,46 Гц, до 4687,5 Гц, усреднений: 10; Амплитуда, пик"},
+        {"Показан", "спектр; шаг 1,46 Гц, до 4687,5 Гц, усреднений: 10; Амплитуда"},
         {"Дата измерения", "01.12.2026 08:15 (файла)"},
         {"Дата отчёта", "08.12.2026 17:30"}};
     EXPECT_EQ(r.facts, facts);
@@ -180,6 +180,8 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     EXPECT_EQ(fact("Расчёт"), "окно плоская вершина, 3200 линий, макс. частота 1000 Гц, пик");
     EXPECT_TRUE(fact("Показан").starts_with("спектр огибающей 2000–4000 Гц; шаг "))
         << fact("Показан");
+    // Nothing said twice: the band once, the scaling only under «Расчёт».
+    EXPECT_TRUE(fact("Показан").ends_with("; Огибающая²")) << fact("Показан");
     EXPECT_EQ(fact("Геометрия"), "(none)");
     EXPECT_EQ(e.diagnosis.at(0).text, "Диагноз вычисляется…"); // the record read anew
 }

@@ -62,7 +62,14 @@ std::string shownText(const Workbench& doc) {
     if (doc.velocity()) {
         text += ", виброскорость";
     }
-    return text + "; " + lineSpacingText(s) + "; " + amplitudeCaption(s.units);
+    // What the amplitudes measure, without what the page says already: the envelope's band
+    // (said above) and the scaling (said under «Расчёт»).
+    Units said = s.units;
+    said.scaling = Scaling::Unknown;
+    if (doc.showingEnvelope()) {
+        said.label.clear();
+    }
+    return text + "; " + lineSpacingText(s) + "; " + amplitudeCaption(said);
 }
 
 // When the file was last written, as the report writes dates; empty when it cannot be told.

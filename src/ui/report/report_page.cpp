@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -219,18 +220,23 @@ QByteArray reportPdf(const Report& report, const Workbench& doc, double from, do
     w.title("Отчёт: " + reportTitleLine(report));
     w.conclusion(report);
     w.facts(report.facts);
-    constexpr int kPlotHeight = 330;
+    // The plot takes what the page has left once the legend, the diagnosis and the table
+    // have their room (a line of 14 px each, a few more for the diagnosis's wrapped lines):
+    // the page is used to its foot, not a third of it left empty.
+    const int below = 40 + 18 * static_cast<int>(report.diagnosis.size() + 1) +
+                      14 * static_cast<int>(report.rows.size() + 2);
+    const int plotHeight = std::max(330, page.height() - w.y() - 8 - below);
     {
         QCustomPlot plot;
-        plot.resize(page.width(), kPlotHeight);
+        plot.resize(page.width(), plotHeight);
         drawReportPlot(plot, doc, from, to);
         painter.save();
         painter.translate(0, w.y());
-        plot.toPainter(&painter, page.width(), kPlotHeight);
+        plot.toPainter(&painter, page.width(), plotHeight);
         painter.restore();
     }
-    PageWriter rest(painter, QRect(0, w.y() + kPlotHeight + 8, page.width(),
-                                   page.height() - w.y() - kPlotHeight - 8));
+    PageWriter rest(painter, QRect(0, w.y() + plotHeight + 8, page.width(),
+                                   page.height() - w.y() - plotHeight - 8));
     rest.legend(doc);
     rest.diagnosis(report.diagnosis);
     rest.table(report);
