@@ -448,7 +448,11 @@ TEST_F(CliSpectrum, LevelsAreTheRecordsOwn) {
     const CliRun spectrum = runCli({"levels", dir_ / "s.csv"});
     EXPECT_EQ(spectrum.status, 4);
     EXPECT_EQ(spectrum.err, "Файл «s.csv»: в нём спектр, а уровни считают по записи сигнала\n");
-    EXPECT_EQ(runCli({"levels", wav, "--Z", "9"}).status, 1);
+    // A bearing has nothing to do with a record's levels: said, not passed over.
+    const CliRun bearing = runCli(plus({"levels", wav}, {"--Z", "9", "--Fr", "25", "--dw", "7,94",
+                                                         "--D", "52", "--d", "25", "--a", "0"}));
+    EXPECT_EQ(bearing.status, 1);
+    EXPECT_EQ(bearing.err.rfind("orbistan-cli: levels takes no bearing", 0), 0u) << bearing.err;
 }
 
 // A span so narrow that its filter would outgrow the record is refused at once, within a

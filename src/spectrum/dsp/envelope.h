@@ -13,6 +13,7 @@ namespace orbistan {
 
 struct Band {
     double low = 0, high = 0; // Hz
+    bool operator==(const Band&) const = default;
 };
 
 // The spectrum of the band's squared envelope, its mean removed; with `whiten`, of the

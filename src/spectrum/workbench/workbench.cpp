@@ -255,15 +255,20 @@ WorkbenchTask Workbench::reopenTask(int source) const {
 std::optional<WorkbenchTask> Workbench::timeEnvelopeTask() const {
     const std::optional<Band> band =
         envelope_ ? std::optional(envelopeBand_) : std::optional<Band>();
-    if (!record_ || (timeEnvelope_ && (!band || (timeEnvelope_->band.low == band->low &&
-                                                 timeEnvelope_->band.high == band->high)))) {
+    if (!record_ || (timeEnvelope_ && (!band || timeEnvelope_->band == *band))) {
         return std::nullopt;
     }
-    WorkbenchTask t;
-    t.kind = TaskKind::RecordEnvelope;
-    t.path = shownPath_;
-    t.record = record_;
+    WorkbenchTask t = taskOnRecord(TaskKind::RecordEnvelope);
     t.band = band;
+    return t;
+}
+
+WorkbenchTask Workbench::taskOnRecord(TaskKind kind) const {
+    WorkbenchTask t;
+    t.kind = kind;
+    t.path = shownPath_;
+    t.source = shownChoice_;
+    t.record = record_;
     return t;
 }
 
@@ -271,16 +276,12 @@ std::optional<WorkbenchTask> Workbench::envelopeTask(std::optional<Band> band) c
     if (!record_) {
         return std::nullopt;
     }
-    WorkbenchTask t;
-    t.kind = TaskKind::Envelope;
-    t.path = shownPath_;
-    t.source = shownChoice_;
+    WorkbenchTask t = taskOnRecord(TaskKind::Envelope);
     t.transform = shownTransform_;
     // At the diagnosis's resolution, so that what is drawn is what was judged.
     t.transform.span = 0;
     t.linesForRate = !settings_.diagnosisLines;
     t.transform.lines = settings_.diagnosisLines.value_or(t.transform.lines);
-    t.record = record_;
     t.band = band;
     t.whiten = settings_.whiten;
     t.slipPercent = settings_.slipPercent;

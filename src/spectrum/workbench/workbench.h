@@ -248,6 +248,8 @@ public:
 
 private:
     WorkbenchTask reopenTask(int source) const;
+    // A task on the record shown: its file, source and samples.
+    WorkbenchTask taskOnRecord(TaskKind kind) const;
     WorkbenchChange applyFailure(const TaskResult& r);
     WorkbenchChange applyOpened(TaskResult r);
     WorkbenchChange applyEnvelope(TaskResult r);
