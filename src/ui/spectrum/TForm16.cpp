@@ -321,6 +321,10 @@ void TForm16::applyChange(const WorkbenchChange& change,
     if (change.settings) {
         saveSettings();
     }
+    const bool anotherFile = change.shown && !change.keepRange;
+    if (anotherFile) {
+        interaction_->hideCursor(); // before the new data, while only its layer is drawn again
+    }
     if (change.shown) {
         refreshBearing();
         showShown(change.keepRange,
@@ -338,11 +342,10 @@ void TForm16::applyChange(const WorkbenchChange& change,
         showSettings();
         showControlsOfShown();
     }
-    if (change.shown && !change.keepRange) {
-        // Another file: the notice and the cursors were of the last one.
+    if (anotherFile) {
+        // The notice and the cursors were of the last one.
         showShaftSpeedNotice(false);
         clearCursors();
-        interaction_->hideCursor();
     }
     if (change.shaftSpeed) {
         shaftSpeedFromFile(*change.shaftSpeed);

@@ -285,8 +285,15 @@ void TForm16::placePanels() {
     sideColumn_->setMinimumSize(beside ? width : 0, 0);
     sideColumn_->setMaximumSize(beside ? width : QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     panelRoom_->setMinimumSize(beside ? ui->evidencePanel->size() + QSize(8, 8) : QSize(0, 0));
-    plot->replot(); // at once: the diagnosis panel is placed by the layout it computes
+    // The diagnosis panel is placed by the layout: laid out now, drawn with the next replot
+    // (drawing ten million lines twice in one pass would hold the window).
+    plot->plotLayout()->setOuterRect(plot->viewport());
+    for (const auto phase : {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins,
+                             QCPLayoutElement::upLayout}) {
+        plot->plotLayout()->update(phase);
+    }
     placeEvidencePanel();
+    plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void TForm16::showLegend() {

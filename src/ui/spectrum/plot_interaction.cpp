@@ -75,6 +75,10 @@ void PlotInteraction::showCursor(double frequency, double amplitude, const QStri
 }
 
 void PlotInteraction::hideCursor() {
+    // Nothing to take away: no drawing, which on a plot awaiting its replot would be all of it.
+    if (!line_->visible() && !dot_->visible() && !text_->visible()) {
+        return;
+    }
     line_->setVisible(false);
     dot_->setVisible(false);
     text_->setVisible(false);
