@@ -131,6 +131,8 @@ WorkbenchTask taskOf(const std::string& file, const ComputeArgs& a, TaskKind kin
         }
     }
     t.band = kind == TaskKind::Envelope ? bandOption(a, "auto") : std::nullopt;
+    // An envelope's lines, unless given, are those the diagnosis takes at the record's rate.
+    t.linesForRate = kind == TaskKind::Envelope && !a.extra.count("--lines");
     t.whiten = a.extra.count("--whiten") > 0;
     unitOption(a);
     return t;
@@ -274,8 +276,14 @@ std::vector<ExplainedPeak> explainedRows(const std::vector<Peak>& found, const S
         }
         return rows;
     }
-    WorkbenchTask diagnose = diagnosisTask(task.path, task.source, task.transform, *search.bases,
-                                           std::nullopt, false, kDefaultSlipPercent, std::nullopt);
+    // An envelope's span and lines are the diagnosis's too; a spectrum's are its own.
+    const bool envelope = task.kind == TaskKind::Envelope;
+    TransformSettings transform = task.transform;
+    transform.span = envelope ? transform.span : 0;
+    const std::optional<int> lines =
+        envelope && !task.linesForRate ? std::optional(transform.lines) : std::nullopt;
+    WorkbenchTask diagnose = diagnosisTask(task.path, task.source, transform, *search.bases,
+                                           std::nullopt, false, kDefaultSlipPercent, lines);
     diagnose.record = record;
     const TaskResult diagnosis = runTask(diagnose);
     return explainPeaks(found, *search.bases, search.parameters, precision, spectrum.resolution,
@@ -452,6 +460,7 @@ WorkbenchSettings reportSettings(const ComputeArgs& a, const WorkbenchTask& task
         settings.diagnosisBand = std::array{band->low, band->high};
     }
     settings.diagnosisLines = linesOption(a, task);
+    settings.diagnosisSpan = task.transform.span; // the shown spectrum's and the envelope's
     return settings;
 }
 

@@ -382,6 +382,42 @@ TEST_F(WorkbenchDocument, EnvelopeFollowsTheRecordTransformedAnew) {
     EXPECT_TRUE(again.shown && !again.next && doc_.showingEnvelope());
 }
 
+// The envelope's own span and lines: the envelope shown is made anew at them and the
+// diagnosis is judged at them; the record's spectrum keeps its own.
+TEST_F(WorkbenchDocument, TheEnvelopeHasASpanAndLinesOfItsOwn) {
+    step(doc_.openTask(wav_));
+    doc_.setBearing(bearing6205());
+    step(doc_.envelopeTask(Band{2000, 4000}));
+    const double defaultResolution = doc_.displayed()->resolution;
+    WorkbenchSettings s = doc_.settings();
+    s.diagnosisSpan = 500;
+    s.diagnosisLines = 1600;
+    const WorkbenchChange c = doc_.changeSettings(s, 0);
+    ASSERT_TRUE(c.next);
+    EXPECT_EQ(c.next->kind, TaskKind::Envelope);
+    EXPECT_EQ(c.next->band, (Band{2000, 4000}));
+    step(c.next);
+    ASSERT_TRUE(doc_.showingEnvelope());
+    const Spectrum& e = *doc_.displayed();
+    // 12 kHz decimated by 9 (the least rate that shows 500 Hz), over 2,56 · 1600 lines.
+    EXPECT_DOUBLE_EQ(e.resolution, 12000.0 / 9 / 4096);
+    EXPECT_LT(e.resolution, defaultResolution);
+    EXPECT_GE(e.frequency.back(), 500);
+    EXPECT_LT(e.frequency.back(), 12000.0 / 9 / 2.56 + e.resolution);
+    const std::optional<WorkbenchTask> judged = doc_.pendingDiagnosis();
+    ASSERT_TRUE(judged);
+    EXPECT_EQ(judged->transform.span, 500);
+    EXPECT_EQ(judged->transform.lines, 1600);
+    step(judged);
+    EXPECT_EQ(doc_.evidence().at(0).family, FaultFamily::Outer);
+    // Its heading says the step it was judged at: the one shown.
+    EXPECT_NE(doc_.diagnosisHeading().find(", шаг 0,326 Гц"), std::string::npos)
+        << doc_.diagnosisHeading();
+    // The record's spectrum is as it was.
+    EXPECT_TRUE(doc_.showEnvelope(false, std::nullopt).shown);
+    EXPECT_EQ(doc_.displayed()->frequency.size(), 3201u);
+}
+
 // A recording names no unit: velocity only once the user states one, remembered for every
 // file of the format, and never for the envelope.
 TEST_F(WorkbenchDocument, StatedUnitOffersVelocity) {
@@ -505,6 +541,11 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
                  std::array{2000.0, 4000.0}, true};
     s.fileRates = {{"/data/с пробелом и = знаком.mat", 48000}, {"/b.mat", 12000}};
     EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
+    for (const std::optional<int> lines : {std::optional(0), std::optional(1600)}) {
+        s.diagnosisLines = lines; // the envelope's own: all lines, 1600; none is chosen
+        s.diagnosisSpan = 250.5;
+        EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
+    }
     s.fileRates["/a\nb.mat"] = 24000; // a path no line can hold is not kept
     EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)).fileRates.size(), 2u);
     s.fileRates.erase("/a\nb.mat");
@@ -514,7 +555,8 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
         "envelope=2\npeak_labels=51\npanels=left\nview=300:10\nband=1e400:2\nplace=1,2,3\nplace=0,"
         "0,50,50\n"
         "place=0,0,800,600,7\nview=nan:5\nfile_rate=48000\nfile_rate=0 /a.mat\n"
-        "file_rate=x /a.mat\nfile_rate=48000 \nfile_rate=48000 /a\rb.mat\n");
+        "file_rate=x /a.mat\nfile_rate=48000 \nfile_rate=48000 /a\rb.mat\n"
+        "envelope_lines=1000\nenvelope_lines=\nenvelope_span=-1\nenvelope_span=x\n");
     EXPECT_EQ(bad, WorkbenchSettings{});
 }
 

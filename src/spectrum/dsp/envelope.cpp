@@ -1,5 +1,6 @@
 #include "spectrum/dsp/envelope.h"
 
+#include "spectrum/dsp/decimate.h"
 #include "spectrum/dsp/fft.h"
 
 #include <algorithm>
@@ -41,6 +42,19 @@ std::size_t envelopeFactor(std::size_t n, double rate, Band band, int lines) {
         factor = next;
     }
     return factor;
+}
+
+// With a span of its own the record's spectrum would be decimated by `total`: the envelope
+// is made at the record's rate over the largest factor of it that its band allows, and
+// decimated by the rest, so that its lines fall where the record's spectrum's do.
+std::size_t envelopeFactorForSpan(std::size_t n, double rate, Band band, std::size_t total) {
+    const double needed = 2 * (band.high - band.low) + 4 * rate / static_cast<double>(n);
+    for (std::size_t f = total; f > 1; --f) {
+        if (total % f == 0 && n / f >= 64 && rate / static_cast<double>(f) >= needed) {
+            return f;
+        }
+    }
+    return 1;
 }
 
 // The band's squared envelope, its mean removed, at the record's rate over `factor`, made in
@@ -188,18 +202,21 @@ Spectrum envelopeSpectrum(std::span<const double> samples, double sampleRate, Ba
                           const TransformSettings& settings, bool whiten,
                           const Progress& progress) {
     checkBand(band, sampleRate, samples.size());
-    // The envelope's lines are chosen for its band and rate; a span asked of the record's
-    // spectrum does not narrow them.
-    TransformSettings lines = settings;
-    lines.span = 0;
-    const std::size_t factor = envelopeFactor(samples.size(), sampleRate, band, lines.lines);
+    const std::size_t total = decimationFactor(sampleRate, settings.span);
+    if (total > 1) {
+        requireLengthToNarrow(samples.size(), sampleRate, settings.span);
+    }
+    const std::size_t factor =
+        total > 1 ? envelopeFactorForSpan(samples.size(), sampleRate, band, total)
+                  : envelopeFactor(samples.size(), sampleRate, band, settings.lines);
+    const double rate = sampleRate / static_cast<double>(factor);
     Spectrum s;
     {
         BandEnvelope e(samples, sampleRate, band, whiten, factor, part(progress, 0, 0.8));
         const Progress rest = part(progress, 0.8, 1);
-        s = factor > 1 ? bandLimitedSpectrum(e.values(), sampleRate / static_cast<double>(factor),
-                                             factor, lines, rest)
-                       : amplitudeSpectrum(e.values(), sampleRate, lines, rest);
+        s = total > 1 || factor == 1
+                ? decimatedSpectrum(e.values(), rate, total / factor, settings, rest)
+                : bandLimitedSpectrum(e.values(), rate, factor, settings, rest);
     }
     s.units.quantity = Quantity::SquaredEnvelope;
     s.units.label = std::string(whiten ? "Огибающая² выбеленного сигнала " : "Огибающая² ") +

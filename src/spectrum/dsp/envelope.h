@@ -19,6 +19,8 @@ struct Band {
 // The spectrum of the band's squared envelope, its mean removed; with `whiten`, of the
 // record pre-whitened (its spectrum's magnitude made one, its phase kept). Computed at the
 // least rate the band's envelope needs, in 8 to 10 bytes a sample beside the record's own.
+// Without a span (settings.span 0) it reaches as far as the band's envelope does; with one,
+// the envelope is narrowed to it as a record's spectrum is, its lines as fine as it is narrow.
 // Throws SpectrumFileError for a band outside 0 … the Nyquist frequency or narrower than two
 // lines of the record.
 Spectrum envelopeSpectrum(std::span<const double> samples, double sampleRate, Band band,

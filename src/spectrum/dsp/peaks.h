@@ -21,7 +21,8 @@ inline constexpr double kPeakOverFloor = 2.0;
 // The first line that is the spectrum's own: those below twice the window's main lobe (in
 // lines each side: rectangular 1, Hann 2, flat top 5) are the leakage of the record's offset
 // and drift, and those a velocity's cut-off made nothing are nothing. A file's spectrum, of
-// no known window, keeps all its lines. They are never peaks, and the value axis is not set by them.
+// no known window, keeps all its lines. They are never peaks, and the value axis is not set by
+// them.
 std::size_t firstResolvableLine(const Spectrum& spectrum);
 
 // The `count` highest peaks, highest first (equal ones by frequency), from the first

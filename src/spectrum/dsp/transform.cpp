@@ -176,20 +176,21 @@ Spectrum transformAtRate(std::span<const double> samples, double sampleRate,
 
 } // namespace
 
-Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
-                           const TransformSettings& settings, const Progress& progress) {
+void requireLengthToNarrow(std::size_t n, double sampleRate, double span) {
     // A span so narrow that the record is shorter than the filter that narrows to it is
     // refused: neither the whole band in its place nor a filter longer than the record.
-    if (const double needed = samplesToNarrow(sampleRate, settings.span);
-        needed > static_cast<double>(samples.size())) {
+    if (const double needed = samplesToNarrow(sampleRate, span); needed > static_cast<double>(n)) {
         throw SpectrumFileError(
-            {ProblemKind::Unsuited, "", "макс. частота " + rateText(settings.span) + " Гц",
+            {ProblemKind::Unsuited, "", "макс. частота " + rateText(span) + " Гц",
              "запись слишком коротка: для такой полосы в ней должно быть не меньше " +
                  rateText(needed) + " отсчётов (" +
                  rateText(std::ceil(needed / sampleRate * 10) / 10) + " с), а их " +
-                 std::to_string(samples.size())});
+                 std::to_string(n)});
     }
-    const std::size_t factor = decimationFactor(sampleRate, settings.span);
+}
+
+Spectrum decimatedSpectrum(std::span<const double> samples, double sampleRate, std::size_t factor,
+                           const TransformSettings& settings, const Progress& progress) {
     if (factor < 2) {
         return transformAtRate(samples, sampleRate, settings, progress);
     }
@@ -212,6 +213,13 @@ Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
     sp.frequency.resize(keep);
     sp.amplitude.resize(keep);
     return sp;
+}
+
+Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
+                           const TransformSettings& settings, const Progress& progress) {
+    requireLengthToNarrow(samples.size(), sampleRate, settings.span);
+    return decimatedSpectrum(samples, sampleRate, decimationFactor(sampleRate, settings.span),
+                             settings, progress);
 }
 
 Spectrum bandLimitedSpectrum(std::span<const double> samples, double sampleRate, std::size_t factor,

@@ -44,6 +44,13 @@ std::size_t mainLobeHalfWidth(WindowKind kind);
 Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,
                            const TransformSettings& settings, const Progress& progress = {});
 
+// amplitudeSpectrum's two steps: a span the record is too short to be narrowed to is refused
+// (SpectrumFileError); the record decimated by `factor` (1: none), then transformed, shows
+// its lines up to the decimated rate over 2,56.
+void requireLengthToNarrow(std::size_t n, double sampleRate, double span);
+Spectrum decimatedSpectrum(std::span<const double> samples, double sampleRate, std::size_t factor,
+                           const TransformSettings& settings, const Progress& progress = {});
+
 // The samples of a segment that gives `lines` lines: 2,56 a line.
 std::size_t segmentLength(int lines);
 

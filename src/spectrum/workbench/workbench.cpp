@@ -199,7 +199,6 @@ WorkbenchTask diagnosisTask(const std::filesystem::path& path, const SourceChoic
     t.kind = TaskKind::Diagnosis;
     t.path = path;
     t.source = source;
-    transform.span = 0; // the envelope's own band decides what it spans
     t.transform = transform;
     t.band = band;
     t.whiten = whiten;
@@ -279,7 +278,7 @@ std::optional<WorkbenchTask> Workbench::envelopeTask(std::optional<Band> band) c
     WorkbenchTask t = taskOnRecord(TaskKind::Envelope);
     t.transform = shownTransform_;
     // At the diagnosis's resolution, so that what is drawn is what was judged.
-    t.transform.span = 0;
+    t.transform.span = settings_.diagnosisSpan;
     t.linesForRate = !settings_.diagnosisLines;
     t.transform.lines = settings_.diagnosisLines.value_or(t.transform.lines);
     t.band = band;
@@ -302,8 +301,10 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
     }
     settings_ = s;
     change.settings = s != before;
+    const bool envelopeResolution =
+        s.diagnosisLines != before.diagnosisLines || s.diagnosisSpan != before.diagnosisSpan;
     if (s.whiten != before.whiten || s.slipPercent != before.slipPercent ||
-        s.diagnosisBand != before.diagnosisBand || s.diagnosisLines != before.diagnosisLines) {
+        s.diagnosisBand != before.diagnosisBand || envelopeResolution) {
         forgetDiagnosis();
     }
     // A record transformed anew, or another source read (a universal file's datasets hold
@@ -317,7 +318,7 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
         refresh();
         return change;
     }
-    if (s.whiten != before.whiten && showingEnvelope_) {
+    if ((s.whiten != before.whiten || envelopeResolution) && showingEnvelope_) {
         change.next =
             envelopeTask(envelopeWasChosen_ ? std::nullopt : std::optional(envelopeBand_));
         return change;
@@ -386,9 +387,11 @@ std::optional<WorkbenchTask> Workbench::pendingDiagnosis() const {
         settings_.diagnosisBand
             ? std::optional(Band{(*settings_.diagnosisBand)[0], (*settings_.diagnosisBand)[1]})
             : std::nullopt;
+    TransformSettings transform = shownTransform_;
+    transform.span = settings_.diagnosisSpan;
     WorkbenchTask t =
-        diagnosisTask(shownPath_, shownChoice_, shownTransform_, bearing_->bases, band,
-                      settings_.whiten, settings_.slipPercent, settings_.diagnosisLines);
+        diagnosisTask(shownPath_, shownChoice_, transform, bearing_->bases, band, settings_.whiten,
+                      settings_.slipPercent, settings_.diagnosisLines);
     t.record = record_;
     return t;
 }

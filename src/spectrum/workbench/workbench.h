@@ -110,8 +110,9 @@ struct Diagnosis {
 
 // The task that makes a record's diagnosis (or a file's spectrum's, for a spectrum file):
 // one for the window, the report and the command line, so that all say the same.
-// `band` and `whiten` as the envelope's options; `lines` none for the resolution chosen for
-// the diagnosis at the record's rate (envelopeLines).
+// `band` and `whiten` as the envelope's options; `transform.span` the envelope's own (0: as
+// far as its band reaches); `lines` none for the resolution chosen for the diagnosis at the
+// record's rate (envelopeLines).
 WorkbenchTask diagnosisTask(const std::filesystem::path& path, const SourceChoice& source,
                             TransformSettings transform, const SearchBases& bases,
                             std::optional<Band> band, bool whiten, double slipPercent,

@@ -80,14 +80,16 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
             text += "file_rate=" + numberText(rate) + " " + path + "\n";
         }
     }
-    text += std::string("whiten=") + (s.whiten ? "1" : "0") +
-            "\nslip=" + numberText(s.slipPercent) +
-            "\naxis=" + std::string(termOf(kAxisTerms, s.amplitudeScale).key) +
-            "\nvelocity_from=" + numberText(s.velocityLowCut) +
-            "\nspan=" + numberText(s.transform.span) + "\nvelocity=" + (s.velocity ? "1" : "0") +
-            "\npeak_labels=" + std::to_string(s.peakLabels) +
-            "\npanels=" + std::string(termOf(kPanelTerms, s.panels).key) + "\n" +
-            formatSession(s.session);
+    text +=
+        std::string("whiten=") + (s.whiten ? "1" : "0") + "\nslip=" + numberText(s.slipPercent) +
+        "\naxis=" + std::string(termOf(kAxisTerms, s.amplitudeScale).key) +
+        "\nvelocity_from=" + numberText(s.velocityLowCut) +
+        "\nspan=" + numberText(s.transform.span) + "\nenvelope_lines=" +
+        (s.diagnosisLines ? std::to_string(*s.diagnosisLines) : std::string("auto")) +
+        "\nenvelope_span=" + numberText(s.diagnosisSpan) +
+        "\nvelocity=" + (s.velocity ? "1" : "0") + "\npeak_labels=" + std::to_string(s.peakLabels) +
+        "\npanels=" + std::string(termOf(kPanelTerms, s.panels).key) + "\n" +
+        formatSession(s.session);
     return text;
 }
 
@@ -110,11 +112,22 @@ void readFamilies(std::string_view value, WorkbenchSettings& s) {
     }
 }
 
-void readLines(std::string_view value, WorkbenchSettings& s) {
+// A number of lines the window offers: one of kLineChoices, or 0 for the whole record.
+std::optional<int> linesIn(std::string_view value) {
     const auto lines = wholeIn(value, 0, kLineChoices.back());
     if (lines && (*lines == 0 || std::find(kLineChoices.begin(), kLineChoices.end(), *lines) !=
                                      kLineChoices.end())) {
-        s.transform.lines = *lines;
+        return lines;
+    }
+    return std::nullopt;
+}
+
+// "auto" for the lines chosen for the record's rate.
+void readEnvelopeLines(std::string_view value, WorkbenchSettings& s) {
+    if (value == "auto") {
+        s.diagnosisLines.reset();
+    } else if (const auto lines = linesIn(value)) {
+        s.diagnosisLines = *lines;
     }
 }
 
@@ -234,7 +247,9 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
     } else if (key == "window") {
         s.transform.window = valueOfKey(kWindowTerms, value).value_or(s.transform.window);
     } else if (key == "lines") {
-        readLines(value, s);
+        s.transform.lines = linesIn(value).value_or(s.transform.lines);
+    } else if (key == "envelope_lines") {
+        readEnvelopeLines(value, s);
     } else if (key == "scaling") {
         s.transform.scaling = valueOfKey(kScalingTerms, value).value_or(s.transform.scaling);
     } else if (key == "peaks") {
@@ -253,6 +268,8 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         s.velocityLowCut = numberIn(value, 0, kMaxVelocityLowCut).value_or(s.velocityLowCut);
     } else if (key == "span") {
         s.transform.span = numberIn(value, 0, kMaxSampleRate).value_or(s.transform.span);
+    } else if (key == "envelope_span") {
+        s.diagnosisSpan = numberIn(value, 0, kMaxSampleRate).value_or(s.diagnosisSpan);
     }
 }
 
