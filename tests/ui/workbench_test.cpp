@@ -616,6 +616,52 @@ private Q_SLOTS:
         expectTable("unitBox", orbistan::kStatedUnitTerms, "");
     }
 
+    // While the envelope is shown, «Линий» and «Макс. частота» are its own: chosen and typed,
+    // they make it anew and are remembered; the record's spectrum keeps its own.
+    void theEnvelopesLinesAndSpanAreItsOwn() {
+        computeAndOpen(wav_);
+        auto* group = spectrumWindow()->findChild<QGroupBox*>("analysisGroup");
+        auto* lines = spectrumWindow()->findChild<QComboBox*>("linesBox");
+        auto* span = spectrumWindow()->findChild<QComboBox*>("spanBox");
+        auto* spacing = spectrumWindow()->findChild<QLabel*>("resolutionLabel");
+        QCOMPARE(lines->findText("авто"), -1); // a record's spectrum has no such choice
+        spectrumWindow()->findChild<QCheckBox*>("envelopeBox")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCOMPARE(group->title(), QString("Расчёт спектра огибающей"));
+        QCOMPARE(lines->currentText(), QString("авто"));
+        QCOMPARE(span->currentText(), QString("вся полоса"));
+        lines->setCurrentIndex(lines->findText("1600"));
+        Q_EMIT lines->activated(lines->currentIndex());
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        span->lineEdit()->selectAll();
+        QTest::keyClicks(span->lineEdit(), "500");
+        QTest::keyClick(span->lineEdit(), Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(spectrumWindow()->showingEnvelope());
+        QCOMPARE(spacing->text(), QString("шаг 0,326 Гц, до 520,8 Гц, усреднений: 5"));
+        QCOMPARE(plot()->graph(0)->dataCount(), 1601);
+        QCOMPARE(plot()->xAxis->range().upper, spectrum()->frequency.back());
+        const QByteArray ini = f.fileBytes("Spectrum.ini");
+        QVERIFY(ini.contains("envelope_lines=1600\n") && ini.contains("envelope_span=500\n"));
+        QVERIFY(ini.contains("lines=3200\n") && ini.contains("\nspan=0\n"));
+
+        spectrumWindow()->findChild<QCheckBox*>("envelopeBox")->click();
+        QCOMPARE(group->title(), QString("Расчёт спектра"));
+        QCOMPARE(lines->currentText(), QString("3200"));
+        QCOMPARE(lines->findText("авто"), -1);
+        QCOMPARE(span->currentText(), QString("вся полоса"));
+        QCOMPARE(plot()->graph(0)->dataCount(), 3201);
+        f.restart(); // the envelope's choices come back with it
+        computeAndOpen(wav_);
+        spectrumWindow()->findChild<QCheckBox*>("envelopeBox")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCOMPARE(spectrumWindow()->findChild<QComboBox*>("linesBox")->currentText(),
+                 QString("1600"));
+        QCOMPARE(spectrumWindow()->findChild<QComboBox*>("spanBox")->currentText(),
+                 QString("500 Гц"));
+        QCOMPARE(plot()->graph(0)->dataCount(), 1601);
+    }
+
     // «Макс. частота» narrows a record's span: the lines grow finer, the read-out beside it
     // says how fine, and the choice is remembered; a spectrum read from a file has no record
     // to narrow.

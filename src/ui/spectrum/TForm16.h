@@ -160,6 +160,7 @@ private:
     WorkbenchSettings settingsFromControls() const;
     void controlsChanged();
     void saveSettings();
+    void showResolutionChoices();
     int spanItem(double hz);
     void spanTyped();
     void placeWindow();

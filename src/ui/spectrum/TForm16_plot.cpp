@@ -195,6 +195,7 @@ void TForm16::showControlsOfShown() {
         ui->bandHighEdit->setText(fromCore(formatGeneral(std::round(doc_.envelopeBand().high))));
     }
     ui->clearOverlayButton->setEnabled(doc_.overlay() != nullptr);
+    showResolutionChoices();
     ui->resolutionLabel->setText(
         doc_.displayed() ? QString::fromStdString(lineSpacingText(*doc_.displayed())) : QString());
     showSources();

@@ -16,6 +16,11 @@
 namespace orbistan::ui {
 
 namespace {
+// «Линий» of the envelope: as the diagnosis chooses them for the record's rate.
+constexpr int kLinesForTheRate = -1;
+} // namespace
+
+namespace {
 
 // The free area of the screen the place overlaps most; the primary screen's when it
 // overlaps none (a screen gone since).
@@ -153,8 +158,7 @@ void TForm16::showSettings() {
     ui->sidebandsBox->setValue(s.sidebands);
     ui->peaksBox->setValue(s.peaks);
     showChoice(*ui->windowBox, kWindowTerms, s.transform.window);
-    ui->linesBox->setCurrentIndex(ui->linesBox->findData(s.transform.lines));
-    ui->spanBox->setCurrentIndex(spanItem(s.transform.span));
+    showResolutionChoices();
     showChoice(*ui->scalingBox, kScalingTerms, s.transform.scaling);
     showChoice(*ui->axisBox, kAxisTerms, s.amplitudeScale);
 }
@@ -168,8 +172,15 @@ WorkbenchSettings TForm16::settingsFromControls() const {
     s.sidebands = ui->sidebandsBox->value();
     s.peaks = ui->peaksBox->value();
     s.transform.window = chosenValue(*ui->windowBox, kWindowTerms);
-    s.transform.lines = ui->linesBox->currentData().toInt();
-    s.transform.span = ui->spanBox->currentData().toDouble();
+    const int lines = ui->linesBox->currentData().toInt();
+    const double span = ui->spanBox->currentData().toDouble();
+    if (doc_.showingEnvelope()) {
+        s.diagnosisLines = lines == kLinesForTheRate ? std::nullopt : std::optional(lines);
+        s.diagnosisSpan = span;
+    } else {
+        s.transform.lines = lines;
+        s.transform.span = span;
+    }
     s.transform.scaling = chosenValue(*ui->scalingBox, kScalingTerms);
     s.whiten = ui->whitenBox->isChecked();
     s.slipPercent = ui->slipBox->value();
@@ -193,6 +204,33 @@ void TForm16::saveSettings() {
     if (!programDir_.empty()) {
         saveWorkbenchSettings(programDir_, doc_.settings()); // preferences: a failure loses little
     }
+}
+
+// «Линий» and «Макс. частота» are those of the spectrum shown: the envelope's own while it is
+// shown, whose lines may also be those the diagnosis chooses for the record's rate.
+void TForm16::showResolutionChoices() {
+    const WorkbenchSettings& s = doc_.settings();
+    const bool envelope = doc_.showingEnvelope();
+    ui->analysisGroup->setTitle(envelope ? "Расчёт спектра огибающей" : "Расчёт спектра");
+    const QSignalBlocker keepLines(ui->linesBox), keepSpan(ui->spanBox);
+    const int forRate = ui->linesBox->findData(kLinesForTheRate);
+    if (envelope && forRate < 0) {
+        ui->linesBox->insertItem(0, "авто", kLinesForTheRate);
+    } else if (!envelope && forRate >= 0) {
+        ui->linesBox->removeItem(forRate);
+    }
+    const int lines = envelope ? s.diagnosisLines.value_or(kLinesForTheRate) : s.transform.lines;
+    ui->linesBox->setCurrentIndex(ui->linesBox->findData(lines));
+    ui->spanBox->setCurrentIndex(spanItem(envelope ? s.diagnosisSpan : s.transform.span));
+    ui->linesBox->setToolTip(envelope ? "Число линий спектра огибающей; «авто» — как для "
+                                        "диагноза: около 1,5 Гц между линиями"
+                                      : "Число линий спектра; сегменты записи усредняются с "
+                                        "перекрытием");
+    ui->spanBox->setToolTip(
+        envelope ? "Верхняя частота спектра огибающей; «вся полоса» — сколько охватывает "
+                   "огибающая полосы"
+                 : "Верхняя частота спектра: запись фильтруется и прореживается до неё, и линии "
+                   "становятся тем чаще, чем уже полоса");
 }
 
 // The span's item: one of the fixed choices, or one typed, put in order among them.
