@@ -36,8 +36,9 @@ std::string usageText() {
         "       orbistan-cli base list [--other]\n"
         "       orbistan-cli spectrum FILE [<compute options>] [--peaks N] [--tolerance T]"
         " [--max-harmonic M] [--max-frequency F] [--window " +
-        joinedKeys(kWindowTerms) +
-        "] [--lines L] [--span HZ]"
+        joinedKeys(kWindowTerms) + "] [--lines L] [--span HZ] [--averaging " +
+        joinedKeys(kAveragingTerms) +
+        "] [--averages N|all]"
         " [--channel K] [--variable NAME] [--rate HZ] [--scaling " +
         joinedKeys(kScalingTerms) + "] [--unit " + joinedKeys(kStatedUnitTerms) +
         "]"

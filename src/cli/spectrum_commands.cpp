@@ -71,6 +71,16 @@ TransformSettings transformOptions(const ComputeArgs& a) {
             throw UsageError{"--lines takes 400, 800, 1600, 3200, 6400, 12800, 25600 or all"};
         }
     }
+    const auto averaging =
+        valueOfKey(kAveragingTerms, extraOr(a, "--averaging",
+                                            std::string(termOf(kAveragingTerms, t.averaging).key)));
+    if (!averaging) {
+        throw UsageError{"--averaging takes " + keyList(kAveragingTerms)};
+    }
+    t.averaging = *averaging;
+    if (extraOr(a, "--averages", "all") != "all") {
+        t.averages = static_cast<int>(wholeOption(a, "--averages", "0", 1, kMaxAverages));
+    }
     if (a.extra.count("--span")) {
         const std::optional<double> span = numberOption(a, "--span", "");
         if (!span || !(*span > 0 && *span <= kMaxSampleRate)) {
@@ -326,13 +336,19 @@ int peakCommand(const std::vector<std::string>& given, std::ostream& out, std::o
         return ExitFile;
     }
     std::vector<std::string> options =
-        with(kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency"});
+        with(kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency",
+                                 "--averaging", "--averages"});
     if (kind == TaskKind::Envelope) {
         options.push_back("--band");
     }
     const ComputeArgs a = parseCompute(args, {options, {"--velocity", "--whiten"}}, 2, false);
     if (kind == TaskKind::Envelope && !a.extra.count("--band")) {
         throw UsageError{"missing option --band"};
+    }
+    if (kind == TaskKind::Envelope &&
+        (a.extra.count("--averaging") || a.extra.count("--averages"))) {
+        throw UsageError{"--averaging and --averages are the spectrum's: an envelope is averaged "
+                         "as its diagnosis is"};
     }
     const WorkbenchTask task = taskOf(args[1], a, kind);
     const auto peaks = static_cast<std::size_t>(wholeOption(a, "--peaks", "20", 1, 100000));
@@ -489,9 +505,9 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
         err << problemText(e.problem()) << '\n';
         return ExitFile;
     }
-    const std::vector<std::string> options =
-        with(kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency",
-                                 "--band", "--slip", "--out", "--number"});
+    const std::vector<std::string> options = with(
+        kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency", "--band",
+                            "--slip", "--out", "--number", "--averaging", "--averages"});
     const ComputeArgs a = parseCompute(given, {options, {"--velocity", "--whiten"}}, 2, true);
     const std::string out = extraOr(a, "--out", "");
     if (out.empty()) {

@@ -230,6 +230,57 @@ TEST(Transform, LinesSetTheResolutionAndTheWholeRecordTheRest) {
     EXPECT_EQ(amplitudeSpectrum(sine(1, 50, 1000, 100), 1000, {}).frequency.size(), 51u);
 }
 
+// The segments as the averaging takes them: a record of ten Hann segments (1024 samples)
+// holds 10, 19, 28 or 37 of them overlapping by 0, 50, 67 or 75 %, auto overlapping by half
+// (by nothing for the rectangular window), and a count takes the first ones only: a tone
+// that starts in the fifth segment is not in the first four. Peak hold reads a burst in one
+// segment of nineteen at its full amplitude; averaged, it reads it √19 times smaller.
+TEST(Transform, TheAveragingTakesTheSegmentsAsAnalysersDo) {
+    const double rate = 10240; // 400 lines: segments of 1024 samples, 10 Hz apart
+    const std::vector<double> steady = sine(1, 1000, rate, 10240);
+    const struct {
+        WindowKind window;
+        Averaging averaging;
+        int averages;
+        int segments;
+    } cases[] = {{WindowKind::Hann, Averaging::Overlap0, 0, 10},
+                 {WindowKind::Hann, Averaging::Overlap50, 0, 19},
+                 {WindowKind::Hann, Averaging::Overlap67, 0, 28},
+                 {WindowKind::Hann, Averaging::Overlap75, 0, 37},
+                 {WindowKind::Hann, Averaging::Auto, 0, 19},
+                 {WindowKind::Rect, Averaging::Auto, 0, 10},
+                 {WindowKind::Rect, Averaging::Overlap50, 0, 19},
+                 {WindowKind::Hann, Averaging::PeakHold, 0, 19},
+                 {WindowKind::Hann, Averaging::Auto, 4, 4},
+                 {WindowKind::Hann, Averaging::Overlap75, 100, 37}};
+    for (const auto& c : cases) {
+        const Spectrum sp = amplitudeSpectrum(
+            steady, rate, {c.window, 400, Scaling::Peak, 0, c.averaging, c.averages});
+        EXPECT_EQ(sp.segments, c.segments) << termOf(kAveragingTerms, c.averaging).key;
+        EXPECT_EQ(sp.peakHold, c.averaging == Averaging::PeakHold);
+        // A steady tone on a line reads its amplitude however the segments are combined.
+        EXPECT_NEAR(sp.amplitude[100], 1, 1e-9) << termOf(kAveragingTerms, c.averaging).key;
+    }
+    std::vector<double> late(10240, 0.0);
+    std::copy(steady.begin() + 4096, steady.end(), late.begin() + 4096);
+    const Spectrum first4 = amplitudeSpectrum(
+        late, rate, {WindowKind::Hann, 400, Scaling::Peak, 0, Averaging::Overlap0, 4});
+    EXPECT_LT(first4.amplitude[100], 1e-12);
+
+    std::vector<double> burst(10240, 0.0);
+    std::copy(steady.begin() + 5120, steady.begin() + 6144, burst.begin() + 5120);
+    const auto at1000 = [&](Averaging a) {
+        return amplitudeSpectrum(burst, rate, {WindowKind::Hann, 400, Scaling::Peak, 0, a})
+            .amplitude[100];
+    };
+    EXPECT_NEAR(at1000(Averaging::PeakHold), 1, 1e-9);
+    // Its neighbours half in it hold a quarter of its power each: (1 + 2/4) / 19 of it in all.
+    EXPECT_NEAR(at1000(Averaging::Auto), std::sqrt(1.5 / 19), 1e-3);
+    EXPECT_EQ(lineSpacingText(amplitudeSpectrum(
+                  burst, rate, {WindowKind::Hann, 400, Scaling::Peak, 0, Averaging::PeakHold})),
+              "шаг 10 Гц, до 4000 Гц, пиковое удержание: 19");
+}
+
 // A span narrower than the record's band: the record is filtered and decimated, so the
 // lines grow fine and what lies above the span never folds into it.
 TEST(Transform, ASpanDecimatesWithoutFoldingOrLosingAmplitude) {

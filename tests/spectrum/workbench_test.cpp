@@ -387,7 +387,12 @@ TEST_F(WorkbenchDocument, EnvelopeFollowsTheRecordTransformedAnew) {
 TEST_F(WorkbenchDocument, TheEnvelopeHasASpanAndLinesOfItsOwn) {
     step(doc_.openTask(wav_));
     doc_.setBearing(bearing6205());
+    WorkbenchSettings held = doc_.settings();
+    held.transform.averaging = Averaging::PeakHold;
+    step(doc_.changeSettings(held, 0).next);
+    EXPECT_TRUE(doc_.displayed()->peakHold);
     step(doc_.envelopeTask(Band{2000, 4000}));
+    EXPECT_FALSE(doc_.displayed()->peakHold); // averaged, as the diagnosis averages it
     const double defaultResolution = doc_.displayed()->resolution;
     WorkbenchSettings s = doc_.settings();
     s.diagnosisSpan = 500;
@@ -546,6 +551,11 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
         s.diagnosisSpan = 250.5;
         EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
     }
+    for (const Term<Averaging>& t : kAveragingTerms) {
+        s.transform.averaging = t.value;
+        s.transform.averages = 16;
+        EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
+    }
     s.fileRates["/a\nb.mat"] = 24000; // a path no line can hold is not kept
     EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)).fileRates.size(), 2u);
     s.fileRates.erase("/a\nb.mat");
@@ -556,7 +566,8 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
         "0,50,50\n"
         "place=0,0,800,600,7\nview=nan:5\nfile_rate=48000\nfile_rate=0 /a.mat\n"
         "file_rate=x /a.mat\nfile_rate=48000 \nfile_rate=48000 /a\rb.mat\n"
-        "envelope_lines=1000\nenvelope_lines=\nenvelope_span=-1\nenvelope_span=x\n");
+        "envelope_lines=1000\nenvelope_lines=\nenvelope_span=-1\nenvelope_span=x\n"
+        "averaging=66\naverages=-1\naverages=100001\n");
     EXPECT_EQ(bad, WorkbenchSettings{});
 }
 

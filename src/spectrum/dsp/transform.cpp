@@ -86,11 +86,11 @@ std::size_t segmentLength(int lines) {
 
 namespace {
 
-// The power of each line summed over the segments of n samples, each `hop` after the last.
+// The power of each line summed over `segments` segments of n samples, each `hop` after the
+// last; or, held, the largest of them.
 std::vector<double> segmentPowers(std::span<const double> samples, std::size_t n, std::size_t hop,
-                                  std::size_t bins, const std::vector<double>& w,
-                                  const Progress& progress) {
-    const std::size_t segments = 1 + (samples.size() - n) / hop;
+                                  std::size_t segments, bool hold, std::size_t bins,
+                                  const std::vector<double>& w, const Progress& progress) {
     std::vector<double> power(bins, 0.0);
     fft::Forward fft(n);
     for (std::size_t s = 0; s < segments; ++s) {
@@ -102,7 +102,8 @@ std::vector<double> segmentPowers(std::span<const double> samples, std::size_t n
         }
         const fftw_complex* out = fft.run();
         for (std::size_t k = 0; k < bins; ++k) {
-            power[k] += out[k][0] * out[k][0] + out[k][1] * out[k][1];
+            const double p = out[k][0] * out[k][0] + out[k][1] * out[k][1];
+            power[k] = hold ? std::max(power[k], p) : power[k] + p;
         }
     }
     return power;
@@ -124,6 +125,24 @@ double effectiveAverages(const std::vector<double>& w, std::size_t hop, std::siz
     return segments > 1 ? s / (1 + 2 * (1 - 1 / s) * rho * rho) : 1.0;
 }
 
+// Where each segment starts after the last, as the averaging overlaps them.
+std::size_t hopOf(const TransformSettings& settings, std::size_t n) {
+    switch (settings.averaging) {
+    case Averaging::Overlap0:
+        return n;
+    case Averaging::Overlap50:
+        return std::max<std::size_t>(n / 2, 1);
+    case Averaging::Overlap67:
+        return std::max<std::size_t>(n / 3, 1);
+    case Averaging::Overlap75:
+        return std::max<std::size_t>(n / 4, 1);
+    case Averaging::Auto:
+    case Averaging::PeakHold:
+        break;
+    }
+    return settings.window == WindowKind::Rect ? n : std::max<std::size_t>(n / 2, 1);
+}
+
 } // namespace
 
 namespace {
@@ -140,8 +159,11 @@ Spectrum transformAtRate(std::span<const double> samples, double sampleRate,
     // The transform's buffers, the window, the powers and the spectrum: about 40 bytes a
     // sample of the segment.
     requireMemory(40.0 * static_cast<double>(n));
-    const std::size_t hop = settings.window == WindowKind::Rect ? n : n / 2;
-    const std::size_t segments = 1 + (samples.size() - n) / hop;
+    const std::size_t hop = hopOf(settings, n);
+    const std::size_t all = 1 + (samples.size() - n) / hop;
+    const std::size_t segments =
+        settings.averages > 0 ? std::min(all, static_cast<std::size_t>(settings.averages)) : all;
+    const bool hold = settings.averaging == Averaging::PeakHold;
     // A periodic window's cosines sum to nothing over the period: its sum is n times its
     // constant term (0,5 for Hann; 1 for the flat top, whose coefficients are scaled so, and
     // for none).
@@ -152,10 +174,13 @@ Spectrum transformAtRate(std::span<const double> samples, double sampleRate,
                                  ? static_cast<std::size_t>(settings.lines) + 1
                                  : n / 2 + 1;
     const std::vector<double> w = windowCoefficients(settings.window, n);
-    const std::vector<double> power = segmentPowers(samples, n, hop, bins, w, progress);
+    const std::vector<double> power =
+        segmentPowers(samples, n, hop, segments, hold, bins, w, progress);
     Spectrum sp;
-    sp.averages = effectiveAverages(w, hop, segments);
+    // A held line is one segment's, as scattered as one transform's.
+    sp.averages = hold ? 1.0 : effectiveAverages(w, hop, segments);
     sp.segments = static_cast<int>(segments);
+    sp.peakHold = hold;
     sp.resolution = sampleRate / static_cast<double>(n);
     sp.window = settings.window;
     sp.frequency.resize(bins);
@@ -165,7 +190,7 @@ Spectrum transformAtRate(std::span<const double> samples, double sampleRate,
         // A sine's energy is split between k and n − k: both but the 0 Hz and Nyquist lines
         // count twice.
         const bool edge = k == 0 || 2 * k == n;
-        const double magnitude = std::sqrt(power[k] / static_cast<double>(segments));
+        const double magnitude = std::sqrt(power[k] / static_cast<double>(hold ? 1 : segments));
         sp.frequency[k] = static_cast<double>(k) * sp.resolution;
         sp.amplitude[k] = magnitude / windowSum * (edge ? 1.0 : 2.0 * rms);
     }

@@ -3,6 +3,7 @@
 // FFTW in double precision, their powers averaged over overlapping segments (Welch).
 
 #include "spectrum/signal/spectrum.h"
+#include "spectrum/signal/vocabulary.h"
 #include "spectrum/signal/waveform.h"
 
 #include <array>
@@ -13,6 +14,7 @@ namespace orbistan {
 
 // The numbers of lines an analyser offers; 0 takes the whole record as one segment.
 inline constexpr std::array<int, 7> kLineChoices = {400, 800, 1600, 3200, 6400, 12800, 25600};
+inline constexpr int kMaxAverages = 100000;
 
 struct TransformSettings {
     WindowKind window = WindowKind::Hann;
@@ -23,6 +25,8 @@ struct TransformSettings {
     // the span is narrow. 0, or a span the record's rate cannot narrow, takes the whole band;
     // a record shorter than the filter that narrows it is refused (SpectrumFileError).
     double span = 0;
+    Averaging averaging = Averaging::Auto;
+    int averages = 0; // the record's first segments combined; 0: all it holds, … kMaxAverages
     bool operator==(const TransformSettings&) const = default;
 };
 
@@ -36,9 +40,10 @@ double windowKernel(WindowKind kind, double offset);
 // Half the width of the window's main lobe, in lines: its number of cosine terms.
 std::size_t mainLobeHalfWidth(WindowKind kind);
 
-// Segments of 2,56 samples per line, overlapping by half (none for the rectangular window,
-// whose segments would otherwise count the same samples twice at full weight). A record
-// shorter than one segment is taken whole. The spectrum's lines run from 0 Hz to the
+// Segments of 2,56 samples per line, overlapping as settings.averaging says (auto: by half,
+// none for the rectangular window, whose segments would otherwise count the same samples
+// twice at full weight), as many as settings.averages allows. A record shorter than one
+// segment is taken whole. The spectrum's lines run from 0 Hz to the
 // number of lines (or to the Nyquist frequency for the whole record); a sine of amplitude
 // A reads A with peak scaling, A/√2 with RMS, at its line.
 Spectrum amplitudeSpectrum(std::span<const double> samples, double sampleRate,

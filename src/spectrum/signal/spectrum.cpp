@@ -68,7 +68,9 @@ std::string lineSpacingText(const Spectrum& s) {
     const double unit = std::pow(10.0, std::floor(std::log10(spacing)) - 2);
     return "шаг " + formatGeneral(std::round(spacing / unit) * unit) + " Гц, до " +
            formatGeneral(std::round(s.frequency.back() * 10) / 10) + " Гц" +
-           (s.segments > 0 ? ", усреднений: " + std::to_string(s.segments) : "");
+           (s.segments > 0 ? (s.peakHold ? ", пиковое удержание: " : ", усреднений: ") +
+                                 std::to_string(s.segments)
+                           : "");
 }
 
 } // namespace orbistan

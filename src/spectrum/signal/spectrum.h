@@ -26,15 +26,17 @@ struct Spectrum {
     // How many independent spectra its lines average, in effect: how far a line of noise
     // scatters (1: one transform, or not known; more for overlapping segments averaged).
     double averages = 1;
-    int segments = 0; // the transform's segments averaged; 0 for a file's spectrum
+    int segments = 0;      // the transform's segments averaged; 0 for a file's spectrum
+    bool peakHold = false; // each line the largest of the segments', not their average
     // The window its lines were transformed with; none for a spectrum read from a file,
     // whose window is not known. A peak's place between the lines follows its shape.
     std::optional<WindowKind> window = std::nullopt;
 };
 
 // "шаг 0,163 Гц, до 520,8 Гц, усреднений: 28": the spacing of the lines to three significant
-// digits, the highest line to a tenth of a hertz, and how many segments were averaged (for a
-// transformed record); empty for a spectrum of fewer than two lines.
+// digits, the highest line to a tenth of a hertz, and how many segments were averaged (or
+// held at their peak: "пиковое удержание: 28") for a transformed record; empty for a
+// spectrum of fewer than two lines.
 std::string lineSpacingText(const Spectrum& s);
 
 // A frequency's decimals as the cursor reads it: enough to tell neighbouring lines apart, two

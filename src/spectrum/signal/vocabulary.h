@@ -109,6 +109,19 @@ inline constexpr Vocabulary<Scaling, 2> kScalingTerms = {{
     {Scaling::Rms, "rms", "СКЗ"},
 }};
 
+// How a record's segments are combined: their powers averaged, the segments overlapping by
+// a share of their length (auto: a half, none for the rectangular window), or each line held
+// at its largest over the segments (peak hold: a passing event stays), overlapping as auto.
+enum class Averaging { Auto, Overlap0, Overlap50, Overlap67, Overlap75, PeakHold };
+inline constexpr Vocabulary<Averaging, 6> kAveragingTerms = {{
+    {Averaging::Auto, "auto", "авто"},
+    {Averaging::Overlap0, "overlap0", "0 %"},
+    {Averaging::Overlap50, "overlap50", "50 %"},
+    {Averaging::Overlap67, "overlap67", "67 %"},
+    {Averaging::Overlap75, "overlap75", "75 %"},
+    {Averaging::PeakHold, "peak-hold", "пиковое удержание"},
+}};
+
 // The units a user may state for a file that names none; none stated first.
 inline constexpr Vocabulary<Unit, 4> kStatedUnitTerms = {{
     {Unit::Unknown, "", "не указана"},

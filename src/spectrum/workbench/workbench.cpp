@@ -276,9 +276,8 @@ std::optional<WorkbenchTask> Workbench::envelopeTask(std::optional<Band> band) c
         return std::nullopt;
     }
     WorkbenchTask t = taskOnRecord(TaskKind::Envelope);
-    t.transform = shownTransform_;
     // At the diagnosis's resolution, so that what is drawn is what was judged.
-    t.transform.span = settings_.diagnosisSpan;
+    t.transform = envelopeTransform();
     t.linesForRate = !settings_.diagnosisLines;
     t.transform.lines = settings_.diagnosisLines.value_or(t.transform.lines);
     t.band = band;
@@ -379,6 +378,16 @@ WorkbenchChange Workbench::showEnvelope(bool on, std::optional<Band> typed) {
     return change;
 }
 
+// The envelope's transform: the record's window and scaling, its own span, and its segments
+// averaged as the diagnosis averages them (its verdict is made on averaged lines).
+TransformSettings Workbench::envelopeTransform() const {
+    TransformSettings t = shownTransform_;
+    t.span = settings_.diagnosisSpan;
+    t.averaging = Averaging::Auto;
+    t.averages = 0;
+    return t;
+}
+
 std::optional<WorkbenchTask> Workbench::pendingDiagnosis() const {
     if (!record_ || !bearing_ || diagnosis_ || !diagnosisFailure_.empty()) {
         return std::nullopt;
@@ -387,11 +396,9 @@ std::optional<WorkbenchTask> Workbench::pendingDiagnosis() const {
         settings_.diagnosisBand
             ? std::optional(Band{(*settings_.diagnosisBand)[0], (*settings_.diagnosisBand)[1]})
             : std::nullopt;
-    TransformSettings transform = shownTransform_;
-    transform.span = settings_.diagnosisSpan;
     WorkbenchTask t =
-        diagnosisTask(shownPath_, shownChoice_, transform, bearing_->bases, band, settings_.whiten,
-                      settings_.slipPercent, settings_.diagnosisLines);
+        diagnosisTask(shownPath_, shownChoice_, envelopeTransform(), bearing_->bases, band,
+                      settings_.whiten, settings_.slipPercent, settings_.diagnosisLines);
     t.record = record_;
     return t;
 }

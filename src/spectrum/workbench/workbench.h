@@ -274,6 +274,7 @@ private:
     std::filesystem::path shownPath_;
     SourceChoice shownChoice_;
     TransformSettings shownTransform_;
+    TransformSettings envelopeTransform() const;
     std::optional<Spectrum> envelope_;
     Band envelopeBand_;
     bool envelopeWasChosen_ = false; // its band chosen by the program, not given

@@ -84,7 +84,9 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
         std::string("whiten=") + (s.whiten ? "1" : "0") + "\nslip=" + numberText(s.slipPercent) +
         "\naxis=" + std::string(termOf(kAxisTerms, s.amplitudeScale).key) +
         "\nvelocity_from=" + numberText(s.velocityLowCut) +
-        "\nspan=" + numberText(s.transform.span) + "\nenvelope_lines=" +
+        "\nspan=" + numberText(s.transform.span) +
+        "\naveraging=" + std::string(termOf(kAveragingTerms, s.transform.averaging).key) +
+        "\naverages=" + std::to_string(s.transform.averages) + "\nenvelope_lines=" +
         (s.diagnosisLines ? std::to_string(*s.diagnosisLines) : std::string("auto")) +
         "\nenvelope_span=" + numberText(s.diagnosisSpan) +
         "\nvelocity=" + (s.velocity ? "1" : "0") + "\npeak_labels=" + std::to_string(s.peakLabels) +
@@ -268,6 +270,10 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         s.velocityLowCut = numberIn(value, 0, kMaxVelocityLowCut).value_or(s.velocityLowCut);
     } else if (key == "span") {
         s.transform.span = numberIn(value, 0, kMaxSampleRate).value_or(s.transform.span);
+    } else if (key == "averaging") {
+        s.transform.averaging = valueOfKey(kAveragingTerms, value).value_or(s.transform.averaging);
+    } else if (key == "averages") {
+        s.transform.averages = wholeIn(value, 0, kMaxAverages).value_or(s.transform.averages);
     } else if (key == "envelope_span") {
         s.diagnosisSpan = numberIn(value, 0, kMaxSampleRate).value_or(s.diagnosisSpan);
     }
