@@ -616,6 +616,54 @@ private Q_SLOTS:
         expectTable("unitBox", orbistan::kStatedUnitTerms, "");
     }
 
+    // Beside the lines, how many segments and how they are combined: the read-out says how
+    // many were averaged or held; the envelope is averaged as its diagnosis is, whatever is
+    // chosen for the record's spectrum.
+    void averagingIsChosenBesideTheLines() {
+        computeAndOpen(wav_);
+        auto* averages = spectrumWindow()->findChild<QComboBox*>("averagesBox");
+        auto* averaging = spectrumWindow()->findChild<QComboBox*>("averagingBox");
+        auto* spacing = spectrumWindow()->findChild<QLabel*>("resolutionLabel");
+        const auto choose = [](QComboBox* box, const QString& text) {
+            box->setCurrentIndex(box->findText(text));
+            Q_EMIT box->activated(box->currentIndex());
+            QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        };
+        const auto type = [](QComboBox* box, const QString& text) {
+            box->lineEdit()->selectAll();
+            QTest::keyClicks(box->lineEdit(), text);
+            QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+            QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        };
+        QCOMPARE(averages->currentText(), QString("все"));
+        QCOMPARE(averaging->currentText(), QString("авто"));
+        QCOMPARE(spacing->text(), QString("шаг 1,46 Гц, до 4687,5 Гц, усреднений: 28"));
+        choose(averaging, "пиковое удержание");
+        QCOMPARE(spacing->text(), QString("шаг 1,46 Гц, до 4687,5 Гц, пиковое удержание: 28"));
+        type(averages, "5");
+        QCOMPARE(averages->currentText(), QString("5"));
+        QCOMPARE(averages->itemText(averages->currentIndex() - 1), QString("4"));
+        QCOMPARE(spacing->text(), QString("шаг 1,46 Гц, до 4687,5 Гц, пиковое удержание: 5"));
+        type(averages, "2,5"); // no whole number of segments: the choice shown stays
+        QCOMPARE(averages->currentText(), QString("5"));
+        choose(averaging, "0 %");
+        type(averages, "0"); // the first choice, «все»
+        QCOMPARE(averages->currentText(), QString("все"));
+        QCOMPARE(spacing->text(), QString("шаг 1,46 Гц, до 4687,5 Гц, усреднений: 14"));
+        const QByteArray ini = f.fileBytes("Spectrum.ini");
+        QVERIFY(ini.contains("averaging=overlap0\n") && ini.contains("averages=0\n"));
+
+        choose(averaging, "пиковое удержание");
+        spectrumWindow()->findChild<QCheckBox*>("envelopeBox")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(!averages->isEnabled() && !averaging->isEnabled());
+        QCOMPARE(averaging->currentText(), QString("авто"));
+        QVERIFY(spacing->text().contains(", усреднений: "));
+        spectrumWindow()->findChild<QCheckBox*>("envelopeBox")->click();
+        QVERIFY(averages->isEnabled() && averaging->isEnabled());
+        QCOMPARE(averaging->currentText(), QString("пиковое удержание"));
+    }
+
     // While the envelope is shown, «Линий» and «Макс. частота» are its own: chosen and typed,
     // they make it anew and are remembered; the record's spectrum keeps its own.
     void theEnvelopesLinesAndSpanAreItsOwn() {

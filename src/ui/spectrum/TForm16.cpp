@@ -89,6 +89,11 @@ void TForm16::setUpControls() {
     for (const int hz : {100, 200, 500, 1000, 2000, 5000, 10000, 20000}) {
         ui->spanBox->addItem(QString::number(hz) + " Гц", static_cast<double>(hz));
     }
+    ui->averagesBox->addItem("все", 0);
+    for (const int n : {2, 4, 8, 16, 32, 64, 128}) {
+        ui->averagesBox->addItem(QString::number(n), n);
+    }
+    fillChooser(*ui->averagingBox, kAveragingTerms);
     fillChooser(*ui->scalingBox, kScalingTerms);
     fillChooser(*ui->axisBox, kAxisTerms);
     fillChooser(*ui->unitBox, kStatedUnitTerms);
@@ -139,15 +144,18 @@ void TForm16::bindControls() {
     for (QSpinBox* box : {ui->harmonicsBox, ui->sidebandsBox, ui->peaksBox}) {
         connect(box, &QSpinBox::valueChanged, this, &TForm16::controlsChanged);
     }
-    for (QComboBox* box :
-         {ui->windowBox, ui->linesBox, ui->spanBox, ui->scalingBox, ui->channelBox, ui->axisBox}) {
+    for (QComboBox* box : {ui->windowBox, ui->linesBox, ui->spanBox, ui->scalingBox, ui->channelBox,
+                           ui->axisBox, ui->averagesBox, ui->averagingBox}) {
         connect(box, &QComboBox::activated, this, &TForm16::controlsChanged);
     }
-    // «Макс. частота» takes a typed span as well as its fixed choices.
-    ui->spanBox->setEditable(true);
-    ui->spanBox->setInsertPolicy(QComboBox::NoInsert);
-    ui->spanBox->lineEdit()->setAccessibleName("Макс. частота");
+    // «Макс. частота» and «Усреднений» take a typed number as well as their fixed choices.
+    for (QComboBox* box : {ui->spanBox, ui->averagesBox}) {
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->lineEdit()->setAccessibleName(box->accessibleName());
+    }
     connect(ui->spanBox->lineEdit(), &QLineEdit::returnPressed, this, &TForm16::spanTyped);
+    connect(ui->averagesBox->lineEdit(), &QLineEdit::returnPressed, this, &TForm16::averagesTyped);
     auto* nextScale = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this);
     connect(nextScale, &QShortcut::activated, this, [this] {
         ui->axisBox->setCurrentIndex((ui->axisBox->currentIndex() + 1) % ui->axisBox->count());

@@ -161,8 +161,8 @@ private:
     void controlsChanged();
     void saveSettings();
     void showResolutionChoices();
-    int spanItem(double hz);
     void spanTyped();
+    void averagesTyped();
     void placeWindow();
     void showSessionBand();
     void saveSession();

@@ -10,7 +10,7 @@ namespace orbistan::ui::form16 {
 // Of the height the window gains, the plot takes two thirds, the tabs under it the rest.
 inline constexpr int kPlotShareOfHeight = 2, kHeightShares = 3;
 
-inline constexpr QRect kPlot{4, 4, 821, 351};
+inline constexpr QRect kPlot{4, 4, 821, 325};
 // Between the shaft-speed notice's strip and the plot under it.
 inline constexpr int kNoticeGap = 4;
 // The progress bar and its cancel button, over the plot's middle.
@@ -18,8 +18,8 @@ inline constexpr QPoint kProgressBar{200, 170}, kCancelButton{548, 170};
 
 // Under the plot: the open button and the bounds' fields, the analysis row, the markers'
 // group and the tabs.
-inline constexpr QPoint kOpenButton{10, 366}, kBoundsGroup{44, 360}, kMarkersGroup{4, 466};
-inline constexpr QRect kAnalysisGroup{380, 360, 445, 102}, kAnalysisTabs{380, 466, 445, 102};
+inline constexpr QPoint kOpenButton{10, 340}, kBoundsGroup{44, 334}, kMarkersGroup{4, 466};
+inline constexpr QRect kAnalysisGroup{380, 334, 445, 128}, kAnalysisTabs{380, 466, 445, 102};
 
 // The analysis row's left edges, the window's chooser at its least width: what it gains moves
 // the lines' and the channel's choosers right.

@@ -6,6 +6,8 @@
 #include "ui/spectrum/choosers.h"
 #include "ui_TForm16.h"
 
+#include <cmath>
+
 #include "calc/numbers.h"
 #include "ui/kit/style.h"
 #include "ui/kit/text.h"
@@ -18,6 +20,45 @@ namespace orbistan::ui {
 namespace {
 // «Линий» of the envelope: as the diagnosis chooses them for the record's rate.
 constexpr int kLinesForTheRate = -1;
+
+// A number chooser's item for `value`: one of its fixed choices, or one typed, put in order
+// among them; its first item is the choice of none (0: the whole band, every segment).
+int numberItem(QComboBox& box, double value, const QString& unit) {
+    if (const int i = box.findData(value); i >= 0) {
+        return i;
+    }
+    if (!(value > 0)) {
+        return 0;
+    }
+    int at = 1;
+    while (at < box.count() && box.itemData(at).toDouble() < value) {
+        ++at;
+    }
+    box.insertItem(at, fromCore(formatGeneral(value)) + unit, value);
+    return at;
+}
+
+// A number typed in the chooser, read as every field is (its unit may be typed too), above 0
+// and up to `most` (whole when asked), or the first item's words or 0 for it; anything else
+// puts back the choice shown. True when a choice was taken.
+bool takeTypedNumber(QComboBox& box, double most, const QString& unit, bool whole) {
+    QString typed = box.currentText();
+    if (!unit.trimmed().isEmpty()) {
+        typed.remove(unit.trimmed());
+    }
+    typed = typed.trimmed();
+    const std::optional<double> value = readNumber(fieldNumberText(toCore(typed)));
+    bool taken = true;
+    if (typed == box.itemText(0) || (value && *value == 0)) {
+        box.setCurrentIndex(0);
+    } else if (value && *value > 0 && *value <= most && (!whole || *value == std::floor(*value))) {
+        box.setCurrentIndex(numberItem(box, *value, unit));
+    } else {
+        taken = false;
+    }
+    box.setEditText(box.itemText(box.currentIndex()));
+    return taken;
+}
 } // namespace
 
 namespace {
@@ -180,6 +221,8 @@ WorkbenchSettings TForm16::settingsFromControls() const {
     } else {
         s.transform.lines = lines;
         s.transform.span = span;
+        s.transform.averages = ui->averagesBox->currentData().toInt();
+        s.transform.averaging = chosenValue(*ui->averagingBox, kAveragingTerms);
     }
     s.transform.scaling = chosenValue(*ui->scalingBox, kScalingTerms);
     s.whiten = ui->whitenBox->isChecked();
@@ -221,7 +264,18 @@ void TForm16::showResolutionChoices() {
     }
     const int lines = envelope ? s.diagnosisLines.value_or(kLinesForTheRate) : s.transform.lines;
     ui->linesBox->setCurrentIndex(ui->linesBox->findData(lines));
-    ui->spanBox->setCurrentIndex(spanItem(envelope ? s.diagnosisSpan : s.transform.span));
+    ui->spanBox->setCurrentIndex(
+        numberItem(*ui->spanBox, envelope ? s.diagnosisSpan : s.transform.span, " Гц"));
+    // The envelope's segments are averaged as its diagnosis averages them.
+    const QSignalBlocker keepAverages(ui->averagesBox), keepAveraging(ui->averagingBox);
+    const TransformSettings averaged{};
+    const TransformSettings& shown = envelope ? averaged : s.transform;
+    ui->averagesBox->setCurrentIndex(numberItem(*ui->averagesBox, shown.averages, ""));
+    showChoice(*ui->averagingBox, kAveragingTerms, shown.averaging);
+    for (QWidget* w :
+         {static_cast<QWidget*>(ui->averagesBox), static_cast<QWidget*>(ui->averagingBox)}) {
+        w->setEnabled(doc_.hasRecord() && !envelope);
+    }
     ui->linesBox->setToolTip(envelope ? "Число линий спектра огибающей; «авто» — как для "
                                         "диагноза: около 1,5 Гц между линиями"
                                       : "Число линий спектра; сегменты записи усредняются с "
@@ -233,40 +287,18 @@ void TForm16::showResolutionChoices() {
                    "становятся тем чаще, чем уже полоса");
 }
 
-// The span's item: one of the fixed choices, or one typed, put in order among them.
-int TForm16::spanItem(double hz) {
-    QComboBox* box = ui->spanBox;
-    if (const int i = box->findData(hz); i >= 0) {
-        return i;
+// «Макс. частота» typed: a number of hertz (the unit may be typed too).
+void TForm16::spanTyped() {
+    if (takeTypedNumber(*ui->spanBox, kMaxSampleRate, " Гц", false)) {
+        controlsChanged();
     }
-    if (!(hz > 0)) {
-        return 0; // «вся полоса»
-    }
-    int at = 1;
-    while (at < box->count() && box->itemData(at).toDouble() < hz) {
-        ++at;
-    }
-    box->insertItem(at, fromCore(formatGeneral(hz)) + " Гц", hz);
-    return at;
 }
 
-// «Макс. частота» typed: a number of hertz (the unit may be typed too), read as every field
-// is; anything else puts back the span shown.
-void TForm16::spanTyped() {
-    QComboBox* box = ui->spanBox;
-    QString typed = box->currentText();
-    typed.remove("Гц");
-    const std::optional<double> hz = readNumber(fieldNumberText(toCore(typed.trimmed())));
-    if (typed.trimmed() == box->itemText(0) || (hz && *hz == 0)) {
-        box->setCurrentIndex(0);
-    } else if (hz && *hz > 0 && *hz <= kMaxSampleRate) {
-        box->setCurrentIndex(spanItem(*hz));
-    } else {
-        box->setEditText(box->itemText(box->currentIndex()));
-        return;
+// «Усреднений» typed: a whole number of segments.
+void TForm16::averagesTyped() {
+    if (takeTypedNumber(*ui->averagesBox, kMaxAverages, "", true)) {
+        controlsChanged();
     }
-    box->setEditText(box->itemText(box->currentIndex()));
-    controlsChanged();
 }
 
 } // namespace orbistan::ui
