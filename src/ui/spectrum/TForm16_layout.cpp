@@ -107,6 +107,13 @@ void TForm16::layOutAnalysisRow(int extra) {
     // The lines' read-out to the group's edge: it grows with what it says.
     QLabel* spacing = ui->resolutionLabel;
     spacing->resize(ui->analysisGroup->width() - spacing->x() - 8, spacing->height());
+    // «Перекрытие» as wide as its word in the font in use, its chooser after it to the edge.
+    QLabel* overlap = ui->averagingLabel;
+    overlap->resize(overlap->sizeHint().width(), overlap->height());
+    const int left = overlap->x() + overlap->width() + 4;
+    ui->averagingBox->setGeometry(left, ui->averagingBox->y(),
+                                  ui->analysisGroup->width() - left - 8,
+                                  ui->averagingBox->height());
 }
 
 // The plot takes the top two thirds of what the window gains, under the shaft-speed
