@@ -99,13 +99,21 @@ TEST(OneDiagnosis, TheWindowTheCommandLineAndTheReportAgree) {
         }
         EXPECT_EQ(window, expected);
 
+        // The page: the heading, then each family's verdict, followed by its lines where it
+        // was judged to be there.
         const Report report = makeReport(doc, {});
-        ASSERT_EQ(report.diagnosis.size(), 5u);
-        for (std::size_t i = 0; i < 4; ++i) {
-            const FamilyEvidence& e = doc.evidence()[i];
-            EXPECT_EQ(report.diagnosis[i + 1].text,
-                      describeEvidence(e, true) + ": " + std::string(verdictWords(e.verdict)));
-            EXPECT_EQ(report.diagnosis[i + 1].verdict, e.verdict);
+        std::vector<DiagnosisLine> page;
+        for (const FamilyEvidence& e : doc.evidence()) {
+            page.push_back({describeEvidence(e, true) + ": " + std::string(verdictWords(e.verdict)),
+                            e.verdict});
+            if (e.verdict != Verdict::None) {
+                page.push_back({"   линии " + foundLinesText(e), std::nullopt});
+            }
+        }
+        ASSERT_EQ(report.diagnosis.size(), page.size() + 1);
+        for (std::size_t i = 0; i < page.size(); ++i) {
+            EXPECT_EQ(report.diagnosis[i + 1].text, page[i].text);
+            EXPECT_EQ(report.diagnosis[i + 1].verdict, page[i].verdict);
         }
     }
 }

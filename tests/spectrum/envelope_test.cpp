@@ -57,6 +57,22 @@ TEST_P(Diagnosis, EnvelopeOfTheResonanceBandPointsToTheFault) {
     EXPECT_EQ(ranked[0].verdict, Verdict::Strong);
     EXPECT_EQ(ranked[0].harmonicsFound, 5) << describeEvidence(ranked[0]);
     EXPECT_GE(ranked[0].sidebandsFound, GetParam().sidebands) << describeEvidence(ranked[0]);
+    // Each line found is its harmonic of the fundamental found, standing above the floor by
+    // at least the mean the verdict was made on, taken together.
+    const FamilyEvidence& first = ranked[0];
+    ASSERT_EQ(first.lines.size(), 5u);
+    double decibels = 0;
+    for (std::size_t k = 0; k < first.lines.size(); ++k) {
+        EXPECT_EQ(first.lines[k].order, static_cast<int>(k) + 1);
+        EXPECT_NEAR(first.lines[k].frequency, (k + 1) * first.found, 2 * e.resolution);
+        EXPECT_GT(first.lines[k].decibels, 6);
+        decibels += first.lines[k].decibels / 5;
+    }
+    EXPECT_NEAR(decibels, first.decibelsAboveFloor, 1e-9);
+    const std::string symbol(faultFamily(first.family).symbol);
+    EXPECT_TRUE(foundLinesText(first).starts_with(symbol + " ")) << foundLinesText(first);
+    EXPECT_NE(foundLinesText(first).find(" · " + harmonicName(5, symbol) + " "), std::string::npos)
+        << foundLinesText(first); // "10·Fw" for the rolling element
     // The other families' lines that the fault's explain are not theirs: none even weak;
     // but a ball fault's cage modulation is the cage's line.
     for (std::size_t i = 1; i < ranked.size(); ++i) {

@@ -156,10 +156,13 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     EXPECT_EQ(r.captions, peakTableCaptions());
     ASSERT_EQ(r.rows.size(), doc_.rows().size());
     EXPECT_EQ(r.rows[0], peakTableCells(1, doc_.rows()[0]));
-    ASSERT_EQ(r.diagnosis.size(), 5u);
+    ASSERT_EQ(r.diagnosis.size(), 6u); // a heading, four families, the lines of the one found
     EXPECT_EQ(r.diagnosis[0].text, doc_.diagnosisHeading());
     EXPECT_TRUE(r.diagnosis[1].text.starts_with("Fo: ")) << r.diagnosis[1].text;
     EXPECT_EQ(r.diagnosis[1].verdict, doc_.evidence()[0].verdict);
+    EXPECT_EQ(r.diagnosis[2].text, "   линии " + foundLinesText(doc_.evidence()[0]));
+    EXPECT_TRUE(r.diagnosis[2].text.starts_with("   линии Fo 10")) << r.diagnosis[2].text;
+    EXPECT_FALSE(r.diagnosis[2].verdict);
 
     // A narrower span and the envelope say so.
     WorkbenchSettings s = doc_.settings();

@@ -1,5 +1,6 @@
 #include "spectrum/diagnosis/evidence.h"
 
+#include "calc/numbers.h"
 #include "spectrum/dsp/peaks.h"
 #include "spectrum/dsp/statistics.h"
 
@@ -326,7 +327,9 @@ Weighed weigh(const Judging& j, const FaultFamilyInfo& f) {
 // the impacts recur, element by element, once a turn of the cage.
 void explainBy(Judging& j, const Weighed& w) {
     const FamilyEvidence& e = w.evidence;
-    j.explainedLines.insert(j.explainedLines.end(), e.lines.begin(), e.lines.end());
+    for (const FoundLine& l : e.lines) {
+        j.explainedLines.push_back(l.frequency);
+    }
     if (e.verdict == Verdict::None || !(e.found > 0)) {
         return;
     }
@@ -353,7 +356,7 @@ void judge(Judging& j, Weighed& w) {
             ++e.harmonicsFound;
             decibels += h.line->decibels();
             first |= h.order == 1;
-            e.lines.push_back(h.line->frequency);
+            e.lines.push_back({h.order, h.line->frequency, h.line->decibels()});
         }
     }
     if (e.harmonicsFound == 0) {
@@ -460,6 +463,16 @@ std::string describeEvidence(const FamilyEvidence& e, bool russian) {
     if (e.sidebandsExpected > 0) {
         text += (russian ? "; боковые ±" : "; sidebands ±") + std::string(info.modulatorSymbol) +
                 ": " + count(e.sidebandsFound, e.sidebandsExpected);
+    }
+    return text;
+}
+
+std::string foundLinesText(const FamilyEvidence& e) {
+    std::string text;
+    for (const FoundLine& l : e.lines) {
+        text += (text.empty() ? "" : " · ") + harmonicName(l.order, faultFamily(e.family).symbol) +
+                " " + formatGeneral(std::round(l.frequency * 10) / 10) + " Гц +" +
+                std::to_string(std::lround(l.decibels)) + " дБ";
     }
     return text;
 }

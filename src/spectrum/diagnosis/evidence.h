@@ -17,6 +17,13 @@
 
 namespace orbistan {
 
+// A harmonic of a family's fundamental found as its own line.
+struct FoundLine {
+    int order = 1;        // the harmonic
+    double frequency = 0; // Hz, refined between the lines
+    double decibels = 0;  // above the floor around it
+};
+
 struct FamilyEvidence {
     FaultFamily family = FaultFamily::Outer;
     int harmonicsExpected = 0, harmonicsFound = 0;
@@ -28,7 +35,7 @@ struct FamilyEvidence {
     // stand there: the score by which families are ranked, never cut off.
     double score = 0;
     Verdict verdict = Verdict::None;
-    std::vector<double> lines; // the harmonics found, Hz
+    std::vector<FoundLine> lines; // the harmonics found, lowest first
 };
 
 inline constexpr int kEvidenceHarmonics = 5;
@@ -53,6 +60,10 @@ double foundOrExpected(const FamilyEvidence& e);
 // "Fo: 106,1 Hz (−0,8 %), 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 8";
 // in Russian for the window.
 std::string describeEvidence(const FamilyEvidence& e, bool russian = false);
+
+// "Fo 106,3 Гц +21 дБ · 2·Fo 212,6 Гц +19 дБ": the family's own lines, each at its
+// frequency to a tenth of a hertz and its height above the floor; empty when none was found.
+std::string foundLinesText(const FamilyEvidence& e);
 
 // The shaft speed as the spectrum shows it: the highest peak within 5 % of the typed Fr,
 // standing clear of the floor, refined between the lines; empty when there is none there.

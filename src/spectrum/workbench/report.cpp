@@ -190,6 +190,10 @@ Report makeReport(const Workbench& doc, const ReportContext& context) {
             r.diagnosis.push_back(
                 {describeEvidence(e, true) + ": " + std::string(verdictWords(e.verdict)),
                  assumed ? std::nullopt : std::optional(e.verdict)});
+            // A family judged to be there: its lines, where each was found and how high.
+            if (e.verdict != Verdict::None && !e.lines.empty()) {
+                r.diagnosis.push_back({"   линии " + foundLinesText(e), std::nullopt});
+            }
         }
     }
     return r;
