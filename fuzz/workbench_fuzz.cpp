@@ -23,6 +23,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     }
+    if (s.transform.averages < 0 || s.transform.averages > kMaxAverages ||
+        !(s.diagnosisSpan >= 0 && s.diagnosisSpan <= kMaxSampleRate)) {
+        std::abort();
+    }
+    for (const auto& [number, place] : s.places) {
+        // Each place is one line of three fields: no tabs or line ends in any.
+        for (const std::string* field : {&number, &place.machine, &place.point}) {
+            if (field->find_first_of("\t\r\n") != std::string::npos) {
+                std::abort();
+            }
+        }
+        if (number.empty() || (place.machine.empty() && place.point.empty())) {
+            std::abort();
+        }
+    }
     if (!(parseWorkbenchSettings(formatWorkbenchSettings(s)) == s)) {
         std::abort();
     }

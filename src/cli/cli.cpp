@@ -54,7 +54,8 @@ std::string usageText() {
         "[--scaling S]"
         " [--channel K] [--variable NAME] [--rate HZ] [--unit U]\n"
         "       orbistan-cli report FILE <compute options, --Fr from the file if it states it>"
-        " --out REPORT.pdf [--number N] [--band LOW:HIGH|auto] [<options of spectrum>]\n"
+        " --out REPORT.pdf [--number N] [--machine TEXT] [--point TEXT]"
+        " [--measured DD.MM.YYYY[ HH:MM]] [--band LOW:HIGH|auto] [<options of spectrum>]\n"
         "       orbistan-cli levels FILE [--channel K] [--variable NAME] [--rate HZ] [--unit U]");
 }
 

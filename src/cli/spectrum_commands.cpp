@@ -480,7 +480,20 @@ WorkbenchSettings reportSettings(const ComputeArgs& a, const WorkbenchTask& task
     return settings;
 }
 
-// The bearing as the options name it, and the date of now.
+// The date of the measurement as --measured gives it; empty for the file's.
+std::string measuredOption(const ComputeArgs& a) {
+    if (!a.extra.count("--measured")) {
+        return {};
+    }
+    const std::optional<std::string> measured = measurementDate(extraOr(a, "--measured", ""));
+    if (!measured) {
+        throw UsageError{
+            "--measured takes the date of the measurement as DD.MM.YYYY or DD.MM.YYYY HH:MM"};
+    }
+    return *measured;
+}
+
+// The bearing and where it was measured as the options name them, and the date of now.
 ReportContext reportContext(const ComputeArgs& a, std::ostream& err) {
     ComputeOutcome c;
     computeOrRefuse(a, c, err);
@@ -488,7 +501,12 @@ ReportContext reportContext(const ComputeArgs& a, std::ostream& err) {
     const std::time_t now = std::time(nullptr);
     char date[32];
     std::strftime(date, sizeof date, "%d.%m.%Y %H:%M", std::localtime(&now));
-    return {extraOr(a, "--number", ""), geometryText(in.d, in.D, in.dw, in.Z, in.a), date, in.Fr};
+    return {extraOr(a, "--number", ""),
+            geometryText(in.d, in.D, in.dw, in.Z, in.a),
+            date,
+            in.Fr,
+            {extraOr(a, "--machine", ""), extraOr(a, "--point", "")},
+            measuredOption(a)};
 }
 
 } // namespace
@@ -505,15 +523,17 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
         err << problemText(e.problem()) << '\n';
         return ExitFile;
     }
-    const std::vector<std::string> options = with(
-        kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency", "--band",
-                            "--slip", "--out", "--number", "--averaging", "--averages"});
+    const std::vector<std::string> options =
+        with(kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency",
+                                 "--band", "--slip", "--out", "--number", "--averaging",
+                                 "--averages", "--machine", "--point", "--measured"});
     const ComputeArgs a = parseCompute(given, {options, {"--velocity", "--whiten"}}, 2, true);
     const std::string out = extraOr(a, "--out", "");
     if (out.empty()) {
         throw UsageError{"missing option --out REPORT.pdf"};
     }
     const WorkbenchTask task = taskOf(given[1], a, TaskKind::Open);
+    measuredOption(a); // refused before any file is read
     PeakSearch search;
     if (const auto refused = readPeakSearch(a, search, err)) {
         return *refused;

@@ -121,8 +121,9 @@ TEST_F(WorkbenchDocument, OpeningShowsTheFileAndTheBearingExplainsIt) {
 // The report says what the window shows: the bearing, the file and how it was transformed,
 // the table as the window shows it, the diagnosis; nothing while nothing is shown.
 TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
-    const ReportContext context{"6205", geometryText(25, 52, 7.94, 9, 0), "08.12.2026 17:30",
-                                29.9333333333333}; // rounded as the window shows it
+    ReportContext context{
+        "6205", geometryText(25, 52, 7.94, 9, 0), "08.12.2026 17:30", 29.9333333333333, {},
+        ""}; // Fr rounded as the window shows it
     EXPECT_TRUE(makeReport(doc_, context).title.empty());
     step(doc_.openTask(wav_));
     EXPECT_EQ(makeReport(doc_, context).conclusion,
@@ -161,6 +162,16 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     EXPECT_TRUE(r.diagnosis[1].text.starts_with("Fo: ")) << r.diagnosis[1].text;
     EXPECT_EQ(r.diagnosis[1].verdict, doc_.evidence()[0].verdict);
     EXPECT_EQ(r.diagnosis[2].text, "   линии " + foundLinesText(doc_.evidence()[0]));
+    // Where it was measured, under the bearing; a date typed in place of the file's.
+    context.place = {"Насос 3", "П1 осевая"};
+    context.measured = "30.11.2026 14:05";
+    const Report placed = makeReport(doc_, context);
+    ASSERT_EQ(placed.facts.size(), facts.size() + 2);
+    EXPECT_EQ(placed.facts[1], (std::pair<std::string, std::string>{"Машина", "Насос 3"}));
+    EXPECT_EQ(placed.facts[2],
+              (std::pair<std::string, std::string>{"Точка измерения", "П1 осевая"}));
+    EXPECT_EQ(placed.facts[11],
+              (std::pair<std::string, std::string>{"Дата измерения", "30.11.2026 14:05"}));
     EXPECT_TRUE(r.diagnosis[2].text.starts_with("   линии Fo 10")) << r.diagnosis[2].text;
     EXPECT_FALSE(r.diagnosis[2].verdict);
 
@@ -572,6 +583,67 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
         "envelope_lines=1000\nenvelope_lines=\nenvelope_span=-1\nenvelope_span=x\n"
         "averaging=66\naverages=-1\naverages=100001\n");
     EXPECT_EQ(bad, WorkbenchSettings{});
+}
+
+TEST(Report, CountsPeaksAsRussianSaysThem) {
+    const std::pair<std::size_t, const char*> cases[] = {
+        {1, "1 пик"},       {2, "2 пика"},    {4, "4 пика"},  {5, "5 пиков"},
+        {11, "11 пиков"},   {12, "12 пиков"}, {21, "21 пик"}, {22, "22 пика"},
+        {111, "111 пиков"}, {101, "101 пик"}, {0, "0 пиков"}};
+    for (const auto& [n, text] : cases) {
+        EXPECT_EQ(peaksCounted(n), text);
+    }
+}
+
+// A measurement's date as typed: the two forms, padded; anything else is none.
+TEST(MeasurementDate, ReadsTheDayAndTheMinuteOrNothing) {
+    const struct {
+        const char* typed;
+        const char* read; // nullptr: none
+    } cases[] = {{"30.11.2026 14:05", "30.11.2026 14:05"},
+                 {" 1.2.2026 7:05 ", "01.02.2026 07:05"},
+                 {"29.02.2024", "29.02.2024"},
+                 {"31.12.1999 23:59", "31.12.1999 23:59"},
+                 {"29.02.2026", nullptr},
+                 {"31.04.2026", nullptr},
+                 {"00.01.2026", nullptr},
+                 {"12.13.2026", nullptr},
+                 {"12.12.26", nullptr},
+                 {"12.12.2026 24:00", nullptr},
+                 {"12.12.2026 12:60", nullptr},
+                 {"12.12.2026 12", nullptr},
+                 {"12.12.2026 12:00 утра", nullptr},
+                 {"12/12/2026", nullptr},
+                 {"123.12.2026", nullptr},
+                 {"", nullptr},
+                 {"вчера", nullptr}};
+    for (const auto& c : cases) {
+        const std::optional<std::string> read = measurementDate(c.typed);
+        if (c.read) {
+            EXPECT_EQ(read, std::optional<std::string>(c.read)) << c.typed;
+        } else {
+            EXPECT_FALSE(read) << c.typed << " read as " << *read;
+        }
+    }
+}
+
+// Places are remembered by bearing number, cleaned of what a line cannot hold; one of no
+// names forgets it, and a bearing without a number has none.
+TEST(WorkbenchSettingsFile, RemembersWhereEachBearingIsMeasured) {
+    WorkbenchSettings s;
+    EXPECT_TRUE(rememberPlace(s, "6205", {"Насос 3", "П1"}));
+    EXPECT_FALSE(rememberPlace(s, " 6205 ", {" Насос 3", "П1 "})); // the same, trimmed
+    EXPECT_TRUE(rememberPlace(s, "180206 Б", {"Вентилятор\tВ2", "опора\r\nлевая"}));
+    EXPECT_FALSE(rememberPlace(s, "  ", {"Насос", "П"}));
+    EXPECT_EQ(s.places.size(), 2u);
+    EXPECT_EQ(s.places.at("180206 Б"), (MeasurementPlace{"Вентилятор В2", "опора  левая"}));
+    EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
+    EXPECT_TRUE(rememberPlace(s, "6205", {"", " "}));
+    EXPECT_EQ(s.places.count("6205"), 0u);
+    // A line of too few or too many fields is not a place.
+    EXPECT_TRUE(parseWorkbenchSettings("measured_at=6205\tНасос\nmeasured_at=1\t2\t3\t4\n"
+                                       "measured_at=\tНасос\tП1\n")
+                    .places.empty());
 }
 
 TEST(Markers, StrokesGroupHarmonicsAndSidebandsPerFamilyInOrder) {

@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
@@ -1424,6 +1426,51 @@ private Q_SLOTS:
         QVERIFY(spectrumWindow()->findChild<QCheckBox*>("velocityBox")->isEnabled());
     }
 
+    // The report asks where the bearing was measured, remembered with its number, and when:
+    // the file's date unless another is typed; a date that is none is said and asked again.
+    void theReportAsksWhereAndWhen() {
+        f.child<QLineEdit>("Edit9")->setText("6205");
+        computeAndOpen(wav_);
+        const QString pdf = f.programDir() + "/отчёт.pdf";
+        orbistan::ui::setFileDialogHandler(
+            [pdf](const orbistan::ui::FileRequest& r) { return r.save ? pdf : QString(); });
+        const QString fileDate = QFileInfo(wav_).lastModified().toString("dd.MM.yyyy HH:mm");
+        bool asked = false;
+        f.answer([&](QDialog& d) {
+            QCOMPARE(d.objectName(), QString("reportDetailsDialog"));
+            auto* date = d.findChild<QLineEdit*>("reportDateEdit");
+            QCOMPARE(date->text(), fileDate);
+            QVERIFY(d.findChild<QLineEdit*>("reportMachineEdit")->text().isEmpty());
+            QTest::keyClicks(d.findChild<QLineEdit*>("reportMachineEdit"), "Pump 3");
+            QTest::keyClicks(d.findChild<QLineEdit*>("reportPointEdit"), "P1 axial");
+            date->selectAll();
+            QTest::keyClicks(date, "31.02.2026");
+            auto* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+            ok->click();
+            QVERIFY(d.isVisible()); // no such day: asked again, saying why
+            QVERIFY(d.findChild<QLabel*>("reportDateProblem")->isVisible());
+            QVERIFY(d.findChild<QLabel*>("reportDateProblem")->text().contains("31.02.2026"));
+            date->selectAll();
+            QTest::keyClicks(date, "30.11.2026 14:05");
+            ok->click();
+            asked = true;
+        });
+        spectrumWindow()->findChild<QPushButton*>("reportButton")->click();
+        QVERIFY(asked);
+        QVERIFY(f.fileBytes("отчёт.pdf").startsWith("%PDF"));
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("measured_at=6205\tPump 3\tP1 axial\n"));
+
+        // The next report of the bearing offers its place; cancelled, nothing is written.
+        QFile::remove(pdf);
+        f.answer([](QDialog& d) {
+            QCOMPARE(d.findChild<QLineEdit*>("reportMachineEdit")->text(), QString("Pump 3"));
+            QCOMPARE(d.findChild<QLineEdit*>("reportPointEdit")->text(), QString("P1 axial"));
+            d.reject();
+        });
+        spectrumWindow()->findChild<QPushButton*>("reportButton")->click();
+        QVERIFY(!QFile::exists(pdf));
+    }
+
     void dropOpensAndExportsWriteWholeFiles() {
         computeAndOpen(wav_);
         write("peaks.csv", "Frequency, Hz;Amplitude\r\n4990;0,2\r\n\r\n5000;0,9\r\n5010;0,2\r\n");
@@ -1446,6 +1493,9 @@ private Q_SLOTS:
             const QString path = f.programDir() + "/" + name;
             orbistan::ui::setFileDialogHandler(
                 [path](const orbistan::ui::FileRequest& r) { return r.save ? path : QString(); });
+            if (QString(button) == "reportButton") { // where and when: as they are
+                f.answer([](QDialog& d) { d.accept(); });
+            }
             spectrumWindow()->findChild<QPushButton*>(button)->click();
         }
         // As a spreadsheet in a Russian locale opens it: a byte-order mark, the captions

@@ -73,26 +73,17 @@ std::string shownText(const Workbench& doc) {
 }
 
 // When the file was last written, as the report writes dates; empty when it cannot be told.
-std::string modifiedText(const std::filesystem::path& path) {
-    std::error_code error;
-    const auto written = std::filesystem::last_write_time(path, error);
-    if (error) {
-        return {};
-    }
-    const std::time_t t =
-        std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
-    std::tm local{};
-    char text[32];
-    if (!localtime_r(&t, &local) || !std::strftime(text, sizeof text, "%d.%m.%Y %H:%M", &local)) {
-        return {};
-    }
-    return text;
-}
 
 std::vector<std::pair<std::string, std::string>> reportFacts(const Workbench& doc,
                                                              const ReportContext& c) {
     std::vector<std::pair<std::string, std::string>> facts;
     facts.emplace_back("Подшипник", c.bearingNumber.empty() ? "—" : c.bearingNumber);
+    if (!c.place.machine.empty()) {
+        facts.emplace_back("Машина", c.place.machine);
+    }
+    if (!c.place.point.empty()) {
+        facts.emplace_back("Точка измерения", c.place.point);
+    }
     if (!c.geometry.empty()) {
         facts.emplace_back("Геометрия", c.geometry);
     }
@@ -118,7 +109,9 @@ std::vector<std::pair<std::string, std::string>> reportFacts(const Workbench& do
     }
     facts.emplace_back("Расчёт", transformText(doc));
     facts.emplace_back("Показан", shownText(doc));
-    if (const std::string measured = modifiedText(doc.shownPath()); !measured.empty()) {
+    if (!c.measured.empty()) {
+        facts.emplace_back("Дата измерения", c.measured);
+    } else if (const std::string measured = modifiedText(doc.shownPath()); !measured.empty()) {
         facts.emplace_back("Дата измерения", measured + " (файла)");
     }
     facts.emplace_back("Дата отчёта", c.date);
@@ -126,6 +119,79 @@ std::vector<std::pair<std::string, std::string>> reportFacts(const Workbench& do
 }
 
 } // namespace
+
+std::string modifiedText(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto written = std::filesystem::last_write_time(path, error);
+    if (error) {
+        return {};
+    }
+    const std::time_t t =
+        std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
+    std::tm local{};
+    char text[32];
+    if (!localtime_r(&t, &local) || !std::strftime(text, sizeof text, "%d.%m.%Y %H:%M", &local)) {
+        return {};
+    }
+    return text;
+}
+
+std::optional<std::string> measurementDate(std::string_view typed) {
+    const std::size_t from = typed.find_first_not_of(' ');
+    typed = from == std::string_view::npos ? std::string_view() : typed.substr(from);
+    typed = typed.substr(0, typed.find_last_not_of(' ') + 1);
+    // Numbers of one to `most` digits, each followed by what the form puts after it.
+    std::array<int, 5> parts{};
+    std::size_t at = 0;
+    int count = 0;
+    for (const auto& [most, after] : {std::pair{2, '.'}, std::pair{2, '.'}, std::pair{4, ' '},
+                                      std::pair{2, ':'}, std::pair{2, '\0'}}) {
+        std::size_t digits = 0;
+        int value = 0;
+        while (at < typed.size() && typed[at] >= '0' && typed[at] <= '9' && digits < 4) {
+            value = value * 10 + (typed[at++] - '0');
+            ++digits;
+        }
+        if (digits == 0 || digits > static_cast<std::size_t>(most) || (count == 2 && digits != 4)) {
+            return std::nullopt;
+        }
+        parts[count++] = value;
+        if (at == typed.size() && (count == 3 || count == 5)) {
+            break;
+        }
+        if (at >= typed.size() || typed[at] != after) {
+            return std::nullopt;
+        }
+        ++at;
+    }
+    if (at != typed.size()) {
+        return std::nullopt;
+    }
+    const auto [day, month, year, hour, minute] = parts;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1900 || month < 1 || month > 12 || day < 1 ||
+        day > kDays[month - 1] + (month == 2 && leap) || hour > 23 || minute > 59) {
+        return std::nullopt;
+    }
+    char text[80]; // room for any int the compiler cannot bound
+    if (count == 3) {
+        std::snprintf(text, sizeof text, "%02d.%02d.%04d", day, month, year);
+    } else {
+        std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", day, month, year, hour,
+                      minute);
+    }
+    return text;
+}
+
+std::string peaksCounted(std::size_t n) {
+    const std::size_t tens = n % 100, ones = n % 10;
+    const char* word = (tens >= 11 && tens <= 14) ? "пиков"
+                       : ones == 1                ? "пик"
+                       : (ones >= 2 && ones <= 4) ? "пика"
+                                                  : "пиков";
+    return std::to_string(n) + " " + word;
+}
 
 std::vector<std::string> peakTableCells(int rank, const ExplainedPeak& row) {
     std::vector<std::string> cells = {std::to_string(rank), thousandths(row.peak.frequency),

@@ -12,13 +12,25 @@
 
 namespace orbistan {
 
-// What the workbench does not hold: the bearing as the calculator names it, and the date.
+// What the workbench does not hold: the bearing as the calculator names it, where it was
+// measured, and the dates.
 struct ReportContext {
     std::string bearingNumber;     // empty when the bearing has none
     std::string geometry;          // "d = 25 мм, D = 52 мм, Dw = 7,94 мм, Z = 9, α = 0°"
     std::string date;              // "08.12.2026 17:30"
     std::optional<double> shaftHz; // Fr as computed with
+    MeasurementPlace place;        // either may be empty
+    std::string measured;          // as measurementDate gives it; empty: the file's date
 };
+
+// A date typed as "ДД.ММ.ГГГГ" or "ДД.ММ.ГГГГ ЧЧ:ММ" (blanks around it, one-digit days,
+// months and hours allowed), written back in that form with two digits each; none when it
+// is no such date (31.02.2026, 24:00, text).
+std::optional<std::string> measurementDate(std::string_view typed);
+
+// The file's modification time as the report writes a date, "01.12.2026 08:15", in local
+// time; empty when it cannot be read.
+std::string modifiedText(const std::filesystem::path& path);
 
 struct DiagnosisLine {
     std::string text;
@@ -48,6 +60,9 @@ std::pair<std::string, std::optional<Verdict>> conclusion(const Workbench& doc);
 // The peak table's cells as the window shows them: frequency, value and residual to a
 // thousandth of a hertz, the amplitude to four significant digits.
 std::vector<std::string> peakTableCells(int rank, const ExplainedPeak& row);
+
+// "1 пик", "2 пика", "5 пиков", "21 пик": a count of peaks as Russian says it.
+std::string peaksCounted(std::size_t n);
 
 // "0,5", "1,235E-05": four significant digits with the decimal comma.
 std::string fourSignificant(double v);

@@ -174,6 +174,11 @@ public:
     // The controls' settings and source: a task when the record must be transformed anew
     // or another source read; otherwise markers and peaks follow at once.
     WorkbenchChange changeSettings(const WorkbenchSettings& s, int source);
+    // Where the bearing of this number is measured, remembered for the next report; true
+    // when the settings changed (to be saved).
+    bool rememberPlace(const std::string& bearingNumber, const MeasurementPlace& place) {
+        return orbistan::rememberPlace(settings_, bearingNumber, place);
+    }
     // The envelope switch: on shows the envelope computed, or asks for it (typed band, or
     // the most impulsive when the band does not read).
     WorkbenchChange showEnvelope(bool on, std::optional<Band> typed);

@@ -55,7 +55,44 @@ std::string formatSession(const WorkbenchSession& s) {
     return text;
 }
 
+// A name as one field of a line: tabs and line ends made blanks, the ends trimmed.
+std::string fieldText(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 } // namespace
+
+bool rememberPlace(WorkbenchSettings& s, const std::string& bearingNumber, MeasurementPlace place) {
+    const std::string number = fieldText(bearingNumber);
+    if (number.empty()) {
+        return false;
+    }
+    place = {fieldText(place.machine), fieldText(place.point)};
+    const auto it = s.places.find(number);
+    if (place.machine.empty() && place.point.empty()) {
+        if (it == s.places.end()) {
+            return false;
+        }
+        s.places.erase(it);
+        return true;
+    }
+    if (it != s.places.end() && it->second == place) {
+        return false;
+    }
+    s.places[number] = place;
+    return true;
+}
+
+MeasurementPlace placeFor(const WorkbenchSettings& s, const std::string& bearingNumber) {
+    const auto it = s.places.find(fieldText(bearingNumber));
+    return it == s.places.end() ? MeasurementPlace{} : it->second;
+}
 
 std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     std::string families;
@@ -79,6 +116,9 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
         if (path.find_first_of("\r\n") == std::string::npos) {
             text += "file_rate=" + numberText(rate) + " " + path + "\n";
         }
+    }
+    for (const auto& [number, place] : s.places) {
+        text += "measured_at=" + number + "\t" + place.machine + "\t" + place.point + "\n";
     }
     text +=
         std::string("whiten=") + (s.whiten ? "1" : "0") + "\nslip=" + numberText(s.slipPercent) +
@@ -154,6 +194,20 @@ void readStatedRate(std::string_view key, std::string_view value, WorkbenchSetti
     if (formatKey(format) && rate) {
         s.statedRates[std::string(format)] = *rate;
     }
+}
+
+// "measured_at=6205\tНасос 3\tП1": the bearing's number, its machine, its point.
+void readMeasuredAt(std::string_view value, WorkbenchSettings& s) {
+    const std::size_t first = value.find('\t');
+    const std::size_t second =
+        first == std::string_view::npos ? first : value.find('\t', first + 1);
+    if (second == std::string_view::npos ||
+        value.find('\t', second + 1) != std::string_view::npos) {
+        return;
+    }
+    rememberPlace(s, std::string(value.substr(0, first)),
+                  {std::string(value.substr(first + 1, second - first - 1)),
+                   std::string(value.substr(second + 1))});
 }
 
 // "file_rate=48000 /data/a.mat": the rate, a blank, the path.
@@ -274,6 +328,8 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         s.transform.averaging = valueOfKey(kAveragingTerms, value).value_or(s.transform.averaging);
     } else if (key == "averages") {
         s.transform.averages = wholeIn(value, 0, kMaxAverages).value_or(s.transform.averages);
+    } else if (key == "measured_at") {
+        readMeasuredAt(value, s);
     } else if (key == "envelope_span") {
         s.diagnosisSpan = numberIn(value, 0, kMaxSampleRate).value_or(s.diagnosisSpan);
     }

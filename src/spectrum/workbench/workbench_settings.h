@@ -46,6 +46,14 @@ struct WorkbenchSession {
     bool operator==(const WorkbenchSession&) const = default;
 };
 
+// Where a bearing is measured, as the report names it: typed once, remembered with the
+// bearing's number.
+struct MeasurementPlace {
+    std::string machine;
+    std::string point;
+    bool operator==(const MeasurementPlace&) const = default;
+};
+
 struct WorkbenchSettings {
     std::string folder; // of the file opened last
     std::array<bool, kMarkerFamilyCount> families{true, true, true, true, true, true};
@@ -74,9 +82,19 @@ struct WorkbenchSettings {
     int peakLabels = 5;    // the highest peaks written with their frequency, 0 … kMaxPeakLabels
     PanelPlace panels = PanelPlace::OnPlot;
     WorkbenchSession session;
+    // By bearing number; names with neither tabs nor line ends (they are made blanks).
+    std::map<std::string, MeasurementPlace> places;
 
     bool operator==(const WorkbenchSettings&) const = default;
 };
+
+// The place remembered for a bearing number, its names with tabs and line ends made blanks
+// and their ends trimmed; nothing is remembered for a bearing without a number, and a place
+// of no names forgets it. True when the settings changed.
+bool rememberPlace(WorkbenchSettings& s, const std::string& bearingNumber, MeasurementPlace place);
+
+// The place remembered for a bearing number (trimmed as it is remembered); none: no names.
+MeasurementPlace placeFor(const WorkbenchSettings& s, const std::string& bearingNumber);
 
 std::string formatWorkbenchSettings(const WorkbenchSettings& s);
 WorkbenchSettings parseWorkbenchSettings(std::string_view text);

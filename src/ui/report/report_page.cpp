@@ -176,7 +176,8 @@ public:
             row(r.rows[shown], false);
         }
         if (shown < r.rows.size()) {
-            line(QString("… и ещё %1 пиков").arg(r.rows.size() - shown), 8, false, Qt::black);
+            line(QString::fromStdString("… и ещё " + peaksCounted(r.rows.size() - shown)), 8, false,
+                 Qt::black);
         }
     }
     int y() const { return y_; }

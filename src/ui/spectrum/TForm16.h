@@ -203,6 +203,8 @@ private:
     void showWriteFailure(const QString& file, int runtimeCode);
     void exportTable();
     void exportPlot(bool pdf);
+    ReportContext reportContextNow() const;
+    bool askReportDetails(ReportContext& context);
     Report currentReport() const;
     void writeReport();
 

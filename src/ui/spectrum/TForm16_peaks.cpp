@@ -9,6 +9,7 @@
 #include "spectrum/diagnosis/evidence.h"
 #include "ui/kit/file_dialog.h"
 #include "ui/kit/modal.h"
+#include "ui/kit/style.h"
 #include "ui/kit/text.h"
 #include "ui/plot/plot.h"
 #include "ui/report/report_page.h"
@@ -17,8 +18,14 @@
 
 #include <QBuffer>
 #include <QDateTime>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPdfWriter>
+#include <QPushButton>
 
 #include <cmath>
 
@@ -152,17 +159,81 @@ void TForm16::exportPlot(bool pdf) {
     }
 }
 
-Report TForm16::currentReport() const {
+ReportContext TForm16::reportContextNow() const {
     ReportContext context = reportSource_ ? reportSource_() : ReportContext{};
     if (context.date.empty()) {
         context.date = QDateTime::currentDateTime().toString("dd.MM.yyyy HH:mm").toStdString();
     }
-    return makeReport(doc_, context);
+    context.place = placeFor(doc_.settings(), context.bearingNumber);
+    return context;
+}
+
+Report TForm16::currentReport() const {
+    return makeReport(doc_, reportContextNow());
+}
+
+// Before the page is written: where the bearing was measured, as remembered for its number,
+// and when: the file's date, or one typed. False when cancelled.
+bool TForm16::askReportDetails(ReportContext& context) {
+    QDialog ask(this);
+    ask.setObjectName("reportDetailsDialog");
+    ask.setWindowTitle("Отчёт");
+    auto* form = new QFormLayout(&ask);
+    auto* machine = new QLineEdit(QString::fromStdString(context.place.machine), &ask);
+    auto* point = new QLineEdit(QString::fromStdString(context.place.point), &ask);
+    const QString fileDate = QString::fromStdString(modifiedText(doc_.shownPath()));
+    auto* date = new QLineEdit(fileDate, &ask);
+    machine->setObjectName("reportMachineEdit");
+    point->setObjectName("reportPointEdit");
+    date->setObjectName("reportDateEdit");
+    date->setPlaceholderText("ДД.ММ.ГГГГ ЧЧ:ММ");
+    date->setToolTip("Дата измерения; пусто — дата файла");
+    auto* problem = new QLabel(&ask);
+    problem->setObjectName("reportDateProblem");
+    problem->setStyleSheet("color: #b00000");
+    problem->hide();
+    form->addRow("Машина", machine);
+    form->addRow("Точка измерения", point);
+    form->addRow("Дата измерения", date);
+    form->addRow(problem);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
+    buttons->button(QDialogButtonBox::Ok)->setText("Сохранить…");
+    buttons->button(QDialogButtonBox::Cancel)->setText("Отмена");
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::accepted, &ask, [&] {
+        const QString typed = date->text().trimmed();
+        if (typed.isEmpty() || typed == fileDate) {
+            context.measured.clear(); // the file's, said as such
+        } else if (const auto read = measurementDate(typed.toStdString())) {
+            context.measured = *read;
+        } else {
+            problem->setText("Дата измерения «" + typed +
+                             "»: нужна в виде ДД.ММ.ГГГГ или ДД.ММ.ГГГГ ЧЧ:ММ");
+            problem->show();
+            date->setFocus();
+            return;
+        }
+        ask.accept();
+    });
+    completeAccessibility(ask);
+    if (showModal(ask) != QDialog::Accepted) {
+        return false;
+    }
+    context.place = {machine->text().toStdString(), point->text().toStdString()};
+    if (doc_.rememberPlace(context.bearingNumber, context.place)) {
+        saveSettings();
+    }
+    return true;
 }
 
 // The page to hand over, of what is shown between the bounds shown.
 void TForm16::writeReport() {
     if (!doc_.hasSpectrum()) {
+        return;
+    }
+    ReportContext context = reportContextNow();
+    if (!askReportDetails(context)) {
         return;
     }
     const QString file = chooseFile(this, {true, QString::fromStdString(doc_.settings().folder),
@@ -171,7 +242,7 @@ void TForm16::writeReport() {
         return;
     }
     const QCPRange view = ui->Chart1->xAxis->range();
-    const QByteArray pdf = reportPdf(currentReport(), doc_, view.lower, view.upper);
+    const QByteArray pdf = reportPdf(makeReport(doc_, context), doc_, view.lower, view.upper);
     if (const int error = writeFileAtomically(file.toStdString(), pdf.toStdString())) {
         showWriteFailure(file, error);
     }
