@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (s.transform.averages < 0 || s.transform.averages > kMaxAverages ||
-        !(s.diagnosisSpan >= 0 && s.diagnosisSpan <= kMaxSampleRate)) {
+        !(s.envelopeSpan >= 0 && s.envelopeSpan <= kMaxSampleRate)) {
         std::abort();
     }
     for (const auto& [number, place] : s.places) {

@@ -286,14 +286,11 @@ std::vector<ExplainedPeak> explainedRows(const std::vector<Peak>& found, const S
         }
         return rows;
     }
-    // An envelope's span and lines are the diagnosis's too; a spectrum's are its own.
-    const bool envelope = task.kind == TaskKind::Envelope;
+    // The record's diagnosis as the window makes it, whatever span and lines are shown.
     TransformSettings transform = task.transform;
-    transform.span = envelope ? transform.span : 0;
-    const std::optional<int> lines =
-        envelope && !task.linesForRate ? std::optional(transform.lines) : std::nullopt;
+    transform.span = 0;
     WorkbenchTask diagnose = diagnosisTask(task.path, task.source, transform, *search.bases,
-                                           std::nullopt, false, kDefaultSlipPercent, lines);
+                                           std::nullopt, false, kDefaultSlipPercent, std::nullopt);
     diagnose.record = record;
     const TaskResult diagnosis = runTask(diagnose);
     return explainPeaks(found, *search.bases, search.parameters, precision, spectrum.resolution,
@@ -476,7 +473,9 @@ WorkbenchSettings reportSettings(const ComputeArgs& a, const WorkbenchTask& task
         settings.diagnosisBand = std::array{band->low, band->high};
     }
     settings.diagnosisLines = linesOption(a, task);
-    settings.diagnosisSpan = task.transform.span; // the shown spectrum's and the envelope's
+    settings.envelopeLines = settings.diagnosisLines; // an envelope reported is judged as shown
+    // The span is the spectrum's, as the window's «Макс. частота» is: the diagnosis's
+    // envelope keeps its own, so that the page says what the window says.
     return settings;
 }
 

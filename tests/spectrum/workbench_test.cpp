@@ -396,8 +396,9 @@ TEST_F(WorkbenchDocument, EnvelopeFollowsTheRecordTransformedAnew) {
     EXPECT_TRUE(again.shown && !again.next && doc_.showingEnvelope());
 }
 
-// The envelope's own span and lines: the envelope shown is made anew at them and the
-// diagnosis is judged at them; the record's spectrum keeps its own.
+// The envelope's own span and lines: the envelope shown is made anew at them; the diagnosis
+// stays as it was made, at the resolution its verdicts were tuned at; the record's spectrum
+// keeps its own.
 TEST_F(WorkbenchDocument, TheEnvelopeHasASpanAndLinesOfItsOwn) {
     step(doc_.openTask(wav_));
     doc_.setBearing(bearing6205());
@@ -408,9 +409,12 @@ TEST_F(WorkbenchDocument, TheEnvelopeHasASpanAndLinesOfItsOwn) {
     step(doc_.envelopeTask(Band{2000, 4000}));
     EXPECT_FALSE(doc_.displayed()->peakHold); // averaged, as the diagnosis averages it
     const double defaultResolution = doc_.displayed()->resolution;
+    step(doc_.pendingDiagnosis());
+    const std::string heading = doc_.diagnosisHeading();
+    EXPECT_NE(heading.find(", шаг 1,46 Гц"), std::string::npos) << heading;
     WorkbenchSettings s = doc_.settings();
-    s.diagnosisSpan = 500;
-    s.diagnosisLines = 1600;
+    s.envelopeSpan = 500;
+    s.envelopeLines = 1600;
     const WorkbenchChange c = doc_.changeSettings(s, 0);
     ASSERT_TRUE(c.next);
     EXPECT_EQ(c.next->kind, TaskKind::Envelope);
@@ -423,15 +427,9 @@ TEST_F(WorkbenchDocument, TheEnvelopeHasASpanAndLinesOfItsOwn) {
     EXPECT_LT(e.resolution, defaultResolution);
     EXPECT_GE(e.frequency.back(), 500);
     EXPECT_LT(e.frequency.back(), 12000.0 / 9 / 2.56 + e.resolution);
-    const std::optional<WorkbenchTask> judged = doc_.pendingDiagnosis();
-    ASSERT_TRUE(judged);
-    EXPECT_EQ(judged->transform.span, 500);
-    EXPECT_EQ(judged->transform.lines, 1600);
-    step(judged);
+    EXPECT_FALSE(doc_.pendingDiagnosis()); // nothing to judge anew
+    EXPECT_EQ(doc_.diagnosisHeading(), heading);
     EXPECT_EQ(doc_.evidence().at(0).family, FaultFamily::Outer);
-    // Its heading says the step it was judged at: the one shown.
-    EXPECT_NE(doc_.diagnosisHeading().find(", шаг 0,326 Гц"), std::string::npos)
-        << doc_.diagnosisHeading();
     // The record's spectrum is as it was.
     EXPECT_TRUE(doc_.showEnvelope(false, std::nullopt).shown);
     EXPECT_EQ(doc_.displayed()->frequency.size(), 3201u);
@@ -561,8 +559,8 @@ TEST(WorkbenchSettingsFile, KeepsStatedUnitsAndDropsBadOnes) {
     s.fileRates = {{"/data/с пробелом и = знаком.mat", 48000}, {"/b.mat", 12000}};
     EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
     for (const std::optional<int> lines : {std::optional(0), std::optional(1600)}) {
-        s.diagnosisLines = lines; // the envelope's own: all lines, 1600; none is chosen
-        s.diagnosisSpan = 250.5;
+        s.envelopeLines = lines; // the envelope's own: all lines, 1600; none is chosen
+        s.envelopeSpan = 250.5;
         EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(s)), s);
     }
     for (const Term<Averaging>& t : kAveragingTerms) {

@@ -276,10 +276,11 @@ std::optional<WorkbenchTask> Workbench::envelopeTask(std::optional<Band> band) c
         return std::nullopt;
     }
     WorkbenchTask t = taskOnRecord(TaskKind::Envelope);
-    // At the diagnosis's resolution, so that what is drawn is what was judged.
+    // At its own lines and span: by default the diagnosis's resolution.
     t.transform = envelopeTransform();
-    t.linesForRate = !settings_.diagnosisLines;
-    t.transform.lines = settings_.diagnosisLines.value_or(t.transform.lines);
+    t.transform.span = settings_.envelopeSpan;
+    t.linesForRate = !settings_.envelopeLines;
+    t.transform.lines = settings_.envelopeLines.value_or(t.transform.lines);
     t.band = band;
     t.whiten = settings_.whiten;
     t.slipPercent = settings_.slipPercent;
@@ -301,9 +302,9 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
     settings_ = s;
     change.settings = s != before;
     const bool envelopeResolution =
-        s.diagnosisLines != before.diagnosisLines || s.diagnosisSpan != before.diagnosisSpan;
+        s.envelopeLines != before.envelopeLines || s.envelopeSpan != before.envelopeSpan;
     if (s.whiten != before.whiten || s.slipPercent != before.slipPercent ||
-        s.diagnosisBand != before.diagnosisBand || envelopeResolution) {
+        s.diagnosisBand != before.diagnosisBand || s.diagnosisLines != before.diagnosisLines) {
         forgetDiagnosis();
     }
     // A record transformed anew, or another source read (a universal file's datasets hold
@@ -378,11 +379,11 @@ WorkbenchChange Workbench::showEnvelope(bool on, std::optional<Band> typed) {
     return change;
 }
 
-// The envelope's transform: the record's window and scaling, its own span, and its segments
-// averaged as the diagnosis averages them (its verdict is made on averaged lines).
+// The envelope's transform as the diagnosis makes it: the record's window and scaling, the
+// whole of the band's envelope, its segments averaged (the verdicts were tuned on that).
 TransformSettings Workbench::envelopeTransform() const {
     TransformSettings t = shownTransform_;
-    t.span = settings_.diagnosisSpan;
+    t.span = 0;
     t.averaging = Averaging::Auto;
     t.averages = 0;
     return t;

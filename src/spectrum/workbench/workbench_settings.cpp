@@ -127,9 +127,9 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
         "\nspan=" + numberText(s.transform.span) +
         "\naveraging=" + std::string(termOf(kAveragingTerms, s.transform.averaging).key) +
         "\naverages=" + std::to_string(s.transform.averages) + "\nenvelope_lines=" +
-        (s.diagnosisLines ? std::to_string(*s.diagnosisLines) : std::string("auto")) +
-        "\nenvelope_span=" + numberText(s.diagnosisSpan) +
-        "\nvelocity=" + (s.velocity ? "1" : "0") + "\npeak_labels=" + std::to_string(s.peakLabels) +
+        (s.envelopeLines ? std::to_string(*s.envelopeLines) : std::string("auto")) +
+        "\nenvelope_span=" + numberText(s.envelopeSpan) + "\nvelocity=" + (s.velocity ? "1" : "0") +
+        "\npeak_labels=" + std::to_string(s.peakLabels) +
         "\npanels=" + std::string(termOf(kPanelTerms, s.panels).key) + "\n" +
         formatSession(s.session);
     return text;
@@ -167,9 +167,9 @@ std::optional<int> linesIn(std::string_view value) {
 // "auto" for the lines chosen for the record's rate.
 void readEnvelopeLines(std::string_view value, WorkbenchSettings& s) {
     if (value == "auto") {
-        s.diagnosisLines.reset();
+        s.envelopeLines.reset();
     } else if (const auto lines = linesIn(value)) {
-        s.diagnosisLines = *lines;
+        s.envelopeLines = *lines;
     }
 }
 
@@ -331,7 +331,7 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
     } else if (key == "measured_at") {
         readMeasuredAt(value, s);
     } else if (key == "envelope_span") {
-        s.diagnosisSpan = numberIn(value, 0, kMaxSampleRate).value_or(s.diagnosisSpan);
+        s.envelopeSpan = numberIn(value, 0, kMaxSampleRate).value_or(s.envelopeSpan);
     }
 }
 

@@ -69,12 +69,15 @@ struct WorkbenchSettings {
     // The sample rate given for a file that states none, by its path: that file's own.
     std::map<std::string, double> fileRates;
     bool whiten = false; // the envelope of the pre-whitened record
-    // The band the diagnosis is made in (none: chosen). Its envelope's lines (none: chosen
-    // for the record's rate; 0: all) and highest frequency (0: as far as the band's envelope
-    // reaches), Hz: the envelope spectrum's own, as shown and as judged.
+    // The band the diagnosis is made in (none: chosen) and its envelope's lines (none: chosen
+    // for the record's rate; 0: all), as the command line's --band and --lines give them.
     std::optional<std::array<double, 2>> diagnosisBand;
     std::optional<int> diagnosisLines;
-    double diagnosisSpan = 0;
+    // The envelope spectrum shown: its own lines (none: as the diagnosis chooses them; 0: all)
+    // and highest frequency (0: as far as the band's envelope reaches), Hz. The diagnosis is
+    // made at its own resolution whatever is shown, as its verdicts were tuned.
+    std::optional<int> envelopeLines;
+    double envelopeSpan = 0;
     double slipPercent = 2; // how far a family's fundamental is looked for
     AmplitudeScale amplitudeScale = AmplitudeScale::Linear; // of the value axis
     double velocityLowCut = kDefaultVelocityLowCut; // Hz: velocity's lines below it are nothing

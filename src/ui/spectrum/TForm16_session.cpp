@@ -216,8 +216,8 @@ WorkbenchSettings TForm16::settingsFromControls() const {
     const int lines = ui->linesBox->currentData().toInt();
     const double span = ui->spanBox->currentData().toDouble();
     if (doc_.showingEnvelope()) {
-        s.diagnosisLines = lines == kLinesForTheRate ? std::nullopt : std::optional(lines);
-        s.diagnosisSpan = span;
+        s.envelopeLines = lines == kLinesForTheRate ? std::nullopt : std::optional(lines);
+        s.envelopeSpan = span;
     } else {
         s.transform.lines = lines;
         s.transform.span = span;
@@ -262,10 +262,10 @@ void TForm16::showResolutionChoices() {
     } else if (!envelope && forRate >= 0) {
         ui->linesBox->removeItem(forRate);
     }
-    const int lines = envelope ? s.diagnosisLines.value_or(kLinesForTheRate) : s.transform.lines;
+    const int lines = envelope ? s.envelopeLines.value_or(kLinesForTheRate) : s.transform.lines;
     ui->linesBox->setCurrentIndex(ui->linesBox->findData(lines));
     ui->spanBox->setCurrentIndex(
-        numberItem(*ui->spanBox, envelope ? s.diagnosisSpan : s.transform.span, " Гц"));
+        numberItem(*ui->spanBox, envelope ? s.envelopeSpan : s.transform.span, " Гц"));
     // The envelope's segments are averaged as its diagnosis averages them.
     const QSignalBlocker keepAverages(ui->averagesBox), keepAveraging(ui->averagingBox);
     const TransformSettings averaged{};
