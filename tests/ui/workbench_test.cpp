@@ -439,7 +439,7 @@ private Q_SLOTS:
         auto* notice = spectrumWindow()->findChild<QWidget*>("shaftSpeedNotice");
         QVERIFY(notice && notice->isVisible());
         const QString said = notice->findChild<QLabel*>()->text();
-        QCOMPARE(said, QString("Fr = 30 Гц — из файла «97.mat» (было 29,95 Гц)"));
+        QCOMPARE(said, QString("Fr = 30 Гц (1800 об/мин) — из файла «97.mat» (было 29,95 Гц)"));
         // In its own strip over the plot: it hides nothing drawn.
         const int plotTop = plot()->geometry().top();
         QVERIFY(notice->geometry().bottom() < plotTop);

@@ -88,10 +88,7 @@ std::vector<std::pair<std::string, std::string>> reportFacts(const Workbench& do
         facts.emplace_back("Геометрия", c.geometry);
     }
     if (c.shaftHz) {
-        // As the window shows a frequency: a hundredth of a hertz, not fifteen digits.
-        facts.emplace_back("Fr", formatGeneral(std::round(*c.shaftHz * 100) / 100) + " Гц (" +
-                                     formatGeneral(std::round(*c.shaftHz * 60 * 100) / 100) +
-                                     " об/мин)");
+        facts.emplace_back("Fr", shaftSpeedText(*c.shaftHz));
     }
     const FileContents& f = *doc.shown();
     facts.emplace_back("Файл", doc.shownPath().string());
@@ -182,6 +179,11 @@ std::optional<std::string> measurementDate(std::string_view typed) {
                       minute);
     }
     return text;
+}
+
+std::string shaftSpeedText(double hz) {
+    return formatGeneral(std::round(hz * 100) / 100) + " Гц (" +
+           formatGeneral(std::round(hz * 60 * 100) / 100) + " об/мин)";
 }
 
 std::string peaksCounted(std::size_t n) {

@@ -61,6 +61,10 @@ std::pair<std::string, std::optional<Verdict>> conclusion(const Workbench& doc);
 // thousandth of a hertz, the amplitude to four significant digits.
 std::vector<std::string> peakTableCells(int rank, const ExplainedPeak& row);
 
+// "29,93 Гц (1796 об/мин)": a shaft speed as the window shows it, to a hundredth of a hertz
+// (a file's RPM over 60 has fifteen digits).
+std::string shaftSpeedText(double hz);
+
 // "1 пик", "2 пика", "5 пиков", "21 пик": a count of peaks as Russian says it.
 std::string peaksCounted(std::size_t n);
 

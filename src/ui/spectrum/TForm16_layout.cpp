@@ -5,6 +5,7 @@
 #include "ui_TForm16.h"
 
 #include "calc/numbers.h"
+#include "spectrum/workbench/report.h"
 #include "ui/kit/text.h"
 #include "ui/spectrum/waveform_view.h"
 
@@ -66,9 +67,10 @@ void TForm16::shaftSpeedFromFile(double hz) {
         return;
     }
     replacedShaftSpeed_ = before;
-    shaftSpeedNoticeText_->setText("Fr = " + now + " Гц — из файла «" +
-                                   QString::fromStdString(displayName(doc_.shownPath())) +
-                                   "» (было " + before + " Гц)");
+    // The field takes every digit; the notice says it as the window shows a speed.
+    shaftSpeedNoticeText_->setText(
+        "Fr = " + QString::fromStdString(shaftSpeedText(hz)) + " — из файла «" +
+        QString::fromStdString(displayName(doc_.shownPath())) + "» (было " + before + " Гц)");
     shaftSpeedUndo_->setText("Вернуть " + before);
     shaftSpeedNotice_->adjustSize();
     showShaftSpeedNotice(true);
