@@ -1445,7 +1445,8 @@ private Q_SLOTS:
             QTest::keyClicks(d.findChild<QLineEdit*>("reportPointEdit"), "P1 axial");
             date->selectAll();
             QTest::keyClicks(date, "31.02.2026");
-            auto* ok = d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+            auto* ok = d.findChild<QDialogButtonBox*>()->buttons().at(0);
+            QCOMPARE(ok->text(), QString("Сохранить…"));
             ok->click();
             QVERIFY(d.isVisible()); // no such day: asked again, saying why
             QVERIFY(d.findChild<QLabel*>("reportDateProblem")->isVisible());

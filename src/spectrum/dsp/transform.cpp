@@ -143,6 +143,19 @@ std::size_t hopOf(const TransformSettings& settings, std::size_t n) {
     return settings.window == WindowKind::Rect ? n : std::max<std::size_t>(n / 2, 1);
 }
 
+// The lines a transform of n samples shows: as many as asked of a whole segment, else all.
+std::size_t shownBins(const TransformSettings& settings, std::size_t n, std::size_t asked) {
+    return settings.lines > 0 && n == asked ? static_cast<std::size_t>(settings.lines) + 1
+                                            : n / 2 + 1;
+}
+
+// As many segments as the record holds, or as the settings allow.
+std::size_t segmentCount(const TransformSettings& settings, std::size_t samples, std::size_t n,
+                         std::size_t hop) {
+    const std::size_t all = 1 + (samples - n) / hop;
+    return settings.averages > 0 ? std::min(all, static_cast<std::size_t>(settings.averages)) : all;
+}
+
 } // namespace
 
 namespace {
@@ -156,23 +169,18 @@ Spectrum transformAtRate(std::span<const double> samples, double sampleRate,
     }
     const std::size_t asked = settings.lines > 0 ? segmentLength(settings.lines) : samples.size();
     const std::size_t n = std::min(asked, samples.size());
-    // The transform's buffers, the window, the powers and the spectrum: about 40 bytes a
-    // sample of the segment.
+    // The transform's buffers, window, powers and spectrum: about 40 bytes a segment's sample.
     requireMemory(40.0 * static_cast<double>(n));
     const std::size_t hop = hopOf(settings, n);
-    const std::size_t all = 1 + (samples.size() - n) / hop;
-    const std::size_t segments =
-        settings.averages > 0 ? std::min(all, static_cast<std::size_t>(settings.averages)) : all;
+    const std::size_t segments = segmentCount(settings, samples.size(), n, hop);
     const bool hold = settings.averaging == Averaging::PeakHold;
     // A periodic window's cosines sum to nothing over the period: its sum is n times its
     // constant term (0,5 for Hann; 1 for the flat top, whose coefficients are scaled so, and
     // for none).
     const double windowSum =
         static_cast<double>(n) * (settings.window == WindowKind::Hann ? 0.5 : 1.0);
-    const std::size_t bins = wantedBins > 0 ? std::min(wantedBins, n / 2 + 1)
-                             : settings.lines > 0 && n == asked
-                                 ? static_cast<std::size_t>(settings.lines) + 1
-                                 : n / 2 + 1;
+    const std::size_t bins =
+        wantedBins > 0 ? std::min(wantedBins, n / 2 + 1) : shownBins(settings, n, asked);
     const std::vector<double> w = windowCoefficients(settings.window, n);
     const std::vector<double> power =
         segmentPowers(samples, n, hop, segments, hold, bins, w, progress);

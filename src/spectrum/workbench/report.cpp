@@ -133,38 +133,45 @@ std::string modifiedText(const std::filesystem::path& path) {
     return text;
 }
 
+namespace {
+
+// Whole numbers of at most `most[i]` digits (the year's exactly four), each followed by the
+// form's separator, the last two (the time) optional; none for another text.
+std::optional<std::array<int, 5>> dateParts(std::string_view text) {
+    constexpr std::array<std::pair<int, char>, 5> kForm = {
+        {{2, '.'}, {2, '.'}, {4, ' '}, {2, ':'}, {2, '\0'}}};
+    std::array<int, 5> parts{};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < kForm.size(); ++i) {
+        const std::size_t from = at;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - from < 4) {
+            parts[i] = parts[i] * 10 + (text[at++] - '0');
+        }
+        const auto digits = static_cast<int>(at - from);
+        if (digits == 0 || digits > kForm[i].first || (i == 2 && digits != 4)) {
+            return std::nullopt;
+        }
+        if (at == text.size() && (i == 2 || i == 4)) {
+            return parts;
+        }
+        if (at >= text.size() || text[at++] != kForm[i].second) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 std::optional<std::string> measurementDate(std::string_view typed) {
     const std::size_t from = typed.find_first_not_of(' ');
     typed = from == std::string_view::npos ? std::string_view() : typed.substr(from);
     typed = typed.substr(0, typed.find_last_not_of(' ') + 1);
-    // Numbers of one to `most` digits, each followed by what the form puts after it.
-    std::array<int, 5> parts{};
-    std::size_t at = 0;
-    int count = 0;
-    for (const auto& [most, after] : {std::pair{2, '.'}, std::pair{2, '.'}, std::pair{4, ' '},
-                                      std::pair{2, ':'}, std::pair{2, '\0'}}) {
-        std::size_t digits = 0;
-        int value = 0;
-        while (at < typed.size() && typed[at] >= '0' && typed[at] <= '9' && digits < 4) {
-            value = value * 10 + (typed[at++] - '0');
-            ++digits;
-        }
-        if (digits == 0 || digits > static_cast<std::size_t>(most) || (count == 2 && digits != 4)) {
-            return std::nullopt;
-        }
-        parts[count++] = value;
-        if (at == typed.size() && (count == 3 || count == 5)) {
-            break;
-        }
-        if (at >= typed.size() || typed[at] != after) {
-            return std::nullopt;
-        }
-        ++at;
-    }
-    if (at != typed.size()) {
+    const std::optional<std::array<int, 5>> parts = dateParts(typed);
+    if (!parts) {
         return std::nullopt;
     }
-    const auto [day, month, year, hour, minute] = parts;
+    const auto [day, month, year, hour, minute] = *parts;
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     constexpr std::array<int, 12> kDays = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (year < 1900 || month < 1 || month > 12 || day < 1 ||
@@ -172,11 +179,12 @@ std::optional<std::string> measurementDate(std::string_view typed) {
         return std::nullopt;
     }
     char text[80]; // room for any int the compiler cannot bound
-    if (count == 3) {
-        std::snprintf(text, sizeof text, "%02d.%02d.%04d", day, month, year);
-    } else {
+    const bool timed = typed.find(' ') != std::string_view::npos;
+    if (timed) {
         std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", day, month, year, hour,
                       minute);
+    } else {
+        std::snprintf(text, sizeof text, "%02d.%02d.%04d", day, month, year);
     }
     return text;
 }

@@ -196,6 +196,14 @@ void readStatedRate(std::string_view key, std::string_view value, WorkbenchSetti
     }
 }
 
+void readAveraging(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    if (key == "averaging") {
+        s.transform.averaging = valueOfKey(kAveragingTerms, value).value_or(s.transform.averaging);
+    } else {
+        s.transform.averages = wholeIn(value, 0, kMaxAverages).value_or(s.transform.averages);
+    }
+}
+
 // "measured_at=6205\tНасос 3\tП1": the bearing's number, its machine, its point.
 void readMeasuredAt(std::string_view value, WorkbenchSettings& s) {
     const std::size_t first = value.find('\t');
@@ -324,10 +332,8 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         s.velocityLowCut = numberIn(value, 0, kMaxVelocityLowCut).value_or(s.velocityLowCut);
     } else if (key == "span") {
         s.transform.span = numberIn(value, 0, kMaxSampleRate).value_or(s.transform.span);
-    } else if (key == "averaging") {
-        s.transform.averaging = valueOfKey(kAveragingTerms, value).value_or(s.transform.averaging);
-    } else if (key == "averages") {
-        s.transform.averages = wholeIn(value, 0, kMaxAverages).value_or(s.transform.averages);
+    } else if (key == "averaging" || key == "averages") {
+        readAveraging(key, value, s);
     } else if (key == "measured_at") {
         readMeasuredAt(value, s);
     } else if (key == "envelope_span") {

@@ -78,8 +78,8 @@ TForm16::TForm16(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TFo
     completeAccessibility(*this);
 }
 
-void TForm16::setUpControls() {
-    ui->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+// The analysis row's choices: the fixed ones of the numeric choosers, the tables' words.
+void TForm16::fillAnalysisChoosers() {
     fillChooser(*ui->windowBox, kWindowTerms);
     for (int lines : kLineChoices) {
         ui->linesBox->addItem(QString::number(lines), lines);
@@ -98,6 +98,11 @@ void TForm16::setUpControls() {
     fillChooser(*ui->axisBox, kAxisTerms);
     fillChooser(*ui->unitBox, kStatedUnitTerms);
     ui->channelBox->addItem("1");
+}
+
+void TForm16::setUpControls() {
+    ui->SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    fillAnalysisChoosers();
     for (QWidget* w : std::initializer_list<QWidget*>{
              ui->channelBox, ui->unitBox, ui->rateEdit, ui->exportCsvButton, ui->exportPngButton,
              ui->exportPdfButton, ui->reportButton, ui->envelopeBox, ui->bandLowEdit,
@@ -362,6 +367,11 @@ void TForm16::applyChange(const WorkbenchChange& change,
         resuming_ = false;
         showFileProblem(QString::fromStdString(problemText(*change.problem)));
     }
+    runWhatFollows(change);
+}
+
+// What the change asks for next, else the session's, the diagnosis, the time envelope.
+void TForm16::runWhatFollows(const WorkbenchChange& change) {
     if (!change.next) {
         resumeSession(change);
     }

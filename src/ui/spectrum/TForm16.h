@@ -98,6 +98,7 @@ protected:
 
 private:
     // ---- TForm16.cpp: the controls bound, the tasks run and what they change applied
+    void fillAnalysisChoosers();
     void setUpControls();
     void bindControls();
     void bindAnalysis();
@@ -111,6 +112,7 @@ private:
     // With the graph the worker prepared of the spectrum shown, when it did.
     void applyChange(const WorkbenchChange& change,
                      const QSharedPointer<QCPGraphDataContainer>& prepared = {});
+    void runWhatFollows(const WorkbenchChange& change);
     void runPendingDiagnosis();
     void showProgress();
     void cancelJob();

@@ -38,6 +38,17 @@ QCPItemText* pooled(QCustomPlot* plot, std::vector<QCPItemText*>& pool, std::siz
     return pool[i];
 }
 
+// The plot's layout computed as a replot computes it, nothing drawn: what is placed by it
+// (the diagnosis panel) is placed now, and the one drawing comes with the next replot
+// (two drawings of ten million lines in one pass would hold the window).
+void layOutWithoutDrawing(QCustomPlot& plot) {
+    plot.plotLayout()->setOuterRect(plot.viewport());
+    for (const auto phase : {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins,
+                             QCPLayoutElement::upLayout}) {
+        plot.plotLayout()->update(phase);
+    }
+}
+
 void hideFrom(std::vector<QCPItemText*>& pool, std::size_t from) {
     for (std::size_t i = from; i < pool.size(); ++i) {
         pool[i]->setVisible(false);
@@ -285,13 +296,7 @@ void TForm16::placePanels() {
     sideColumn_->setMinimumSize(beside ? width : 0, 0);
     sideColumn_->setMaximumSize(beside ? width : QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     panelRoom_->setMinimumSize(beside ? ui->evidencePanel->size() + QSize(8, 8) : QSize(0, 0));
-    // The diagnosis panel is placed by the layout: laid out now, drawn with the next replot
-    // (drawing ten million lines twice in one pass would hold the window).
-    plot->plotLayout()->setOuterRect(plot->viewport());
-    for (const auto phase : {QCPLayoutElement::upPreparation, QCPLayoutElement::upMargins,
-                             QCPLayoutElement::upLayout}) {
-        plot->plotLayout()->update(phase);
-    }
+    layOutWithoutDrawing(*plot);
     placeEvidencePanel();
     plot->replot(QCustomPlot::rpQueuedReplot);
 }

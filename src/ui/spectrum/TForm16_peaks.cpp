@@ -33,6 +33,24 @@ namespace orbistan::ui {
 
 namespace {
 
+QLineEdit* addField(QFormLayout& form, const QString& caption, const QString& name,
+                    const std::string& text) {
+    auto* field = new QLineEdit(QString::fromStdString(text), form.parentWidget());
+    field->setObjectName(name);
+    form.addRow(caption, field);
+    return field;
+}
+
+// A row that says, in red, what is wrong with what was typed; hidden until it is.
+QLabel* addProblemRow(QFormLayout& form, const QString& name) {
+    auto* problem = new QLabel(form.parentWidget());
+    problem->setObjectName(name);
+    problem->setStyleSheet("color: #b00000");
+    form.addRow(problem);
+    problem->hide();
+    return problem;
+}
+
 QStringList rowCells(int rank, const ExplainedPeak& row) {
     QStringList cells;
     for (const std::string& cell : peakTableCells(rank, row)) {
@@ -179,26 +197,16 @@ bool TForm16::askReportDetails(ReportContext& context) {
     ask.setObjectName("reportDetailsDialog");
     ask.setWindowTitle("Отчёт");
     auto* form = new QFormLayout(&ask);
-    auto* machine = new QLineEdit(QString::fromStdString(context.place.machine), &ask);
-    auto* point = new QLineEdit(QString::fromStdString(context.place.point), &ask);
     const QString fileDate = QString::fromStdString(modifiedText(doc_.shownPath()));
-    auto* date = new QLineEdit(fileDate, &ask);
-    machine->setObjectName("reportMachineEdit");
-    point->setObjectName("reportPointEdit");
-    date->setObjectName("reportDateEdit");
+    QLineEdit* machine = addField(*form, "Машина", "reportMachineEdit", context.place.machine);
+    QLineEdit* point = addField(*form, "Точка измерения", "reportPointEdit", context.place.point);
+    QLineEdit* date = addField(*form, "Дата измерения", "reportDateEdit", fileDate.toStdString());
     date->setPlaceholderText("ДД.ММ.ГГГГ ЧЧ:ММ");
     date->setToolTip("Дата измерения; пусто — дата файла");
-    auto* problem = new QLabel(&ask);
-    problem->setObjectName("reportDateProblem");
-    problem->setStyleSheet("color: #b00000");
-    problem->hide();
-    form->addRow("Машина", machine);
-    form->addRow("Точка измерения", point);
-    form->addRow("Дата измерения", date);
-    form->addRow(problem);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &ask);
-    buttons->button(QDialogButtonBox::Ok)->setText("Сохранить…");
-    buttons->button(QDialogButtonBox::Cancel)->setText("Отмена");
+    QLabel* problem = addProblemRow(*form, "reportDateProblem");
+    auto* buttons = new QDialogButtonBox(&ask);
+    buttons->addButton("Сохранить…", QDialogButtonBox::AcceptRole);
+    buttons->addButton("Отмена", QDialogButtonBox::RejectRole);
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::rejected, &ask, &QDialog::reject);
     connect(buttons, &QDialogButtonBox::accepted, &ask, [&] {
