@@ -916,6 +916,25 @@ private Q_SLOTS:
         QVERIFY2(!spokenPlot().contains("Гармоники"), qPrintable(spokenPlot()));
         openAnswering(wav_, "Убрать");
         QVERIFY(!spectrumWindow()->findChild<QPushButton*>("clearOverlayButton")->isEnabled());
+
+        // A band typed stays for the next record it fits, and goes where it does not: the
+        // 12 kHz record's Nyquist frequency is 6 kHz.
+        auto* low = spectrumWindow()->findChild<QLineEdit*>("bandLowEdit");
+        auto* high = spectrumWindow()->findChild<QLineEdit*>("bandHighEdit");
+        const auto typeBand = [&](const QString& from, const QString& to) {
+            for (auto [field, text] : {std::pair{low, from}, std::pair{high, to}}) {
+                field->selectAll();
+                QTest::keyClicks(field, text);
+            }
+        };
+        typeBand("2000", "4000");
+        spectrumWindow()->openFile(wav_.toStdString());
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCOMPARE(low->text() + "–" + high->text(), QString("2000–4000"));
+        typeBand("6000", "12000");
+        spectrumWindow()->openFile(wav_.toStdString());
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(low->text().isEmpty() && high->text().isEmpty());
     }
 
     // Screen readers hear what a control is in words, never its name in the code.

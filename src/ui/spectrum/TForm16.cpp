@@ -356,9 +356,7 @@ void TForm16::applyChange(const WorkbenchChange& change,
         showControlsOfShown();
     }
     if (anotherFile) {
-        // The notice and the cursors were of the last one.
-        showShaftSpeedNotice(false);
-        clearCursors();
+        startCleanOnAnotherFile();
     }
     if (change.shaftSpeed) {
         shaftSpeedFromFile(*change.shaftSpeed);
@@ -368,6 +366,18 @@ void TForm16::applyChange(const WorkbenchChange& change,
         showFileProblem(QString::fromStdString(problemText(*change.problem)));
     }
     runWhatFollows(change);
+}
+
+// The notice and the cursors were of the last file; a band typed stays while it fits.
+void TForm16::startCleanOnAnotherFile() {
+    showShaftSpeedNotice(false);
+    clearCursors();
+    const std::optional<Band> band = typedBand();
+    const std::optional<double> rate = doc_.sampleRate();
+    if (band && rate && band->high > *rate / 2) {
+        ui->bandLowEdit->clear();
+        ui->bandHighEdit->clear();
+    }
 }
 
 // What the change asks for next, else the session's, the diagnosis, the time envelope.

@@ -112,6 +112,7 @@ private:
     // With the graph the worker prepared of the spectrum shown, when it did.
     void applyChange(const WorkbenchChange& change,
                      const QSharedPointer<QCPGraphDataContainer>& prepared = {});
+    void startCleanOnAnotherFile();
     void runWhatFollows(const WorkbenchChange& change);
     void runPendingDiagnosis();
     void showProgress();
