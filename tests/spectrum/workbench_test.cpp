@@ -368,8 +368,11 @@ TEST_F(WorkbenchDocument, CancelledWorkLeavesWhatWasShown) {
 
 TEST_F(WorkbenchDocument, EnvelopeFollowsTheRecordTransformedAnew) {
     EXPECT_FALSE(doc_.envelopeTask(std::nullopt)); // nothing shown
+    EXPECT_TRUE(doc_.recordHolds({6000, 12000}));  // no record says otherwise
     step(doc_.openTask(wav_));
     doc_.setBearing(bearing6205());
+    EXPECT_TRUE(doc_.recordHolds({2000, 6000})); // 12 kHz: up to 6 kHz
+    EXPECT_FALSE(doc_.recordHolds({6000, 6000.5}));
     const WorkbenchChange e = step(doc_.envelopeTask(Band{2000, 4000}));
     EXPECT_TRUE(e.shown && e.keepRange);
     EXPECT_TRUE(doc_.showingEnvelope());

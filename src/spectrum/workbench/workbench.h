@@ -228,6 +228,12 @@ public:
     // The record's rate; and whether it is only assumed (its file states none, and no rate
     // was given for it): no verdict is to be trusted then.
     std::optional<double> sampleRate() const;
+    // Whether the record shown reaches the band's top (at its Nyquist frequency or below);
+    // true where no record is shown, as nothing says otherwise.
+    bool recordHolds(Band band) const {
+        const std::optional<double> rate = sampleRate();
+        return !rate || band.high <= *rate / 2;
+    }
     bool rateAssumed() const;
     bool velocity() const { return settings_.velocity && velocityOffered(); }
     bool velocityOffered() const;

@@ -372,9 +372,7 @@ void TForm16::applyChange(const WorkbenchChange& change,
 void TForm16::startCleanOnAnotherFile() {
     showShaftSpeedNotice(false);
     clearCursors();
-    const std::optional<Band> band = typedBand();
-    const std::optional<double> rate = doc_.sampleRate();
-    if (band && rate && band->high > *rate / 2) {
+    if (const std::optional<Band> band = typedBand(); band && !doc_.recordHolds(*band)) {
         ui->bandLowEdit->clear();
         ui->bandHighEdit->clear();
     }

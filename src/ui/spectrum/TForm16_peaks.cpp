@@ -216,8 +216,9 @@ bool TForm16::askReportDetails(ReportContext& context) {
         } else if (const auto read = measurementDate(typed.toStdString())) {
             context.measured = *read;
         } else {
-            problem->setText("Дата измерения «" + typed +
-                             "»: нужна в виде ДД.ММ.ГГГГ или ДД.ММ.ГГГГ ЧЧ:ММ");
+            problem->setText("«" + typed +
+                             "» — не дата: нужна существующая дата в виде ДД.ММ.ГГГГ или "
+                             "ДД.ММ.ГГГГ ЧЧ:ММ");
             problem->show();
             date->setFocus();
             return;
