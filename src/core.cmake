@@ -50,7 +50,7 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/io/mat73.cpp
     ${core_dir}/spectrum/io/mat_file.cpp
     ${core_dir}/spectrum/io/mat_layout.cpp
-    ${core_dir}/spectrum/io/text_spectrum.cpp
+    ${core_dir}/spectrum/io/text_file.cpp
     ${core_dir}/spectrum/io/uff.cpp
     ${core_dir}/spectrum/diagnosis/cursors.cpp
     ${core_dir}/spectrum/diagnosis/evidence.cpp

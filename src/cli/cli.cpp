@@ -39,8 +39,9 @@ std::string usageText() {
         joinedKeys(kWindowTerms) + "] [--lines L] [--span HZ] [--averaging " +
         joinedKeys(kAveragingTerms) +
         "] [--averages N|all]"
-        " [--channel K] [--variable NAME] [--rate HZ] [--scaling " +
-        joinedKeys(kScalingTerms) + "] [--unit " + joinedKeys(kStatedUnitTerms) +
+        " [--channel K] [--variable NAME] [--rate HZ] [--text " +
+        joinedKeys(kTextLayoutTerms) + "] [--scaling " + joinedKeys(kScalingTerms) + "] [--unit " +
+        joinedKeys(kStatedUnitTerms) +
         "]"
         " [--velocity]\n"
         "       orbistan-cli synth --fault " +
@@ -56,7 +57,8 @@ std::string usageText() {
         "       orbistan-cli report FILE <compute options, --Fr from the file if it states it>"
         " --out REPORT.pdf [--number N] [--machine TEXT] [--point TEXT]"
         " [--measured DD.MM.YYYY[ HH:MM]] [--band LOW:HIGH|auto] [<options of spectrum>]\n"
-        "       orbistan-cli levels FILE [--channel K] [--variable NAME] [--rate HZ] [--unit U]");
+        "       orbistan-cli levels FILE [--channel K] [--variable NAME] [--rate HZ] [--text T] "
+        "[--unit U]");
 }
 
 int rowByName(const std::string& name) {

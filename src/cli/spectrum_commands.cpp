@@ -1,6 +1,7 @@
 // orbistan-cli spectrum and synth: a file's peak table with its explanations, and the
 // synthetic bearing signals whose answers are known.
 #include "cli/common.h"
+#include "cli/spectrum_options.h"
 #include "ui/report/report_pdf.h"
 
 #include "calc/messages.h"
@@ -24,178 +25,6 @@ namespace orbistan {
 
 namespace {
 
-// A number option as the window reads its fields; nullopt when it does not read.
-std::optional<double> numberOption(const ComputeArgs& a, const std::string& name,
-                                   const std::string& fallback) {
-    return readNumber(fieldNumberText(utf8ToCp1251Lossy(extraOr(a, name, fallback))));
-}
-
-long wholeOption(const ComputeArgs& a, const std::string& name, const std::string& fallback,
-                 long low, long high) {
-    const std::string text = extraOr(a, name, fallback);
-    std::size_t used = 0;
-    long value = 0;
-    try {
-        value = std::stol(text, &used);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != text.size() || value < low || value > high) {
-        throw UsageError{name + " takes a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high)};
-    }
-    return value;
-}
-
-TransformSettings transformOptions(const ComputeArgs& a) {
-    TransformSettings t; // its defaults are the options'
-    const auto window = valueOfKey(
-        kWindowTerms, extraOr(a, "--window", std::string(termOf(kWindowTerms, t.window).key)));
-    if (!window) {
-        throw UsageError{"--window takes " + keyList(kWindowTerms)};
-    }
-    t.window = *window;
-    const auto scaling = valueOfKey(
-        kScalingTerms, extraOr(a, "--scaling", std::string(termOf(kScalingTerms, t.scaling).key)));
-    if (!scaling) {
-        throw UsageError{"--scaling takes " + keyList(kScalingTerms)};
-    }
-    t.scaling = *scaling;
-    const std::string lines = extraOr(a, "--lines", "3200");
-    if (lines == "all") {
-        t.lines = 0;
-    } else {
-        t.lines = static_cast<int>(wholeOption(a, "--lines", "3200", 0, 25600));
-        if (t.lines != 0 &&
-            std::find(kLineChoices.begin(), kLineChoices.end(), t.lines) == kLineChoices.end()) {
-            throw UsageError{"--lines takes 400, 800, 1600, 3200, 6400, 12800, 25600 or all"};
-        }
-    }
-    const auto averaging =
-        valueOfKey(kAveragingTerms, extraOr(a, "--averaging",
-                                            std::string(termOf(kAveragingTerms, t.averaging).key)));
-    if (!averaging) {
-        throw UsageError{"--averaging takes " + keyList(kAveragingTerms)};
-    }
-    t.averaging = *averaging;
-    if (extraOr(a, "--averages", "all") != "all") {
-        t.averages = static_cast<int>(wholeOption(a, "--averages", "0", 1, kMaxAverages));
-    }
-    if (a.extra.count("--span")) {
-        const std::optional<double> span = numberOption(a, "--span", "");
-        if (!span || !(*span > 0 && *span <= kMaxSampleRate)) {
-            throw UsageError{"--span takes the highest frequency to show, in Hz"};
-        }
-        t.span = *span;
-    }
-    return t;
-}
-
-} // namespace
-
-namespace {
-
-// "LOW:HIGH" in hertz, read as the window reads its fields; nullopt for "auto".
-std::optional<Band> bandOption(const ComputeArgs& a, const std::string& fallback) {
-    const std::string text = extraOr(a, "--band", fallback);
-    if (text == "auto") {
-        return std::nullopt;
-    }
-    const std::size_t colon = text.find(':');
-    const auto low = colon == std::string::npos
-                         ? std::nullopt
-                         : readNumber(fieldNumberText(utf8ToCp1251Lossy(text.substr(0, colon))));
-    const auto high = colon == std::string::npos
-                          ? std::nullopt
-                          : readNumber(fieldNumberText(utf8ToCp1251Lossy(text.substr(colon + 1))));
-    if (!low || !high || !(*low < *high)) {
-        throw UsageError{"--band takes LOW:HIGH in Hz, LOW below HIGH, or auto"};
-    }
-    return Band{*low, *high};
-}
-
-Unit unitOption(const ComputeArgs& a) {
-    const std::string text = extraOr(a, "--unit", "");
-    const std::optional<Unit> unit = valueOfKey(kStatedUnitTerms, text);
-    if (!unit || (a.extra.count("--unit") && *unit == Unit::Unknown)) {
-        throw UsageError{"--unit takes " + keyList(kStatedUnitTerms)};
-    }
-    return *unit;
-}
-
-// The task the window would run for the same file and settings; every option is checked
-// before any file is read.
-WorkbenchTask taskOf(const std::string& file, const ComputeArgs& a, TaskKind kind) {
-    WorkbenchTask t;
-    t.kind = kind;
-    t.path = file;
-    t.transform = transformOptions(a);
-    if (a.extra.count("--channel")) {
-        t.source.index = static_cast<int>(wholeOption(a, "--channel", "1", 1, 1 << 16)) - 1;
-    }
-    t.source.variable = extraOr(a, "--variable", "");
-    if (a.extra.count("--rate")) {
-        t.source.rate = numberOption(a, "--rate", "");
-        if (!t.source.rate) {
-            throw UsageError{"--rate takes the sample rate in Hz"};
-        }
-    }
-    t.band = kind == TaskKind::Envelope ? bandOption(a, "auto") : std::nullopt;
-    // An envelope's lines, unless given, are those the diagnosis takes at the record's rate.
-    t.linesForRate = kind == TaskKind::Envelope && !a.extra.count("--lines");
-    t.whiten = a.extra.count("--whiten") > 0;
-    unitOption(a);
-    return t;
-}
-
-// What the user should know of the rate a recording was read at: assumed, or given over the
-// file's own. True when it was assumed.
-bool noteRate(const WorkbenchTask& task, const TaskResult& r, std::ostream& err) {
-    const bool recording = r.envelope || (r.contents && r.contents->record);
-    if (!recording || !r.contents) {
-        return false;
-    }
-    const std::string file = displayName(task.path);
-    const std::optional<double>& stated = r.contents->statedRate;
-    if (!stated && !task.source.rate) {
-        const double assumed =
-            r.contents->record ? r.contents->record->sampleRate : kDefaultMatSampleRate;
-        err << fileNoteText(file, "частота дискретизации в нём не указана; принята " +
-                                      rateText(assumed) + " Гц (задайте её: --rate)")
-            << '\n';
-        return true;
-    }
-    if (stated && task.source.rate && *stated != *task.source.rate) {
-        err << fileNoteText(file, "в нём указана частота дискретизации " + rateText(*stated) +
-                                      " Гц; взята --rate " + rateText(*task.source.rate) + " Гц")
-            << '\n';
-    }
-    return false;
-}
-
-// The verdicts just printed were made at a rate only assumed.
-void noteVerdictsOnAssumedRate(const std::filesystem::path& path, std::ostream& err) {
-    err << fileNoteText(displayName(path), std::string(kRateAssumedCaveat)) << '\n';
-}
-
-// An option that does not apply to what the file holds is refused, never passed over: a
-// rate for a spectrum, a channel where there is nothing to choose, a variable outside MATLAB.
-void requireOptionsApply(const WorkbenchTask& task, const FileContents& c, bool recording) {
-    const std::string file = displayName(task.path);
-    if (task.source.rate && !recording) {
-        throw UsageError{
-            fileNoteText(file, "--rate к нему не относится: в нём спектр, а не запись сигнала")};
-    }
-    if (task.source.index && c.sourceKind == SourceKind::None) {
-        throw UsageError{
-            fileNoteText(file, "--channel к нему не относится: выбирать в нём нечего")};
-    }
-    if (!task.source.variable.empty() && c.sourceKind != SourceKind::Variable) {
-        throw UsageError{fileNoteText(
-            file, "--variable к нему не относится: переменные есть только в файлах MATLAB")};
-    }
-}
-
 // The spectrum of the task, in the stated unit and as velocity when asked; empty with the
 // file's message written.
 // The record read, when `record` asks for it, for more work on it without reading it again.
@@ -210,7 +39,7 @@ std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeA
     if (r.contents) {
         requireOptionsApply(task, *r.contents, r.record || r.contents->record);
     }
-    noteRate(task, r, err);
+    noteReading(task, r, err);
     if (record) {
         *record = r.record;
         if (!*record && r.contents && r.contents->record) {
@@ -234,15 +63,6 @@ std::optional<Spectrum> runForSpectrum(const WorkbenchTask& task, const ComputeA
         return std::nullopt;
     }
     return presentSpectrum(s, stated, velocity, kDefaultVelocityLowCut);
-}
-
-const std::vector<std::string> kTransformOptions = {
-    "--window", "--lines", "--span", "--scaling", "--channel", "--variable", "--unit", "--rate"};
-
-std::vector<std::string> with(std::vector<std::string> options,
-                              const std::vector<std::string>& more) {
-    options.insert(options.end(), more.begin(), more.end());
-    return options;
 }
 
 // The bearing and the search's fields when the geometry is given; exits early as compute does.
@@ -376,16 +196,6 @@ int envelopeCommand(const std::vector<std::string>& args, std::ostream& out, std
 
 namespace {
 
-// How far from its kinematic frequency a family's fundamental is looked for, in percent.
-double slipOption(const ComputeArgs& a) {
-    const std::optional<double> slip =
-        numberOption(a, "--slip", formatGeneral(kDefaultSlipPercent));
-    if (!slip || !(*slip >= 0 && *slip <= 20)) {
-        throw UsageError{"--slip takes a percentage from 0 to 20"};
-    }
-    return *slip;
-}
-
 // The envelope's lines for the diagnosis: as --lines gives them, else chosen for the rate.
 std::optional<int> linesOption(const ComputeArgs& a, const WorkbenchTask& task) {
     return a.extra.count("--lines") ? std::optional(task.transform.lines) : std::nullopt;
@@ -426,7 +236,7 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
     if (r.contents) {
         requireOptionsApply(task, *r.contents, r.record || r.contents->record);
     }
-    const bool assumed = noteRate(task, r, err);
+    const bool assumed = noteReading(task, r, err);
     for (const FamilyEvidence& e : r.diagnosis->families) {
         out << faultFamily(e.family).key << '\t' << formatGeneral(std::round(e.score * 1000) / 1000)
             << '\t' << verdictKey(e.verdict) << '\t' << describeEvidence(e) << '\n';
@@ -543,6 +353,7 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
         return *failed;
     }
     requireOptionsApply(task, *doc.shown(), doc.hasRecord());
+    noteLayout(task.path, *doc.shown(), err);
     const Report report = makeReport(doc, reportContext(a, err));
     if (const int error = writeFileAtomically(out, reportPdfBytes(report, doc))) {
         err << problemText(writeFailure(out, error)) << '\n';
@@ -561,6 +372,7 @@ std::optional<Waveform> recordForLevels(const WorkbenchTask& task, std::ostream&
     try {
         FileContents c = readSpectrumFile(task.path, task.source);
         requireOptionsApply(task, c, c.record.has_value());
+        noteLayout(task.path, c, err);
         if (!c.record) {
             err << problemText({ProblemKind::Unsuited, displayName(task.path), "",
                                 "в нём спектр, а уровни считают по записи сигнала"})
@@ -580,8 +392,8 @@ int levelsCommand(const std::vector<std::string>& args, std::ostream& out, std::
     if (args.size() < 2 || args[1].starts_with("--")) {
         throw UsageError{"missing FILE"};
     }
-    const ComputeArgs a =
-        parseCompute(args, {{"--channel", "--variable", "--rate", "--unit"}, {}}, 2, false);
+    const ComputeArgs a = parseCompute(
+        args, {{"--channel", "--variable", "--rate", "--unit", "--text"}, {}}, 2, false);
     if (!a.geometry.empty()) {
         throw UsageError{"levels takes no bearing: the levels are the record's own"};
     }

@@ -13,10 +13,12 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <string>
 #include <vector>
 
 #include "cli_run.h"
+#include "platform/atomic_file.h"
 #include "spectrum/io/audio.h"
 #include "temp_dir.h"
 
@@ -294,13 +296,11 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"spectrum_wordy_span", {"spectrum", "x.wav", "--span", "wide"}, 1, ""},
         FailCase{"spectrum_bad_averaging", {"spectrum", "x.wav", "--averaging", "66"}, 1, ""},
         // A date that is none is refused before the file (missing: 4 otherwise) is read.
-        FailCase{"report_bad_measured",
-                 plus({"report", "/nonexistent/замер.wav", "--out", "r.pdf", "--measured",
-                       "31.02.2026"},
-                      {"--Z", "9", "--Fr", "25", "--dw", "7,94", "--D", "52", "--d", "25", "--a",
-                       "0"}),
-                 1,
-                 ""},
+        FailCase{
+            "report_bad_measured",
+            plus({"report", "/nonexistent/замер.wav", "--out", "r.pdf", "--measured", "31.02.2026"},
+                 {"--Z", "9", "--Fr", "25", "--dw", "7,94", "--D", "52", "--d", "25", "--a", "0"}),
+            1, ""},
         FailCase{"spectrum_no_averages", {"spectrum", "x.wav", "--averages", "0"}, 1, ""},
         FailCase{"envelope_held",
                  {"envelope", "x.wav", "--band", "auto", "--averaging", "peak-hold"},
@@ -511,6 +511,54 @@ TEST_F(CliSpectrum, SynthesisedFaultIsExplained) {
     EXPECT_NE(bare.out.find("\n1\t"), std::string::npos);
     EXPECT_EQ(bare.out.find("Fr"), std::string::npos) << bare.out;
     EXPECT_NE(bare.out.find("\t-\t\t\t\t\n"), std::string::npos) << bare.out;
+}
+
+// A text record: at the rate its time column shows, or at --rate for bare columns; a file
+// that could be either is read as a spectrum and says so; --text reads it as asked, and is
+// refused for a file that is not text.
+TEST_F(CliSpectrum, TextRecordsAreReadAtTheirRate) {
+    std::string timed = "Time (s);Acceleration, g\n", columns, either;
+    for (int i = 0; i < 8000; ++i) {
+        const double t = i / 8000.0, x = std::sin(2 * std::numbers::pi * 250 * t);
+        timed += std::to_string(t) + ";" + std::to_string(x) + "\n";
+        columns += std::to_string(0.5 * x) + "\t" + std::to_string(x) + "\n";
+        either += std::to_string(t) + " " + std::to_string(x) + "\n";
+    }
+    for (const auto& [name, bytes] : {std::pair{"timed.csv", timed}, std::pair{"columns", columns},
+                                      std::pair{"either.txt", either}}) {
+        ASSERT_EQ(orbistan::writeFileAtomically(dir_ / name, bytes), 0);
+    }
+    const struct {
+        std::vector<std::string> args;
+        const char* top; // the highest line
+        const char* note;
+    } cases[] = {
+        {{"timed.csv"}, "250", ""},
+        {{"columns", "--rate", "8000", "--channel", "2"}, "250", ""},
+        {{"columns", "--channel", "2"}, "375", "принята 12000 Гц (задайте её: --rate)"},
+        {{"either.txt", "--text", "timed"}, "250", ""},
+        {{"either.txt"}, "0,001\t1", "прочитан как спектр (частота, амплитуда)"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {
+            "spectrum", (dir_ / c.args[0]).string(), "--peaks", "1", "--window", "flattop"};
+        args.insert(args.end(), c.args.begin() + 1, c.args.end());
+        const CliRun r = runCli(args);
+        ASSERT_EQ(r.status, 0) << c.args[0] << r.err;
+        const std::string row = r.out.substr(r.out.find('\n') + 1);
+        EXPECT_TRUE(row.starts_with(std::string("1\t") + c.top)) << c.args[0] << ": " << row;
+        EXPECT_EQ(r.err.find(c.note) != std::string::npos, true) << r.err;
+        EXPECT_EQ(r.err.empty(), *c.note == 0) << r.err;
+    }
+    const std::string wav = (dir_ / "tone.wav").string();
+    ASSERT_EQ(runCli({"synth", "--fault", "none", "--out", wav, "--seconds", "0,5", "--Z", "9",
+                      "--Fr", "29,95", "--dw", "7,94", "--D", "52", "--d", "25", "--a", "0"})
+                  .status,
+              0);
+    const CliRun refused = runCli({"spectrum", wav, "--text", "channels"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("--text к нему не относится: он не текстовый"), std::string::npos)
+        << refused.err;
 }
 
 // A narrow span gives fine lines from few: the fault's line at 400 lines over 0–500 Hz is

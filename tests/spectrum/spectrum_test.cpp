@@ -7,7 +7,7 @@
 #include "spectrum/dsp/extremes.h"
 #include "spectrum/io/audio.h"
 #include "spectrum/io/formats.h"
-#include "spectrum/io/text_spectrum.h"
+#include "spectrum/io/text_file.h"
 
 #include "calc/frequencies.h"
 #include "platform/atomic_file.h"
@@ -36,9 +36,11 @@ class TextSpectrumShapes : public testing::TestWithParam<TextCase> {};
 
 // Each shape holds the lines 10 → 0.5, 20.25 → 1.5, 30 → 0.001.
 TEST_P(TextSpectrumShapes, ReadTheSameAsTheCleanTwin) {
-    const Spectrum s = readTextSpectrum(GetParam().bytes, "x.csv");
-    EXPECT_EQ(s.frequency, (std::vector<double>{10, 20.25, 30}));
-    EXPECT_EQ(s.amplitude, (std::vector<double>{0.5, 1.5, 0.001}));
+    const TextContents c = readTextFile(GetParam().bytes, "x.csv");
+    ASSERT_TRUE(c.spectrum);
+    EXPECT_EQ(c.spectrum->frequency, (std::vector<double>{10, 20.25, 30}));
+    EXPECT_EQ(c.spectrum->amplitude, (std::vector<double>{0.5, 1.5, 0.001}));
+    EXPECT_EQ(c.readAs, ""); // nothing else it could be: amplitudes never below zero
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -64,11 +66,23 @@ struct BadText {
     const char* message;
 };
 
+// 200 lines rising but for the 150th, which repeats the frequency before it.
+std::string_view BadSpectrumOfALongRise() {
+    static const std::string bytes = [] {
+        std::string b;
+        for (int i = 0; i < 200; ++i) {
+            b += std::to_string(i == 149 ? 148 : i) + " " + std::to_string(i % 7) + "\n";
+        }
+        return b;
+    }();
+    return bytes;
+}
+
 class TextSpectrumRefusals : public testing::TestWithParam<BadText> {};
 
 TEST_P(TextSpectrumRefusals, NameTheFileAndTheLine) {
     try {
-        readTextSpectrum(GetParam().bytes, "замер.txt");
+        readTextFile(GetParam().bytes, "замер.txt");
         FAIL() << "read";
     } catch (const SpectrumFileError& e) {
         EXPECT_EQ(std::string(e.what()), std::string("Файл «замер.txt»: ") + GetParam().message);
@@ -77,16 +91,141 @@ TEST_P(TextSpectrumRefusals, NameTheFileAndTheLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Refusals, TextSpectrumRefusals,
-    testing::Values(BadText{"1 1\n2 2\n2 3\n", "строка 3: частоты должны возрастать"},
-                    BadText{"1 1\n2 2\n3 x\n", "строка 3: «x» не число"},
-                    BadText{"1 1\n\n2 2\nend\n", "строка 4: ожидались два числа: частота и "
-                                                 "амплитуда"},
-                    BadText{"1 1\n-2 2\n", "строка 2: отрицательная частота"},
-                    BadText{"1 nan\n2 2\n", "в нём меньше трёх строк с частотой и амплитудой"},
-                    BadText{"1 1\n2 1e999\n3 1\n", "строка 2: «1e999» не число"},
-                    BadText{"header only\n", "в нём меньше трёх строк с частотой и амплитудой"},
-                    BadText{std::string_view("1 1\n2\0 2\n", 9),
-                            "строка 2: это не текст (двоичные данные)"}));
+    testing::Values(
+        BadText{"Гц;A\n1;1\n2;2\n2;3\n", "строка 4: частоты должны возрастать"},
+        BadText{"1 1\n2 2\n3 x\n", "строка 3: «x» не число"},
+        BadText{"1 1\n\n2 2\nend\n", "строка 4: «end» не число"},
+        BadText{"1 1\n2 2\n3\n", "строка 3: ожидались два числа: частота и "
+                                 "амплитуда"},
+        BadText{"Hz a\n1 1\n-2 2\n3 3\n", "строка 3: отрицательная частота"},
+        BadText{"1 nan\n2 2\n", "в нём меньше трёх строк с числами"},
+        BadText{"1 1\n2 1e999\n3 1\n", "строка 2: «1e999» не число"},
+        BadText{"header only\n", "в нём меньше трёх строк с числами"},
+        // A spectrum that rises on all but one of its lines stays a spectrum,
+        // refused where it falls, not read as a record.
+        BadText{BadSpectrumOfALongRise(), "строка 150: частоты должны возрастать"},
+        // Records: every line as wide as the first, every field a number, and
+        // time that keeps its step.
+        BadText{"0.5 1\n-0.5 2 7\n0.25 1\n", "строка 2: 3 чисел, а в первой "
+                                             "строке с числами 2"},
+        BadText{"1\n-1\n2\n3 x\n", "строка 4: «x» не число"},
+        BadText{"1 -1 5\n-1 1 x\n2 3 4\n", "строка 2: «x» не число"},
+        BadText{"time,a\n0,1\n0.001,2\n0.001,3\n",
+                "строка 4: время в первом столбце должно возрастать"},
+        BadText{"time,a\n0,1\n0.001,2\n0.0026,3\n0.003,4\n",
+                "строка 4: время идёт не через равные промежутки: частоту "
+                "дискретизации по нему не определить"},
+        BadText{"time\n0\n0.001\n0.002\n", "в нём нет столбцов с отсчётами после столбца времени"},
+        BadText{"-1 1\n1 2\n", "в нём меньше трёх строк с числами"},
+        BadText{std::string_view("1 1\n2\0 2\n", 9), "строка 2: это не текст (двоичные данные)"}));
+
+// ---- Text records ----------------------------------------------------------------------
+
+struct TextRecordCase {
+    const char* name;
+    const char* bytes;
+    TextLayout asked;
+    std::optional<int> channel;
+    std::vector<double> samples;
+    double rate; // 0: none stated
+    std::vector<std::string> columns;
+};
+
+class TextRecordShapes : public testing::TestWithParam<TextRecordCase> {};
+
+TEST_P(TextRecordShapes, ReadTheChannelAtTheRateTheyShow) {
+    const TextRecordCase& c = GetParam();
+    const TextContents t = readTextFile(c.bytes, "x.txt", c.asked, c.channel);
+    ASSERT_TRUE(t.record);
+    EXPECT_FALSE(t.spectrum);
+    EXPECT_EQ(t.record->samples, c.samples);
+    EXPECT_EQ(t.record->rateStated, c.rate != 0);
+    EXPECT_DOUBLE_EQ(t.record->sampleRate, c.rate != 0 ? c.rate : kDefaultTextSampleRate);
+    EXPECT_EQ(t.columns, c.columns);
+    EXPECT_EQ(t.record->channels, static_cast<int>(c.columns.size()));
+    EXPECT_EQ(t.readAs, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, TextRecordShapes,
+    testing::Values(
+        // Four bearings' channels as a run-to-failure test writes them: tabs, no header.
+        TextRecordCase{"tabs_four_channels",
+                       "-0.049\t-0.071\t-0.132\t-0.010\n0.063\t0.088\t0.061\t0.002\n"
+                       "-0.015\t0.005\t0.012\t-0.017\n",
+                       TextLayout::Auto,
+                       1,
+                       {-0.071, 0.088, 0.005},
+                       0,
+                       {"Столбец 1", "Столбец 2", "Столбец 3", "Столбец 4"}},
+        TextRecordCase{"captioned_channels",
+                       "Horizontal_vibration_signals,Vertical_vibration_signals\n"
+                       "0.1,-0.2\n-0.3,0.4\n0.2,0.1\n",
+                       TextLayout::Auto,
+                       std::nullopt,
+                       {0.1, -0.3, 0.2},
+                       0,
+                       {"Horizontal_vibration_signals", "Vertical_vibration_signals"}},
+        // Time of day first, in whole hours: it never rises, so it is a channel.
+        TextRecordCase{
+            "clock_columns",
+            "9,39,39,65664,0.552,-0.146\n9,39,39,65703,0.501,-0.48\n"
+            "9,39,39,65742,0.138,0.435\n",
+            TextLayout::Auto,
+            4,
+            {0.552, 0.501, 0.138},
+            0,
+            {"Столбец 1", "Столбец 2", "Столбец 3", "Столбец 4", "Столбец 5", "Столбец 6"}},
+        TextRecordCase{"one_column",
+                       "0.5\n-0.25\n1\n-1\n",
+                       TextLayout::Auto,
+                       std::nullopt,
+                       {0.5, -0.25, 1, -1},
+                       0,
+                       {"Столбец 1"}},
+        TextRecordCase{"time_captioned",
+                       "Time (s);Acceleration, g\n0;0,1\n0,0001;-0,2\n0,0002;0,3\n0,0003;-0,1\n",
+                       TextLayout::Auto,
+                       std::nullopt,
+                       {0.1, -0.2, 0.3, -0.1},
+                       10000,
+                       {"Acceleration, g"}},
+        TextRecordCase{"time_chosen",
+                       "0 0.1\n0.0005 -0.2\n0.001 0.3\n",
+                       TextLayout::Timed,
+                       std::nullopt,
+                       {0.1, -0.2, 0.3},
+                       2000,
+                       {"Столбец 2"}},
+        TextRecordCase{"channels_chosen",
+                       "10 0.5\n20 1.5\n30 0.001\n",
+                       TextLayout::Channels,
+                       0,
+                       {10, 20, 30},
+                       0,
+                       {"Столбец 1", "Столбец 2"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A rising first column and amplitudes of both signs: a spectrum, as ever, but the user is
+// told how it was read and how to read it as a record.
+TEST(TextRecord, AFileThatCouldBeEitherSaysHowItWasRead) {
+    const char* bytes = "0 0.1\n0.0005 -0.2\n0.001 0.3\n0.0015 -0.1\n";
+    const TextContents t = readTextFile(bytes, "x.txt");
+    ASSERT_TRUE(t.spectrum);
+    EXPECT_NE(t.readAs.find("прочитан как спектр"), std::string::npos) << t.readAs;
+    EXPECT_NE(t.readAs.find("«запись: время, каналы»"), std::string::npos) << t.readAs;
+    EXPECT_EQ(readTextFile(bytes, "x.txt", TextLayout::Timed).record->sampleRate, 2000);
+}
+
+TEST(TextRecord, AChannelTheFileLacksIsRefused) {
+    try {
+        readTextFile("1 2\n-1 3\n2 1\n", "x.txt", TextLayout::Auto, 2);
+        FAIL() << "read";
+    } catch (const SpectrumFileError& e) {
+        EXPECT_EQ(e.problem().kind, ProblemKind::NotOffered);
+        EXPECT_EQ(std::string(e.what()), "Файл «x.txt»: в нём нет канала 3");
+    }
+}
 
 // ---- Transforms ------------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include "bearing_mat.h"
 #include "platform/atomic_file.h"
 #include "spectrum/diagnosis/synth.h"
+#include "spectrum/io/text_file.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -198,6 +199,41 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     EXPECT_TRUE(fact("Показан").ends_with("; Огибающая²")) << fact("Показан");
     EXPECT_EQ(fact("Геометрия"), "(none)");
     EXPECT_EQ(e.diagnosis.at(0).text, "Диагноз вычисляется…"); // the record read anew
+}
+
+// A text record states no rate: the rate given for one is given for its folder, as a series
+// is measured at one rate; records elsewhere, and files of other kinds beside it, are still
+// read at a rate assumed.
+TEST_F(WorkbenchDocument, ATextRecordsRateIsGivenForItsFolder) {
+    std::string columns;
+    for (const double x : synthesize(outerFault())) {
+        columns += std::to_string(x) + "\n";
+    }
+    std::filesystem::create_directories(dir_ / "series");
+    std::filesystem::create_directories(dir_ / "elsewhere");
+    for (const auto& path : {dir_ / "series/1", dir_ / "series/2", dir_ / "elsewhere/3"}) {
+        ASSERT_EQ(writeFileAtomically(path, columns), 0);
+    }
+    ASSERT_TRUE(test::writeBearingMat(dir_ / "series/4.mat", {0.1, -0.1, 0.2}, {}, 1797));
+    step(doc_.openTask(dir_ / "series/1"));
+    ASSERT_TRUE(doc_.hasRecord());
+    EXPECT_TRUE(doc_.rateAssumed());
+    EXPECT_EQ(doc_.sampleRate(), kDefaultTextSampleRate);
+    step(doc_.setRate(20000).next);
+    EXPECT_FALSE(doc_.rateAssumed());
+    EXPECT_EQ(parseWorkbenchSettings(formatWorkbenchSettings(doc_.settings())).folderRates,
+              (std::map<std::string, double>{{(dir_ / "series").string(), 20000}}));
+    const struct {
+        const char* file;
+        double rate;
+        bool assumed;
+    } cases[] = {
+        {"series/2", 20000, false}, {"elsewhere/3", 20000, true}, {"series/4.mat", 12000, true}};
+    for (const auto& c : cases) {
+        step(doc_.openTask(dir_ / c.file));
+        EXPECT_EQ(doc_.sampleRate(), c.rate) << c.file;
+        EXPECT_EQ(doc_.rateAssumed(), c.assumed) << c.file;
+    }
 }
 
 // A record whose file states no rate is read at a rate assumed: the page says its verdicts

@@ -5,6 +5,7 @@
 // the file offers. Each format is one file with one such entry; formats.h lists them.
 
 #include "spectrum/signal/spectrum.h"
+#include "spectrum/signal/vocabulary.h"
 #include "spectrum/signal/waveform.h"
 
 #include <filesystem>
@@ -29,6 +30,10 @@ struct SourceChoice {
     // The rate of a recording whose file states none, by the format's key, when the user
     // gave one for such files; else the format's own assumption.
     std::map<std::string, double> assumedRates;
+    // The rate of a text record that states none, given for the folder it lies in: taken as
+    // given, not assumed.
+    std::optional<double> folderRate;
+    TextLayout textLayout = TextLayout::Auto; // how a text file's columns are read
     bool operator==(const SourceChoice&) const = default;
 };
 
@@ -45,6 +50,10 @@ struct FileContents {
     std::optional<double> shaftRpm;   // as the file states it
     std::optional<double> statedRate; // a recording's sample rate as the file states it
     std::string description; // "WAV (Microsoft), Signed 16 bit PCM", "MATLAB, X097_DE_time"
+    // How a file that could be read two ways was read, and how to read it the other: said to
+    // the user, never a silent guess.
+    std::string readAs;
+    bool rateGiven = false; // the record's rate is the one given for its folder
 };
 
 struct FileFormat {
@@ -65,9 +74,9 @@ inline constexpr std::size_t kSniffBytes = 512;
 bool hasExtension(const std::filesystem::path& path, const std::vector<std::string>& extensions);
 
 // Text and universal files larger than this are refused: a million lines take about 30 MB.
-inline constexpr std::size_t kTextSpectrumLimit = std::size_t(256) << 20;
+inline constexpr std::size_t kTextFileLimit = std::size_t(256) << 20;
 
-// The whole of a text file, refused past kTextSpectrumLimit; the message names the file.
+// The whole of a text file, refused past kTextFileLimit; the message names the file.
 std::string readTextFileBytes(const std::filesystem::path& path);
 
 // The index the choice names among `count` sources, `fallback` when it names none; throws

@@ -5,7 +5,7 @@
 #include "platform/atomic_file.h"
 #include "platform/runtime_error.h"
 #include "spectrum/io/mat_file.h"
-#include "spectrum/io/text_spectrum.h"
+#include "spectrum/io/text_file.h"
 #include "spectrum/io/uff.h"
 
 #include <algorithm>
@@ -20,7 +20,7 @@ const std::vector<const FileFormat*>& fileFormats() {
     // MATLAB first: libsndfile would read a MATLAB file as sound at a rate it does not hold.
     // Text last: it claims whatever no other format does.
     static const std::vector<const FileFormat*> formats = {&matlabFormat(), &uffFormat(),
-                                                           &audioFormat(), &textSpectrumFormat()};
+                                                           &audioFormat(), &textFileFormat()};
     return formats;
 }
 
@@ -37,10 +37,10 @@ bool hasExtension(const std::filesystem::path& path, const std::vector<std::stri
 std::string readTextFileBytes(const std::filesystem::path& path) {
     const std::string name = displayName(path);
     std::error_code ec;
-    if (std::filesystem::file_size(path, ec) > kTextSpectrumLimit && !ec) {
+    if (std::filesystem::file_size(path, ec) > kTextFileLimit && !ec) {
         throw SpectrumFileError({ProblemKind::TooLarge, name, "", "он больше 256 МБ"});
     }
-    FileBytes file = readDataFile(path, kTextSpectrumLimit);
+    FileBytes file = readDataFile(path, kTextFileLimit);
     if (file.error != 0) {
         throw SpectrumFileError(readFailure(name, file.error));
     }
@@ -84,7 +84,7 @@ const FileFormat& formatOf(const std::filesystem::path& path) {
             return *format;
         }
     }
-    return textSpectrumFormat();
+    return textFileFormat();
 }
 
 namespace {
@@ -141,6 +141,9 @@ FileContents readSpectrumFile(const std::filesystem::path& path, const SourceCho
         requirePhysicalRecord(*c.record, name);
         if (c.record->rateStated) {
             c.statedRate = c.record->sampleRate;
+        } else if (choice.folderRate && c.format == textFileFormat().key) {
+            c.record->sampleRate = *choice.folderRate;
+            c.rateGiven = true;
         } else if (const auto it = choice.assumedRates.find(c.format);
                    it != choice.assumedRates.end()) {
             c.record->sampleRate = it->second;

@@ -122,6 +122,16 @@ inline constexpr Vocabulary<Averaging, 6> kAveragingTerms = {{
     {Averaging::PeakHold, "peak-hold", "пиковое удержание"},
 }};
 
+// How a text file's columns are read: as the file shows (the caption of its first column,
+// else whether that column rises line by line), or as the user says.
+enum class TextLayout { Auto, Spectrum, Channels, Timed };
+inline constexpr Vocabulary<TextLayout, 4> kTextLayoutTerms = {{
+    {TextLayout::Auto, "auto", "по виду файла"},
+    {TextLayout::Spectrum, "spectrum", "спектр: частота, амплитуда"},
+    {TextLayout::Channels, "channels", "запись: столбцы — каналы"},
+    {TextLayout::Timed, "timed", "запись: время, каналы"},
+}};
+
 // The units a user may state for a file that names none; none stated first.
 inline constexpr Vocabulary<Unit, 4> kStatedUnitTerms = {{
     {Unit::Unknown, "", "не указана"},

@@ -1,6 +1,7 @@
 #include "spectrum/workbench/workbench.h"
 
 #include "spectrum/dsp/band_map.h"
+#include "spectrum/io/text_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -224,6 +225,10 @@ WorkbenchTask Workbench::openTask(const std::filesystem::path& path) const {
         own != settings_.fileRates.end()) {
         t.source.rate = own->second; // given for this very file before
     }
+    if (const auto folder = settings_.folderRates.find(path.parent_path().string());
+        folder != settings_.folderRates.end()) {
+        t.source.folderRate = folder->second; // a text record's, given for its folder
+    }
     t.showAs = showAs({});
     return t;
 }
@@ -341,6 +346,9 @@ WorkbenchChange Workbench::setRate(double rate) {
         if (rateAssumed()) { // the rate assumed, confirmed: this file's own from now on
             shownChoice_.rate = rate;
             settings_.fileRates[shownPath_.string()] = rate;
+            if (shown_->format == textFileFormat().key) {
+                settings_.folderRates[shownPath_.parent_path().string()] = rate;
+            }
             change.settings = change.lines = change.controls = true;
         }
         return change;
@@ -355,9 +363,13 @@ WorkbenchChange Workbench::setRate(double rate) {
     WorkbenchTask t = reopenTask(shown_->source);
     t.source.rate = rate; // this file's own
     if (!shown_->statedRate) {
-        // Remembered for this file; offered, as assumed, for the next that states none.
+        // Remembered for this file; offered, as assumed, for the next that states none; a
+        // text record's for every record of its folder.
         settings_.fileRates[shownPath_.string()] = rate;
         settings_.statedRates[shown_->format] = rate;
+        if (shown_->format == textFileFormat().key) {
+            settings_.folderRates[shownPath_.parent_path().string()] = rate;
+        }
         t.source.assumedRates = settings_.statedRates;
         change.settings = true;
     }
@@ -636,7 +648,7 @@ std::optional<double> Workbench::sampleRate() const {
 }
 
 bool Workbench::rateAssumed() const {
-    return record_ && !shown_->statedRate && !shownChoice_.rate;
+    return record_ && !shown_->statedRate && !shownChoice_.rate && !shown_->rateGiven;
 }
 
 std::string Workbench::diagnosisHeading() const {

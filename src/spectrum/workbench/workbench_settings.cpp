@@ -112,9 +112,12 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     for (const auto& [format, rate] : s.statedRates) {
         text += "rate." + format + "=" + numberText(rate) + "\n";
     }
-    for (const auto& [path, rate] : s.fileRates) {
-        if (path.find_first_of("\r\n") == std::string::npos) {
-            text += "file_rate=" + numberText(rate) + " " + path + "\n";
+    for (const auto& [key, rates] :
+         {std::pair{"file_rate=", &s.fileRates}, std::pair{"folder_rate=", &s.folderRates}}) {
+        for (const auto& [path, rate] : *rates) {
+            if (path.find_first_of("\r\n") == std::string::npos) {
+                text += key + numberText(rate) + " " + path + "\n";
+            }
         }
     }
     for (const auto& [number, place] : s.places) {
@@ -218,8 +221,8 @@ void readMeasuredAt(std::string_view value, WorkbenchSettings& s) {
                    std::string(value.substr(second + 1))});
 }
 
-// "file_rate=48000 /data/a.mat": the rate, a blank, the path.
-void readFileRate(std::string_view value, WorkbenchSettings& s) {
+// "file_rate=48000 /data/a.mat": the rate, a blank, the path (of a file, or a folder).
+void readPathRate(std::string_view value, std::map<std::string, double>& rates) {
     const std::size_t blank = value.find(' ');
     // A path no line of the file can hold is not one to remember.
     if (blank == std::string_view::npos || blank + 1 == value.size() ||
@@ -227,7 +230,7 @@ void readFileRate(std::string_view value, WorkbenchSettings& s) {
         return;
     }
     if (const auto rate = numberIn(value.substr(0, blank), kMinSampleRate, kMaxSampleRate)) {
-        s.fileRates[std::string(value.substr(blank + 1))] = *rate;
+        rates[std::string(value.substr(blank + 1))] = *rate;
     }
 }
 
@@ -323,7 +326,9 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
     } else if (key.starts_with("rate.")) {
         readStatedRate(key, value, s);
     } else if (key == "file_rate") {
-        readFileRate(value, s);
+        readPathRate(value, s.fileRates);
+    } else if (key == "folder_rate") {
+        readPathRate(value, s.folderRates);
     } else if (key == "whiten" && (value == "0" || value == "1")) {
         s.whiten = value == "1";
     } else if (key == "slip") {

@@ -68,6 +68,9 @@ struct WorkbenchSettings {
     std::map<std::string, double> statedRates;
     // The sample rate given for a file that states none, by its path: that file's own.
     std::map<std::string, double> fileRates;
+    // The sample rate given for a text record, by its folder: a series of records in one
+    // folder is measured at one rate, given once.
+    std::map<std::string, double> folderRates;
     bool whiten = false; // the envelope of the pre-whitened record
     // The band the diagnosis is made in (none: chosen) and its envelope's lines (none: chosen
     // for the record's rate; 0: all), as the command line's --band and --lines give them.

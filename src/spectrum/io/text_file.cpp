@@ -1,0 +1,443 @@
+#include "spectrum/io/text_file.h"
+
+#include "spectrum/io/file_format.h"
+
+#include "platform/cp1251.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace orbistan {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+std::string_view trim(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && isBlank(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+bool isComment(std::string_view line) {
+    return line.front() == '#' || line.front() == '%' || line.front() == '!' ||
+           line.starts_with("//");
+}
+
+// The fields of a line. Tabs and semicolons separate when present, else blanks, else
+// commas.
+std::vector<std::string> fieldsOf(std::string_view line) {
+    std::vector<std::string> fields;
+    const bool hard = line.find_first_of("\t;") != std::string_view::npos;
+    const bool blanks = !hard && line.find(' ') != std::string_view::npos;
+    const auto separates = [&](char c) {
+        return hard ? (c == '\t' || c == ';') : blanks ? isBlank(c) : c == ',';
+    };
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= line.size(); ++i) {
+        if (i == line.size() || separates(line[i])) {
+            const std::string_view field = trim(line.substr(start, i - start));
+            if (!field.empty() || hard || !blanks) {
+                fields.emplace_back(field);
+            }
+            start = i + 1;
+        }
+    }
+    while (!fields.empty() && fields.back().empty()) {
+        fields.pop_back();
+    }
+    return fields;
+}
+
+// A field as a number; a comma in it is a decimal comma (comma-separated lines have none).
+std::optional<double> number(std::string text) {
+    std::replace(text.begin(), text.end(), ',', '.');
+    const std::size_t start = text.starts_with('+') ? 1 : 0;
+    double value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, ec] = std::from_chars(text.data() + start, end, value);
+    if (ec != std::errc{} || stop != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// A header's field as an axis caption, when it is one short line of printable text.
+std::string captionOf(const std::string& field) {
+    if (field.size() > 60 || std::any_of(field.begin(), field.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20;
+        })) {
+        return {};
+    }
+    return visibleText(field);
+}
+
+// A field as a message quotes it: readable, and never a screenful.
+std::string quoted(const std::string& field) {
+    return visibleText(field.size() > 40 ? field.substr(0, 40) + "…" : field);
+}
+
+} // namespace
+
+namespace {
+
+[[noreturn]] void failAt(const std::string& name, std::size_t lineNumber, const std::string& why) {
+    throw SpectrumFileError(
+        {ProblemKind::Damaged, name, "строка " + std::to_string(lineNumber), why});
+}
+
+[[noreturn]] void fail(const std::string& name, const std::string& why) {
+    throw SpectrumFileError({ProblemKind::Damaged, name, "", why});
+}
+
+// The line from `pos` on, trimmed; `pos` moves past its line break (CR, LF or CR LF).
+std::string_view nextLine(std::string_view bytes, std::size_t& pos) {
+    std::size_t end = bytes.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+        end = bytes.size();
+    }
+    const std::string_view line = trim(bytes.substr(pos, end - pos));
+    pos = end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
+    return line;
+}
+
+// A line of numbers: its first field a number, and its second too where it has one. Before
+// the first such line, any other is a header; after it, any other is a fault.
+bool isRow(const std::vector<std::string>& fields) {
+    return !fields.empty() && number(fields[0]) && (fields.size() < 2 || number(fields[1]));
+}
+
+// Where a line failed, kept until the layout says whether it matters.
+struct Flaw {
+    std::size_t line = 0; // 0: none
+    std::string why;
+    void note(std::size_t at, std::string text) {
+        if (line == 0) {
+            line = at, why = std::move(text);
+        }
+    }
+};
+
+// What a file's numbers are, gathered in one pass: the columns any layout may need, and
+// where each layout would fail.
+struct Table {
+    std::vector<std::string> captions; // the last header line's fields
+    std::size_t width = 0;             // fields of the first line of numbers
+    std::size_t rows = 0;
+    std::map<std::size_t, std::vector<double>> kept; // the columns kept, by index
+    std::size_t rising = 0;                          // steps where the first column rises
+    double secondLow = std::numeric_limits<double>::infinity();
+    double secondHigh = -std::numeric_limits<double>::infinity();
+    Flaw uneven;     // a line of another width than the first
+    Flaw notANumber; // a field beyond the second that is no number
+    Flaw single;     // a line of one number where the first had two or more
+
+    void take(const std::vector<std::string>& fields, std::size_t lineNumber) {
+        if (rows == 0) {
+            width = fields.size();
+        }
+        if (fields.size() != width) {
+            uneven.note(lineNumber, std::to_string(fields.size()) +
+                                        " чисел, а в первой строке с "
+                                        "числами " +
+                                        std::to_string(width));
+        }
+        if (fields.size() < 2 && width >= 2) {
+            single.note(lineNumber, "ожидались два числа: частота и амплитуда");
+        }
+        for (auto& [column, values] : kept) {
+            if (column < width) { // a line of another width fails a record, and a spectrum
+                                  // needs only the first two
+                const std::optional<double> v =
+                    column < fields.size() ? number(fields[column]) : std::nullopt;
+                values.push_back(v.value_or(0));
+            }
+        }
+        for (std::size_t i = 2; i < fields.size(); ++i) {
+            if (!number(fields[i])) {
+                notANumber.note(lineNumber, "«" + quoted(fields[i]) + "» не число");
+                break;
+            }
+        }
+        const std::vector<double>& first = kept[0];
+        if (rows > 0 && first[rows] > first[rows - 1]) {
+            ++rising;
+        }
+        if (fields.size() >= 2 && width >= 2) {
+            secondLow = std::min(secondLow, kept[1][rows]);
+            secondHigh = std::max(secondHigh, kept[1][rows]);
+        }
+        ++rows;
+    }
+};
+
+Table tableOf(std::string_view bytes, const std::string& name, std::size_t channelColumn,
+              const Progress& progress) {
+    if (const std::size_t at = bytes.find('\0'); at != std::string_view::npos) {
+        failAt(name, 1 + std::count(bytes.begin(), bytes.begin() + at, '\n'),
+               "это не текст (двоичные данные)");
+    }
+    Table t;
+    for (const std::size_t column :
+         {std::size_t(0), std::size_t(1), channelColumn, channelColumn + 1}) {
+        t.kept[column];
+    }
+    std::size_t lineNumber = 0;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const std::string_view line = nextLine(bytes, pos);
+        if (t.rows > static_cast<std::size_t>(kMaxWaveformFrames)) {
+            throw SpectrumFileError(
+                {ProblemKind::TooLarge, name, "",
+                 "в нём больше " + std::to_string(kMaxWaveformFrames) + " строк с числами"});
+        }
+        if (++lineNumber % 65536 == 0) {
+            progress.step(static_cast<double>(pos) / bytes.size());
+        }
+        if (line.empty() || isComment(line)) {
+            continue;
+        }
+        const std::vector<std::string> fields = fieldsOf(line);
+        if (fields.empty()) {
+            continue; // separators alone: a blank line
+        }
+        if (isRow(fields)) {
+            t.take(fields, lineNumber);
+        } else if (t.rows == 0) {
+            t.captions = fields;
+        } else {
+            const bool firstBad = !number(fields[0]);
+            failAt(name, lineNumber, "«" + quoted(fields[firstBad ? 0 : 1]) + "» не число");
+        }
+    }
+    return t;
+}
+
+// The line number of the row'th line of numbers (from 0), for a message about it.
+std::size_t lineOfRow(std::string_view bytes, std::size_t row) {
+    std::size_t lineNumber = 0, pos = 0, rows = 0;
+    while (pos < bytes.size()) {
+        const std::string_view line = nextLine(bytes, pos);
+        ++lineNumber;
+        if (!line.empty() && !isComment(line) && isRow(fieldsOf(line)) && rows++ == row) {
+            return lineNumber;
+        }
+    }
+    return lineNumber;
+}
+
+// Whether a caption names one of these words, whatever their case in ASCII; Cyrillic words
+// are given in each case they are written in.
+bool names(const std::string& caption, std::initializer_list<std::string_view> words) {
+    std::string lower = caption;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
+        return static_cast<char>(c < 0x80 ? std::tolower(c) : c);
+    });
+    return std::any_of(words.begin(), words.end(),
+                       [&](std::string_view w) { return lower.find(w) != std::string::npos; });
+}
+
+bool namesFrequency(const std::string& caption) {
+    return caption == "f" || caption == "F" ||
+           names(caption, {"hz", "freq", "гц", "Гц", "ГЦ", "частот", "Частот", "ЧАСТОТ"});
+}
+
+bool namesTime(const std::string& caption) {
+    return caption == "t" || caption == "T" || caption == "s" || caption == "с" ||
+           names(caption, {"time", "sec", "(s)", "[s]", "время", "Время", "ВРЕМЯ", "сек", "Сек",
+                           "(с)", "[с]"});
+}
+
+// The rule, in the order it is applied:
+//   1. the layout the user chose;
+//   2. the caption of the first column: a frequency (Гц, Hz, freq, частота) makes a
+//      spectrum, a time (время, time, sec, s) a record with its time first;
+//   3. one column of numbers is a record;
+//   4. a first column that rises from line to line (on 99 lines in 100 or more) is the
+//      frequencies of a spectrum; said to the user where the amplitudes change sign, as a
+//      record's samples would;
+//   5. anything else is a record, each column a channel.
+TextLayout tellLayout(const Table& t, TextLayout asked, std::string& readAs) {
+    if (asked != TextLayout::Auto) {
+        return asked;
+    }
+    const std::string first = t.captions.empty() ? std::string() : t.captions[0];
+    if (namesFrequency(first)) {
+        return TextLayout::Spectrum;
+    }
+    if (namesTime(first)) {
+        return TextLayout::Timed;
+    }
+    if (t.width < 2) {
+        return TextLayout::Channels;
+    }
+    const std::size_t steps = t.rows > 0 ? t.rows - 1 : 0;
+    if (steps > 0 && (steps - t.rising) * 100 <= steps) {
+        if (t.secondLow < 0 && t.secondHigh > 0) {
+            readAs = "первый столбец возрастает, а подписи «частота» или «время» над ним нет: "
+                     "прочитан как спектр (частота, амплитуда); запись со временем в первом "
+                     "столбце читают, выбрав «" +
+                     std::string(termOf(kTextLayoutTerms, TextLayout::Timed).label) + "»";
+        }
+        return TextLayout::Spectrum;
+    }
+    return TextLayout::Channels;
+}
+
+Spectrum spectrumOf(Table& t, std::string_view bytes, const std::string& name) {
+    if (t.rows > 0 && t.width < 2) {
+        t.single.note(lineOfRow(bytes, 0), "ожидались два числа: частота и амплитуда");
+    }
+    if (t.single.line != 0) {
+        failAt(name, t.single.line, t.single.why);
+    }
+    Spectrum s;
+    s.source = name;
+    s.frequency = std::move(t.kept[0]);
+    s.amplitude = std::move(t.kept[1]);
+    for (std::size_t i = 0; i < s.frequency.size(); ++i) {
+        if (s.frequency[i] < 0) {
+            failAt(name, lineOfRow(bytes, i), "отрицательная частота");
+        }
+        if (i > 0 && s.frequency[i] <= s.frequency[i - 1]) {
+            failAt(name, lineOfRow(bytes, i), "частоты должны возрастать");
+        }
+    }
+    if (s.frequency.size() < 3) {
+        fail(name, "в нём меньше трёх строк с частотой и амплитудой");
+    }
+    s.units = unitsFromCaption(t.captions.size() >= 2 ? captionOf(t.captions[1]) : "");
+    s.resolution = (s.frequency.back() - s.frequency.front()) / (s.frequency.size() - 1);
+    return s;
+}
+
+// The rate a time column shows: its lines equally spaced within half a step.
+double rateOfTimes(const std::vector<double>& time, std::string_view bytes,
+                   const std::string& name) {
+    for (std::size_t i = 1; i < time.size(); ++i) {
+        if (!(time[i] > time[i - 1])) {
+            failAt(name, lineOfRow(bytes, i), "время в первом столбце должно возрастать");
+        }
+    }
+    const double step = (time.back() - time.front()) / static_cast<double>(time.size() - 1);
+    for (std::size_t i = 1; i < time.size(); ++i) {
+        if (std::abs(time[i] - time.front() - step * static_cast<double>(i)) > 0.5 * step) {
+            failAt(name, lineOfRow(bytes, i),
+                   "время идёт не через равные промежутки: частоту дискретизации по нему не "
+                   "определить");
+        }
+    }
+    const double rate = 1 / step;
+    requireSampleRate(rate, name);
+    return rate;
+}
+
+TextContents recordOf(Table& t, TextLayout layout, std::optional<int> channel,
+                      std::string_view bytes, const std::string& name) {
+    const std::size_t first = layout == TextLayout::Timed ? 1 : 0;
+    for (const Flaw* flaw : {&t.uneven, &t.notANumber}) {
+        if (flaw->line != 0) {
+            failAt(name, flaw->line, flaw->why);
+        }
+    }
+    if (t.width <= first) {
+        fail(name, "в нём нет столбцов с отсчётами после столбца времени");
+    }
+    if (t.rows < 3) {
+        fail(name, "в нём меньше трёх строк с отсчётами");
+    }
+    TextContents c;
+    c.layout = layout;
+    const bool captioned = t.captions.size() == t.width;
+    for (std::size_t column = first; column < t.width; ++column) {
+        const std::string caption = captioned ? captionOf(t.captions[column]) : std::string();
+        c.columns.push_back(!caption.empty() ? caption : "Столбец " + std::to_string(column + 1));
+    }
+    c.channel = chosenIndex(SourceChoice(channel.value_or(0)), static_cast<int>(c.columns.size()),
+                            0, name, "канала");
+    const std::size_t column = first + static_cast<std::size_t>(c.channel);
+    Waveform w;
+    w.samples = std::move(t.kept[column]);
+    w.channels = static_cast<int>(c.columns.size());
+    w.units = unitsFromCaption(captioned ? captionOf(t.captions[column]) : "");
+    w.rateStated = layout == TextLayout::Timed;
+    w.sampleRate = w.rateStated ? rateOfTimes(t.kept[0], bytes, name) : kDefaultTextSampleRate;
+    c.record = std::move(w);
+    return c;
+}
+
+} // namespace
+
+TextContents readTextFile(std::string_view bytes, const std::string& name, TextLayout layout,
+                          std::optional<int> channel, const Progress& progress) {
+    if (channel && *channel < 0) {
+        channel.reset();
+    }
+    const std::size_t channelColumn = static_cast<std::size_t>(channel.value_or(0));
+    Table t = tableOf(bytes, name, channelColumn, progress);
+    if (layout == TextLayout::Auto && t.rows < 3) {
+        fail(name, "в нём меньше трёх строк с числами");
+    }
+    std::string readAs;
+    const TextLayout read = tellLayout(t, layout, readAs);
+    if (read == TextLayout::Spectrum) {
+        TextContents c;
+        c.spectrum = spectrumOf(t, bytes, name);
+        c.readAs = std::move(readAs);
+        return c;
+    }
+    return recordOf(t, read, channel, bytes, name);
+}
+
+Spectrum readTextSpectrum(std::string_view bytes, const std::string& name,
+                          const Progress& progress) {
+    return *readTextFile(bytes, name, TextLayout::Spectrum, std::nullopt, progress).spectrum;
+}
+
+namespace {
+
+bool anyFile(std::string_view, const std::filesystem::path&) {
+    return true; // the last resort: its reader says which line is neither spectrum nor record
+}
+
+FileContents readText(const std::filesystem::path& path, const SourceChoice& choice,
+                      const Progress& progress) {
+    FileContents c;
+    c.format = textFileFormat().key;
+    TextContents t = readTextFile(readTextFileBytes(path), displayName(path), choice.textLayout,
+                                  choice.index, progress);
+    c.readAs = std::move(t.readAs);
+    if (t.spectrum) {
+        c.description = "текст, спектр";
+        c.spectrum = std::move(t.spectrum);
+        c.spectrum->source = displayName(path);
+        return c;
+    }
+    c.description = t.layout == TextLayout::Timed ? "текст, запись со временем" : "текст, запись";
+    c.record = std::move(t.record);
+    c.sourceKind = SourceKind::Channel;
+    c.sources = std::move(t.columns);
+    c.source = t.channel;
+    return c;
+}
+
+} // namespace
+
+const FileFormat& textFileFormat() {
+    static const FileFormat format{
+        "text", "Текстовые файлы", {"csv", "txt", "tsv", "dat", "asc"}, anyFile, readText};
+    return format;
+}
+
+} // namespace orbistan
