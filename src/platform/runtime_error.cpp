@@ -95,6 +95,21 @@ StandardErrorMuted::~StandardErrorMuted() {
     }
 }
 
+void writeStandardError(std::string_view bytes) {
+    const std::lock_guard lock(mutedLock);
+    const int fd = mutedCount > 0 && savedStandardError >= 0 ? savedStandardError : STDERR_FILENO;
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return; // nowhere to say it
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
 void quietStandardErrorForExit() {
     std::fflush(stderr);
     if (const int null = open("/dev/null", O_WRONLY); null >= 0) {

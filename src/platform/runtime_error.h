@@ -2,6 +2,7 @@
 // The run-time error codes and texts that the general error message box shows.
 
 #include <string>
+#include <string_view>
 
 namespace orbistan {
 
@@ -28,6 +29,10 @@ void quietStandardErrorForExit();
 // Standard error points at /dev/null while one lives (on any thread; the last one to go
 // gives it back): decoders inside libraries (libsndfile's MPEG one) print their complaints
 // there, beside or before the program's own message.
+// Writes to the standard error the program was started with, muted or not, so that the
+// program's own messages are never lost to a library muted on another thread.
+void writeStandardError(std::string_view bytes);
+
 class StandardErrorMuted {
 public:
     StandardErrorMuted();
