@@ -18,6 +18,7 @@ declare -A uses=(
     [spectrum/io]="platform calc spectrum/signal spectrum/dsp"
     [spectrum/diagnosis]="platform calc search spectrum/signal spectrum/dsp"
     [spectrum/workbench]="$lower spectrum/signal spectrum/dsp spectrum/io spectrum/diagnosis"
+    [spectrum/series]="$lower spectrum/signal spectrum/dsp spectrum/io spectrum/diagnosis spectrum/workbench"
 )
 failures=0
 fail() {

@@ -47,7 +47,8 @@ std::string usageText() {
         "       orbistan-cli synth --fault " +
         joinWords(synthFaultKeys()) +
         " --out FILE.wav <compute options>"
-        " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]\n"
+        " [--rate HZ] [--seconds S] [--resonance HZ] [--noise SIGMA] [--seed N]"
+        " [--series N [--onset K] [--interval MINUTES]: --out is a folder]\n"
         "       orbistan-cli envelope FILE --band LOW:HIGH|auto [--whiten] [<options of "
         "spectrum>]\n"
         "       orbistan-cli diagnose FILE <compute options, --Fr from the file if it states it>"
@@ -58,7 +59,10 @@ std::string usageText() {
         " --out REPORT.pdf [--number N] [--machine TEXT] [--point TEXT]"
         " [--measured DD.MM.YYYY[ HH:MM]] [--band LOW:HIGH|auto] [<options of spectrum>]\n"
         "       orbistan-cli levels FILE [--channel K] [--variable NAME] [--rate HZ] [--text T] "
-        "[--unit U]");
+        "[--unit U]\n"
+        "       orbistan-cli trend FOLDER|FILE... <compute options, --Fr from the first record if"
+        " it states it> [--band LOW:HIGH|auto] [--whiten] [--slip PCT] [--lines L] [--channel K]"
+        " [--variable NAME] [--rate HZ] [--text T] [--threads N] [--out TREND.csv]");
 }
 
 int rowByName(const std::string& name) {
@@ -252,7 +256,7 @@ const std::map<std::string, Command>& commands() {
         {"base", baseCommand},         {"spectrum", spectrumCommand},
         {"synth", synthAdapter},       {"envelope", envelopeCommand},
         {"diagnose", diagnoseCommand}, {"report", reportCommand},
-        {"levels", levelsCommand},
+        {"levels", levelsCommand},     {"trend", trendCommand},
     };
     return table;
 }

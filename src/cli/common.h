@@ -65,5 +65,6 @@ int envelopeCommand(const std::vector<std::string>& args, std::ostream& out, std
 int diagnoseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int levelsCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 int reportCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int trendCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 } // namespace orbistan

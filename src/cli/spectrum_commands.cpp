@@ -15,6 +15,7 @@
 #include "spectrum/dsp/envelope.h"
 #include "spectrum/io/audio.h"
 #include "spectrum/io/mat_file.h"
+#include "spectrum/series/record_time.h"
 #include "spectrum/workbench/workbench.h"
 
 #include <cmath>
@@ -465,14 +466,56 @@ bool readSynthSettings(const ComputeArgs& a, SynthSettings& s) {
 
 } // namespace
 
+namespace {
+
+// The series' records, one WAV each, named by the time a monitoring system would have made
+// them: from 2026-01-01 00:00 on, `interval` minutes apart.
+int writeSynthSeries(const ComputeArgs& a, const SynthSettings& bearing,
+                     const std::filesystem::path& folder, std::ostream& err) {
+    SynthSeries series;
+    series.records = static_cast<int>(wholeOption(a, "--series", "40", 2, 100000));
+    series.onset = static_cast<int>(
+        wholeOption(a, "--onset", std::to_string(series.records / 2), 0, series.records));
+    const long interval = wholeOption(a, "--interval", "10", 1, 525600);
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec || !std::filesystem::is_directory(folder)) {
+        err << problemText(
+                   writeFailure(folder, ec ? runtimeCodeFromErrno(ec.value()) : kFileAccessDenied))
+            << '\n';
+        return ExitFile;
+    }
+    const std::int64_t start = 1767225600; // 2026-01-01 00:00:00
+    for (int i = 0; i < series.records; ++i) {
+        std::string name = timeText(start + std::int64_t(i) * interval * 60);
+        std::replace_if(
+            name.begin(), name.end(), [](char c) { return c == '-' || c == ' ' || c == ':'; }, '.');
+        const std::filesystem::path path = folder / (name + ".wav");
+        const SynthSettings s = seriesRecord(bearing, series, i);
+        if (const int error = writeFileAtomically(
+                path, encodeWav(synthesize(s), static_cast<int>(s.sampleRate)))) {
+            err << problemText(writeFailure(path, error)) << '\n';
+            return ExitFile;
+        }
+    }
+    return ExitDone;
+}
+
+} // namespace
+
 int synthCommand(const std::vector<std::string>& args, std::ostream& err) {
-    const ComputeArgs a = parseCompute(
-        args,
-        {{"--fault", "--out", "--rate", "--seconds", "--resonance", "--noise", "--seed"}, {}});
+    const ComputeArgs a =
+        parseCompute(args, {{"--fault", "--out", "--rate", "--seconds", "--resonance", "--noise",
+                             "--seed", "--series", "--onset", "--interval"},
+                            {}});
     faultOption(a);
     const std::string outPath = extraOr(a, "--out", "");
     if (outPath.empty()) {
         throw UsageError{"missing option --out"};
+    }
+    const bool series = a.extra.count("--series") > 0;
+    if (!series && (a.extra.count("--onset") || a.extra.count("--interval"))) {
+        throw UsageError{"--onset and --interval are a series' (--series N)"};
     }
     SynthSettings s;
     if (!readSynthSettings(a, s)) {
@@ -485,6 +528,9 @@ int synthCommand(const std::vector<std::string>& args, std::ostream& err) {
     }
     s.Fr = c.validation.inputs.Fr;
     s.Fo = c.results[Fo], s.Fi = c.results[Fi], s.Fw = c.results[Fw], s.Fq = c.results[Fq];
+    if (series) {
+        return writeSynthSeries(a, s, outPath, err);
+    }
     const int error =
         writeFileAtomically(outPath, encodeWav(synthesize(s), static_cast<int>(s.sampleRate)));
     if (error != 0) {

@@ -40,6 +40,12 @@ std::vector<std::string> plus(std::vector<std::string> v, std::vector<std::strin
     return v;
 }
 
+// The command's files (or folders) before its options.
+std::vector<std::string> on(std::vector<std::string> v, std::vector<std::string> files) {
+    v.insert(v.begin() + 1, files.begin(), files.end());
+    return v;
+}
+
 TEST(CliCompute, PrintsTheTwentyOneFieldsInOrder) {
     const CliRun r =
         runCli(plus(geometry("9", "25", "7,938", "52", "25", "0"), {"--precision", "100"}));
@@ -559,6 +565,63 @@ TEST_F(CliSpectrum, TextRecordsAreReadAtTheirRate) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("--text к нему не относится: он не текстовый"), std::string::npos)
         << refused.err;
+}
+
+std::vector<std::vector<std::string>> tabRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> fields;
+        std::size_t start = 0;
+        for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos;
+             start = tab + 1) {
+            fields.push_back(line.substr(start, tab - start));
+        }
+        fields.push_back(line.substr(start));
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// A series made by synth (the fault from record 8 on, the speed wandering) and trended: a
+// row per record in time order, the outer race strong from record 8 on and never before,
+// the other families never strong; a file that is no record is a row saying why.
+TEST_F(CliSpectrum, ASeriesIsTrendedInTimeOrder) {
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    const std::string folder = (dir_ / "series").string();
+    ASSERT_EQ(runCli(plus(as("synth", g), {"--fault", "outer", "--series", "16", "--onset", "8",
+                                           "--rate", "20000", "--seconds", "1", "--out", folder}))
+                  .status,
+              0);
+    ASSERT_EQ(orbistan::writeFileAtomically(dir_ / "series" / "notes.txt", "not a record\n"), 0);
+    const std::string csv = (dir_ / "trend.csv").string();
+    const CliRun r = runCli(plus(on(as("trend", g), {folder}), {"--out", csv}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("записей: 17 из 17"), std::string::npos) << r.err;
+    const auto rows = tabRows(orbistan::readWholeFile(csv).value_or(""));
+    ASSERT_EQ(rows.size(), 18u);
+    EXPECT_EQ(rows[0][0], "time");
+    EXPECT_EQ(rows[0].back(), "band");
+    for (std::size_t i = 1; i <= 16; ++i) {
+        ASSERT_EQ(rows[i].size(), rows[0].size()) << i;
+        EXPECT_EQ(rows[i][1], "name");
+        EXPECT_EQ(rows[i][8], i > 8 ? "strong" : "none") << "outer, record " << i - 1;
+        for (const std::size_t verdict : {10u, 12u, 14u}) {
+            EXPECT_NE(rows[i][verdict], "strong") << rows[0][verdict] << ", record " << i - 1;
+        }
+    }
+    // notes.txt has no time in its name: its modification time, today, puts it last.
+    EXPECT_EQ(rows[17][1], "mtime");
+    EXPECT_EQ(rows[17][3], "");
+    EXPECT_TRUE(rows[17].back().starts_with("Файл «notes.txt»: ")) << rows[17].back();
+
+    const std::string notes = (dir_ / "series" / "notes.txt").string();
+    EXPECT_EQ(runCli({"trend", notes, "--Z", "9"}).status, 1); // no geometry
+    const CliRun unread = runCli(on(as("trend", g), {notes}));
+    EXPECT_EQ(unread.status, 4) << unread.err; // no record read
+    EXPECT_EQ(tabRows(unread.out).size(), 2u);
+    EXPECT_EQ(runCli(on(as("trend", g), {(dir_ / "absent").string()})).status, 4);
 }
 
 // A narrow span gives fine lines from few: the fault's line at 400 lines over 0–500 Hz is

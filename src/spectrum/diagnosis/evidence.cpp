@@ -430,6 +430,26 @@ double foundOrExpected(const FamilyEvidence& e) {
     return e.found > 0 ? e.found : e.expected;
 }
 
+std::optional<FoundLine> fundamentalLine(const Spectrum& spectrum, const FamilyEvidence& e,
+                                         double slipPercent) {
+    for (const FoundLine& l : e.lines) {
+        if (l.order == 1) {
+            return l;
+        }
+    }
+    if (!(e.expected > 0)) {
+        return std::nullopt;
+    }
+    const double reach = e.expected * slipPercent / 100;
+    const std::optional<Line> l =
+        strongestLine(spectrum, std::max(e.expected - reach, lowestResolvable(spectrum)),
+                      e.expected + reach, [](double) { return false; });
+    if (!l) {
+        return std::nullopt;
+    }
+    return FoundLine{1, l->frequency, l->decibels()};
+}
+
 namespace {
 
 // "106,1 Hz (−0,8 %)": where the fundamental was found and how far from where it belongs.

@@ -57,6 +57,13 @@ std::vector<FamilyEvidence> rankEvidence(const Spectrum& spectrum, const SearchB
 // kinematics put it.
 double foundOrExpected(const FamilyEvidence& e);
 
+// The family's fundamental as a line of the spectrum: the one found, else the strongest line
+// of its own within ±slipPercent of where the kinematics put it, with its height above the
+// floor (below the 3 dB a line is found at, where none stands clear); none where no line
+// stands above the floor there.
+std::optional<FoundLine> fundamentalLine(const Spectrum& spectrum, const FamilyEvidence& e,
+                                         double slipPercent = kDefaultSlipPercent);
+
 // "Fo: 106,1 Hz (−0,8 %), 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 8";
 // in Russian for the window.
 std::string describeEvidence(const FamilyEvidence& e, bool russian = false);

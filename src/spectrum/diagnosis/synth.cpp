@@ -83,7 +83,7 @@ std::vector<double> synthesize(const SynthSettings& s) {
     const auto count = static_cast<std::size_t>(std::llround(s.seconds * s.sampleRate));
     std::vector<double> x = background(s, count);
     const auto [rate, modulation] = impactRate(s);
-    if (!(rate > 0)) {
+    if (!(rate > 0) || !(s.severity > 0)) {
         return x;
     }
     // The response has died away (below 10^-4) after this long.
@@ -102,10 +102,30 @@ std::vector<double> synthesize(const SynthSettings& s) {
         const std::ptrdiff_t to = std::min(static_cast<std::ptrdiff_t>(count) - 1, centre + after);
         for (std::ptrdiff_t i = from; i <= to; ++i) {
             const double t = static_cast<double>(i) / s.sampleRate - at;
-            x[static_cast<std::size_t>(i)] += strength * impactResponse(t, s.resonance);
+            x[static_cast<std::size_t>(i)] +=
+                s.severity * strength * impactResponse(t, s.resonance);
         }
     }
     return x;
+}
+
+SynthSettings seriesRecord(const SynthSettings& bearing, const SynthSeries& series, int index) {
+    SynthSettings s = bearing;
+    // Each record's own draw, the same for the same seed and index.
+    std::mt19937_64 random(bearing.seed * 1000003 + static_cast<std::uint64_t>(index));
+    const double speed = 1 + series.wander * std::uniform_real_distribution<double>(-1, 1)(random);
+    s.Fr *= speed, s.Fo *= speed, s.Fi *= speed, s.Fw *= speed, s.Fq *= speed;
+    s.seed = bearing.seed + 7919 * static_cast<std::uint64_t>(index + 1);
+    if (index < series.onset || !s.fault) {
+        s.fault.reset();
+        s.severity = 0;
+    } else {
+        const int span = std::max(1, series.records - 1 - series.onset);
+        s.severity = bearing.severity *
+                     (kOnsetSeverity +
+                      (1 - kOnsetSeverity) * std::min(1.0, double(index - series.onset) / span));
+    }
+    return s;
 }
 
 } // namespace orbistan

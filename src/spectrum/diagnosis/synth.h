@@ -29,8 +29,22 @@ struct SynthSettings {
     double seconds = 10;
     double resonance = 3000; // Hz
     double noise = 0.1;      // standard deviation of the white noise
+    double severity = 1;     // the impacts' strength, 1 the full; 0: no fault
     std::uint64_t seed = 1;
 };
+
+// A series of records of one bearing as a monitoring system records it: shaft and noise only
+// before the record `onset` (from 0), the fault from it on, its impacts growing from
+// kOnsetSeverity of their full strength on the first record to full on the last; the shaft
+// speed (and the defect frequencies with it) wandering within ±`wander` from record to record.
+struct SynthSeries {
+    int records = 40;
+    int onset = 20;
+    double wander = 0.01;
+};
+inline constexpr double kOnsetSeverity = 0.4;
+// The settings of the series' record `index`, from those of the bearing at its mean speed.
+SynthSettings seriesRecord(const SynthSettings& bearing, const SynthSeries& series, int index);
 
 // Impacts recur at the fault's rate, each up to 1 % of a period early or late (the rolling
 // elements' slip). Outer race: impacts at Fo of constant strength. Inner race: at Fi, their

@@ -35,11 +35,13 @@ bool isComment(std::string_view line) {
            line.starts_with("//");
 }
 
-// The fields of a line. Tabs and semicolons separate when present, else blanks, else
-// commas.
-std::vector<std::string> fieldsOf(std::string_view line) {
-    std::vector<std::string> fields;
-    const bool hard = line.find_first_of("\t;") != std::string_view::npos;
+// The fields of a line, into `fields` (views into the line). Tabs and semicolons separate
+// when present, else blanks, else commas.
+void fieldsOf(std::string_view line, std::vector<std::string_view>& fields) {
+    fields.clear();
+    // Scanned by hand: find_first_of looks for each character of a set in turn.
+    const bool hard =
+        std::any_of(line.begin(), line.end(), [](char c) { return c == '\t' || c == ';'; });
     const bool blanks = !hard && line.find(' ') != std::string_view::npos;
     const auto separates = [&](char c) {
         return hard ? (c == '\t' || c == ';') : blanks ? isBlank(c) : c == ',';
@@ -49,7 +51,7 @@ std::vector<std::string> fieldsOf(std::string_view line) {
         if (i == line.size() || separates(line[i])) {
             const std::string_view field = trim(line.substr(start, i - start));
             if (!field.empty() || hard || !blanks) {
-                fields.emplace_back(field);
+                fields.push_back(field);
             }
             start = i + 1;
         }
@@ -57,16 +59,24 @@ std::vector<std::string> fieldsOf(std::string_view line) {
     while (!fields.empty() && fields.back().empty()) {
         fields.pop_back();
     }
-    return fields;
 }
 
 // A field as a number; a comma in it is a decimal comma (comma-separated lines have none).
-std::optional<double> number(std::string text) {
-    std::replace(text.begin(), text.end(), ',', '.');
-    const std::size_t start = text.starts_with('+') ? 1 : 0;
+std::optional<double> number(std::string_view text) {
+    if (text.starts_with('+')) {
+        text.remove_prefix(1);
+    }
+    char pointed[64];
+    if (text.find(',') != std::string_view::npos) {
+        if (text.size() > sizeof pointed) {
+            return std::nullopt;
+        }
+        std::replace_copy(text.begin(), text.end(), pointed, ',', '.');
+        text = std::string_view(pointed, text.size());
+    }
     double value = 0;
     const char* end = text.data() + text.size();
-    const auto [stop, ec] = std::from_chars(text.data() + start, end, value);
+    const auto [stop, ec] = std::from_chars(text.data(), end, value);
     if (ec != std::errc{} || stop != end || !std::isfinite(value)) {
         return std::nullopt;
     }
@@ -74,7 +84,7 @@ std::optional<double> number(std::string text) {
 }
 
 // A header's field as an axis caption, when it is one short line of printable text.
-std::string captionOf(const std::string& field) {
+std::string captionOf(std::string_view field) {
     if (field.size() > 60 || std::any_of(field.begin(), field.end(), [](char c) {
             return static_cast<unsigned char>(c) < 0x20;
         })) {
@@ -84,8 +94,8 @@ std::string captionOf(const std::string& field) {
 }
 
 // A field as a message quotes it: readable, and never a screenful.
-std::string quoted(const std::string& field) {
-    return visibleText(field.size() > 40 ? field.substr(0, 40) + "…" : field);
+std::string quoted(std::string_view field) {
+    return visibleText(field.size() > 40 ? std::string(field.substr(0, 40)) + "…" : field);
 }
 
 } // namespace
@@ -103,9 +113,9 @@ namespace {
 
 // The line from `pos` on, trimmed; `pos` moves past its line break (CR, LF or CR LF).
 std::string_view nextLine(std::string_view bytes, std::size_t& pos) {
-    std::size_t end = bytes.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) {
-        end = bytes.size();
+    std::size_t end = pos;
+    while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') {
+        ++end;
     }
     const std::string_view line = trim(bytes.substr(pos, end - pos));
     pos = end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
@@ -114,8 +124,8 @@ std::string_view nextLine(std::string_view bytes, std::size_t& pos) {
 
 // A line of numbers: its first field a number, and its second too where it has one. Before
 // the first such line, any other is a header; after it, any other is a fault.
-bool isRow(const std::vector<std::string>& fields) {
-    return !fields.empty() && number(fields[0]) && (fields.size() < 2 || number(fields[1]));
+bool isRow(const std::vector<std::optional<double>>& values) {
+    return !values.empty() && values[0] && (values.size() < 2 || values[1]);
 }
 
 // Where a line failed, kept until the layout says whether it matters.
@@ -143,7 +153,8 @@ struct Table {
     Flaw notANumber; // a field beyond the second that is no number
     Flaw single;     // a line of one number where the first had two or more
 
-    void take(const std::vector<std::string>& fields, std::size_t lineNumber) {
+    void take(const std::vector<std::string_view>& fields,
+              const std::vector<std::optional<double>>& values, std::size_t lineNumber) {
         if (rows == 0) {
             width = fields.size();
         }
@@ -156,16 +167,14 @@ struct Table {
         if (fields.size() < 2 && width >= 2) {
             single.note(lineNumber, "ожидались два числа: частота и амплитуда");
         }
-        for (auto& [column, values] : kept) {
+        for (auto& [column, kept] : this->kept) {
             if (column < width) { // a line of another width fails a record, and a spectrum
                                   // needs only the first two
-                const std::optional<double> v =
-                    column < fields.size() ? number(fields[column]) : std::nullopt;
-                values.push_back(v.value_or(0));
+                kept.push_back(column < values.size() ? values[column].value_or(0) : 0);
             }
         }
-        for (std::size_t i = 2; i < fields.size(); ++i) {
-            if (!number(fields[i])) {
+        for (std::size_t i = 2; i < values.size(); ++i) {
+            if (!values[i]) {
                 notANumber.note(lineNumber, "«" + quoted(fields[i]) + "» не число");
                 break;
             }
@@ -195,6 +204,8 @@ Table tableOf(std::string_view bytes, const std::string& name, std::size_t chann
     }
     std::size_t lineNumber = 0;
     std::size_t pos = 0;
+    std::vector<std::string_view> fields; // the line's, kept from line to line
+    std::vector<std::optional<double>> values;
     while (pos < bytes.size()) {
         const std::string_view line = nextLine(bytes, pos);
         if (t.rows > static_cast<std::size_t>(kMaxWaveformFrames)) {
@@ -208,17 +219,18 @@ Table tableOf(std::string_view bytes, const std::string& name, std::size_t chann
         if (line.empty() || isComment(line)) {
             continue;
         }
-        const std::vector<std::string> fields = fieldsOf(line);
+        fieldsOf(line, fields);
         if (fields.empty()) {
             continue; // separators alone: a blank line
         }
-        if (isRow(fields)) {
-            t.take(fields, lineNumber);
+        values.resize(fields.size());
+        std::transform(fields.begin(), fields.end(), values.begin(), number);
+        if (isRow(values)) {
+            t.take(fields, values, lineNumber);
         } else if (t.rows == 0) {
-            t.captions = fields;
+            t.captions.assign(fields.begin(), fields.end());
         } else {
-            const bool firstBad = !number(fields[0]);
-            failAt(name, lineNumber, "«" + quoted(fields[firstBad ? 0 : 1]) + "» не число");
+            failAt(name, lineNumber, "«" + quoted(fields[values[0] ? 1 : 0]) + "» не число");
         }
     }
     return t;
@@ -227,10 +239,18 @@ Table tableOf(std::string_view bytes, const std::string& name, std::size_t chann
 // The line number of the row'th line of numbers (from 0), for a message about it.
 std::size_t lineOfRow(std::string_view bytes, std::size_t row) {
     std::size_t lineNumber = 0, pos = 0, rows = 0;
+    std::vector<std::string_view> fields;
+    std::vector<std::optional<double>> values;
     while (pos < bytes.size()) {
         const std::string_view line = nextLine(bytes, pos);
         ++lineNumber;
-        if (!line.empty() && !isComment(line) && isRow(fieldsOf(line)) && rows++ == row) {
+        if (line.empty() || isComment(line)) {
+            continue;
+        }
+        fieldsOf(line, fields);
+        values.resize(fields.size());
+        std::transform(fields.begin(), fields.end(), values.begin(), number);
+        if (isRow(values) && rows++ == row) {
             return lineNumber;
         }
     }

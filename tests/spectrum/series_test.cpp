@@ -1,0 +1,186 @@
+// Series of records: their times, their order, and a synthetic fault that starts on a known
+// record and grows, trended as a monitoring system would.
+#include "spectrum/diagnosis/synth.h"
+#include "spectrum/io/audio.h"
+#include "spectrum/series/series.h"
+
+#include "platform/atomic_file.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+
+namespace orbistan {
+namespace {
+
+// ---- Times -------------------------------------------------------------------------------
+
+TEST(RecordTime, NamesGiveTheirDateAndTime) {
+    const std::int64_t ims = 1076581959; // 2004-02-12 10:32:39
+    const struct {
+        const char* name;
+        std::optional<std::int64_t> seconds;
+    } cases[] = {
+        {"2004.02.12.10.32.39", ims},          {"2004.02.12.10.32.39.txt", ims},
+        {"pump_20040212_103239.wav", ims},     {"20040212T103239.mat", ims},
+        {"2004-02-12 10-32-39.csv", ims},      {"2004.02.30.10.32.39", std::nullopt}, // no such day
+        {"2004.02.12.25.32.39", std::nullopt}, // no such hour
+        {"acc_00001.csv", std::nullopt},       {"1.csv", std::nullopt},
+        {"2024.02.29.00.00.00", 1709164800}, // a leap day
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(timeInName(c.name), c.seconds) << c.name;
+    }
+    EXPECT_EQ(timeText(ims), "2004-02-12 10:32:39");
+}
+
+TEST(RecordTime, HeadsGiveTheTimeWrittenInThem) {
+    const struct {
+        std::string head;
+        std::optional<std::int64_t> seconds;
+    } cases[] = {
+        {"MATLAB 5.0 MAT-file, Platform: PCWIN, Created on: Fri Jan 14 09:59:33 2000", 947843973},
+        {"    -1\n    58\nID line 1\n24-Jan-02 10:11:12\n", 1011867072},
+        {"# recorded 2004-02-12 10:32:39\n0.1\n", 1076581959},
+        {"Дата: 12.02.2004 10:32\n", 1076581920},
+        {std::string("bext\0\0\x02\0", 8) + "2004-02-1210:32:39", 1076581959},
+        // A record's digits run together are no time.
+        {"0.20040212103239\n0.1\n", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(timeInHead(c.head), c.seconds) << c.head;
+    }
+}
+
+TEST(RecordTime, NamesAreOrderedAsPeopleNumberThem) {
+    const std::vector<std::string> ordered = {"1.csv",      "2.csv", "10.csv", "acc_00002.csv",
+                                              "acc_10.csv", "b",     "b1",     "b01x"};
+    for (std::size_t i = 0; i < ordered.size(); ++i) {
+        for (std::size_t j = 0; j < ordered.size(); ++j) {
+            EXPECT_EQ(naturalLess(ordered[i], ordered[j]), i < j)
+                << ordered[i] << " " << ordered[j];
+        }
+    }
+}
+
+// ---- The series ----------------------------------------------------------------------------
+
+SynthSettings bearing6205() {
+    SynthSettings s;
+    s.fault = FaultFamily::Outer;
+    s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
+    s.Fw = 69.5234251692891, s.Fq = 11.8866493506493;
+    s.sampleRate = 20000;
+    s.seconds = 1;
+    return s;
+}
+
+SeriesSettings judgedFor(const SynthSettings& s) {
+    SeriesSettings settings;
+    settings.bases = {s.Fo, s.Fi, s.Fw, s.Fq, s.Fr};
+    return settings;
+}
+
+class Series : public test::TempDirTest {
+protected:
+    // The series' records as WAV files named in reverse of their time, so that only their
+    // times put them in order.
+    void writeSeries(const SynthSettings& bearing, const SynthSeries& series) {
+        for (int i = 0; i < series.records; ++i) {
+            const SynthSettings s = seriesRecord(bearing, series, i);
+            const std::string name = std::to_string(series.records - i) + "_2026.01.01." +
+                                     (i < 10 ? "0" : "") + std::to_string(i) + ".00.00.wav";
+            ASSERT_EQ(writeFileAtomically(dir_ / name, encodeWav(synthesize(s), 20000)), 0);
+        }
+    }
+
+    std::vector<SeriesRow> trend(const SeriesSettings& settings, unsigned threads) {
+        std::vector<SeriesRow> rows;
+        runSeries(
+            seriesEntries({dir_}), settings,
+            [&](SeriesRow&& row) { rows.push_back(std::move(row)); }, {}, threads);
+        return rows;
+    }
+};
+
+// Noise and the shaft only, then an outer-race fault from record 9 on, growing, the speed
+// wandering ±1 %: the outer race is flagged from record 9 and no other family ever is;
+// the rows come in time order whatever the threads, with the same numbers.
+TEST_F(Series, AFaultIsFlaggedFromTheRecordItStartsOnAndNothingElseIs) {
+    const SynthSettings bearing = bearing6205();
+    const SynthSeries series{24, 9, 0.01};
+    writeSeries(bearing, series);
+    const std::vector<SeriesRow> rows = trend(judgedFor(bearing), 3);
+    ASSERT_EQ(rows.size(), 24u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].entry.time.seconds, 1767225600 + std::int64_t(i) * 3600)
+            << rows[i].entry.path;
+        EXPECT_EQ(rows[i].entry.time.source, TimeSource::Name);
+        EXPECT_TRUE(rows[i].problem.empty()) << rows[i].problem;
+    }
+    EXPECT_EQ(firstFlagged(rows, FaultFamily::Outer), 9u);
+    EXPECT_EQ(firstFlagged(rows, FaultFamily::Outer, Verdict::Strong), 9u);
+    for (const FaultFamily other : {FaultFamily::Inner, FaultFamily::Ball, FaultFamily::Cage}) {
+        EXPECT_EQ(firstFlagged(rows, other), std::nullopt) << faultFamily(other).key;
+    }
+    // The fault's line rises with it; the levels with it.
+    const auto outer = [&](std::size_t i) { return rows[i].families[0].decibels.value_or(0); };
+    EXPECT_GT(outer(9), outer(8) + 10);
+    EXPECT_GT(rows[23].levels->kurtosis, rows[9].levels->kurtosis);
+    const std::vector<SeriesRow> alone = trend(judgedFor(bearing), 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(trendLine(alone[i]), trendLine(rows[i]));
+    }
+}
+
+// A file that is no record is a row that says why; the rest go on.
+TEST_F(Series, ARecordThatCannotBeReadIsARowThatSaysWhy) {
+    SynthSettings s = bearing6205();
+    s.fault.reset();
+    ASSERT_EQ(
+        writeFileAtomically(dir_ / "2026.01.01.00.00.00.wav", encodeWav(synthesize(s), 20000)), 0);
+    ASSERT_EQ(writeFileAtomically(dir_ / "2026.01.01.00.10.00.wav", "RIFF, but no more"), 0);
+    ASSERT_EQ(writeFileAtomically(dir_ / "2026.01.01.00.20.00.txt", "Hz;A\n1;1\n2;1\n3;1\n"), 0);
+    ASSERT_EQ(writeFileAtomically(dir_ / ".hidden", "x"), 0);
+    std::filesystem::create_directories(dir_ / "sub");
+    const std::vector<SeriesRow> rows = trend(judgedFor(s), 2);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_TRUE(rows[0].levels);
+    EXPECT_FALSE(rows[1].levels);
+    EXPECT_TRUE(rows[1].problem.starts_with("Файл «2026.01.01.00.10.00.wav»: ")) << rows[1].problem;
+    EXPECT_EQ(rows[2].problem, "Файл «2026.01.01.00.20.00.txt»: в нём спектр, а не запись сигнала");
+    // Its measured fields empty, its last the reason.
+    const std::string line = trendLine(rows[1]);
+    EXPECT_TRUE(line.starts_with("2026-01-01 00:10:00\tname\t2026.01.01.00.10.00.wav\t\t\t\t\t"))
+        << line;
+    EXPECT_TRUE(line.ends_with(rows[1].problem + "\n")) << line;
+    const std::string header = trendHeader();
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\t'),
+              std::count(header.begin(), header.end(), '\t'));
+    EXPECT_THROW(seriesEntries({dir_ / "absent"}), SpectrumFileError);
+}
+
+// A cancel stops the work: the rows handed on stay, no more come.
+TEST_F(Series, ACancelStopsTheSeries) {
+    SynthSettings s = bearing6205();
+    writeSeries(s, {12, 6, 0.01});
+    std::atomic<bool> cancel = false;
+    std::size_t handed = 0;
+    EXPECT_THROW(runSeries(
+                     seriesEntries({dir_}), judgedFor(s),
+                     [&](SeriesRow&&) {
+                         if (++handed == 2) {
+                             cancel = true;
+                         }
+                     },
+                     Progress(nullptr, &cancel), 2),
+                 SpectrumCancelled);
+    EXPECT_GE(handed, 2u);
+    EXPECT_LT(handed, 12u);
+}
+
+} // namespace
+} // namespace orbistan
