@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numbers>
 #include <optional>
 
@@ -66,10 +67,51 @@ std::pair<std::size_t, std::size_t> linesWithin(const Spectrum& s, double low, d
             static_cast<std::size_t>(std::upper_bound(f.begin(), f.end(), high) - f.begin())};
 }
 
+// What a line of one spectrum is worked out to be — its floor, its frequency refined, how
+// unlikely noise stands as clear in a window of so many lines — remembered: the families
+// look at the same lines again and again.
+class LineMemo {
+public:
+    double floor(const Spectrum& s, std::size_t i) {
+        size(s);
+        if (floors_[i] < 0) {
+            floors_[i] = noiseFloor(s, i);
+        }
+        return floors_[i];
+    }
+    double refined(const Spectrum& s, std::size_t i) {
+        size(s);
+        if (!refinedKnown_[i]) {
+            refined_[i] = refinedFrequency(s, i), refinedKnown_[i] = true;
+        }
+        return refined_[i];
+    }
+    double noise(double ratio, double averages, std::size_t i, std::size_t lines) {
+        const auto [it, added] = noise_.try_emplace({i, lines}, 0.0);
+        if (added) {
+            it->second = log10HighestExceedance(ratio, averages, static_cast<double>(lines));
+        }
+        return it->second;
+    }
+
+private:
+    void size(const Spectrum& s) {
+        if (floors_.empty()) {
+            floors_.assign(s.amplitude.size(), -1);
+            refined_.assign(s.amplitude.size(), 0);
+            refinedKnown_.assign(s.amplitude.size(), false);
+        }
+    }
+    std::vector<double> floors_, refined_;
+    std::vector<bool> refinedKnown_;
+    std::map<std::pair<std::size_t, std::size_t>, double> noise_;
+};
+
 // The highest line of its own within [low, high] that is not `taken`, and how unlikely
 // noise would put one as clear among the lines searched.
 template <typename Taken>
-std::optional<Line> strongestLine(const Spectrum& s, double low, double high, Taken taken) {
+std::optional<Line> strongestLine(const Spectrum& s, double low, double high, Taken taken,
+                                  LineMemo* memo = nullptr) {
     const std::vector<double>& a = s.amplitude;
     const auto [from, to] = linesWithin(s, low, high);
     std::optional<std::size_t> best;
@@ -81,11 +123,15 @@ std::optional<Line> strongestLine(const Spectrum& s, double low, double high, Ta
     if (!best) {
         return std::nullopt;
     }
-    const double floor = noiseFloor(s, *best);
+    const double floor = memo ? memo->floor(s, *best) : noiseFloor(s, *best);
     if (!(floor > 0) || !(a[*best] > floor)) {
         return std::nullopt;
     }
     const double ratio = a[*best] / floor;
+    if (memo) {
+        return Line{memo->refined(s, *best), ratio,
+                    memo->noise(ratio, s.averages, *best, to - from)};
+    }
     return Line{refinedFrequency(s, *best), ratio,
                 log10HighestExceedance(ratio, s.averages, static_cast<double>(to - from))};
 }
@@ -193,6 +239,7 @@ struct Judging {
     std::vector<double> explainedLines, explainedCombs;
 
     std::vector<double> mains; // 50 or 60 Hz, where the spectrum shows them
+    mutable LineMemo memo;
 
     // The lines every machine's spectrum has, faulty bearing or not: the shaft's harmonics,
     // of any order, and the mains' harmonics where the mains (or twice them, the magnetic
@@ -210,9 +257,9 @@ struct Judging {
     // The clearest line in the window that neither the machine nor, once they are judged,
     // a clearer family explains.
     std::optional<Line> familyLine(double low, double high) const {
-        return strongestLine(s, std::max(low, lowestResolvable(s)), high, [this](double f) {
-            return machineLine(f) || (skipExplained && explained(f));
-        });
+        return strongestLine(
+            s, std::max(low, lowestResolvable(s)), high,
+            [this](double f) { return machineLine(f) || (skipExplained && explained(f)); }, &memo);
     }
 
     bool explained(double frequency) const {
@@ -390,7 +437,7 @@ std::vector<FamilyEvidence> rankEvidence(const Spectrum& s, const SearchBases& b
         highest = std::max(highest, f.base(b));
     }
     const double top = (kEvidenceHarmonics + 1) * highest * (1 + slipPercent / 100);
-    Judging j{s, b, slipPercent / 100, top, Discrete(s, top), {}, {}, {}};
+    Judging j{s, b, slipPercent / 100, top, Discrete(s, top), {}, {}, {}, {}};
     for (const double mains : {50.0, 60.0}) {
         const std::vector<double>& lines = j.discrete.frequency;
         if (std::any_of(lines.begin(), lines.end(), [&](double f) {

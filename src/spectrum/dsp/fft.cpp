@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <mutex>
 #include <new>
 #include <numbers>
+#include <tuple>
 
 namespace orbistan::fft {
 
@@ -21,6 +23,32 @@ template <typename T> Buffer<T> allocate(std::size_t count) {
         throw std::bad_alloc();
     }
     return b;
+}
+
+// Plans of short transforms, made once and shared by every buffer and thread (FFTW runs a
+// plan on other arrays of the same alignment, and fftw_malloc aligns them all): a series of
+// records asks for the same few lengths thousands of times. Long transforms' tables are as
+// large as they are, so their plans stay with their buffers.
+constexpr std::size_t kSharedPlanLength = std::size_t{1} << 16;
+
+enum class PlanKind { RealForward, Complex };
+
+// Under plannerMutex.
+fftw_plan sharedPlan(PlanKind kind, std::size_t n, int sign) {
+    static std::map<std::tuple<PlanKind, std::size_t, int>, fftw_plan> plans;
+    fftw_plan& plan = plans[{kind, n, sign}];
+    if (!plan) {
+        const auto length = static_cast<int>(n);
+        if (kind == PlanKind::RealForward) {
+            Buffer<double> in = allocate<double>(n);
+            Buffer<fftw_complex> out = allocate<fftw_complex>(n / 2 + 1);
+            plan = fftw_plan_dft_r2c_1d(length, in.get(), out.get(), FFTW_ESTIMATE);
+        } else {
+            Buffer<fftw_complex> data = allocate<fftw_complex>(n);
+            plan = fftw_plan_dft_1d(length, data.get(), data.get(), sign, FFTW_ESTIMATE);
+        }
+    }
+    return plan;
 }
 
 } // namespace
@@ -40,18 +68,23 @@ std::size_t goodSize(std::size_t n) {
 }
 
 Forward::Forward(std::size_t n)
-    : in_(allocate<double>(n)), out_(allocate<fftw_complex>(n / 2 + 1)) {
+    : in_(allocate<double>(n)), out_(allocate<fftw_complex>(n / 2 + 1)),
+      shared_(n <= kSharedPlanLength) {
     const std::lock_guard lock(plannerMutex());
-    plan_ = fftw_plan_dft_r2c_1d(static_cast<int>(n), in_.get(), out_.get(), FFTW_ESTIMATE);
+    plan_ = shared_
+                ? sharedPlan(PlanKind::RealForward, n, 0)
+                : fftw_plan_dft_r2c_1d(static_cast<int>(n), in_.get(), out_.get(), FFTW_ESTIMATE);
 }
 
 Forward::~Forward() {
-    const std::lock_guard lock(plannerMutex());
-    fftw_destroy_plan(plan_);
+    if (!shared_) {
+        const std::lock_guard lock(plannerMutex());
+        fftw_destroy_plan(plan_);
+    }
 }
 
 fftw_complex* Forward::run() {
-    fftw_execute(plan_);
+    fftw_execute_dft_r2c(plan_, in_.get(), out_.get());
     return out_.get();
 }
 
@@ -119,6 +152,15 @@ void InPlace::forward(std::size_t count) {
 }
 
 void InPlace::complexTransform(std::size_t length, int sign) {
+    if (length <= kSharedPlanLength) {
+        fftw_plan plan;
+        {
+            const std::lock_guard lock(plannerMutex());
+            plan = sharedPlan(PlanKind::Complex, length, sign);
+        }
+        fftw_execute_dft(plan, lines(), lines());
+        return;
+    }
     fftw_plan& plan = plans_[{length, sign}];
     if (!plan) {
         const std::lock_guard lock(plannerMutex());

@@ -35,6 +35,7 @@ private:
     Buffer<double> in_;
     Buffer<fftw_complex> out_;
     fftw_plan plan_ = nullptr;
+    bool shared_ = false; // a short transform's plan, shared, never destroyed here
 };
 
 // The least length at or above n that FFTW transforms fast and plans lean: goodSize for

@@ -1,6 +1,7 @@
 #include "spectrum/dsp/statistics.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -43,14 +44,31 @@ double logUpperFraction(double a, double x) {
     return -x + a * std::log(x) - std::lgamma(a) + std::log(h);
 }
 
-// The median of a gamma variate of shape a and scale 1.
-double gammaMedian(double a) {
+// The median of a gamma variate of shape a and scale 1, solved for.
+double solvedGammaMedian(double a) {
     double low = 0, high = a + 10 * std::sqrt(a) + 10;
     for (int i = 0; i < 200 && high - low > 1e-12 * high; ++i) {
         const double mid = (low + high) / 2;
         (gammaQ(a, mid) > 0.5 ? low : high) = mid;
     }
     return (low + high) / 2;
+}
+
+// The same, remembered for the last shapes asked on this thread: a spectrum's lines are all
+// of one shape (its averages), and each line's chance is asked for.
+double gammaMedian(double a) {
+    constexpr std::size_t kRemembered = 4;
+    thread_local std::array<std::pair<double, double>, kRemembered> known{};
+    thread_local std::size_t oldest = 0;
+    for (const auto& [shape, median] : known) {
+        if (shape == a && shape > 0) {
+            return median;
+        }
+    }
+    const double median = solvedGammaMedian(a);
+    known[oldest] = {a, median};
+    oldest = (oldest + 1) % kRemembered;
+    return median;
 }
 
 } // namespace

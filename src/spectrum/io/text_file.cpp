@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <optional>
@@ -36,25 +37,29 @@ bool isComment(std::string_view line) {
 }
 
 // The fields of a line, into `fields` (views into the line). Tabs and semicolons separate
-// when present, else blanks, else commas.
+// when present, else blanks, else commas. Scanned by hand, a mode at a time: millions of
+// lines are split.
 void fieldsOf(std::string_view line, std::vector<std::string_view>& fields) {
     fields.clear();
-    // Scanned by hand: find_first_of looks for each character of a set in turn.
-    const bool hard =
-        std::any_of(line.begin(), line.end(), [](char c) { return c == '\t' || c == ';'; });
-    const bool blanks = !hard && line.find(' ') != std::string_view::npos;
-    const auto separates = [&](char c) {
-        return hard ? (c == '\t' || c == ';') : blanks ? isBlank(c) : c == ',';
-    };
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= line.size(); ++i) {
-        if (i == line.size() || separates(line[i])) {
-            const std::string_view field = trim(line.substr(start, i - start));
-            if (!field.empty() || hard || !blanks) {
-                fields.push_back(field);
-            }
-            start = i + 1;
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const bool hard = std::any_of(begin, end, [](char c) { return c == '\t' || c == ';'; });
+    const bool blanks = !hard && std::memchr(begin, ' ', line.size()) != nullptr;
+    const char* start = begin;
+    for (const char* p = begin;; ++p) {
+        const bool atEnd = p == end;
+        if (!atEnd && !(hard ? (*p == '\t' || *p == ';') : blanks ? isBlank(*p) : *p == ',')) {
+            continue;
         }
+        const std::string_view field =
+            trim(std::string_view(start, static_cast<std::size_t>(p - start)));
+        if (!field.empty() || !blanks) {
+            fields.push_back(field);
+        }
+        if (atEnd) {
+            break;
+        }
+        start = p + 1;
     }
     while (!fields.empty() && fields.back().empty()) {
         fields.pop_back();
@@ -81,6 +86,43 @@ std::optional<double> number(std::string_view text) {
         return std::nullopt;
     }
     return value;
+}
+
+// A line of plain numbers — digits, points, minus signs and exponents, split by tabs alone,
+// semicolons alone or runs of blanks — read in one pass into its fields and numbers, as
+// fieldsOf and number would read it; false for any other line, which goes their way.
+// Records of millions of lines are all such lines.
+bool plainRow(std::string_view line, std::vector<std::string_view>& fields,
+              std::vector<std::optional<double>>& values) {
+    fields.clear();
+    values.clear();
+    char separator = 0;
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    while (true) {
+        double value = 0;
+        const auto [stop, ec] = std::from_chars(p, end, value);
+        if (ec != std::errc{} || !std::isfinite(value) || stop == p) {
+            return false;
+        }
+        fields.emplace_back(p, static_cast<std::size_t>(stop - p));
+        values.emplace_back(value);
+        if (stop == end) {
+            return true;
+        }
+        const char c = *stop;
+        if ((c != '\t' && c != ';' && c != ' ') || (separator != 0 && c != separator)) {
+            return false;
+        }
+        separator = c;
+        p = stop + 1;
+        while (c == ' ' && p < end && *p == ' ') {
+            ++p; // a run of blanks is one separator
+        }
+        if (p == end) {
+            return false; // nextLine trims blanks: a separator last is a tab or a semicolon
+        }
+    }
 }
 
 // A header's field as an axis caption, when it is one short line of printable text.
@@ -112,10 +154,17 @@ namespace {
 }
 
 // The line from `pos` on, trimmed; `pos` moves past its line break (CR, LF or CR LF).
-std::string_view nextLine(std::string_view bytes, std::size_t& pos) {
-    std::size_t end = pos;
-    while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') {
-        ++end;
+// `feed` keeps where the next LF is (it starts at 0), so that a file of CR lines alone is
+// not searched to its end for each.
+std::string_view nextLine(std::string_view bytes, std::size_t& pos, std::size_t& feed) {
+    if (feed < pos || feed == 0) {
+        const void* at = std::memchr(bytes.data() + pos, '\n', bytes.size() - pos);
+        feed = at ? static_cast<std::size_t>(static_cast<const char*>(at) - bytes.data())
+                  : bytes.size();
+    }
+    std::size_t end = feed;
+    if (const void* cr = std::memchr(bytes.data() + pos, '\r', end - pos)) {
+        end = static_cast<std::size_t>(static_cast<const char*>(cr) - bytes.data());
     }
     const std::string_view line = trim(bytes.substr(pos, end - pos));
     pos = end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
@@ -147,6 +196,7 @@ struct Table {
     std::size_t rows = 0;
     std::map<std::size_t, std::vector<double>> kept; // the columns kept, by index
     std::size_t rising = 0;                          // steps where the first column rises
+    double previous = 0;                             // the first column's last number
     double secondLow = std::numeric_limits<double>::infinity();
     double secondHigh = -std::numeric_limits<double>::infinity();
     Flaw uneven;     // a line of another width than the first
@@ -179,13 +229,14 @@ struct Table {
                 break;
             }
         }
-        const std::vector<double>& first = kept[0];
-        if (rows > 0 && first[rows] > first[rows - 1]) {
+        const double first = values[0].value_or(0);
+        if (rows > 0 && first > previous) {
             ++rising;
         }
+        previous = first;
         if (fields.size() >= 2 && width >= 2) {
-            secondLow = std::min(secondLow, kept[1][rows]);
-            secondHigh = std::max(secondHigh, kept[1][rows]);
+            secondLow = std::min(secondLow, *values[1]);
+            secondHigh = std::max(secondHigh, *values[1]);
         }
         ++rows;
     }
@@ -203,11 +254,11 @@ Table tableOf(std::string_view bytes, const std::string& name, std::size_t chann
         t.kept[column];
     }
     std::size_t lineNumber = 0;
-    std::size_t pos = 0;
+    std::size_t pos = 0, feed = 0;
     std::vector<std::string_view> fields; // the line's, kept from line to line
     std::vector<std::optional<double>> values;
     while (pos < bytes.size()) {
-        const std::string_view line = nextLine(bytes, pos);
+        const std::string_view line = nextLine(bytes, pos, feed);
         if (t.rows > static_cast<std::size_t>(kMaxWaveformFrames)) {
             throw SpectrumFileError(
                 {ProblemKind::TooLarge, name, "",
@@ -219,12 +270,14 @@ Table tableOf(std::string_view bytes, const std::string& name, std::size_t chann
         if (line.empty() || isComment(line)) {
             continue;
         }
-        fieldsOf(line, fields);
+        if (!plainRow(line, fields, values)) {
+            fieldsOf(line, fields);
+            values.resize(fields.size());
+            std::transform(fields.begin(), fields.end(), values.begin(), number);
+        }
         if (fields.empty()) {
             continue; // separators alone: a blank line
         }
-        values.resize(fields.size());
-        std::transform(fields.begin(), fields.end(), values.begin(), number);
         if (isRow(values)) {
             t.take(fields, values, lineNumber);
         } else if (t.rows == 0) {
@@ -238,11 +291,11 @@ Table tableOf(std::string_view bytes, const std::string& name, std::size_t chann
 
 // The line number of the row'th line of numbers (from 0), for a message about it.
 std::size_t lineOfRow(std::string_view bytes, std::size_t row) {
-    std::size_t lineNumber = 0, pos = 0, rows = 0;
+    std::size_t lineNumber = 0, pos = 0, rows = 0, feed = 0;
     std::vector<std::string_view> fields;
     std::vector<std::optional<double>> values;
     while (pos < bytes.size()) {
-        const std::string_view line = nextLine(bytes, pos);
+        const std::string_view line = nextLine(bytes, pos, feed);
         ++lineNumber;
         if (line.empty() || isComment(line)) {
             continue;

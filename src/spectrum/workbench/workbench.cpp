@@ -49,8 +49,11 @@ bool clearer(const std::vector<FamilyEvidence>& a, const std::vector<FamilyEvide
 // The most impulsive band's envelope, and, with a bearing to judge by, the pre-whitened
 // record's whole band too: the clearer is kept. On the public bearing records neither
 // method is best everywhere (docs/real-data.md), and both are cheap.
+// The evidence of the envelope kept goes to `judged`, when asked, so that it is not weighed
+// again.
 void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
-                    const std::function<Progress(double, double)>& part) {
+                    const std::function<Progress(double, double)>& part,
+                    std::vector<FamilyEvidence>* judged) {
     const double highest =
         task.judgeBy
             ? std::max({task.judgeBy->Fo, task.judgeBy->Fi, 2 * task.judgeBy->Fw, task.judgeBy->Fq})
@@ -69,15 +72,21 @@ void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
     const Band whole{0, w.sampleRate / 2};
     Spectrum white =
         envelopeSpectrum(w.samples, w.sampleRate, whole, task.transform, true, part(0.75, 1));
-    if (clearer(rankEvidence(white, *task.judgeBy, task.slipPercent),
-                rankEvidence(*r.envelope, *task.judgeBy, task.slipPercent))) {
+    std::vector<FamilyEvidence> ofWhite = rankEvidence(white, *task.judgeBy, task.slipPercent);
+    std::vector<FamilyEvidence> ofBand = rankEvidence(*r.envelope, *task.judgeBy, task.slipPercent);
+    const bool whiteIsClearer = clearer(ofWhite, ofBand);
+    if (whiteIsClearer) {
         r.envelope = std::move(white);
         r.band = whole;
         r.whitened = true;
     }
+    if (judged) {
+        *judged = std::move(whiteIsClearer ? ofWhite : ofBand);
+    }
 }
 
-void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progress) {
+void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progress,
+                 std::vector<FamilyEvidence>* judged = nullptr) {
     const double from = task.record ? 0 : 0.4;
     const std::function<Progress(double, double)> part = [&progress, from](double a, double b) {
         return Progress([&progress, from, a,
@@ -100,7 +109,7 @@ void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progr
         r.envelope = envelopeSpectrum(record->samples, record->sampleRate, r.band, t.transform,
                                       t.whiten, part(0, 1));
     } else {
-        chooseEnvelope(t, *record, r, part);
+        chooseEnvelope(t, *record, r, part, judged);
     }
     r.envelope->source = displayName(task.path);
 }
@@ -108,13 +117,16 @@ void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progr
 // The record's envelope made as for the diagnosis and judged; a spectrum file's spectrum
 // judged as it is.
 void runDiagnosis(const WorkbenchTask& task, TaskResult& r, const Progress& progress) {
-    runEnvelope(task, r, progress);
+    std::vector<FamilyEvidence> weighed;
+    runEnvelope(task, r, progress, &weighed);
     const Spectrum* judged = r.spectrum();
     if (!judged || !task.judgeBy) {
         return;
     }
-    r.diagnosis = Diagnosis{rankEvidence(*judged, *task.judgeBy, task.slipPercent), r.band,
-                            r.whitened, judged->resolution};
+    if (weighed.empty()) { // a band given, or a spectrum file: weighed here
+        weighed = rankEvidence(*judged, *task.judgeBy, task.slipPercent);
+    }
+    r.diagnosis = Diagnosis{std::move(weighed), r.band, r.whitened, judged->resolution};
 }
 
 Unit statedFor(const std::map<std::string, Unit>& units, const std::string& format) {
