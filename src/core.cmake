@@ -60,6 +60,7 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/diagnosis/synth.cpp
     ${core_dir}/spectrum/series/record_time.cpp
     ${core_dir}/spectrum/series/series.cpp
+    ${core_dir}/spectrum/series/series_document.cpp
     ${core_dir}/spectrum/workbench/report.cpp
     ${core_dir}/spectrum/workbench/workbench.cpp
     ${core_dir}/spectrum/workbench/workbench_settings.cpp

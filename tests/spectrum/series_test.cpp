@@ -3,6 +3,7 @@
 #include "spectrum/diagnosis/synth.h"
 #include "spectrum/io/audio.h"
 #include "spectrum/series/series.h"
+#include "spectrum/series/series_document.h"
 
 #include "platform/atomic_file.h"
 #include "temp_dir.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 
 namespace orbistan {
 namespace {
@@ -180,6 +182,87 @@ TEST_F(Series, ACancelStopsTheSeries) {
                  SpectrumCancelled);
     EXPECT_GE(handed, 2u);
     EXPECT_LT(handed, 12u);
+}
+
+// ---- The document ----------------------------------------------------------------------
+
+// A row read with this RMS, its outer race's line this high (none: no line) and verdict.
+SeriesRow row(double rms, std::optional<double> outer, Verdict verdict = Verdict::None) {
+    SeriesRow r;
+    r.levels = Levels{};
+    r.levels->rms = rms;
+    r.families[0] = {FaultFamily::Outer, outer, 100, verdict};
+    return r;
+}
+
+SeriesRow unread() {
+    SeriesRow r;
+    r.problem = "Файл «x»: его нет";
+    return r;
+}
+
+TEST(SeriesDocument, BaselineAndAlarmsAreOverTheRecordsRead) {
+    SeriesDocument d;
+    // Records 0–5 healthy (0,1 g; no outer line or 2 dB), one unread among them; the level
+    // doubles from 6 on; the outer line rises by 20 dB from 8 on, briefly at 3 alone.
+    const std::vector<SeriesRow> rows = {row(0.1, std::nullopt),
+                                         row(0.1, 2),
+                                         unread(),
+                                         row(0.1, 30, Verdict::Weak),
+                                         row(0.1, 2),
+                                         row(0.1, 2),
+                                         row(0.2, 2),
+                                         row(0.2, 2),
+                                         row(0.25, 22, Verdict::Strong),
+                                         row(0.25, 24, Verdict::Strong),
+                                         row(0.3, 26, Verdict::Strong),
+                                         row(0.3, 1)};
+    for (const SeriesRow& r : rows) {
+        d.add(r);
+    }
+    d.setBaselineFirst(3);
+    EXPECT_EQ(d.baseline(), (std::vector<std::size_t>{0, 1, 3})); // the unread one passed over
+    EXPECT_DOUBLE_EQ(*d.baselineLevel(TrendMeasure::Rms), 0.1);
+    EXPECT_DOUBLE_EQ(*d.baselineLevel(TrendMeasure::Outer), (0 + 2 + 30) / 3.0);
+    d.setBaselineChosen({5, 1, 4, 1, 99});
+    EXPECT_EQ(d.baseline(), (std::vector<std::size_t>{1, 4, 5}));
+    EXPECT_DOUBLE_EQ(*d.baselineLevel(TrendMeasure::Outer), 2);
+    const struct {
+        double rise;
+        TrendMeasure measure;
+        double alarm;
+        std::optional<std::size_t> first;
+    } cases[] = {
+        {6.1, TrendMeasure::Rms, 0.1 * std::pow(10, 6.1 / 20.0), 8}, // 0,2 g is not above 0,2018
+        {5, TrendMeasure::Rms, 0.1 * std::pow(10, 5 / 20.0), 6},     // it is above 0,178
+        {6, TrendMeasure::Outer, 8, 8},                              // 30 dB at 3 alone: no run
+        {30, TrendMeasure::Outer, 32, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        d.setAlarmRise(c.rise);
+        EXPECT_NEAR(*d.alarmLevel(c.measure), c.alarm, 1e-12) << c.rise;
+        EXPECT_EQ(d.firstAlarm(c.measure), c.first) << c.rise;
+    }
+    EXPECT_EQ(d.firstFlagged(FaultFamily::Outer, Verdict::Weak), 8u);
+    EXPECT_EQ(d.firstFlagged(FaultFamily::Inner, Verdict::Weak), std::nullopt);
+    EXPECT_EQ(d.baselineLevel(TrendMeasure::Kurtosis), 0); // read: 0 as every Levels{}
+    d.setBaselineChosen({2});                              // only the unread one
+    EXPECT_EQ(d.baselineLevel(TrendMeasure::Rms), std::nullopt);
+    EXPECT_EQ(d.firstAlarm(TrendMeasure::Rms), std::nullopt);
+}
+
+TEST(SeriesDocument, StepsStopAtTheEnds) {
+    SeriesDocument d;
+    EXPECT_EQ(d.step(1), std::nullopt);
+    d.add(row(1, 1));
+    d.add(row(1, 1));
+    EXPECT_EQ(d.step(1), 0u);  // nothing open: the first
+    EXPECT_EQ(d.step(-1), 1u); // or the last
+    d.setCurrent(1);
+    EXPECT_EQ(d.step(1), std::nullopt);
+    EXPECT_EQ(d.step(-1), 0u);
+    d.setCurrent(7);
+    EXPECT_EQ(d.current(), std::nullopt);
 }
 
 } // namespace

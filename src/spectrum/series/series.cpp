@@ -129,8 +129,10 @@ SeriesRow trendRow(const SeriesEntry& entry, const SeriesSettings& settings,
         row.sampleRate = record->sampleRate;
         row.rateAssumed = !c.statedRate && !settings.source.rate && !c.rateGiven;
         row.levels = RangeExtremes(record->samples).levels(0, record->samples.size());
-        judge(entry, settings, std::move(record), row,
-              Progress([&](double f) { progress.step(0.5 + 0.5 * f); }, nullptr));
+        if (settings.judge) {
+            judge(entry, settings, std::move(record), row,
+                  Progress([&](double f) { progress.step(0.5 + 0.5 * f); }, nullptr));
+        }
     } catch (const SpectrumFileError& e) {
         row.problem = problemText(e.of(displayName(entry.path)).problem());
     } catch (const std::bad_alloc&) {

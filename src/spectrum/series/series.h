@@ -28,6 +28,7 @@ struct SeriesSettings {
     bool whiten = false;
     double slipPercent = kDefaultSlipPercent;
     std::optional<int> lines; // the envelope's; none: chosen for the record's rate
+    bool judge = true;        // false: no bearing to judge by, the levels alone
 };
 
 struct SeriesEntry {
