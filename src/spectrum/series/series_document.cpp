@@ -35,6 +35,28 @@ std::optional<double> measureOf(const SeriesRow& row, TrendMeasure m) {
     return row.families.at(static_cast<std::size_t>(m) - kLevelMeasures).decibels;
 }
 
+SeriesSettings seriesSettingsOf(const WorkbenchSettings& s,
+                                const std::optional<WorkbenchBearing>& bearing,
+                                const std::filesystem::path& folder) {
+    SeriesSettings series;
+    series.transform = diagnosisTransform(s.transform);
+    series.source.assumedRates = s.statedRates;
+    if (const auto rate = s.folderRates.find(folder.string()); rate != s.folderRates.end()) {
+        series.source.folderRate = rate->second;
+    }
+    if (s.diagnosisBand) {
+        series.band = Band{(*s.diagnosisBand)[0], (*s.diagnosisBand)[1]};
+    }
+    series.whiten = s.whiten;
+    series.slipPercent = s.slipPercent;
+    series.lines = s.diagnosisLines;
+    series.judge = bearing.has_value();
+    if (bearing) {
+        series.bases = bearing->bases;
+    }
+    return series;
+}
+
 void SeriesDocument::clear() {
     rows_.clear();
     baselineChosen_.clear();

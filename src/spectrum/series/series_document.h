@@ -39,6 +39,13 @@ inline constexpr double kDefaultAlarmRise = 6; // dB: twice the baseline's ampli
 // Records in a row that a level or a verdict must hold for before it counts as appeared.
 inline constexpr std::size_t kConfirmingRecords = 3;
 
+// How the window's document judges a record, for every record of a series: its transform,
+// band, whitening, slip and lines; the rate given for text records of the folder, and those
+// assumed for files that state none. Levels alone without a bearing.
+SeriesSettings seriesSettingsOf(const WorkbenchSettings& s,
+                                const std::optional<WorkbenchBearing>& bearing,
+                                const std::filesystem::path& folder);
+
 class SeriesDocument {
 public:
     void clear();

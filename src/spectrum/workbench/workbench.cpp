@@ -405,12 +405,15 @@ WorkbenchChange Workbench::showEnvelope(bool on, std::optional<Band> typed) {
 
 // The envelope's transform as the diagnosis makes it: the record's window and scaling, the
 // whole of the band's envelope, its segments averaged (the verdicts were tuned on that).
-TransformSettings Workbench::envelopeTransform() const {
-    TransformSettings t = shownTransform_;
+TransformSettings diagnosisTransform(TransformSettings t) {
     t.span = 0;
     t.averaging = Averaging::Auto;
     t.averages = 0;
     return t;
+}
+
+TransformSettings Workbench::envelopeTransform() const {
+    return diagnosisTransform(shownTransform_);
 }
 
 std::optional<WorkbenchTask> Workbench::pendingDiagnosis() const {

@@ -118,6 +118,10 @@ WorkbenchTask diagnosisTask(const std::filesystem::path& path, const SourceChoic
                             std::optional<Band> band, bool whiten, double slipPercent,
                             std::optional<int> lines);
 
+// The transform a record's diagnosis is made with, from the one the spectrum is shown
+// with: the envelope's whole span, averaged as its verdicts were tuned.
+TransformSettings diagnosisTransform(TransformSettings shown);
+
 struct TaskResult {
     WorkbenchTask task;
     std::optional<FileContents> contents; // Open, Reopen, Overlay; an Envelope read from a file

@@ -30,4 +30,20 @@ QString chooseFile(QWidget* parent, const FileRequest& request) {
     return dialog.selectedFiles().first();
 }
 
+QStringList choosePaths(QWidget* parent, const FileRequest& request) {
+    if (handler()) {
+        const QString answer = handler()(request);
+        return answer.isEmpty() ? QStringList() : answer.split('\n');
+    }
+    QFileDialog dialog(parent, QString(), request.directory, request.filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    const bool folder = request.pick == FileRequest::Pick::Folder;
+    dialog.setFileMode(folder ? QFileDialog::Directory : QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::ShowDirsOnly, folder);
+    if (dialog.exec() != QDialog::Accepted) {
+        return {};
+    }
+    return dialog.selectedFiles();
+}
+
 } // namespace orbistan::ui

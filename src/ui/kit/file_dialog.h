@@ -2,6 +2,7 @@
 // The one way the standard file dialogs are shown, so that tests can answer them.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -14,6 +15,9 @@ struct FileRequest {
     QString filter;    // "*.group"
     QString defaultSuffix = "group";
     bool confirmOverwrite = false; // a group file is simply replaced
+    // What is chosen: one file, a folder, or several files (their paths then one per line
+    // of the answer).
+    enum class Pick { File, Folder, Files } pick = Pick::File;
 };
 
 // Returns the chosen file, or an empty text when the user cancelled.
@@ -21,5 +25,8 @@ using FileDialogHandler = std::function<QString(const FileRequest&)>;
 void setFileDialogHandler(FileDialogHandler handler);
 
 QString chooseFile(QWidget* parent, const FileRequest& request);
+// Several existing files, or a folder (a list of one), as the request picks; empty when the
+// user cancelled.
+QStringList choosePaths(QWidget* parent, const FileRequest& request);
 
 } // namespace orbistan::ui

@@ -43,6 +43,8 @@ namespace orbistan::ui {
 
 class BandMapView;
 class PlotInteraction;
+class SeriesRunner;
+class SeriesView;
 class WaveformView;
 
 class TForm16 : public QWidget, public SpectrumWorkbench {
@@ -78,6 +80,11 @@ public:
     // How many marker lines are drawn.
     int markerLineCount() const { return doc_.markerLineCount(); }
     WaveformView* waveformView() const { return waveformView_; }
+    SeriesView* seriesView() const { return seriesView_; }
+    // A folder's records, or the files named, as a series: trended off the window's thread,
+    // shown on the «Тренд» tab as its rows come.
+    void openSeries(const std::vector<std::filesystem::path>& named);
+    bool seriesBusy() const;
 
 Q_SIGNALS:
     // A peak was clicked: its frequency, as the keypad should show it.
@@ -197,6 +204,14 @@ private:
     void bandDragged(double low, double high);
     double snappedFrequency(double frequency, double* amplitude) const;
 
+    // ---- TForm16_series.cpp: a series of records, its trend, a record of it opened
+    void setUpSeries();
+    void chooseSeries(bool folder);
+    void seriesRecordChosen(std::size_t index, bool showSpectrum);
+    void stepSeries(int direction, bool showSpectrum);
+    // " — запись 25 из 40" while the file shown is the series' record open; empty otherwise.
+    QString seriesPlace() const;
+
     // ---- TForm16_peaks.cpp: the table, the evidence, the exports
     void setUpPeakTable();
     void showPeakTable();
@@ -235,6 +250,8 @@ private:
     BandMapView* bandMapLarge_ = nullptr; // the band map in the plot's place, to be read
     QTabBar* viewTabs_ = nullptr;
     WaveformView* waveformView_ = nullptr;
+    SeriesView* seriesView_ = nullptr;
+    SeriesRunner* seriesRunner_ = nullptr;
     QCPGraph* overlayGraph_ = nullptr;
     // Per family, its harmonics' graph, then per family its sidebands' graph.
     std::array<QCPGraph*, 3 * kMarkerFamilyCount> markerGraphs_{};

@@ -58,6 +58,11 @@ void TForm16::showFullRange() {
 
 // The plot takes the width and two thirds of the height gained; the peak table the rest.
 void TForm16::keyPressEvent(QKeyEvent* event) {
+    if ((event->modifiers() & Qt::ControlModifier) &&
+        (event->key() == Qt::Key_Left || event->key() == Qt::Key_Right)) {
+        stepSeries(event->key() == Qt::Key_Right ? 1 : -1, true); // the series' next record
+        return;
+    }
     if (!doc_.displayed()) {
         QWidget::keyPressEvent(event);
         return;

@@ -18,7 +18,8 @@ inline constexpr QPoint kProgressBar{200, 170}, kCancelButton{548, 170};
 
 // Under the plot: the open button and the bounds' fields, the analysis row, the markers'
 // group and the tabs.
-inline constexpr QPoint kOpenButton{10, 340}, kBoundsGroup{44, 334}, kMarkersGroup{4, 466};
+inline constexpr QPoint kOpenButton{10, 340}, kSeriesButton{10, 372}, kBoundsGroup{44, 334},
+    kMarkersGroup{4, 466};
 inline constexpr QRect kAnalysisGroup{380, 334, 445, 128}, kAnalysisTabs{380, 466, 445, 102};
 
 // The analysis row's left edges, the window's chooser at its least width: what it gains moves

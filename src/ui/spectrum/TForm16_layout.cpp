@@ -1,7 +1,9 @@
 // The spectrum window's frame laid out: what a larger window gains shared out among the
 // plot, the rows under it and the band map; the strips and hints laid over the plot.
 #include "ui/spectrum/TForm16.h"
+
 #include "ui/spectrum/TForm16_geometry.h"
+#include "ui/spectrum/series_view.h"
 #include "ui_TForm16.h"
 
 #include "calc/numbers.h"
@@ -130,6 +132,7 @@ void TForm16::layOutPlot() {
     ui->Chart1->setGeometry(kPlot.adjusted(0, strip + tabs, dx, plotDy));
     waveformView_->setGeometry(ui->Chart1->geometry());
     findChild<QWidget*>("bandMapLargePlot")->setGeometry(ui->Chart1->geometry());
+    seriesView_->setGeometry(ui->Chart1->geometry());
     shaftSpeedNotice_->move(kPlot.left() + (ui->Chart1->width() - shaftSpeedNotice_->width()) / 2,
                             kPlot.top());
     placeEvidencePanel();
@@ -144,6 +147,7 @@ void TForm16::resizeEvent(QResizeEvent* event) {
     ui->progressBar->move(kProgressBar + QPoint(dx / 2, plotDy / 2));
     ui->cancelButton->move(kCancelButton + QPoint(dx / 2, plotDy / 2));
     ui->SpeedButton1->move(kOpenButton + QPoint(0, plotDy));
+    ui->seriesButton->move(kSeriesButton + QPoint(0, plotDy));
     ui->GroupBox1->move(kBoundsGroup + QPoint(0, plotDy));
     ui->analysisGroup->setGeometry(kAnalysisGroup.translated(0, plotDy).adjusted(0, 0, dx, 0));
     layOutAnalysisRow(dx);

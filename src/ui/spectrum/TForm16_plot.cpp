@@ -1,7 +1,9 @@
 // The spectrum window's plot: the spectrum, the defect-frequency markers, the cursor that
 // reads and snaps to the peaks, and the click that searches a peak.
 #include "ui/spectrum/TForm16.h"
+
 #include "ui/spectrum/choosers.h"
+#include "ui/spectrum/series_view.h"
 #include "ui_TForm16.h"
 
 #include "ui/spectrum/band_map_view.h"
@@ -88,6 +90,7 @@ void TForm16::setUpPlot() {
     connect(plot, &QCustomPlot::afterLayout, this, &TForm16::placeEvidencePanel);
     setUpLabels();
     setUpWaveformView();
+    setUpSeries();
 }
 
 void TForm16::setUpWaveformView() {
@@ -125,9 +128,10 @@ void TForm16::showView(int tab) {
     ui->Chart1->setVisible(tab == 0);
     waveformView_->setVisible(tab == 1);
     large->setVisible(tab == 2);
+    seriesView_->setVisible(tab == 3);
     emptyHint_->setVisible(tab == 0 && !doc_.hasSpectrum());
-    QWidget* shown[] = {ui->Chart1, waveformView_->plot(), large};
-    shown[std::clamp(tab, 0, 2)]->setFocus();
+    QWidget* shown[] = {ui->Chart1, waveformView_->plot(), large, seriesView_};
+    shown[std::clamp(tab, 0, 3)]->setFocus();
 }
 
 // The record shown against time; the spectrum's tab when there is none.
@@ -279,7 +283,8 @@ void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContain
     plot->yAxis->setLabel(QString::fromStdString(captionOnScale(s->units, scale)));
     static_cast<QCPTextElement*>(plot->plotLayout()->element(0, 0))
         ->setText(QString::fromStdString(
-            (doc_.showingEnvelope() ? "Спектр огибающей: " : "Спектр: ") + s->source));
+                      (doc_.showingEnvelope() ? "Спектр огибающей: " : "Спектр: ") + s->source) +
+                  seriesPlace());
     interaction_->setBandDragAllowed(doc_.hasRecord() && !doc_.showingEnvelope());
     const QCPRange view = plot->xAxis->range();
     if (!keepRange || view.lower >= s->frequency.back()) {

@@ -1,0 +1,205 @@
+// The spectrum window's series driven as an analyst drives it: a folder of records of one
+// point opened with «Серия…», trended as its rows come, its first flagged record named, a
+// record clicked open, the series stepped through with the keys, a series cancelled.
+#include "ui_fixture.h"
+
+#include "platform/atomic_file.h"
+#include "spectrum/diagnosis/synth.h"
+#include "spectrum/io/audio.h"
+#include "ui/kit/file_dialog.h"
+#include "ui/plot/plot.h"
+#include "ui/spectrum/TForm16.h"
+#include "ui/spectrum/series_view.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabBar>
+#include <QTest>
+#include <QToolButton>
+
+using orbistan::test::UiFixture;
+using orbistan::ui::TForm16;
+
+namespace {
+
+TForm16* spectrumWindow() {
+    auto* main = qobject_cast<orbistan::ui::TForm1*>(UiFixture::topLevel("TForm1"));
+    return main ? dynamic_cast<TForm16*>(main->spectrumWindow()) : nullptr;
+}
+
+orbistan::ui::SeriesView* view() {
+    return spectrumWindow()->seriesView();
+}
+
+// A 6205 at 1797 rpm: an outer-race fault from record `onset` on, growing, the speed
+// wandering ±1 %; each record 1 s at 20 kHz, named by its time, 10 minutes apart.
+void writeSeries(const QString& folder, int records, int onset) {
+    orbistan::SynthSettings s;
+    s.Fr = 29.95, s.Fo = 106.979844155844, s.Fi = 162.570155844156;
+    s.Fw = 69.5234251692891, s.Fq = 11.8866493506493;
+    s.sampleRate = 20000;
+    s.seconds = 1;
+    for (int i = 0; i < records; ++i) {
+        const orbistan::SynthSettings r = seriesRecord(s, {records, onset, 0.01}, i);
+        const QString name = QString("%1/2026.01.01.%2.%3.00.wav")
+                                 .arg(folder)
+                                 .arg(i / 6, 2, 10, QChar('0'))
+                                 .arg(i % 6 * 10, 2, 10, QChar('0'));
+        QCOMPARE(orbistan::writeFileAtomically(name.toStdString(),
+                                               orbistan::encodeWav(synthesize(r), 20000)),
+                 0);
+    }
+}
+
+// «Серия…» → «Папка записей…», the dialog answered with the folder.
+void openSeriesFolder(const QString& folder) {
+    orbistan::ui::setFileDialogHandler([folder](const orbistan::ui::FileRequest& r) {
+        return r.pick == orbistan::ui::FileRequest::Pick::Folder ? folder : QString();
+    });
+    auto* button = spectrumWindow()->findChild<QToolButton*>("seriesButton");
+    QVERIFY(button && button->isEnabled());
+    QAction* action = button->menu()->findChild<QAction*>("seriesFolderAction");
+    QVERIFY(action);
+    action->trigger();
+}
+
+// The spectrum plot's title: the file shown.
+QString spectrumTitle() {
+    auto* plot = spectrumWindow()->findChild<QCustomPlot*>("Chart1");
+    return static_cast<QCPTextElement*>(plot->plotLayout()->element(0, 0))->text();
+}
+
+int tabShown() {
+    return spectrumWindow()->findChild<QTabBar*>("viewTabs")->currentIndex();
+}
+
+} // namespace
+
+class SeriesTest : public QObject {
+    Q_OBJECT
+
+    UiFixture f;
+    QString folder_;
+
+    void openSpectrumWindow() {
+        f.typeGeometry({"9", "29,95", "7,94", "52", "25", "0"});
+        f.click("SpeedButton1");
+        QTest::keyClick(&f.form(), Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(spectrumWindow()->isVisible());
+    }
+
+private Q_SLOTS:
+    void init() {
+        f.start([this](const QString& dir) {
+            folder_ = dir + "/point";
+            QVERIFY(QDir().mkpath(folder_));
+            writeSeries(folder_, 18, 9);
+        });
+    }
+    void cleanup() { f.stop(); }
+
+    // The trend grows as the rows come; the outer race is named from record 10 (the tenth,
+    // where the fault begins), nothing else; a click opens that record's spectrum with the
+    // bearing's lines; → steps to the next and ← back, Ctrl+→ on the spectrum too.
+    void aFolderIsTrendedAndItsRecordsOpen() {
+        openSpectrumWindow();
+        openSeriesFolder(folder_);
+        QCOMPARE(tabShown(), 3);
+        QVERIFY(view()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->seriesBusy(), 60000);
+        QTRY_COMPARE(view()->document().rows().size(), std::size_t{18});
+        QCOMPARE(view()->progressText(), QString("point: записей 18"));
+        const QString firsts = view()->findChild<QLabel*>("seriesFirsts")->text();
+        QVERIFY2(firsts.contains("Fo — признаки с 01.01.2026 01:30 (запись 10), сильные"),
+                 qPrintable(firsts));
+        for (const char* other : {"Fi — нет", "2·Fw — нет", "Fq — нет"}) {
+            QVERIFY2(firsts.contains(other), qPrintable(firsts));
+        }
+        // The plot names the day the fault appeared.
+        QCustomPlot* plot = view()->plot();
+        plot->replot();
+        bool named = false;
+        for (int i = 0; i < plot->itemCount(); ++i) {
+            auto* t = qobject_cast<QCPItemText*>(plot->item(i));
+            named |= t && t->visible() && t->text().contains("Fo с 01.01.2026 01:30");
+        }
+        QVERIFY(named);
+
+        // A click on the tenth record opens it in the spectrum tab, its lines drawn.
+        QCPAxis* time = plot->axisRect(0)->axis(QCPAxis::atBottom);
+        const double tenth = static_cast<double>(view()->document().rows()[9].entry.time.seconds);
+        const QPoint at(static_cast<int>(time->coordToPixel(tenth)),
+                        plot->axisRect(0)->center().y());
+        QTest::mouseClick(plot, Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(tabShown(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCOMPARE(view()->document().current(), std::optional<std::size_t>(9));
+        QCOMPARE(spectrumTitle(), QString("Спектр: 2026.01.01.01.30.00.wav — запись 10 из 18"));
+        QVERIFY(spectrumWindow()->markerLineCount() > 0);
+
+        // Ctrl+→ on the spectrum: the next record, the lines kept.
+        QTest::keyClick(spectrumWindow()->findChild<QWidget*>("Chart1"), Qt::Key_Right,
+                        Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCOMPARE(view()->document().current(), std::optional<std::size_t>(10));
+        QVERIFY(spectrumTitle().contains("2026.01.01.01.40.00.wav"));
+        QVERIFY(spectrumWindow()->markerLineCount() > 0);
+        // ← on the trend: the one before, the trend still shown.
+        spectrumWindow()->findChild<QTabBar*>("viewTabs")->setCurrentIndex(3);
+        QTest::keyClick(view(), Qt::Key_Left);
+        QCOMPARE(tabShown(), 3);
+        QCOMPARE(view()->document().current(), std::optional<std::size_t>(9));
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(spectrumTitle().contains("2026.01.01.01.30.00.wav"));
+    }
+
+    // The baseline and the alarm are the analyst's: more records in the baseline move its
+    // shade, a lower alarm names an earlier rise of the level.
+    void theBaselineAndTheAlarmAreChosen() {
+        openSpectrumWindow();
+        openSeriesFolder(folder_);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->seriesBusy(), 60000);
+        QTRY_COMPARE(view()->document().rows().size(), std::size_t{18});
+        auto* baseline = view()->findChild<QSpinBox*>("baselineBox");
+        baseline->setValue(8);
+        QCOMPARE(view()->document().baseline().size(), std::size_t{8});
+        auto* measure = view()->findChild<QComboBox*>("trendMeasureBox");
+        measure->setCurrentIndex(3); // Эксцесс: the impacts raise it first
+        auto* alarm = view()->findChild<QDoubleSpinBox*>("alarmBox");
+        alarm->setValue(1);
+        const QString low = view()->firstsText();
+        QVERIFY2(low.contains("Эксцесс выше порога с"), qPrintable(low));
+        alarm->setValue(60);
+        QVERIFY2(view()->firstsText().contains("Эксцесс не выше порога"),
+                 qPrintable(view()->firstsText()));
+    }
+
+    // A series is cancelled with «Отмена» at once: the rows read stay, no more come, and
+    // the series can be opened again.
+    void aSeriesIsCancelled() {
+        openSpectrumWindow();
+        openSeriesFolder(folder_);
+        auto* cancel = view()->findChild<QPushButton*>("seriesCancel");
+        QVERIFY(spectrumWindow()->seriesBusy());
+        QVERIFY(cancel->isVisible());
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QVERIFY(!spectrumWindow()->seriesBusy());
+        QVERIFY(!cancel->isVisible());
+        const std::size_t kept = view()->document().rows().size();
+        QVERIFY(kept < 18);
+        QTest::qWait(500);
+        QCOMPARE(view()->document().rows().size(), kept);
+        openSeriesFolder(folder_);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->seriesBusy(), 60000);
+        QCOMPARE(view()->document().rows().size(), std::size_t{18});
+    }
+};
+
+QTEST_MAIN(SeriesTest)
+#include "series_test.moc"
