@@ -134,8 +134,10 @@ WorkbenchTask taskOf(const std::string& file, const ComputeArgs& a, TaskKind kin
 void noteLayout(const std::filesystem::path& path, const FileContents& c, std::ostream& err) {
     if (!c.readAs.empty()) {
         err << fileNoteText(displayName(path),
-                            c.readAs + " (--text " +
-                                std::string(termOf(kTextLayoutTerms, TextLayout::Timed).key) + ")")
+                            c.readAs +
+                                "; как запись со временем в первом столбце его читают с "
+                                "--text " +
+                                std::string(termOf(kTextLayoutTerms, TextLayout::Timed).key))
             << '\n';
     }
 }

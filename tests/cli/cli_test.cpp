@@ -543,7 +543,10 @@ TEST_F(CliSpectrum, TextRecordsAreReadAtTheirRate) {
         {{"columns", "--rate", "8000", "--channel", "2"}, "250", ""},
         {{"columns", "--channel", "2"}, "375", "принята 12000 Гц (задайте её: --rate)"},
         {{"either.txt", "--text", "timed"}, "250", ""},
-        {{"either.txt"}, "0,001\t1", "прочитан как спектр (частота, амплитуда)"},
+        {{"either.txt"},
+         "0,001\t1",
+         "прочитан как спектр (частота, амплитуда); как запись со временем в первом столбце его "
+         "читают с --text timed"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = {

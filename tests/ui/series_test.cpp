@@ -16,12 +16,16 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
+
+#include <cmath>
+#include <string>
 
 using orbistan::test::UiFixture;
 using orbistan::ui::TForm16;
@@ -198,6 +202,74 @@ private Q_SLOTS:
         openSeriesFolder(folder_);
         QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->seriesBusy(), 60000);
         QCOMPARE(view()->document().rows().size(), std::size_t{18});
+    }
+
+    // Text records: columns of samples open as a record at the rate assumed; «Fд» given for
+    // one holds for its folder. A file that could be a spectrum or a record with its time
+    // first is read as a spectrum, the strip over the plot says so, and its button reads it
+    // as a record at the rate its time shows; a spectrum whose header names its frequencies
+    // says nothing.
+    void textFilesOpenAsTheyAreAndSaySo() {
+        openSpectrumWindow();
+        std::string columns, either = "", spectrum = "Частота, Гц;Амплитуда\n";
+        for (int i = 0; i < 4096; ++i) {
+            const double x = std::sin(0.3 * i) + 0.01 * (i % 7);
+            columns += std::to_string(x) + "\t" + std::to_string(-x) + "\n";
+            either += std::to_string(i / 8000.0) + " " + std::to_string(x) + "\n";
+            spectrum += std::to_string(i * 0.5) + ";" + std::to_string(std::abs(x)) + "\n";
+        }
+        QVERIFY(QDir().mkpath(f.programDir() + "/ims"));
+        for (const auto& [name, bytes] :
+             {std::pair{"ims/2004.02.12.10.32.39", columns},
+              std::pair{"ims/2004.02.12.10.42.39", columns}, std::pair{"either.txt", either},
+              std::pair{"spectrum.csv", spectrum}}) {
+            QCOMPARE(
+                orbistan::writeFileAtomically((f.programDir() + "/" + name).toStdString(), bytes),
+                0);
+        }
+        const auto open = [](const QString& file) {
+            orbistan::ui::setFileDialogHandler(
+                [file](const orbistan::ui::FileRequest& r) { return r.save ? QString() : file; });
+            QTest::mouseClick(spectrumWindow()->findChild<QToolButton*>("SpeedButton1"),
+                              Qt::LeftButton);
+            QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        };
+        auto* rate = spectrumWindow()->findChild<QLineEdit*>("rateEdit");
+        auto* notice = spectrumWindow()->findChild<QWidget*>("shaftSpeedNotice");
+        auto* tabs = spectrumWindow()->findChild<QTabBar*>("viewTabs");
+        open(f.programDir() + "/ims/2004.02.12.10.32.39");
+        QVERIFY(tabs->isTabEnabled(1)); // a record: its signal can be looked at
+        QCOMPARE(rate->text(), QString("12000"));
+        QCOMPARE(spectrumWindow()->spectrum()->frequency.back(), 6000.0);
+        rate->setFocus();
+        rate->selectAll();
+        QTest::keyClicks(rate, "20000");
+        QTest::keyClick(rate, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCOMPARE(spectrumWindow()->spectrum()->frequency.back(), 10000.0);
+        open(f.programDir() + "/ims/2004.02.12.10.42.39"); // the folder's next record
+        QCOMPARE(rate->text(), QString("20000"));
+        QCOMPARE(spectrumWindow()->spectrum()->frequency.back(), 10000.0);
+        QVERIFY(!notice->isVisible());
+
+        open(f.programDir() + "/either.txt");
+        QVERIFY(!tabs->isTabEnabled(1)); // a spectrum
+        QVERIFY(notice->isVisible());
+        const QString said = notice->findChild<QLabel*>()->text();
+        QVERIFY2(said.contains("«either.txt»: ") && said.contains("прочитан как спектр"),
+                 qPrintable(said));
+        auto* readAsRecord = notice->findChild<QPushButton*>("shaftSpeedUndoButton");
+        QCOMPARE(readAsRecord->text(), QString("Читать как запись со временем"));
+        QTest::mouseClick(readAsRecord, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QVERIFY(tabs->isTabEnabled(1));
+        QCOMPARE(rate->text(), QString("8000"));
+        QVERIFY(!notice->isVisible());
+
+        open(f.programDir() + "/spectrum.csv");
+        QVERIFY(!tabs->isTabEnabled(1));
+        QVERIFY(!notice->isVisible());
+        QCOMPARE(spectrumWindow()->spectrum()->frequency.back(), 2047.5);
     }
 };
 

@@ -359,9 +359,7 @@ TextLayout tellLayout(const Table& t, TextLayout asked, std::string& readAs) {
     if (steps > 0 && (steps - t.rising) * 100 <= steps) {
         if (t.secondLow < 0 && t.secondHigh > 0) {
             readAs = "первый столбец возрастает, а подписи «частота» или «время» над ним нет: "
-                     "прочитан как спектр (частота, амплитуда); запись со временем в первом "
-                     "столбце читают, выбрав «" +
-                     std::string(termOf(kTextLayoutTerms, TextLayout::Timed).label) + "»";
+                     "прочитан как спектр (частота, амплитуда)";
         }
         return TextLayout::Spectrum;
     }

@@ -28,7 +28,9 @@ struct TextContents {
     std::optional<Waveform> record;   // rateStated when its time column gave the rate
     std::vector<std::string> columns; // a record's channels, by caption or number
     int channel = 0;                  // the one read, an index into columns
-    std::string readAs;               // how an ambiguous file was read, for the user
+    // How a file that could also be a record with its time first was read, for the user; the
+    // way to read it so is the caller's to say.
+    std::string readAs;
 };
 
 // `name` is how messages name the file; `channel` the record's channel to read (none: the

@@ -265,6 +265,7 @@ WorkbenchTask Workbench::reopenTask(int source) const {
     t.source.index = source;
     t.source.variable.clear();
     t.source.rate = shownChoice_.rate;
+    t.source.textLayout = shownChoice_.textLayout;
     return t;
 }
 
@@ -385,6 +386,18 @@ WorkbenchChange Workbench::setRate(double rate) {
         t.source.assumedRates = settings_.statedRates;
         change.settings = true;
     }
+    change.next = std::move(t);
+    return change;
+}
+
+WorkbenchChange Workbench::readTextAs(TextLayout layout) {
+    WorkbenchChange change;
+    if (!shown_ || shown_->format != textFileFormat().key) {
+        return change;
+    }
+    WorkbenchTask t = reopenTask(0);
+    t.kind = TaskKind::Open; // another kind of content: shown from its whole range
+    t.source.textLayout = layout;
     change.next = std::move(t);
     return change;
 }

@@ -201,6 +201,9 @@ public:
     // states none the rate is remembered for that file, and offered, as assumed, for the
     // next of its kind that states none.
     WorkbenchChange setRate(double rate);
+    // The text file shown read again in this layout (a spectrum that could be a record with
+    // its time first, say); nothing for another file.
+    WorkbenchChange readTextAs(TextLayout layout);
     // For files of the shown format that name no unit; remembered per format.
     WorkbenchChange setStatedUnit(Unit unit);
     WorkbenchChange clearOverlay();

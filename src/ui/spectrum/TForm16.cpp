@@ -342,6 +342,9 @@ void TForm16::applyChange(const WorkbenchChange& change,
         refreshBearing();
         showShown(change.keepRange,
                   change.prepared ? prepared : QSharedPointer<QCPGraphDataContainer>());
+        if (!anotherFile) {
+            showReadingNotice(); // the same file read otherwise: the strip follows
+        }
     } else if (change.lines) {
         drawMarkers();
         showPeakTable();
@@ -371,6 +374,7 @@ void TForm16::applyChange(const WorkbenchChange& change,
 // The notice and the cursors were of the last file; a band typed stays while it fits.
 void TForm16::startCleanOnAnotherFile() {
     showShaftSpeedNotice(false);
+    showReadingNotice();
     clearCursors();
     if (const std::optional<Band> band = typedBand(); band && !doc_.recordHolds(*band)) {
         ui->bandLowEdit->clear();

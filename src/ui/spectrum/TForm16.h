@@ -139,6 +139,7 @@ private:
     void layOutAnalysisRow(int extra);
     void shaftSpeedFromFile(double hz);
     void showShaftSpeedNotice(bool shown);
+    void showReadingNotice();
     void layOutPlot();
 
     // ---- TForm16_axis.cpp: the frequency axis's bounds, and the keys (keyPressEvent)
@@ -235,9 +236,11 @@ private:
     QLabel* shaftSpeedNoticeText_ = nullptr;
     QPushButton* shaftSpeedUndo_ = nullptr;
     QString replacedShaftSpeed_;
-    bool placed_ = false;          // sized and placed the first time it is shown
-    bool resuming_ = true;         // the first file shown goes on with the last session
-    QWidget* emptyHint_ = nullptr; // over the plot while no file is open: how to open one
+    std::function<void()> noticeAction_; // what the strip's button does
+    bool noticeIsReading_ = false;       // the strip says how a file was read
+    bool placed_ = false;                // sized and placed the first time it is shown
+    bool resuming_ = true;               // the first file shown goes on with the last session
+    QWidget* emptyHint_ = nullptr;       // over the plot while no file is open: how to open one
     SpectrumCursor cursor_;
     std::array<QCheckBox*, kMarkerFamilyCount> familyBoxes_{};
     Workbench doc_;

@@ -57,8 +57,31 @@ void TForm16::setUpShaftSpeedNotice() {
     shaftSpeedNotice_->hide();
     connect(shaftSpeedUndo_, &QPushButton::clicked, this, [this] {
         showShaftSpeedNotice(false);
-        Q_EMIT shaftSpeedChosen(replacedShaftSpeed_);
+        if (noticeAction_) {
+            noticeAction_();
+        }
     });
+}
+
+// The same strip says how a text file that could be read two ways was read, with the way to
+// read it the other.
+void TForm16::showReadingNotice() {
+    const FileContents* shown = doc_.shown();
+    const bool ambiguous = shown && !shown->readAs.empty();
+    if (!ambiguous) {
+        if (noticeIsReading_) {
+            showShaftSpeedNotice(false);
+        }
+        return;
+    }
+    noticeIsReading_ = true;
+    shaftSpeedNotice_->setAccessibleName("Как прочитан файл");
+    shaftSpeedNoticeText_->setText("«" + QString::fromStdString(displayName(doc_.shownPath())) +
+                                   "»: " + QString::fromStdString(shown->readAs));
+    shaftSpeedUndo_->setText("Читать как запись со временем");
+    noticeAction_ = [this] { run(doc_.readTextAs(TextLayout::Timed).next); };
+    shaftSpeedNotice_->adjustSize();
+    showShaftSpeedNotice(true);
 }
 
 void TForm16::shaftSpeedFromFile(double hz) {
@@ -69,6 +92,9 @@ void TForm16::shaftSpeedFromFile(double hz) {
         return;
     }
     replacedShaftSpeed_ = before;
+    noticeIsReading_ = false;
+    shaftSpeedNotice_->setAccessibleName("Частота вращения из файла");
+    noticeAction_ = [this] { Q_EMIT shaftSpeedChosen(replacedShaftSpeed_); };
     // The field takes every digit; the notice says it as the window shows a speed.
     shaftSpeedNoticeText_->setText(
         "Fr = " + QString::fromStdString(shaftSpeedText(hz)) + " — из файла «" +
