@@ -68,6 +68,31 @@ TEST(RecordTime, NamesAreOrderedAsPeopleNumberThem) {
     }
 }
 
+// A spectrum kept coarse: each bin its highest line, the nearest line where none falls in
+// it, nothing beyond the spectrum.
+TEST(Profile, EachBinHoldsItsHighestLine) {
+    Spectrum s;
+    for (int f = 0; f < 10; ++f) {
+        s.frequency.push_back(f);
+        s.amplitude.push_back(f % 3 == 0 ? 10 + f : f);
+    }
+    const struct {
+        double top;
+        std::size_t bins;
+        std::vector<float> expected;
+    } cases[] = {
+        {10, 5, {10, 13, 5, 16, 19}},
+        {20, 4, {13, 19, 0, 0}},
+        {2, 4, {10, 1, 1, 2}}, // 0,5–1 and 1–1,5 Hz: the line at 1 Hz nearest both middles
+    };
+    for (const auto& c : cases) {
+        const Profile p = profileOf(s, c.top, c.bins);
+        EXPECT_EQ(p.amplitude, c.expected) << c.top << " " << c.bins;
+        EXPECT_EQ(p.top, c.top);
+    }
+    EXPECT_EQ(profileOf(Spectrum{}, 10, 3).amplitude, (std::vector<float>{0, 0, 0}));
+}
+
 // ---- The series ----------------------------------------------------------------------------
 
 SynthSettings bearing6205() {
@@ -132,10 +157,23 @@ TEST_F(Series, AFaultIsFlaggedFromTheRecordItStartsOnAndNothingElseIs) {
     const auto outer = [&](std::size_t i) { return rows[i].families[0].decibels.value_or(0); };
     EXPECT_GT(outer(9), outer(8) + 10);
     EXPECT_GT(rows[23].levels->kurtosis, rows[9].levels->kurtosis);
-    const std::vector<SeriesRow> alone = trend(judgedFor(bearing), 1);
+    SeriesSettings withProfiles = judgedFor(bearing);
+    withProfiles.profiles = true;
+    const std::vector<SeriesRow> alone = trend(withProfiles, 1);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(trendLine(alone[i]), trendLine(rows[i]));
+        EXPECT_EQ(alone[i].spectrum.amplitude.size(), kProfileBins);
+        EXPECT_EQ(alone[i].envelope.amplitude.size(), kProfileBins);
+        EXPECT_TRUE(rows[i].spectrum.amplitude.empty()); // kept only when asked for
     }
+    // The envelope's profile reaches the sixth harmonic of the highest family, Fi; the fault's
+    // line stands out of it once the fault has begun.
+    EXPECT_NEAR(alone[0].envelope.top, 6 * 162.570155844156, 1e-9);
+    const auto atFo = [&](std::size_t i) {
+        const Profile& p = alone[i].envelope;
+        return p.amplitude[static_cast<std::size_t>(106.98 / p.top * kProfileBins)];
+    };
+    EXPECT_GT(atFo(12), 5 * atFo(3));
 }
 
 // A file that is no record is a row that says why; the rest go on.

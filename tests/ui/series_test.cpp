@@ -10,6 +10,7 @@
 #include "ui/plot/plot.h"
 #include "ui/spectrum/TForm16.h"
 #include "ui/spectrum/series_view.h"
+#include "ui/spectrum/waterfall_view.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -161,6 +162,43 @@ private Q_SLOTS:
         QCOMPARE(view()->document().current(), std::optional<std::size_t>(9));
         QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
         QVERIFY(spectrumTitle().contains("2026.01.01.01.30.00.wav"));
+    }
+
+    // The waterfall: the envelope spectra of the records up the map, the outer race's line
+    // lit from the record the fault begins on, the bearing's lines over it; the spectra of the
+    // records at a choice; a click on a record's row opens it.
+    void theWaterfallShowsTheFaultAppear() {
+        openSpectrumWindow();
+        openSeriesFolder(folder_);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->seriesBusy(), 60000);
+        auto* tabs = spectrumWindow()->findChild<QTabBar*>("viewTabs");
+        QVERIFY(tabs->isTabEnabled(4));
+        tabs->setCurrentIndex(4);
+        auto* waterfall = spectrumWindow()->waterfallView();
+        QVERIFY(waterfall->isVisible());
+        QCustomPlot* plot = waterfall->plot();
+        auto* map = qobject_cast<QCPColorMap*>(plot->plottable(0));
+        QVERIFY(map);
+        QCOMPARE(map->data()->valueSize(), 18);
+        // dB at Fo: record 12 stands far above record 3.
+        const auto at = [&](double hz, int record) {
+            int x = 0, y = 0;
+            map->data()->coordToCell(hz, record, &x, &y);
+            return map->data()->cell(x, y);
+        };
+        QVERIFY2(at(106.98, 12) > at(106.98, 3) + 12,
+                 qPrintable(QString("%1 %2").arg(at(106.98, 12)).arg(at(106.98, 3))));
+        QVERIFY(plot->graph(0)->dataCount() > 0); // the outer race's harmonics drawn over it
+        auto* kind = waterfall->findChild<QComboBox*>("waterfallKindBox");
+        kind->setCurrentIndex(1);
+        QVERIFY(!waterfall->showingEnvelope());
+        QVERIFY(plot->xAxis->range().upper > 5000); // the records' spectra: their whole span
+        const QPoint row(plot->axisRect()->center().x(),
+                         static_cast<int>(plot->yAxis->coordToPixel(12)));
+        QTest::mouseClick(plot, Qt::LeftButton, Qt::NoModifier, row);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCOMPARE(view()->document().current(), std::optional<std::size_t>(12));
     }
 
     // The baseline and the alarm are the analyst's: more records in the baseline move its

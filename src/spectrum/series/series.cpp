@@ -3,6 +3,7 @@
 #include "calc/numbers.h"
 #include "platform/cp1251.h"
 #include "platform/runtime_error.h"
+#include "spectrum/dsp/transform.h"
 
 #include <algorithm>
 #include <atomic>
@@ -78,6 +79,15 @@ std::size_t familyIndex(FaultFamily f) {
     return static_cast<std::size_t>(f);
 }
 
+// The envelope's profile reaches the highest harmonic the evidence looks at.
+double envelopeTop(const SearchBases& b) {
+    double highest = 0;
+    for (const FaultFamilyInfo& f : faultFamilies()) {
+        highest = std::max(highest, f.base(b));
+    }
+    return (kEvidenceHarmonics + 1) * highest;
+}
+
 void judge(const SeriesEntry& entry, const SeriesSettings& settings,
            std::shared_ptr<const Waveform> record, SeriesRow& row, const Progress& progress) {
     WorkbenchTask task =
@@ -94,6 +104,10 @@ void judge(const SeriesEntry& entry, const SeriesSettings& settings,
     }
     row.band = r.band;
     row.whitened = r.whitened;
+    if (settings.profiles) {
+        row.envelope = profileOf(
+            *r.envelope, std::min(envelopeTop(settings.bases), r.envelope->frequency.back()));
+    }
     for (const FamilyEvidence& e : r.diagnosis->families) {
         FamilyLevel& level = row.families.at(familyIndex(e.family));
         level.verdict = e.verdict;
@@ -129,6 +143,10 @@ SeriesRow trendRow(const SeriesEntry& entry, const SeriesSettings& settings,
         row.sampleRate = record->sampleRate;
         row.rateAssumed = !c.statedRate && !settings.source.rate && !c.rateGiven;
         row.levels = RangeExtremes(record->samples).levels(0, record->samples.size());
+        if (settings.profiles) {
+            const Spectrum spectrum = recordSpectrum(*record, settings.transform);
+            row.spectrum = profileOf(spectrum, spectrum.frequency.back());
+        }
         if (settings.judge) {
             judge(entry, settings, std::move(record), row,
                   Progress([&](double f) { progress.step(0.5 + 0.5 * f); }, nullptr));
@@ -244,6 +262,37 @@ void runSeries(const std::vector<SeriesEntry>& entries, const SeriesSettings& se
     if (h.failure) {
         std::rethrow_exception(h.failure);
     }
+}
+
+Profile profileOf(const Spectrum& s, double top, std::size_t bins) {
+    Profile p{top, std::vector<float>(bins, 0.0F)};
+    if (s.frequency.empty() || !(top > 0) || bins == 0) {
+        return p;
+    }
+    const double width = top / static_cast<double>(bins);
+    const std::vector<double>& f = s.frequency;
+    for (std::size_t b = 0; b < bins; ++b) {
+        const double low = width * static_cast<double>(b), high = low + width;
+        auto i = std::lower_bound(f.begin(), f.end(), low);
+        double highest = -1;
+        for (; i != f.end() && *i < high; ++i) {
+            highest = std::max(highest, s.amplitude[static_cast<std::size_t>(i - f.begin())]);
+        }
+        if (highest < 0) { // no line in the bin: the one nearest its middle, within the span
+            const double middle = low + width / 2;
+            if (middle > f.back()) {
+                continue;
+            }
+            const auto at = std::lower_bound(f.begin(), f.end(), middle);
+            std::size_t k = static_cast<std::size_t>(at - f.begin());
+            if (k == f.size() || (k > 0 && middle - f[k - 1] < f[k] - middle)) {
+                k = k == 0 ? 0 : k - 1;
+            }
+            highest = s.amplitude[k];
+        }
+        p.amplitude[b] = static_cast<float>(highest);
+    }
+    return p;
 }
 
 std::optional<std::size_t> firstFlagged(const std::vector<SeriesRow>& rows, FaultFamily family,

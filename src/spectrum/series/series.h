@@ -29,7 +29,18 @@ struct SeriesSettings {
     double slipPercent = kDefaultSlipPercent;
     std::optional<int> lines; // the envelope's; none: chosen for the record's rate
     bool judge = true;        // false: no bearing to judge by, the levels alone
+    // Each record's spectrum and envelope spectrum kept coarse, for a waterfall.
+    bool profiles = false;
 };
+
+// A spectrum kept coarse: the highest line within each of `bins` equal bins over [0, top)
+// (the line nearest a bin's middle where no line falls in it); zeros beyond the spectrum.
+struct Profile {
+    double top = 0; // Hz
+    std::vector<float> amplitude;
+};
+inline constexpr std::size_t kProfileBins = 800;
+Profile profileOf(const Spectrum& s, double top, std::size_t bins = kProfileBins);
 
 struct SeriesEntry {
     std::filesystem::path path;
@@ -57,6 +68,9 @@ struct SeriesRow {
     double sampleRate = 0;
     bool rateAssumed = false; // the file states none and none was given
     std::string problem;      // why the record was not read or judged
+    // With SeriesSettings::profiles: the record's spectrum over its whole span, and its
+    // envelope spectrum over the families' harmonics.
+    Profile spectrum, envelope;
 };
 
 // The records of a series: each file named, and the files of each folder named (not its

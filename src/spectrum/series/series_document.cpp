@@ -51,6 +51,7 @@ SeriesSettings seriesSettingsOf(const WorkbenchSettings& s,
     series.slipPercent = s.slipPercent;
     series.lines = s.diagnosisLines;
     series.judge = bearing.has_value();
+    series.profiles = true; // the window draws the series' waterfall
     if (bearing) {
         series.bases = bearing->bases;
     }

@@ -45,6 +45,7 @@ class BandMapView;
 class PlotInteraction;
 class SeriesRunner;
 class SeriesView;
+class WaterfallView;
 class WaveformView;
 
 class TForm16 : public QWidget, public SpectrumWorkbench {
@@ -81,6 +82,7 @@ public:
     int markerLineCount() const { return doc_.markerLineCount(); }
     WaveformView* waveformView() const { return waveformView_; }
     SeriesView* seriesView() const { return seriesView_; }
+    WaterfallView* waterfallView() const { return waterfallView_; }
     // A folder's records, or the files named, as a series: trended off the window's thread,
     // shown on the «Тренд» tab as its rows come.
     void openSeries(const std::vector<std::filesystem::path>& named);
@@ -254,6 +256,7 @@ private:
     QTabBar* viewTabs_ = nullptr;
     WaveformView* waveformView_ = nullptr;
     SeriesView* seriesView_ = nullptr;
+    WaterfallView* waterfallView_ = nullptr;
     SeriesRunner* seriesRunner_ = nullptr;
     QCPGraph* overlayGraph_ = nullptr;
     // Per family, its harmonics' graph, then per family its sidebands' graph.

@@ -4,6 +4,7 @@
 
 #include "ui/spectrum/TForm16_geometry.h"
 #include "ui/spectrum/series_view.h"
+#include "ui/spectrum/waterfall_view.h"
 #include "ui_TForm16.h"
 
 #include "calc/numbers.h"
@@ -159,6 +160,7 @@ void TForm16::layOutPlot() {
     waveformView_->setGeometry(ui->Chart1->geometry());
     findChild<QWidget*>("bandMapLargePlot")->setGeometry(ui->Chart1->geometry());
     seriesView_->setGeometry(ui->Chart1->geometry());
+    waterfallView_->setGeometry(ui->Chart1->geometry());
     shaftSpeedNotice_->move(kPlot.left() + (ui->Chart1->width() - shaftSpeedNotice_->width()) / 2,
                             kPlot.top());
     placeEvidencePanel();

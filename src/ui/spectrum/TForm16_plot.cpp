@@ -4,6 +4,7 @@
 
 #include "ui/spectrum/choosers.h"
 #include "ui/spectrum/series_view.h"
+#include "ui/spectrum/waterfall_view.h"
 #include "ui_TForm16.h"
 
 #include "ui/spectrum/band_map_view.h"
@@ -129,9 +130,11 @@ void TForm16::showView(int tab) {
     waveformView_->setVisible(tab == 1);
     large->setVisible(tab == 2);
     seriesView_->setVisible(tab == 3);
+    waterfallView_->setVisible(tab == 4);
     emptyHint_->setVisible(tab == 0 && !doc_.hasSpectrum());
-    QWidget* shown[] = {ui->Chart1, waveformView_->plot(), large, seriesView_};
-    shown[std::clamp(tab, 0, 3)]->setFocus();
+    QWidget* shown[] = {ui->Chart1, waveformView_->plot(), large, seriesView_,
+                        waterfallView_->plot()};
+    shown[std::clamp(tab, 0, 4)]->setFocus();
 }
 
 // The record shown against time; the spectrum's tab when there is none.

@@ -6,6 +6,7 @@
 #include "ui/kit/file_dialog.h"
 #include "ui/spectrum/series_runner.h"
 #include "ui/spectrum/series_view.h"
+#include "ui/spectrum/waterfall_view.h"
 #include "ui_TForm16.h"
 
 #include <QMenu>
@@ -19,8 +20,14 @@ void TForm16::setUpSeries() {
     viewTabs_->setTabToolTip(3, "Серия записей во времени: уровни, линии семейств, база и "
                                 "порог, первые признаки");
     viewTabs_->setTabEnabled(3, false);
+    viewTabs_->addTab("Водопад");
+    viewTabs_->setTabToolTip(4, "Спектры серии во времени цветом, линии подшипника поверх");
+    viewTabs_->setTabEnabled(4, false);
     seriesView_ = new SeriesView(this);
     seriesView_->hide();
+    waterfallView_ = new WaterfallView(seriesView_->document(), this);
+    waterfallView_->hide();
+    connect(waterfallView_, &WaterfallView::recordChosen, this, &TForm16::seriesRecordChosen);
     seriesRunner_ = new SeriesRunner(this);
     ui->seriesButton->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     auto* menu = new QMenu(ui->seriesButton);
@@ -34,12 +41,14 @@ void TForm16::setUpSeries() {
     connect(seriesRunner_, &SeriesRunner::rowReady, this,
             [this](const std::shared_ptr<const SeriesRow>& row) {
                 seriesView_->addRow(*row);
+                waterfallView_->rowsChanged();
                 seriesView_->showProgress(seriesView_->document().rows().size(),
                                           seriesRunner_->total(), true);
             });
     connect(seriesRunner_, &SeriesRunner::finished, this, [this](bool, const QString& problem) {
         seriesView_->showProgress(0, 0, false);
         seriesView_->redraw();
+        waterfallView_->redraw();
         if (!problem.isEmpty()) {
             showFileProblem(problem);
         }
@@ -70,11 +79,13 @@ void TForm16::openSeries(const std::vector<std::filesystem::path>& named) {
     const std::filesystem::path folder = aFolder ? named.front() : named.front().parent_path();
     seriesView_->begin(
         QString::fromStdString((aFolder ? folder.filename() : named.front().filename()).string()));
-    seriesRunner_->start(named, seriesSettingsOf(doc_.settings(),
-                                                 bearingSource_ ? bearingSource_() : std::nullopt,
-                                                 folder));
+    const std::optional<WorkbenchBearing> bearing =
+        bearingSource_ ? bearingSource_() : std::nullopt;
+    seriesRunner_->start(named, seriesSettingsOf(doc_.settings(), bearing, folder));
     seriesView_->showProgress(0, 0, true);
+    waterfallView_->setBearing(bearing ? std::optional(bearing->bases) : std::nullopt);
     viewTabs_->setTabEnabled(3, true);
+    viewTabs_->setTabEnabled(4, true);
     viewTabs_->setCurrentIndex(3);
 }
 

@@ -394,7 +394,7 @@ void SeriesView::placeVertical(QCPItemStraightLine* line, QCPItemText* text,
     }
     line->point1->setCoords(keyOf(*at), 0);
     line->point2->setCoords(keyOf(*at), 1);
-    text->position->setCoords(keyOf(*at), 0.02 + 0.13 * slot);
+    text->position->setCoords(keyOf(*at), 0.17 + 0.13 * slot); // under the legend's row
     text->setText(caption);
 }
 
