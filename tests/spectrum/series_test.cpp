@@ -1,6 +1,7 @@
 // Series of records: their times, their order, and a synthetic fault that starts on a known
 // record and grows, trended as a monitoring system would.
 #include "spectrum/diagnosis/synth.h"
+#include "spectrum/dsp/difference.h"
 #include "spectrum/io/audio.h"
 #include "spectrum/series/series.h"
 #include "spectrum/series/series_document.h"
@@ -220,6 +221,51 @@ TEST_F(Series, ACancelStopsTheSeries) {
                  SpectrumCancelled);
     EXPECT_GE(handed, 2u);
     EXPECT_LT(handed, 12u);
+}
+
+// ---- Against a baseline -----------------------------------------------------------------
+
+// A spectrum of lines on a flat floor, one line at 100 Hz of `fault` and one at 60 Hz of 4.
+Spectrum linesOnAFloor(double fault, double step = 1) {
+    Spectrum s;
+    s.resolution = step;
+    for (double f = 0; f <= 400; f += step) {
+        s.frequency.push_back(f);
+        s.amplitude.push_back(f == 100 ? fault : f == 60 ? 4 : 0.1 + 0.001 * std::fmod(f, 7));
+    }
+    return s;
+}
+
+// The line that rose is listed with its rise; the one that stayed is not; a baseline of
+// other lines is read between them; beyond its span nothing is compared.
+TEST(Difference, RisenLinesAreThoseAboveTheAlarm) {
+    const Spectrum before = linesOnAFloor(0.5, 2);            // coarser lines, a shorter span:
+    Spectrum now = linesOnAFloor(5);                          // 100 Hz rose 20 dB
+    now.frequency.push_back(500), now.amplitude.push_back(9); // beyond the baseline's span
+    const Spectrum d = differenceSpectrum(now, before);
+    EXPECT_EQ(d.frequency.back(), 400);
+    EXPECT_NEAR(d.amplitude[100], 20, 1e-9);
+    EXPECT_NEAR(d.amplitude[60], 0, 1e-9);
+    EXPECT_EQ(amplitudeCaption(d.units), "Разность, дБ");
+    const struct {
+        double alarm;
+        std::size_t listed;
+    } cases[] = {{6, 1}, {19.9, 1}, {20.1, 0}};
+    for (const auto& c : cases) {
+        const std::vector<RisenLine> risen = risenLines(now, before, c.alarm);
+        ASSERT_EQ(risen.size(), c.listed) << c.alarm;
+        if (c.listed) {
+            EXPECT_NEAR(risen[0].frequency, 100, 0.5);
+            EXPECT_NEAR(risen[0].decibels, 20, 0.01);
+            EXPECT_NEAR(risen[0].before, 0.5, 1e-9);
+        }
+    }
+    // A baseline of nothing there counts as a millionth of its highest: no infinite rise.
+    Spectrum silent = before;
+    std::fill(silent.amplitude.begin(), silent.amplitude.end(), 0.0);
+    silent.amplitude[0] = 1;
+    EXPECT_NEAR(differenceSpectrum(now, silent).amplitude[100], 20 * std::log10(5 / 1e-6), 1e-9);
+    EXPECT_TRUE(risenLines(now, Spectrum{}, 6).empty());
 }
 
 // ---- The document ----------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "ui/spectrum/waterfall_view.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -23,6 +24,7 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -199,6 +201,43 @@ private Q_SLOTS:
         QCOMPARE(tabs->currentIndex(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
         QCOMPARE(view()->document().current(), std::optional<std::size_t>(12));
+    }
+
+    // Against a baseline: the faulty record opened, the healthy first one overlaid, the
+    // plot's menu shows the difference in dB and lists the lines risen past the alarm level
+    // — the fault's own first; unchecked, the overlay comes back.
+    void theDifferenceFromABaselineListsTheRisenLines() {
+        openSpectrumWindow();
+        const auto answer = [](const QString& file) {
+            orbistan::ui::setFileDialogHandler(
+                [file](const orbistan::ui::FileRequest& r) { return r.save ? QString() : file; });
+        };
+        answer(folder_ + "/2026.01.01.02.50.00.wav"); // record 18: the fault grown
+        QTest::mouseClick(spectrumWindow()->findChild<QToolButton*>("SpeedButton1"),
+                          Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        answer(folder_ + "/2026.01.01.00.00.00.wav"); // record 1: healthy
+        spectrumWindow()->findChild<QPushButton*>("overlayButton")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        auto* plot = spectrumWindow()->findChild<QCustomPlot*>("Chart1");
+        bool chosen = false;
+        QTimer::singleShot(20, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QAction* a = menu->findChild<QAction*>("differenceAction");
+            QVERIFY(a && a->isEnabled() && !a->isChecked());
+            menu->close();
+            a->trigger();
+            chosen = true;
+        });
+        QTest::mouseClick(plot, Qt::RightButton, Qt::NoModifier, plot->axisRect()->center());
+        QTRY_VERIFY(chosen);
+        const QString risen = spectrumWindow()->risenText();
+        QVERIFY2(risen.startsWith("Выросли больше чем на 6 дБ"), qPrintable(risen));
+        // The fault's impacts ring the resonance: its band and the fault's harmonics rose.
+        QVERIFY2(risen.contains(" Гц  +"), qPrintable(risen));
+        QCOMPARE(plot->yAxis2->label(), QString("Разность с наложенным, дБ"));
+        QVERIFY(plot->yAxis2->visible());
     }
 
     // The baseline and the alarm are the analyst's: more records in the baseline move its

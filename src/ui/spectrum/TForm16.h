@@ -87,6 +87,9 @@ public:
     // shown on the «Тренд» tab as its rows come.
     void openSeries(const std::vector<std::filesystem::path>& named);
     bool seriesBusy() const;
+    // The lines risen past the alarm level, as the plot lists them while the difference from
+    // the overlay is shown; empty otherwise.
+    QString risenText() const;
 
 Q_SIGNALS:
     // A peak was clicked: its frequency, as the keypad should show it.
@@ -195,6 +198,7 @@ private:
     void showUnit();
     void showRate();
     void drawOverlay();
+    void drawDifference(const Spectrum& baseline);
     void fitValueAxis();
     void keepLegendOffData();
     void drawMarkers();
@@ -259,6 +263,10 @@ private:
     WaterfallView* waterfallView_ = nullptr;
     SeriesRunner* seriesRunner_ = nullptr;
     QCPGraph* overlayGraph_ = nullptr;
+    // The overlay drawn as the spectrum's difference from it, in dB on the right axis, the
+    // lines risen past the series' alarm level listed over the plot.
+    bool showDifference_ = false;
+    QCPItemText* risenText_ = nullptr;
     // Per family, its harmonics' graph, then per family its sidebands' graph.
     std::array<QCPGraph*, 3 * kMarkerFamilyCount> markerGraphs_{};
     std::vector<QCPItemText*> markerLabels_, peakLabels_, cursorLabels_;

@@ -234,6 +234,15 @@ void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
         choice(panels, utf8Text(t.label), QString("panels%1Action").arg(static_cast<int>(place)),
                doc_.settings().panels == place, [this, place] { setPanelPlace(place); });
     }
+    QAction* difference = menu.addAction("Разность с наложенным, дБ");
+    difference->setObjectName("differenceAction");
+    difference->setCheckable(true);
+    difference->setChecked(showDifference_);
+    difference->setEnabled(doc_.overlay() != nullptr && !doc_.showingEnvelope());
+    connect(difference, &QAction::triggered, this, [this](bool on) {
+        showDifference_ = on;
+        drawOverlay();
+    });
     menu.exec(globalPos);
 }
 

@@ -4,6 +4,10 @@
 
 #include "ui/spectrum/choosers.h"
 #include "ui/spectrum/series_view.h"
+
+#include "calc/numbers.h"
+#include "spectrum/dsp/difference.h"
+#include "ui/kit/text.h"
 #include "ui/spectrum/waterfall_view.h"
 #include "ui_TForm16.h"
 
@@ -77,6 +81,17 @@ void TForm16::setUpPlot() {
     overlayGraph_->setPen(QPen(QColor(0, 150, 170), 1)); // teal: no family's colour
     plot->yAxis2->setTickLabels(true);
     overlayGraph_->removeFromLegend();
+    risenText_ = new QCPItemText(plot);
+    risenText_->setObjectName("risenText");
+    risenText_->setLayer("labels");
+    risenText_->position->setType(QCPItemPosition::ptAxisRectRatio);
+    risenText_->position->setCoords(0.01, 0.02);
+    risenText_->setPositionAlignment(Qt::AlignLeft | Qt::AlignTop);
+    risenText_->setTextAlignment(Qt::AlignLeft);
+    risenText_->setBrush(QColor(255, 255, 255, 225));
+    risenText_->setPen(QPen(QColor(0, 150, 170)));
+    risenText_->setPadding(QMargins(4, 2, 4, 2));
+    risenText_->setVisible(false);
     plot->legend->setVisible(false);
     plot->legend->setFont(QFont(plot->font().family(), 8));
     plot->legend->setBrush(QColor(255, 255, 255, 220));
@@ -314,6 +329,11 @@ void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContain
 void TForm16::drawOverlay() {
     const Spectrum* s = doc_.overlay();
     const bool drawn = s && doc_.hasSpectrum() && !doc_.showingEnvelope();
+    risenText_->setVisible(false);
+    if (drawn && showDifference_) {
+        drawDifference(*s);
+        return;
+    }
     const AmplitudeScale scale = doc_.settings().amplitudeScale;
     overlayGraph_->setData(drawn ? graphData(s->frequency, s->amplitude, scale)
                                  : QSharedPointer<QCPGraphDataContainer>::create());
@@ -323,6 +343,7 @@ void TForm16::drawOverlay() {
     const QString caption =
         drawn ? QString::fromStdString(captionOnScale(s->units, scale)) : QString();
     QCustomPlot* plot = ui->Chart1;
+    setAxisScale(*plot->yAxis2, scale); // as the spectrum's, the difference's gone
     overlayGraph_->setValueAxis(ownAxis ? plot->yAxis2 : plot->yAxis);
     plot->yAxis2->setVisible(ownAxis);
     plot->yAxis2->setLabel(caption);
@@ -337,6 +358,48 @@ void TForm16::drawOverlay() {
     ui->clearOverlayButton->setEnabled(s != nullptr);
     showLegend();
     ui->Chart1->replot(QCustomPlot::rpQueuedReplot);
+}
+
+// The spectrum's rise over the overlay, in dB on the right axis, and the peaks risen past
+// the series' alarm level (the trend's «Порог») listed at the plot's top left.
+void TForm16::drawDifference(const Spectrum& baseline) {
+    const Spectrum& shown = *doc_.displayed();
+    const Spectrum d = differenceSpectrum(shown, baseline);
+    overlayGraph_->setData(graphData(d.frequency, d.amplitude, AmplitudeScale::Linear));
+    QCustomPlot* plot = ui->Chart1;
+    overlayGraph_->setValueAxis(plot->yAxis2);
+    plot->yAxis2->setVisible(true);
+    plot->yAxis2->setScaleType(QCPAxis::stLinear);
+    plot->yAxis2->setLabel("Разность с наложенным, дБ");
+    risenText_->setVisible(true);
+    fitValueAxis();
+    overlayGraph_->setName("Разность с «" + QString::fromStdString(baseline.source) +
+                           "», дБ (правая ось)");
+    overlayGraph_->addToLegend();
+    const double alarm = seriesView_->document().alarmRise();
+    const std::vector<RisenLine> risen = risenLines(shown, baseline, alarm, 200);
+    QStringList lines;
+    for (std::size_t i = 0; i < std::min<std::size_t>(risen.size(), 8); ++i) {
+        lines << QString("%1 Гц  +%2 дБ")
+                     .arg(fromCore(formatGeneral(std::round(risen[i].frequency * 10) / 10)))
+                     .arg(fromCore(formatGeneral(std::round(risen[i].decibels * 10) / 10)));
+    }
+    const QString heading =
+        QString("Выросли больше чем на %1 дБ").arg(fromCore(formatGeneral(alarm)));
+    risenText_->setText(
+        risen.empty()
+            ? heading + ": нет"
+            : heading +
+                  (risen.size() > 8 ? QString(" (%1, первые 8)").arg(risen.size()) : QString()) +
+                  ":\n" + lines.join("\n"));
+    risenText_->setVisible(true);
+    ui->clearOverlayButton->setEnabled(true);
+    showLegend();
+    plot->replot(QCustomPlot::rpQueuedReplot);
+}
+
+QString TForm16::risenText() const {
+    return risenText_->visible() ? risenText_->text() : QString();
 }
 
 void TForm16::bandDragged(double low, double high) {
@@ -354,8 +417,14 @@ void TForm16::fitValueAxis() {
     const AmplitudeScale scale = doc_.settings().amplitudeScale;
     // The overlay is never cut off: on the spectrum's axis it widens it, on its own it sets it.
     const Spectrum* o = doc_.overlay();
-    if (const auto seen =
-            o && overlayGraph_->data()->size() > 0 ? visibleExtremes(*o, r) : std::nullopt) {
+    if (risenText_->visible()) { // the difference, in dB on its own axis
+        bool found = false;
+        const QCPRange seen = overlayGraph_->getValueRange(found, QCP::sdBoth, r);
+        if (found) {
+            ui->Chart1->yAxis2->setRange(seen.lower - 3, seen.upper + 3);
+        }
+    } else if (const auto seen =
+                   o && overlayGraph_->data()->size() > 0 ? visibleExtremes(*o, r) : std::nullopt) {
         if (overlayGraph_->valueAxis() == ui->Chart1->yAxis2) {
             ui->Chart1->yAxis2->setRange(axisRange(seen->first, seen->second, scale));
         } else {
