@@ -477,6 +477,12 @@ int writeSynthSeries(const ComputeArgs& a, const SynthSettings& bearing,
     series.onset = static_cast<int>(
         wholeOption(a, "--onset", std::to_string(series.records / 2), 0, series.records));
     const long interval = wholeOption(a, "--interval", "10", 1, 525600);
+    // The whole series is bounded as one record is: no disk filled by a mistyped count.
+    if (double(series.records) * bearing.seconds * bearing.sampleRate >
+        double(kMaxWaveformFrames)) {
+        throw UsageError{"--series N with --seconds S gives at most " +
+                         std::to_string(kMaxWaveformFrames) + " samples in all"};
+    }
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     if (ec || !std::filesystem::is_directory(folder)) {

@@ -625,6 +625,13 @@ TEST_F(CliSpectrum, ASeriesIsTrendedInTimeOrder) {
     EXPECT_EQ(unread.status, 4) << unread.err; // no record read
     EXPECT_EQ(tabRows(unread.out).size(), 2u);
     EXPECT_EQ(runCli(on(as("trend", g), {(dir_ / "absent").string()})).status, 4);
+    // A series too long for the disk is refused before anything is written.
+    const std::string huge = (dir_ / "huge").string();
+    EXPECT_EQ(
+        runCli(plus(as("synth", g), {"--fault", "outer", "--series", "100000", "--out", huge}))
+            .status,
+        1);
+    EXPECT_FALSE(std::filesystem::exists(huge));
 }
 
 // A narrow span gives fine lines from few: the fault's line at 400 lines over 0–500 Hz is

@@ -35,7 +35,8 @@ enum class PlanKind { RealForward, Complex };
 
 // Under plannerMutex.
 fftw_plan sharedPlan(PlanKind kind, std::size_t n, int sign) {
-    static std::map<std::tuple<PlanKind, std::size_t, int>, fftw_plan> plans;
+    // Never destroyed: the plans live as long as the program, reachable to the end.
+    static auto& plans = *new std::map<std::tuple<PlanKind, std::size_t, int>, fftw_plan>;
     fftw_plan& plan = plans[{kind, n, sign}];
     if (!plan) {
         const auto length = static_cast<int>(n);
