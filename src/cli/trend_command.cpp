@@ -65,6 +65,54 @@ private:
     int said_ = 0;
 };
 
+// The geometry's five options, which a series needs whatever its records state.
+void requireGeometry(const ComputeArgs& a) {
+    for (const char* g : {"--Z", "--dw", "--D", "--d", "--a"}) {
+        if (!a.geometry.count(g)) {
+            throw UsageError{std::string("missing option ") + g};
+        }
+    }
+}
+
+// Each record judged as `diagnose` judges it with the same options.
+SeriesSettings seriesSettings(const ComputeArgs& a, const WorkbenchTask& task,
+                              const ComputeOutcome& c) {
+    SeriesSettings settings;
+    settings.source = task.source;
+    settings.transform = task.transform;
+    settings.bases = basesOf(c);
+    settings.band = task.band;
+    settings.whiten = task.whiten;
+    settings.slipPercent = slipOption(a);
+    settings.lines = a.extra.count("--lines") ? std::optional(task.transform.lines) : std::nullopt;
+    return settings;
+}
+
+// What the rows written came to: how many records were read, how many at a rate assumed.
+struct Tally {
+    std::size_t read = 0, assumed = 0;
+    double assumedRate = 0;
+};
+
+Tally writeRows(const std::vector<SeriesEntry>& entries, const SeriesSettings& settings,
+                unsigned threads, std::ostream& rows, std::ostream& err) {
+    Tally tally;
+    ProgressLines progress(entries.size(), err);
+    rows << trendHeader();
+    runSeries(
+        entries, settings,
+        [&](SeriesRow&& row) {
+            tally.read += row.levels ? 1 : 0;
+            if (row.levels && row.rateAssumed) {
+                ++tally.assumed, tally.assumedRate = row.sampleRate;
+            }
+            rows << trendLine(row);
+            rows.flush();
+        },
+        Progress([&](double share) { progress(share); }, nullptr), threads);
+    return tally;
+}
+
 } // namespace
 
 // One row per record in time order: its time and where the time came from, its levels,
@@ -75,6 +123,7 @@ int trendCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     ComputeArgs a = parseCompute(
         args, {with(kTransformOptions, {"--band", "--slip", "--out", "--threads"}), {"--whiten"}},
         first, false);
+    requireGeometry(a);
     const WorkbenchTask task = taskOf(named.front().string(), a, TaskKind::Envelope);
     const auto threads = static_cast<unsigned>(wholeOption(a, "--threads", "0", 0, 1024));
     std::vector<SeriesEntry> entries;
@@ -84,55 +133,27 @@ int trendCommand(const std::vector<std::string>& args, std::ostream& out, std::o
         err << problemText(e.problem()) << '\n';
         return ExitFile;
     }
-    for (const char* g : {"--Z", "--dw", "--D", "--d", "--a"}) {
-        if (!a.geometry.count(g)) {
-            throw UsageError{std::string("missing option ") + g};
-        }
-    }
     takeShaftSpeed(a, entries, task.source, err);
     ComputeOutcome c;
     if (const auto refused = computeOrRefuse(a, c, err)) {
         return *refused;
     }
-    SeriesSettings settings;
-    settings.source = task.source;
-    settings.transform = task.transform;
-    settings.bases = basesOf(c);
-    settings.band = task.band;
-    settings.whiten = task.whiten;
-    settings.slipPercent = slipOption(a);
-    settings.lines = a.extra.count("--lines") ? std::optional(task.transform.lines) : std::nullopt;
-
     const std::string outPath = extraOr(a, "--out", "");
     std::ostringstream table; // with --out, written whole at the end: never half a file
-    std::ostream& rows = outPath.empty() ? out : table;
-    rows << trendHeader();
-    std::size_t read = 0, assumed = 0;
-    double assumedRate = 0;
-    ProgressLines progress(entries.size(), err);
-    runSeries(
-        entries, settings,
-        [&](SeriesRow&& row) {
-            read += row.levels ? 1 : 0;
-            if (row.levels && row.rateAssumed) {
-                ++assumed, assumedRate = row.sampleRate;
-            }
-            rows << trendLine(row);
-            rows.flush();
-        },
-        Progress([&](double share) { progress(share); }, nullptr), threads);
+    const Tally tally =
+        writeRows(entries, seriesSettings(a, task, c), threads, outPath.empty() ? out : table, err);
     if (!outPath.empty()) {
         if (const int error = writeFileAtomically(outPath, table.str())) {
             err << problemText(writeFailure(outPath, error)) << '\n';
             return ExitFile;
         }
     }
-    if (assumed > 0) {
-        err << "частота дискретизации не указана в " << assumed << " из " << entries.size()
-            << " записей; принята " << rateText(assumedRate)
+    if (tally.assumed > 0) {
+        err << "частота дискретизации не указана в " << tally.assumed << " из " << entries.size()
+            << " записей; принята " << rateText(tally.assumedRate)
             << " Гц (задайте её: --rate): " << kRateAssumedCaveat << '\n';
     }
-    return read > 0 ? ExitDone : ExitFile;
+    return tally.read > 0 ? ExitDone : ExitFile;
 }
 
 } // namespace orbistan

@@ -181,6 +181,29 @@ struct Handover {
         changed.notify_all();
     }
 
+    // On the caller's thread: each row as soon as it and all before it are done.
+    void handOn(std::size_t total, const std::function<void(SeriesRow&&)>& take,
+                const Progress& progress) {
+        std::unique_lock lock(mutex);
+        while (handed < total && !failure) {
+            changed.wait_for(lock, std::chrono::milliseconds(50),
+                             [&] { return failure || done.count(handed) > 0; });
+            for (auto it = done.find(handed); it != done.end(); it = done.find(handed)) {
+                SeriesRow row = std::move(it->second);
+                done.erase(it);
+                lock.unlock();
+                take(std::move(row));
+                lock.lock();
+                ++handed;
+                changed.notify_all();
+            }
+            const double share = static_cast<double>(handed) / static_cast<double>(total);
+            lock.unlock();
+            progress.step(share); // a cancel is thrown from here
+            lock.lock();
+        }
+    }
+
     void work(const std::vector<SeriesEntry>& entries, const SeriesSettings& settings) {
         const Progress stopping(nullptr, &stop);
         while (!stop) {
@@ -236,24 +259,7 @@ void runSeries(const std::vector<SeriesEntry>& entries, const SeriesSettings& se
         }
     };
     try {
-        std::unique_lock lock(h.mutex);
-        while (h.handed < entries.size() && !h.failure) {
-            h.changed.wait_for(lock, std::chrono::milliseconds(50),
-                               [&] { return h.failure || h.done.count(h.handed) > 0; });
-            for (auto it = h.done.find(h.handed); it != h.done.end(); it = h.done.find(h.handed)) {
-                SeriesRow row = std::move(it->second);
-                h.done.erase(it);
-                lock.unlock();
-                take(std::move(row));
-                lock.lock();
-                ++h.handed;
-                h.changed.notify_all();
-            }
-            const double share = static_cast<double>(h.handed) / entries.size();
-            lock.unlock();
-            progress.step(share); // a cancel is thrown from here
-            lock.lock();
-        }
+        h.handOn(entries.size(), take, progress);
     } catch (...) {
         finish();
         throw;

@@ -160,6 +160,7 @@ private:
     void placeSidebandCursor(double frequency);
     void setSidebandSpacing(double hz);
     void addSpacingActions(QMenu& menu);
+    void addDifferenceAction(QMenu& menu);
     void askSidebandSpacing();
     void clearCursors();
     void drawCursorMarks();

@@ -234,6 +234,12 @@ void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
         choice(panels, utf8Text(t.label), QString("panels%1Action").arg(static_cast<int>(place)),
                doc_.settings().panels == place, [this, place] { setPanelPlace(place); });
     }
+    addDifferenceAction(menu);
+    menu.exec(globalPos);
+}
+
+// The overlay drawn as the spectrum's difference from it, while one is overlaid.
+void TForm16::addDifferenceAction(QMenu& menu) {
     QAction* difference = menu.addAction("Разность с наложенным, дБ");
     difference->setObjectName("differenceAction");
     difference->setCheckable(true);
@@ -243,7 +249,6 @@ void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
         showDifference_ = on;
         drawOverlay();
     });
-    menu.exec(globalPos);
 }
 
 void TForm16::setPeakLabels(int count) {

@@ -41,6 +41,8 @@ private:
         std::atomic<bool> cancel{false};
         std::atomic<std::size_t> handed{0}, total{0};
     };
+    void work(const std::shared_ptr<Job>& job, const std::vector<std::filesystem::path>& named,
+              const SeriesSettings& settings, unsigned threads);
     std::shared_ptr<Job> job_;
 };
 

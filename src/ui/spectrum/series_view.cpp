@@ -143,6 +143,19 @@ void SeriesView::setUpPlot() {
         plot_->addGraph(levelRect_->axis(QCPAxis::atBottom), levelRect_->axis(QCPAxis::atLeft));
     level_->setPen(QPen(Qt::black, 1.5));
     level_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 4));
+    setUpFamilies();
+    setUpItems();
+    connect(plot_, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
+        const double key = levelRect_->axis(QCPAxis::atBottom)->pixelToCoord(event->pos().x());
+        if (const std::optional<std::size_t> i = recordNear(key)) {
+            Q_EMIT recordChosen(*i, true);
+        }
+    });
+}
+
+// Each family's line in its colour, its weak verdicts as rings and its strong ones as discs,
+// named in a legend of one row.
+void SeriesView::setUpFamilies() {
     // One row over the top of the families' plot, where the healthy records seldom reach.
     auto* legend = new QCPLegend;
     familyRect_->insetLayout()->addElement(legend, Qt::AlignTop | Qt::AlignHCenter);
@@ -170,6 +183,11 @@ void SeriesView::setUpPlot() {
             g->removeFromLegend();
         }
     }
+}
+
+// The alarm levels, the first flagged records' lines and names, the baseline's shade and the
+// record open, hidden until there is something to mark.
+void SeriesView::setUpItems() {
     for (std::size_t i = 0; i <= kTrendFamilies; ++i) {
         QCPAxisRect* rect = i == kLevelSlot ? levelRect_ : familyRect_;
         const QColor colour = i == kLevelSlot ? QColor(Qt::red) : colourOf(i);
@@ -200,12 +218,6 @@ void SeriesView::setUpPlot() {
         baselineShades_[i]->setVisible(false);
         currentLines_[i] = straightLine(plot_, rect, QPen(QColor(30, 90, 200), 1.5));
     }
-    connect(plot_, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
-        const double key = levelRect_->axis(QCPAxis::atBottom)->pixelToCoord(event->pos().x());
-        if (const std::optional<std::size_t> i = recordNear(key)) {
-            Q_EMIT recordChosen(*i, true);
-        }
-    });
 }
 
 void SeriesView::begin(const QString& name) {

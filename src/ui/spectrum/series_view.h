@@ -62,6 +62,8 @@ protected:
 private:
     void setUpControls();
     void setUpPlot();
+    void setUpFamilies();
+    void setUpItems();
     void settingsChanged();
     void drawLevels();
     void drawFamilies();
