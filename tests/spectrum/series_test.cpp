@@ -330,7 +330,16 @@ TEST(SeriesDocument, BaselineAndAlarmsAreOverTheRecordsRead) {
     EXPECT_EQ(d.firstFlagged(FaultFamily::Outer, Verdict::Weak), 8u);
     EXPECT_EQ(d.firstFlagged(FaultFamily::Inner, Verdict::Weak), std::nullopt);
     EXPECT_EQ(d.baselineLevel(TrendMeasure::Kurtosis), 0); // read: 0 as every Levels{}
-    d.setBaselineChosen({2});                              // only the unread one
+    d.setBaselineFirst(3);
+    d.chooseForBaseline(7, true); // the first chosen: the baseline is it alone
+    EXPECT_EQ(d.baseline(), (std::vector<std::size_t>{7}));
+    d.chooseForBaseline(5, true);
+    EXPECT_TRUE(d.inBaseline(5) && d.inBaseline(7) && !d.inBaseline(0));
+    d.chooseForBaseline(7, false);
+    d.chooseForBaseline(5, false); // the last out: the first records again
+    EXPECT_FALSE(d.baselineChosen());
+    EXPECT_EQ(d.baseline(), (std::vector<std::size_t>{0, 1, 3}));
+    d.setBaselineChosen({2}); // only the unread one
     EXPECT_EQ(d.baselineLevel(TrendMeasure::Rms), std::nullopt);
     EXPECT_EQ(d.firstAlarm(TrendMeasure::Rms), std::nullopt);
 }

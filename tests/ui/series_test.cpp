@@ -259,6 +259,37 @@ private Q_SLOTS:
         alarm->setValue(60);
         QVERIFY2(view()->firstsText().contains("Эксцесс не выше порога"),
                  qPrintable(view()->firstsText()));
+
+        // Records chosen for the baseline with a right click on them, and let go again.
+        const auto rightClick = [](std::size_t record, const QString& action) {
+            QCustomPlot* plot = view()->plot();
+            QCPAxis* time = plot->axisRect(0)->axis(QCPAxis::atBottom);
+            const double key =
+                static_cast<double>(view()->document().rows()[record].entry.time.seconds);
+            bool chosen = false;
+            QTimer::singleShot(20, [&] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QVERIFY(menu && menu->objectName() == "baselineMenu");
+                QAction* a = menu->findChild<QAction*>(action);
+                QVERIFY2(a && a->isEnabled(), qPrintable(action));
+                menu->close();
+                a->trigger();
+                chosen = true;
+            });
+            QTest::mouseClick(
+                plot, Qt::RightButton, Qt::NoModifier,
+                QPoint(static_cast<int>(time->coordToPixel(key)), plot->axisRect(0)->center().y()));
+            QTRY_VERIFY(chosen);
+        };
+        rightClick(11, "baselineAddAction");
+        rightClick(13, "baselineAddAction");
+        QCOMPARE(view()->document().baseline(), (std::vector<std::size_t>{11, 13}));
+        QVERIFY2(view()->firstsText().endsWith("; база: выбранные записи (2)"),
+                 qPrintable(view()->firstsText()));
+        rightClick(11, "baselineRemoveAction");
+        QCOMPARE(view()->document().baseline(), (std::vector<std::size_t>{13}));
+        rightClick(2, "baselineFirstAction");
+        QCOMPARE(view()->document().baseline().size(), std::size_t{8});
     }
 
     // A series is cancelled with «Отмена» at once: the rows read stay, no more come, and

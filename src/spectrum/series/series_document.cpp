@@ -79,6 +79,21 @@ void SeriesDocument::setBaselineChosen(std::vector<std::size_t> chosen) {
     baselineChosen_ = std::move(chosen);
 }
 
+void SeriesDocument::chooseForBaseline(std::size_t index, bool in) {
+    std::vector<std::size_t> chosen = baselineChosen_;
+    if (in) {
+        chosen.push_back(index);
+    } else {
+        chosen.erase(std::remove(chosen.begin(), chosen.end(), index), chosen.end());
+    }
+    setBaselineChosen(std::move(chosen));
+}
+
+bool SeriesDocument::inBaseline(std::size_t index) const {
+    const std::vector<std::size_t> records = baseline();
+    return std::binary_search(records.begin(), records.end(), index);
+}
+
 std::vector<std::size_t> SeriesDocument::baseline() const {
     std::vector<std::size_t> records;
     if (!baselineChosen_.empty()) {

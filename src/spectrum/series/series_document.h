@@ -58,6 +58,11 @@ public:
     void setBaselineFirst(std::size_t count);
     void setBaselineChosen(std::vector<std::size_t> chosen);
     std::size_t baselineFirst() const { return baselineFirst_; }
+    // A record taken into the chosen baseline or out of it (the first one chosen starts the
+    // choice; the last one out of it goes back to the first records).
+    void chooseForBaseline(std::size_t index, bool in);
+    bool baselineChosen() const { return !baselineChosen_.empty(); }
+    bool inBaseline(std::size_t index) const;
     // The records it is made of, read ones only.
     std::vector<std::size_t> baseline() const;
     void setAlarmRise(double decibels) { alarmRise_ = decibels; }

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -148,7 +149,11 @@ void SeriesView::setUpPlot() {
     connect(plot_, &QCustomPlot::mousePress, this, [this](QMouseEvent* event) {
         const double key = levelRect_->axis(QCPAxis::atBottom)->pixelToCoord(event->pos().x());
         if (const std::optional<std::size_t> i = recordNear(key)) {
-            Q_EMIT recordChosen(*i, true);
+            if (event->button() == Qt::RightButton) {
+                showBaselineMenu(*i, event->globalPosition().toPoint());
+            } else {
+                Q_EMIT recordChosen(*i, true);
+            }
         }
     });
 }
@@ -206,18 +211,39 @@ void SeriesView::setUpItems() {
     }
     for (std::size_t i = 0; i < 2; ++i) {
         QCPAxisRect* rect = i == 0 ? levelRect_ : familyRect_;
-        baselineShades_[i] = new QCPItemRect(plot_);
-        baselineShades_[i]->setClipAxisRect(rect);
-        for (QCPItemPosition* p : {baselineShades_[i]->topLeft, baselineShades_[i]->bottomRight}) {
-            p->setAxes(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
-            p->setTypeY(QCPItemPosition::ptAxisRectRatio);
-            p->setAxisRect(rect);
-        }
-        baselineShades_[i]->setPen(Qt::NoPen);
-        baselineShades_[i]->setBrush(QColor(90, 160, 90, 45));
-        baselineShades_[i]->setVisible(false);
         currentLines_[i] = straightLine(plot_, rect, QPen(QColor(30, 90, 200), 1.5));
     }
+}
+
+QCPItemRect* SeriesView::shade(QCPAxisRect* rect) {
+    auto* shade = new QCPItemRect(plot_);
+    shade->setClipAxisRect(rect);
+    for (QCPItemPosition* p : {shade->topLeft, shade->bottomRight}) {
+        p->setAxes(rect->axis(QCPAxis::atBottom), rect->axis(QCPAxis::atLeft));
+        p->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        p->setAxisRect(rect);
+    }
+    shade->setPen(Qt::NoPen);
+    shade->setBrush(QColor(90, 160, 90, 45));
+    return shade;
+}
+
+void SeriesView::showBaselineMenu(std::size_t index, const QPoint& globalPos) {
+    QMenu menu(this);
+    menu.setObjectName("baselineMenu");
+    const bool in = doc_.baselineChosen() && doc_.inBaseline(index);
+    QAction* take = menu.addAction(
+        QString(in ? "Убрать запись %1 из базы" : "Взять запись %1 в базу").arg(index + 1));
+    take->setObjectName(in ? "baselineRemoveAction" : "baselineAddAction");
+    connect(take, &QAction::triggered, this, [this, index, in] {
+        doc_.chooseForBaseline(index, !in);
+        redraw();
+    });
+    QAction* first = menu.addAction(QString("База: первые %1 записей").arg(baselineBox_->value()));
+    first->setObjectName("baselineFirstAction");
+    first->setEnabled(doc_.baselineChosen());
+    connect(first, &QAction::triggered, this, &SeriesView::settingsChanged);
+    menu.exec(globalPos);
 }
 
 void SeriesView::begin(const QString& name) {
@@ -382,18 +408,30 @@ void SeriesView::drawFamilies() {
 
 void SeriesView::drawBaseline() {
     const std::vector<std::size_t> base = doc_.baseline();
-    for (QCPItemRect* shade : baselineShades_) {
-        shade->setVisible(!base.empty());
-        if (!base.empty()) {
-            // Half a step beyond its first and last records, so that one record shows too.
-            const double first = keyOf(base.front()), last = keyOf(base.back());
-            const double step = doc_.rows().size() > 1
-                                    ? (keyOf(doc_.rows().size() - 1) - keyOf(0)) /
-                                          static_cast<double>(2 * (doc_.rows().size() - 1))
-                                    : 30;
-            shade->topLeft->setCoords(first - step, 0);
-            shade->bottomRight->setCoords(last + step, 1);
+    // Half a step beyond a run's first and last records, so that one record shows too.
+    const double step = doc_.rows().size() > 1
+                            ? (keyOf(doc_.rows().size() - 1) - keyOf(0)) /
+                                  static_cast<double>(2 * (doc_.rows().size() - 1))
+                            : 30;
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < base.size();) {
+        std::size_t j = i;
+        while (j + 1 < base.size() && base[j + 1] == base[j] + 1) {
+            ++j;
         }
+        for (QCPAxisRect* rect : {levelRect_, familyRect_}) {
+            if (used == baselineShades_.size()) {
+                baselineShades_.push_back(shade(rect));
+            }
+            QCPItemRect* s = baselineShades_[used++];
+            s->topLeft->setCoords(keyOf(base[i]) - step, 0);
+            s->bottomRight->setCoords(keyOf(base[j]) + step, 1);
+            s->setVisible(true);
+        }
+        i = j + 1;
+    }
+    for (; used < baselineShades_.size(); ++used) {
+        baselineShades_[used]->setVisible(false);
     }
 }
 
@@ -459,6 +497,9 @@ QString SeriesView::firstsText() const {
     const std::optional<std::size_t> alarm = doc_.firstAlarm(measure);
     parts << measureBox_->currentText() +
                  (alarm ? " выше порога с " + record(*alarm) : QString(" не выше порога"));
+    if (doc_.baselineChosen()) {
+        parts << QString("база: выбранные записи (%1)").arg(doc_.baseline().size());
+    }
     return "Первые признаки: " + parts.join("; ");
 }
 

@@ -68,6 +68,8 @@ private:
     void drawLevels();
     void drawFamilies();
     void drawBaseline();
+    // The record under a right click taken into the baseline or out of it.
+    void showBaselineMenu(std::size_t index, const QPoint& globalPos);
     void drawFirsts();
     void placeVertical(QCPItemStraightLine* line, QCPItemText* text, std::optional<std::size_t> at,
                        const QString& caption, int slot);
@@ -89,7 +91,9 @@ private:
     std::array<QCPItemStraightLine*, kTrendFamilies + 1> alarms_{}; // the level's last
     std::array<QCPItemStraightLine*, kTrendFamilies + 1> firstLines_{};
     std::array<QCPItemText*, kTrendFamilies + 1> firstTexts_{};
-    std::array<QCPItemRect*, 2> baselineShades_{};
+    // Each run of baseline records shaded in both plots; made as more runs are needed.
+    std::vector<QCPItemRect*> baselineShades_;
+    QCPItemRect* shade(QCPAxisRect* rect);
     std::array<QCPItemStraightLine*, 2> currentLines_{};
     QTimer* redrawSoon_ = nullptr;
 };
