@@ -37,6 +37,7 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/signal/spectrum.cpp
     ${core_dir}/spectrum/signal/units.cpp
     ${core_dir}/spectrum/dsp/band_map.cpp
+    ${core_dir}/spectrum/dsp/cyclic.cpp
     ${core_dir}/spectrum/dsp/decimate.cpp
     ${core_dir}/spectrum/dsp/difference.cpp
     ${core_dir}/spectrum/dsp/envelope.cpp
