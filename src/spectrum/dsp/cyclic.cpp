@@ -55,6 +55,30 @@ std::vector<float> framePowers(std::span<const double> x, std::size_t length, st
     return powers;
 }
 
+// One carrier's coherence at each cyclic frequency: its powers' transform across the frames,
+// their mean taken out and the rest padded with zeros (so that the power itself leaks into no
+// cyclic frequency), over their sum. Zeros for a carrier that holds nothing.
+void carrierCoherence(std::span<const float> powers, fft::Forward& across, std::size_t padded,
+                      std::span<float> coherence) {
+    double power = 0;
+    for (const float p : powers) {
+        power += p;
+    }
+    if (!(power > 0)) {
+        return;
+    }
+    const double mean = power / static_cast<double>(powers.size());
+    double* in = across.input();
+    for (std::size_t n = 0; n < padded; ++n) {
+        in[n] = n < powers.size() ? powers[n] - mean : 0;
+    }
+    const fftw_complex* cyclic = across.run();
+    coherence[0] = 1;
+    for (std::size_t k = 1; k < coherence.size(); ++k) {
+        coherence[k] = static_cast<float>(std::hypot(cyclic[k][0], cyclic[k][1]) / power);
+    }
+}
+
 } // namespace
 
 CoherenceMap spectralCoherence(std::span<const double> samples, double sampleRate, double cyclicTop,
@@ -72,8 +96,7 @@ CoherenceMap spectralCoherence(std::span<const double> samples, double sampleRat
     CoherenceMap map;
     map.carriers = length / 2 + 1;
     map.carrierStep = sampleRate / static_cast<double>(length);
-    // Across the frames a length FFTW transforms fast, the rest zeros (the mean taken out
-    // first, so that the power itself leaks into no cyclic frequency).
+    // Across the frames, a length FFTW transforms fast.
     const std::size_t padded = fft::goodSize(frames);
     map.cyclicStep = frameRate / static_cast<double>(padded);
     map.cyclics = std::min(padded / 2 + 1,
@@ -85,25 +108,8 @@ CoherenceMap spectralCoherence(std::span<const double> samples, double sampleRat
     fft::Forward across(padded);
     for (std::size_t c = 0; c < map.carriers; ++c) {
         progress.step(0.5 + 0.5 * static_cast<double>(c) / static_cast<double>(map.carriers));
-        const auto first = powers.begin() + static_cast<std::ptrdiff_t>(c * frames);
-        double power = 0;
-        for (auto p = first; p != first + static_cast<std::ptrdiff_t>(frames); ++p) {
-            power += *p;
-        }
-        if (!(power > 0)) {
-            continue;
-        }
-        const double mean = power / static_cast<double>(frames);
-        double* in = across.input();
-        for (std::size_t n = 0; n < padded; ++n) {
-            in[n] = n < frames ? first[static_cast<std::ptrdiff_t>(n)] - mean : 0;
-        }
-        const fftw_complex* cyclic = across.run();
-        map.coherence[c * map.cyclics] = 1;
-        for (std::size_t k = 1; k < map.cyclics; ++k) {
-            map.coherence[c * map.cyclics + k] =
-                static_cast<float>(std::hypot(cyclic[k][0], cyclic[k][1]) / power);
-        }
+        carrierCoherence(std::span(powers).subspan(c * frames, frames), across, padded,
+                         std::span(map.coherence).subspan(c * map.cyclics, map.cyclics));
     }
     return map;
 }

@@ -75,23 +75,20 @@ SeriesView::SeriesView(QWidget* parent) : QWidget(parent) {
     connect(redrawSoon_, &QTimer::timeout, this, &SeriesView::redraw);
 }
 
-void SeriesView::setUpControls() {
-    auto* row = new QHBoxLayout;
-    auto* measureLabel = new QLabel("Величина", this);
+// «Величина», «База: первые» and «Порог, дБ» with their choosers, into the row.
+void SeriesView::setUpChoosers(QHBoxLayout* row) {
     measureBox_ = new QComboBox(this);
     measureBox_->setObjectName("trendMeasureBox");
     measureBox_->setAccessibleName("Величина");
     for (std::size_t i = 0; i < kLevelMeasures; ++i) {
         measureBox_->addItem(utf8Text(kTrendMeasureTerms[i].label));
     }
-    auto* baselineLabel = new QLabel("База: первые", this);
     baselineBox_ = new QSpinBox(this);
     baselineBox_->setObjectName("baselineBox");
     baselineBox_->setAccessibleName("База: первые записи");
     baselineBox_->setRange(1, 100000);
     baselineBox_->setValue(static_cast<int>(kDefaultBaselineRecords));
     baselineBox_->setToolTip("Сколько первых записей серии считать исправным состоянием");
-    auto* alarmLabel = new QLabel("Порог, дБ", this);
     alarmBox_ = new QDoubleSpinBox(this);
     alarmBox_->setObjectName("alarmBox");
     alarmBox_->setAccessibleName("Порог, дБ");
@@ -100,15 +97,21 @@ void SeriesView::setUpControls() {
     alarmBox_->setDecimals(1);
     alarmBox_->setValue(kDefaultAlarmRise);
     alarmBox_->setToolTip("На сколько децибел выше базы уровень считается тревожным");
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             new QLabel("Величина", this), measureBox_, new QLabel("База: первые", this),
+             baselineBox_, new QLabel("Порог, дБ", this), alarmBox_}) {
+        row->addWidget(w);
+    }
+}
+
+void SeriesView::setUpControls() {
+    auto* row = new QHBoxLayout;
+    setUpChoosers(row);
     progress_ = new QLabel(this);
     progress_->setObjectName("seriesProgress");
     cancel_ = new QPushButton("Отмена", this);
     cancel_->setObjectName("seriesCancel");
     cancel_->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{measureLabel, measureBox_, baselineLabel,
-                                                      baselineBox_, alarmLabel, alarmBox_}) {
-        row->addWidget(w);
-    }
     row->addStretch(1);
     row->addWidget(progress_);
     row->addWidget(cancel_);
@@ -343,6 +346,17 @@ void fitValues(QCPAxis* axis, double low, double high) {
 
 } // namespace
 
+// The measure's alarm level as a level line, hidden without one; the level, to fit the axis.
+std::optional<double> SeriesView::placeAlarm(QCPItemStraightLine* line, TrendMeasure measure) {
+    const std::optional<double> alarm = doc_.alarmLevel(measure);
+    line->setVisible(alarm.has_value());
+    if (alarm) {
+        line->point1->setCoords(0, *alarm);
+        line->point2->setCoords(1, *alarm);
+    }
+    return alarm;
+}
+
 void SeriesView::drawLevels() {
     const auto measure = static_cast<TrendMeasure>(std::max(0, measureBox_->currentIndex()));
     QVector<double> keys, values;
@@ -357,11 +371,7 @@ void SeriesView::drawLevels() {
     }
     level_->setData(keys, values, true);
     levelRect_->axis(QCPAxis::atLeft)->setLabel(measureBox_->currentText());
-    const std::optional<double> alarm = doc_.alarmLevel(measure);
-    alarms_[kLevelSlot]->setVisible(alarm.has_value());
-    if (alarm) {
-        alarms_[kLevelSlot]->point1->setCoords(0, *alarm);
-        alarms_[kLevelSlot]->point2->setCoords(1, *alarm);
+    if (const std::optional<double> alarm = placeAlarm(alarms_[kLevelSlot], measure)) {
         high = std::max(high, *alarm);
     }
     if (std::isfinite(low)) {
@@ -395,11 +405,7 @@ void SeriesView::drawFamilies() {
         families_[f]->setData(keys, values, true);
         weak_[f]->setData(weakKeys, weakValues, true);
         strong_[f]->setData(strongKeys, strongValues, true);
-        const std::optional<double> alarm = doc_.alarmLevel(measure);
-        alarms_[f]->setVisible(alarm.has_value());
-        if (alarm) {
-            alarms_[f]->point1->setCoords(0, *alarm);
-            alarms_[f]->point2->setCoords(1, *alarm);
+        if (const std::optional<double> alarm = placeAlarm(alarms_[f], measure)) {
             high = std::max(high, *alarm);
         }
     }

@@ -22,6 +22,7 @@ class QCPItemStraightLine;
 class QCPItemText;
 class QCustomPlot;
 class QDoubleSpinBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -61,6 +62,7 @@ protected:
 
 private:
     void setUpControls();
+    void setUpChoosers(QHBoxLayout* row);
     void setUpPlot();
     void setUpFamilies();
     void setUpItems();
@@ -68,6 +70,7 @@ private:
     void drawLevels();
     void drawFamilies();
     void drawBaseline();
+    std::optional<double> placeAlarm(QCPItemStraightLine* line, TrendMeasure measure);
     // The record under a right click taken into the baseline or out of it.
     void showBaselineMenu(std::size_t index, const QPoint& globalPos);
     void drawFirsts();
