@@ -4,11 +4,14 @@
 # name says, the load, the set (the CWRU 0 hp records and the first MFPT load are held out;
 # the MFPT baselines, where present, too), the first family and verdict of
 # `orbistan-cli diagnose`, whether the record is named (its fault first and at least weak;
-# for a healthy record, nothing strong), and the families called strong that are not its
-# fault. The shaft speed is taken from the file, or, for the few CWRU files that hold none,
-# the data set's nominal speed for the load (1797, 1772, 1750 and 1730 rpm). After the
-# records, a summary per set: records named, families wrongly called strong, healthy records
-# with a strong family.
+# for a healthy record, nothing strong), the families called strong that are not its
+# fault, and whether the verdict said «тело качения: модуляция сепаратором» (the cage's
+# family first). The shaft speed is taken from the file, or, for the few CWRU files that
+# hold none, the data set's nominal speed for the load (1797, 1772, 1750 and 1730 rpm).
+# After the records, a summary per set: records named, families wrongly called strong,
+# healthy records with a strong family, rolling-element records named (and those of them
+# named through the cage's modulation), and other records where the cage's modulation was
+# said.
 #   tools/evaluate_real_data.sh CLI FOLDER [more diagnose options]
 # FOLDER holds the CWRU files as the data set names them (12k_Drive_End_IR007_1_106.mat,
 # 48k_Drive_End_…, normal_0_97.mat) and the MFPT ones (InnerRaceFault_vload_1.mat, …,
@@ -52,29 +55,36 @@ mfpt=(--Z 8 --dw 5,969 --D 40 --d 23,246 --a 0)
         # awk reads the whole: `head` would leave printf writing into a closed pipe, which
         # pipefail and set -e turn into the end of the run.
         first="$(printf '%s\n' "$out" | awk -F'\t' 'NR == 1 { print $1 "\t" $3 }')"
+        cage="$(printf '%s\n' "$out" | awk -F'\t' 'NR == 1 { print index($4, "cage'"'"'s modulation") ? "cage" : "-" }')"
         wrong="$(printf '%s\n' "$out" | awk -F'\t' -v fault="$fault" \
             '$3 == "strong" && $1 != fault { printf "%s%s", n++ ? "," : "", $1 }')"
-        printf '%s\t%s\t%s\t%s\t%s\t%s\n' "$b" "$fault" "$load" "$set $held" \
-            "${first:-unread	}" "${wrong:--}"
+        printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$b" "$fault" "$load" "$set $held" \
+            "${first:-unread	}" "${wrong:--}" "${cage:--}"
     done
 } | awk -F'\t' '
     {
         named = $2 == "none" ? $7 == "-" : ($5 == $2 && ($6 == "weak" || $6 == "strong"))
-        printf "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", $1, $2, $3, $4, $5, $6,
-            named ? "yes" : "no", $7
+        throughCage = $2 == "ball" && $8 == "cage"
+        printf "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", $1, $2, $3, $4, $5, $6,
+            named ? "yes" : throughCage ? "through the cage" : "no", $7, $8
         records[$4]++
         hits[$4] += named
         if ($7 != "-") wrong[$4] += split($7, w, ",")
         if ($2 == "none") { healthy[$4]++; if ($7 != "-") alarmed[$4]++ }
+        if ($2 == "ball") { balls[$4]++; ballsNamed[$4] += named; viaCage[$4] += throughCage }
+        if ($2 != "ball" && $8 == "cage") cageElsewhere[$4]++
+        if ($2 != "ball") others[$4]++
     }
     END {
         print ""
-        print "set\tnamed\twrongly strong\thealthy with a strong family"
+        print "set\tnamed\twrongly strong\thealthy with a strong family\t" \
+            "rolling element named (+ through the cage)\tcage modulation said on others"
         n = split("cwru12 tuning,cwru12 held out,cwru48 held out,mfpt tuning,mfpt held out", sets, ",")
         for (i = 1; i <= n; i++) {
             s = sets[i]
             if (!(s in records)) continue
-            printf "%s\t%d / %d\t%d\t%d / %d\n", s, hits[s], records[s], wrong[s],
-                alarmed[s], healthy[s]
+            printf "%s\t%d / %d\t%d\t%d / %d\t%d + %d / %d\t%d / %d\n", s, hits[s], records[s],
+                wrong[s], alarmed[s], healthy[s], ballsNamed[s], viaCage[s], balls[s],
+                cageElsewhere[s], others[s]
         }
     }'

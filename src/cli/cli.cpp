@@ -52,8 +52,8 @@ std::string usageText() {
         "       orbistan-cli envelope FILE --band LOW:HIGH|auto [--whiten] [<options of "
         "spectrum>]\n"
         "       orbistan-cli diagnose FILE <compute options, --Fr from the file if it states it>"
-        " [--band LOW:HIGH|auto] [--whiten] [--slip PCT] [--window W] [--lines L] [--span HZ] "
-        "[--scaling S]"
+        " [--band LOW:HIGH|auto|--whiten|--method best|whitened|bandmap|coherence] [--slip PCT]"
+        " [--window W] [--lines L] [--span HZ] [--scaling S]"
         " [--channel K] [--variable NAME] [--rate HZ] [--unit U]\n"
         "       orbistan-cli report FILE <compute options, --Fr from the file if it states it>"
         " --out REPORT.pdf [--number N] [--machine TEXT] [--point TEXT]"
@@ -61,7 +61,8 @@ std::string usageText() {
         "       orbistan-cli levels FILE [--channel K] [--variable NAME] [--rate HZ] [--text T] "
         "[--unit U]\n"
         "       orbistan-cli trend FOLDER|FILE... <compute options, --Fr from the first record if"
-        " it states it> [--band LOW:HIGH|auto] [--whiten] [--slip PCT] [--lines L] [--channel K]"
+        " it states it> [--band LOW:HIGH|auto|--whiten|--method M] [--slip PCT] [--lines L]"
+        " [--channel K]"
         " [--variable NAME] [--rate HZ] [--text T] [--threads N] [--out TREND.csv]");
 }
 

@@ -202,6 +202,31 @@ std::optional<int> linesOption(const ComputeArgs& a, const WorkbenchTask& task) 
     return a.extra.count("--lines") ? std::optional(task.transform.lines) : std::nullopt;
 }
 
+// What the verdicts were read from: "method bandmap 2812-4688 Hz", "method whitened",
+// "method coherence, carriers 2906-3188 Hz", "band 2000-4000 Hz" (given), "spectrum".
+std::string diagnosisSource(const TaskResult& r) {
+    if (!r.record) {
+        return "spectrum";
+    }
+    const Diagnosis& d = *r.diagnosis;
+    const auto band = [&d] {
+        return formatGeneral(std::round(d.band.low)) + "-" +
+               formatGeneral(std::round(d.band.high)) + " Hz";
+    };
+    if (r.task.band) {
+        return "band " + band();
+    }
+    const std::string method = "method " + std::string(termOf(kEnvelopeMethodTerms, d.method).key);
+    switch (d.method) {
+    case EnvelopeMethod::Whitened:
+        return method;
+    case EnvelopeMethod::Coherence:
+        return method + ", carriers " + band();
+    default:
+        return method + " " + band();
+    }
+}
+
 } // namespace
 
 // One line per fault family, strongest evidence first: family, score, verdict, what was
@@ -219,8 +244,8 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
         err << problemText(e.problem()) << '\n';
         return ExitFile;
     }
-    const ComputeArgs a =
-        parseCompute(args, {with(kTransformOptions, {"--band", "--slip"}), {"--whiten"}}, 2, true);
+    const ComputeArgs a = parseCompute(
+        args, {with(kTransformOptions, {"--band", "--slip", "--method"}), {"--whiten"}}, 2, true);
     const WorkbenchTask asked = taskOf(args[1], a, TaskKind::Envelope);
     ComputeOutcome c;
     if (const auto refused = computeOrRefuse(a, c, err)) {
@@ -228,7 +253,7 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
     }
     const WorkbenchTask task =
         diagnosisTask(asked.path, asked.source, asked.transform, basesOf(c), asked.band,
-                      asked.whiten, slipOption(a), linesOption(a, asked));
+                      asked.whiten, slipOption(a), linesOption(a, asked), asked.method);
     const TaskResult r = runTask(task);
     if (r.problem || !r.diagnosis) {
         err << (r.problem ? problemText(*r.problem) : std::string()) << '\n';
@@ -240,7 +265,8 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
     const bool assumed = noteReading(task, r, err);
     for (const FamilyEvidence& e : r.diagnosis->families) {
         out << faultFamily(e.family).key << '\t' << formatGeneral(std::round(e.score * 1000) / 1000)
-            << '\t' << verdictKey(e.verdict) << '\t' << describeEvidence(e) << '\n';
+            << '\t' << verdictKey(e.verdict) << '\t' << describeEvidence(e) << "; "
+            << diagnosisSource(r) << '\n';
     }
     if (assumed) {
         out.flush();

@@ -127,6 +127,18 @@ WorkbenchTask taskOf(const std::string& file, const ComputeArgs& a, TaskKind kin
     // An envelope's lines, unless given, are those the diagnosis takes at the record's rate.
     t.linesForRate = kind == TaskKind::Envelope && !a.extra.count("--lines");
     t.whiten = a.extra.count("--whiten") > 0;
+    if (a.extra.count("--method")) {
+        const std::optional<EnvelopeMethod> method =
+            valueOfKey(kEnvelopeMethodTerms, extraOr(a, "--method", ""));
+        if (!method) {
+            throw UsageError{"--method takes " + keyList(kEnvelopeMethodTerms)};
+        }
+        if (t.whiten || a.extra.count("--band")) {
+            throw UsageError{
+                "--method chooses how the envelope is made: not with --band or --whiten"};
+        }
+        t.method = *method;
+    }
     unitOption(a);
     return t;
 }

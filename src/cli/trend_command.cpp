@@ -83,6 +83,7 @@ SeriesSettings seriesSettings(const ComputeArgs& a, const WorkbenchTask& task,
     settings.bases = basesOf(c);
     settings.band = task.band;
     settings.whiten = task.whiten;
+    settings.method = task.method;
     settings.slipPercent = slipOption(a);
     settings.lines = a.extra.count("--lines") ? std::optional(task.transform.lines) : std::nullopt;
     return settings;
@@ -121,7 +122,9 @@ int trendCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     std::size_t first = 1;
     const std::vector<std::filesystem::path> named = namedPaths(args, first);
     ComputeArgs a = parseCompute(
-        args, {with(kTransformOptions, {"--band", "--slip", "--out", "--threads"}), {"--whiten"}},
+        args,
+        {with(kTransformOptions, {"--band", "--slip", "--method", "--out", "--threads"}),
+         {"--whiten"}},
         first, false);
     requireGeometry(a);
     const WorkbenchTask task = taskOf(named.front().string(), a, TaskKind::Envelope);

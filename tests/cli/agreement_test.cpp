@@ -40,8 +40,9 @@ SearchBases computed(const std::vector<std::string>& bearing, double Fr) {
     return searchBases(c.results, c.validation.inputs.Fr);
 }
 
-// The families as `diagnose` prints them: "family verdict found" per line.
-std::vector<std::string> fromCommandLine(const Record& r) {
+// The families as `diagnose` prints them: "family verdict found" per line, what the verdicts
+// were read from ("; method …") cut off the found and kept in `source`.
+std::vector<std::string> fromCommandLine(const Record& r, std::string& source) {
     std::vector<std::string> args = {"diagnose",
                                      std::string(ORBISTAN_TEST_DATA) + "/real/" + r.file};
     args.insert(args.end(), r.bearing.begin(), r.bearing.end());
@@ -54,7 +55,11 @@ std::vector<std::string> fromCommandLine(const Record& r) {
     std::istringstream out(run.out);
     for (std::string line; std::getline(out, line);) {
         const std::size_t score = line.find('\t'), verdict = line.find('\t', score + 1);
-        lines.push_back(line.substr(0, score) + " " + line.substr(verdict + 1));
+        const std::size_t method = line.rfind("; method ");
+        EXPECT_NE(method, std::string::npos) << line;
+        source = line.substr(method + 2);
+        lines.push_back(line.substr(0, score) + " " +
+                        line.substr(verdict + 1, method - verdict - 1));
     }
     return lines;
 }
@@ -70,7 +75,8 @@ TEST(OneDiagnosis, TheWindowTheCommandLineAndTheReportAgree) {
     };
     for (const Record& r : records) {
         SCOPED_TRACE(r.file);
-        const std::vector<std::string> expected = fromCommandLine(r);
+        std::string source;
+        const std::vector<std::string> expected = fromCommandLine(r, source);
         ASSERT_EQ(expected.size(), 4u);
 
         Workbench doc;
@@ -98,6 +104,11 @@ TEST(OneDiagnosis, TheWindowTheCommandLineAndTheReportAgree) {
                              std::string(verdictKey(e.verdict)) + "\t" + describeEvidence(e));
         }
         EXPECT_EQ(window, expected);
+        ASSERT_TRUE(doc.recordDiagnosis());
+        EXPECT_TRUE(source.starts_with(
+            "method " +
+            std::string(termOf(kEnvelopeMethodTerms, doc.recordDiagnosis()->method).key) + " "))
+            << source;
 
         // The page: the heading, then each family's verdict, followed by its lines where it
         // was judged to be there.

@@ -329,6 +329,16 @@ INSTANTIATE_TEST_SUITE_P(
         FailCase{"envelope_bad_band", {"envelope", "x.wav", "--band", "4000:2000"}, 1, ""},
         FailCase{"diagnose_without_geometry", {"diagnose", "x.wav"}, 1, ""},
         FailCase{"bad_scaling", {"spectrum", "x.wav", "--scaling", "db"}, 1, ""},
+        FailCase{"bad_method",
+                 {"diagnose", "x.wav", "--Z", "9", "--Fr", "25", "--dw", "7", "--D", "52", "--d",
+                  "25", "--a", "0", "--method", "kurtogram"},
+                 1,
+                 ""},
+        FailCase{"method_and_whiten",
+                 {"diagnose", "x.wav", "--Z", "9", "--Fr", "25", "--dw", "7", "--D", "52", "--d",
+                  "25", "--a", "0", "--method", "coherence", "--whiten"},
+                 1,
+                 ""},
         FailCase{"bad_rate", {"spectrum", "x.wav", "--rate", "fast"}, 1, ""},
         FailCase{
             "diagnose_speed_of_a_missing_file",
@@ -844,6 +854,30 @@ TEST_F(CliSpectrum, RateGivenOverTheFilesIsNoted) {
     const CliRun white = runCli(plus({"diagnose", wav, "--whiten"}, options));
     ASSERT_EQ(white.status, 0) << white.err;
     EXPECT_EQ(white.out.rfind("outer\t", 0), 0u) << white.out;
+}
+
+// Each method names the fault, and the found says which made the envelope judged.
+TEST_F(CliSpectrum, EachMethodNamesTheFaultAndSaysItself) {
+    const std::string wav = (dir_ / "inner.wav").string();
+    const auto g = geometry("9", "29,95", "7,94", "52", "25", "0");
+    ASSERT_EQ(
+        runCli(plus(as("synth", g), {"--fault", "inner", "--noise", "0,5", "--out", wav})).status,
+        0);
+    const auto options = std::vector<std::string>(g.begin() + 1, g.end());
+    const std::pair<const char*, const char*> methods[] = {
+        {"whitened", "; method whitened\n"},
+        {"bandmap", "; method bandmap "},
+        {"coherence", "; method coherence, carriers "},
+        {"best", "; method "},
+    };
+    for (const auto& [method, said] : methods) {
+        const CliRun r = runCli(plus(plus({"diagnose", wav}, options), {"--method", method}));
+        ASSERT_EQ(r.status, 0) << method << r.err;
+        EXPECT_EQ(r.out.rfind("inner\t", 0), 0u) << method << r.out;
+        EXPECT_NE(r.out.find(said), std::string::npos) << method << r.out;
+    }
+    const CliRun band = runCli(plus(plus({"diagnose", wav}, options), {"--band", "2000:4000"}));
+    EXPECT_NE(band.out.find("; band 2000-4000 Hz\n"), std::string::npos) << band.out;
 }
 
 // A named pipe in a file's place would block whatever opens it: every command refuses it at

@@ -472,6 +472,20 @@ TEST(InPlaceTransform, GivesTheRealTransformsLines) {
     }
 }
 
+// Backward undoes forward, for the lengths forward takes: the record comes back.
+TEST(InPlaceTransform, BackwardGivesTheSamplesBack) {
+    for (const std::size_t n : {2u, 4u, 6u, 10u, 198u, 4096u, 30030u}) {
+        const std::vector<double> x = noisyTones(n, static_cast<unsigned>(n) + 1);
+        fft::InPlace buffer(n);
+        std::copy(x.begin(), x.end(), buffer.samples());
+        buffer.forward();
+        buffer.backward(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            ASSERT_NEAR(buffer.samples()[i], x[i], 1e-12 * static_cast<double>(n)) << n << " " << i;
+        }
+    }
+}
+
 bool smooth(std::size_t n) {
     for (const std::size_t p : {2u, 3u, 5u, 7u}) {
         while (n % p == 0) {

@@ -1161,7 +1161,7 @@ private Q_SLOTS:
         QVERIFY2(plot()->yAxis->label().startsWith("Огибающая² выбеленного сигнала"),
                  qPrintable(plot()->yAxis->label()));
         spectrumWindow()->findChild<QDoubleSpinBox*>("slipBox")->setValue(3);
-        QVERIFY(f.fileBytes("Spectrum.ini").contains("whiten=1\nslip=3\n"));
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("whiten=1\nenvelope_method=best\nslip=3\n"));
 
         // The file opens again at the rate given for it; another of its kind that states no
         // rate is offered that rate, marked as assumed, its verdicts not vouched for.

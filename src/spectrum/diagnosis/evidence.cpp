@@ -470,6 +470,8 @@ std::vector<FamilyEvidence> rankEvidence(const Spectrum& s, const SearchBases& b
                      [](const FamilyEvidence& x, const FamilyEvidence& y) {
                          return x.verdict != y.verdict ? x.verdict > y.verdict : x.score > y.score;
                      });
+    FamilyEvidence& first = ranked.front();
+    first.cageModulation = first.family == FaultFamily::Cage && first.verdict != Verdict::None;
     return ranked;
 }
 
@@ -530,6 +532,10 @@ std::string describeEvidence(const FamilyEvidence& e, bool russian) {
     if (e.sidebandsExpected > 0) {
         text += (russian ? "; боковые ±" : "; sidebands ±") + std::string(info.modulatorSymbol) +
                 ": " + count(e.sidebandsFound, e.sidebandsExpected);
+    }
+    if (e.cageModulation) {
+        text += russian ? "; " + std::string(kCageModulation)
+                        : std::string("; rolling element: the cage's modulation");
     }
     return text;
 }

@@ -36,7 +36,13 @@ struct FamilyEvidence {
     double score = 0;
     Verdict verdict = Verdict::None;
     std::vector<FoundLine> lines; // the harmonics found, lowest first
+    // The cage's family judged first: on the public records its lines, so placed, were a
+    // rolling element's fault modulated by the cage's turn far more often than anything else
+    // (docs/real-data.md), and the verdict says so.
+    bool cageModulation = false;
 };
+// What the verdict of a cage family judged first adds.
+inline constexpr std::string_view kCageModulation = "тело качения: модуляция сепаратором";
 
 inline constexpr int kEvidenceHarmonics = 5;
 // Said beside the verdicts of a record read at a rate only assumed: every line may stand
@@ -64,8 +70,9 @@ double foundOrExpected(const FamilyEvidence& e);
 std::optional<FoundLine> fundamentalLine(const Spectrum& spectrum, const FamilyEvidence& e,
                                          double slipPercent = kDefaultSlipPercent);
 
-// "Fo: 106,1 Hz (−0,8 %), 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 8";
-// in Russian for the window.
+// "Fo: 106,1 Hz (−0,8 %), 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 8",
+// with "; rolling element: the cage's modulation" where the cage's family says so; in
+// Russian for the window.
 std::string describeEvidence(const FamilyEvidence& e, bool russian = false);
 
 // "Fo 106,3 Гц +21 дБ · 2·Fo 212,6 Гц +19 дБ": the family's own lines, each at its

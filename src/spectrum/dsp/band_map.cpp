@@ -140,6 +140,13 @@ fft::InPlace whitenedLines(std::span<const double> samples) {
 
 } // namespace
 
+std::vector<double> preWhitened(std::span<const double> samples) {
+    fft::InPlace record = whitenedLines(samples);
+    record.backward(record.size());
+    record.releasePlans();
+    return {record.samples(), record.samples() + samples.size()};
+}
+
 BandMap bandMap(std::span<const double> samples, double sampleRate, double highestFault,
                 const Progress& progress) {
     const double highestModulation = 3 * highestFault;

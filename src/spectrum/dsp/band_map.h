@@ -43,6 +43,11 @@ inline constexpr double kDefaultHighestFault = 200;
 // carry a fault's lines and their sidebands), each level a third or a half narrower than
 // the last; each band's envelope spectrum judged from 1 Hz to three times `highestFault`.
 // Throws SpectrumFileError for a record too short, SpectrumCancelled when asked to stop.
+// The record pre-whitened (cepstral pre-whitening: each line of its spectrum made of
+// magnitude one, its phase kept), as long as it was: what is left when a machine's discrete
+// frequencies are taken out, its impacts sharpened.
+std::vector<double> preWhitened(std::span<const double> samples);
+
 BandMap bandMap(std::span<const double> samples, double sampleRate, double highestFault,
                 const Progress& progress = {});
 

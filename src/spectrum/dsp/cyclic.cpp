@@ -4,15 +4,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <numbers>
 
 namespace orbistan {
 
 namespace {
 
+using Complex = std::complex<double>;
+
 // The carriers' spacing the window gives: fine enough to part a resonance from its
 // neighbours, coarse enough that many frames are averaged.
 constexpr double kCarrierSpacing = 100;
+// Frames a quarter window apart: the frames' rate is four carrier steps, so that what the
+// window lets through of a cyclic frequency (up to two carrier steps from a shift) does not
+// alias.
+constexpr std::size_t kFramesPerWindow = 4;
+// The fewest frames a coherence is estimated from.
+constexpr std::size_t kFewestFrames = 16;
 
 std::size_t windowLength(double sampleRate) {
     std::size_t n = 16;
@@ -22,96 +31,210 @@ std::size_t windowLength(double sampleRate) {
     return n;
 }
 
-std::vector<double> hann(std::size_t n) {
+// Periodic for the frames' window (its overlapped copies add to a constant); shifted half a
+// point for the segments' taper, so that no frame is weighed zero.
+std::vector<double> hann(std::size_t n, double offset = 0) {
     std::vector<double> w(n);
     for (std::size_t i = 0; i < n; ++i) {
-        w[i] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) /
+        w[i] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * (static_cast<double>(i) + offset) /
                                     static_cast<double>(n));
     }
     return w;
 }
 
-// Each carrier's squared magnitude, frame after frame: powers[c * frames + n].
-std::vector<float> framePowers(std::span<const double> x, std::size_t length, std::size_t hop,
-                               std::size_t frames, const Progress& progress) {
-    const std::size_t carriers = length / 2 + 1;
-    std::vector<float> powers(carriers * frames);
-    const std::vector<double> window = hann(length);
-    fft::Forward transform(length);
-    for (std::size_t n = 0; n < frames; ++n) {
-        if (n % 4096 == 0) {
-            progress.step(0.5 * static_cast<double>(n) / static_cast<double>(frames));
-        }
-        double* in = transform.input();
-        for (std::size_t i = 0; i < length; ++i) {
-            in[i] = x[n * hop + i] * window[i];
-        }
-        const fftw_complex* lines = transform.run();
-        for (std::size_t c = 0; c < carriers; ++c) {
-            powers[c * frames + n] =
-                static_cast<float>(lines[c][0] * lines[c][0] + lines[c][1] * lines[c][1]);
-        }
+struct Layout {
+    std::size_t length = 0, hop = 0, carriers = 0, frames = 0;
+    std::size_t segment = 0; // frames per segment
+    std::size_t padded = 0;  // the transform across a segment's frames
+    std::size_t shifts = 0;  // carrier shifts 0 … shifts − 1
+    std::vector<std::size_t> starts;
+    CoherenceMap map;
+};
+
+Layout layoutFor(std::size_t samples, double sampleRate, double cyclicTop, double resolution) {
+    Layout l;
+    l.length = windowLength(sampleRate);
+    l.hop = l.length / kFramesPerWindow;
+    l.carriers = l.length / 2 + 1;
+    if (!(cyclicTop > 0) || cyclicTop > sampleRate / 2 || !(resolution >= 0) ||
+        samples < l.length + kFewestFrames * l.hop) {
+        throw SpectrumFileError({ProblemKind::Unsuited, "", "",
+                                 "запись слишком коротка для циклической когерентности"});
     }
-    return powers;
+    l.frames = (samples - l.length) / l.hop + 1;
+    const double frameRate = sampleRate / static_cast<double>(l.hop);
+    l.segment = l.frames;
+    if (resolution > 0) {
+        l.segment =
+            std::clamp(fft::goodSize(static_cast<std::size_t>(std::ceil(frameRate / resolution))),
+                       kFewestFrames, l.frames);
+    }
+    l.padded = fft::goodSize(l.segment);
+    // Half a segment apart, the last ending with the record.
+    for (std::size_t s = 0; s + l.segment <= l.frames;
+         s += std::max<std::size_t>(1, l.segment / 2)) {
+        l.starts.push_back(s);
+    }
+    if (l.starts.back() + l.segment < l.frames) {
+        l.starts.push_back(l.frames - l.segment);
+    }
+    CoherenceMap& m = l.map;
+    m.segments = l.starts.size();
+    m.carriers = l.carriers;
+    m.carrierStep = sampleRate / static_cast<double>(l.length);
+    m.cyclicStep = frameRate / static_cast<double>(l.padded);
+    m.cyclics = static_cast<std::size_t>(std::floor(cyclicTop / m.cyclicStep)) + 1;
+    l.shifts = std::min(l.carriers - 2,
+                        static_cast<std::size_t>(std::lround(cyclicTop / m.carrierStep)) + 1);
+    return l;
 }
 
-// One carrier's coherence at each cyclic frequency: its powers' transform across the frames,
-// their mean taken out and the rest padded with zeros (so that the power itself leaks into no
-// cyclic frequency), over their sum. Zeros for a carrier that holds nothing.
-void carrierCoherence(std::span<const float> powers, fft::Forward& across, std::size_t padded,
-                      std::span<float> coherence) {
-    double power = 0;
-    for (const float p : powers) {
-        power += p;
+// The shift whose pairs of carriers hold the cyclic frequency best: the nearest multiple of
+// the carrier step. Within half a step of it the window passes the modulation at 0,9 of its
+// strength or more; it is left so, that the coherence of noise stays level for the verdicts.
+std::size_t shiftOf(const CoherenceMap& m, std::size_t cyclic) {
+    return static_cast<std::size_t>(
+        std::lround(static_cast<double>(cyclic) * m.cyclicStep / m.carrierStep));
+}
+
+// The carriers that hold a pair at a shift, by the pair's middle: neither the offset's
+// carrier nor the Nyquist's is in a pair.
+std::pair<std::size_t, std::size_t> middles(std::size_t carriers, std::size_t shift) {
+    return {shift + 1 - shift / 2, carriers - 2 - shift / 2 + 1}; // [from, to)
+}
+
+// The segment's frames, carrier by carrier: stft[k * segment + n].
+void transformFrames(std::span<const double> x, const Layout& l, std::size_t start,
+                     const std::vector<double>& window, fft::Forward& transform,
+                     std::vector<Complex>& stft) {
+    for (std::size_t n = 0; n < l.segment; ++n) {
+        double* in = transform.input();
+        const double* from = x.data() + (start + n) * l.hop;
+        for (std::size_t i = 0; i < l.length; ++i) {
+            in[i] = from[i] * window[i];
+        }
+        const fftw_complex* lines = transform.run();
+        for (std::size_t k = 0; k < l.carriers; ++k) {
+            stft[k * l.segment + n] = {lines[k][0], lines[k][1]};
+        }
     }
-    if (!(power > 0)) {
-        return;
+}
+
+// One segment's share: for each shift and carrier pair, the squared magnitude of the
+// transform across the frames of the tapered product, added at the cyclic frequencies the
+// shift holds; and the product of the pair's tapered powers, which bounds it.
+class SegmentWork {
+public:
+    SegmentWork(const Layout& l) : l_(l), taper_(hann(l.segment, 0.5)), across_(2 * l.padded) {
+        for (const double t : taper_) {
+            taperSum_ += t;
+        }
     }
-    const double mean = power / static_cast<double>(powers.size());
-    double* in = across.input();
-    for (std::size_t n = 0; n < padded; ++n) {
-        in[n] = n < powers.size() ? powers[n] - mean : 0;
+
+    void add(const std::vector<Complex>& stft, std::vector<float>& sums,
+             std::vector<double>& bounds) {
+        std::vector<double> power(l_.carriers);
+        for (std::size_t k = 0; k < l_.carriers; ++k) {
+            for (std::size_t n = 0; n < l_.segment; ++n) {
+                power[k] += taper_[n] * std::norm(stft[k * l_.segment + n]);
+            }
+        }
+        const CoherenceMap& m = l_.map;
+        for (std::size_t p = 0; p < l_.shifts; ++p) {
+            const auto [from, to] = cyclicRange(p);
+            if (from >= to) {
+                continue;
+            }
+            for (std::size_t k = p + 1; k + 1 < l_.carriers; ++k) {
+                bounds[p * l_.carriers + k] += power[k] * power[k - p];
+                const fftw_complex* z = acrossFrames(stft, k, p, power[k]);
+                float* row = sums.data() + (k - p / 2) * m.cyclics;
+                for (std::size_t j = from; j < to; ++j) {
+                    const fftw_complex& v = z[j % l_.padded];
+                    row[j] += static_cast<float>(v[0] * v[0] + v[1] * v[1]);
+                }
+            }
+        }
     }
-    const fftw_complex* cyclic = across.run();
-    coherence[0] = 1;
-    for (std::size_t k = 1; k < coherence.size(); ++k) {
-        coherence[k] = static_cast<float>(std::hypot(cyclic[k][0], cyclic[k][1]) / power);
+
+    std::pair<std::size_t, std::size_t> cyclicRange(std::size_t shift) const {
+        const double perShift = l_.map.carrierStep / l_.map.cyclicStep;
+        const auto edge = [&](double s) {
+            return s <= 0 ? 0 : static_cast<std::size_t>(std::ceil(s * perShift));
+        };
+        return {edge(static_cast<double>(shift) - 0.5),
+                std::min(l_.map.cyclics, edge(static_cast<double>(shift) + 0.5))};
+    }
+
+private:
+    // The tapered product of carrier k and the conjugate of carrier k − shift across the
+    // frames, transformed; a carrier's own power with its mean taken out, so that the power
+    // leaks into no cyclic frequency.
+    const fftw_complex* acrossFrames(const std::vector<Complex>& stft, std::size_t k,
+                                     std::size_t shift, double power) {
+        fftw_complex* z = across_.lines();
+        const Complex* a = stft.data() + k * l_.segment;
+        const Complex* b = stft.data() + (k - shift) * l_.segment;
+        const double mean = shift == 0 ? power / taperSum_ : 0;
+        for (std::size_t n = 0; n < l_.segment; ++n) {
+            const Complex v = taper_[n] * (a[n] * std::conj(b[n]) - mean);
+            z[n][0] = v.real();
+            z[n][1] = v.imag();
+        }
+        for (std::size_t n = l_.segment; n < l_.padded; ++n) {
+            z[n][0] = z[n][1] = 0;
+        }
+        across_.complexTransform(l_.padded, FFTW_FORWARD);
+        return z;
+    }
+
+    const Layout& l_;
+    std::vector<double> taper_;
+    double taperSum_ = 0;
+    fft::InPlace across_;
+};
+
+// Each point's coherence from its sums: the root of their ratio to the pair's bound.
+void normalise(CoherenceMap& m, std::size_t shifts, const std::vector<double>& bounds,
+               const SegmentWork& work) {
+    for (std::size_t p = 0; p < shifts; ++p) {
+        const auto [from, to] = work.cyclicRange(p);
+        const auto [low, high] = middles(m.carriers, p);
+        for (std::size_t c = low; c < high && from < to; ++c) {
+            const double bound = bounds[p * m.carriers + c + p / 2];
+            float* row = m.coherence.data() + c * m.cyclics;
+            for (std::size_t j = from; j < to; ++j) {
+                row[j] = bound > 0 ? static_cast<float>(std::sqrt(row[j] / bound)) : 0.0F;
+            }
+            if (p == 0 && bound > 0) {
+                row[0] = 1;
+            }
+        }
     }
 }
 
 } // namespace
 
 CoherenceMap spectralCoherence(std::span<const double> samples, double sampleRate, double cyclicTop,
-                               const Progress& progress) {
-    const std::size_t length = windowLength(sampleRate);
-    // The frames' rate reaches twice the top; never more than a quarter window apart.
-    const auto hop = std::clamp<std::size_t>(
-        static_cast<std::size_t>(std::floor(sampleRate / (2 * cyclicTop))), 1, length / 4);
-    if (!(cyclicTop > 0) || cyclicTop > sampleRate / 2 || samples.size() < length + 2 * hop) {
-        throw SpectrumFileError({ProblemKind::Unsuited, "", "",
-                                 "запись слишком коротка для циклической когерентности"});
+                               double resolution, const Progress& progress) {
+    Layout l = layoutFor(samples.size(), sampleRate, cyclicTop, resolution);
+    requireMemory(16.0 * static_cast<double>(l.carriers * l.segment) +
+                  4.0 * static_cast<double>(l.carriers * l.map.cyclics) +
+                  8.0 * static_cast<double>(l.carriers * l.shifts));
+    CoherenceMap& m = l.map;
+    m.coherence.assign(m.carriers * m.cyclics, 0.0F);
+    std::vector<double> bounds(l.carriers * l.shifts);
+    std::vector<Complex> stft(l.carriers * l.segment);
+    const std::vector<double> window = hann(l.length);
+    fft::Forward transform(l.length);
+    SegmentWork work(l);
+    for (std::size_t s = 0; s < l.starts.size(); ++s) {
+        progress.step(static_cast<double>(s) / static_cast<double>(l.starts.size()));
+        transformFrames(samples, l, l.starts[s], window, transform, stft);
+        work.add(stft, m.coherence, bounds);
     }
-    const std::size_t frames = (samples.size() - length) / hop + 1;
-    const double frameRate = sampleRate / static_cast<double>(hop);
-    CoherenceMap map;
-    map.carriers = length / 2 + 1;
-    map.carrierStep = sampleRate / static_cast<double>(length);
-    // Across the frames, a length FFTW transforms fast.
-    const std::size_t padded = fft::goodSize(frames);
-    map.cyclicStep = frameRate / static_cast<double>(padded);
-    map.cyclics = std::min(padded / 2 + 1,
-                           static_cast<std::size_t>(std::floor(cyclicTop / map.cyclicStep)) + 1);
-    requireMemory(8.0 * static_cast<double>(map.carriers * frames) +
-                  4.0 * static_cast<double>(map.carriers * map.cyclics));
-    const std::vector<float> powers = framePowers(samples, length, hop, frames, progress);
-    map.coherence.assign(map.carriers * map.cyclics, 0.0F);
-    fft::Forward across(padded);
-    for (std::size_t c = 0; c < map.carriers; ++c) {
-        progress.step(0.5 + 0.5 * static_cast<double>(c) / static_cast<double>(map.carriers));
-        carrierCoherence(std::span(powers).subspan(c * frames, frames), across, padded,
-                         std::span(map.coherence).subspan(c * map.cyclics, map.cyclics));
-    }
-    return map;
+    normalise(m, l.shifts, bounds, work);
+    return std::move(l.map);
 }
 
 Spectrum enhancedEnvelopeSpectrum(const CoherenceMap& map, Band carriers) {
@@ -124,19 +247,69 @@ Spectrum enhancedEnvelopeSpectrum(const CoherenceMap& map, Band carriers) {
         to = std::min(map.carriers,
                       static_cast<std::size_t>(std::floor(carriers.high / map.carrierStep)) + 1);
     }
-    // The lowest and highest carriers hold the record's offset and what the anti-alias filter
-    // left: they say nothing of the machine.
-    from = std::max<std::size_t>(from, 1);
-    to = std::min(to, map.carriers - 1);
+    std::size_t fewest = map.carriers;
     for (std::size_t k = 1; k < map.cyclics; ++k) {
+        const auto [low, high] = middles(map.carriers, shiftOf(map, k));
+        const std::size_t a = std::max(from, low), b = std::min(to, high);
         double sum = 0;
-        for (std::size_t c = from; c < to; ++c) {
-            sum += map.at(c, k);
+        for (std::size_t c = a; c < b; ++c) {
+            sum += static_cast<double>(map.at(c, k)) * map.at(c, k);
         }
         s.frequency.push_back(static_cast<double>(k) * map.cyclicStep);
-        s.amplitude.push_back(to > from ? sum / static_cast<double>(to - from) : 0);
+        s.amplitude.push_back(b > a ? std::sqrt(sum / static_cast<double>(b - a)) : 0);
+        fewest = std::min(fewest, b > a ? b - a : fewest);
     }
+    // Neighbouring carriers of the Hann window share about half their noise, and segments
+    // half overlapping a little of theirs.
+    s.averages =
+        std::max(1.0, 0.5 * static_cast<double>(fewest) * 0.95 * static_cast<double>(map.segments));
     return s;
+}
+
+namespace {
+
+double kurtosisOf(const Spectrum& s, double top) {
+    double n = 0, sum = 0, sum2 = 0;
+    for (std::size_t i = 0; i < s.frequency.size() && s.frequency[i] <= top; ++i) {
+        if (s.frequency[i] >= 1) {
+            const double p = s.amplitude[i] * s.amplitude[i];
+            n += 1, sum += p, sum2 += p * p;
+        }
+    }
+    if (n < 4) {
+        return 0;
+    }
+    const double mean = sum / n, variance = sum2 / n - mean * mean;
+    if (!(variance > 0)) {
+        return 0;
+    }
+    double fourth = 0;
+    for (std::size_t i = 0; i < s.frequency.size() && s.frequency[i] <= top; ++i) {
+        if (s.frequency[i] >= 1) {
+            const double d = s.amplitude[i] * s.amplitude[i] - mean;
+            fourth += d * d * d * d;
+        }
+    }
+    return fourth / n / (variance * variance);
+}
+
+} // namespace
+
+CyclicBand mostCyclicBand(const CoherenceMap& map, double cyclicTop) {
+    const double step = map.carrierStep;
+    const double top = static_cast<double>(map.carriers - 1) * step;
+    CyclicBand best{{0, top}, kurtosisOf(enhancedEnvelopeSpectrum(map), cyclicTop)};
+    for (std::size_t width = 4; 2 * width < map.carriers; width *= 2) {
+        for (std::size_t from = 1; from + width < map.carriers; from += width / 2) {
+            const Band band{static_cast<double>(from) * step,
+                            static_cast<double>(from + width - 1) * step};
+            const double measure = kurtosisOf(enhancedEnvelopeSpectrum(map, band), cyclicTop);
+            if (measure > best.measure) {
+                best = {band, measure};
+            }
+        }
+    }
+    return best;
 }
 
 } // namespace orbistan

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <map>
 #include <mutex>
 #include <new>
@@ -149,6 +150,34 @@ void InPlace::forward(std::size_t count) {
         z[k][1] = ei + ti;
         z[j][0] = er - tr;
         z[j][1] = ti - ei;
+    }
+}
+
+void InPlace::backward(std::size_t count) {
+    // Point k of the half-length transform is E + i·O, E and O recovered from lines k and
+    // h − k as forward combined them; its inverse holds the even samples as real parts.
+    const std::size_t h = count / 2;
+    auto* z = reinterpret_cast<std::complex<double>*>(lines());
+    const auto point = [&](std::size_t k, std::complex<double> a, std::complex<double> b) {
+        const std::complex<double> even = (a + std::conj(b)) / 2.0;
+        const std::complex<double> odd =
+            (a - std::conj(b)) / 2.0 *
+            std::polar(1.0,
+                       2 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(count));
+        return even + std::complex<double>(0, 1) * odd;
+    };
+    for (std::size_t k = 0; k <= h / 2; ++k) {
+        const std::size_t j = h - k;
+        const std::complex<double> a = z[k], b = z[j];
+        z[k] = point(k, a, b);
+        if (j != k && k > 0) {
+            z[j] = point(j, b, a);
+        }
+    }
+    complexTransform(h, FFTW_BACKWARD);
+    double* x = samples();
+    for (std::size_t i = 0; i < count; ++i) {
+        x[i] /= static_cast<double>(h);
     }
 }
 

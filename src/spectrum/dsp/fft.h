@@ -93,6 +93,9 @@ public:
     // tables as large as the record.
     void forward(std::size_t count);
     void forward() { forward(n_); }
+    // The inverse of forward(count): the count / 2 + 1 lines back to count samples, scaled so
+    // that forward then backward gives the samples again.
+    void backward(std::size_t count);
     // The first `length` lines transformed as complex points, FFTW_FORWARD or FFTW_BACKWARD,
     // unscaled.
     void complexTransform(std::size_t length, int sign);

@@ -90,9 +90,9 @@ double envelopeTop(const SearchBases& b) {
 
 void judge(const SeriesEntry& entry, const SeriesSettings& settings,
            std::shared_ptr<const Waveform> record, SeriesRow& row, const Progress& progress) {
-    WorkbenchTask task =
-        diagnosisTask(entry.path, settings.source, settings.transform, settings.bases,
-                      settings.band, settings.whiten, settings.slipPercent, settings.lines);
+    WorkbenchTask task = diagnosisTask(entry.path, settings.source, settings.transform,
+                                       settings.bases, settings.band, settings.whiten,
+                                       settings.slipPercent, settings.lines, settings.method);
     task.record = std::move(record);
     const TaskResult r = runTask(std::move(task), progress);
     if (r.cancelled) {
@@ -104,6 +104,7 @@ void judge(const SeriesEntry& entry, const SeriesSettings& settings,
     }
     row.band = r.band;
     row.whitened = r.whitened;
+    row.method = r.method;
     if (settings.profiles) {
         row.envelope = profileOf(
             *r.envelope, std::min(envelopeTop(settings.bases), r.envelope->frequency.back()));
@@ -330,8 +331,11 @@ std::string bandField(const SeriesRow& row) {
         return row.problem;
     }
     // To a tenth of a hertz, as bands are typed.
-    return (row.whitened ? "whitened " : "") + numberField(std::round(row.band.low * 10) / 10) +
-           ":" + numberField(std::round(row.band.high * 10) / 10);
+    const std::string method = row.whitened                              ? "whitened "
+                               : row.method == EnvelopeMethod::Coherence ? "coherence "
+                                                                         : "";
+    return method + numberField(std::round(row.band.low * 10) / 10) + ":" +
+           numberField(std::round(row.band.high * 10) / 10);
 }
 
 } // namespace

@@ -26,6 +26,7 @@ struct SeriesSettings {
     SearchBases bases;
     std::optional<Band> band; // none: chosen for each record
     bool whiten = false;
+    EnvelopeMethod method = EnvelopeMethod::Best;
     double slipPercent = kDefaultSlipPercent;
     std::optional<int> lines; // the envelope's; none: chosen for the record's rate
     bool judge = true;        // false: no bearing to judge by, the levels alone
@@ -63,8 +64,9 @@ struct SeriesRow {
     SeriesEntry entry;
     std::optional<Levels> levels; // none: the record was not read
     std::array<FamilyLevel, kTrendFamilies> families{};
-    Band band;             // the envelope's
-    bool whitened = false; // the envelope of the pre-whitened record
+    Band band;                                       // the envelope's
+    bool whitened = false;                           // the envelope of the pre-whitened record
+    EnvelopeMethod method = EnvelopeMethod::BandMap; // that made the envelope judged
     double sampleRate = 0;
     bool rateAssumed = false; // the file states none and none was given
     std::string problem;      // why the record was not read or judged

@@ -48,6 +48,7 @@ SeriesSettings seriesSettingsOf(const WorkbenchSettings& s,
         series.band = Band{(*s.diagnosisBand)[0], (*s.diagnosisBand)[1]};
     }
     series.whiten = s.whiten;
+    series.method = s.method;
     series.slipPercent = s.slipPercent;
     series.lines = s.diagnosisLines;
     series.judge = bearing.has_value();

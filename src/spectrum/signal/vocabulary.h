@@ -132,6 +132,17 @@ inline constexpr Vocabulary<TextLayout, 4> kTextLayoutTerms = {{
     {TextLayout::Timed, "timed", "запись: время, каналы"},
 }};
 
+// How a record's envelope spectrum is made for its diagnosis: the clearest of the methods
+// (docs/real-data.md says which it weighs), the pre-whitened whole band, the most impulsive
+// band of the band map, or the enhanced envelope spectrum of the spectral coherence.
+enum class EnvelopeMethod { Best, Whitened, BandMap, Coherence };
+inline constexpr Vocabulary<EnvelopeMethod, 4> kEnvelopeMethodTerms = {{
+    {EnvelopeMethod::Best, "best", "наилучший"},
+    {EnvelopeMethod::Whitened, "whitened", "выбеленный сигнал"},
+    {EnvelopeMethod::BandMap, "bandmap", "полоса по карте"},
+    {EnvelopeMethod::Coherence, "coherence", "спектральная когерентность"},
+}};
+
 // The units a user may state for a file that names none; none stated first.
 inline constexpr Vocabulary<Unit, 4> kStatedUnitTerms = {{
     {Unit::Unknown, "", "не указана"},

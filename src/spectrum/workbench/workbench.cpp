@@ -46,42 +46,107 @@ bool clearer(const std::vector<FamilyEvidence>& a, const std::vector<FamilyEvide
                                                   : a.front().score > b.front().score;
 }
 
-// The most impulsive band's envelope, and, with a bearing to judge by, the pre-whitened
-// record's whole band too: the clearer is kept. On the public bearing records neither
-// method is best everywhere (docs/real-data.md), and both are cheap.
-// The evidence of the envelope kept goes to `judged`, when asked, so that it is not weighed
-// again.
-void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
-                    const std::function<Progress(double, double)>& part,
-                    std::vector<FamilyEvidence>* judged) {
-    const double highest =
-        task.judgeBy
-            ? std::max({task.judgeBy->Fo, task.judgeBy->Fi, 2 * task.judgeBy->Fw, task.judgeBy->Fq})
-            : kDefaultHighestFault;
-    r.bandMap = bandMap(w.samples, w.sampleRate, highest, part(0, 0.5));
+// The highest family the envelope must hold: the bearing's, else the usual bearings'.
+double highestFault(const WorkbenchTask& task) {
+    return task.judgeBy ? std::max({task.judgeBy->Fo, task.judgeBy->Fi, 2 * task.judgeBy->Fw,
+                                    task.judgeBy->Fq})
+                        : kDefaultHighestFault;
+}
+
+// An envelope spectrum one method made, with its band.
+struct Made {
+    Spectrum envelope;
+    Band band;
+    EnvelopeMethod method;
+};
+
+// The most impulsive band's envelope.
+Made ofBandMap(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
+               const std::function<Progress(double, double)>& part) {
+    r.bandMap = bandMap(w.samples, w.sampleRate, highestFault(task), part(0, 0.67));
     if (!(r.bandMap->bestMeasure > 0)) { // silence, or a record too short for any band
         throw SpectrumFileError({ProblemKind::Unsuited, "", "",
                                  "полоса для огибающей не выбрана: ни в одной полосе нет сигнала"});
     }
-    r.band = r.bandMap->best;
-    r.envelope =
-        envelopeSpectrum(w.samples, w.sampleRate, r.band, task.transform, false, part(0.5, 0.75));
-    if (!task.judgeBy) {
-        return;
+    const Band band = r.bandMap->best;
+    return {envelopeSpectrum(w.samples, w.sampleRate, band, task.transform, false, part(0.67, 1)),
+            band, EnvelopeMethod::BandMap};
+}
+
+constexpr double kCyclicLinesPerShaftTurn = 60;
+constexpr double kCyclicResolution = 0.5; // Hz, without a shaft speed
+
+// The enhanced envelope spectrum of the carriers whose modulation recurs most, as far as
+// the families' harmonics the evidence weighs and their sidebands, at the envelope's
+// resolution. Of the record pre-whitened: two of a machine's tones in two carriers are
+// perfectly coherent at their difference, and would be taken for a modulation.
+Made ofCoherence(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
+                 const std::function<Progress(double, double)>& part) {
+    const double top = std::min(w.sampleRate / 2, (kEvidenceHarmonics + 1) * highestFault(task));
+    // Finer than the envelope's: the coherence's floor falls as its lines narrow, down to
+    // where the elements' slip spreads a line over several (docs/real-data.md).
+    const double resolution = task.judgeBy && task.judgeBy->Fr > 0
+                                  ? task.judgeBy->Fr / kCyclicLinesPerShaftTurn
+                                  : kCyclicResolution;
+    auto map = std::make_shared<const CoherenceMap>(
+        spectralCoherence(preWhitened(w.samples), w.sampleRate, top, resolution, part(0.1, 1)));
+    const Band band = mostCyclicBand(*map, top).band;
+    Made made{enhancedEnvelopeSpectrum(*map, band), band, EnvelopeMethod::Coherence};
+    r.coherence = std::move(map);
+    return made;
+}
+
+Made byMethod(EnvelopeMethod method, const WorkbenchTask& task, const Waveform& w, TaskResult& r,
+              const std::function<Progress(double, double)>& part) {
+    switch (method) {
+    case EnvelopeMethod::Whitened: {
+        const Band whole{0, w.sampleRate / 2};
+        return {envelopeSpectrum(w.samples, w.sampleRate, whole, task.transform, true, part(0, 1)),
+                whole, method};
     }
-    const Band whole{0, w.sampleRate / 2};
-    Spectrum white =
-        envelopeSpectrum(w.samples, w.sampleRate, whole, task.transform, true, part(0.75, 1));
-    std::vector<FamilyEvidence> ofWhite = rankEvidence(white, *task.judgeBy, task.slipPercent);
-    std::vector<FamilyEvidence> ofBand = rankEvidence(*r.envelope, *task.judgeBy, task.slipPercent);
-    const bool whiteIsClearer = clearer(ofWhite, ofBand);
-    if (whiteIsClearer) {
-        r.envelope = std::move(white);
-        r.band = whole;
-        r.whitened = true;
+    case EnvelopeMethod::Coherence:
+        return ofCoherence(task, w, r, part);
+    default:
+        return ofBandMap(task, w, r, part);
     }
-    if (judged) {
-        *judged = std::move(whiteIsClearer ? ofWhite : ofBand);
+}
+
+// The method's envelope; for Best, with a bearing to judge by, each method's that Best
+// weighs, the clearest kept (on the public bearing records no method is best everywhere:
+// docs/real-data.md), else the band map's. The evidence of the envelope kept goes to
+// `judged`, when asked, so that it is not weighed again.
+void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
+                    const std::function<Progress(double, double)>& part,
+                    std::vector<FamilyEvidence>* judged) {
+    std::vector<EnvelopeMethod> methods{task.method};
+    if (task.method == EnvelopeMethod::Best) {
+        methods = task.judgeBy ? bestMethods() : std::vector{EnvelopeMethod::BandMap};
+    }
+    std::optional<Made> kept;
+    std::vector<FamilyEvidence> keptEvidence;
+    const double share = 1.0 / static_cast<double>(methods.size());
+    for (std::size_t i = 0; i < methods.size(); ++i) {
+        const double from = share * static_cast<double>(i);
+        Made made = byMethod(methods[i], task, w, r, [&part, from, share](double a, double b) {
+            return part(from + share * a, from + share * b);
+        });
+        if (!task.judgeBy) {
+            kept = std::move(made);
+            break;
+        }
+        std::vector<FamilyEvidence> evidence =
+            rankEvidence(made.envelope, *task.judgeBy, task.slipPercent);
+        if (!kept || clearer(evidence, keptEvidence)) {
+            kept = std::move(made);
+            keptEvidence = std::move(evidence);
+        }
+    }
+    r.envelope = std::move(kept->envelope);
+    r.band = kept->band;
+    r.method = kept->method;
+    r.whitened = kept->method == EnvelopeMethod::Whitened;
+    if (judged && task.judgeBy) {
+        *judged = std::move(keptEvidence);
     }
 }
 
@@ -106,6 +171,7 @@ void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progr
     if (t.band || t.whiten) {
         r.band = t.band ? *t.band : Band{0, record->sampleRate / 2};
         r.whitened = t.whiten;
+        r.method = t.whiten ? EnvelopeMethod::Whitened : EnvelopeMethod::BandMap;
         r.envelope = envelopeSpectrum(record->samples, record->sampleRate, r.band, t.transform,
                                       t.whiten, part(0, 1));
     } else {
@@ -126,7 +192,7 @@ void runDiagnosis(const WorkbenchTask& task, TaskResult& r, const Progress& prog
     if (weighed.empty()) { // a band given, or a spectrum file: weighed here
         weighed = rankEvidence(*judged, *task.judgeBy, task.slipPercent);
     }
-    r.diagnosis = Diagnosis{std::move(weighed), r.band, r.whitened, judged->resolution};
+    r.diagnosis = Diagnosis{std::move(weighed), r.band, r.whitened, r.method, judged->resolution};
 }
 
 Unit statedFor(const std::map<std::string, Unit>& units, const std::string& format) {
@@ -153,6 +219,10 @@ void prepare(TaskResult& r) {
 }
 
 } // namespace
+
+std::vector<EnvelopeMethod> bestMethods() {
+    return {EnvelopeMethod::BandMap, EnvelopeMethod::Whitened, EnvelopeMethod::Coherence};
+}
 
 TaskResult runTask(WorkbenchTask task, const Progress& progress) {
     TaskResult r;
@@ -207,7 +277,7 @@ Spectrum presentSpectrum(const Spectrum& s, Unit stated, bool velocity, double l
 WorkbenchTask diagnosisTask(const std::filesystem::path& path, const SourceChoice& source,
                             TransformSettings transform, const SearchBases& bases,
                             std::optional<Band> band, bool whiten, double slipPercent,
-                            std::optional<int> lines) {
+                            std::optional<int> lines, EnvelopeMethod method) {
     WorkbenchTask t;
     t.kind = TaskKind::Diagnosis;
     t.path = path;
@@ -215,7 +285,8 @@ WorkbenchTask diagnosisTask(const std::filesystem::path& path, const SourceChoic
     t.transform = transform;
     t.band = band;
     t.whiten = whiten;
-    t.judgeBy = bases; // with neither band nor whitening: the clearer of the two methods
+    t.method = method;
+    t.judgeBy = bases; // with neither band nor whitening: the method's, or the clearest
     t.slipPercent = slipPercent;
     t.linesForRate = !lines;
     t.transform.lines = lines.value_or(t.transform.lines);
@@ -437,9 +508,9 @@ std::optional<WorkbenchTask> Workbench::pendingDiagnosis() const {
         settings_.diagnosisBand
             ? std::optional(Band{(*settings_.diagnosisBand)[0], (*settings_.diagnosisBand)[1]})
             : std::nullopt;
-    WorkbenchTask t =
-        diagnosisTask(shownPath_, shownChoice_, envelopeTransform(), bearing_->bases, band,
-                      settings_.whiten, settings_.slipPercent, settings_.diagnosisLines);
+    WorkbenchTask t = diagnosisTask(shownPath_, shownChoice_, envelopeTransform(), bearing_->bases,
+                                    band, settings_.whiten, settings_.slipPercent,
+                                    settings_.diagnosisLines, settings_.method);
     t.record = record_;
     return t;
 }

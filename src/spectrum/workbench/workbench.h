@@ -11,6 +11,7 @@
 #include "spectrum/diagnosis/explain.h"
 #include "spectrum/diagnosis/markers.h"
 #include "spectrum/dsp/band_map.h"
+#include "spectrum/dsp/cyclic.h"
 #include "spectrum/dsp/envelope.h"
 #include "spectrum/dsp/extremes.h"
 #include "spectrum/io/formats.h"
@@ -88,9 +89,10 @@ struct WorkbenchTask {
     std::shared_ptr<const Waveform> record;
     std::optional<Band> band;
     bool whiten = false; // pre-whitened; without a band, then, the whole band
-    // With neither band nor whitening: the most impulsive band's envelope, or, with a
-    // bearing to judge by, that or the pre-whitened whole band's, whichever shows its first
-    // family more clearly.
+    // With neither band nor whitening, the method's envelope: for Best, the most impulsive
+    // band's, or, with a bearing to judge by, whichever of the methods Best weighs shows its
+    // first family most clearly.
+    EnvelopeMethod method = EnvelopeMethod::Best;
     std::optional<SearchBases> judgeBy;
     double slipPercent = kDefaultSlipPercent;
     // The envelope spectrum's lines chosen for the record's rate (envelopeLines) rather than
@@ -103,9 +105,10 @@ struct WorkbenchTask {
 // What the record's diagnosis was made of, and what it found.
 struct Diagnosis {
     std::vector<FamilyEvidence> families; // strongest first
-    Band band;
+    Band band; // of the envelope, or of the carriers of the enhanced envelope spectrum
     bool whitened = false;
-    double resolution = 0; // of the envelope spectrum, Hz
+    EnvelopeMethod method = EnvelopeMethod::BandMap; // the one whose envelope was judged
+    double resolution = 0;                           // of the envelope spectrum, Hz
 };
 
 // The task that makes a record's diagnosis (or a file's spectrum's, for a spectrum file):
@@ -116,7 +119,10 @@ struct Diagnosis {
 WorkbenchTask diagnosisTask(const std::filesystem::path& path, const SourceChoice& source,
                             TransformSettings transform, const SearchBases& bases,
                             std::optional<Band> band, bool whiten, double slipPercent,
-                            std::optional<int> lines);
+                            std::optional<int> lines, EnvelopeMethod method = EnvelopeMethod::Best);
+
+// The methods Best weighs, in the order a tie keeps: the first.
+std::vector<EnvelopeMethod> bestMethods();
 
 // The transform a record's diagnosis is made with, from the one the spectrum is shown
 // with: the envelope's whole span, averaged as its verdicts were tuned.
@@ -126,12 +132,14 @@ struct TaskResult {
     WorkbenchTask task;
     std::optional<FileContents> contents; // Open, Reopen, Overlay; an Envelope read from a file
     std::optional<Spectrum> envelope;
-    Band band;                                // the envelope's, as chosen
-    bool whitened = false;                    // of the pre-whitened record
-    std::optional<BandMap> bandMap;           // when the band was chosen
-    std::optional<PreparedSpectrum> prepared; // as the task's showAs asked
-    std::optional<Diagnosis> diagnosis;       // Diagnosis
-    std::shared_ptr<const Waveform> record;   // Envelope, Diagnosis: the record worked on
+    Band band;                                       // the envelope's, as chosen
+    bool whitened = false;                           // of the pre-whitened record
+    EnvelopeMethod method = EnvelopeMethod::BandMap; // that made the envelope
+    std::optional<BandMap> bandMap;                  // when the band was chosen
+    std::shared_ptr<const CoherenceMap> coherence;   // when the coherence was weighed
+    std::optional<PreparedSpectrum> prepared;        // as the task's showAs asked
+    std::optional<Diagnosis> diagnosis;              // Diagnosis
+    std::shared_ptr<const Waveform> record;          // Envelope, Diagnosis: the record worked on
     // Open, Reopen: the summary of the file's record (its extremes and levels over any range),
     // to be rebound to the samples where they move.
     std::optional<RangeExtremes> summary;

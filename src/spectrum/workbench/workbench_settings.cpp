@@ -123,18 +123,20 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     for (const auto& [number, place] : s.places) {
         text += "measured_at=" + number + "\t" + place.machine + "\t" + place.point + "\n";
     }
-    text +=
-        std::string("whiten=") + (s.whiten ? "1" : "0") + "\nslip=" + numberText(s.slipPercent) +
-        "\naxis=" + std::string(termOf(kAxisTerms, s.amplitudeScale).key) +
-        "\nvelocity_from=" + numberText(s.velocityLowCut) +
-        "\nspan=" + numberText(s.transform.span) +
-        "\naveraging=" + std::string(termOf(kAveragingTerms, s.transform.averaging).key) +
-        "\naverages=" + std::to_string(s.transform.averages) + "\nenvelope_lines=" +
-        (s.envelopeLines ? std::to_string(*s.envelopeLines) : std::string("auto")) +
-        "\nenvelope_span=" + numberText(s.envelopeSpan) + "\nvelocity=" + (s.velocity ? "1" : "0") +
-        "\npeak_labels=" + std::to_string(s.peakLabels) +
-        "\npanels=" + std::string(termOf(kPanelTerms, s.panels).key) + "\n" +
-        formatSession(s.session);
+    text += "whiten=" + std::string(s.whiten ? "1" : "0") +
+            "\nenvelope_method=" + std::string(termOf(kEnvelopeMethodTerms, s.method).key) +
+            "\nslip=" + numberText(s.slipPercent) +
+            "\naxis=" + std::string(termOf(kAxisTerms, s.amplitudeScale).key) +
+            "\nvelocity_from=" + numberText(s.velocityLowCut) +
+            "\nspan=" + numberText(s.transform.span) +
+            "\naveraging=" + std::string(termOf(kAveragingTerms, s.transform.averaging).key) +
+            "\naverages=" + std::to_string(s.transform.averages) + "\nenvelope_lines=" +
+            (s.envelopeLines ? std::to_string(*s.envelopeLines) : std::string("auto")) +
+            "\nenvelope_span=" + numberText(s.envelopeSpan) +
+            "\nvelocity=" + (s.velocity ? "1" : "0") +
+            "\npeak_labels=" + std::to_string(s.peakLabels) +
+            "\npanels=" + std::string(termOf(kPanelTerms, s.panels).key) + "\n" +
+            formatSession(s.session);
     return text;
 }
 
@@ -299,6 +301,14 @@ bool readDisplay(std::string_view key, std::string_view value, WorkbenchSettings
     return true;
 }
 
+void readEnvelopeChoice(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    if (key == "whiten" && (value == "0" || value == "1")) {
+        s.whiten = value == "1";
+    } else if (key == "envelope_method") {
+        s.method = valueOfKey(kEnvelopeMethodTerms, value).value_or(s.method);
+    }
+}
+
 void readSetting(std::string_view key, std::string_view value, WorkbenchSettings& s) {
     if (readSession(key, value, s.session) || readDisplay(key, value, s)) {
         return;
@@ -329,8 +339,8 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         readPathRate(value, s.fileRates);
     } else if (key == "folder_rate") {
         readPathRate(value, s.folderRates);
-    } else if (key == "whiten" && (value == "0" || value == "1")) {
-        s.whiten = value == "1";
+    } else if (key == "whiten" || key == "envelope_method") {
+        readEnvelopeChoice(key, value, s);
     } else if (key == "slip") {
         s.slipPercent = numberIn(value, 0, kMaxSlipPercent).value_or(s.slipPercent);
     } else if (key == "velocity_from") {

@@ -72,6 +72,8 @@ struct WorkbenchSettings {
     // folder is measured at one rate, given once.
     std::map<std::string, double> folderRates;
     bool whiten = false; // the envelope of the pre-whitened record
+    // How the diagnosis makes its envelope where neither a band nor whitening is asked for.
+    EnvelopeMethod method = EnvelopeMethod::Best;
     // The band the diagnosis is made in (none: chosen) and its envelope's lines (none: chosen
     // for the record's rate; 0: all), as the command line's --band and --lines give them.
     std::optional<std::array<double, 2>> diagnosisBand;
