@@ -6,6 +6,7 @@
 #include <cmath>
 #include <complex>
 #include <numbers>
+#include <thread>
 
 namespace orbistan {
 
@@ -103,58 +104,73 @@ std::pair<std::size_t, std::size_t> middles(std::size_t carriers, std::size_t sh
     return {shift + 1 - shift / 2, carriers - 2 - shift / 2 + 1}; // [from, to)
 }
 
-// The segment's frames, carrier by carrier: stft[k * segment + n].
+// The segment's frames, carrier by carrier: stft[k * segment + n]. A few frames at a time
+// are turned carrier by carrier, so that each carrier's row is written in runs.
 void transformFrames(std::span<const double> x, const Layout& l, std::size_t start,
                      const std::vector<double>& window, fft::Forward& transform,
                      std::vector<Complex>& stft) {
-    for (std::size_t n = 0; n < l.segment; ++n) {
-        double* in = transform.input();
-        const double* from = x.data() + (start + n) * l.hop;
-        for (std::size_t i = 0; i < l.length; ++i) {
-            in[i] = from[i] * window[i];
+    constexpr std::size_t kBlock = 16;
+    std::vector<Complex> block(kBlock * l.carriers);
+    for (std::size_t first = 0; first < l.segment; first += kBlock) {
+        const std::size_t count = std::min(kBlock, l.segment - first);
+        for (std::size_t b = 0; b < count; ++b) {
+            double* in = transform.input();
+            const double* from = x.data() + (start + first + b) * l.hop;
+            for (std::size_t i = 0; i < l.length; ++i) {
+                in[i] = from[i] * window[i];
+            }
+            const fftw_complex* lines = transform.run();
+            for (std::size_t k = 0; k < l.carriers; ++k) {
+                block[b * l.carriers + k] = {lines[k][0], lines[k][1]};
+            }
         }
-        const fftw_complex* lines = transform.run();
         for (std::size_t k = 0; k < l.carriers; ++k) {
-            stft[k * l.segment + n] = {lines[k][0], lines[k][1]};
+            for (std::size_t b = 0; b < count; ++b) {
+                stft[k * l.segment + first + b] = block[b * l.carriers + k];
+            }
         }
     }
 }
 
 // One segment's share: for each shift and carrier pair, the squared magnitude of the
 // transform across the frames of the tapered product, added at the cyclic frequencies the
-// shift holds; and the product of the pair's tapered powers, which bounds it.
+// shift holds; and the product of the pair's tapered powers, which bounds it. The shifts are
+// shared among the cores: each adds to cyclic frequencies of its own.
 class SegmentWork {
 public:
-    SegmentWork(const Layout& l) : l_(l), taper_(hann(l.segment, 0.5)), across_(2 * l.padded) {
+    SegmentWork(const Layout& l) : l_(l), taper_(hann(l.segment, 0.5)), power_(l.carriers) {
         for (const double t : taper_) {
             taperSum_ += t;
+        }
+        const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
+        for (std::size_t t = 0; t < std::min(cores, l.shifts); ++t) {
+            across_.emplace_back(2 * l.padded);
         }
     }
 
     void add(const std::vector<Complex>& stft, std::vector<float>& sums,
              std::vector<double>& bounds) {
-        std::vector<double> power(l_.carriers);
+        std::fill(power_.begin(), power_.end(), 0.0);
         for (std::size_t k = 0; k < l_.carriers; ++k) {
             for (std::size_t n = 0; n < l_.segment; ++n) {
-                power[k] += taper_[n] * std::norm(stft[k * l_.segment + n]);
+                power_[k] += taper_[n] * std::norm(stft[k * l_.segment + n]);
             }
         }
-        const CoherenceMap& m = l_.map;
-        for (std::size_t p = 0; p < l_.shifts; ++p) {
-            const auto [from, to] = cyclicRange(p);
-            if (from >= to) {
-                continue;
+        // Carrier by carrier, each with the few below it, so that the rows read stay in the
+        // cache; the cores take a run of carriers each. No two pairs add to the same point.
+        const std::size_t workers = across_.size();
+        const auto work = [&](std::size_t worker) {
+            const std::size_t from = 1 + (l_.carriers - 2) * worker / workers;
+            const std::size_t to = 1 + (l_.carriers - 2) * (worker + 1) / workers;
+            for (std::size_t k = from; k < to; ++k) {
+                addPairs(k, stft, across_[worker], sums, bounds);
             }
-            for (std::size_t k = p + 1; k + 1 < l_.carriers; ++k) {
-                bounds[p * l_.carriers + k] += power[k] * power[k - p];
-                const fftw_complex* z = acrossFrames(stft, k, p, power[k]);
-                float* row = sums.data() + (k - p / 2) * m.cyclics;
-                for (std::size_t j = from; j < to; ++j) {
-                    const fftw_complex& v = z[j % l_.padded];
-                    row[j] += static_cast<float>(v[0] * v[0] + v[1] * v[1]);
-                }
-            }
+        };
+        std::vector<std::jthread> others;
+        for (std::size_t w = 1; w < workers; ++w) {
+            others.emplace_back(work, w);
         }
+        work(0);
     }
 
     std::pair<std::size_t, std::size_t> cyclicRange(std::size_t shift) const {
@@ -167,31 +183,59 @@ public:
     }
 
 private:
+    // Carrier k with each carrier p below it, p = 0 … shifts − 1 (never the offset's).
+    void addPairs(std::size_t k, const std::vector<Complex>& stft, fft::InPlace& across,
+                  std::vector<float>& sums, std::vector<double>& bounds) const {
+        for (std::size_t p = 0; p < l_.shifts && p < k; ++p) {
+            const auto [from, to] = cyclicRange(p);
+            if (from >= to) {
+                continue;
+            }
+            bounds[p * l_.carriers + k] += power_[k] * power_[k - p];
+            const fftw_complex* z = acrossFrames(stft, k, p, across);
+            float* row = sums.data() + (k - p / 2) * l_.map.cyclics;
+            // The cyclic frequencies alias at the frames' rate: bin j of the transform holds
+            // j modulo its length.
+            for (std::size_t j = from; j < to;) {
+                const std::size_t bin = j % l_.padded;
+                const std::size_t run = std::min(to - j, l_.padded - bin);
+                for (std::size_t i = 0; i < run; ++i) {
+                    const fftw_complex& v = z[bin + i];
+                    row[j + i] += static_cast<float>(v[0] * v[0] + v[1] * v[1]);
+                }
+                j += run;
+            }
+        }
+    }
+
     // The tapered product of carrier k and the conjugate of carrier k − shift across the
     // frames, transformed; a carrier's own power with its mean taken out, so that the power
     // leaks into no cyclic frequency.
     const fftw_complex* acrossFrames(const std::vector<Complex>& stft, std::size_t k,
-                                     std::size_t shift, double power) {
-        fftw_complex* z = across_.lines();
+                                     std::size_t shift, fft::InPlace& across) const {
+        fftw_complex* z = across.lines();
         const Complex* a = stft.data() + k * l_.segment;
         const Complex* b = stft.data() + (k - shift) * l_.segment;
-        const double mean = shift == 0 ? power / taperSum_ : 0;
+        const double mean = shift == 0 ? power_[k] / taperSum_ : 0;
         for (std::size_t n = 0; n < l_.segment; ++n) {
-            const Complex v = taper_[n] * (a[n] * std::conj(b[n]) - mean);
-            z[n][0] = v.real();
-            z[n][1] = v.imag();
+            // Written out: std::complex's product guards against infinities at several
+            // times the cost, and none can arise here.
+            const double ar = a[n].real(), ai = a[n].imag(), br = b[n].real(), bi = b[n].imag();
+            z[n][0] = taper_[n] * (ar * br + ai * bi - mean);
+            z[n][1] = taper_[n] * (ai * br - ar * bi);
         }
         for (std::size_t n = l_.segment; n < l_.padded; ++n) {
             z[n][0] = z[n][1] = 0;
         }
-        across_.complexTransform(l_.padded, FFTW_FORWARD);
+        across.complexTransform(l_.padded, FFTW_FORWARD);
         return z;
     }
 
     const Layout& l_;
     std::vector<double> taper_;
     double taperSum_ = 0;
-    fft::InPlace across_;
+    std::vector<double> power_;        // each carrier's over the segment, tapered
+    std::vector<fft::InPlace> across_; // one for each worker
 };
 
 // Each point's coherence from its sums: the root of their ratio to the pair's bound.
@@ -299,13 +343,40 @@ CyclicBand mostCyclicBand(const CoherenceMap& map, double cyclicTop) {
     const double step = map.carrierStep;
     const double top = static_cast<double>(map.carriers - 1) * step;
     CyclicBand best{{0, top}, kurtosisOf(enhancedEnvelopeSpectrum(map), cyclicTop)};
+    // Each band's spectrum from running sums of the squares over the carriers, cyclic
+    // frequency by cyclic frequency: sums[c * cyclics + k] over the carriers below c.
+    const std::size_t cyclics =
+        std::min(map.cyclics, static_cast<std::size_t>(std::floor(cyclicTop / map.cyclicStep)) + 1);
+    std::vector<double> sums((map.carriers + 1) * cyclics);
+    for (std::size_t c = 0; c < map.carriers; ++c) {
+        for (std::size_t k = 0; k < cyclics; ++k) {
+            const double v = map.at(c, k);
+            sums[(c + 1) * cyclics + k] = sums[c * cyclics + k] + v * v;
+        }
+    }
+    Spectrum ees;
+    ees.frequency.resize(cyclics - 1);
+    ees.amplitude.resize(cyclics - 1);
+    std::vector<std::pair<std::size_t, std::size_t>> paired(cyclics);
+    for (std::size_t k = 1; k < cyclics; ++k) {
+        paired[k] = middles(map.carriers, shiftOf(map, k));
+        ees.frequency[k - 1] = static_cast<double>(k) * map.cyclicStep;
+    }
     for (std::size_t width = 4; 2 * width < map.carriers; width *= 2) {
         for (std::size_t from = 1; from + width < map.carriers; from += width / 2) {
-            const Band band{static_cast<double>(from) * step,
-                            static_cast<double>(from + width - 1) * step};
-            const double measure = kurtosisOf(enhancedEnvelopeSpectrum(map, band), cyclicTop);
+            for (std::size_t k = 1; k < cyclics; ++k) {
+                const auto [low, high] = paired[k];
+                const std::size_t a = std::max(from, low), b = std::min(from + width, high);
+                ees.amplitude[k - 1] =
+                    b > a ? std::sqrt((sums[b * cyclics + k] - sums[a * cyclics + k]) /
+                                      static_cast<double>(b - a))
+                          : 0;
+            }
+            const double measure = kurtosisOf(ees, cyclicTop);
             if (measure > best.measure) {
-                best = {band, measure};
+                best = {{static_cast<double>(from) * step,
+                         static_cast<double>(from + width - 1) * step},
+                        measure};
             }
         }
     }

@@ -183,8 +183,8 @@ void InPlace::backward(std::size_t count) {
 
 void InPlace::complexTransform(std::size_t length, int sign) {
     if (length <= kSharedPlanLength) {
-        fftw_plan plan;
-        {
+        fftw_plan& plan = shared_[{length, sign}];
+        if (!plan) {
             const std::lock_guard lock(plannerMutex());
             plan = sharedPlan(PlanKind::Complex, length, sign);
         }

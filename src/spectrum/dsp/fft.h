@@ -83,7 +83,8 @@ public:
     InPlace(const InPlace&) = delete;
     InPlace& operator=(const InPlace&) = delete;
     InPlace(InPlace&& other) noexcept
-        : n_(other.n_), data_(std::move(other.data_)), plans_(std::exchange(other.plans_, {})) {}
+        : n_(other.n_), data_(std::move(other.data_)), plans_(std::exchange(other.plans_, {})),
+          shared_(std::move(other.shared_)) {}
     InPlace& operator=(InPlace&&) = delete;
     std::size_t size() const { return n_; }
     double* samples() { return data_.get(); }
@@ -108,6 +109,9 @@ private:
     Buffer<double> data_;
     // Planning computes a transform's tables anew: a band search repeats a few lengths.
     std::map<std::pair<std::size_t, int>, fftw_plan> plans_;
+    // Short transforms' shared plans, looked up once: the planner's lock is not taken for
+    // each of thousands of transforms, on several threads at once.
+    std::map<std::pair<std::size_t, int>, fftw_plan> shared_;
 };
 
 } // namespace orbistan::fft

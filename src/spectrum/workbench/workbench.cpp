@@ -221,7 +221,7 @@ void prepare(TaskResult& r) {
 } // namespace
 
 std::vector<EnvelopeMethod> bestMethods() {
-    return {EnvelopeMethod::BandMap, EnvelopeMethod::Whitened, EnvelopeMethod::Coherence};
+    return {EnvelopeMethod::BandMap, EnvelopeMethod::Whitened};
 }
 
 TaskResult runTask(WorkbenchTask task, const Progress& progress) {
