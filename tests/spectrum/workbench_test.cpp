@@ -435,6 +435,55 @@ TEST_F(WorkbenchDocument, EnvelopeFollowsTheRecordTransformedAnew) {
     EXPECT_TRUE(again.shown && !again.next && doc_.showingEnvelope());
 }
 
+// The coherence shown as the envelope: the carriers whose modulation recurs most, then others
+// chosen at once from the map made; made anew with the record; and the diagnosis by the
+// method chosen, its heading saying so.
+TEST_F(WorkbenchDocument, TheCoherenceIsShownAsTheEnvelopeAndJudged) {
+    EXPECT_FALSE(doc_.coherenceTask()); // nothing shown
+    step(doc_.openTask(wav_));
+    doc_.setBearing(bearing6205());
+    EXPECT_FALSE(doc_.coherence());
+    EXPECT_FALSE(doc_.chooseCarriers({2000, 4000}).shown); // no map yet
+    const WorkbenchChange made = step(doc_.coherenceTask());
+    EXPECT_TRUE(made.shown && made.controls);
+    ASSERT_TRUE(doc_.coherence());
+    EXPECT_TRUE(doc_.showingEnvelope());
+    EXPECT_EQ(doc_.envelopeMethod(), EnvelopeMethod::Coherence);
+    EXPECT_GT(doc_.envelopeBand().low, 2000); // the resonance's carriers
+    EXPECT_LT(doc_.envelopeBand().high, 4500);
+    EXPECT_EQ(doc_.displayed()->units.label, "Когерентность");
+    // Explained with the bearing's lines, as any envelope is.
+    ASSERT_FALSE(doc_.rows().empty());
+    EXPECT_NEAR(doc_.rows().front().peak.frequency, 107, 1.5);
+
+    const std::shared_ptr<const CoherenceMap> map = doc_.coherence();
+    const WorkbenchChange chosen = doc_.chooseCarriers({500, 1500});
+    EXPECT_TRUE(chosen.shown && !chosen.next);
+    EXPECT_EQ(doc_.coherence(), map); // the same map, no work
+    EXPECT_EQ(doc_.envelopeBand().low, 500);
+    EXPECT_EQ(doc_.displayed()->amplitude, enhancedEnvelopeSpectrum(*map, {500, 1500}).amplitude);
+
+    // Another transform of the record: the coherence made anew for the carriers chosen.
+    const WorkbenchChange reopened = step(doc_.changeSettings(withLines(6400), 0).next);
+    ASSERT_TRUE(reopened.next);
+    EXPECT_EQ(reopened.next->method, EnvelopeMethod::Coherence);
+    step(reopened.next);
+    EXPECT_EQ(doc_.envelopeBand().low, 500);
+    EXPECT_EQ(doc_.envelopeMethod(), EnvelopeMethod::Coherence);
+
+    WorkbenchSettings s = doc_.settings();
+    s.method = EnvelopeMethod::Coherence;
+    doc_.changeSettings(s, 0);
+    const std::optional<WorkbenchTask> diagnosis = doc_.pendingDiagnosis();
+    ASSERT_TRUE(diagnosis);
+    EXPECT_EQ(diagnosis->method, EnvelopeMethod::Coherence);
+    step(diagnosis);
+    EXPECT_EQ(doc_.recordDiagnosis()->method, EnvelopeMethod::Coherence);
+    EXPECT_EQ(doc_.diagnosisHeading().rfind("Диагноз по когерентности, несущие ", 0), 0u)
+        << doc_.diagnosisHeading();
+    EXPECT_EQ(doc_.evidence().at(0).family, FaultFamily::Outer);
+}
+
 // The envelope's own span and lines: the envelope shown is made anew at them; the diagnosis
 // stays as it was made, at the resolution its verdicts were tuned at; the record's spectrum
 // keeps its own.

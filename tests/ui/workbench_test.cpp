@@ -10,6 +10,7 @@
 #include "ui/plot/plot.h"
 #include "ui/spectrum/TForm16.h"
 #include "ui/spectrum/choosers.h"
+#include "ui/spectrum/coherence_view.h"
 #include "ui/spectrum/waveform_view.h"
 
 #include <QAccessible>
@@ -847,6 +848,80 @@ private Q_SLOTS:
         QVERIFY(spectrumWindow()->showingEnvelope());
         QVERIFY2(map->accessibleName().startsWith("Карта полос. Выбрана: Полоса 0–"),
                  qPrintable(map->accessibleName()));
+    }
+
+    // The coherence read: made when its tab is looked at, its axes cyclic frequency across and
+    // carrier up, its scale with values, the bearing's lines over it, a point read out under
+    // the mouse; the carriers of its envelope spectrum outlined and said, others chosen by a
+    // drag up the map, that spectrum the envelope shown; the diagnosis made by it when asked.
+    void coherenceIsReadAndItsCarriersChosen() {
+        computeAndOpen(wav_);
+        auto* tabs = spectrumWindow()->findChild<QTabBar*>("viewTabs");
+        QVERIFY(tabs->isTabEnabled(5));
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(5).center());
+        orbistan::ui::CoherenceView* view = spectrumWindow()->coherenceView();
+        QTRY_VERIFY(view->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QCustomPlot* plot = view->plot();
+        QCPAxis* cyclic = view->mapRect()->axis(QCPAxis::atBottom);
+        QCPAxis* carrier = view->mapRect()->axis(QCPAxis::atLeft);
+        QCOMPARE(cyclic->label(), QString("Циклическая частота, Гц"));
+        QCOMPARE(carrier->label(), QString("Несущая, Гц"));
+        auto* scale = qobject_cast<QCPColorScale*>(plot->plotLayout()->element(1, 1));
+        QVERIFY(scale);
+        QCOMPARE(scale->label(), QString("Когерентность"));
+        QVERIFY(scale->dataRange().upper > 0.05 && scale->dataRange().upper <= 1);
+        QCOMPARE(carrier->range().upper, 6000.0); // 65 carriers 93,75 Hz apart, to Nyquist
+        QVERIFY2(view->title().startsWith("Спектральная когерентность: несущие "),
+                 qPrintable(view->title()));
+        QVERIFY(spectrumWindow()->showingEnvelope());
+        QCOMPARE(spectrumWindow()->spectrum()->units.label, std::string("Когерентность"));
+        // The outer race's harmonics dashed over the map, up to its top.
+        QCPGraph* outerLines = plot->graph(1);
+        QVERIFY(outerLines->dataCount() >= 3 * 5);
+        QCOMPARE(outerLines->data()->at(0)->key, 106.979844155844);
+        plot->replot();
+        const QPoint at(static_cast<int>(cyclic->coordToPixel(107)),
+                        static_cast<int>(carrier->coordToPixel(3000)));
+        QMouseEvent move(QEvent::MouseMove, at, plot->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(plot, &move);
+        QVERIFY2(view->readout().startsWith("Циклическая 10") &&
+                     view->readout().contains(" · несущая 3000 Гц · когерентность 0,"),
+                 qPrintable(view->readout()));
+        // Dragged from 1000 Hz up to 2000 Hz: those carriers' spectrum, at once.
+        const int x = static_cast<int>(cyclic->coordToPixel(200));
+        QTest::mousePress(plot, Qt::LeftButton, {},
+                          QPoint(x, static_cast<int>(carrier->coordToPixel(1000))));
+        QTest::mouseMove(plot, QPoint(x, static_cast<int>(carrier->coordToPixel(1500))));
+        QTest::mouseRelease(plot, Qt::LeftButton, {},
+                            QPoint(x, static_cast<int>(carrier->coordToPixel(2000))));
+        QVERIFY(!spectrumWindow()->busy());
+        const double low =
+            spectrumWindow()->findChild<QLineEdit*>("bandLowEdit")->text().toDouble();
+        const double high =
+            spectrumWindow()->findChild<QLineEdit*>("bandHighEdit")->text().toDouble();
+        QVERIFY2(std::abs(low - 1000) < 30 && std::abs(high - 2000) < 30,
+                 qPrintable(QString("%1 %2").arg(low).arg(high)));
+        QVERIFY2(view->title().contains(QString("несущие %1–%2 Гц").arg(low).arg(high)),
+                 qPrintable(view->title()));
+        // The diagnosis by the coherence, from its switch; back to the best from the menu.
+        auto* method = view->findChild<QCheckBox*>("coherenceMethodBox");
+        QVERIFY(!method->isChecked());
+        method->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        auto* panel = spectrumWindow()->findChild<QLabel*>("evidencePanel");
+        QTRY_VERIFY2(panel->text().contains("Диагноз</b> по когерентности, несущие "),
+                     qPrintable(panel->text()));
+        QVERIFY(panel->text().contains(">Fo: 10"));
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("envelope_method=coherence\n"));
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+        chooseFromPlotMenu(500, "method_bestAction");
+        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        QTRY_VERIFY2(panel->text().contains("Диагноз</b> по огибающей "),
+                     qPrintable(panel->text()));
+        QVERIFY(!method->isChecked());
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("envelope_method=best\n"));
     }
 
     // The legend over the plot hides no peak: it takes the top corner over less data, and

@@ -1,5 +1,6 @@
 #include "spectrum/dsp/cyclic.h"
 
+#include "calc/numbers.h"
 #include "spectrum/dsp/fft.h"
 
 #include <algorithm>
@@ -338,6 +339,20 @@ double kurtosisOf(const Spectrum& s, double top) {
 }
 
 } // namespace
+
+std::string coherenceCellText(const CoherenceMap& map, double cyclic, double carrier) {
+    const double k = std::round(cyclic / map.cyclicStep), c = std::round(carrier / map.carrierStep);
+    if (!(k >= 0 && c >= 0) || k >= static_cast<double>(map.cyclics) ||
+        c >= static_cast<double>(map.carriers)) {
+        return {};
+    }
+    const auto tenth = [](double v) { return formatGeneral(std::round(v * 10) / 10); };
+    return "Циклическая " + tenth(k * map.cyclicStep) + " Гц · несущая " +
+           tenth(c * map.carrierStep) + " Гц · когерентность " +
+           formatGeneral(
+               std::round(map.at(static_cast<std::size_t>(c), static_cast<std::size_t>(k)) * 1000) /
+               1000);
+}
 
 CyclicBand mostCyclicBand(const CoherenceMap& map, double cyclicTop) {
     const double step = map.carrierStep;

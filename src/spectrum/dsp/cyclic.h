@@ -13,6 +13,7 @@
 #include "spectrum/dsp/envelope.h"
 
 #include <span>
+#include <string>
 #include <vector>
 
 namespace orbistan {
@@ -46,6 +47,12 @@ CoherenceMap spectralCoherence(std::span<const double> samples, double sampleRat
 // cyclic step). Its `averages` say how far noise scatters in it, as for a spectrum's lines:
 // each carrier's and segment's square is one of noise's exponential terms.
 Spectrum enhancedEnvelopeSpectrum(const CoherenceMap& map, Band carriers = {});
+
+// A point of the map as its read-out says it: "Циклическая 106,9 Гц · несущая 3000 Гц ·
+// когерентность 0,231"; empty outside the map.
+std::string coherenceCellText(const CoherenceMap& map, double cyclic, double carrier);
+// What the map's colours measure, for its scale.
+inline constexpr const char* kCoherenceMeasure = "Когерентность";
 
 // The band of carriers whose modulation recurs most: of the bands of 4, 8, 16, … carriers
 // (each half its width from the next) and all of them, the one whose enhanced envelope

@@ -90,7 +90,7 @@ Made ofCoherence(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
                                   : kCyclicResolution;
     auto map = std::make_shared<const CoherenceMap>(
         spectralCoherence(preWhitened(w.samples), w.sampleRate, top, resolution, part(0.1, 1)));
-    const Band band = mostCyclicBand(*map, top).band;
+    const Band band = task.band ? *task.band : mostCyclicBand(*map, top).band;
     Made made{enhancedEnvelopeSpectrum(*map, band), band, EnvelopeMethod::Coherence};
     r.coherence = std::move(map);
     return made;
@@ -168,7 +168,7 @@ void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progr
     if (t.linesForRate) {
         t.transform.lines = envelopeLines(record->sampleRate);
     }
-    if (t.band || t.whiten) {
+    if ((t.band || t.whiten) && t.method != EnvelopeMethod::Coherence) {
         r.band = t.band ? *t.band : Band{0, record->sampleRate / 2};
         r.whitened = t.whiten;
         r.method = t.whiten ? EnvelopeMethod::Whitened : EnvelopeMethod::BandMap;
@@ -285,7 +285,8 @@ WorkbenchTask diagnosisTask(const std::filesystem::path& path, const SourceChoic
     t.transform = transform;
     t.band = band;
     t.whiten = whiten;
-    t.method = method;
+    // A band or whitening asked for makes the envelope whatever the method.
+    t.method = band || whiten ? EnvelopeMethod::Best : method;
     t.judgeBy = bases; // with neither band nor whitening: the method's, or the clearest
     t.slipPercent = slipPercent;
     t.linesForRate = !lines;
@@ -393,7 +394,8 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
     const bool envelopeResolution =
         s.envelopeLines != before.envelopeLines || s.envelopeSpan != before.envelopeSpan;
     if (s.whiten != before.whiten || s.slipPercent != before.slipPercent ||
-        s.diagnosisBand != before.diagnosisBand || s.diagnosisLines != before.diagnosisLines) {
+        s.diagnosisBand != before.diagnosisBand || s.diagnosisLines != before.diagnosisLines ||
+        s.method != before.method) {
         forgetDiagnosis();
     }
     // A record transformed anew, or another source read (a universal file's datasets hold
@@ -408,8 +410,7 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
         return change;
     }
     if ((s.whiten != before.whiten || envelopeResolution) && showingEnvelope_) {
-        change.next =
-            envelopeTask(envelopeWasChosen_ ? std::nullopt : std::optional(envelopeBand_));
+        change.next = envelopeAgain();
         return change;
     }
     change.lines = true;
@@ -515,6 +516,40 @@ std::optional<WorkbenchTask> Workbench::pendingDiagnosis() const {
     return t;
 }
 
+std::optional<WorkbenchTask> Workbench::coherenceTask(std::optional<Band> carriers) const {
+    std::optional<WorkbenchTask> t = envelopeTask(carriers);
+    if (t) {
+        t->method = EnvelopeMethod::Coherence;
+        t->whiten = false;
+        t->judgeBy = bearing_ ? std::optional(bearing_->bases) : std::nullopt;
+    }
+    return t;
+}
+
+std::optional<WorkbenchTask> Workbench::envelopeAgain() const {
+    const std::optional<Band> band =
+        envelopeWasChosen_ ? std::nullopt : std::optional(envelopeBand_);
+    return envelopeMethod_ == EnvelopeMethod::Coherence && !settings_.whiten ? coherenceTask(band)
+                                                                             : envelopeTask(band);
+}
+
+WorkbenchChange Workbench::chooseCarriers(Band carriers) {
+    WorkbenchChange change;
+    if (!coherence_ || !(carriers.low < carriers.high)) {
+        return change;
+    }
+    std::string source = envelope_ ? envelope_->source : displayName(shownPath_);
+    envelope_ = enhancedEnvelopeSpectrum(*coherence_, carriers);
+    envelope_->source = std::move(source);
+    envelopeBand_ = carriers;
+    envelopeMethod_ = EnvelopeMethod::Coherence;
+    envelopeWasChosen_ = false;
+    showingEnvelope_ = true;
+    change.shown = change.controls = true;
+    refresh();
+    return change;
+}
+
 std::optional<WorkbenchTask> Workbench::bandTyped(Band band) const {
     if (!(band.low < band.high) ||
         (envelope_ && band.low == envelopeBand_.low && band.high == envelopeBand_.high)) {
@@ -611,6 +646,10 @@ WorkbenchChange Workbench::applyFailure(const TaskResult& r) {
     }
     change.problem = r.problem;
     change.controls = true;
+    if (r.task.kind == TaskKind::Envelope && r.task.method == EnvelopeMethod::Coherence &&
+        r.task.record == record_) {
+        coherenceFailure_ = r.cancelled ? "отменено" : problemText(*r.problem);
+    }
     if (r.task.kind == TaskKind::Reopen || r.task.kind == TaskKind::Open) {
         if (shown_ && record_ && settings_.transform != shownTransform_) {
             settings_.transform = shownTransform_;
@@ -628,6 +667,10 @@ WorkbenchChange Workbench::applyDiagnosis(TaskResult r) {
         return change;
     }
     diagnosis_ = std::move(r.diagnosis);
+    if (r.coherence && !coherence_) { // made for the diagnosis: the map is the record's
+        coherence_ = std::move(r.coherence);
+        change.controls = true;
+    }
     change.lines = true;
     explainLines();
     return change;
@@ -642,9 +685,14 @@ WorkbenchChange Workbench::applyEnvelope(TaskResult r) {
     WorkbenchChange change;
     envelope_ = std::move(r.envelope);
     envelopeBand_ = r.band;
+    envelopeMethod_ = r.method;
     envelopeWasChosen_ = !r.task.band;
     if (r.bandMap) {
         bandMap_ = std::move(r.bandMap);
+    }
+    if (r.coherence) {
+        coherence_ = std::move(r.coherence);
+        coherenceFailure_.clear();
     }
     showingEnvelope_ = true;
     change.shown = change.controls = true;
@@ -677,6 +725,8 @@ WorkbenchChange Workbench::applyOpened(TaskResult r) {
     forgetDiagnosis();
     envelope_.reset();
     bandMap_.reset();
+    coherence_.reset();
+    coherenceFailure_.clear();
     showingEnvelope_ = false;
     rememberFolder(r.task.path, change);
     change.shown = change.controls = true;
@@ -685,8 +735,7 @@ WorkbenchChange Workbench::applyOpened(TaskResult r) {
         change.shaftSpeed = *shown_->shaftRpm / 60; // the speed it was recorded at
     }
     if (envelopeWanted && record_) { // the record anew: so is its envelope
-        change.next =
-            envelopeTask(envelopeWasChosen_ ? std::nullopt : std::optional(envelopeBand_));
+        change.next = envelopeAgain();
     }
     change.prepared = refresh(std::move(r.prepared));
     return change;
@@ -768,10 +817,14 @@ std::string Workbench::diagnosisHeading() const {
     spacing.resolution = diagnosis_->resolution;
     spacing.frequency = {0, diagnosis_->resolution};
     const std::string step = lineSpacingText(spacing);
+    const std::string band =
+        std::to_string(std::lround(b.low)) + "–" + std::to_string(std::lround(b.high)) + " Гц, ";
+    if (diagnosis_->method == EnvelopeMethod::Coherence) {
+        return "Диагноз по когерентности, несущие " + band + step.substr(0, step.find(", до"));
+    }
     return std::string("Диагноз по огибающей ") +
-           (diagnosis_->whitened ? "выбеленного сигнала " : "") +
-           std::to_string(std::lround(b.low)) + "–" + std::to_string(std::lround(b.high)) +
-           " Гц, " + step.substr(0, step.find(", до")); // "шаг 1,46 Гц"
+           (diagnosis_->whitened ? "выбеленного сигнала " : "") + band +
+           step.substr(0, step.find(", до")); // "шаг 1,46 Гц"
 }
 
 std::optional<double> Workbench::refinedShaftSpeed() const {

@@ -200,6 +200,13 @@ public:
     // The envelope against time of the envelope spectrum's band (the most impulsive when
     // none is shown), when it is not made for the record yet; none without a record.
     std::optional<WorkbenchTask> timeEnvelopeTask() const;
+    // The record's spectral coherence and the enhanced envelope spectrum of the carriers
+    // given (those whose modulation recurs most when none), shown as the envelope; at the
+    // bearing's families' cyclic frequencies when a bearing is set. None without a record.
+    std::optional<WorkbenchTask> coherenceTask(std::optional<Band> carriers = std::nullopt) const;
+    // The enhanced envelope spectrum of other carriers of the coherence made, shown as the
+    // envelope at once; nothing without a coherence.
+    WorkbenchChange chooseCarriers(Band carriers);
     // A typed band different from the envelope's asks for its envelope.
     std::optional<WorkbenchTask> bandTyped(Band band) const;
     WorkbenchChange setVelocity(bool on);
@@ -240,6 +247,12 @@ public:
     Band envelopeBand() const { return envelopeBand_; }
     // The band map of the last band chosen for the record shown.
     const std::optional<BandMap>& bandMap() const { return bandMap_; }
+    // The record's spectral coherence, once made; and how the envelope shown was made.
+    const std::shared_ptr<const CoherenceMap>& coherence() const { return coherence_; }
+    EnvelopeMethod envelopeMethod() const { return envelopeMethod_; }
+    // Why the record's coherence was not made when last asked ("отменено" when cancelled);
+    // empty while it was not asked, or was made.
+    const std::string& coherenceFailure() const { return coherenceFailure_; }
     // The record's rate; and whether it is only assumed (its file states none, and no rate
     // was given for it): no verdict is to be trusted then.
     std::optional<double> sampleRate() const;
@@ -277,6 +290,8 @@ private:
     WorkbenchTask reopenTask(int source) const;
     // A task on the record shown: its file, source and samples.
     WorkbenchTask taskOnRecord(TaskKind kind) const;
+    // The envelope shown made anew, as it was made (its record or settings changed).
+    std::optional<WorkbenchTask> envelopeAgain() const;
     WorkbenchChange applyFailure(const TaskResult& r);
     WorkbenchChange applyOpened(TaskResult r);
     WorkbenchChange applyEnvelope(TaskResult r);
@@ -305,6 +320,9 @@ private:
     Band envelopeBand_;
     bool envelopeWasChosen_ = false; // its band chosen by the program, not given
     std::optional<BandMap> bandMap_;
+    std::shared_ptr<const CoherenceMap> coherence_;
+    std::string coherenceFailure_;
+    EnvelopeMethod envelopeMethod_ = EnvelopeMethod::BandMap;
     bool showingEnvelope_ = false;
     std::optional<FileContents> overlay_;
     std::optional<Spectrum> overlayDisplayed_;

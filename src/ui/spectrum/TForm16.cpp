@@ -392,6 +392,7 @@ void TForm16::runWhatFollows(const WorkbenchChange& change) {
     if (!busy() && waveformView_->envelopeAsked()) {
         run(doc_.timeEnvelopeTask()); // of the band shown now, or of the record opened
     }
+    makeCoherenceIfLooked(false);
 }
 
 // The record's diagnosis once nothing else is to be done: what the analyst asked for first.

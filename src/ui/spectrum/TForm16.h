@@ -46,6 +46,7 @@ class PlotInteraction;
 class SeriesRunner;
 class SeriesView;
 class WaterfallView;
+class CoherenceView;
 class WaveformView;
 
 class TForm16 : public QWidget, public SpectrumWorkbench {
@@ -83,6 +84,7 @@ public:
     WaveformView* waveformView() const { return waveformView_; }
     SeriesView* seriesView() const { return seriesView_; }
     WaterfallView* waterfallView() const { return waterfallView_; }
+    CoherenceView* coherenceView() const { return coherenceView_; }
     // A folder's records, or the files named, as a series: trended off the window's thread,
     // shown on the «Тренд» tab as its rows come.
     void openSeries(const std::vector<std::filesystem::path>& named);
@@ -220,6 +222,15 @@ private:
     // " — запись 25 из 40" while the file shown is the series' record open; empty otherwise.
     QString seriesPlace() const;
 
+    // ---- TForm16_coherence.cpp: the spectral coherence's tab, the diagnosis's method
+    void setUpCoherence();
+    // The map as the document holds it, made when its tab is looked at and none is.
+    void showCoherence();
+    void makeCoherenceIfLooked(bool asked);
+    void setEnvelopeMethod(EnvelopeMethod method);
+    // The plot menu's choices: peak labels, where the panels stand, the diagnosis's method.
+    void addChoiceMenus(QMenu& menu);
+
     // ---- TForm16_peaks.cpp: the table, the evidence, the exports
     void setUpPeakTable();
     void showPeakTable();
@@ -262,6 +273,7 @@ private:
     WaveformView* waveformView_ = nullptr;
     SeriesView* seriesView_ = nullptr;
     WaterfallView* waterfallView_ = nullptr;
+    CoherenceView* coherenceView_ = nullptr;
     SeriesRunner* seriesRunner_ = nullptr;
     QCPGraph* overlayGraph_ = nullptr;
     // The overlay drawn as the spectrum's difference from it, in dB on the right axis, the

@@ -213,6 +213,12 @@ void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
     add("Убрать курсоры\tEsc", "clearCursorsAction", [this] {
         clearCursors();
     })->setEnabled(cursor_.marksPlaced());
+    addChoiceMenus(menu);
+    addDifferenceAction(menu);
+    menu.exec(globalPos);
+}
+
+void TForm16::addChoiceMenus(QMenu& menu) {
     // A choice of a submenu: checked when it is the setting's, named for the tests.
     const auto choice = [this](QMenu* sub, const QString& text, const QString& name, bool checked,
                                std::function<void()> chosen) {
@@ -234,8 +240,12 @@ void TForm16::showPlotMenu(double frequency, const QPoint& globalPos) {
         choice(panels, utf8Text(t.label), QString("panels%1Action").arg(static_cast<int>(place)),
                doc_.settings().panels == place, [this, place] { setPanelPlace(place); });
     }
-    addDifferenceAction(menu);
-    menu.exec(globalPos);
+    QMenu* methods = menu.addMenu("Огибающая для диагноза");
+    for (const Term<EnvelopeMethod>& t : kEnvelopeMethodTerms) {
+        const EnvelopeMethod method = t.value;
+        choice(methods, utf8Text(t.label), QString("method_%1Action").arg(utf8Text(t.key)),
+               doc_.settings().method == method, [this, method] { setEnvelopeMethod(method); });
+    }
 }
 
 // The overlay drawn as the spectrum's difference from it, while one is overlaid.

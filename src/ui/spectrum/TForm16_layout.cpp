@@ -3,6 +3,7 @@
 #include "ui/spectrum/TForm16.h"
 
 #include "ui/spectrum/TForm16_geometry.h"
+#include "ui/spectrum/coherence_view.h"
 #include "ui/spectrum/series_view.h"
 #include "ui/spectrum/waterfall_view.h"
 #include "ui_TForm16.h"
@@ -161,6 +162,7 @@ void TForm16::layOutPlot() {
     findChild<QWidget*>("bandMapLargePlot")->setGeometry(ui->Chart1->geometry());
     seriesView_->setGeometry(ui->Chart1->geometry());
     waterfallView_->setGeometry(ui->Chart1->geometry());
+    coherenceView_->setGeometry(ui->Chart1->geometry());
     shaftSpeedNotice_->move(kPlot.left() + (ui->Chart1->width() - shaftSpeedNotice_->width()) / 2,
                             kPlot.top());
     placeEvidencePanel();

@@ -12,6 +12,7 @@
 #include "ui_TForm16.h"
 
 #include "ui/spectrum/band_map_view.h"
+#include "ui/spectrum/coherence_view.h"
 #include "ui/spectrum/plot_interaction.h"
 #include "ui/spectrum/waveform_view.h"
 
@@ -107,6 +108,7 @@ void TForm16::setUpPlot() {
     setUpLabels();
     setUpWaveformView();
     setUpSeries();
+    setUpCoherence();
 }
 
 void TForm16::setUpWaveformView() {
@@ -146,10 +148,15 @@ void TForm16::showView(int tab) {
     large->setVisible(tab == 2);
     seriesView_->setVisible(tab == 3);
     waterfallView_->setVisible(tab == 4);
+    coherenceView_->setVisible(tab == 5);
     emptyHint_->setVisible(tab == 0 && !doc_.hasSpectrum());
-    QWidget* shown[] = {ui->Chart1, waveformView_->plot(), large, seriesView_,
-                        waterfallView_->plot()};
-    shown[std::clamp(tab, 0, 4)]->setFocus();
+    QWidget* shown[] = {ui->Chart1,  waveformView_->plot(),  large,
+                        seriesView_, waterfallView_->plot(), coherenceView_->plot()};
+    shown[std::clamp(tab, 0, 5)]->setFocus();
+    if (tab == 5) {
+        showCoherence();
+        makeCoherenceIfLooked(true);
+    }
 }
 
 // The record shown against time; the spectrum's tab when there is none.
@@ -231,6 +238,7 @@ void TForm16::showControlsOfShown() {
     if (!doc_.bandMap() && viewTabs_->currentIndex() == 2) {
         viewTabs_->setCurrentIndex(0);
     }
+    showCoherence();
 }
 
 // A recording's rate; one its file does not state is shown as assumed, to be corrected.
@@ -300,8 +308,11 @@ void TForm16::showShown(bool keepRange, const QSharedPointer<QCPGraphDataContain
     setAxisScale(*plot->yAxis2, scale);
     plot->yAxis->setLabel(QString::fromStdString(captionOnScale(s->units, scale)));
     static_cast<QCPTextElement*>(plot->plotLayout()->element(0, 0))
-        ->setText(QString::fromStdString(
-                      (doc_.showingEnvelope() ? "Спектр огибающей: " : "Спектр: ") + s->source) +
+        ->setText(QString::fromStdString((!doc_.showingEnvelope() ? "Спектр: "
+                                          : doc_.envelopeMethod() == EnvelopeMethod::Coherence
+                                              ? "Усиленный спектр огибающей (когерентность): "
+                                              : "Спектр огибающей: ") +
+                                         s->source) +
                   seriesPlace());
     interaction_->setBandDragAllowed(doc_.hasRecord() && !doc_.showingEnvelope());
     const QCPRange view = plot->xAxis->range();
