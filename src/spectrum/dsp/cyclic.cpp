@@ -349,9 +349,10 @@ std::string coherenceCellText(const CoherenceMap& map, double cyclic, double car
     const auto tenth = [](double v) { return formatGeneral(std::round(v * 10) / 10); };
     return "Циклическая " + tenth(k * map.cyclicStep) + " Гц · несущая " +
            tenth(c * map.carrierStep) + " Гц · когерентность " +
-           formatGeneral(
-               std::round(map.at(static_cast<std::size_t>(c), static_cast<std::size_t>(k)) * 1000) /
-               1000);
+           formatGeneral(std::round(static_cast<double>(map.at(static_cast<std::size_t>(c),
+                                                               static_cast<std::size_t>(k))) *
+                                    1000) /
+                         1000);
 }
 
 CyclicBand mostCyclicBand(const CoherenceMap& map, double cyclicTop) {

@@ -3,6 +3,7 @@
 #include "ui/plot/plot.h"
 
 #include "calc/numbers.h"
+#include "spectrum/diagnosis/evidence.h"
 #include "spectrum/diagnosis/families.h"
 
 #include <QCheckBox>
@@ -54,7 +55,7 @@ void CoherenceView::setUpPlot() {
     title_ = new QCPTextElement(plot_, "", QFont(plot_->font().family(), 9, QFont::Bold));
     grid->addElement(0, 0, title_);
     grid->addElement(2, 0, spectrumRect_);
-    grid->setRowStretchFactors({0.01, 2, 1});
+    grid->setRowStretchFactors({0.01, 3, 2});
     scale_ = new QCPColorScale(plot_);
     grid->addElement(1, 1, scale_);
     scale_->setLabel(kCoherenceMeasure);
@@ -89,7 +90,9 @@ void CoherenceView::setUpPlot() {
     for (QCPItemPosition* corner : {outline_->topLeft, outline_->bottomRight}) {
         corner->setAxes(mapRect_->axis(QCPAxis::atBottom), mapRect_->axis(QCPAxis::atLeft));
     }
-    outline_->setPen(QPen(QColor(0, 170, 255), 2));
+    // Seen over every colour of the map: white, the carriers within lightened.
+    outline_->setPen(QPen(Qt::white, 2, Qt::DashLine));
+    outline_->setBrush(QColor(255, 255, 255, 40));
     readout_ = new QCPItemText(plot_);
     readout_->setClipAxisRect(mapRect_);
     readout_->position->setAxisRect(mapRect_);
@@ -178,14 +181,14 @@ void CoherenceView::drawMap(const CoherenceMap& map) {
         ->setRange(0, static_cast<double>(carriers - 1) * map.carrierStep);
 }
 
-// Each family's harmonics up to the map's top, over the map and the spectrum alike.
+// Each family's harmonics the diagnosis weighs, over the map and the spectrum alike.
 void CoherenceView::drawLines(double top) {
     const double carrierTop = mapRect_->axis(QCPAxis::atLeft)->range().upper;
     const double spectrumTop = 1e9; // clipped to the spectrum's axis rect
     for (std::size_t f = 0; f < mapLines_.size(); ++f) {
         QVector<double> keys, mapValues, spectrumValues;
         const double base = bearing_ ? faultFamilies()[f].base(*bearing_) : 0;
-        for (int k = 1; base > 0 && k * base < top; ++k) {
+        for (int k = 1; base > 0 && k * base < top && k <= kEvidenceHarmonics; ++k) {
             keys << k * base << k * base << k * base;
             mapValues << 0 << carrierTop << std::numeric_limits<double>::quiet_NaN();
             spectrumValues << 0 << spectrumTop << std::numeric_limits<double>::quiet_NaN();
