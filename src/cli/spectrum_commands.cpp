@@ -305,6 +305,7 @@ WorkbenchSettings reportSettings(const ComputeArgs& a, const WorkbenchTask& task
     settings.peaks = static_cast<int>(wholeOption(a, "--peaks", "20", 1, kMaxPeakRows));
     settings.velocity = a.extra.count("--velocity") > 0;
     settings.whiten = a.extra.count("--whiten") > 0;
+    settings.method = task.method;
     settings.slipPercent = slipOption(a);
     if (const std::optional<Band> band = bandOption(a, "auto")) {
         settings.diagnosisBand = std::array{band->low, band->high};
@@ -361,7 +362,7 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
     }
     const std::vector<std::string> options =
         with(kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency",
-                                 "--band", "--slip", "--out", "--number", "--averaging",
+                                 "--band", "--slip", "--method", "--out", "--number", "--averaging",
                                  "--averages", "--machine", "--point", "--measured"});
     const ComputeArgs a = parseCompute(given, {options, {"--velocity", "--whiten"}}, 2, true);
     const std::string out = extraOr(a, "--out", "");

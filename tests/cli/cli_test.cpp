@@ -624,6 +624,15 @@ TEST_F(CliSpectrum, ASeriesIsTrendedInTimeOrder) {
             EXPECT_NE(rows[i][verdict], "strong") << rows[0][verdict] << ", record " << i - 1;
         }
     }
+    // By the coherence: its carriers in the band's field, the fault from its first record.
+    const CliRun coherent = runCli(plus(on(as("trend", g), {folder}), {"--method", "coherence"}));
+    ASSERT_EQ(coherent.status, 0) << coherent.err;
+    const auto byCoherence = tabRows(coherent.out);
+    ASSERT_EQ(byCoherence.size(), 18u);
+    for (std::size_t i = 1; i <= 16; ++i) {
+        EXPECT_TRUE(byCoherence[i].back().starts_with("coherence ")) << byCoherence[i].back();
+        EXPECT_EQ(byCoherence[i][8] != "none", i > 8) << "outer, record " << i - 1;
+    }
     // notes.txt has no time in its name: its modification time, today, puts it last.
     EXPECT_EQ(rows[17][1], "mtime");
     EXPECT_EQ(rows[17][3], "");

@@ -415,8 +415,8 @@ TEST_F(WorkbenchDocument, EnvelopeFollowsTheRecordTransformedAnew) {
     EXPECT_EQ(amplitudeCaption(doc_.displayed()->units), "Огибающая² 2000–4000 Гц, пик");
     step(doc_.pendingDiagnosis());
     EXPECT_EQ(doc_.evidence().at(0).family, FaultFamily::Outer);
-    EXPECT_FALSE(doc_.bandTyped({2000, 4000})); // the band shown
-    EXPECT_TRUE(doc_.bandTyped({2100, 4000}));
+    EXPECT_FALSE(doc_.bandTyped({2000, 4000}).next); // the band shown
+    EXPECT_TRUE(doc_.bandTyped({2100, 4000}).next);
 
     const WorkbenchChange reopened = step(doc_.changeSettings(withLines(6400), 0).next);
     EXPECT_FALSE(doc_.showingEnvelope());
@@ -462,6 +462,12 @@ TEST_F(WorkbenchDocument, TheCoherenceIsShownAsTheEnvelopeAndJudged) {
     EXPECT_EQ(doc_.coherence(), map); // the same map, no work
     EXPECT_EQ(doc_.envelopeBand().low, 500);
     EXPECT_EQ(doc_.displayed()->amplitude, enhancedEnvelopeSpectrum(*map, {500, 1500}).amplitude);
+    // Typed, a band is the coherence's carriers too.
+    const WorkbenchChange typed = doc_.bandTyped({600, 1600});
+    EXPECT_TRUE(typed.shown && !typed.next);
+    EXPECT_EQ(doc_.envelopeBand().high, 1600);
+    EXPECT_EQ(doc_.coherence(), map);
+    doc_.chooseCarriers({500, 1500});
 
     // Another transform of the record: the coherence made anew for the carriers chosen.
     const WorkbenchChange reopened = step(doc_.changeSettings(withLines(6400), 0).next);

@@ -550,12 +550,17 @@ WorkbenchChange Workbench::chooseCarriers(Band carriers) {
     return change;
 }
 
-std::optional<WorkbenchTask> Workbench::bandTyped(Band band) const {
+WorkbenchChange Workbench::bandTyped(Band band) {
     if (!(band.low < band.high) ||
         (envelope_ && band.low == envelopeBand_.low && band.high == envelopeBand_.high)) {
-        return std::nullopt;
+        return {};
     }
-    return envelopeTask(band);
+    if (showingEnvelope_ && envelopeMethod_ == EnvelopeMethod::Coherence && coherence_) {
+        return chooseCarriers(band); // the coherence's carriers, from its map
+    }
+    WorkbenchChange change;
+    change.next = envelopeTask(band);
+    return change;
 }
 
 WorkbenchChange Workbench::setVelocity(bool on) {

@@ -208,7 +208,8 @@ public:
     // envelope at once; nothing without a coherence.
     WorkbenchChange chooseCarriers(Band carriers);
     // A typed band different from the envelope's asks for its envelope.
-    std::optional<WorkbenchTask> bandTyped(Band band) const;
+    // While the coherence's spectrum is shown, the band typed is its carriers.
+    WorkbenchChange bandTyped(Band band);
     WorkbenchChange setVelocity(bool on);
     // Where the window stands, to be saved with the settings; nothing is redrawn.
     void setSession(const WorkbenchSession& session);

@@ -438,7 +438,7 @@ void TForm16::envelopeToggled(bool on) {
 
 void TForm16::bandEdited() {
     if (const std::optional<Band> band = typedBand()) {
-        run(doc_.bandTyped(*band));
+        applyChange(doc_.bandTyped(*band));
     }
 }
 
