@@ -166,6 +166,19 @@ class SpectrumTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
     }
 
+    // The coherence's tab chosen, and its map made.
+    orbistan::ui::CoherenceView* lookAtTheCoherence() {
+        auto* tabs = spectrumWindow()->findChild<QTabBar*>("viewTabs");
+        [&] { QVERIFY(tabs->isTabEnabled(5)); }();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(5).center());
+        orbistan::ui::CoherenceView* view = spectrumWindow()->coherenceView();
+        [&] {
+            QTRY_VERIFY(view->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        }();
+        return view;
+    }
+
     void write(const QString& name, const std::string& bytes) {
         QCOMPARE(orbistan::writeFileAtomically((f.programDir() + "/" + name).toStdString(), bytes),
                  0);
@@ -853,15 +866,10 @@ private Q_SLOTS:
     // The coherence read: made when its tab is looked at, its axes cyclic frequency across and
     // carrier up, its scale with values, the bearing's lines over it, a point read out under
     // the mouse; the carriers of its envelope spectrum outlined and said, others chosen by a
-    // drag up the map, that spectrum the envelope shown; the diagnosis made by it when asked.
+    // drag up the map, that spectrum the envelope shown.
     void coherenceIsReadAndItsCarriersChosen() {
         computeAndOpen(wav_);
-        auto* tabs = spectrumWindow()->findChild<QTabBar*>("viewTabs");
-        QVERIFY(tabs->isTabEnabled(5));
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(5).center());
-        orbistan::ui::CoherenceView* view = spectrumWindow()->coherenceView();
-        QTRY_VERIFY(view->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(!spectrumWindow()->busy(), 20000);
+        orbistan::ui::CoherenceView* view = lookAtTheCoherence();
         QCustomPlot* plot = view->plot();
         QCPAxis* cyclic = view->mapRect()->axis(QCPAxis::atBottom);
         QCPAxis* carrier = view->mapRect()->axis(QCPAxis::atLeft);
@@ -905,7 +913,14 @@ private Q_SLOTS:
                  qPrintable(QString("%1 %2").arg(low).arg(high)));
         QVERIFY2(view->title().contains(QString("несущие %1–%2 Гц").arg(low).arg(high)),
                  qPrintable(view->title()));
-        // The diagnosis by the coherence, from its switch; back to the best from the menu.
+    }
+
+    // The diagnosis by the coherence, from its tab's switch, saved; back to the best from the
+    // plot's menu.
+    void theDiagnosisIsMadeByTheMethodChosen() {
+        computeAndOpen(wav_);
+        orbistan::ui::CoherenceView* view = lookAtTheCoherence();
+        auto* tabs = spectrumWindow()->findChild<QTabBar*>("viewTabs");
         auto* method = view->findChild<QCheckBox*>("coherenceMethodBox");
         QVERIFY(!method->isChecked());
         method->click();

@@ -73,6 +73,18 @@ void CoherenceView::setUpPlot() {
     mapRect_->axis(QCPAxis::atLeft)->setLabel("Несущая, Гц");
     spectrumRect_->axis(QCPAxis::atBottom)->setLabel("Циклическая частота, Гц");
     spectrumRect_->axis(QCPAxis::atLeft)->setLabel("Когерентность");
+    setUpItems();
+    plot_->setMouseTracking(true);
+    connect(plot_, &QCustomPlot::mousePress, this, &CoherenceView::pressed);
+    connect(plot_, &QCustomPlot::mouseMove, this, &CoherenceView::moved);
+    connect(plot_, &QCustomPlot::mouseRelease, this, &CoherenceView::released);
+    plot_->setToolTip("Протяните вверх или вниз по карте: усиленный спектр огибающей этих "
+                      "несущих");
+}
+
+// The spectrum's graph, the families' lines over the map and the spectrum, the carriers'
+// outline and the read-out.
+void CoherenceView::setUpItems() {
     spectrum_ = plot_->addGraph(spectrumRect_->axis(QCPAxis::atBottom),
                                 spectrumRect_->axis(QCPAxis::atLeft));
     spectrum_->setPen(QPen(QColor(200, 0, 0), 1));
@@ -102,12 +114,6 @@ void CoherenceView::setUpPlot() {
     readout_->setBrush(QColor(255, 255, 230, 230));
     readout_->setPadding(QMargins(4, 2, 4, 2));
     readout_->setVisible(false);
-    plot_->setMouseTracking(true);
-    connect(plot_, &QCustomPlot::mousePress, this, &CoherenceView::pressed);
-    connect(plot_, &QCustomPlot::mouseMove, this, &CoherenceView::moved);
-    connect(plot_, &QCustomPlot::mouseRelease, this, &CoherenceView::released);
-    plot_->setToolTip("Протяните вверх или вниз по карте: усиленный спектр огибающей этих "
-                      "несущих");
 }
 
 void CoherenceView::show(std::shared_ptr<const CoherenceMap> map, std::optional<Band> carriers,

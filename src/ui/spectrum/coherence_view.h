@@ -54,6 +54,7 @@ Q_SIGNALS:
 
 private:
     void setUpPlot();
+    void setUpItems();
     void drawMap(const CoherenceMap& map);
     void drawLines(double top);
     void pressed(QMouseEvent* event);
