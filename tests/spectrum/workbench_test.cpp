@@ -462,6 +462,13 @@ TEST_F(WorkbenchDocument, TheCoherenceIsShownAsTheEnvelopeAndJudged) {
     EXPECT_EQ(doc_.coherence(), map); // the same map, no work
     EXPECT_EQ(doc_.envelopeBand().low, 500);
     EXPECT_EQ(doc_.displayed()->amplitude, enhancedEnvelopeSpectrum(*map, {500, 1500}).amplitude);
+    const Report page = makeReport(doc_, {});
+    const auto shown = std::find_if(page.facts.begin(), page.facts.end(),
+                                    [](const auto& f) { return f.first == "Показан"; });
+    ASSERT_NE(shown, page.facts.end());
+    EXPECT_TRUE(
+        shown->second.starts_with("усиленный спектр огибающей, когерентность несущих 500–1500 Гц; "))
+        << shown->second;
     // Typed, a band is the coherence's carriers too.
     const WorkbenchChange typed = doc_.bandTyped({600, 1600});
     EXPECT_TRUE(typed.shown && !typed.next);

@@ -54,11 +54,12 @@ std::string transformText(const Workbench& doc) {
 
 std::string shownText(const Workbench& doc) {
     const Spectrum& s = *doc.displayed();
-    std::string text = doc.showingEnvelope()
-                           ? "спектр огибающей " +
-                                 std::to_string(std::lround(doc.envelopeBand().low)) + "–" +
-                                 std::to_string(std::lround(doc.envelopeBand().high)) + " Гц"
-                           : std::string("спектр");
+    const std::string band = std::to_string(std::lround(doc.envelopeBand().low)) + "–" +
+                             std::to_string(std::lround(doc.envelopeBand().high)) + " Гц";
+    std::string text = !doc.showingEnvelope() ? std::string("спектр")
+                       : doc.envelopeMethod() == EnvelopeMethod::Coherence
+                           ? "усиленный спектр огибающей, когерентность несущих " + band
+                           : "спектр огибающей " + band;
     if (doc.velocity()) {
         text += ", виброскорость";
     }
