@@ -192,6 +192,12 @@ void requireOptionsApply(const WorkbenchTask& task, const FileContents& c, bool 
         throw UsageError{
             fileNoteText(file, "--rate к нему не относится: в нём спектр, а не запись сигнала")};
     }
+    if (!recording && (task.whiten || task.band || task.method != EnvelopeMethod::Best)) {
+        const char* option = task.whiten ? "--whiten" : task.band ? "--band" : "--method";
+        throw UsageError{fileNoteText(file, std::string(option) +
+                                                " к нему не относится: огибающую строят по записи "
+                                                "сигнала, а в нём спектр")};
+    }
     if (task.source.index && c.sourceKind == SourceKind::None) {
         throw UsageError{
             fileNoteText(file, "--channel к нему не относится: выбирать в нём нечего")};

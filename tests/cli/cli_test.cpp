@@ -778,6 +778,18 @@ TEST_F(CliSpectrum, DiagnoseRanksTheSynthesisedFaultFirst) {
     const CliRun text = runCli({"envelope", (dir_ / "s.txt").string(), "--band", "auto"});
     EXPECT_EQ(text.status, 4);
     EXPECT_EQ(text.err, "Файл «s.txt»: огибающую строят по записи сигнала, а это спектр\n");
+    // Nor does it take a way of making one: refused, not ignored.
+    for (const std::vector<std::string>& way :
+         {std::vector<std::string>{"--method", "coherence"}, {"--whiten"}, {"--band", "100:200"}}) {
+        const CliRun r = runCli(
+            plus(plus({"diagnose", (dir_ / "s.txt").string(), "--Fr", "29,95"}, options), way));
+        EXPECT_EQ(r.status, 1) << way[0];
+        EXPECT_NE(r.err.find(way[0] + " к нему не относится: огибающую строят по записи сигнала"),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_EQ(
+        runCli(plus({"diagnose", (dir_ / "s.txt").string(), "--Fr", "29,95"}, options)).status, 0);
 }
 
 // What the window does with units, the command line does with options: the scaling, a

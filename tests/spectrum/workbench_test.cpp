@@ -466,8 +466,8 @@ TEST_F(WorkbenchDocument, TheCoherenceIsShownAsTheEnvelopeAndJudged) {
     const auto shown = std::find_if(page.facts.begin(), page.facts.end(),
                                     [](const auto& f) { return f.first == "Показан"; });
     ASSERT_NE(shown, page.facts.end());
-    EXPECT_TRUE(
-        shown->second.starts_with("усиленный спектр огибающей, когерентность несущих 500–1500 Гц; "))
+    EXPECT_TRUE(shown->second.starts_with(
+        "усиленный спектр огибающей, когерентность несущих 500–1500 Гц; "))
         << shown->second;
     // Typed, a band is the coherence's carriers too.
     const WorkbenchChange typed = doc_.bandTyped({600, 1600});
