@@ -42,7 +42,9 @@ std::vector<double> record(double seconds) {
 // The map as the window and the diagnosis make it: the record pre-whitened, its coherence,
 // the carriers whose modulation recurs most and their enhanced envelope spectrum.
 double map(const std::vector<double>& x) {
-    const CoherenceMap m = spectralCoherence(preWhitened(x), kRate, kTop, kResolution);
+    fft::InPlace white = preWhitened(x);
+    const CoherenceMap m = spectralCoherence(std::span<const double>(white.samples(), x.size()),
+                                             kRate, kTop, kResolution);
     const CyclicBand band = mostCyclicBand(m, kTop);
     return enhancedEnvelopeSpectrum(m, band.band).amplitude.front();
 }

@@ -140,11 +140,11 @@ fft::InPlace whitenedLines(std::span<const double> samples) {
 
 } // namespace
 
-std::vector<double> preWhitened(std::span<const double> samples) {
+fft::InPlace preWhitened(std::span<const double> samples) {
     fft::InPlace record = whitenedLines(samples);
     record.backward(record.size());
     record.releasePlans();
-    return {record.samples(), record.samples() + samples.size()};
+    return record;
 }
 
 BandMap bandMap(std::span<const double> samples, double sampleRate, double highestFault,

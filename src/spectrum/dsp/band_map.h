@@ -10,6 +10,7 @@
 // band are not taken for impacts.
 
 #include "spectrum/dsp/envelope.h"
+#include "spectrum/dsp/fft.h"
 
 #include <span>
 #include <string>
@@ -44,9 +45,10 @@ inline constexpr double kDefaultHighestFault = 200;
 // the last; each band's envelope spectrum judged from 1 Hz to three times `highestFault`.
 // Throws SpectrumFileError for a record too short, SpectrumCancelled when asked to stop.
 // The record pre-whitened (cepstral pre-whitening: each line of its spectrum made of
-// magnitude one, its phase kept), as long as it was: what is left when a machine's discrete
-// frequencies are taken out, its impacts sharpened.
-std::vector<double> preWhitened(std::span<const double> samples);
+// magnitude one, its phase kept): what is left when a machine's discrete frequencies are
+// taken out, its impacts sharpened. Its first samples.size() samples, in the buffer it was
+// transformed in (no second copy of a long record).
+fft::InPlace preWhitened(std::span<const double> samples);
 
 BandMap bandMap(std::span<const double> samples, double sampleRate, double highestFault,
                 const Progress& progress = {});

@@ -88,8 +88,10 @@ Made ofCoherence(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
     const double resolution = task.judgeBy && task.judgeBy->Fr > 0
                                   ? task.judgeBy->Fr / kCyclicLinesPerShaftTurn
                                   : kCyclicResolution;
+    fft::InPlace white = preWhitened(w.samples);
     auto map = std::make_shared<const CoherenceMap>(
-        spectralCoherence(preWhitened(w.samples), w.sampleRate, top, resolution, part(0.1, 1)));
+        spectralCoherence(std::span<const double>(white.samples(), w.samples.size()), w.sampleRate,
+                          top, resolution, part(0.1, 1)));
     const Band band = task.band ? *task.band : mostCyclicBand(*map, top).band;
     Made made{enhancedEnvelopeSpectrum(*map, band), band, EnvelopeMethod::Coherence};
     r.coherence = std::move(map);
