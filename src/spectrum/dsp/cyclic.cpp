@@ -135,8 +135,8 @@ void transformFrames(std::span<const double> x, const Layout& l, std::size_t sta
 
 // One segment's share: for each shift and carrier pair, the squared magnitude of the
 // transform across the frames of the tapered product, added at the cyclic frequencies the
-// shift holds; and the product of the pair's tapered powers, which bounds it. The shifts are
-// shared among the cores: each adds to cyclic frequencies of its own.
+// shift holds; and the product of the pair's tapered powers, which bounds it. The carriers
+// are shared among the cores.
 class SegmentWork {
 public:
     SegmentWork(const Layout& l) : l_(l), taper_(hann(l.segment, 0.5)), power_(l.carriers) {
@@ -144,8 +144,12 @@ public:
             taperSum_ += t;
         }
         const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
-        for (std::size_t t = 0; t < std::min(cores, l.shifts); ++t) {
+        for (std::size_t t = 0; t < std::min(cores, l.carriers - 2); ++t) {
             across_.emplace_back(2 * l.padded);
+            // Planned here, on this thread: the workers then allocate nothing, and nothing
+            // they do can throw.
+            std::fill(across_.back().samples(), across_.back().samples() + 2 * l.padded, 0.0);
+            across_.back().complexTransform(l.padded, FFTW_FORWARD);
         }
     }
 

@@ -34,10 +34,10 @@ struct CoherenceMap {
 };
 
 // The coherence of cyclic frequencies up to `cyclicTop` Hz, `resolution` Hz apart or a little
-// finer (0: as fine as the record allows). The carriers are about 94 Hz apart. The work is
-// done segment by segment, so that memory does not grow with the record (a few megabytes at
-// 48 kHz). Throws SpectrumFileError for a record too short for a few frames, or a top beyond
-// what the rate holds.
+// finer (0, or a record too short for it: as fine as the record allows). The carriers are about 94
+// Hz apart. The work is done segment by segment, so that memory does not grow with the record (a
+// few megabytes at 48 kHz). Throws SpectrumFileError for a record too short for a few frames, or a
+// top beyond what the rate holds.
 CoherenceMap spectralCoherence(std::span<const double> samples, double sampleRate, double cyclicTop,
                                double resolution = 0, const Progress& progress = {});
 
