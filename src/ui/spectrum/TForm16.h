@@ -189,7 +189,8 @@ private:
 
     // ---- TForm16_plot.cpp: the plot
     void setUpPlot();
-    // The tabs over the plot: the spectrum, the record against time, the band map.
+    // The tabs over the plot: the spectrum, the record against time, the band map, the
+    // series' trend and waterfall, the coherence.
     void setUpWaveformView();
     void showView(int tab);
     void showWaveform();

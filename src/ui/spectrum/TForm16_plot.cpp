@@ -107,8 +107,6 @@ void TForm16::setUpPlot() {
     connect(plot, &QCustomPlot::afterLayout, this, &TForm16::placeEvidencePanel);
     setUpLabels();
     setUpWaveformView();
-    setUpSeries();
-    setUpCoherence();
 }
 
 void TForm16::setUpWaveformView() {
@@ -139,6 +137,8 @@ void TForm16::setUpWaveformView() {
         }
     });
     connect(viewTabs_, &QTabBar::currentChanged, this, &TForm16::showView);
+    setUpSeries(); // the series' tabs, then the coherence's
+    setUpCoherence();
 }
 
 void TForm16::showView(int tab) {
