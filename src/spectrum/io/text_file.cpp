@@ -242,6 +242,16 @@ struct Table {
     }
 };
 
+// A line's fields and their numbers (none where a field is no number).
+void splitLine(std::string_view line, std::vector<std::string_view>& fields,
+               std::vector<std::optional<double>>& values) {
+    if (!plainRow(line, fields, values)) {
+        fieldsOf(line, fields);
+        values.resize(fields.size());
+        std::transform(fields.begin(), fields.end(), values.begin(), number);
+    }
+}
+
 Table tableOf(std::string_view bytes, const std::string& name, std::size_t channelColumn,
               const Progress& progress) {
     if (const std::size_t at = bytes.find('\0'); at != std::string_view::npos) {
@@ -270,11 +280,7 @@ Table tableOf(std::string_view bytes, const std::string& name, std::size_t chann
         if (line.empty() || isComment(line)) {
             continue;
         }
-        if (!plainRow(line, fields, values)) {
-            fieldsOf(line, fields);
-            values.resize(fields.size());
-            std::transform(fields.begin(), fields.end(), values.begin(), number);
-        }
+        splitLine(line, fields, values);
         if (fields.empty()) {
             continue; // separators alone: a blank line
         }

@@ -103,7 +103,6 @@ void judge(const SeriesEntry& entry, const SeriesSettings& settings,
         return;
     }
     row.band = r.band;
-    row.whitened = r.whitened;
     row.method = r.method;
     if (settings.profiles) {
         row.envelope = profileOf(
@@ -331,9 +330,10 @@ std::string bandField(const SeriesRow& row) {
         return row.problem;
     }
     // To a tenth of a hertz, as bands are typed.
-    const std::string method = row.whitened                              ? "whitened "
-                               : row.method == EnvelopeMethod::Coherence ? "coherence "
-                                                                         : "";
+    const std::string method =
+        row.method == EnvelopeMethod::BandMap
+            ? ""
+            : std::string(termOf(kEnvelopeMethodTerms, row.method).key) + " ";
     return method + numberField(std::round(row.band.low * 10) / 10) + ":" +
            numberField(std::round(row.band.high * 10) / 10);
 }

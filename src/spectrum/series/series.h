@@ -64,9 +64,9 @@ struct SeriesRow {
     SeriesEntry entry;
     std::optional<Levels> levels; // none: the record was not read
     std::array<FamilyLevel, kTrendFamilies> families{};
-    Band band;                                       // the envelope's
-    bool whitened = false;                           // the envelope of the pre-whitened record
-    EnvelopeMethod method = EnvelopeMethod::BandMap; // that made the envelope judged
+    Band band; // the envelope's
+    // That made the envelope judged: Whitened for the pre-whitened record's.
+    EnvelopeMethod method = EnvelopeMethod::BandMap;
     double sampleRate = 0;
     bool rateAssumed = false; // the file states none and none was given
     std::string problem;      // why the record was not read or judged

@@ -146,7 +146,6 @@ void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
     r.envelope = std::move(kept->envelope);
     r.band = kept->band;
     r.method = kept->method;
-    r.whitened = kept->method == EnvelopeMethod::Whitened;
     if (judged && task.judgeBy) {
         *judged = std::move(keptEvidence);
     }
@@ -172,7 +171,6 @@ void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progr
     }
     if ((t.band || t.whiten) && t.method != EnvelopeMethod::Coherence) {
         r.band = t.band ? *t.band : Band{0, record->sampleRate / 2};
-        r.whitened = t.whiten;
         r.method = t.whiten ? EnvelopeMethod::Whitened : EnvelopeMethod::BandMap;
         r.envelope = envelopeSpectrum(record->samples, record->sampleRate, r.band, t.transform,
                                       t.whiten, part(0, 1));
@@ -194,7 +192,7 @@ void runDiagnosis(const WorkbenchTask& task, TaskResult& r, const Progress& prog
     if (weighed.empty()) { // a band given, or a spectrum file: weighed here
         weighed = rankEvidence(*judged, *task.judgeBy, task.slipPercent);
     }
-    r.diagnosis = Diagnosis{std::move(weighed), r.band, r.whitened, r.method, judged->resolution};
+    r.diagnosis = Diagnosis{std::move(weighed), r.band, r.method, judged->resolution};
 }
 
 Unit statedFor(const std::map<std::string, Unit>& units, const std::string& format) {
@@ -830,7 +828,7 @@ std::string Workbench::diagnosisHeading() const {
         return "Диагноз по когерентности, несущие " + band + step.substr(0, step.find(", до"));
     }
     return std::string("Диагноз по огибающей ") +
-           (diagnosis_->whitened ? "выбеленного сигнала " : "") + band +
+           (diagnosis_->method == EnvelopeMethod::Whitened ? "выбеленного сигнала " : "") + band +
            step.substr(0, step.find(", до")); // "шаг 1,46 Гц"
 }
 

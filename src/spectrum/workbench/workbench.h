@@ -106,9 +106,9 @@ struct WorkbenchTask {
 struct Diagnosis {
     std::vector<FamilyEvidence> families; // strongest first
     Band band; // of the envelope, or of the carriers of the enhanced envelope spectrum
-    bool whitened = false;
-    EnvelopeMethod method = EnvelopeMethod::BandMap; // the one whose envelope was judged
-    double resolution = 0;                           // of the envelope spectrum, Hz
+    // The one whose envelope was judged: Whitened for the pre-whitened record's.
+    EnvelopeMethod method = EnvelopeMethod::BandMap;
+    double resolution = 0; // of the envelope spectrum, Hz
 };
 
 // The task that makes a record's diagnosis (or a file's spectrum's, for a spectrum file):
@@ -133,7 +133,6 @@ struct TaskResult {
     std::optional<FileContents> contents; // Open, Reopen, Overlay; an Envelope read from a file
     std::optional<Spectrum> envelope;
     Band band;                                       // the envelope's, as chosen
-    bool whitened = false;                           // of the pre-whitened record
     EnvelopeMethod method = EnvelopeMethod::BandMap; // that made the envelope
     std::optional<BandMap> bandMap;                  // when the band was chosen
     std::shared_ptr<const CoherenceMap> coherence;   // when the coherence was weighed

@@ -309,8 +309,31 @@ void readEnvelopeChoice(std::string_view key, std::string_view value, WorkbenchS
     }
 }
 
+// The transform's settings, the record's and the envelope's; false for another key.
+bool readTransform(std::string_view key, std::string_view value, WorkbenchSettings& s) {
+    if (key == "window") {
+        s.transform.window = valueOfKey(kWindowTerms, value).value_or(s.transform.window);
+    } else if (key == "lines") {
+        s.transform.lines = linesIn(value).value_or(s.transform.lines);
+    } else if (key == "envelope_lines") {
+        readEnvelopeLines(value, s);
+    } else if (key == "scaling") {
+        s.transform.scaling = valueOfKey(kScalingTerms, value).value_or(s.transform.scaling);
+    } else if (key == "span") {
+        s.transform.span = numberIn(value, 0, kMaxSampleRate).value_or(s.transform.span);
+    } else if (key == "averaging" || key == "averages") {
+        readAveraging(key, value, s);
+    } else if (key == "envelope_span") {
+        s.envelopeSpan = numberIn(value, 0, kMaxSampleRate).value_or(s.envelopeSpan);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void readSetting(std::string_view key, std::string_view value, WorkbenchSettings& s) {
-    if (readSession(key, value, s.session) || readDisplay(key, value, s)) {
+    if (readSession(key, value, s.session) || readDisplay(key, value, s) ||
+        readTransform(key, value, s)) {
         return;
     }
     if (key == "folder") {
@@ -321,14 +344,6 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         s.harmonics = wholeIn(value, 1, kMaxMarkerHarmonics).value_or(s.harmonics);
     } else if (key == "sidebands") {
         s.sidebands = wholeIn(value, 0, kMaxSidebands).value_or(s.sidebands);
-    } else if (key == "window") {
-        s.transform.window = valueOfKey(kWindowTerms, value).value_or(s.transform.window);
-    } else if (key == "lines") {
-        s.transform.lines = linesIn(value).value_or(s.transform.lines);
-    } else if (key == "envelope_lines") {
-        readEnvelopeLines(value, s);
-    } else if (key == "scaling") {
-        s.transform.scaling = valueOfKey(kScalingTerms, value).value_or(s.transform.scaling);
     } else if (key == "peaks") {
         s.peaks = wholeIn(value, 1, kMaxPeakRows).value_or(s.peaks);
     } else if (key.starts_with("unit.")) {
@@ -345,14 +360,8 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         s.slipPercent = numberIn(value, 0, kMaxSlipPercent).value_or(s.slipPercent);
     } else if (key == "velocity_from") {
         s.velocityLowCut = numberIn(value, 0, kMaxVelocityLowCut).value_or(s.velocityLowCut);
-    } else if (key == "span") {
-        s.transform.span = numberIn(value, 0, kMaxSampleRate).value_or(s.transform.span);
-    } else if (key == "averaging" || key == "averages") {
-        readAveraging(key, value, s);
     } else if (key == "measured_at") {
         readMeasuredAt(value, s);
-    } else if (key == "envelope_span") {
-        s.envelopeSpan = numberIn(value, 0, kMaxSampleRate).value_or(s.envelopeSpan);
     }
 }
 

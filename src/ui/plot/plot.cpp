@@ -19,6 +19,21 @@ QSharedPointer<QCPGraphDataContainer> graphData(const std::vector<double>& keys,
     return data;
 }
 
+QCPItemText* mapReadout(QCustomPlot* plot, QCPAxisRect* rect) {
+    auto* readout = new QCPItemText(plot);
+    if (rect) {
+        readout->setClipAxisRect(rect);
+        readout->position->setAxisRect(rect);
+    }
+    readout->position->setType(QCPItemPosition::ptAxisRectRatio);
+    readout->position->setCoords(0.01, 0.99);
+    readout->setPositionAlignment(Qt::AlignBottom | Qt::AlignLeft);
+    readout->setBrush(QColor(255, 255, 230, 230));
+    readout->setPadding(QMargins(4, 2, 4, 2));
+    readout->setVisible(false);
+    return readout;
+}
+
 QColor familyColour(int family) {
     return QColor(QRgb(markerFamilies()[static_cast<std::size_t>(family)].rgb));
 }

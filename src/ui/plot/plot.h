@@ -26,5 +26,8 @@ QColor familyColour(int family);
 // A marker line's pen: a harmonic solid, a sideband dotted, a computed line beside the one
 // the diagnosis found faint (kind 0, 1, 2).
 QPen markerPen(int family, int kind);
+// A colour map's read-out of the cell under the mouse: a pale box in the axis rect's bottom
+// left corner (the plot's own rect when none is given), hidden until there is something to say.
+QCPItemText* mapReadout(QCustomPlot* plot, QCPAxisRect* rect = nullptr);
 
 } // namespace orbistan::ui

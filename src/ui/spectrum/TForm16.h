@@ -192,6 +192,7 @@ private:
     // The tabs over the plot: the spectrum, the record against time, the band map, the
     // series' trend and waterfall, the coherence.
     void setUpWaveformView();
+    void addViewTab(const QString& name, const QString& toolTip);
     void showView(int tab);
     void showWaveform();
     void setUpMarkerGraphs();

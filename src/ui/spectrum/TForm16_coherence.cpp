@@ -11,10 +11,8 @@
 namespace orbistan::ui {
 
 void TForm16::setUpCoherence() {
-    viewTabs_->addTab("Когерентность");
-    viewTabs_->setTabToolTip(5, "Спектральная когерентность записи: циклическая частота "
-                                "против несущей; линии подшипника поверх");
-    viewTabs_->setTabEnabled(5, false);
+    addViewTab("Когерентность", "Спектральная когерентность записи: циклическая частота против "
+                                "несущей; линии подшипника поверх");
     coherenceView_ = new CoherenceView(this);
     coherenceView_->hide();
     connect(coherenceView_, &CoherenceView::carriersChosen, this,

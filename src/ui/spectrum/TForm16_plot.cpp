@@ -115,13 +115,9 @@ void TForm16::setUpWaveformView() {
     viewTabs_->setAccessibleName("Вид");
     viewTabs_->setExpanding(false);
     viewTabs_->addTab("Спектр");
-    viewTabs_->addTab("Сигнал");
-    viewTabs_->addTab("Карта полос");
-    viewTabs_->setTabToolTip(1, "Запись во времени: удары, их период и уровни сигнала");
-    viewTabs_->setTabToolTip(2, "Полосы записи и то, насколько повторяются удары в каждой: "
-                                "из неё выбрана полоса огибающей");
-    viewTabs_->setTabEnabled(1, false);
-    viewTabs_->setTabEnabled(2, false);
+    addViewTab("Сигнал", "Запись во времени: удары, их период и уровни сигнала");
+    addViewTab("Карта полос", "Полосы записи и то, насколько повторяются удары в каждой: из неё "
+                              "выбрана полоса огибающей");
     waveformView_ = new WaveformView(this);
     waveformView_->hide();
     auto* large = new QCustomPlot(this);
@@ -139,6 +135,13 @@ void TForm16::setUpWaveformView() {
     connect(viewTabs_, &QTabBar::currentChanged, this, &TForm16::showView);
     setUpSeries(); // the series' tabs, then the coherence's
     setUpCoherence();
+}
+
+// A tab over the plot, off until there is something to show in it.
+void TForm16::addViewTab(const QString& name, const QString& toolTip) {
+    const int tab = viewTabs_->addTab(name);
+    viewTabs_->setTabToolTip(tab, toolTip);
+    viewTabs_->setTabEnabled(tab, false);
 }
 
 void TForm16::showView(int tab) {

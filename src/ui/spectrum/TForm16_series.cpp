@@ -16,13 +16,9 @@
 namespace orbistan::ui {
 
 void TForm16::setUpSeries() {
-    viewTabs_->addTab("Тренд");
-    viewTabs_->setTabToolTip(3, "Серия записей во времени: уровни, линии семейств, база и "
-                                "порог, первые признаки");
-    viewTabs_->setTabEnabled(3, false);
-    viewTabs_->addTab("Водопад");
-    viewTabs_->setTabToolTip(4, "Спектры серии во времени цветом, линии подшипника поверх");
-    viewTabs_->setTabEnabled(4, false);
+    addViewTab("Тренд", "Серия записей во времени: уровни, линии семейств, база и порог, первые "
+                        "признаки");
+    addViewTab("Водопад", "Спектры серии во времени цветом, линии подшипника поверх");
     seriesView_ = new SeriesView(this);
     seriesView_->hide();
     waterfallView_ = new WaterfallView(seriesView_->document(), this);

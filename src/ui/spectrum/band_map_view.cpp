@@ -52,13 +52,7 @@ void BandMapView::setUpDetails() {
     plot_->plotLayout()->insertRow(0);
     title_ = new QCPTextElement(plot_, "", QFont(plot_->font().family(), 9, QFont::Bold));
     plot_->plotLayout()->addElement(0, 0, title_);
-    readout_ = new QCPItemText(plot_);
-    readout_->position->setType(QCPItemPosition::ptAxisRectRatio);
-    readout_->position->setCoords(0.01, 0.99);
-    readout_->setPositionAlignment(Qt::AlignBottom | Qt::AlignLeft);
-    readout_->setBrush(QColor(255, 255, 230, 230));
-    readout_->setPadding(QMargins(4, 2, 4, 2));
-    readout_->setVisible(false);
+    readout_ = mapReadout(plot_);
     plot_->setMouseTracking(true);
     connect(plot_, &QCustomPlot::mouseMove, this, &BandMapView::hovered);
     plot_->setToolTip("Щелчок по полосе: спектр огибающей этой полосы");

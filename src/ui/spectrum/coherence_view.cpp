@@ -105,15 +105,7 @@ void CoherenceView::setUpItems() {
     // Seen over every colour of the map: white, the carriers within lightened.
     outline_->setPen(QPen(Qt::white, 2, Qt::DashLine));
     outline_->setBrush(QColor(255, 255, 255, 40));
-    readout_ = new QCPItemText(plot_);
-    readout_->setClipAxisRect(mapRect_);
-    readout_->position->setAxisRect(mapRect_);
-    readout_->position->setType(QCPItemPosition::ptAxisRectRatio);
-    readout_->position->setCoords(0.01, 0.99);
-    readout_->setPositionAlignment(Qt::AlignBottom | Qt::AlignLeft);
-    readout_->setBrush(QColor(255, 255, 230, 230));
-    readout_->setPadding(QMargins(4, 2, 4, 2));
-    readout_->setVisible(false);
+    readout_ = mapReadout(plot_, mapRect_);
 }
 
 void CoherenceView::show(std::shared_ptr<const CoherenceMap> map, std::optional<Band> carriers,

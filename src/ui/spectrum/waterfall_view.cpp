@@ -122,6 +122,22 @@ void WaterfallView::redraw() {
     plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
+namespace {
+
+// A record's height at a frequency of its profile (whose top may be lower than the map's) in
+// dB above its floor; a record not read, or a frequency beyond its span, at the bottom of the
+// colours.
+double decibelsAt(const Profile& p, double hz, double floor) {
+    const auto at =
+        p.top > 0 ? static_cast<std::size_t>(hz / p.top * static_cast<double>(p.amplitude.size()))
+                  : p.amplitude.size();
+    const double a = at < p.amplitude.size() ? p.amplitude[at] : 0;
+    const double db = a > 0 && floor > 0 ? 20 * std::log10(a / floor) : 0;
+    return std::clamp(db, 0.0, kDynamicRange);
+}
+
+} // namespace
+
 void WaterfallView::drawMap() {
     const std::vector<SeriesRow>& rows = series_.rows();
     const auto profile = [this](const SeriesRow& r) -> const Profile& {
@@ -143,17 +159,9 @@ void WaterfallView::drawMap() {
         const Profile& p = profile(rows[y]);
         const double floor = floorOf(p.amplitude);
         for (std::size_t x = 0; x < bins; ++x) {
-            // The bin's frequency in this record's profile (its top may be lower); a record
-            // not read, or a bin beyond its span, at the bottom of the colours.
             const double hz = (static_cast<double>(x) + 0.5) * top / static_cast<double>(bins);
-            const auto at =
-                p.top > 0
-                    ? static_cast<std::size_t>(hz / p.top * static_cast<double>(p.amplitude.size()))
-                    : p.amplitude.size();
-            const double a = at < p.amplitude.size() ? p.amplitude[at] : 0;
-            const double db = a > 0 && floor > 0 ? 20 * std::log10(a / floor) : 0;
             map_->data()->setCell(static_cast<int>(x), static_cast<int>(y),
-                                  std::clamp(db, 0.0, kDynamicRange));
+                                  decibelsAt(p, hz, floor));
         }
     }
     map_->setDataRange(QCPRange(0, kDynamicRange));
