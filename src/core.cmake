@@ -60,6 +60,7 @@ add_library(orbistan_spectrum STATIC
     ${core_dir}/spectrum/diagnosis/families.cpp
     ${core_dir}/spectrum/diagnosis/markers.cpp
     ${core_dir}/spectrum/diagnosis/synth.cpp
+    ${core_dir}/spectrum/analysis/shaft_speed.cpp
     ${core_dir}/spectrum/series/record_time.cpp
     ${core_dir}/spectrum/series/series.cpp
     ${core_dir}/spectrum/series/series_document.cpp

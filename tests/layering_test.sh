@@ -17,8 +17,9 @@ declare -A uses=(
     [spectrum/dsp]="platform calc spectrum/signal"
     [spectrum/io]="platform calc spectrum/signal spectrum/dsp"
     [spectrum/diagnosis]="platform calc search spectrum/signal spectrum/dsp"
-    [spectrum/workbench]="$lower spectrum/signal spectrum/dsp spectrum/io spectrum/diagnosis"
-    [spectrum/series]="$lower spectrum/signal spectrum/dsp spectrum/io spectrum/diagnosis spectrum/workbench"
+    [spectrum/analysis]="platform calc search spectrum/signal spectrum/dsp spectrum/io spectrum/diagnosis"
+    [spectrum/workbench]="$lower spectrum/signal spectrum/dsp spectrum/io spectrum/diagnosis spectrum/analysis"
+    [spectrum/series]="$lower spectrum/signal spectrum/dsp spectrum/io spectrum/diagnosis spectrum/analysis spectrum/workbench"
 )
 failures=0
 fail() {

@@ -5,14 +5,17 @@
 # the MFPT baselines, where present, too), the first family and verdict of
 # `orbistan-cli diagnose`, whether the record is named (its fault first and at least weak;
 # for a healthy record, nothing strong), the families called strong that are not its
-# fault, and whether the verdict said «тело качения: модуляция сепаратором» (the cage's
-# family first). The shaft speed is taken from the file, or, for the few CWRU files that
+# fault, whether the verdict said «тело качения: модуляция сепаратором» (the cage's family
+# first), and the shaft speed the families were judged at, as `found` says it. The shaft speed is taken from the file, or, for the few CWRU files that
 # hold none, the data set's nominal speed for the load (1797, 1772, 1750 and 1730 rpm).
 # After the records, a summary per set: records named, families wrongly called strong,
 # healthy records with a strong family, rolling-element records named (and those of them
 # named through the cage's modulation), and other records where the cage's modulation was
 # said.
-#   tools/evaluate_real_data.sh CLI FOLDER [more diagnose options]
+# With --speed-error P (percent, signed), every record's speed is typed P % off the one it
+# was recorded at, as a user typing the nameplate's speed would: the diagnosis finds the
+# running speed itself.
+#   tools/evaluate_real_data.sh CLI FOLDER [--speed-error P] [more diagnose options]
 # FOLDER holds the CWRU files as the data set names them (12k_Drive_End_IR007_1_106.mat,
 # 48k_Drive_End_…, normal_0_97.mat) and the MFPT ones (InnerRaceFault_vload_1.mat, …,
 # baseline_1.mat).
@@ -20,6 +23,11 @@ set -euo pipefail
 cli="$1"
 folder="$2"
 shift 2
+error=""
+if [ "${1:-}" = --speed-error ]; then
+    error="$2"
+    shift 2
+fi
 cwru=(--Z 9 --dw 7,94 --D 52 --d 26,08 --a 0)
 mfpt=(--Z 8 --dw 5,969 --D 40 --d 23,246 --a 0)
 {
@@ -47,26 +55,35 @@ mfpt=(--Z 8 --dw 5,969 --D 40 --d 23,246 --a 0)
         case "$b" in
         *vload_1.mat | baseline_* | *_0_*) held="held out" ;; *) held=tuning ;;
         esac
-        if ! out="$("$cli" diagnose "$f" "${args[@]}" "$@" 2>/dev/null)"; then
+        # The speed it was recorded at: its own, else the data set's for the load.
+        speed=()
+        if ! "$cli" diagnose "$f" "${args[@]}" --Fr-exact >/dev/null 2>&1; then
             nominal=(29,95 29,5333 29,1667 28,8333)
-            out="$("$cli" diagnose "$f" "${args[@]}" --Fr "${nominal[$load]}" "$@" 2>/dev/null)" ||
-                out=""
+            speed=(--Fr "${nominal[$load]}")
         fi
+        if [ -n "$error" ]; then
+            recorded="$("$cli" diagnose "$f" "${args[@]}" "${speed[@]}" --Fr-exact 2>/dev/null |
+                awk -F'\t' 'NR == 1 { sub(/.*; Fr /, "", $4); sub(/ Hz.*/, "", $4); print $4 }')"
+            speed=(--Fr "$(awk -v fr="${recorded/,/.}" -v e="$error" \
+                'BEGIN { v = sprintf("%.4f", fr * (1 + e / 100)); sub(/\./, ",", v); print v }')")
+        fi
+        out="$("$cli" diagnose "$f" "${args[@]}" "${speed[@]}" "$@" 2>/dev/null)" || out=""
         # awk reads the whole: `head` would leave printf writing into a closed pipe, which
         # pipefail and set -e turn into the end of the run.
         first="$(printf '%s\n' "$out" | awk -F'\t' 'NR == 1 { print $1 "\t" $3 }')"
         cage="$(printf '%s\n' "$out" | awk -F'\t' 'NR == 1 { print index($4, "cage'"'"'s modulation") ? "cage" : "-" }')"
         wrong="$(printf '%s\n' "$out" | awk -F'\t' -v fault="$fault" \
             '$3 == "strong" && $1 != fault { printf "%s%s", n++ ? "," : "", $1 }')"
-        printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$b" "$fault" "$load" "$set $held" \
-            "${first:-unread	}" "${wrong:--}" "${cage:--}"
+        fr="$(printf '%s\n' "$out" | awk -F'\t' 'NR == 1 { sub(/.*; Fr /, "Fr ", $4); print $4 }')"
+        printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$b" "$fault" "$load" "$set $held" \
+            "${first:-unread	}" "${wrong:--}" "${cage:--}" "${fr:--}"
     done
 } | awk -F'\t' '
     {
         named = $2 == "none" ? $7 == "-" : ($5 == $2 && ($6 == "weak" || $6 == "strong"))
         throughCage = $2 == "ball" && $8 == "cage"
-        printf "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", $1, $2, $3, $4, $5, $6,
-            named ? "yes" : throughCage ? "through the cage" : "no", $7, $8
+        printf "%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", $1, $2, $3, $4, $5, $6,
+            named ? "yes" : throughCage ? "through the cage" : "no", $7, $8, $9
         records[$4]++
         hits[$4] += named
         if ($7 != "-") wrong[$4] += split($7, w, ",")

@@ -99,7 +99,8 @@ std::optional<int> readPeakSearch(const ComputeArgs& a, PeakSearch& p, std::ostr
 std::vector<ExplainedPeak> explainedRows(const std::vector<Peak>& found, const Spectrum& spectrum,
                                          const WorkbenchTask& task,
                                          const std::shared_ptr<const Waveform>& record,
-                                         const PeakSearch& search, int precision) {
+                                         const PeakSearch& search, int precision,
+                                         const SpeedSearch& speed) {
     std::vector<ExplainedPeak> rows;
     if (!search.bases) {
         for (const Peak& p : found) {
@@ -113,8 +114,11 @@ std::vector<ExplainedPeak> explainedRows(const std::vector<Peak>& found, const S
     WorkbenchTask diagnose = diagnosisTask(task.path, task.source, transform, *search.bases,
                                            std::nullopt, false, kDefaultSlipPercent, std::nullopt);
     diagnose.record = record;
+    diagnose.speed = speed;
     const TaskResult diagnosis = runTask(diagnose);
-    return explainPeaks(found, *search.bases, search.parameters, precision, spectrum.resolution,
+    // At the speed the diagnosis found: the peaks are explained where the families stand.
+    return explainPeaks(found, diagnosis.diagnosis ? diagnosis.diagnosis->bases : *search.bases,
+                        search.parameters, precision, spectrum.resolution,
                         diagnosis.diagnosis ? diagnosis.diagnosis->families
                                             : std::vector<FamilyEvidence>{});
 }
@@ -159,7 +163,9 @@ int peakCommand(const std::vector<std::string>& given, std::ostream& out, std::o
     if (kind == TaskKind::Envelope) {
         options.push_back("--band");
     }
-    const ComputeArgs a = parseCompute(args, {options, {"--velocity", "--whiten"}}, 2, false);
+    const ComputeArgs a = parseCompute(
+        args, {with(options, kSpeedOptions), with({"--velocity", "--whiten"}, kSpeedFlags)}, 2,
+        false);
     if (kind == TaskKind::Envelope && !a.extra.count("--band")) {
         throw UsageError{"missing option --band"};
     }
@@ -179,9 +185,9 @@ int peakCommand(const std::vector<std::string>& given, std::ostream& out, std::o
     if (!spectrum) {
         return ExitFile;
     }
-    out << peakTable(
-        explainedRows(findPeaks(*spectrum, peaks), *spectrum, task, record, search, a.precision),
-        '\t');
+    out << peakTable(explainedRows(findPeaks(*spectrum, peaks), *spectrum, task, record, search,
+                                   a.precision, speedOption(a)),
+                     '\t');
     return ExitDone;
 }
 
@@ -245,15 +251,19 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
         return ExitFile;
     }
     const ComputeArgs a = parseCompute(
-        args, {with(kTransformOptions, {"--band", "--slip", "--method"}), {"--whiten"}}, 2, true);
+        args,
+        {with(kTransformOptions, with({"--band", "--slip", "--method"}, kSpeedOptions)),
+         with({"--whiten"}, kSpeedFlags)},
+        2, true);
     const WorkbenchTask asked = taskOf(args[1], a, TaskKind::Envelope);
     ComputeOutcome c;
     if (const auto refused = computeOrRefuse(a, c, err)) {
         return *refused;
     }
-    const WorkbenchTask task =
+    WorkbenchTask task =
         diagnosisTask(asked.path, asked.source, asked.transform, basesOf(c), asked.band,
                       asked.whiten, slipOption(a), linesOption(a, asked), asked.method);
+    task.speed = speedOption(a);
     const TaskResult r = runTask(task);
     if (r.problem || !r.diagnosis) {
         err << (r.problem ? problemText(*r.problem) : std::string()) << '\n';
@@ -266,7 +276,8 @@ int diagnoseCommand(const std::vector<std::string>& given, std::ostream& out, st
     for (const FamilyEvidence& e : r.diagnosis->families) {
         out << faultFamily(e.family).key << '\t' << formatGeneral(std::round(e.score * 1000) / 1000)
             << '\t' << verdictKey(e.verdict) << '\t' << describeEvidence(e) << "; "
-            << diagnosisSource(r) << '\n';
+            << diagnosisSource(r) << "; " << cp1251ToUtf8(speedText(r.diagnosis->speed, false))
+            << '\n';
     }
     if (assumed) {
         out.flush();
@@ -307,6 +318,7 @@ WorkbenchSettings reportSettings(const ComputeArgs& a, const WorkbenchTask& task
     settings.whiten = a.extra.count("--whiten") > 0;
     settings.method = task.method;
     settings.slipPercent = slipOption(a);
+    settings.speed = speedOption(a);
     if (const std::optional<Band> band = bandOption(a, "auto")) {
         settings.diagnosisBand = std::array{band->low, band->high};
     }
@@ -364,7 +376,9 @@ int reportCommand(const std::vector<std::string>& args, std::ostream&, std::ostr
         with(kTransformOptions, {"--peaks", "--tolerance", "--max-harmonic", "--max-frequency",
                                  "--band", "--slip", "--method", "--out", "--number", "--averaging",
                                  "--averages", "--machine", "--point", "--measured"});
-    const ComputeArgs a = parseCompute(given, {options, {"--velocity", "--whiten"}}, 2, true);
+    const ComputeArgs a = parseCompute(
+        given, {with(options, kSpeedOptions), with({"--velocity", "--whiten"}, kSpeedFlags)}, 2,
+        true);
     const std::string out = extraOr(a, "--out", "");
     if (out.empty()) {
         throw UsageError{"missing option --out REPORT.pdf"};

@@ -230,4 +230,24 @@ double slipOption(const ComputeArgs& a) {
     return *slip;
 }
 
+const std::vector<std::string> kSpeedOptions = {"--speed-range"}, kSpeedFlags = {"--Fr-exact"};
+
+SpeedSearch speedOption(const ComputeArgs& a) {
+    SpeedSearch search;
+    search.exact = a.extra.count("--Fr-exact") > 0;
+    if (a.extra.count("--speed-range")) {
+        if (search.exact) {
+            throw UsageError{"--speed-range and --Fr-exact exclude each other"};
+        }
+        const std::optional<double> range =
+            numberOption(a, "--speed-range", formatGeneral(kDefaultSpeedRangePercent));
+        if (!range || !(*range > 0 && *range <= kMaxSpeedRangePercent)) {
+            throw UsageError{"--speed-range takes a percentage above 0 and at most " +
+                             cp1251ToUtf8(formatGeneral(kMaxSpeedRangePercent))};
+        }
+        search.rangePercent = *range;
+    }
+    return search;
+}
+
 } // namespace orbistan

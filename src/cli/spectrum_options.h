@@ -27,6 +27,11 @@ std::optional<Band> bandOption(const ComputeArgs& a, const std::string& fallback
 Unit unitOption(const ComputeArgs& a);
 // How far from its kinematic frequency a family's fundamental is looked for, in percent.
 double slipOption(const ComputeArgs& a);
+// How the record's running speed is known: --speed-range P (percent about --Fr) or
+// --Fr-exact (the speed given is the running one).
+SpeedSearch speedOption(const ComputeArgs& a);
+// The options that say it.
+extern const std::vector<std::string> kSpeedOptions, kSpeedFlags;
 
 // The task the window would run for the same file and settings; every option is checked
 // before any file is read.

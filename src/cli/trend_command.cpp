@@ -85,6 +85,7 @@ SeriesSettings seriesSettings(const ComputeArgs& a, const WorkbenchTask& task,
     settings.whiten = task.whiten;
     settings.method = task.method;
     settings.slipPercent = slipOption(a);
+    settings.speed = speedOption(a);
     settings.lines = a.extra.count("--lines") ? std::optional(task.transform.lines) : std::nullopt;
     return settings;
 }
@@ -123,8 +124,9 @@ int trendCommand(const std::vector<std::string>& args, std::ostream& out, std::o
     const std::vector<std::filesystem::path> named = namedPaths(args, first);
     ComputeArgs a = parseCompute(
         args,
-        {with(kTransformOptions, {"--band", "--slip", "--method", "--out", "--threads"}),
-         {"--whiten"}},
+        {with(kTransformOptions,
+              with({"--band", "--slip", "--method", "--out", "--threads"}, kSpeedOptions)),
+         with({"--whiten"}, kSpeedFlags)},
         first, false);
     requireGeometry(a);
     const WorkbenchTask task = taskOf(named.front().string(), a, TaskKind::Envelope);

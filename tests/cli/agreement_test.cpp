@@ -110,10 +110,17 @@ TEST(OneDiagnosis, TheWindowTheCommandLineAndTheReportAgree) {
             std::string(termOf(kEnvelopeMethodTerms, doc.recordDiagnosis()->method).key) + " "))
             << source;
 
-        // The page: the heading, then each family's verdict, followed by its lines where it
-        // was judged to be there.
+        // One speed found for all three: the command line's, the window's and the page's.
+        ASSERT_TRUE(doc.judged());
+        const ShaftSpeed& speed = doc.judged()->speed;
+        EXPECT_TRUE(source.ends_with("; " + speedText(speed, false))) << source;
+
+        // The page: the heading and the speed, then each family's verdict, followed by its
+        // lines where it was judged to be there.
         const Report report = makeReport(doc, {});
-        std::vector<DiagnosisLine> page;
+        std::vector<DiagnosisLine> page{
+            {speedText(speed, true) + "; " + windowText(doc.judged()->windowPercent),
+             std::nullopt}};
         for (const FamilyEvidence& e : doc.evidence()) {
             page.push_back({describeEvidence(e, true) + ": " + std::string(verdictWords(e.verdict)),
                             e.verdict});

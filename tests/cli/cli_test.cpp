@@ -616,13 +616,28 @@ TEST_F(CliSpectrum, ASeriesIsTrendedInTimeOrder) {
     ASSERT_EQ(rows.size(), 18u);
     EXPECT_EQ(rows[0][0], "time");
     EXPECT_EQ(rows[0].back(), "band");
+    const auto column = [&](const std::string& key) {
+        return static_cast<std::size_t>(std::find(rows[0].begin(), rows[0].end(), key) -
+                                        rows[0].begin());
+    };
     for (std::size_t i = 1; i <= 16; ++i) {
         ASSERT_EQ(rows[i].size(), rows[0].size()) << i;
         EXPECT_EQ(rows[i][1], "name");
-        EXPECT_EQ(rows[i][8], i > 8 ? "strong" : "none") << "outer, record " << i - 1;
-        for (const std::size_t verdict : {10u, 12u, 14u}) {
-            EXPECT_NE(rows[i][verdict], "strong") << rows[0][verdict] << ", record " << i - 1;
+        EXPECT_EQ(rows[i][column("outer")], i > 8 ? "strong" : "none") << "outer, record " << i - 1;
+        for (const char* other : {"inner", "ball", "cage"}) {
+            EXPECT_NE(rows[i][column(other)], "strong") << other << ", record " << i - 1;
         }
+        // Each record judged at a speed of its own, near the 29,95 Hz typed (the series'
+        // speed wanders by 1 %), and said how it was known.
+        const std::string fr = rows[i][column("fr")];
+        EXPECT_NEAR(
+            std::stod(fr.substr(0, fr.find(',')) + "." +
+                      (fr.find(',') == std::string::npos ? "0" : fr.substr(fr.find(',') + 1))),
+            29.95, 0.02 * 29.95)
+            << fr;
+        EXPECT_TRUE(rows[i][column("fr_source")] == "spectrum" ||
+                    rows[i][column("fr_source")] == "unconfirmed")
+            << rows[i][column("fr_source")];
     }
     // By the coherence: its carriers in the band's field, the fault from its first record.
     const CliRun coherent = runCli(plus(on(as("trend", g), {folder}), {"--method", "coherence"}));
@@ -631,7 +646,7 @@ TEST_F(CliSpectrum, ASeriesIsTrendedInTimeOrder) {
     ASSERT_EQ(byCoherence.size(), 18u);
     for (std::size_t i = 1; i <= 16; ++i) {
         EXPECT_TRUE(byCoherence[i].back().starts_with("coherence ")) << byCoherence[i].back();
-        EXPECT_EQ(byCoherence[i][8] != "none", i > 8) << "outer, record " << i - 1;
+        EXPECT_EQ(byCoherence[i][column("outer")] != "none", i > 8) << "outer, record " << i - 1;
     }
     // notes.txt has no time in its name: its modification time, today, puts it last.
     EXPECT_EQ(rows[17][1], "mtime");
@@ -886,7 +901,7 @@ TEST_F(CliSpectrum, EachMethodNamesTheFaultAndSaysItself) {
         0);
     const auto options = std::vector<std::string>(g.begin() + 1, g.end());
     const std::pair<const char*, const char*> methods[] = {
-        {"whitened", "; method whitened\n"},
+        {"whitened", "; method whitened; Fr "},
         {"bandmap", "; method bandmap "},
         {"coherence", "; method coherence, carriers "},
         {"best", "; method "},
@@ -898,7 +913,11 @@ TEST_F(CliSpectrum, EachMethodNamesTheFaultAndSaysItself) {
         EXPECT_NE(r.out.find(said), std::string::npos) << method << r.out;
     }
     const CliRun band = runCli(plus(plus({"diagnose", wav}, options), {"--band", "2000:4000"}));
-    EXPECT_NE(band.out.find("; band 2000-4000 Hz\n"), std::string::npos) << band.out;
+    EXPECT_NE(band.out.find("; band 2000-4000 Hz; Fr "), std::string::npos) << band.out;
+    // Every line ends with the speed the families were judged at, found in the record.
+    EXPECT_NE(band.out.find("; Fr 29,95 Hz (1797 rpm) from the spectrum, typed 29,95\n"),
+              std::string::npos)
+        << band.out;
 }
 
 // A named pipe in a file's place would block whatever opens it: every command refuses it at

@@ -158,11 +158,14 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
     EXPECT_EQ(r.captions, peakTableCaptions());
     ASSERT_EQ(r.rows.size(), doc_.rows().size());
     EXPECT_EQ(r.rows[0], peakTableCells(1, doc_.rows()[0]));
-    ASSERT_EQ(r.diagnosis.size(), 6u); // a heading, four families, the lines of the one found
+    // A heading, the speed judged at, four families, the lines of the one found.
+    ASSERT_EQ(r.diagnosis.size(), 7u);
     EXPECT_EQ(r.diagnosis[0].text, doc_.diagnosisHeading());
-    EXPECT_TRUE(r.diagnosis[1].text.starts_with("Fo: ")) << r.diagnosis[1].text;
-    EXPECT_EQ(r.diagnosis[1].verdict, doc_.evidence()[0].verdict);
-    EXPECT_EQ(r.diagnosis[2].text, "   линии " + foundLinesText(doc_.evidence()[0]));
+    EXPECT_EQ(r.diagnosis[1].text,
+              "Fr = 29,95 Гц (1797 об/мин) — по спектру, введено 29,95; окно ±2,0 %");
+    EXPECT_TRUE(r.diagnosis[2].text.starts_with("Fo: ")) << r.diagnosis[2].text;
+    EXPECT_EQ(r.diagnosis[2].verdict, doc_.evidence()[0].verdict);
+    EXPECT_EQ(r.diagnosis[3].text, "   линии " + foundLinesText(doc_.evidence()[0]));
     // Where it was measured, under the bearing; a date typed in place of the file's.
     context.place = {"Насос 3", "П1 осевая"};
     context.measured = "30.11.2026 14:05";
@@ -173,8 +176,8 @@ TEST_F(WorkbenchDocument, TheReportSaysWhatIsShownAndHow) {
               (std::pair<std::string, std::string>{"Точка измерения", "П1 осевая"}));
     EXPECT_EQ(placed.facts[11],
               (std::pair<std::string, std::string>{"Дата измерения", "30.11.2026 14:05"}));
-    EXPECT_TRUE(r.diagnosis[2].text.starts_with("   линии Fo 10")) << r.diagnosis[2].text;
-    EXPECT_FALSE(r.diagnosis[2].verdict);
+    EXPECT_TRUE(r.diagnosis[3].text.starts_with("   линии Fo 10")) << r.diagnosis[3].text;
+    EXPECT_FALSE(r.diagnosis[3].verdict);
 
     // A narrower span and the envelope say so.
     WorkbenchSettings s = doc_.settings();
@@ -257,7 +260,8 @@ TEST_F(WorkbenchDocument, NoVerdictIsVouchedForOnAnAssumedRate) {
     ASSERT_GE(r.diagnosis.size(), 2u);
     EXPECT_EQ(r.diagnosis[1].text, kRateAssumedCaveat);
     EXPECT_EQ(strong(r), 0);
-    EXPECT_NE(r.diagnosis[2].text.find("сильные признаки"), std::string::npos);
+    EXPECT_TRUE(r.diagnosis[2].text.starts_with("Fr = ")) << r.diagnosis[2].text;
+    EXPECT_NE(r.diagnosis[3].text.find("сильные признаки"), std::string::npos);
     // The page's conclusion says none was checked, whatever the lines seem to say.
     EXPECT_EQ(r.conclusion, "Частота дискретизации принята — признаки не проверены");
     EXPECT_FALSE(r.concluded);

@@ -49,18 +49,6 @@ constexpr double kModulatedDecibels = 6;
 constexpr double kStrongScore = 8;
 constexpr double kWeakScore = 2;
 
-// A local maximum that is a peak of its own: the highest within two lines either side, so
-// that the skirt of a stronger neighbour (the shaft's line, say) never counts.
-bool ownPeak(const std::vector<double>& a, std::size_t i) {
-    const std::size_t from = i >= 2 ? i - 2 : 0, to = std::min(a.size() - 1, i + 2);
-    for (std::size_t j = from; j <= to; ++j) {
-        if (j != i && (a[j] > a[i] || (a[j] == a[i] && j < i))) {
-            return false;
-        }
-    }
-    return i > 0 && i + 1 < a.size();
-}
-
 std::pair<std::size_t, std::size_t> linesWithin(const Spectrum& s, double low, double high) {
     const std::vector<double>& f = s.frequency;
     return {static_cast<std::size_t>(std::lower_bound(f.begin(), f.end(), low) - f.begin()),
@@ -233,6 +221,7 @@ struct Judging {
     const Spectrum& s;
     const SearchBases& b;
     double slip;
+    double log10Tries; // paid from every score: the speeds the families were judged at
     double top;
     Discrete discrete;
     // What clearer families explain: lines, and combs of lines (spacing).
@@ -410,7 +399,7 @@ void judge(Judging& j, Weighed& w) {
         e.found = 0;
     }
     e.decibelsAboveFloor = e.harmonicsFound > 0 ? decibels / e.harmonicsFound : 0;
-    e.score = combined(chances);
+    e.score = std::max(0.0, combined(chances) - j.log10Tries);
     // The cage's own fault is rare: its lines are mostly the rolling element's modulation
     // or the outer race's element-to-element one, which clearer families explain first.
     // Strong only on four harmonics.
@@ -431,13 +420,15 @@ void judge(Judging& j, Weighed& w) {
 } // namespace
 
 std::vector<FamilyEvidence> rankEvidence(const Spectrum& s, const SearchBases& b,
-                                         double slipPercent) {
+                                         double slipPercent, int tries) {
     double highest = 0;
     for (const FaultFamilyInfo& f : faultFamilies()) {
         highest = std::max(highest, f.base(b));
     }
     const double top = (kEvidenceHarmonics + 1) * highest * (1 + slipPercent / 100);
-    Judging j{s, b, slipPercent / 100, top, Discrete(s, top), {}, {}, {}, {}};
+    Judging j{
+        s,  b, slipPercent / 100, std::log10(std::max(1, tries)), top, Discrete(s, top), {}, {},
+        {}, {}};
     for (const double mains : {50.0, 60.0}) {
         const std::vector<double>& lines = j.discrete.frequency;
         if (std::any_of(lines.begin(), lines.end(), [&](double f) {
@@ -548,20 +539,6 @@ std::string foundLinesText(const FamilyEvidence& e) {
                 std::to_string(std::lround(l.decibels)) + " дБ";
     }
     return text;
-}
-
-std::optional<double> refineShaftSpeed(const Spectrum& s, double typedFr) {
-    if (!(typedFr > 0)) {
-        return std::nullopt;
-    }
-    const std::size_t line = snapToPeak(s, typedFr, 0.05 * typedFr);
-    const std::vector<double>& a = s.amplitude;
-    if (line == 0 || line + 1 >= a.size() || !(a[line] > a[line - 1] && a[line] >= a[line + 1]) ||
-        std::abs(s.frequency[line] - typedFr) > 0.05 * typedFr ||
-        !(a[line] > kPeakOverFloor * noiseFloor(s, line))) {
-        return std::nullopt;
-    }
-    return refinedFrequency(s, line);
 }
 
 } // namespace orbistan

@@ -55,9 +55,11 @@ inline constexpr double kDefaultSlipPercent = 2;
 
 // The four families, strongest verdict first, then the highest score (equal ones in the
 // table's order). Each fundamental is looked for within ±slipPercent of its kinematic
-// value, its harmonics and sidebands at multiples of the frequency found.
+// value, its harmonics and sidebands at multiples of the frequency found. Where the
+// families are judged at `tries` shaft speeds and the clearest kept, each score pays for
+// the other tries: noise had as many chances to look like a fault.
 std::vector<FamilyEvidence> rankEvidence(const Spectrum& spectrum, const SearchBases& bases,
-                                         double slipPercent = kDefaultSlipPercent);
+                                         double slipPercent = kDefaultSlipPercent, int tries = 1);
 
 // The family's fundamental as the evidence places it: where it was found, else where the
 // kinematics put it.
@@ -78,9 +80,5 @@ std::string describeEvidence(const FamilyEvidence& e, bool russian = false);
 // "Fo 106,3 Гц +21 дБ · 2·Fo 212,6 Гц +19 дБ": the family's own lines, each at its
 // frequency to a tenth of a hertz and its height above the floor; empty when none was found.
 std::string foundLinesText(const FamilyEvidence& e);
-
-// The shaft speed as the spectrum shows it: the highest peak within 5 % of the typed Fr,
-// standing clear of the floor, refined between the lines; empty when there is none there.
-std::optional<double> refineShaftSpeed(const Spectrum& spectrum, double typedFr);
 
 } // namespace orbistan

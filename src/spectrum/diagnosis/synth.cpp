@@ -12,7 +12,7 @@ namespace orbistan {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
-constexpr double kShaftAmplitude = 0.3;  // 1× shaft speed; 2× at a third of it
+constexpr double kShaftAmplitude = 0.3;  // 1× shaft speed; 2× at a third of it, 3× a sixth
 constexpr double kDamping = 0.05;        // of the resonance
 constexpr double kPulseWidth = 1.0e-4;   // s, the standard deviation of the impact's pulse
 constexpr double kPulseAmplitude = 0.5;  // of the pulse, the ringing's being 1
@@ -36,7 +36,7 @@ double impactResponse(double t, double resonance) {
 
 namespace {
 
-// Shaft vibration at Fr and 2·Fr, and white noise.
+// Shaft vibration at Fr, 2·Fr and 3·Fr, and white noise.
 std::vector<double> background(const SynthSettings& s, std::size_t count) {
     std::vector<double> x(count, 0.0);
     std::mt19937_64 random(s.seed);
@@ -45,6 +45,7 @@ std::vector<double> background(const SynthSettings& s, std::size_t count) {
         const double t = static_cast<double>(i) / s.sampleRate;
         x[i] = kShaftAmplitude * std::sin(kTwoPi * s.Fr * t) +
                kShaftAmplitude / 3 * std::sin(2 * kTwoPi * s.Fr * t + 0.7) +
+               kShaftAmplitude / 6 * std::sin(3 * kTwoPi * s.Fr * t + 1.9) +
                (s.noise > 0 ? s.noise * gauss(random) : 0.0);
     }
     return x;

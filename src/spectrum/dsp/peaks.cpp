@@ -48,6 +48,19 @@ double offsetByShape(WindowKind window, double ratio) {
 
 } // namespace
 
+bool ownPeak(const std::vector<double>& a, std::size_t i) {
+    if (a.empty()) {
+        return false;
+    }
+    const std::size_t from = i >= 2 ? i - 2 : 0, to = std::min(a.size() - 1, i + 2);
+    for (std::size_t j = from; j <= to; ++j) {
+        if (j != i && (a[j] > a[i] || (a[j] == a[i] && j < i))) {
+            return false;
+        }
+    }
+    return i > 0 && i + 1 < a.size();
+}
+
 double noiseFloor(const Spectrum& s, std::size_t line) {
     const auto [from, to] = neighbourhood(s.amplitude.size(), line, firstResolvableLine(s));
     std::vector<double> around(s.amplitude.begin() + from, s.amplitude.begin() + to);

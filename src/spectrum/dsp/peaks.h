@@ -29,6 +29,11 @@ std::size_t firstResolvableLine(const Spectrum& spectrum);
 // resolvable line on. Lines at the ends have only one neighbour and are never peaks.
 std::vector<Peak> findPeaks(const Spectrum& spectrum, std::size_t count);
 
+// Whether the line is a peak of its own: the highest within two lines either side (the
+// first of equal ones), so that the skirt of a stronger neighbour (the shaft's line, say)
+// never counts; the lines at the ends never are.
+bool ownPeak(const std::vector<double>& amplitude, std::size_t line);
+
 // The running median of the amplitudes around `line`: the noise floor there.
 double noiseFloor(const Spectrum& spectrum, std::size_t line);
 

@@ -93,6 +93,7 @@ void judge(const SeriesEntry& entry, const SeriesSettings& settings,
     WorkbenchTask task = diagnosisTask(entry.path, settings.source, settings.transform,
                                        settings.bases, settings.band, settings.whiten,
                                        settings.slipPercent, settings.lines, settings.method);
+    task.speed = settings.speed;
     task.record = std::move(record);
     const TaskResult r = runTask(std::move(task), progress);
     if (r.cancelled) {
@@ -104,6 +105,7 @@ void judge(const SeriesEntry& entry, const SeriesSettings& settings,
     }
     row.band = r.band;
     row.method = r.method;
+    row.speed = r.diagnosis->speed;
     if (settings.profiles) {
         row.envelope = profileOf(
             *r.envelope, std::min(envelopeTop(settings.bases), r.envelope->frequency.back()));
@@ -113,7 +115,7 @@ void judge(const SeriesEntry& entry, const SeriesSettings& settings,
         level.verdict = e.verdict;
         level.frequency = foundOrExpected(e);
         if (const std::optional<FoundLine> line =
-                fundamentalLine(*r.envelope, e, settings.slipPercent)) {
+                fundamentalLine(*r.envelope, e, r.diagnosis->windowPercent)) {
             level.decibels = line->decibels;
             level.frequency = line->frequency;
         }
@@ -341,7 +343,7 @@ std::string bandField(const SeriesRow& row) {
 } // namespace
 
 std::string trendHeader() {
-    std::string header = "time\tsource\tfile\trms\tpeak\tcrest\tkurtosis";
+    std::string header = "time\tsource\tfile\trms\tpeak\tcrest\tkurtosis\tfr\tfr_source";
     for (const FaultFamilyInfo& f : faultFamilies()) {
         header += "\t" + std::string(f.key) + "_db\t" + std::string(f.key);
     }
@@ -358,6 +360,8 @@ std::string trendLine(const SeriesRow& row) {
         line += "\t" + (l ? numberField(value) : std::string());
     }
     const bool judged = row.levels && row.problem.empty();
+    line += "\t" + (judged ? numberField(std::round(row.speed.hz * 1e4) / 1e4) : std::string()) +
+            "\t" + (judged ? std::string(termOf(kSpeedSourceTerms, row.speed.source).key) : "");
     for (const FamilyLevel& f : row.families) {
         line += "\t" + (judged ? decibelsField(f.decibels) : std::string()) + "\t" +
                 (judged ? std::string(verdictKey(f.verdict)) : std::string());

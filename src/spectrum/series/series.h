@@ -28,6 +28,7 @@ struct SeriesSettings {
     bool whiten = false;
     EnvelopeMethod method = EnvelopeMethod::Best;
     double slipPercent = kDefaultSlipPercent;
+    SpeedSearch speed;        // each record's running speed found near bases.Fr, as `diagnose` does
     std::optional<int> lines; // the envelope's; none: chosen for the record's rate
     bool judge = true;        // false: no bearing to judge by, the levels alone
     // Each record's spectrum and envelope spectrum kept coarse, for a waterfall.
@@ -64,7 +65,8 @@ struct SeriesRow {
     SeriesEntry entry;
     std::optional<Levels> levels; // none: the record was not read
     std::array<FamilyLevel, kTrendFamilies> families{};
-    Band band; // the envelope's
+    Band band;        // the envelope's
+    ShaftSpeed speed; // the record's, its families judged at it
     // That made the envelope judged: Whitened for the pre-whitened record's.
     EnvelopeMethod method = EnvelopeMethod::BandMap;
     double sampleRate = 0;

@@ -50,6 +50,7 @@ SeriesSettings seriesSettingsOf(const WorkbenchSettings& s,
     series.whiten = s.whiten;
     series.method = s.method;
     series.slipPercent = s.slipPercent;
+    series.speed = s.speed;
     series.lines = s.diagnosisLines;
     series.judge = bearing.has_value();
     series.profiles = true; // the window draws the series' waterfall

@@ -262,6 +262,11 @@ Report makeReport(const Workbench& doc, const ReportContext& context) {
         if (assumed) {
             r.diagnosis.push_back({std::string(kRateAssumedCaveat), std::nullopt});
         }
+        if (const auto& judged = doc.judged()) { // the speed the verdicts were made at
+            r.diagnosis.push_back(
+                {speedText(judged->speed, true) + "; " + windowText(judged->windowPercent),
+                 std::nullopt});
+        }
         for (const FamilyEvidence& e : doc.evidence()) {
             // On an assumed rate the verdict is said, but not vouched for.
             r.diagnosis.push_back(

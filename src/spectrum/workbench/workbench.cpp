@@ -46,6 +46,38 @@ bool clearer(const std::vector<FamilyEvidence>& a, const std::vector<FamilyEvide
                                                   : a.front().score > b.front().score;
 }
 
+// The speeds the record may run at, and the bearing as typed: the families are judged at
+// each and the clearest kept, one speed for every family.
+struct Speeds {
+    SearchBases typed;
+    std::vector<ShaftSpeed> candidates;
+    double slipPercent = kDefaultSlipPercent;
+};
+
+Speeds typedOnly(const WorkbenchTask& task) {
+    return {*task.judgeBy, {typedSpeed(task.judgeBy->Fr)}, task.slipPercent};
+}
+
+// The families judged at the speed they show most clearly, and which that was.
+struct Verdicts {
+    std::vector<FamilyEvidence> families;
+    std::size_t speed = 0;
+};
+
+Verdicts judgeAtSpeeds(const Spectrum& s, const Speeds& speeds) {
+    Verdicts best;
+    const auto tries = static_cast<int>(speeds.candidates.size());
+    for (std::size_t i = 0; i < speeds.candidates.size(); ++i) {
+        const ShaftSpeed& v = speeds.candidates[i];
+        std::vector<FamilyEvidence> e = rankEvidence(
+            s, atShaftSpeed(speeds.typed, v.hz), speeds.slipPercent + speedMarginPercent(v), tries);
+        if (i == 0 || clearer(e, best.families)) {
+            best = {std::move(e), i};
+        }
+    }
+    return best;
+}
+
 // The highest family the envelope must hold: the bearing's, else the usual bearings'.
 double highestFault(const WorkbenchTask& task) {
     return task.judgeBy ? std::max({task.judgeBy->Fo, task.judgeBy->Fi, 2 * task.judgeBy->Fw,
@@ -118,27 +150,26 @@ Made byMethod(EnvelopeMethod method, const WorkbenchTask& task, const Waveform& 
 // docs/real-data.md), else the band map's. The evidence of the envelope kept goes to
 // `judged`, when asked, so that it is not weighed again.
 void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
-                    const std::function<Progress(double, double)>& part,
-                    std::vector<FamilyEvidence>* judged) {
+                    const std::function<Progress(double, double)>& part, const Speeds* speeds,
+                    Verdicts* judged) {
     std::vector<EnvelopeMethod> methods{task.method};
     if (task.method == EnvelopeMethod::Best) {
         methods = task.judgeBy ? bestMethods() : std::vector{EnvelopeMethod::BandMap};
     }
     std::optional<Made> kept;
-    std::vector<FamilyEvidence> keptEvidence;
+    Verdicts keptEvidence;
     const double share = 1.0 / static_cast<double>(methods.size());
     for (std::size_t i = 0; i < methods.size(); ++i) {
         const double from = share * static_cast<double>(i);
         Made made = byMethod(methods[i], task, w, r, [&part, from, share](double a, double b) {
             return part(from + share * a, from + share * b);
         });
-        if (!task.judgeBy) {
+        if (!speeds) {
             kept = std::move(made);
             break;
         }
-        std::vector<FamilyEvidence> evidence =
-            rankEvidence(made.envelope, *task.judgeBy, task.slipPercent);
-        if (!kept || clearer(evidence, keptEvidence)) {
+        Verdicts evidence = judgeAtSpeeds(made.envelope, *speeds);
+        if (!kept || clearer(evidence.families, keptEvidence.families)) {
             kept = std::move(made);
             keptEvidence = std::move(evidence);
         }
@@ -146,13 +177,15 @@ void chooseEnvelope(const WorkbenchTask& task, const Waveform& w, TaskResult& r,
     r.envelope = std::move(kept->envelope);
     r.band = kept->band;
     r.method = kept->method;
-    if (judged && task.judgeBy) {
+    if (judged && speeds) {
         *judged = std::move(keptEvidence);
     }
 }
 
+// The envelope the task asks for; judged at `speeds`, or at the speed typed, where there is
+// a bearing to judge by.
 void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progress,
-                 std::vector<FamilyEvidence>* judged = nullptr) {
+                 std::optional<Speeds> speeds = std::nullopt, Verdicts* judged = nullptr) {
     const double from = task.record ? 0 : 0.4;
     const std::function<Progress(double, double)> part = [&progress, from](double a, double b) {
         return Progress([&progress, from, a,
@@ -175,24 +208,61 @@ void runEnvelope(const WorkbenchTask& task, TaskResult& r, const Progress& progr
         r.envelope = envelopeSpectrum(record->samples, record->sampleRate, r.band, t.transform,
                                       t.whiten, part(0, 1));
     } else {
-        chooseEnvelope(t, *record, r, part, judged);
+        if (!speeds && t.judgeBy) {
+            speeds = typedOnly(t);
+        }
+        chooseEnvelope(t, *record, r, part, speeds ? &*speeds : nullptr, judged);
     }
     r.envelope->source = displayName(task.path);
 }
 
+Progress progressPart(const Progress& progress, double from, double to) {
+    return Progress([&progress, from, to](double f) { progress.step(from + (to - from) * f); },
+                    nullptr);
+}
+
 // The record's envelope made as for the diagnosis and judged; a spectrum file's spectrum
-// judged as it is.
-void runDiagnosis(const WorkbenchTask& task, TaskResult& r, const Progress& progress) {
-    std::vector<FamilyEvidence> weighed;
-    runEnvelope(task, r, progress, &weighed);
-    const Spectrum* judged = r.spectrum();
-    if (!judged || !task.judgeBy) {
+// judged as it is. Both at the shaft's speed as the record (or the spectrum) shows it, one
+// speed for every family, found from the shaft's own lines before any family is looked at.
+void runDiagnosis(const WorkbenchTask& asked, TaskResult& r, const Progress& progress) {
+    WorkbenchTask task = asked;
+    const double read = task.record ? 0 : 0.3, found = read + 0.1;
+    task.record = recordOf(asked, r, progressPart(progress, 0, read));
+    if (!task.judgeBy) {
+        if (task.record) {
+            runEnvelope(task, r, progressPart(progress, found, 1));
+        }
         return;
     }
-    if (weighed.empty()) { // a band given, or a spectrum file: weighed here
-        weighed = rankEvidence(*judged, *task.judgeBy, task.slipPercent);
+    Speeds speeds = typedOnly(task);
+    if (task.record) {
+        speeds.candidates = findShaftSpeeds(*task.record, task.judgeBy->Fr, task.speed,
+                                            progressPart(progress, read, found));
+    } else if (r.contents && r.contents->spectrum) {
+        speeds.candidates = speedsOfSpectrum(*r.contents->spectrum, task.judgeBy->Fr, task.speed);
     }
-    r.diagnosis = Diagnosis{std::move(weighed), r.band, r.method, judged->resolution};
+    if (speeds.candidates.size() == 1) { // the envelope's band chosen for the speed found
+        task.judgeBy = atShaftSpeed(speeds.typed, speeds.candidates.front().hz);
+    }
+    Verdicts weighed;
+    if (task.record) {
+        runEnvelope(task, r, progressPart(progress, found, 1), speeds, &weighed);
+    }
+    const Spectrum* judged = r.spectrum();
+    if (!judged) {
+        return;
+    }
+    if (weighed.families.empty()) { // a band given, or a spectrum file: weighed here
+        weighed = judgeAtSpeeds(*judged, speeds);
+    }
+    const ShaftSpeed& speed = speeds.candidates[weighed.speed];
+    r.diagnosis = Diagnosis{std::move(weighed.families),
+                            r.band,
+                            r.method,
+                            judged->resolution,
+                            speed,
+                            atShaftSpeed(speeds.typed, speed.hz),
+                            task.slipPercent + speedMarginPercent(speed)};
 }
 
 Unit statedFor(const std::map<std::string, Unit>& units, const std::string& format) {
@@ -376,7 +446,7 @@ std::optional<WorkbenchTask> Workbench::envelopeTask(std::optional<Band> band) c
     t.slipPercent = settings_.slipPercent;
     t.showAs = showAs(shown_->format);
     if (!band && !t.whiten && bearing_) {
-        t.judgeBy = bearing_->bases; // the clearer of the two methods
+        t.judgeBy = judgedBases(); // the clearer of the two methods, at the speed found
     }
     return t;
 }
@@ -395,7 +465,7 @@ WorkbenchChange Workbench::changeSettings(const WorkbenchSettings& s, int source
         s.envelopeLines != before.envelopeLines || s.envelopeSpan != before.envelopeSpan;
     if (s.whiten != before.whiten || s.slipPercent != before.slipPercent ||
         s.diagnosisBand != before.diagnosisBand || s.diagnosisLines != before.diagnosisLines ||
-        s.method != before.method) {
+        s.method != before.method || s.speed != before.speed) {
         forgetDiagnosis();
     }
     // A record transformed anew, or another source read (a universal file's datasets hold
@@ -512,6 +582,7 @@ std::optional<WorkbenchTask> Workbench::pendingDiagnosis() const {
     WorkbenchTask t = diagnosisTask(shownPath_, shownChoice_, envelopeTransform(), bearing_->bases,
                                     band, settings_.whiten, settings_.slipPercent,
                                     settings_.diagnosisLines, settings_.method);
+    t.speed = settings_.speed;
     t.record = record_;
     return t;
 }
@@ -521,7 +592,7 @@ std::optional<WorkbenchTask> Workbench::coherenceTask(std::optional<Band> carrie
     if (t) {
         t->method = EnvelopeMethod::Coherence;
         t->whiten = false;
-        t->judgeBy = bearing_ ? std::optional(bearing_->bases) : std::nullopt;
+        t->judgeBy = bearing_ ? std::optional(judgedBases()) : std::nullopt;
     }
     return t;
 }
@@ -833,10 +904,14 @@ std::string Workbench::diagnosisHeading() const {
 }
 
 std::optional<double> Workbench::refinedShaftSpeed() const {
-    if (!shown_ || !bearing_ || !(bearing_->bases.Fr > 0)) {
+    if (!judged_ || judged_->speed.source != SpeedSource::Spectrum) {
         return std::nullopt;
     }
-    return refineShaftSpeed(*shown_->spectrum, bearing_->bases.Fr);
+    return judged_->speed.hz;
+}
+
+SearchBases Workbench::judgedBases() const {
+    return judged_ ? judged_->bases : bearing_ ? bearing_->bases : SearchBases{};
 }
 
 bool Workbench::refresh(std::optional<PreparedSpectrum> prepared) {
@@ -882,6 +957,7 @@ void Workbench::explainLines() {
     markerLines_.clear();
     rows_.clear();
     evidence_.clear();
+    judged_.reset();
     if (!shown_) {
         return;
     }
@@ -892,23 +968,33 @@ void Workbench::explainLines() {
         return;
     }
     // The diagnosis first: the lines of the families it finds are drawn, and the peaks
-    // explained, where it found them. A record's is its own, whatever is drawn of it.
-    if (record_) {
-        evidence_ = diagnosis_ ? diagnosis_->families : std::vector<FamilyEvidence>{};
-    } else {
-        evidence_ = rankEvidence(displayed_, bearing_->bases, settings_.slipPercent);
+    // explained, where it found them, at the speed it was made at. A record's is its own,
+    // whatever is drawn of it; a spectrum file's speed is found in its own lines.
+    if (record_ && diagnosis_) {
+        judged_ = Judged{diagnosis_->speed, diagnosis_->bases, diagnosis_->windowPercent};
+        evidence_ = diagnosis_->families;
+    } else if (!record_) {
+        const Speeds speeds{bearing_->bases,
+                            speedsOfSpectrum(displayed_, bearing_->bases.Fr, settings_.speed),
+                            settings_.slipPercent};
+        Verdicts v = judgeAtSpeeds(displayed_, speeds);
+        const ShaftSpeed& speed = speeds.candidates[v.speed];
+        judged_ = Judged{speed, atShaftSpeed(bearing_->bases, speed.hz),
+                         settings_.slipPercent + speedMarginPercent(speed)};
+        evidence_ = std::move(v.families);
     }
+    const SearchBases bases = judgedBases();
     std::vector<FoundFamily> found;
     for (const FamilyEvidence& e : evidence_) {
         if (e.verdict != Verdict::None && e.found > 0) {
             found.push_back({faultFamily(e.family).marker, e.found});
         }
     }
-    markerLines_ = orbistan::markerLines(bearing_->bases, settings_.families, settings_.harmonics,
-                                         settings_.sidebands, displayed_.frequency.back(), found,
-                                         !evidence_.empty());
+    markerLines_ =
+        orbistan::markerLines(bases, settings_.families, settings_.harmonics, settings_.sidebands,
+                              displayed_.frequency.back(), found, !evidence_.empty());
     markers_ = markerStrokes(markerLines_);
-    rows_ = explainPeaks(peaks_, bearing_->bases, bearing_->search, bearing_->precision,
+    rows_ = explainPeaks(peaks_, bases, bearing_->search, bearing_->precision,
                          displayed_.resolution, evidence_);
 }
 

@@ -7,6 +7,7 @@
 // plot to it; the command line runs the same tasks.
 
 #include "search/search.h"
+#include "spectrum/analysis/shaft_speed.h"
 #include "spectrum/diagnosis/evidence.h"
 #include "spectrum/diagnosis/explain.h"
 #include "spectrum/diagnosis/markers.h"
@@ -95,6 +96,8 @@ struct WorkbenchTask {
     EnvelopeMethod method = EnvelopeMethod::Best;
     std::optional<SearchBases> judgeBy;
     double slipPercent = kDefaultSlipPercent;
+    // Diagnosis: how the record's running speed is known; judgeBy's Fr is the speed typed.
+    SpeedSearch speed;
     // The envelope spectrum's lines chosen for the record's rate (envelopeLines) rather than
     // taken from the transform settings.
     bool linesForRate = false;
@@ -109,6 +112,12 @@ struct Diagnosis {
     // The one whose envelope was judged: Whitened for the pre-whitened record's.
     EnvelopeMethod method = EnvelopeMethod::BandMap;
     double resolution = 0; // of the envelope spectrum, Hz
+    // The shaft's speed the families were judged at, the bearing's frequencies at it, and how
+    // far from them each family's fundamental was looked for (its slip and the speed's
+    // uncertainty), percent.
+    ShaftSpeed speed;
+    SearchBases bases;
+    double windowPercent = 0;
 };
 
 // The task that makes a record's diagnosis (or a file's spectrum's, for a spectrum file):
@@ -282,9 +291,20 @@ public:
     // why there is none.
     std::string diagnosisHeading() const;
     const std::optional<Diagnosis>& recordDiagnosis() const { return diagnosis_; }
-    // The shaft's line near the bearing's Fr in the file's spectrum; none without a bearing
-    // or a line there.
+    // The shaft's speed as the record (or the spectrum file) shows it; none where the
+    // verdicts shown were not made at a speed found there.
     std::optional<double> refinedShaftSpeed() const;
+    // The shaft's speed the verdicts shown were made at and how it was known, with the
+    // bearing's frequencies at it (what the markers and the peaks' explanations use) and the
+    // families' window, percent; none while no verdict is shown.
+    struct Judged {
+        ShaftSpeed speed;
+        SearchBases bases;
+        double windowPercent = 0;
+    };
+    const std::optional<Judged>& judged() const { return judged_; }
+    // The bearing's frequencies as judged, else as typed; none without a bearing.
+    SearchBases judgedBases() const;
 
 private:
     WorkbenchTask reopenTask(int source) const;
@@ -334,6 +354,7 @@ private:
     std::vector<ExplainedPeak> rows_;
     std::vector<FamilyEvidence> evidence_;
     std::optional<Diagnosis> diagnosis_; // the record's
+    std::optional<Judged> judged_;       // at what speed what is shown was judged
     std::string diagnosisFailure_;       // why the record's was not made; not asked again
 };
 

@@ -126,6 +126,8 @@ std::string formatWorkbenchSettings(const WorkbenchSettings& s) {
     text += "whiten=" + std::string(s.whiten ? "1" : "0") +
             "\nenvelope_method=" + std::string(termOf(kEnvelopeMethodTerms, s.method).key) +
             "\nslip=" + numberText(s.slipPercent) +
+            "\nspeed_range=" + numberText(s.speed.rangePercent) +
+            "\nspeed_exact=" + (s.speed.exact ? "1" : "0") +
             "\naxis=" + std::string(termOf(kAxisTerms, s.amplitudeScale).key) +
             "\nvelocity_from=" + numberText(s.velocityLowCut) +
             "\nspan=" + numberText(s.transform.span) +
@@ -358,6 +360,11 @@ void readSetting(std::string_view key, std::string_view value, WorkbenchSettings
         readEnvelopeChoice(key, value, s);
     } else if (key == "slip") {
         s.slipPercent = numberIn(value, 0, kMaxSlipPercent).value_or(s.slipPercent);
+    } else if (key == "speed_range") {
+        s.speed.rangePercent =
+            numberIn(value, 0, kMaxSpeedRangePercent).value_or(s.speed.rangePercent);
+    } else if (key == "speed_exact") {
+        s.speed.exact = value == "1";
     } else if (key == "velocity_from") {
         s.velocityLowCut = numberIn(value, 0, kMaxVelocityLowCut).value_or(s.velocityLowCut);
     } else if (key == "measured_at") {

@@ -3,6 +3,7 @@
 // calculator's settings: "key=value" lines, UTF-8. A value that does not read keeps its
 // default, so that a damaged or older file never stops the window.
 
+#include "spectrum/analysis/shaft_speed.h"
 #include "spectrum/dsp/transform.h"
 #include "spectrum/signal/vocabulary.h"
 
@@ -84,6 +85,7 @@ struct WorkbenchSettings {
     std::optional<int> envelopeLines;
     double envelopeSpan = 0;
     double slipPercent = 2; // how far a family's fundamental is looked for
+    SpeedSearch speed;      // how far from Fr the running speed is looked for, or not at all
     AmplitudeScale amplitudeScale = AmplitudeScale::Linear; // of the value axis
     double velocityLowCut = kDefaultVelocityLowCut; // Hz: velocity's lines below it are nothing
     bool velocity = false; // acceleration shown as velocity, where it can be

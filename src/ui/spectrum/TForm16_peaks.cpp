@@ -89,6 +89,15 @@ void TForm16::showEvidence() {
     if (doc_.rateAssumed()) {
         html += QString("<br><i style='color:#b04000'>%1</i>").arg(utf8Text(kRateAssumedCaveat));
     }
+    // The speed the verdicts were made at, how it was known, and how far each family's lines
+    // were looked for; a speed nothing in the record confirms is said as a caveat is.
+    if (const auto& judged = doc_.judged()) {
+        const QString speed = QString::fromStdString(speedText(judged->speed, true) + "; " +
+                                                     windowText(judged->windowPercent));
+        html += judged->speed.source == SpeedSource::Unproven
+                    ? QString("<br><i style='color:#b04000'>%1</i>").arg(speed)
+                    : "<br>" + speed;
+    }
     for (const FamilyEvidence& e : doc_.evidence()) {
         html += QString("<br><span style='color:%1'>%2: %3</span>")
                     .arg(QColor(QRgb(verdictRgb(e.verdict))).name(),
@@ -119,7 +128,11 @@ void TForm16::refineSpeed() {
     const std::optional<double> fr = doc_.refinedShaftSpeed();
     const QString typed = fromCore(formatGeneral(typedFr));
     if (!fr) {
-        box.setText("В спектре нет пика в пределах 5 % от Fr = " + typed + " Гц.");
+        box.setText(doc_.settings().speed.exact
+                        ? "Поиск Fr по записи выключен: Fr = " + typed + " Гц принята точной."
+                        : "По записи Fr не найдена в пределах ±" +
+                              fromCore(formatGeneral(doc_.settings().speed.rangePercent)) +
+                              " % от Fr = " + typed + " Гц.");
         showModal(box);
         return;
     }
