@@ -99,6 +99,13 @@ TEST(Evidence, DescribesWhatWasFound) {
                                          "фона; боковые ±Fr: 3 из 10");
     e.found = 0, e.harmonicsFound = 0;
     EXPECT_EQ(describeEvidence(e), "Fi: 0 of 5 harmonics; sidebands ±Fr: 3 of 10");
+    // A slow family's window, widened to half a line, is said.
+    FamilyEvidence cage{FaultFamily::Cage, 5, 2, 0, 0, 5.2, 11.89, 11.5, 3, Verdict::Weak, {}};
+    cage.widenedWindow = 6.14;
+    EXPECT_EQ(describeEvidence(cage), "Fq: 11,5 Hz (−3,3 %), 2 of 5 harmonics, 5 dB above the "
+                                      "floor; window ±6,1 %");
+    EXPECT_EQ(describeEvidence(cage, true), "Fq: 11,5 Гц (−3,3 %), 2 из 5 гармоник, на 5 дБ выше "
+                                            "фона; окно ±6,1 %");
 }
 
 TEST(Envelope, RefusesABandOutsideTheRecord) {
@@ -153,6 +160,47 @@ TEST(Evidence, FindsTheFundamentalWithinTheSlipAndSaysWhere) {
             EXPECT_NEAR(e.found, kBases.Fo * (1 + c.offset), 0.3);
             EXPECT_EQ(e.harmonicsFound, 5);
         }
+    }
+}
+
+// Each family is looked for within its slip in proportion to its own frequency, as near as
+// the lines allow: the cage's 12 Hz lines 5 % off are not the cage's, though they stand
+// within a line of where it belongs.
+TEST(Evidence, TheSlowFamiliesWindowIsInProportionToTheirFrequency) {
+    const SearchBases bases{106.979844155844, 162.570155844156, 69.5234251692891, 11.8866493506493,
+                            31};
+    const struct {
+        double offset;
+        bool found;
+    } cases[] = {{0.01, true}, {-0.012, true}, {0.05, false}, {-0.05, false}};
+    for (const auto& c : cases) {
+        std::vector<std::pair<double, double>> lines;
+        for (int k = 1; k <= 5; ++k) {
+            lines.push_back({k * bases.Fq * (1 + c.offset), 20});
+        }
+        const std::vector<FamilyEvidence> ranked = rankEvidence(linesOn(lines), bases, 2);
+        const auto cage = std::find_if(ranked.begin(), ranked.end(), [](const FamilyEvidence& e) {
+            return e.family == FaultFamily::Cage;
+        });
+        EXPECT_EQ(cage->verdict == Verdict::Strong, c.found) << c.offset << describeEvidence(*cage);
+        EXPECT_EQ(cage->harmonicsFound > 0, c.found) << c.offset << describeEvidence(*cage);
+    }
+}
+
+// The mains explain a line only where they stand: a 6205 (of 39,04 mm pitch) at 2000 rpm puts
+// its Fo at 119,5 Hz, half a line from twice the mains, and its outer race is as plainly
+// strong as at 1797 rpm.
+TEST(Evidence, AFamilyBesideTwiceTheMainsIsItsOwn) {
+    for (const double rpm : {1797.0, 2000.0}) {
+        SynthSettings s = bearing(FaultFamily::Outer);
+        const double k = rpm / 60 / (2000.0 / 60);
+        s.Fr = rpm / 60, s.Fo = 119.492827868852 * k, s.Fi = 180.507172131147 * k;
+        s.Fw = 78.5582571127719 * k, s.Fq = 13.2769808743169 * k;
+        const Spectrum e = envelopeSpectrum(synthesize(s), s.sampleRate, {2000, 4000}, {});
+        const FamilyEvidence first = rankEvidence(e, {s.Fo, s.Fi, s.Fw, s.Fq, s.Fr}).front();
+        EXPECT_EQ(first.family, FaultFamily::Outer) << rpm;
+        EXPECT_EQ(first.verdict, Verdict::Strong) << rpm << " " << describeEvidence(first);
+        EXPECT_GE(first.harmonicsFound, 4) << rpm << " " << describeEvidence(first);
     }
 }
 

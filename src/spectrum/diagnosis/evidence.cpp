@@ -95,16 +95,21 @@ private:
     std::map<std::pair<std::size_t, std::size_t>, double> noise_;
 };
 
-// The highest line of its own within [low, high] that is not `taken`, and how unlikely
-// noise would put one as clear among the lines searched.
+// The highest line of its own standing within [low, high] (where it stands between the
+// lines, not the line it falls on: a window narrower than a line is as narrow as it says)
+// that is not `taken`, and how unlikely noise would put one as clear among the lines searched.
 template <typename Taken>
 std::optional<Line> strongestLine(const Spectrum& s, double low, double high, Taken taken,
                                   LineMemo* memo = nullptr) {
     const std::vector<double>& a = s.amplitude;
-    const auto [from, to] = linesWithin(s, low, high);
+    const auto [from, to] = linesWithin(s, low - s.resolution / 2, high + s.resolution / 2);
     std::optional<std::size_t> best;
     for (std::size_t i = from; i < to; ++i) {
-        if (ownPeak(a, i) && (!best || a[i] > a[*best]) && !taken(s.frequency[i])) {
+        if (!ownPeak(a, i) || (best && a[i] <= a[*best])) {
+            continue;
+        }
+        const double at = memo ? memo->refined(s, i) : refinedFrequency(s, i);
+        if (at >= low && at <= high && !taken(at)) {
             best = i;
         }
     }
@@ -142,9 +147,26 @@ bool onComb(double frequency, double spacing, double tolerance) {
     return m >= 1 && std::abs(frequency - m * spacing) <= tolerance;
 }
 
+// How far from where the kinematics put it a family's line is looked for: its slip (and the
+// shaft speed's uncertainty) in proportion to its own frequency, but never closer than half
+// a line, within which no line's place is known. The slow families (the cage's 12 Hz at
+// 1,5 Hz lines) are looked for as near as the lines allow, not a line either side.
+double slipReach(const Spectrum& s, double expected, double slip) {
+    return std::max(expected * slip, 0.5 * s.resolution);
+}
+
 // Where a line known closely (the shaft's, the mains') is told from another: half a line.
 double machineTolerance(const Spectrum& s, double frequency) {
     return std::max(0.5 * s.resolution, 0.001 * frequency);
+}
+
+// Whether a line stands at the mains' n-th harmonic. The grid holds its frequency to a few
+// hundredths of a percent and a clear line is placed to a fraction of a line, so a line half
+// a line off is no mains' line: a 6205 at 2000 rpm puts its Fo at 119,5 Hz, and the mains
+// must not explain away the family's own fundamental.
+bool onMains(const Spectrum& s, double frequency, double mains, double n) {
+    return n >= 1 &&
+           std::abs(frequency - n * mains) <= std::max(0.25 * s.resolution, 0.0005 * n * mains);
 }
 
 // The discrete lines of the spectrum: peaks of their own standing 3 dB above the floor or more,
@@ -236,8 +258,9 @@ struct Judging {
     bool machineLine(double frequency) const {
         const double tolerance = machineTolerance(s, frequency);
         return onComb(frequency, b.Fr, tolerance) ||
-               std::any_of(mains.begin(), mains.end(),
-                           [&](double m) { return onComb(frequency, m, tolerance); });
+               std::any_of(mains.begin(), mains.end(), [&](double m) {
+                   return onMains(s, frequency, m, std::round(frequency / m));
+               });
     }
 
     // Set once the clearer families are judged: their lines are no longer looked at.
@@ -281,7 +304,7 @@ std::pair<double, int> anchor(const Judging& j, double base) {
     double best = kFoundSignificance, at = 0;
     int order = 0;
     for (int k = 1; k <= kEvidenceHarmonics && k * base < j.s.frequency.back(); ++k) {
-        const double reach = std::max(k * base * j.slip, j.s.resolution);
+        const double reach = slipReach(j.s, k * base, j.slip);
         const std::optional<Line> l = j.familyLine(k * base - reach, k * base + reach);
         if (l && -l->noise > best) {
             best = -l->noise;
@@ -337,6 +360,9 @@ Weighed weigh(const Judging& j, const FaultFamilyInfo& f) {
     if (!(base > 0)) {
         return w;
     }
+    if (const double reach = slipReach(s, base, j.slip); reach > base * j.slip) {
+        e.widenedWindow = 100 * reach / base;
+    }
     const auto [fundamental, anchoredBy] = anchor(j, base);
     e.found = fundamental;
     for (int k = 1; k <= kEvidenceHarmonics && k * base < s.frequency.back(); ++k) {
@@ -347,7 +373,7 @@ Weighed weigh(const Judging& j, const FaultFamilyInfo& f) {
         const double centre = fundamental > 0 ? k * fundamental : k * base;
         const double reach = fundamental > 0 && k != anchoredBy
                                  ? std::max(s.resolution, 0.003 * centre)
-                                 : std::max(s.resolution, j.slip * k * base);
+                                 : slipReach(s, k * base, j.slip);
         w.harmonics.push_back({k, 2 * reach, j.familyLine(centre - reach, centre + reach)});
         if (modulator > 0) {
             countSidebands(j, modulator, centre, e);
@@ -432,8 +458,7 @@ std::vector<FamilyEvidence> rankEvidence(const Spectrum& s, const SearchBases& b
     for (const double mains : {50.0, 60.0}) {
         const std::vector<double>& lines = j.discrete.frequency;
         if (std::any_of(lines.begin(), lines.end(), [&](double f) {
-                return std::abs(f - mains) <= machineTolerance(s, mains) ||
-                       std::abs(f - 2 * mains) <= machineTolerance(s, 2 * mains);
+                return onMains(s, f, mains, 1) || onMains(s, f, mains, 2);
             })) {
             j.mains.push_back(mains);
         }
@@ -480,7 +505,7 @@ std::optional<FoundLine> fundamentalLine(const Spectrum& spectrum, const FamilyE
     if (!(e.expected > 0)) {
         return std::nullopt;
     }
-    const double reach = e.expected * slipPercent / 100;
+    const double reach = slipReach(spectrum, e.expected, slipPercent / 100);
     const std::optional<Line> l =
         strongestLine(spectrum, std::max(e.expected - reach, lowestResolvable(spectrum)),
                       e.expected + reach, [](double) { return false; });
@@ -523,6 +548,12 @@ std::string describeEvidence(const FamilyEvidence& e, bool russian) {
     if (e.sidebandsExpected > 0) {
         text += (russian ? "; боковые ±" : "; sidebands ±") + std::string(info.modulatorSymbol) +
                 ": " + count(e.sidebandsFound, e.sidebandsExpected);
+    }
+    if (e.widenedWindow > 0) {
+        const std::string window = std::to_string(std::lround(e.widenedWindow * 10));
+        text += (russian ? "; окно ±" : "; window ±") +
+                (window.size() < 2 ? "0" : window.substr(0, window.size() - 1)) + "," +
+                window.back() + " %";
     }
     if (e.cageModulation) {
         text += russian ? "; " + std::string(kCageModulation)

@@ -40,6 +40,9 @@ struct FamilyEvidence {
     // rolling element's fault modulated by the cage's turn far more often than anything else
     // (docs/real-data.md), and the verdict says so.
     bool cageModulation = false;
+    // How far from `expected` its fundamental was looked for, percent, where the lines are
+    // too coarse for its slip alone (the slow families): half a line; 0 where its slip was.
+    double widenedWindow = 0;
 };
 // What the verdict of a cage family judged first adds.
 inline constexpr std::string_view kCageModulation = "тело качения: модуляция сепаратором";
@@ -73,8 +76,8 @@ std::optional<FoundLine> fundamentalLine(const Spectrum& spectrum, const FamilyE
                                          double slipPercent = kDefaultSlipPercent);
 
 // "Fo: 106,1 Hz (−0,8 %), 4 of 5 harmonics, 12 dB above the floor; sidebands ±Fr: 3 of 8",
-// with "; rolling element: the cage's modulation" where the cage's family says so; in
-// Russian for the window.
+// with "; window ±6,1 %" where the lines widened it, and "; rolling element: the cage's
+// modulation" where the cage's family says so; in Russian for the window.
 std::string describeEvidence(const FamilyEvidence& e, bool russian = false);
 
 // "Fo 106,3 Гц +21 дБ · 2·Fo 212,6 Гц +19 дБ": the family's own lines, each at its
