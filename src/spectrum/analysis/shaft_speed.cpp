@@ -31,6 +31,8 @@ constexpr double kCredibleChance = -3;        // log10, after the candidates tri
 // A comb less credible than that, but as likely as not to be more than chance, is worth
 // weighing against the speed typed by the families' own evidence.
 constexpr double kPlausibleChance = 1;
+// Within so many percent of the speed typed, a comb confirms it (a nameplate's rounding).
+constexpr double kConfirmedPercent = 0.2;
 constexpr int kFirstHarmonicsChecked = 3, kFirstHarmonicsNeeded = 2;
 constexpr int kCombEnds = kSpeedHarmonics - kFirstHarmonicsChecked + 1;
 // Where the comb is first looked for, and then where a fitted comb's harmonics must stand:
@@ -124,28 +126,41 @@ struct Comb {
     double log10Chance = 0; // Fisher's over every harmonic of every spectrum looked at
 };
 
-// Fisher's combination runs over the harmonics up to the highest found (the first three at
-// least): a machine that shakes at 1× and 2× alone is as plainly turning at that speed as
-// one that shows ten harmonics. Where the comb ends is a choice, paid for in the candidates
-// tried (kCombEnds).
+// Each harmonic's chance is the better of the spectra's (times their number: each is one more
+// chance for noise), so that a spectrum where the shaft shows nothing takes nothing from one
+// where it shows; Fisher's combination then runs over the harmonics up to the highest found
+// (the first three at least): a machine that shakes at 1×, 2× and 3× alone is as plainly
+// turning at that speed as one that shows ten harmonics. Where the comb ends is a choice,
+// paid for in the candidates tried (kCombEnds).
 Comb combAt(const std::vector<CombLines>& spectra, double speed, double reachInLines) {
     Comb c{speed, {}, 0};
-    double x = 0, slots = 0;
+    std::vector<double> best; // ln of each harmonic's chance
     for (const CombLines& lines : spectra) {
         const double reach = reachInLines * lines.resolution();
         std::vector<std::optional<std::size_t>>& found = c.lines.emplace_back();
-        std::size_t highest = 0;
         for (int k = 1; k <= kSpeedHarmonics && k * speed + reach <= lines.top(); ++k) {
             found.push_back(lines.tallestNear(k * speed, reach));
+            if (best.size() < found.size()) {
+                best.push_back(0);
+            }
             if (found.back()) {
-                x -= lines.lnChance(*found.back(), 2 * reach);
-                highest = found.size();
+                best[found.size() - 1] =
+                    std::min(best[found.size() - 1], lines.lnChance(*found.back(), 2 * reach));
             }
         }
-        slots += static_cast<double>(std::min<std::size_t>(
-            found.size(), std::max<std::size_t>(highest, kFirstHarmonicsChecked)));
     }
-    c.log10Chance = slots > 0 ? log10GammaQ(slots, x) : 0;
+    const double tries = std::log(static_cast<double>(spectra.size()));
+    double x = 0;
+    std::size_t highest = 0;
+    for (std::size_t k = 0; k < best.size(); ++k) {
+        if (best[k] < 0) {
+            x -= std::min(0.0, best[k] + tries);
+            highest = k + 1;
+        }
+    }
+    const auto slots =
+        std::min(best.size(), std::max<std::size_t>(highest, kFirstHarmonicsChecked));
+    c.log10Chance = slots > 0 ? log10GammaQ(static_cast<double>(slots), x) : 0;
     return c;
 }
 
@@ -192,7 +207,15 @@ int harmonicsFound(const Comb& c, std::size_t first) {
 struct Candidate {
     double speed = 0, error = 0, log10Chance = 0;
     int harmonics = 0, firstHarmonics = 0;
+    double alone = 0;  // log10Chance before the candidates tried
+    double finest = 0; // the finest lines looked at, Hz
 };
+
+// How many combs a search over `width` Hz of speeds could tell apart: the width over the
+// fit's reach at the highest harmonic, for each place the comb may end.
+double combsTried(double width, double finest) {
+    return std::max(1.0, width * kSpeedHarmonics / (2 * kFitReach * finest)) * kCombEnds;
+}
 
 // A comb fitted to its lines: fitted, then its harmonics looked for again about the speed
 // fitted, nearer each time, down to the fit's reach. None where its lines do not place a
@@ -251,13 +274,13 @@ std::optional<Candidate> bestComb(const std::vector<CombLines>& spectra, double 
         return std::nullopt;
     }
     const Comb& comb = best->first;
-    Candidate c{comb.speed, best->second, comb.log10Chance, harmonicsFound(comb, kSpeedHarmonics),
-                harmonicsFound(comb, kFirstHarmonicsChecked)};
-    // As many candidates as fitted combs could tell apart: the range over the fit's reach at
-    // the highest harmonic.
-    c.log10Chance += std::log10(
-        std::max(1.0, (high - low) * kSpeedHarmonics / (2 * kFitReach * finest)) * kCombEnds);
-    return c;
+    return Candidate{comb.speed,
+                     best->second,
+                     comb.log10Chance + std::log10(combsTried(high - low, finest)),
+                     harmonicsFound(comb, kSpeedHarmonics),
+                     harmonicsFound(comb, kFirstHarmonicsChecked),
+                     comb.log10Chance,
+                     finest};
 }
 
 std::string fourFigures(double value) {
@@ -294,10 +317,21 @@ std::vector<ShaftSpeed> speedsFromSpectra(std::span<const Spectrum* const> spect
     }
     const ShaftSpeed comb{best->speed, typed, SpeedSource::Spectrum, best->error / best->speed,
                           best->harmonics};
-    if (best->log10Chance <= kCredibleChance) {
+    // A comb where the speed typed puts it confirms that speed: it had to be found only among
+    // the few combs within a hair of it, not over the whole range.
+    const double near = kConfirmedPercent / 100 * typed;
+    const bool confirms =
+        std::abs(best->speed - typed) <= near &&
+        best->alone + std::log10(combsTried(2 * near, best->finest)) <= kCredibleChance;
+    if (best->log10Chance <= kCredibleChance || confirms) {
         return {comb};
     }
     return {asTyped, comb};
+}
+
+Progress progressPart(const Progress& progress, double from, double to) {
+    return Progress([&progress, from, to](double f) { progress.step(from + (to - from) * f); },
+                    nullptr);
 }
 
 std::vector<ShaftSpeed> findShaftSpeeds(const Waveform& record, double typed,
@@ -315,21 +349,39 @@ std::vector<ShaftSpeed> findShaftSpeeds(const Waveform& record, double typed,
         t.span = 0; // too short to narrow: the whole band
     }
     const Spectrum raw =
-        amplitudeSpectrum(record.samples, record.sampleRate, t,
-                          Progress([&](double f) { progress.step(0.4 * f); }, nullptr));
-    std::vector<const Spectrum*> spectra{&raw};
+        amplitudeSpectrum(record.samples, record.sampleRate, t, progressPart(progress, 0, 0.2));
     // The shaft modulates what rings as well as what it shakes: its comb often stands clearer
-    // in the envelope (an inner race's impacts, strongest once a turn).
-    std::optional<Spectrum> envelope;
-    try {
-        envelope = envelopeSpectrum(
-            record.samples, record.sampleRate, {0, record.sampleRate / 2}, t, false,
-            Progress([&](double f) { progress.step(0.4 + 0.6 * f); }, nullptr));
-        spectra.push_back(&*envelope);
-    } catch (const SpectrumFileError&) {
-        // a record too short for an envelope: the spectrum alone
+    // in the envelope (an inner race's impacts, strongest once a turn). First the record's
+    // differences squared and narrowed to the comb, its squared envelope there (square-law
+    // demodulation of what rings, the shaft's own tones 50 dB down, so that a tone's square
+    // puts no 2× of its own), at the cost of one more narrowed spectrum.
+    std::vector<double> squared(record.samples.size());
+    for (std::size_t i = 1; i < squared.size(); ++i) {
+        const double d = record.samples[i] - record.samples[i - 1];
+        squared[i] = d * d;
     }
-    return speedsFromSpectra(spectra, typed, search.rangePercent);
+    squared.front() = squared.size() > 1 ? squared[1] : 0;
+    const Spectrum demodulated =
+        amplitudeSpectrum(squared, record.sampleRate, t, progressPart(progress, 0.2, 0.4));
+    squared = {};
+    std::vector<const Spectrum*> spectra{&raw, &demodulated};
+    std::vector<ShaftSpeed> speeds = speedsFromSpectra(spectra, typed, search.rangePercent);
+    if (speeds.size() == 1 && speeds.front().source == SpeedSource::Spectrum) {
+        return speeds;
+    }
+    // Where that shows no comb beyond chance, the whole record's analytic envelope in its
+    // place: dearer, but clearer where the shaft's modulation is weak (its beats with the
+    // record's own tones kept).
+    try {
+        const Spectrum envelope =
+            envelopeSpectrum(record.samples, record.sampleRate, {0, record.sampleRate / 2}, t,
+                             false, progressPart(progress, 0.4, 1));
+        spectra.back() = &envelope;
+        speeds = speedsFromSpectra(spectra, typed, search.rangePercent);
+    } catch (const SpectrumFileError&) {
+        // a record too short for an envelope: as the spectra above say
+    }
+    return speeds;
 }
 
 std::vector<ShaftSpeed> speedsOfSpectrum(const Spectrum& spectrum, double typed,
