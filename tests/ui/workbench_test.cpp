@@ -402,6 +402,29 @@ private Q_SLOTS:
         QCOMPARE(f.form().state().NoResult, 0);
     }
 
+    // The speed's search set in its field: «выкл» takes the speed typed as exact, and the
+    // panel says so; a range finds it again; the choice is remembered.
+    void theSpeedsSearchIsSetInItsField() {
+        computeAndOpen(wav_);
+        auto* panel = spectrumWindow()->findChild<QLabel*>("evidencePanel");
+        QTRY_VERIFY_WITH_TIMEOUT(panel->text().contains("— по спектру, введено 29,95"), 20000);
+        auto* range = spectrumWindow()->findChild<QDoubleSpinBox*>("speedRangeBox");
+        QCOMPARE(range->text(), QString("10,0 %"));
+        range->selectAll();
+        QTest::keyClicks(range, "0");
+        QTest::keyClick(range, Qt::Key_Return);
+        QCOMPARE(range->text(), QString("выкл"));
+        QTRY_VERIFY_WITH_TIMEOUT(panel->text().contains("Fr = 29,95 Гц (1797 об/мин) — введено;"),
+                                 20000);
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("speed_exact=1\n"));
+        range->selectAll();
+        QTest::keyClicks(range, "5");
+        QTest::keyClick(range, Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(panel->text().contains("— по спектру, введено 29,95"), 20000);
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("speed_exact=0\n"));
+        QVERIFY(f.fileBytes("Spectrum.ini").contains("speed_range=5\n"));
+    }
+
     // Each synthetic fault, and noise alone, through the suggested band: the panel's first
     // family is the fault's, as strong evidence; noise shows nothing strong.
     void suggestedBandDiagnosesEachFault_data() {

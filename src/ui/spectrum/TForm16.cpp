@@ -190,6 +190,7 @@ void TForm16::bindAnalysis() {
     connect(ui->velocityCutBox, &QDoubleSpinBox::valueChanged, this, &TForm16::controlsChanged);
     connect(ui->whitenBox, &QCheckBox::toggled, this, &TForm16::controlsChanged);
     connect(ui->slipBox, &QDoubleSpinBox::valueChanged, this, &TForm16::controlsChanged);
+    connect(ui->speedRangeBox, &QDoubleSpinBox::valueChanged, this, &TForm16::controlsChanged);
     connect(bandMapView_, &BandMapView::bandChosen, this,
             [this](Band band) { run(doc_.envelopeTask(band)); });
     connect(ui->overlayButton, &QPushButton::clicked, this, &TForm16::chooseOverlay);

@@ -187,10 +187,11 @@ void TForm16::setProgramDir(const std::filesystem::path& dir) {
 void TForm16::showSettings() {
     const WorkbenchSettings& s = doc_.settings();
     const QSignalBlocker b1(ui->harmonicsBox), b2(ui->sidebandsBox), b3(ui->peaksBox),
-        b4(ui->whitenBox), b5(ui->slipBox), b6(ui->velocityCutBox);
+        b4(ui->whitenBox), b5(ui->slipBox), b6(ui->velocityCutBox), b7(ui->speedRangeBox);
     ui->velocityCutBox->setValue(s.velocityLowCut);
     ui->whitenBox->setChecked(s.whiten);
     ui->slipBox->setValue(s.slipPercent);
+    ui->speedRangeBox->setValue(s.speed.exact ? 0 : s.speed.rangePercent); // 0: «выкл»
     for (int i = 0; i < kMarkerFamilyCount; ++i) {
         const QSignalBlocker keep(familyBoxes_[i]);
         familyBoxes_[i]->setChecked(s.families[i]);
@@ -227,6 +228,10 @@ WorkbenchSettings TForm16::settingsFromControls() const {
     s.transform.scaling = chosenValue(*ui->scalingBox, kScalingTerms);
     s.whiten = ui->whitenBox->isChecked();
     s.slipPercent = ui->slipBox->value();
+    s.speed.exact = ui->speedRangeBox->value() == 0;
+    if (!s.speed.exact) {
+        s.speed.rangePercent = ui->speedRangeBox->value();
+    }
     s.amplitudeScale = chosenValue(*ui->axisBox, kAxisTerms);
     s.velocityLowCut = ui->velocityCutBox->value();
     return s;
