@@ -330,6 +330,14 @@ TEST(SeriesDocument, BaselineAndAlarmsAreOverTheRecordsRead) {
     EXPECT_EQ(d.firstFlagged(FaultFamily::Outer, Verdict::Weak), 8u);
     EXPECT_EQ(d.firstFlagged(FaultFamily::Inner, Verdict::Weak), std::nullopt);
     EXPECT_EQ(d.baselineLevel(TrendMeasure::Kurtosis), 0); // read: 0 as every Levels{}
+    // Each record's speed is its own, and no fault: a load that changes raises no alarm.
+    SeriesRow judged = rows[0];
+    judged.speed = {28.75, 29.95, SpeedSource::Spectrum, 1e-4, 6};
+    EXPECT_EQ(measureOf(judged, TrendMeasure::ShaftSpeed), 28.75);
+    EXPECT_EQ(measureOf(rows[0], TrendMeasure::ShaftSpeed), std::nullopt); // not judged
+    judged.problem = "не прочитан";
+    EXPECT_EQ(measureOf(judged, TrendMeasure::ShaftSpeed), std::nullopt);
+    EXPECT_EQ(d.alarmLevel(TrendMeasure::ShaftSpeed), std::nullopt);
     d.setBaselineFirst(3);
     d.chooseForBaseline(7, true); // the first chosen: the baseline is it alone
     EXPECT_EQ(d.baseline(), (std::vector<std::size_t>{7}));

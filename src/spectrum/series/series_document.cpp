@@ -32,6 +32,9 @@ std::optional<double> measureOf(const SeriesRow& row, TrendMeasure m) {
     if (!row.problem.empty()) {
         return std::nullopt; // read, but not judged
     }
+    if (m == TrendMeasure::ShaftSpeed) {
+        return row.speed.hz > 0 ? std::optional(row.speed.hz) : std::nullopt;
+    }
     return row.families.at(static_cast<std::size_t>(m) - kLevelMeasures).decibels;
 }
 
@@ -129,8 +132,8 @@ std::optional<double> SeriesDocument::baselineLevel(TrendMeasure m) const {
 
 std::optional<double> SeriesDocument::alarmLevel(TrendMeasure m) const {
     const std::optional<double> base = baselineLevel(m);
-    if (!base) {
-        return std::nullopt;
+    if (!base || m == TrendMeasure::ShaftSpeed) {
+        return std::nullopt; // the speed changes with the load, not with a fault
     }
     return isFamilyMeasure(m) ? *base + alarmRise_ : *base * std::pow(10, alarmRise_ / 20);
 }

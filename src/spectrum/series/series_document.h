@@ -13,25 +13,28 @@ namespace orbistan {
 
 // What the trend plots of a record: an overall level, or a family's line in dB above the
 // floor (the families in their table's order).
-enum class TrendMeasure { Rms, Peak, Crest, Kurtosis, Outer, Inner, Ball, Cage };
-inline constexpr Vocabulary<TrendMeasure, 8> kTrendMeasureTerms = {{
+enum class TrendMeasure { Rms, Peak, Crest, Kurtosis, ShaftSpeed, Outer, Inner, Ball, Cage };
+inline constexpr Vocabulary<TrendMeasure, 9> kTrendMeasureTerms = {{
     {TrendMeasure::Rms, "rms", "СКЗ"},
     {TrendMeasure::Peak, "peak", "Пик"},
     {TrendMeasure::Crest, "crest", "Пик-фактор"},
     {TrendMeasure::Kurtosis, "kurtosis", "Эксцесс"},
+    // The speed each record's families were judged at: a load that changes shows in it.
+    {TrendMeasure::ShaftSpeed, "fr", "Fr, Гц"},
     {TrendMeasure::Outer, "outer", "Fo, дБ"},
     {TrendMeasure::Inner, "inner", "Fi, дБ"},
     {TrendMeasure::Ball, "ball", "2·Fw, дБ"},
     {TrendMeasure::Cage, "cage", "Fq, дБ"},
 }};
-inline constexpr std::size_t kLevelMeasures = 4; // the overall levels come first
+inline constexpr std::size_t kLevelMeasures = 5; // the overall levels and Fr come first
 
 // A family's line as a measure, and back.
 TrendMeasure familyMeasure(FaultFamily f);
 bool isFamilyMeasure(TrendMeasure m);
 
 // The record's value of the measure; none for a record not read, and for a family whose
-// line stands nowhere above the floor (or that was not judged).
+// line stands nowhere above the floor (or that was not judged), nor for the speed of a record
+// not judged.
 std::optional<double> measureOf(const SeriesRow& row, TrendMeasure m);
 
 inline constexpr std::size_t kDefaultBaselineRecords = 5;

@@ -71,7 +71,9 @@ Verdicts judgeAtSpeeds(const Spectrum& s, const Speeds& speeds) {
         const ShaftSpeed& v = speeds.candidates[i];
         std::vector<FamilyEvidence> e = rankEvidence(
             s, atShaftSpeed(speeds.typed, v.hz), speeds.slipPercent + speedMarginPercent(v), tries);
-        if (i == 0 || clearer(e, best.families)) {
+        // The later speeds are the record's own: where the families cannot tell them from
+        // the speed typed, the record's is kept.
+        if (i == 0 || !clearer(best.families, e)) {
             best = {std::move(e), i};
         }
     }

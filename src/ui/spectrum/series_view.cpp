@@ -375,7 +375,10 @@ void SeriesView::drawLevels() {
         high = std::max(high, *alarm);
     }
     if (std::isfinite(low)) {
-        fitValues(levelRect_->axis(QCPAxis::atLeft), std::min(low, 0.0), high);
+        // A level from nothing; the speed about where it runs.
+        fitValues(levelRect_->axis(QCPAxis::atLeft),
+                  measure == TrendMeasure::ShaftSpeed ? low - 0.02 * high : std::min(low, 0.0),
+                  measure == TrendMeasure::ShaftSpeed ? 1.02 * high : high);
     }
     if (!keys.isEmpty()) {
         const double spread = std::max(keys.back() - keys.front(), 60.0);
@@ -501,8 +504,10 @@ QString SeriesView::firstsText() const {
     }
     const auto measure = static_cast<TrendMeasure>(std::max(0, measureBox_->currentIndex()));
     const std::optional<std::size_t> alarm = doc_.firstAlarm(measure);
-    parts << measureBox_->currentText() +
-                 (alarm ? " выше порога с " + record(*alarm) : QString(" не выше порога"));
+    if (measure != TrendMeasure::ShaftSpeed) { // the speed has no alarm: the load moves it
+        parts << measureBox_->currentText() +
+                     (alarm ? " выше порога с " + record(*alarm) : QString(" не выше порога"));
+    }
     if (doc_.baselineChosen()) {
         parts << QString("база: выбранные записи (%1)").arg(doc_.baseline().size());
     }
