@@ -329,10 +329,29 @@ std::vector<ShaftSpeed> speedsFromSpectra(std::span<const Spectrum* const> spect
     return {asTyped, comb};
 }
 
+namespace {
+
 Progress progressPart(const Progress& progress, double from, double to) {
     return Progress([&progress, from, to](double f) { progress.step(from + (to - from) * f); },
                     nullptr);
 }
+
+// The record's differences squared and narrowed as `t` asks: its squared envelope there
+// (square-law demodulation of what rings, the shaft's own tones 50 dB down, so that a tone's
+// square puts no 2× of its own), at the cost of one more narrowed spectrum rather than of the
+// whole record's analytic signal.
+Spectrum squareLawSpectrum(const Waveform& record, const TransformSettings& t,
+                           const Progress& progress) {
+    std::vector<double> squared(record.samples.size());
+    for (std::size_t i = 1; i < squared.size(); ++i) {
+        const double d = record.samples[i] - record.samples[i - 1];
+        squared[i] = d * d;
+    }
+    squared.front() = squared.size() > 1 ? squared[1] : 0;
+    return amplitudeSpectrum(squared, record.sampleRate, t, progress);
+}
+
+} // namespace
 
 std::vector<ShaftSpeed> findShaftSpeeds(const Waveform& record, double typed,
                                         const SpeedSearch& search, const Progress& progress) {
@@ -351,19 +370,8 @@ std::vector<ShaftSpeed> findShaftSpeeds(const Waveform& record, double typed,
     const Spectrum raw =
         amplitudeSpectrum(record.samples, record.sampleRate, t, progressPart(progress, 0, 0.2));
     // The shaft modulates what rings as well as what it shakes: its comb often stands clearer
-    // in the envelope (an inner race's impacts, strongest once a turn). First the record's
-    // differences squared and narrowed to the comb, its squared envelope there (square-law
-    // demodulation of what rings, the shaft's own tones 50 dB down, so that a tone's square
-    // puts no 2× of its own), at the cost of one more narrowed spectrum.
-    std::vector<double> squared(record.samples.size());
-    for (std::size_t i = 1; i < squared.size(); ++i) {
-        const double d = record.samples[i] - record.samples[i - 1];
-        squared[i] = d * d;
-    }
-    squared.front() = squared.size() > 1 ? squared[1] : 0;
-    const Spectrum demodulated =
-        amplitudeSpectrum(squared, record.sampleRate, t, progressPart(progress, 0.2, 0.4));
-    squared = {};
+    // in the envelope (an inner race's impacts, strongest once a turn).
+    const Spectrum demodulated = squareLawSpectrum(record, t, progressPart(progress, 0.2, 0.4));
     std::vector<const Spectrum*> spectra{&raw, &demodulated};
     std::vector<ShaftSpeed> speeds = speedsFromSpectra(spectra, typed, search.rangePercent);
     if (speeds.size() == 1 && speeds.front().source == SpeedSource::Spectrum) {
